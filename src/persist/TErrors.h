@@ -1,0 +1,26 @@
+#pragma once
+// Exceptions carry the message text of a failing step inside an operation; the operation
+// catches them and reports false plus that text to its caller.
+
+#include <stdexcept>
+#include <string>
+
+namespace vorelt {
+
+class EAEError : public std::runtime_error {
+public:
+    explicit EAEError(const std::string& text) : std::runtime_error(text) {}
+};
+
+// A text that is not a number or boolean of the expected kind.
+class EConvertError : public EAEError {
+public:
+    explicit EConvertError(const std::string& text) : EAEError(text) {}
+};
+
+class EInvalidOperation : public EAEError {
+public:
+    EInvalidOperation() : EAEError("Invalid Operation") {}
+};
+
+} // namespace vorelt

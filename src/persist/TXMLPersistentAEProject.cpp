@@ -1,0 +1,264 @@
+#include "persist/TXMLPersistentAEProject.h"
+
+#include "persist/TNodePersist.h"
+#include "persist/TTextCodec.h"
+
+#include <pugixml.hpp>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <fcntl.h>
+#include <random>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vorelt {
+
+namespace {
+
+const char* const kSections[] = {"PRJ", "DISP", "GVDb"};
+
+void AppendEscaped(std::string& out, const std::string& text) {
+    for (char c : text) {
+        switch (c) {
+        case '&': out += "&amp;"; break;
+        case '<': out += "&lt;"; break;
+        case '>': out += "&gt;"; break;
+        // A raw CR would be folded into a line end by any reader.
+        case '\r': out += "&#13;"; break;
+        default: out += c;
+        }
+    }
+}
+
+void Indent(std::string& out, int depth) { out.append(size_t(depth), '\t'); }
+
+void TextElement(std::string& out, int depth, const char* name, const std::string& text) {
+    Indent(out, depth);
+    if (text.empty()) {
+        out += "<";
+        out += name;
+        out += "/>\r\n";
+        return;
+    }
+    out += "<";
+    out += name;
+    out += ">";
+    AppendEscaped(out, text);
+    out += "</";
+    out += name;
+    out += ">\r\n";
+}
+
+void WriteNode(std::string& out, const TNodePersist& node, int depth) {
+    Indent(out, depth);
+    out += "<" + node.Name() + ">\r\n";
+    if (node.ItemCount() == 0) {
+        Indent(out, depth + 1);
+        out += "<PARAMS/>\r\n";
+    } else {
+        Indent(out, depth + 1);
+        out += "<PARAMS>\r\n";
+        for (const RecParam& p : node.Items()) {
+            Indent(out, depth + 2);
+            out += "<PARAM>\r\n";
+            TextElement(out, depth + 3, "Name", p.Name);
+            TextElement(out, depth + 3, "Value", p.Value);
+            Indent(out, depth + 2);
+            out += "</PARAM>\r\n";
+        }
+        Indent(out, depth + 1);
+        out += "</PARAMS>\r\n";
+    }
+    if (node.NodeCount() == 0) {
+        Indent(out, depth + 1);
+        out += "<NODES/>\r\n";
+    } else {
+        Indent(out, depth + 1);
+        out += "<NODES>\r\n";
+        for (int i = 0; i < node.NodeCount(); ++i)
+            WriteNode(out, *node.Node(i), depth + 2);
+        Indent(out, depth + 1);
+        out += "</NODES>\r\n";
+    }
+    Indent(out, depth);
+    out += "</" + node.Name() + ">\r\n";
+}
+
+void ReadElement(const pugi::xml_node& element, TNodePersist& parent) {
+    TNodePersist* node = parent.AddNode(element.name());
+    for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
+        if (child.type() != pugi::node_element)
+            continue;
+        if (std::strcmp(child.name(), "PARAMS") == 0) {
+            for (pugi::xml_node p = child.first_child(); p; p = p.next_sibling()) {
+                if (p.type() != pugi::node_element || std::strcmp(p.name(), "PARAM") != 0)
+                    continue;
+                pugi::xml_node name = p.child("Name");
+                if (!name)
+                    continue;
+                node->AddItem(name.child_value(), p.child("Value").child_value());
+            }
+        } else if (std::strcmp(child.name(), "NODES") == 0) {
+            for (pugi::xml_node c = child.first_child(); c; c = c.next_sibling())
+                if (c.type() == pugi::node_element)
+                    ReadElement(c, *node);
+        }
+    }
+}
+
+std::string FrameText() {
+    std::string s = TXMLPersistentAEProject::Declaration;
+    s += "\r\n<PRJ_GV>\r\n<AEPROJECTFILE>\r\n";
+    s += TXMLPersistentAEProject::VersionText;
+    s += "\r\n</AEPROJECTFILE>\r\n</PRJ_GV>\r\n";
+    return s;
+}
+
+bool DeclaresUtf8(const std::string& bytes) {
+    size_t end = bytes.find("?>");
+    if (bytes.compare(0, 5, "<?xml") != 0 || end == std::string::npos)
+        return false;
+    std::string decl = bytes.substr(0, end);
+    for (char& c : decl)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return decl.find("utf-8") != std::string::npos;
+}
+
+} // namespace
+
+std::string TXMLPersistentAEProject::Serialize(const TNodePersist& root) {
+    std::string out = Declaration;
+    out += "\r\n<PRJ_GV>\r\n";
+    out += "\t<AEPROJECTFILE>";
+    out += VersionText;
+    out += "</AEPROJECTFILE>\r\n";
+    out += "\t<" + root.Name() + ">\r\n";
+    for (const char* section : kSections) {
+        // Exact names: the store writes what the project put there.
+        for (int i = 0; i < root.NodeCount(); ++i) {
+            if (root.Node(i)->Name() == section) {
+                WriteNode(out, *root.Node(i), 2);
+                break;
+            }
+        }
+    }
+    out += "\t</" + root.Name() + ">\r\n";
+    out += "</PRJ_GV>\r\n";
+    return Utf8ToCp1251(out);
+}
+
+bool TXMLPersistentAEProject::Parse(const std::string& bytes, TNodePersist& root,
+                                    std::string& error) {
+    std::string utf8 = DeclaresUtf8(bytes) ? bytes : Cp1251ToUtf8(bytes);
+    pugi::xml_document doc;
+    pugi::xml_parse_result result =
+        doc.load_buffer(utf8.data(), utf8.size(),
+                        pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
+    if (!result) {
+        error = std::string("XML error: ") + result.description() + " at offset " +
+                std::to_string(result.offset);
+        return false;
+    }
+    pugi::xml_node top = doc.document_element();
+    pugi::xml_node version = top.child("AEPROJECTFILE");
+    std::string versionText = version ? version.child_value() : "";
+    bool blank = true;
+    for (char c : versionText)
+        if (!std::isspace(static_cast<unsigned char>(c)))
+            blank = false;
+    if (!version || blank) {
+        error = "Not Project File Type";
+        return false;
+    }
+    pugi::xml_node param = top.child("ParamPRG");
+    for (pugi::xml_node c = param.first_child(); c; c = c.next_sibling()) {
+        if (c.type() != pugi::node_element)
+            continue;
+        if (std::strcmp(c.name(), "PRJ") == 0 || std::strcmp(c.name(), "DISP") == 0 ||
+            std::strcmp(c.name(), "GVDb") == 0)
+            ReadElement(c, root);
+    }
+    return true;
+}
+
+bool TXMLPersistentAEProject::SaveToFile(const std::string& fileName, const TNodePersist& root,
+                                         std::string& error) {
+    return WriteFileAtomically(fileName, Serialize(root), error);
+}
+
+bool TXMLPersistentAEProject::WriteFrame(const std::string& fileName, std::string& error) {
+    return WriteFileAtomically(fileName, FrameText(), error);
+}
+
+bool TXMLPersistentAEProject::LoadFromFile(const std::string& fileName, TNodePersist& root,
+                                           bool writeFrameFirst, std::string& error) {
+    if (writeFrameFirst && !WriteFrame(fileName, error))
+        return false;
+    std::string bytes;
+    if (!ReadWholeFile(fileName, bytes, error))
+        return false;
+    return Parse(bytes, root, error);
+}
+
+bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error) {
+    FILE* f = std::fopen(fileName.c_str(), "rb");
+    if (!f) {
+        error = "Cannot open file \"" + fileName + "\": " + std::strerror(errno);
+        return false;
+    }
+    bytes.clear();
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+        bytes.append(buf, n);
+    bool bad = std::ferror(f) != 0;
+    std::fclose(f);
+    if (bad) {
+        error = "Cannot read file \"" + fileName + "\"";
+        return false;
+    }
+    return true;
+}
+
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes,
+                         std::string& error) {
+    std::random_device rd;
+    std::string tmp = fileName + ".tmp" + std::to_string(rd() % 1000000);
+    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+    if (fd < 0) {
+        error = "Cannot create file \"" + fileName + "\": " + std::strerror(errno);
+        return false;
+    }
+    // Keep the permissions of the file being replaced.
+    struct stat st;
+    if (::stat(fileName.c_str(), &st) == 0)
+        ::fchmod(fd, st.st_mode & 07777);
+    size_t done = 0;
+    while (done < bytes.size()) {
+        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
+        if (w < 0) {
+            if (errno == EINTR)
+                continue;
+            error = "Cannot write file \"" + fileName + "\": " + std::strerror(errno);
+            ::close(fd);
+            ::unlink(tmp.c_str());
+            return false;
+        }
+        done += size_t(w);
+    }
+    if (::fsync(fd) != 0 || ::close(fd) != 0) {
+        error = "Cannot write file \"" + fileName + "\": " + std::strerror(errno);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    if (std::rename(tmp.c_str(), fileName.c_str()) != 0) {
+        error = "Cannot replace file \"" + fileName + "\": " + std::strerror(errno);
+        ::unlink(tmp.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace vorelt

@@ -1,0 +1,49 @@
+#pragma once
+// The XML project file: a fixed frame (declaration, "PRJ_GV", "AEPROJECTFILE" with the version
+// text) and below "ParamPRG" the nodes "PRJ", "DISP" and "GVDb" of the persistence tree.
+// Files are encoded in windows-1251.
+
+#include <string>
+
+namespace vorelt {
+
+class TNodePersist;
+
+class IPersistentAEProject {
+public:
+    virtual ~IPersistentAEProject() = default;
+    // Writes the whole file; on failure the previous file stays as it was.
+    virtual bool SaveToFile(const std::string& fileName, const TNodePersist& root,
+                            std::string& error) = 0;
+    // False with error "Not Project File Type" when the file has no non-empty "AEPROJECTFILE";
+    // false with the system's or parser's text on other failures.
+    virtual bool LoadFromFile(const std::string& fileName, TNodePersist& root,
+                              bool writeFrameFirst, std::string& error) = 0;
+};
+
+class TXMLPersistentAEProject : public IPersistentAEProject {
+public:
+    static constexpr const char* Declaration =
+        "<?xml version=\"1.0\" encoding=\"windows-1251\" standalone=\"yes\"?>";
+    static constexpr const char* VersionText = "1.00 ( Build 1.00 )";
+
+    bool SaveToFile(const std::string& fileName, const TNodePersist& root,
+                    std::string& error) override;
+    bool LoadFromFile(const std::string& fileName, TNodePersist& root, bool writeFrameFirst,
+                      std::string& error) override;
+    // Creates or overwrites the file with the empty frame.
+    bool WriteFrame(const std::string& fileName, std::string& error);
+
+    // The bytes SaveToFile writes (windows-1251), for callers that store elsewhere.
+    static std::string Serialize(const TNodePersist& root);
+    // Parses file bytes into root; same results as LoadFromFile.
+    static bool Parse(const std::string& bytes, TNodePersist& root, std::string& error);
+};
+
+// Writes bytes to a temporary file in the target's folder and renames it over the target, so
+// a failure never leaves a half-written or emptied file behind.
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes,
+                         std::string& error);
+bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error);
+
+} // namespace vorelt
