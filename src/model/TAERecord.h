@@ -1,0 +1,74 @@
+#pragma once
+// One record: working copies of every field of its layout plus the message kind, the position
+// in its source and the record flags. Drivers fill it by flat position through Field(n),
+// processors find their own fields by ID.
+
+#include "model/TAEListFields.h"
+#include "persist/TPersistObject.h"
+
+#include <cstdint>
+#include <memory>
+#include <string_view>
+#include <vector>
+
+namespace vorelt {
+
+// Record flag bits (RecFlags).
+constexpr uint8_t rfDeleted = 0x01;
+constexpr uint8_t rfSelected = 0x02;
+constexpr uint8_t rfFirstHit = 0x04; // first hit of a located event
+constexpr uint8_t rfEventHit = 0x08; // hit that belongs to a located event
+
+class TAERecord : public TPersistObject {
+public:
+    TAERecord() = default;
+    TAERecord(const TAERecord&) = delete;
+    TAERecord& operator=(const TAERecord&) = delete;
+
+    std::string ClassName() const override { return "TAERecord"; }
+    // A record is rebuilt from its layout; it keeps nothing of its own in files.
+    void SaveToNode(TNodePersist& node) const override;
+    void LoadFromNode(const TNodePersist&) override {}
+
+    // The record's own sets (owned). Call RebuildFlat after changing them through this
+    // reference instead of AddFields.
+    TAEListFields& Fields() { return FFields; }
+    const TAEListFields& Fields() const { return FFields; }
+
+    uint8_t Kind() const { return FKind; }
+    void SetKind(uint8_t kind) { FKind = kind; }
+    int32_t Index() const { return FIndex; }
+    void SetIndex(int32_t index) { FIndex = index; }
+    uint8_t RecFlags() const { return FRecFlags; }
+    void SetRecFlags(uint8_t flags) { FRecFlags = flags; }
+
+    // Frees all sets; Kind 0, Index -1, RecFlags 0.
+    void Clear();
+    // Every field becomes null.
+    void ClearValues() {
+        for (TAEField* f : FFlat)
+            f->Clear();
+    }
+    // Appends a set; the record owns it from now on.
+    TAEFields* AddFields(std::unique_ptr<TAEFields> set);
+    // Clear, then an unlocked working copy (Clone(1)) of every set of the layout, in order.
+    void BuildForLayout(const TAEListFields& layout);
+    TAEField* FindByID(std::string_view id) const { return FFields.FindByID(id); }
+
+    // Fields by flat position, without walking the sets; none when n is outside.
+    int FieldCount() const { return static_cast<int>(FFlat.size()); }
+    TAEField* Field(int n) const {
+        return static_cast<unsigned>(n) < FFlat.size() ? FFlat[static_cast<size_t>(n)] : nullptr;
+    }
+    const std::vector<TAEField*>& FlatFields() const { return FFlat; }
+    void RebuildFlat();
+
+private:
+    TAEListFields FFields;
+    std::vector<TAEField*> FFlat;
+    uint8_t FKind = 0;
+    int32_t FIndex = -1;
+    uint8_t FRecFlags = 0;
+};
+
+} // namespace vorelt
