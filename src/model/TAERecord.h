@@ -30,9 +30,8 @@ public:
     void SaveToNode(TNodePersist& node) const override;
     void LoadFromNode(const TNodePersist&) override {}
 
-    // The record's own sets (owned). Call RebuildFlat after changing them through this
-    // reference instead of AddFields.
-    TAEListFields& Fields() { return FFields; }
+    // The record's own sets (owned). Sets are added only through AddFields, so the flat
+    // positions stay valid; call RebuildFlat after adding or removing fields inside a set.
     const TAEListFields& Fields() const { return FFields; }
 
     uint8_t Kind() const { return FKind; }
