@@ -13,22 +13,26 @@ std::unique_ptr<TAESaveProperty> TGVListCoordProperty::Clone() const {
 
 int TGVListCoordProperty::AddPoint(const TGVCoord& point) {
     FPoints.push_back(point);
+    ++FRevision;
     return PointCount() - 1;
 }
 
 void TGVListCoordProperty::InsertPoint(int i, const TGVCoord& point) {
     if (i < 0 || i > PointCount()) return;
     FPoints.insert(FPoints.begin() + i, point);
+    ++FRevision;
 }
 
 void TGVListCoordProperty::DeletePoint(int i) {
     if (i < 0 || i >= PointCount()) return;
     FPoints.erase(FPoints.begin() + i);
+    ++FRevision;
 }
 
 void TGVListCoordProperty::ExchangePoints(int i, int j) {
     if (i < 0 || i >= PointCount() || j < 0 || j >= PointCount()) return;
     std::swap(FPoints[size_t(i)], FPoints[size_t(j)]);
+    ++FRevision;
 }
 
 TGVCoord TGVListCoordProperty::GetPoint(int i) const {
@@ -39,12 +43,13 @@ TGVCoord TGVListCoordProperty::GetPoint(int i) const {
 void TGVListCoordProperty::SetPoint(int i, const TGVCoord& point) {
     if (i < 0 || i >= PointCount()) return;
     FPoints[size_t(i)] = point;
+    ++FRevision;
 }
 
 void TGVListCoordProperty::Clear() {
     SetName({});
     FTag = -1;
-    FPoints.clear();
+    ClearPoints();
 }
 
 void TGVListCoordProperty::SaveToNode(TNodePersist& node) const {
@@ -75,6 +80,7 @@ void TGVListCoordProperty::LoadFromNode(const TNodePersist& node) {
         points.push_back({StrToFloat(x), StrToFloat(y)});
     }
     FPoints = std::move(points);
+    ++FRevision;
 }
 
 } // namespace vorelt

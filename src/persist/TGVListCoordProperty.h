@@ -25,7 +25,10 @@ public:
 
     // Operations with a position outside the list do nothing; InsertPoint also accepts the
     // position just past the end, which appends.
-    void ClearPoints() { FPoints.clear(); }
+    void ClearPoints() {
+        FPoints.clear();
+        ++FRevision;
+    }
     int AddPoint(const TGVCoord& point);
     void InsertPoint(int i, const TGVCoord& point);
     void DeletePoint(int i);
@@ -35,6 +38,9 @@ public:
     TGVCoord GetPoint(int i) const;
     void SetPoint(int i, const TGVCoord& point);
     const std::vector<TGVCoord>& Points() const { return FPoints; }
+    // Changes with every change of the points, so that owners can keep facts derived from
+    // them (such as whether they are sorted) without recomputing them for every use.
+    uint64_t Revision() const { return FRevision; }
 
     // Empties the name, sets Tag to -1 and frees the points.
     void Clear() override;
@@ -49,6 +55,7 @@ public:
 private:
     int32_t FTag = -1;
     std::vector<TGVCoord> FPoints;
+    uint64_t FRevision = 0;
 };
 
 } // namespace vorelt
