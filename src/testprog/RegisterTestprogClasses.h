@@ -2,7 +2,8 @@
 
 namespace vorelt {
 
-// Registers TAEParametric with the class registry.
+// Registers the test program classes that loaders recreate from a saved "ClassName" (and,
+// first, the persistent property classes they are built from). Safe to call more than once.
 void RegisterTestprogClasses();
 
 } // namespace vorelt

@@ -1,5 +1,5 @@
 #include "persist/TGVProperty.h"
-#include "persist/PersistClasses.h"
+#include "persist/RegisterPersistClasses.h"
 #include "persist/TErrors.h"
 #include "persist/TGVFloat3DProperty.h"
 #include "persist/TGVListCoordProperty.h"

@@ -1,6 +1,6 @@
 #include "persist/TGVVariant.h"
 #include "persist/IIDGenerator.h"
-#include "persist/PersistClasses.h"
+#include "persist/RegisterPersistClasses.h"
 #include "persist/TErrors.h"
 #include "persist/TGVVariants.h"
 #include "persist/TNodePersist.h"

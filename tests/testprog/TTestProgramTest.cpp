@@ -5,7 +5,7 @@
 #include "testprog/ITestGraphShape.h"
 #include "testprog/TTestGrLine.h"
 #include "testprog/TTestSection.h"
-#include "testprog/TestprogClasses.h"
+#include "testprog/RegisterTestprogClasses.h"
 
 #include <gtest/gtest.h>
 

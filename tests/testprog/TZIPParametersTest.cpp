@@ -3,7 +3,7 @@
 #include "persist/TGVListCoordProperty.h"
 #include "persist/TNodePersist.h"
 #include "testprog/TGridPolygon.h"
-#include "testprog/TestprogClasses.h"
+#include "testprog/RegisterTestprogClasses.h"
 
 #include <gtest/gtest.h>
 

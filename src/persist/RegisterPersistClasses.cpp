@@ -1,4 +1,4 @@
-#include "persist/PersistClasses.h"
+#include "persist/RegisterPersistClasses.h"
 
 #include "persist/TGVFloat3DProperty.h"
 #include "persist/TGVListCoordProperty.h"
