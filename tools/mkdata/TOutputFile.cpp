@@ -4,6 +4,7 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 
 namespace vorelt {
 
@@ -23,6 +24,7 @@ void TOutputFile::Open(const std::string& fileName, size_t bufferSize) {
     errno = 0;
     FFile = std::fopen(fileName.c_str(), "wb");
     if (!FFile) Fail("Cannot create file");
+    FCreated = true;
     // Our own buffer already batches the writes.
     std::setvbuf(FFile, nullptr, _IONBF, 0);
     FCapacity = bufferSize;
@@ -79,7 +81,11 @@ void TOutputFile::Discard() {
         std::fclose(FFile);
         FFile = nullptr;
     }
-    if (!FFileName.empty()) std::remove(FFileName.c_str());
+    // Only a half-written regular file goes; a device or pipe named as target stays, and a
+    // file that could not be opened is not ours to remove.
+    std::error_code ec;
+    if (FCreated && std::filesystem::is_regular_file(FFileName, ec))
+        std::filesystem::remove(FFileName, ec);
 }
 
 } // namespace vorelt

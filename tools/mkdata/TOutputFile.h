@@ -81,6 +81,7 @@ private:
 
     std::string FFileName;
     std::FILE* FFile = nullptr;
+    bool FCreated = false;
     std::unique_ptr<uint8_t[]> FBuffer;
     size_t FCapacity = 0;
     size_t FUsed = 0;
