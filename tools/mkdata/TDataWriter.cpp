@@ -1,0 +1,17 @@
+#include "TDataWriter.h"
+
+#include "TTarvelWriter.h"
+
+namespace vorelt {
+
+std::unique_ptr<TDataWriter> CreateDataWriter(std::string_view format) {
+    if (format == "isa") return std::make_unique<TTarvelIsaWriter>();
+    if (format == "pci") return std::make_unique<TTarvelPciWriter>();
+    return nullptr;
+}
+
+std::vector<std::string> DataWriterFormats() {
+    return {"isa", "pci"};
+}
+
+} // namespace vorelt
