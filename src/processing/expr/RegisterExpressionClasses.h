@@ -1,0 +1,8 @@
+#pragma once
+
+namespace vorelt {
+
+// Registers TAEExpresion with the class registry, so that saved trees load their nodes.
+void RegisterExpressionClasses();
+
+} // namespace vorelt
