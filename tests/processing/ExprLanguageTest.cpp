@@ -193,6 +193,7 @@ const TCase kErrors[] = {
     {"(1 +) * 2", "Invalid Operation: (1 +)", 3, ""},
     // elements left over at the top
     {"1 2", "Invalid Operation: 12", 2, ""},
+    {"1 2+3", "Invalid Operation: 12+3", 2, ""},
     {"{A} < {B} < {A}", "Invalid Operation: {A} < {B}<{A}", 10, ""},
     {"{A} > 1 AND {B} < 2", "Invalid Operation: {A} > 1 AND {B}<2", 16, ""},
     // arity

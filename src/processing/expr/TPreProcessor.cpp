@@ -395,6 +395,16 @@ int TPreProcessor::PositionOf(const TAEExpresion& node) const {
                                                           : -1;
 }
 
+// The leftmost source position inside a subtree: where a surplus element begins.
+int TPreProcessor::FirstPosition(const TAEExpresion& node) const {
+    int best = PositionOf(node);
+    for (int i = 0; i < node.Count(); ++i) {
+        int p = FirstPosition(*node.Items(i));
+        if (p >= 0 && (best < 0 || p < best)) best = p;
+    }
+    return best;
+}
+
 void TPreProcessor::NodeError(const std::string& message, const TAEExpresion& node) const {
     throw EExprError(message + ": " + node.ToText({}), PositionOf(node));
 }
@@ -521,7 +531,7 @@ void TPreProcessor::Check(const TAEExpresion& node) const {
     case teRoot:
         if (n > 1)
             throw EExprError(std::string(kInvalidOperation) + ": " + node.ToText({}),
-                             PositionOf(*node.Items(1)));
+                             FirstPosition(*node.Items(1)));
         if (n == 0) throw EExprError("Empty Expresion: " + node.ToText({}), 0);
         break;
     default:

@@ -98,6 +98,7 @@ private:
     [[noreturn]] void OperationError(const TAEExpresion& listOwner, const TAEExpresion& at) const;
     [[noreturn]] void NodeError(const std::string& message, const TAEExpresion& node) const;
     int PositionOf(const TAEExpresion& node) const;
+    int FirstPosition(const TAEExpresion& node) const;
 
     std::vector<RecSpecialChar> FSpecials;
     std::vector<RecReservChars> FTwoChars;
