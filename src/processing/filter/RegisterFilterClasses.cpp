@@ -2,6 +2,7 @@
 
 #include "processing/RegisterProcessingBaseClasses.h"
 #include "processing/filter/TGVCPUFltr.h"
+#include "processing/filter/TGVCPUTurnOffFltr.h"
 #include "processing/filter/TLCBlock.h"
 #include "processing/filter/TLCCondition.h"
 #include "processing/filter/TLCTurnOff.h"
@@ -15,6 +16,7 @@ void RegisterFilterClasses() {
     RegisterClass<TLCCondition>("TLCCondition");
     RegisterClass<TLCTurnOff>("TLCTurnOff");
     RegisterClass<TGVCPUFltr>("TGVCPUFltr");
+    RegisterClass<TGVCPUTurnOffFltr>("TGVCPUTurnOffFltr");
 }
 
 } // namespace vorelt
