@@ -611,8 +611,8 @@ void RewriteNode(TNodePersist& node, const std::map<std::string, std::string>& i
         RewriteNode(*node.Node(i), ids);
 }
 
-// Own fields that the copy's code created (system fields, never saved) get the renewed ID of
-// the original's field of the same name.
+// Own fields that the copy's code created (system fields, never saved, which loading gave
+// unrelated IDs) get the renewed ID of the original's field of the same name.
 void FollowRenewedFieldIDs(const TGVCPU& original, TGVCPU& copy,
                            const std::map<std::string, std::string>& ids) {
     const TAEFields& from = original.OwnFields();
@@ -620,8 +620,7 @@ void FollowRenewedFieldIDs(const TGVCPU& original, TGVCPU& copy,
     for (int i = 0; i < from.Count(); ++i) {
         auto it = ids.find(from.Get(i)->ID());
         if (it == ids.end()) continue;
-        if (TAEField* f = to.FindByName(from.Get(i)->FieldName()))
-            if (f->ID() == it->first || f->ID().empty()) f->SetID(it->second);
+        if (TAEField* f = to.FindByName(from.Get(i)->FieldName())) f->SetID(it->second);
     }
     const int n = std::min(original.ChildCount(), copy.ChildCount());
     for (int i = 0; i < n; ++i)
