@@ -4,10 +4,13 @@
 #include "model/TAEFields.h"
 #include "processing/location/TLocList.h"
 
+#include <vector>
+
 namespace vorelt {
 
-std::string LocSlotID(int k) {
-    if (k < 0 || k >= LocSlotCount) return {};
+namespace {
+
+std::string SlotID(int k) {
     if (k <= lsDT1L) return StandardID(32 + k);       // SIGS, DT1L
     if (k < lsDT1C) return fidChanN(k - lsChan1 + 1); // Chan1..Chan9
     if (k == lsDT1C) return fidDT1C;
@@ -15,6 +18,19 @@ std::string LocSlotID(int k) {
     if (k < lsIdxFirstHit) return fidAmpN(k - lsAmp2 + 2); // Amp2..Amp9
     if (k == lsIdxFirstHit) return fidIdxFirstHit;
     return k == lsIdxLocHit ? fidIdxLocHit : fidTypeLocHit;
+}
+
+} // namespace
+
+const std::string& LocSlotID(int k) {
+    static const std::string none;
+    static const std::vector<std::string> ids = [] {
+        std::vector<std::string> v;
+        for (int i = 0; i < LocSlotCount; ++i)
+            v.push_back(SlotID(i));
+        return v;
+    }();
+    return k >= 0 && k < LocSlotCount ? ids[static_cast<size_t>(k)] : none;
 }
 
 uint8_t LocSlotType(int k) {

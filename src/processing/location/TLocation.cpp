@@ -38,9 +38,3 @@ const std::vector<TLocAlgorithmInfo>& LocationAlgorithms() {
 }
 
 } // namespace vorelt
-// TEMP
-namespace vorelt {
-bool TLocation::Execute() {
-    return false;
-}
-} // namespace vorelt
