@@ -65,8 +65,9 @@ public:
     void SetKindFlags(uint8_t f) { FKindFlags = f; }
     bool IsFinal() const { return (FKindFlags & kfFinal) != 0; }
     bool IsDatabase() const { return (FKindFlags & kfDatabase) != 0; }
-    // The kind of this class (kind table), none for classes without an entry.
-    const TProcessorKind* Kind() const { return FKind; }
+    // The kind given by the class's constructor, else the table entry of its class name;
+    // none for classes without an entry.
+    const TProcessorKind* Kind() const;
     // Text shown for the kind; the class name when the class has no kind entry.
     std::string KindName() const;
     // Placeholders keep a saved processor of a class that is not registered in this program.
@@ -275,7 +276,7 @@ private:
 // Processors that feed children.
 class TGVSource : public TGVCPU {
 public:
-    TGVSource() = default;
+    TGVSource();
     std::string ClassName() const override { return "TGVSource"; }
 
 protected:
