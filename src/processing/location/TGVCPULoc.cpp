@@ -190,7 +190,11 @@ bool TGVCPULoc::RunAlgorithm(const TLocation& algorithm) {
         // Nothing above: an empty stream.
         return true;
     }
-    TParentInput input(*FParent, FNav, FRecord);
+    // Records read for the algorithm carry the parent's layout only: no event fields to
+    // clear on every read.
+    TAERecord record;
+    FParent->PrepareRecord(record);
+    TParentInput input(*FParent, FNav, record);
     std::string error;
     bool ok = false;
     try {
