@@ -195,11 +195,39 @@ TEST_F(LocProcessor, UnsortedInputFailsUntilChanged) {
     // The failure stays until something changes; then the data are computed again.
     EXPECT_EQ(Loc->NextRecord(nav, rec, 0), -1);
     EXPECT_TRUE(nav.Out.Status & nsError);
+    // Clearing the errors shown after a run computes again, and fails again.
+    Loc->ClearErrors();
+    EXPECT_EQ(Probe->FirstRecord(nav, rec, -1), -1);
+    EXPECT_EQ(nav.Out.Message, "UnSorted File[LC01]");
     Source.SetValue(2, fpTime, 106);
     Loc->Changed(true);
     EXPECT_FALSE(Loc->HasError());
     EXPECT_EQ(Probe->FirstRecord(nav, rec, -1), 0);
     EXPECT_EQ(Probe->RecordCount(nav, rec), 3);
+}
+
+TEST_F(LocProcessor, VallenComparesChannelTextsOfTheRecords) {
+    auto vallen = std::make_unique<TVallen>();
+    vallen->SetDTNX_MAX(10);
+    vallen->SetDT1X_MAX(50);
+    Loc->SetAlgorithm(std::move(vallen));
+    Add({{rkHit, 100, 1, 60}, {rkHit, 102, 2, 60}, {rkHit, 104, 1, 60}, {rkHit, 300, 1, 60}});
+    const std::vector<TSeen> seen = Walk();
+    ASSERT_EQ(seen.size(), 3u);
+    EXPECT_EQ(seen[1].SourceIndex, 1);
+    EXPECT_EQ(seen[2].SourceIndex, 3);
+    EXPECT_EQ(seen[2].Type, 1);
+}
+
+TEST_F(LocProcessor, ParentFailureFailsTheComputation) {
+    Add({{rkHit, 100, 1, 60}});
+    Source.SetFailed("Source Broken");
+    TAEPNav nav;
+    TAERecord rec;
+    EXPECT_EQ(Probe->FirstRecord(nav, rec, -1), -1);
+    EXPECT_TRUE(nav.Out.Status & nsError);
+    EXPECT_EQ(nav.Out.Message, "Source Broken");
+    EXPECT_EQ(Loc->ErrorText(), "Source Broken");
 }
 
 TEST_F(LocProcessor, EmptySource) {

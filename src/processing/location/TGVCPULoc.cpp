@@ -101,8 +101,7 @@ void TGVCPULoc::SetChannelType(int64_t channel, int type) {
 void TGVCPULoc::Discard() {
     FList.Clear();
     FComputed = false;
-    if (FFailed) {
-        FFailed = false;
+    if (FHasError) {
         FHasError = false;
         FErrorText.clear();
     }
@@ -168,7 +167,9 @@ void TGVCPULoc::ListFromParent(std::vector<int32_t>& list) const {
 
 bool TGVCPULoc::EnsureComputed() {
     if (FComputed) return true;
-    if (FFailed) return false;
+    // A failed computation keeps its error until something changes; once the errors were
+    // cleared, the next request computes again.
+    if (FHasError) return false;
     FList.Clear();
     FHasError = false;
     FErrorText.clear();
@@ -179,7 +180,6 @@ bool TGVCPULoc::EnsureComputed() {
         return true;
     }
     FList.Clear();
-    FFailed = true;
     SetFailed(FNav.Out.Message);
     return false;
 }

@@ -96,7 +96,6 @@ private:
     TLocChannelTypes FChannelTypes;
     TLocList FList;
     bool FComputed = false;
-    bool FFailed = false;
     // Set while a hit-mark message travels, whose single position becomes -1 when not held.
     bool FSinglePosition = false;
 
