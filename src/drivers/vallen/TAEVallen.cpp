@@ -143,6 +143,17 @@ bool TAEVallen::CanOpen(const std::string& fileName, std::string& message) {
     }
 }
 
+bool TAEVallen::Open(const std::string& fileName, std::string& message) {
+    message.clear();
+    if (IsOpen()) Close();
+    SetState(dsOpening);
+    if (!CanOpen(fileName, message)) {
+        SetState(dsNone);
+        return false;
+    }
+    return TAEDriverDb::Open(fileName, message);
+}
+
 uint8_t TAEVallen::LabelKind(std::string_view text) {
     if (SameTextTrimmed(text, "TIME MARK")) return vkTimeMark;
     if (SameTextTrimmed(text, "RESUME")) return vkResumeLabel;

@@ -78,6 +78,9 @@ public:
     // open and never changes it.
     static bool CanOpen(const std::string& fileName, std::string& message);
 
+    // Checks that the file is a database SQLite can read before the base opens the log, so a
+    // missing or foreign file gets no companion log.
+    bool Open(const std::string& fileName, std::string& message) override;
     bool Load(std::string& message) override;
     bool Initialize(std::string& message) override;
     void ClearIndex() override;
