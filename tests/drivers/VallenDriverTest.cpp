@@ -15,8 +15,8 @@
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
-#include <unistd.h>
 #include <sys/wait.h>
+#include <unistd.h>
 
 namespace vorelt {
 namespace {
@@ -68,7 +68,8 @@ TEST_P(VallenRealFileTest, IsChosenFirstAndLeavesTheFileAsItWas) {
     }
     EXPECT_EQ(test::ReadFileBytes(file), before);
     const std::string name = std::filesystem::path(file).filename().string();
-    const std::string log = std::filesystem::path(TLogFile::CompanionName(file)).filename().string();
+    const std::string log =
+        std::filesystem::path(TLogFile::CompanionName(file)).filename().string();
     std::vector<std::string> expected{name, log};
     std::sort(expected.begin(), expected.end());
     EXPECT_EQ(test::FolderEntries(dir.Path()), expected);
@@ -289,14 +290,14 @@ TEST(VallenDriverTest, WithoutTimeRowTheTimeFieldsStayEmpty) {
 TEST(VallenDriverTest, LabelTextsGiveRecordKindsWithoutRegardToCase) {
     TTempDir dir;
     const std::string file = dir.File("labels.pridb");
-    MakeDatabase(file,
-                 With(test::MinimalVallenSchema(),
-                      {"INSERT INTO ae_data (SetID, SetType, Time) VALUES (1, 4, 625000), "
-                       "(2, 4, 0), (3, 4, 0), (4, 4, 0), (5, 4, 0), (6, 6, 0), (7, 5, 0), (8, 4, 0),"
-                       " (9, 99, 0)",
-                       "INSERT INTO ae_markers VALUES (1, 1, 'end of test'), (2, 2, 'Time Mark'),"
-                       " (3, 3, 'resume'), (4, 4, 'PAUSE'), (5, 5, 'say \"x\" it''s'),"
-                       " (6, 1, 'section'), (7, NULL, '2024-01-02 03:04:05')"}));
+    MakeDatabase(
+        file, With(test::MinimalVallenSchema(),
+                   {"INSERT INTO ae_data (SetID, SetType, Time) VALUES (1, 4, 625000), "
+                    "(2, 4, 0), (3, 4, 0), (4, 4, 0), (5, 4, 0), (6, 6, 0), (7, 5, 0), (8, 4, 0),"
+                    " (9, 99, 0)",
+                    "INSERT INTO ae_markers VALUES (1, 1, 'end of test'), (2, 2, 'Time Mark'),"
+                    " (3, 3, 'resume'), (4, 4, 'PAUSE'), (5, 5, 'say \"x\" it''s'),"
+                    " (6, 1, 'section'), (7, NULL, '2024-01-02 03:04:05')"}));
     std::unique_ptr<TAEDriverDb> driver = OpenVallen(file);
     ASSERT_TRUE(driver);
     const std::vector<TReadRecord> r = ReadAll(*driver);
@@ -385,8 +386,8 @@ TEST(VallenDriverTest, AHotJournalIsNeverRolledBack) {
     if (child == 0) {
         sqlite3* db = nullptr;
         sqlite3_open(file.c_str(), &db);
-        sqlite3_exec(db, "PRAGMA cache_size = 2; BEGIN; UPDATE ae_data SET Amp = Amp + 1;",
-                     nullptr, nullptr, nullptr);
+        sqlite3_exec(db, "PRAGMA cache_size = 2; BEGIN; UPDATE ae_data SET Amp = Amp + 1;", nullptr,
+                     nullptr, nullptr);
         _exit(0); // no commit, no rollback, no close
     }
     int status = 0;

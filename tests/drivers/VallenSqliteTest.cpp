@@ -76,8 +76,8 @@ TEST(VallenSqliteTest, StepsEndAtTheLastRowAndAnEmptyTableHasNone) {
 TEST(VallenSqliteTest, AFailingStepEndsTheRowsAndIsReported) {
     TTempDir dir;
     const std::string file = dir.File("t.db");
-    MakeDatabase(file, {"CREATE TABLE t (a INT)",
-                        "INSERT INTO t VALUES (1), (-9223372036854775808), (3)"});
+    MakeDatabase(
+        file, {"CREATE TABLE t (a INT)", "INSERT INTO t VALUES (1), (-9223372036854775808), (3)"});
     TSqliteDatabase db(file);
     // abs() of the smallest integer overflows on the second row.
     TSqliteQueryResults q(db, "SELECT abs(a) FROM t");

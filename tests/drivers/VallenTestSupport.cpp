@@ -37,7 +37,8 @@ std::vector<std::string> MinimalVallenSchema() {
         "\"ADC_\xC2\xB5V\" REAL,\"ADC_TE\" REAL)",
         "CREATE TABLE ae_globalinfo(Key UNIQUE, Value)",
         "INSERT INTO ae_fieldinfo VALUES ('Time','[s]',NULL,NULL,1e-7), ('Chan',NULL,12,NULL,NULL),"
-        " ('Thr','[\xC2\xB5V]',12,'ADC_\xC2\xB5V',NULL), ('Amp','[\xC2\xB5V]',4,'ADC_\xC2\xB5V',NULL),"
+        " ('Thr','[\xC2\xB5V]',12,'ADC_\xC2\xB5V',NULL), "
+        "('Amp','[\xC2\xB5V]',4,'ADC_\xC2\xB5V',NULL),"
         " ('RiseT','[\xC2\xB5s]',4,NULL,0.1), ('Dur','[\xC2\xB5s]',4,NULL,0.1),"
         " ('Eny','[eu]',12,'ADC_TE',NULL), ('RMS','[\xC2\xB5V]',12,'ADC_\xC2\xB5V',0.0065536),"
         " ('Counts',NULL,4,NULL,NULL)",

@@ -84,7 +84,8 @@ const char* const TVallenWriter::Schema[] = {
     "as Time,(d.Chan) as Chan,(d.Status) as Status,(d.Thr*p.ADC_\xC2\xB5V) as "
     "Thr,(d.Amp*p.ADC_\xC2\xB5V) as Amp,(d.RiseT*0.1) as RiseT,(d.Dur*0.1) as Dur,(d.Eny*p.ADC_TE) "
     "as Eny,(d.SS*p.ADC_SS) as SS,(d.RMS*0.0065536*p.ADC_\xC2\xB5V) as RMS,(d.Counts) as "
-    "Counts,(d.TRAI) as TRAI,(d.PCTD) as PCTD,(d.PCTA) as PCTA,(d.PA0*p.PA0_mV) as PA0 from ae_data "
+    "Counts,(d.TRAI) as TRAI,(d.PCTD) as PCTD,(d.PCTA) as PCTA,(d.PA0*p.PA0_mV) as PA0 from "
+    "ae_data "
     "d  left join ae_params p on p.ID=d.ParamID",
     "CREATE VIEW view_ae_markers as select m.*, l.SetType, l.Time*1E-7 as Time from ae_markers m "
     "cross join ae_data l on l.SetID = m.SetID",
@@ -128,7 +129,8 @@ int64_t TVallenWriter::AddParams(int chan, int gainCode) {
     const double ratio =
         chan == 0 ? 0.0 : std::pow(10.0, (ReferenceGainDb - 0.375 * gainCode) / 20.0);
     const double scale = chan == 0 ? 0.0 : AdcMicrovolts * (gainCode == 0 ? 1.0 : ratio);
-    const double energy = chan == 0 ? 0.0 : AdcEnergy * (scale / AdcMicrovolts) * (scale / AdcMicrovolts);
+    const double energy =
+        chan == 0 ? 0.0 : AdcEnergy * (scale / AdcMicrovolts) * (scale / AdcMicrovolts);
     const double ss = chan == 0 ? 0.0 : AdcSignalStrength * (scale / AdcMicrovolts);
     const int64_t id = ++FParamsID;
     sqlite3_stmt* st = FInsertParams;

@@ -16,6 +16,10 @@
 #include <exception>
 #include <unordered_map>
 
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
 namespace vorelt {
 
 namespace {
@@ -32,6 +36,25 @@ bool IsDataKind(uint8_t kind) {
     return kind == stStatus || kind == stHit || kind == stParametric;
 }
 
+// Asks for large pages under a big reserved array that has not been touched yet: millions of
+// rows otherwise cost one page fault per 4 KiB, which is a good part of the loading time.
+// Only a hint; nothing changes where the system has no such thing.
+template <class T> void AdviseLargePages(const std::vector<T>& v) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr uintptr_t huge = uintptr_t{2} << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(v.data()) + huge - 1) & ~(huge - 1);
+    const uintptr_t end =
+        (reinterpret_cast<uintptr_t>(v.data()) + v.capacity() * sizeof(T)) & ~(huge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)v;
+#endif
+}
+
+bool Fits32(int64_t v) {
+    return v >= INT32_MIN && v <= INT32_MAX;
+}
+
 bool IsMarkerKind(uint8_t kind) {
     return kind == vkLabel || kind == vkStopLabel || kind == vkResumeLabel || kind == vkTimeMark ||
            kind == stDateTime || kind == stSection;
@@ -43,13 +66,27 @@ struct TDeclaredField {
 };
 
 constexpr TDeclaredField DeclaredFields[] = {
-    {fidDefaultText, dtString}, {fidHit, dtByte},          {fidTime, dtExtended},
-    {fidTimeS, dtExtended},     {fidTimeHH, dtExtended},   {fidHHMMSS, dtString},
-    {fidTimeMS, dtExtended},    {fidTimeUS, dtExtended},   {fidChan, dtByte},
-    {fidRise, dtWord},          {fidCount, dtLongWord},    {fidAmpl, dtExtended},
-    {fidDurat, dtExtended},     {fidEnergy, dtExtended},   {fidThreshold, dtExtended},
-    {fidRMS, dtExtended},       {fidDeleted, dtBoolean},   {fidSelected, dtBoolean},
-    {fidIndexRec, dtInteger},   {fidChannels, dtListInteger}, {fidCalcLoading, dtExtended},
+    {fidDefaultText, dtString},
+    {fidHit, dtByte},
+    {fidTime, dtExtended},
+    {fidTimeS, dtExtended},
+    {fidTimeHH, dtExtended},
+    {fidHHMMSS, dtString},
+    {fidTimeMS, dtExtended},
+    {fidTimeUS, dtExtended},
+    {fidChan, dtByte},
+    {fidRise, dtWord},
+    {fidCount, dtLongWord},
+    {fidAmpl, dtExtended},
+    {fidDurat, dtExtended},
+    {fidEnergy, dtExtended},
+    {fidThreshold, dtExtended},
+    {fidRMS, dtExtended},
+    {fidDeleted, dtBoolean},
+    {fidSelected, dtBoolean},
+    {fidIndexRec, dtInteger},
+    {fidChannels, dtListInteger},
+    {fidCalcLoading, dtExtended},
 };
 
 // The standard field an ae_fieldinfo "Field" name stands for; empty when the driver does not
@@ -187,6 +224,8 @@ void TAEVallen::ClearIndex() {
     TAEDriverDb::ClearIndex();
     FDataSets.clear();
     FDataSets.shrink_to_fit();
+    FWideDataSets.clear();
+    FWideDataSets.shrink_to_fit();
     FMarkers.clear();
     FMarkers.shrink_to_fit();
 }
@@ -273,22 +312,39 @@ void TAEVallen::ReadData(TSqliteDatabase& db) {
     if (expected > 0 && expected < (1u << 31)) {
         FIndex.reserve(expected);
         FDataSets.reserve(expected);
+        AdviseLargePages(FIndex);
+        AdviseLargePages(FDataSets);
     }
 
+    // ParamIDs are small row ids: a table look-up, with a map for anything else.
+    std::vector<int32_t> denseRowOfID;
     std::unordered_map<int64_t, int32_t> rowOfID;
     std::unordered_map<int64_t, int32_t> firstRowOfChan;
     for (size_t i = 0; i < FParams.size(); ++i) {
-        rowOfID.emplace(FParams[i].ID, static_cast<int32_t>(i));
+        const int64_t id = FParams[i].ID;
+        if (id >= 0 && id < 65536) {
+            if (static_cast<size_t>(id) >= denseRowOfID.size())
+                denseRowOfID.resize(static_cast<size_t>(id) + 1, -1);
+            if (denseRowOfID[static_cast<size_t>(id)] < 0)
+                denseRowOfID[static_cast<size_t>(id)] = static_cast<int32_t>(i);
+        } else
+            rowOfID.emplace(id, static_cast<int32_t>(i));
         firstRowOfChan.emplace(FParams[i].Chan, static_cast<int32_t>(i));
     }
+    auto paramRowOf = [&](int64_t id) -> int32_t {
+        if (id >= 0 && static_cast<uint64_t>(id) < denseRowOfID.size())
+            return denseRowOfID[static_cast<size_t>(id)];
+        auto it = rowOfID.find(id);
+        return it != rowOfID.end() ? it->second : -1;
+    };
 
     TSqliteQueryResults q(db, "SELECT * FROM ae_data");
     const int cSetID = q.ColumnIndex("SetID"), cSetType = q.ColumnIndex("SetType"),
               cTime = q.ColumnIndex("Time"), cChan = q.ColumnIndex("Chan"),
               cParamID = q.ColumnIndex("ParamID"), cThr = q.ColumnIndex("Thr"),
               cAmp = q.ColumnIndex("Amp"), cRiseT = q.ColumnIndex("RiseT"),
-              cDur = q.ColumnIndex("Dur"), cEny = q.ColumnIndex("Eny"),
-              cRMS = q.ColumnIndex("RMS"), cCounts = q.ColumnIndex("Counts");
+              cDur = q.ColumnIndex("Dur"), cEny = q.ColumnIndex("Eny"), cRMS = q.ColumnIndex("RMS"),
+              cCounts = q.ColumnIndex("Counts");
     sqlite3_stmt* st = q.Statement();
     auto column = [st](int c) -> int64_t { return c < 0 ? 0 : sqlite3_column_int64(st, c); };
 
@@ -298,7 +354,8 @@ void TAEVallen::ReadData(TSqliteDatabase& db) {
         // Bound, never pasted into the SQL: the id comes from the file.
         if (!markerQuery) {
             markerQuery = std::make_unique<TSqliteQueryResults>(
-                db, "SELECT * FROM ae_markers WHERE SetID = ?", std::initializer_list<TSqliteParam>{setID});
+                db, "SELECT * FROM ae_markers WHERE SetID = ?",
+                std::initializer_list<TSqliteParam>{setID});
             markerText = markerQuery->ColumnIndex("Data");
         } else
             markerQuery->Requery({setID});
@@ -312,8 +369,7 @@ void TAEVallen::ReadData(TSqliteDatabase& db) {
         const int64_t setType = column(cSetType);
         TDriverIndexItem item;
         if (setType == stStatus || setType == stHit || setType == stParametric) {
-            TVallenDataSet d;
-            d.SetID = column(cSetID);
+            TVallenWideDataSet d;
             d.Time = column(cTime);
             d.Chan = column(cChan);
             d.Thr = column(cThr);
@@ -324,19 +380,29 @@ void TAEVallen::ReadData(TSqliteDatabase& db) {
             d.RMS = column(cRMS);
             d.Counts = column(cCounts);
             if (cParamID >= 0) {
-                if (sqlite3_column_type(st, cParamID) != SQLITE_NULL) {
-                    auto it = rowOfID.find(sqlite3_column_int64(st, cParamID));
-                    if (it != rowOfID.end()) d.ParamRow = it->second;
-                }
+                if (sqlite3_column_type(st, cParamID) != SQLITE_NULL)
+                    d.ParamRow = paramRowOf(sqlite3_column_int64(st, cParamID));
             } else {
                 // Files without ParamID have one parameter row per channel.
                 auto it = firstRowOfChan.find(d.Chan);
                 if (it != firstRowOfChan.end()) d.ParamRow = it->second;
             }
             item.Kind = static_cast<uint8_t>(setType);
-            item.Offset = FDataSets.size();
             item.Size = sizeof(TVallenDataSet);
-            FDataSets.push_back(d);
+            if (Fits32(d.Chan) && Fits32(d.Thr) && Fits32(d.Amp) && Fits32(d.RiseT) &&
+                Fits32(d.Dur) && Fits32(d.RMS) && Fits32(d.Counts)) {
+                item.Offset = FDataSets.size();
+                FDataSets.push_back({d.Time, d.Eny, static_cast<int32_t>(d.Chan),
+                                     static_cast<int32_t>(d.Thr), static_cast<int32_t>(d.Amp),
+                                     static_cast<int32_t>(d.RiseT), static_cast<int32_t>(d.Dur),
+                                     static_cast<int32_t>(d.RMS), static_cast<int32_t>(d.Counts),
+                                     d.ParamRow});
+            } else {
+                item.Offset = FWideDataSets.size();
+                item.Extra = 1;
+                item.Size = sizeof(TVallenWideDataSet);
+                FWideDataSets.push_back(d);
+            }
         } else if (setType == stLabel || setType == stDateTime || setType == stSection) {
             TVallenMarker m;
             m.SetID = column(cSetID);
@@ -449,55 +515,62 @@ void TAEVallen::SetTimeFields(TAERecord& record, long double us) const {
     record.Field(FPosTimeUS)->SetAsFloat(r - whole);
 }
 
+template <class TDataSet>
+void TAEVallen::ConvertDataSet(TAERecord& record, const TDataSet& d) const {
+    for (const TConvertStep& step : FSteps) {
+        const long double f = step.Factor;
+        switch (step.Kind) {
+        case TStepKind::Time:
+            SetTimeFields(record, TimeMicroseconds(d.Time, f, step.Divisor));
+            break;
+        case TStepKind::Chan:
+            record.Field(FPosChan)->SetAsInt64(d.Chan);
+            break;
+        case TStepKind::Rise:
+            record.Field(FPosRise)->SetAsInt64(f > 0 ? RoundToInt64(d.RiseT * f) : d.RiseT);
+            break;
+        case TStepKind::Count:
+            record.Field(FPosCount)->SetAsInt64(d.Counts);
+            break;
+        case TStepKind::Durat:
+            record.Field(FPosDurat)->SetAsFloat(f > 0 ? d.Dur * f
+                                                      : static_cast<long double>(d.Dur));
+            break;
+        case TStepKind::Ampl:
+        case TStepKind::Threshold: {
+            const long double h = ParamValue(d.ParamRow, step.ParamColumn);
+            const int64_t raw = step.Kind == TStepKind::Ampl ? d.Amp : d.Thr;
+            const long double v = h > 0 ? raw * h : static_cast<long double>(raw);
+            // No level at all has no decibel value: the field stays empty.
+            if (v > 0)
+                record.Field(step.Kind == TStepKind::Ampl ? FPosAmpl : FPosThreshold)
+                    ->SetAsFloat(20.0L * std::log10(v));
+            break;
+        }
+        case TStepKind::Energy: {
+            const long double h = ParamValue(d.ParamRow, step.ParamColumn);
+            record.Field(FPosEnergy)
+                ->SetAsFloat(h > 0 ? d.Eny * h : static_cast<long double>(d.Eny));
+            break;
+        }
+        case TStepKind::RMS: {
+            const long double h = ParamValue(d.ParamRow, step.ParamColumn);
+            long double v = h > 0 ? d.RMS * h : static_cast<long double>(d.RMS);
+            if (f > 0) v *= f;
+            record.Field(FPosRMS)->SetAsFloat(v * step.Unit);
+            break;
+        }
+        }
+    }
+}
+
 void TAEVallen::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& item) {
     if (IsDataKind(item.Kind)) {
-        if (item.Offset >= FDataSets.size()) return;
-        const TVallenDataSet& d = FDataSets[item.Offset];
-        for (const TConvertStep& step : FSteps) {
-            const long double f = step.Factor;
-            switch (step.Kind) {
-            case TStepKind::Time:
-                SetTimeFields(record, TimeMicroseconds(d.Time, f, step.Divisor));
-                break;
-            case TStepKind::Chan:
-                record.Field(FPosChan)->SetAsInt64(d.Chan);
-                break;
-            case TStepKind::Rise:
-                record.Field(FPosRise)->SetAsInt64(f > 0 ? RoundToInt64(d.RiseT * f) : d.RiseT);
-                break;
-            case TStepKind::Count:
-                record.Field(FPosCount)->SetAsInt64(d.Counts);
-                break;
-            case TStepKind::Durat:
-                record.Field(FPosDurat)->SetAsFloat(f > 0 ? d.Dur * f
-                                                          : static_cast<long double>(d.Dur));
-                break;
-            case TStepKind::Ampl:
-            case TStepKind::Threshold: {
-                const long double h = ParamValue(d.ParamRow, step.ParamColumn);
-                const int64_t raw = step.Kind == TStepKind::Ampl ? d.Amp : d.Thr;
-                const long double v = h > 0 ? raw * h : static_cast<long double>(raw);
-                // No level at all has no decibel value: the field stays empty.
-                if (v > 0)
-                    record.Field(step.Kind == TStepKind::Ampl ? FPosAmpl : FPosThreshold)
-                        ->SetAsFloat(20.0L * std::log10(v));
-                break;
-            }
-            case TStepKind::Energy: {
-                const long double h = ParamValue(d.ParamRow, step.ParamColumn);
-                record.Field(FPosEnergy)->SetAsFloat(h > 0 ? d.Eny * h
-                                                           : static_cast<long double>(d.Eny));
-                break;
-            }
-            case TStepKind::RMS: {
-                const long double h = ParamValue(d.ParamRow, step.ParamColumn);
-                long double v = h > 0 ? d.RMS * h : static_cast<long double>(d.RMS);
-                if (f > 0) v *= f;
-                record.Field(FPosRMS)->SetAsFloat(v * step.Unit);
-                break;
-            }
-            }
-        }
+        if (item.Extra == 1) {
+            if (item.Offset < FWideDataSets.size())
+                ConvertDataSet(record, FWideDataSets[item.Offset]);
+        } else if (item.Offset < FDataSets.size())
+            ConvertDataSet(record, FDataSets[item.Offset]);
         return;
     }
     if (IsMarkerKind(item.Kind)) {

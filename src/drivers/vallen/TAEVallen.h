@@ -7,7 +7,8 @@
 // Index items: Kind is the row's SetType (1, 2, 3, 5 and 6 as stored, 0 for set types the
 // driver does not know). A label marker (SetType 4) is classified by its text when it is loaded
 // and carries one of the vk* kinds below, so that the record kind stays a table look-up.
-// Offset is the item's slot in the driver's data sets or markers.
+// Offset is the item's slot in the driver's data sets or markers; Extra is 1 for a data set kept
+// in full (TVallenWideDataSet).
 
 #include "drivers/TAEDriverDb.h"
 
@@ -26,19 +27,34 @@ constexpr uint8_t vkResumeLabel = 251; // "RESUME"
 constexpr uint8_t vkTimeMark = 252;    // "TIME MARK"
 
 // One row of ae_data that carries acquisition values (set types 1, 2 and 3): the columns the
-// driver converts, read as integers (NULL and absent columns read as 0).
+// driver converts (NULL and absent columns read as 0). Millions of them stay in memory, so the
+// values that fit 32 bits are kept in 32 bits; a row with a value that does not fit is kept in
+// full as a TVallenWideDataSet instead.
 struct TVallenDataSet {
-    int64_t SetID = 0;
     int64_t Time = 0;
+    int64_t Eny = 0;
+    int32_t Chan = 0;
+    int32_t Thr = 0;
+    int32_t Amp = 0;
+    int32_t RiseT = 0;
+    int32_t Dur = 0;
+    int32_t RMS = 0;
+    int32_t Counts = 0;
+    // Slot in ChannelParams of the row's own scaling parameters (its ParamID); -1 for none.
+    int32_t ParamRow = -1;
+};
+static_assert(sizeof(TVallenDataSet) == 48, "a data set costs 48 bytes");
+
+struct TVallenWideDataSet {
+    int64_t Time = 0;
+    int64_t Eny = 0;
     int64_t Chan = 0;
     int64_t Thr = 0;
     int64_t Amp = 0;
     int64_t RiseT = 0;
     int64_t Dur = 0;
-    int64_t Eny = 0;
     int64_t RMS = 0;
     int64_t Counts = 0;
-    // Slot in ChannelParams of the row's own scaling parameters (its ParamID); -1 for none.
     int32_t ParamRow = -1;
 };
 
@@ -98,7 +114,6 @@ public:
     const std::vector<TVallenFieldInfo>& FieldInfos() const { return FFieldInfos; }
     const std::vector<std::string>& ChannelParamNames() const { return FParamNames; }
     const std::vector<TVallenChannelParams>& ChannelParams() const { return FParams; }
-    const std::vector<TVallenDataSet>& DataSets() const { return FDataSets; }
     const std::vector<TVallenMarker>& Markers() const { return FMarkers; }
 
     // Format kind (vk*) of a label marker's text, compared upper-case and trimmed.
@@ -116,10 +131,10 @@ private:
     enum class TStepKind : uint8_t { Time, Chan, Rise, Count, Ampl, Durat, Energy, Threshold, RMS };
     struct TConvertStep {
         TStepKind Kind;
-        long double Factor; // the row's Factor (0 when absent)
+        long double Factor;  // the row's Factor (0 when absent)
         long double Divisor; // time only: TimeDivisor of the Factor
-        int ParamColumn;    // column of the row's Parameter in ChannelParamNames; -1 for none
-        long double Unit;   // RMS only: millivolts per unit of the file
+        int ParamColumn;     // column of the row's Parameter in ChannelParamNames; -1 for none
+        long double Unit;    // RMS only: millivolts per unit of the file
     };
     // Microseconds of a raw time for a time Factor f.
     static long double TimeMicroseconds(int64_t time, long double f, long double divisor);
@@ -133,12 +148,14 @@ private:
     void ReadGlobalInfo(TSqliteDatabase& db);
     void BuildSteps();
     long double ParamValue(int32_t row, int column) const;
+    template <class TDataSet> void ConvertDataSet(TAERecord& record, const TDataSet& d) const;
     void SetTimeFields(TAERecord& record, long double us) const;
 
     std::vector<TVallenFieldInfo> FFieldInfos;
     std::vector<std::string> FParamNames;
     std::vector<TVallenChannelParams> FParams;
     std::vector<TVallenDataSet> FDataSets;
+    std::vector<TVallenWideDataSet> FWideDataSets;
     std::vector<TVallenMarker> FMarkers;
     std::vector<TConvertStep> FSteps;
     // The first time row of ae_fieldinfo, used by markers.

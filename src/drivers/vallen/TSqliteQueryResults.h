@@ -65,9 +65,9 @@ private:
     TSqliteDatabase& FDb;
     sqlite3_stmt* FStatement = nullptr;
     bool FEof = true;
-    bool FRow = false; // a row is current (false at the end and after a failure)
-    std::vector<std::string> FNames;    // trimmed
-    std::vector<std::string> FKeys;     // trimmed and upper-cased, for ColumnIndex
+    bool FRow = false;               // a row is current (false at the end and after a failure)
+    std::vector<std::string> FNames; // trimmed
+    std::vector<std::string> FKeys;  // trimmed and upper-cased, for ColumnIndex
 };
 
 } // namespace vorelt
