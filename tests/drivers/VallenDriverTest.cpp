@@ -1,6 +1,7 @@
 // The Vallen driver over the real databases, checked against the maker's own view, and over
 // small databases written for one behaviour each.
 
+#include "DriverMutationTest.h"
 #include "VallenTestSupport.h"
 #include "common/TestData.h"
 #include "drivers/TDriverRecordSource.h"
@@ -406,6 +407,29 @@ TEST(VallenDriverTest, AHotJournalIsNeverRolledBack) {
     EXPECT_FALSE(message.empty());
     EXPECT_EQ(test::ReadFileBytes(file), dbBefore);
     EXPECT_EQ(test::ReadFileBytes(journal), journalBefore);
+}
+
+} // namespace
+} // namespace vorelt
+
+namespace vorelt {
+namespace {
+
+// A damaged database is refused or fails to load with SQLite's text; nothing escapes and no
+// cursor runs away.
+TEST(VallenDriverTest, DamagedDatabasesFailCleanly) {
+    VORELT_REQUIRE_SHARED_DATA("vallen/steel_plate.pridb", source);
+    test::TMutationOptions options;
+    options.RandomCases = 300;
+    options.FieldCases = 100;
+    options.TruncationCases = 100;
+    options.SortEvery = 50; // refused, and must say so
+    options.Extension = ".pridb";
+    const test::TMutationStats stats = test::RunDriverMutations(
+        test::ReadFileBytes(source), &TAEVallen::CanOpen,
+        [] { return std::make_unique<TAEVallen>(); }, options);
+    EXPECT_GT(stats.Loaded, 0);
+    EXPECT_LT(stats.Loaded, stats.Cases);
 }
 
 } // namespace
