@@ -1,17 +1,19 @@
 #include "TDataWriter.h"
 
 #include "TTarvelWriter.h"
+#include "TVallenWriter.h"
 
 namespace vorelt {
 
 std::unique_ptr<TDataWriter> CreateDataWriter(std::string_view format) {
     if (format == "isa") return std::make_unique<TTarvelIsaWriter>();
     if (format == "pci") return std::make_unique<TTarvelPciWriter>();
+    if (format == "vallen") return std::make_unique<TVallenWriter>();
     return nullptr;
 }
 
 std::vector<std::string> DataWriterFormats() {
-    return {"isa", "pci"};
+    return {"isa", "pci", "vallen"};
 }
 
 } // namespace vorelt
