@@ -1,0 +1,266 @@
+#pragma once
+// Base of the data-file drivers: the read-only mapped data file, the message index, the three
+// field sets of the driver's part of the record layout, the state with its notification, the
+// cursor over the index, the deleted and selected groups with their companion log, and the
+// schemes of the time-sorted and the filtered copy with the hooks each format fills in.
+
+#include "drivers/TByteReader.h"
+#include "drivers/TLogFile.h"
+#include "drivers/TMappedFile.h"
+#include "model/IFieldSetOwner.h"
+#include "model/TAEFields.h"
+#include "model/TAEListIntegerField.h"
+#include "model/TAERecordProtocol.h"
+#include "persist/TPersistObject.h"
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <span>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorelt {
+
+class IIDGenerator;
+class IRecordSource;
+class TAEField;
+class TAEListFields;
+class TAERecord;
+
+// Driver states.
+constexpr uint8_t dsNone = 0;
+constexpr uint8_t dsOpen = 1;
+constexpr uint8_t dsOpening = 2;
+constexpr uint8_t dsLoad = 3;
+constexpr uint8_t dsLoading = 4;
+constexpr uint8_t dsClose = 5;
+constexpr uint8_t dsClosing = 6;
+constexpr uint8_t dsSaving = 7;
+constexpr uint8_t dsInit = 8;
+constexpr uint8_t dsReady = 9;
+// "None", "Open", ... "Ready"; "" for other values.
+const char* DriverStateText(uint8_t state);
+
+// Object messages the driver handles or sends (TAEOMSG::Msg).
+constexpr uint32_t omSourceState = 0x402;    // to the owner: Result = new state
+constexpr uint32_t omSelectGroup = 0x40E;    // List = positions of a new selected group
+constexpr uint32_t omUndoSelect = 0x410;     // last selected group removed; List += its positions
+constexpr uint32_t omDeleteGroup = 0x411;    // List = positions of a new deleted group
+constexpr uint32_t omUndoDelete = 0x412;     // last deleted group restored; List += positions
+constexpr uint32_t omRestoreDeleted = 0x413; // WParam = const TDeletedItemRef*; List += positions
+constexpr uint32_t omUndoAllDelete = 0x414;  // all deleted groups restored, last first
+
+// What message 0x413 points to: a deleted group and one item of it (item < 0: the whole group).
+struct TDeletedItemRef {
+    int32_t Group = -1;
+    int32_t Item = -1;
+};
+
+// Index item flag bits.
+constexpr uint8_t ifDeleted = 0x01;
+constexpr uint8_t ifSelected = 0x04;
+
+// Format kind of the header item.
+constexpr uint8_t ikHeader = 255;
+
+// One message of the open file. The bytes stay in the mapped file; the item keeps only what
+// cannot be derived again cheaply.
+struct TDriverIndexItem {
+    uint64_t Offset = 0; // offset of the message body in the data file; row id without mapping
+    uint32_t Size = 0;   // body size in bytes (without the type/size prefix)
+    uint16_t Extra = 0;  // format-specific: Tarvel ISA gain code, DiSP length word
+    uint8_t Kind = 0;    // format kind as read; 255 = header item
+    uint8_t Flags = 0;   // ifDeleted, ifSelected
+};
+static_assert(sizeof(TDriverIndexItem) == 16, "the index costs 16 bytes per message");
+
+// Receives the driver's state changes (message 0x402); the database processor implements it.
+class IDriverOwner {
+public:
+    virtual ~IDriverOwner() = default;
+    virtual void DriverMessage(TAEOMSG& msg) = 0;
+};
+
+class TAEDriverDb : public TPersistObject, public IFieldSetOwner {
+public:
+    using TStateEvent = std::function<void(uint8_t state)>;
+    // done / total in units the operation chooses (bytes or messages).
+    using TProgressEvent = std::function<void(uint64_t done, uint64_t total)>;
+
+    explicit TAEDriverDb(IDriverOwner* owner = nullptr);
+    // Closes the file (writing the log). Drivers that override Close call it in their own
+    // destructor, because the base destructor reaches only the base Close.
+    ~TAEDriverDb() override;
+    TAEDriverDb(const TAEDriverDb&) = delete;
+    TAEDriverDb& operator=(const TAEDriverDb&) = delete;
+
+    // TPersistObject / IFieldSetOwner (one ClassName serves both). The driver is rebuilt by
+    // opening its file; it saves only its class name and file name.
+    std::string ClassName() const override = 0;
+    void SaveToNode(TNodePersist& node) const override;
+    void LoadFromNode(const TNodePersist&) override {}
+    std::string Name() const override { return ClassName(); }
+
+    IDriverOwner* Owner() const { return FOwner; }
+    void SetOwner(IDriverOwner* owner) { FOwner = owner; }
+    void SetOnState(TStateEvent event) { FOnState = std::move(event); }
+    void SetOnProgress(TProgressEvent event) { FOnProgress = std::move(event); }
+    const std::string& FileName() const { return FFileName; }
+    uint8_t State() const { return FState; }
+    // Sends 0x402 to the owner and the notification when the state changes.
+    void SetState(uint8_t state);
+
+    // Life cycle. Open maps the data file (unless MapsDataFile is false) and reads the log;
+    // Load (driver) builds the index and then applies the groups; Initialize sets Init, and
+    // drivers finish it with Ready.
+    virtual bool Open(const std::string& fileName, std::string& message);
+    virtual bool IsOpen() const { return FOpen; }
+    virtual void Close();
+    virtual bool Load(std::string& message) = 0;
+    virtual bool Initialize(std::string& message);
+    virtual void ClearIndex();
+
+    // Field sets: database (1), setup (2), parametric (3).
+    TAEFields& DbFields() { return FDbFields; }
+    TAEFields& SetupFields() { return FSetupFields; }
+    TAEFields& ParamFields() { return FParamFields; }
+    const TAEFields& DbFields() const { return FDbFields; }
+    const TAEFields& SetupFields() const { return FSetupFields; }
+    const TAEFields& ParamFields() const { return FParamFields; }
+    bool IsIDFree(std::string_view id) const;
+    bool IsNameFree(std::string_view name) const;
+    TAEField* FindByID(std::string_view id) const;
+    TAEField* FindField(std::string_view id) const { return FindByID(id); }
+    // Appends the non-empty sets in the order database, setup, parametric.
+    void GetFields(TAEListFields* layout) const;
+    // Flat position of a declared field in the driver's part of the layout; -1 when absent.
+    int FieldPos(std::string_view id) const;
+    void AssignIDs(bool renew, IIDGenerator& generator);
+
+    // Index.
+    int32_t Count() const { return static_cast<int32_t>(FIndex.size()); }
+    const std::vector<TDriverIndexItem>& Index() const { return FIndex; }
+    // None when pos is outside.
+    const TDriverIndexItem* Item(int32_t pos) const {
+        return static_cast<size_t>(pos) < FIndex.size() ? &FIndex[static_cast<size_t>(pos)]
+                                                        : nullptr;
+    }
+    // The message body of a position as a view into the mapping; empty when the position is
+    // outside, the driver has no mapping or the item does not lie inside the file.
+    std::span<const uint8_t> Data(int32_t pos) const;
+    TByteReader Reader(int32_t pos) const { return TByteReader(Data(pos)); }
+    // The whole mapped file (empty without mapping).
+    TByteReader FileReader() const { return TByteReader(FFile.Bytes()); }
+    // Record kind of a position through the format's kind map; 0 outside the index.
+    uint8_t RecordKind(int32_t pos) const {
+        return static_cast<size_t>(pos) < FIndex.size()
+                   ? FKindMap[FIndex[static_cast<size_t>(pos)].Kind]
+                   : rkUnknown;
+    }
+    // Active channels (1-based), filled by Load; "Channels" refers to this list.
+    const TAEChannelList& Channels() const { return FChannelList; }
+
+    // Cursor over the index (the same rule for all drivers).
+    virtual int32_t FirstRecord(TAEPNav& nav);
+    virtual int32_t LastRecord(TAEPNav& nav);
+    virtual int32_t NextRecord(TAEPNav& nav, int32_t pos);
+    virtual int32_t PriorRecord(TAEPNav& nav, int32_t pos);
+    virtual int32_t RecordCount(TAEPNav& nav);
+    // Common part (range check, kind, cleared values, Index, RecFlags, "Deleted", "Selected",
+    // "Hit", "IndexRec", "Channels"), then ReadMessage. The record is left unchanged when pos is
+    // outside the index.
+    virtual void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos);
+
+    virtual std::vector<std::string> InfoLines() const;
+
+    // Groups. The message handler applies 0x40E, 0x410, 0x411, 0x412, 0x413 and 0x414 and
+    // returns whether it knew the number.
+    bool HandleMessage(TAEOMSG& msg);
+    int DeletedGroupCount() const { return static_cast<int>(FDeletedGroups.size()); }
+    int SelectedGroupCount() const { return static_cast<int>(FSelectedGroups.size()); }
+    const TRecordGroups& DeletedGroups() const { return FDeletedGroups; }
+    const TRecordGroups& SelectedGroups() const { return FSelectedGroups; }
+    void ApplySelectedGroups();
+    void ApplyDeletedGroups();
+    const TLogFile& Log() const { return FLog; }
+
+    // Copies in the file's own format, written under a temporary name in the target's folder
+    // and renamed; the open data file and its log are never overwritten.
+    virtual bool SortToFile(const std::string& target, std::string& message);
+    virtual bool SaveToFile(IRecordSource& source, const std::string& target, std::string& message);
+
+    // Converts a value between time fields; false (value untouched) for pairs the driver does
+    // not know.
+    virtual bool ConvertTime(std::string_view sourceID, std::string_view targetID,
+                             long double& value, long double x) const;
+
+protected:
+    // Fills the per-message fields of a record whose common part is done; `item` is the index
+    // item of `pos`.
+    virtual void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) = 0;
+
+    // Hooks of the copy schemes. MessageTime: whether the item carries a time, and its
+    // microseconds since the test start. MessagePrefix: writes the type/size prefix of a
+    // message into `out` (at most MaxPrefixSize bytes) and returns its length. PatchHeader:
+    // writes the "Member Of Events" count into a copy of the header data.
+    static constexpr size_t MaxPrefixSize = 16;
+    virtual bool MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const;
+    virtual size_t MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const;
+    virtual void PatchHeader(std::vector<uint8_t>& header, int32_t memberOfEvents) const;
+
+    // Whether Open maps the data file (drivers with their own connection return false).
+    virtual bool MapsDataFile() const { return true; }
+
+    // Declare-then-lock: after declaring its fields a driver clears their values, freezes them
+    // with Locked and lets the base find the common fields by ID.
+    void LockFields();
+    // Format kind -> record kind; identity for 0..8 and 0 elsewhere until a driver sets it.
+    void SetKindMap(uint8_t formatKind, uint8_t recordKind) { FKindMap[formatKind] = recordKind; }
+    // Calls the progress notification (cheap when none is set).
+    void ReportProgress(uint64_t done, uint64_t total) const {
+        if (FOnProgress) FOnProgress(done, total);
+    }
+    const TMappedFile& File() const { return FFile; }
+
+    std::vector<TDriverIndexItem> FIndex;
+    std::vector<std::string> FInfoLines;
+    TAEChannelList FChannelList;
+
+private:
+    bool CursorRangeError(TAEPNav& nav, int32_t pos) const;
+    void StoreKind(TAEPNav& nav, int32_t pos) const;
+    bool CheckTarget(const std::string& target, std::string& message) const;
+    void UndoGroup(TRecordGroups& groups, uint8_t bit, std::vector<int32_t>& restored);
+    void ApplyGroups(const TRecordGroups& groups, uint8_t bit);
+
+    IDriverOwner* FOwner;
+    std::string FFileName;
+    uint8_t FState = dsNone;
+    bool FOpen = false;
+    TStateEvent FOnState;
+    TProgressEvent FOnProgress;
+    TLogFile FLog;
+    TMappedFile FFile;
+    TAEFields FDbFields;
+    TAEFields FSetupFields;
+    TAEFields FParamFields;
+    TRecordGroups FDeletedGroups;
+    TRecordGroups FSelectedGroups;
+    std::array<uint8_t, 256> FKindMap{};
+    // Flat positions of the common fields (-1 when not declared).
+    int FPosDeleted = -1;
+    int FPosSelected = -1;
+    int FPosHit = -1;
+    int FPosIndexRec = -1;
+    int FPosChannels = -1;
+};
+
+// The Tarvel time rule: seconds ("0000000000000061"), hours ("...62") and milliseconds
+// ("...64") convert into each other through microseconds; false for any other pair.
+bool ConvertTarvelTime(std::string_view sourceID, std::string_view targetID, long double& value,
+                       long double x);
+
+} // namespace vorelt

@@ -1,0 +1,68 @@
+#pragma once
+// The companion log file of a data file: the user's deleted and selected record groups, kept
+// beside the data file (same name, extension ".log") from one opening to the next.
+//
+// Entry layout: u16 length L of the data part, u8 kind, then L bytes: a 7-byte timestamp and
+// the payload. Kinds: 1 start of the log, 2 close mark, 3 selected group, 4 deleted group,
+// 5 text (read only), 6 continuation of the group entry just before it. A group entry carries
+// at most 16382 positions (u32 each); a larger group goes on in kind-6 entries, which readers
+// that do not know the kind skip (they then see the group's first part only).
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorelt {
+
+using TRecordGroup = std::vector<int32_t>;
+using TRecordGroups = std::vector<TRecordGroup>;
+
+// Log entry kinds.
+constexpr uint8_t lkStart = 1;
+constexpr uint8_t lkClose = 2;
+constexpr uint8_t lkSelected = 3;
+constexpr uint8_t lkDeleted = 4;
+constexpr uint8_t lkText = 5;
+constexpr uint8_t lkContinued = 6;
+
+constexpr size_t LogTimestampSize = 7;
+constexpr size_t LogMaxGroupEntry = (0xFFFF - LogTimestampSize) / 4; // 16382 positions
+
+class TLogFile {
+public:
+    // The companion name of a data file: its extension replaced by ".log".
+    static std::string CompanionName(const std::string& dataFileName);
+
+    // Adopts the companion log of `dataFileName` or creates it with its start entry, and reads
+    // the groups after its rewrite position. A file of that name that does not begin with a
+    // start entry is left untouched and the log is not used (`InUse` false, `Note` says why);
+    // a damaged entry ends the reading, and what came before it is kept. Never fails.
+    void Open(const std::string& dataFileName, TRecordGroups& selected, TRecordGroups& deleted);
+    // Truncates the log at its rewrite position and appends a close mark, one entry per deleted
+    // group, then one per selected group. False with the system's text on failure.
+    bool Rewrite(const TRecordGroups& deleted, const TRecordGroups& selected, std::string& message);
+    // Forgets the file (nothing is written).
+    void Reset();
+
+    bool InUse() const { return FInUse; }
+    const std::string& FileName() const { return FFileName; }
+    // Why the log is not used or was read only in part; empty when all is well.
+    const std::string& Note() const { return FNote; }
+    uint64_t RewritePos() const { return FRewritePos; }
+    // The text of the last kind-5 entry read, if any.
+    const std::string& Text() const { return FText; }
+
+    // Builds one entry (length, kind, timestamp of now, payload).
+    static std::vector<uint8_t> Entry(uint8_t kind, const uint8_t* payload, size_t size);
+    // Appends the entries of one group: a `kind` entry and continuation entries as needed.
+    static void AppendGroup(std::vector<uint8_t>& out, uint8_t kind, const TRecordGroup& group);
+
+private:
+    std::string FFileName;
+    std::string FNote;
+    std::string FText;
+    uint64_t FRewritePos = 0;
+    bool FInUse = false;
+};
+
+} // namespace vorelt
