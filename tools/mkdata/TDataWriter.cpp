@@ -1,5 +1,6 @@
 #include "TDataWriter.h"
 
+#include "TDispWriter.h"
 #include "TTarvelWriter.h"
 
 namespace vorelt {
@@ -7,11 +8,12 @@ namespace vorelt {
 std::unique_ptr<TDataWriter> CreateDataWriter(std::string_view format) {
     if (format == "isa") return std::make_unique<TTarvelIsaWriter>();
     if (format == "pci") return std::make_unique<TTarvelPciWriter>();
+    if (format == "disp") return std::make_unique<TDispWriter>();
     return nullptr;
 }
 
 std::vector<std::string> DataWriterFormats() {
-    return {"isa", "pci"};
+    return {"isa", "pci", "disp"};
 }
 
 } // namespace vorelt
