@@ -87,7 +87,7 @@ inline TBytes PartialPower(uint16_t segments) {
     return Sub(109, b);
 }
 
-inline TBytes Setup(std::initializer_list<TBytes> subRecords) {
+inline TBytes HardwareSetup(std::initializer_list<TBytes> subRecords) {
     TBytes body{0x67, 0};
     for (const TBytes& s : subRecords)
         body.insert(body.end(), s.begin(), s.end());
