@@ -307,7 +307,14 @@ void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
     if (TAEField* f = record.Field(FPosIndexRec)) f->SetAsInt64(pos);
     if (TAEField* f = record.Field(FPosChannels); f && f->DataType() == dtListInteger)
         f->SetValueRaw(&FChannelList);
-    ReadMessage(record, pos, item);
+    try {
+        ReadMessage(record, pos, item);
+    } catch (const std::exception& e) {
+        // A damaged message stops the consumer with the reader's text instead of escaping.
+        nav.Out.Status = nsError;
+        nav.Out.State = FState;
+        nav.Out.Message = e.what();
+    }
 }
 
 // --- Groups ---
@@ -529,7 +536,7 @@ bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
         int32_t members = 0;
         walk(KindBit(rkHit), [&] {
             int32_t pos = -1;
-            if (itemOf(pos) && !isDeleted()) ++members;
+            if (record.Kind() == rkHit && itemOf(pos) && !isDeleted()) ++members;
         });
 
         TFileWriter out(target);
