@@ -9,6 +9,12 @@
 #include "persist/TTextCodec.h"
 
 #include <array>
+#if defined(__linux__)
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -76,6 +82,83 @@ std::string MessageText(const uint8_t* data, size_t size) {
 uint32_t LeadingNumber(const uint8_t* body, size_t size) {
     return size >= 2 ? LoadU16(body) : size == 1 ? body[0] : 0;
 }
+
+// The index of a large file is written once from start to end: huge pages spare most of the
+// page faults of that first touch.
+void AdviseLargeIndex(void* data, size_t bytes) {
+#if defined(MADV_HUGEPAGE)
+    constexpr uintptr_t Huge = uintptr_t{2} << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Huge - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+// Sequential reading of the data file in large blocks, with the tail of a block (a message
+// cut by the block's end) kept for the next one.
+class TBlockReader {
+public:
+    static constexpr size_t BlockSize = size_t{256} << 10;
+    static constexpr size_t MaxCarry = 2 + 65535;
+
+    TBlockReader(const std::string& fileName, uint64_t size) : FSize(size) {
+#if defined(__linux__)
+        FFile = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        if (FFile >= 0) ::posix_fadvise(FFile, 0, 0, POSIX_FADV_SEQUENTIAL);
+#else
+        (void)fileName;
+#endif
+        if (FFile >= 0) FBuffer.reset(new uint8_t[BlockSize + MaxCarry]);
+    }
+    ~TBlockReader() {
+#if defined(__linux__)
+        if (FFile >= 0) ::close(FFile);
+#endif
+    }
+    TBlockReader(const TBlockReader&) = delete;
+    TBlockReader& operator=(const TBlockReader&) = delete;
+
+    bool IsOpen() const {
+        return FFile >= 0;
+    }
+    const uint8_t* Data() const {
+        return FBuffer.get();
+    }
+    // Reads up to a block after the `carried` bytes at the start of the buffer; never past
+    // the size the file had when it was mapped. Returns the bytes read.
+    size_t Fill(size_t carried) {
+        size_t got = 0;
+#if defined(__linux__)
+        const uint64_t left = FSize > FPos ? FSize - FPos : 0;
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, BlockSize));
+        while (got < want) {
+            const ssize_t n = ::pread(FFile, FBuffer.get() + carried + got, want - got,
+                                      static_cast<off_t>(FPos + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw EAEError(std::string(std::strerror(errno)));
+            if (n == 0) break;
+            got += static_cast<size_t>(n);
+        }
+#else
+        (void)carried;
+#endif
+        FPos += got;
+        return got;
+    }
+    // Moves the `carried` bytes after the first `used` ones to the start of the buffer.
+    void Keep(size_t used, size_t carried) {
+        if (carried > 0) std::memmove(FBuffer.get(), FBuffer.get() + used, carried);
+    }
+
+private:
+    int FFile = -1;
+    uint64_t FSize;
+    uint64_t FPos = 0;
+    std::unique_ptr<uint8_t[]> FBuffer;
+};
 
 bool CarriesInfo(uint8_t id) {
     switch (id) {
@@ -190,10 +273,54 @@ void TAEDisp::AddInfoLines(uint8_t id, const uint8_t* body, size_t size) {
     }
 }
 
+size_t TAEDisp::IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final) {
+    constexpr size_t MaxItems = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+    size_t p = 0;
+    while (p < size) {
+        if (size - p < 2) break;
+        const uint16_t len = LoadU16(data + p);
+        if (size - p - 2 < len) break;
+        if (FIndex.size() == MaxItems) throw EAEError("Too Many Messages");
+        TDriverIndexItem item;
+        item.Extra = len;
+        if (len == 0) {
+            item.Offset = base + p + 2;
+        } else {
+            const uint8_t id = data[p + 2];
+            const size_t head = HasSubID(id, len) ? 2 : 1;
+            const uint8_t* body = data + p + 2 + head;
+            item.Kind = id;
+            item.Offset = base + p + 2 + head;
+            item.Size = len - static_cast<uint32_t>(head);
+            if (id == idHit) {
+                if (item.Size > 6 && !FChannelSeen[body[6]]) {
+                    FChannelSeen[body[6]] = true;
+                    FChannelList.push_back(body[6]);
+                }
+            } else if (id == idContinuedFile) {
+                // The setup of the test travels inside; its texts describe this file too.
+                const long start = FindEmbeddedSetup({body, item.Size});
+                TFrame f;
+                for (size_t q = start < 0 ? item.Size : static_cast<size_t>(start);
+                     q < item.Size && ReadFrame(body, item.Size, q, f); q = f.End())
+                    if (CarriesInfo(f.ID)) AddInfoLines(f.ID, body + f.BodyOffset, f.BodySize);
+            } else if (CarriesInfo(id)) {
+                AddInfoLines(id, body, item.Size);
+            }
+        }
+        FIndex.push_back(item);
+        p += 2 + static_cast<size_t>(len);
+    }
+    // A message cut off by the end of the file is left out.
+    if (final && p < size) FTruncatedAt = static_cast<int64_t>(base + p);
+    return p;
+}
+
 bool TAEDisp::Load(std::string& message) {
     message.clear();
     FInfoLines.clear();
     FChannelList.clear();
+    FChannelSeen.fill(false);
     FTruncatedAt = -1;
     ClearIndex();
     SetState(dsLoading);
@@ -203,58 +330,29 @@ bool TAEDisp::Load(std::string& message) {
         FInfoLines.push_back("Disp Type");
         FInfoLines.push_back("Database: " + FileName());
 
-        const uint8_t* data = File().Data();
         const size_t size = File().Size();
         // Real files average about 30 bytes a message; untouched reserve costs no memory.
         FIndex.reserve(size / 16 + 1);
-        constexpr size_t MaxItems = static_cast<size_t>(std::numeric_limits<int32_t>::max());
-        std::array<bool, 256> channelSeen{};
-        size_t p = 0;
-        size_t nextProgress = size_t{1} << 24;
-        while (p < size) {
-            if (size - p < 2) {
-                FTruncatedAt = static_cast<int64_t>(p);
-                break;
+        AdviseLargeIndex(FIndex.data(), FIndex.capacity() * sizeof(TDriverIndexItem));
+        // The scan reads the file in blocks rather than through the mapping: reading is the
+        // cheapest way through a large file, and records read later map only their own pages.
+        TBlockReader reader(FileName(), size);
+        if (reader.IsOpen()) {
+            uint64_t base = 0;
+            size_t carried = 0;
+            while (true) {
+                const size_t got = reader.Fill(carried);
+                const size_t have = carried + got;
+                const bool final = base + have >= size || got == 0;
+                const size_t used = IndexBlock(reader.Data(), have, base, final);
+                if (final) break;
+                base += used;
+                carried = have - used;
+                reader.Keep(used, carried);
+                ReportProgress(base, size);
             }
-            const uint16_t len = LoadU16(data + p);
-            if (size - p - 2 < len) {
-                FTruncatedAt = static_cast<int64_t>(p);
-                break;
-            }
-            if (FIndex.size() == MaxItems) throw EAEError("Too Many Messages");
-            TDriverIndexItem item;
-            item.Extra = len;
-            if (len == 0) {
-                item.Offset = p + 2;
-            } else {
-                const uint8_t id = data[p + 2];
-                const size_t head = HasSubID(id, len) ? 2 : 1;
-                item.Kind = id;
-                item.Offset = p + 2 + head;
-                item.Size = len - static_cast<uint32_t>(head);
-                const uint8_t* body = data + item.Offset;
-                if (id == idHit) {
-                    if (item.Size > 6 && !channelSeen[body[6]]) {
-                        channelSeen[body[6]] = true;
-                        FChannelList.push_back(body[6]);
-                    }
-                } else if (id == idContinuedFile) {
-                    // The setup of the test travels inside; its texts describe this file too.
-                    const long start = FindEmbeddedSetup({body, item.Size});
-                    TFrame f;
-                    for (size_t q = start < 0 ? item.Size : static_cast<size_t>(start);
-                         q < item.Size && ReadFrame(body, item.Size, q, f); q = f.End())
-                        if (CarriesInfo(f.ID)) AddInfoLines(f.ID, body + f.BodyOffset, f.BodySize);
-                } else if (CarriesInfo(id)) {
-                    AddInfoLines(id, body, item.Size);
-                }
-            }
-            FIndex.push_back(item);
-            p += 2 + static_cast<size_t>(len);
-            if (p >= nextProgress) {
-                ReportProgress(p, size);
-                nextProgress = p + (size_t{1} << 24);
-            }
+        } else {
+            IndexBlock(File().Data(), size, 0, true);
         }
         FInfoLines.push_back("Records Count: " + IntToStr(static_cast<int64_t>(FIndex.size())));
         ApplySelectedGroups();
@@ -282,12 +380,14 @@ bool TAEDisp::Initialize(std::string& message) {
         int partialPower = -1;
         for (const TDriverIndexItem& item : FIndex) {
             if (item.Extra == 0) continue;
+            if (FSetup.Found) {
+                // Set-up messages precede the data: the search ends at the first hit.
+                if (item.Kind == idHit || FSetup.PartialPowerSegments >= 0 || partialPower >= 0)
+                    break;
+            }
             if (item.Kind == idPartialPower && partialPower < 0)
                 partialPower = ParsePartialPowerBody(Body(item));
-            if (FSetup.Found) {
-                if (partialPower >= 0) break;
-                continue;
-            }
+            if (FSetup.Found) continue;
             if (item.Kind == idHardwareSetup) {
                 ParseHardwareSetup(Body(item), FSetup);
             } else if (item.Kind == idContinuedFile) {

@@ -7,6 +7,7 @@
 #include "drivers/TAEDriverDb.h"
 #include "drivers/disp/TDispFormat.h"
 
+#include <array>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -55,10 +56,14 @@ private:
     void ReadTimeDriven(TAERecord& record, const uint8_t* body, size_t size);
     void ComposeText(uint8_t id, const uint8_t* body, size_t size, bool timed, uint64_t ticks);
     void AddInfoLines(uint8_t id, const uint8_t* body, size_t size);
+    // Indexes the whole messages of a block that starts at file offset `base` and returns the
+    // bytes they take; `final` when the block reaches the end of the file.
+    size_t IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final);
     std::span<const uint8_t> Body(const TDriverIndexItem& item) const;
 
     disp::TSetup FSetup;
     int64_t FTruncatedAt = -1;
+    std::array<bool, 256> FChannelSeen{};
 
     // Hit decoding prepared by Initialize: the characteristics that can be placed, in order,
     // and whether the whole list could (then parametric groups follow them).
