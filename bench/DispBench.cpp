@@ -1,6 +1,6 @@
-// Opening a generated DiSP file of about 1 GB (Open, Load, Initialize, Close) next to
-// `cat FILE > /dev/null` on the same file, warm in the page cache. The target: opening takes
-// at most twice as long as cat. The file is generated once per run and removed at the end.
+// Opening a generated DiSP file of about 1 GB (CanOpen, Open, Load, Initialize; closing is not
+// timed) next to `cat FILE > /dev/null` on the same file, warm in the page cache. The target:
+// opening takes at most twice as long as cat. The file is generated once per run and removed.
 
 #include "drivers/disp/TAEDisp.h"
 #include "mkdata/TGenerateDataFile.h"
@@ -86,5 +86,5 @@ void BM_OpenDispFile(benchmark::State& state) {
 
 } // namespace
 
-BENCHMARK(BM_CatFile)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
-BENCHMARK(BM_OpenDispFile)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(2.0);
+BENCHMARK(BM_CatFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(10);
+BENCHMARK(BM_OpenDispFile)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(5);
