@@ -30,12 +30,6 @@ using test::TTempDir;
 
 // A copy of a real file in a fresh folder: opening a file writes its companion log beside it,
 // and the shared data folder must stay as it is.
-std::string CopyToTemp(const std::string& source, const TTempDir& dir) {
-    const std::string target = dir.File(std::filesystem::path(source).filename().string());
-    std::filesystem::copy_file(source, target);
-    return target;
-}
-
 class VallenRealFileTest : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override { RegisterVallenDriver(); }
