@@ -1,11 +1,13 @@
 #include "drivers/RegisterDriversClasses.h"
 
 #include "drivers/TDriverRegistry.h"
+#include "drivers/spartan/TAESpartan.h"
 
 namespace vorelt {
 
 void RegisterDriversClasses() {
     // Each driver adds its entry here (trial order comes from its rank, not from this list).
+    RegisterSpartanDriver();
 }
 
 } // namespace vorelt

@@ -1,5 +1,6 @@
 #include "TDataWriter.h"
 
+#include "TSpartanWriter.h"
 #include "TTarvelWriter.h"
 
 namespace vorelt {
@@ -7,11 +8,13 @@ namespace vorelt {
 std::unique_ptr<TDataWriter> CreateDataWriter(std::string_view format) {
     if (format == "isa") return std::make_unique<TTarvelIsaWriter>();
     if (format == "pci") return std::make_unique<TTarvelPciWriter>();
+    if (format == "spartan") return std::make_unique<TSpartanWriter>();
+    if (format == "spartan-dispbytes") return std::make_unique<TSpartanWriter>(true);
     return nullptr;
 }
 
 std::vector<std::string> DataWriterFormats() {
-    return {"isa", "pci"};
+    return {"isa", "pci", "spartan", "spartan-dispbytes"};
 }
 
 } // namespace vorelt
