@@ -225,8 +225,8 @@ TEST(GenerateFailures, BadOptionsAreRefusedWithoutAFile) {
     TTempDir dir;
     std::string error;
     const std::string file = dir.File("f");
-    EXPECT_FALSE(GenerateDataFile(Options("spartan", file, 10), error));
-    EXPECT_EQ(error, "unknown format 'spartan'");
+    EXPECT_FALSE(GenerateDataFile(Options("dta", file, 10), error));
+    EXPECT_EQ(error, "unknown format 'dta'");
     EXPECT_FALSE(GenerateDataFile(Options("isa", file, 10, 0), error));
     EXPECT_EQ(error, "the number of channels must be between 1 and 254");
     EXPECT_FALSE(GenerateDataFile(Options("pci", file, 10, 255), error));
