@@ -3,6 +3,7 @@
 #include "drivers/TDriverRegistry.h"
 #include "drivers/disp/TAEDisp.h"
 #include "drivers/vallen/TAEVallen.h"
+#include "drivers/spartan/TAESpartan.h"
 
 namespace vorelt {
 
@@ -10,6 +11,7 @@ void RegisterDriversClasses() {
     // Each driver adds its entry here (trial order comes from its rank, not from this list).
     RegisterVallenDriver();
     RegisterDispDriver();
+    RegisterSpartanDriver();
 }
 
 } // namespace vorelt

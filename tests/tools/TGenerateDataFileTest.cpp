@@ -225,8 +225,8 @@ TEST(GenerateFailures, BadOptionsAreRefusedWithoutAFile) {
     TTempDir dir;
     std::string error;
     const std::string file = dir.File("f");
-    EXPECT_FALSE(GenerateDataFile(Options("spartan", file, 10), error));
-    EXPECT_EQ(error, "unknown format 'spartan'");
+    EXPECT_FALSE(GenerateDataFile(Options("dta", file, 10), error));
+    EXPECT_EQ(error, "unknown format 'dta'");
     EXPECT_FALSE(GenerateDataFile(Options("isa", file, 10, 0), error));
     EXPECT_EQ(error, "the number of channels must be between 1 and 254");
     EXPECT_FALSE(GenerateDataFile(Options("pci", file, 10, 255), error));
@@ -314,7 +314,7 @@ TEST(GenerateArguments, RefusesBadArgumentsWithOneLine) {
         {{}, "missing FORMAT and OUT"},
         {{"isa"}, "missing OUT"},
         {{"isa", "x"}, "missing --hits N"},
-        {{"dta", "x", "--hits", "1"}, "unknown format 'dta' (expected isa or pci or disp or vallen)"},
+        {{"dta", "x", "--hits", "1"}, "unknown format 'dta' (expected isa or pci or disp or spartan or spartan-dispbytes or vallen)"},
         {{"isa", "x", "--hits", "-1"}, "invalid value '-1' for --hits"},
         {{"isa", "x", "--hits", "1e3"}, "invalid value '1e3' for --hits"},
         {{"isa", "x", "--hits", "2147483648"}, "invalid value '2147483648' for --hits"},
