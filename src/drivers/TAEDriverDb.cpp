@@ -1,0 +1,581 @@
+#include "drivers/TAEDriverDb.h"
+
+#include "drivers/TFileWriter.h"
+#include "model/IRecordSource.h"
+#include "model/TAEFieldIDs.h"
+#include "model/TAEListFields.h"
+#include "model/TAERecord.h"
+#include "persist/TErrors.h"
+#include "persist/TNodePersist.h"
+
+#include <algorithm>
+#include <filesystem>
+
+namespace vorelt {
+
+namespace {
+
+constexpr char MsgDataOutRange[] = "Data Out Range";
+constexpr uint64_t ProgressStep = 1 << 16;
+
+bool SamePath(const std::string& a, const std::string& b) {
+    namespace fs = std::filesystem;
+    std::error_code ec1, ec2;
+    fs::path ca = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
+    fs::path cb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
+    if (!ec1 && !ec2 && ca == cb) return true;
+    std::error_code ec;
+    return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
+}
+
+} // namespace
+
+const char* DriverStateText(uint8_t state) {
+    static const char* const texts[] = {"None",  "Open",    "Opening", "Load", "Loading",
+                                        "Close", "Closing", "Saving",  "Init", "Ready"};
+    return state < 10 ? texts[state] : "";
+}
+
+TAEDriverDb::TAEDriverDb(IDriverOwner* owner)
+    : FOwner(owner), FDbFields(this), FSetupFields(this), FParamFields(this) {
+    FDbFields.SetName("Database Fields");
+    FDbFields.SetKind(fgDatabase);
+    FSetupFields.SetName("Setup Database Fields");
+    FSetupFields.SetKind(fgSetup);
+    FParamFields.SetName("Parametric Database Fields");
+    FParamFields.SetKind(fgParametric);
+    for (unsigned k = 0; k <= rkComment; ++k)
+        FKindMap[k] = static_cast<uint8_t>(k);
+}
+
+TAEDriverDb::~TAEDriverDb() {
+    // Nobody listens to a driver that is going away; the log is still written.
+    FOwner = nullptr;
+    FOnState = nullptr;
+    FOnProgress = nullptr;
+    if (FOpen) TAEDriverDb::Close();
+}
+
+void TAEDriverDb::SaveToNode(TNodePersist& node) const {
+    node.AddItem("ClassName", ClassName());
+    node.AddItem("FileName", FFileName);
+}
+
+void TAEDriverDb::SetState(uint8_t state) {
+    if (state == FState) return;
+    if (FOwner) {
+        TAEOMSG msg;
+        msg.Msg = omSourceState;
+        msg.Result = state;
+        FOwner->DriverMessage(msg);
+    }
+    FState = state;
+    if (FOnState) FOnState(state);
+}
+
+bool TAEDriverDb::Open(const std::string& fileName, std::string& message) {
+    message.clear();
+    if (FOpen) Close();
+    SetState(dsOpening);
+    try {
+        std::string error;
+        if (MapsDataFile() && !FFile.Open(fileName, error)) throw EAEError(error);
+        FFileName = fileName;
+        FOpen = true;
+        FLog.Open(fileName, FSelectedGroups, FDeletedGroups);
+        SetState(dsOpen);
+        return true;
+    } catch (const std::exception& e) {
+        FFile.Close();
+        FLog.Reset();
+        FOpen = false;
+        FFileName.clear();
+        SetState(dsNone);
+        message = e.what();
+        return false;
+    }
+}
+
+void TAEDriverDb::Close() {
+    SetState(dsClosing);
+    if (FOpen) {
+        std::string error;
+        FLog.Rewrite(FDeletedGroups, FSelectedGroups, error);
+        FFile.Close();
+        FLog.Reset();
+        FOpen = false;
+        FFileName.clear();
+    }
+    SetState(dsClose);
+    ClearIndex();
+}
+
+bool TAEDriverDb::Initialize(std::string& message) {
+    try {
+        SetState(dsInit);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+        return false;
+    }
+}
+
+void TAEDriverDb::ClearIndex() {
+    std::vector<TDriverIndexItem>().swap(FIndex);
+}
+
+// --- Field sets ---
+
+bool TAEDriverDb::IsIDFree(std::string_view id) const {
+    return FDbFields.IsIDFree(id) && FSetupFields.IsIDFree(id) && FParamFields.IsIDFree(id);
+}
+
+bool TAEDriverDb::IsNameFree(std::string_view name) const {
+    return FDbFields.IsNameFree(name) && FSetupFields.IsNameFree(name) &&
+           FParamFields.IsNameFree(name);
+}
+
+TAEField* TAEDriverDb::FindByID(std::string_view id) const {
+    if (TAEField* f = FDbFields.FindByID(id)) return f;
+    if (TAEField* f = FSetupFields.FindByID(id)) return f;
+    return FParamFields.FindByID(id);
+}
+
+void TAEDriverDb::GetFields(TAEListFields* layout) const {
+    if (!layout) return;
+    for (const TAEFields* set : {&FDbFields, &FSetupFields, &FParamFields})
+        if (set->Count() > 0) layout->Add(const_cast<TAEFields*>(set));
+}
+
+int TAEDriverDb::FieldPos(std::string_view id) const {
+    int base = 0;
+    for (const TAEFields* set : {&FDbFields, &FSetupFields, &FParamFields}) {
+        int i = set->IndexOfID(id);
+        if (i >= 0) return base + i;
+        base += set->Count();
+    }
+    return -1;
+}
+
+void TAEDriverDb::AssignIDs(bool renew, IIDGenerator& generator) {
+    FDbFields.AssignID(renew, generator);
+    FSetupFields.AssignID(renew, generator);
+    FParamFields.AssignID(renew, generator);
+}
+
+void TAEDriverDb::LockFields() {
+    for (TAEFields* set : {&FDbFields, &FSetupFields, &FParamFields}) {
+        set->ClearValues();
+        set->SetLocked(true);
+    }
+    FPosDeleted = FieldPos(fidDeleted);
+    FPosSelected = FieldPos(fidSelected);
+    FPosHit = FieldPos(fidHit);
+    FPosIndexRec = FieldPos(fidIndexRec);
+    FPosChannels = FieldPos(fidChannels);
+}
+
+// --- Index ---
+
+std::span<const uint8_t> TAEDriverDb::Data(int32_t pos) const {
+    const TDriverIndexItem* item = Item(pos);
+    if (!item || !FFile.Data()) return {};
+    uint64_t size = FFile.Size();
+    if (item->Offset > size || item->Size > size - item->Offset) return {};
+    return {FFile.Data() + item->Offset, item->Size};
+}
+
+std::vector<std::string> TAEDriverDb::InfoLines() const {
+    std::vector<std::string> lines = FInfoLines;
+    if (!FLog.Note().empty()) lines.push_back(FLog.Note());
+    return lines;
+}
+
+// --- Cursor ---
+
+bool TAEDriverDb::CursorRangeError(TAEPNav& nav, int32_t pos) const {
+    if (pos >= 0 && pos < Count()) return false;
+    nav.Out.Status = pos < 0 ? nsNegativeIndex : nsPastEnd;
+    nav.Out.State = FState;
+    nav.Out.Message = MsgDataOutRange;
+    return true;
+}
+
+void TAEDriverDb::StoreKind(TAEPNav& nav, int32_t pos) const {
+    nav.Out.Kind = RecordKind(pos);
+}
+
+static void ClearCursor(TAEPNav& nav) {
+    nav.Out.Message.clear();
+    nav.Out.Status = nsPositioned;
+    nav.Out.EventFlags = 0;
+}
+
+int32_t TAEDriverDb::FirstRecord(TAEPNav& nav) {
+    ClearCursor(nav);
+    const int32_t n = Count();
+    for (int32_t i = 0; i < n; ++i) {
+        uint8_t kind = FKindMap[FIndex[static_cast<size_t>(i)].Kind];
+        if (KindAdmitted(nav.Kinds, kind)) {
+            nav.Out.Kind = kind;
+            return i;
+        }
+    }
+    nav.Out.Status = nsNoRecord;
+    return -1;
+}
+
+int32_t TAEDriverDb::LastRecord(TAEPNav& nav) {
+    ClearCursor(nav);
+    for (int32_t i = Count() - 1; i >= 0; --i) {
+        uint8_t kind = FKindMap[FIndex[static_cast<size_t>(i)].Kind];
+        if (KindAdmitted(nav.Kinds, kind)) {
+            nav.Out.Kind = kind;
+            return i;
+        }
+    }
+    nav.Out.Status = nsNoRecord;
+    return -1;
+}
+
+int32_t TAEDriverDb::NextRecord(TAEPNav& nav, int32_t pos) {
+    ClearCursor(nav);
+    if (CursorRangeError(nav, pos)) return -1;
+    const int32_t n = Count();
+    if (pos == n - 1) {
+        nav.Out.State = FState;
+        nav.Out.Status = nsEndForward;
+        StoreKind(nav, pos);
+        return pos;
+    }
+    for (int32_t i = pos + 1; i < n; ++i) {
+        uint8_t kind = FKindMap[FIndex[static_cast<size_t>(i)].Kind];
+        if (KindAdmitted(nav.Kinds, kind)) {
+            nav.Out.Kind = kind;
+            return i;
+        }
+    }
+    nav.Out.Status = nsEndForward;
+    return -1;
+}
+
+int32_t TAEDriverDb::PriorRecord(TAEPNav& nav, int32_t pos) {
+    ClearCursor(nav);
+    if (CursorRangeError(nav, pos)) return -1;
+    if (pos == 0) {
+        nav.Out.State = FState;
+        nav.Out.Status = nsStartBackward;
+        StoreKind(nav, 0);
+        return 0;
+    }
+    for (int32_t i = pos - 1; i >= 0; --i) {
+        uint8_t kind = FKindMap[FIndex[static_cast<size_t>(i)].Kind];
+        if (KindAdmitted(nav.Kinds, kind)) {
+            nav.Out.Kind = kind;
+            return i;
+        }
+    }
+    nav.Out.Status = nsStartBackward;
+    return -1;
+}
+
+int32_t TAEDriverDb::RecordCount(TAEPNav& nav) {
+    // The consumer loop visits every admitted position once; counting them directly gives the
+    // same number without walking the cursor.
+    ClearCursor(nav);
+    if (nav.Kinds == 0) return Count();
+    int32_t count = 0;
+    for (const TDriverIndexItem& item : FIndex)
+        count += KindAdmitted(nav.Kinds, FKindMap[item.Kind]) ? 1 : 0;
+    return count;
+}
+
+void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
+    ClearCursor(nav);
+    if (CursorRangeError(nav, pos)) return;
+    const TDriverIndexItem& item = FIndex[static_cast<size_t>(pos)];
+    record.SetKind(FKindMap[item.Kind]);
+    record.ClearValues();
+    record.SetIndex(pos);
+    uint8_t recFlags = 0;
+    if (item.Flags & ifDeleted) recFlags |= rfDeleted;
+    if (item.Flags & ifSelected) recFlags |= rfSelected;
+    record.SetRecFlags(recFlags);
+    if (TAEField* f = record.Field(FPosDeleted)) f->SetAsBoolean((item.Flags & ifDeleted) != 0);
+    if (TAEField* f = record.Field(FPosSelected)) f->SetAsBoolean((item.Flags & ifSelected) != 0);
+    if (TAEField* f = record.Field(FPosHit)) f->SetAsInt64(1);
+    if (TAEField* f = record.Field(FPosIndexRec)) f->SetAsInt64(pos);
+    if (TAEField* f = record.Field(FPosChannels); f && f->DataType() == dtListInteger)
+        f->SetValueRaw(&FChannelList);
+    ReadMessage(record, pos, item);
+}
+
+// --- Groups ---
+
+void TAEDriverDb::ApplyGroups(const TRecordGroups& groups, uint8_t bit) {
+    const size_t n = FIndex.size();
+    for (const TRecordGroup& g : groups)
+        for (int32_t p : g)
+            if (static_cast<size_t>(p) < n) FIndex[static_cast<size_t>(p)].Flags |= bit;
+}
+
+void TAEDriverDb::ApplySelectedGroups() {
+    ApplyGroups(FSelectedGroups, ifSelected);
+}
+
+void TAEDriverDb::ApplyDeletedGroups() {
+    ApplyGroups(FDeletedGroups, ifDeleted);
+}
+
+// Restores the positions of `group` (last first when `reverse`) into `restored` and clears
+// their bit; positions outside the index are ignored.
+static void ReleaseGroup(std::vector<TDriverIndexItem>& index, const TRecordGroup& group,
+                         uint8_t bit, bool reverse, std::vector<int32_t>& restored) {
+    const size_t n = index.size();
+    restored.reserve(restored.size() + group.size());
+    auto release = [&](int32_t p) {
+        if (static_cast<size_t>(p) >= n) return;
+        index[static_cast<size_t>(p)].Flags &= static_cast<uint8_t>(~bit);
+        restored.push_back(p);
+    };
+    if (reverse)
+        std::for_each(group.rbegin(), group.rend(), release);
+    else
+        std::for_each(group.begin(), group.end(), release);
+}
+
+void TAEDriverDb::UndoGroup(TRecordGroups& groups, uint8_t bit, std::vector<int32_t>& restored) {
+    if (groups.empty()) return;
+    TRecordGroup last = std::move(groups.back());
+    groups.pop_back();
+    ReleaseGroup(FIndex, last, bit, false, restored);
+    // A position may also belong to an earlier group; it stays marked for that one.
+    ApplyGroups(groups, bit);
+}
+
+bool TAEDriverDb::HandleMessage(TAEOMSG& msg) {
+    switch (msg.Msg) {
+    case omSelectGroup:
+    case omDeleteGroup: {
+        uint8_t bit = msg.Msg == omSelectGroup ? ifSelected : ifDeleted;
+        TRecordGroups& groups = msg.Msg == omSelectGroup ? FSelectedGroups : FDeletedGroups;
+        TRecordGroup group;
+        group.reserve(msg.List.size());
+        for (int32_t p : msg.List)
+            if (p >= 0 && p < Count()) {
+                group.push_back(p);
+                FIndex[static_cast<size_t>(p)].Flags |= bit;
+            }
+        if (!group.empty()) groups.push_back(std::move(group));
+        return true;
+    }
+    case omUndoDelete:
+        UndoGroup(FDeletedGroups, ifDeleted, msg.List);
+        return true;
+    case omUndoSelect:
+        UndoGroup(FSelectedGroups, ifSelected, msg.List);
+        return true;
+    case omUndoAllDelete:
+        for (auto it = FDeletedGroups.rbegin(); it != FDeletedGroups.rend(); ++it)
+            ReleaseGroup(FIndex, *it, ifDeleted, false, msg.List);
+        FDeletedGroups.clear();
+        return true;
+    case omRestoreDeleted: {
+        const auto* ref = reinterpret_cast<const TDeletedItemRef*>(msg.WParam);
+        if (!ref || ref->Group < 0 || ref->Group >= DeletedGroupCount()) return true;
+        auto group = FDeletedGroups.begin() + ref->Group;
+        if (ref->Item < 0) {
+            ReleaseGroup(FIndex, *group, ifDeleted, true, msg.List);
+            FDeletedGroups.erase(group);
+        } else if (static_cast<size_t>(ref->Item) < group->size()) {
+            ReleaseGroup(FIndex, TRecordGroup{(*group)[static_cast<size_t>(ref->Item)]}, ifDeleted,
+                         false, msg.List);
+            group->erase(group->begin() + ref->Item);
+            if (group->empty()) FDeletedGroups.erase(group);
+        } else {
+            return true;
+        }
+        ApplyDeletedGroups();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+// --- Copies ---
+
+bool TAEDriverDb::MessageTime(int32_t, const TDriverIndexItem&, int64_t&) const {
+    return false;
+}
+
+size_t TAEDriverDb::MessagePrefix(const TDriverIndexItem&, uint8_t*) const {
+    return 0;
+}
+
+void TAEDriverDb::PatchHeader(std::vector<uint8_t>&, int32_t) const {}
+
+bool TAEDriverDb::ConvertTime(std::string_view, std::string_view, long double&, long double) const {
+    return false;
+}
+
+bool TAEDriverDb::CheckTarget(const std::string& target, std::string& message) const {
+    if (!FOpen || !FFile.IsOpen()) {
+        message = "Data File Not Open";
+        return false;
+    }
+    if (target.empty() || SamePath(target, FFileName) ||
+        SamePath(target, TLogFile::CompanionName(FFileName))) {
+        message = "Invalid File Name";
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
+// Writes one item in the file's own layout: the header as stored, other messages behind their
+// prefix.
+template <class TPrefix>
+void WriteItem(TFileWriter& out, const TDriverIndexItem& item, std::span<const uint8_t> data,
+               TPrefix&& prefix) {
+    if (data.size() != item.Size) throw EAEError(ErrInvalidStructure);
+    if (item.Kind != ikHeader) {
+        uint8_t buffer[32];
+        size_t n = prefix(item, buffer);
+        out.Write(buffer, n);
+    }
+    out.Write(data.data(), data.size());
+}
+
+} // namespace
+
+bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
+    message.clear();
+    if (!CheckTarget(target, message)) return false;
+    try {
+        const size_t n = FIndex.size();
+        struct TTimed {
+            int64_t Time;
+            int32_t Pos;
+        };
+        std::vector<TTimed> timed;
+        std::vector<bool> isTimed(n, false);
+        for (size_t i = 0; i < n; ++i) {
+            int64_t t = 0;
+            if (MessageTime(static_cast<int32_t>(i), FIndex[i], t)) {
+                timed.push_back({t, static_cast<int32_t>(i)});
+                isTimed[i] = true;
+            }
+        }
+        // Equal times keep their file order.
+        std::stable_sort(timed.begin(), timed.end(),
+                         [](const TTimed& a, const TTimed& b) { return a.Time < b.Time; });
+
+        TFileWriter out(target);
+        out.Open();
+        auto prefix = [this](const TDriverIndexItem& item, uint8_t* buffer) {
+            return MessagePrefix(item, buffer);
+        };
+        size_t k = 0;
+        for (size_t i = 0; i < n; ++i) {
+            int32_t pos = isTimed[i] ? timed[k++].Pos : static_cast<int32_t>(i);
+            WriteItem(out, FIndex[static_cast<size_t>(pos)], Data(pos), prefix);
+            if (i % ProgressStep == 0) ReportProgress(i, n);
+        }
+        out.Commit();
+        ReportProgress(n, n);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+        return false;
+    }
+}
+
+bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
+                             std::string& message) {
+    message.clear();
+    if (!CheckTarget(target, message)) return false;
+    try {
+        TAERecord record;
+        source.PrepareRecord(record);
+        TAEField* indexRec = record.FindByID(fidIndexRec);
+        TAEField* deleted = record.FindByID(fidDeleted);
+        if (!indexRec) throw EAEError("Field IndexRec Not Found");
+        auto itemOf = [&](int32_t& pos) -> const TDriverIndexItem* {
+            if (indexRec->IsNull()) return nullptr;
+            int64_t p = indexRec->GetAsInt64();
+            if (p < 0 || p >= Count()) return nullptr;
+            pos = static_cast<int32_t>(p);
+            return &FIndex[static_cast<size_t>(p)];
+        };
+        auto isDeleted = [&] { return deleted && !deleted->IsNull() && deleted->GetAsBoolean(); };
+        // Runs the consumer loop; an error stops with the cursor's message whatever the end bit.
+        auto walk = [&](uint16_t kinds, auto&& visit) {
+            TAEPNav nav;
+            nav.Kinds = kinds;
+            source.Restart();
+            int32_t p = source.FirstRecord(nav, record, -1);
+            for (;;) {
+                if (nav.Out.Status & nsError) throw EAEError(nav.Out.Message);
+                if (nav.Out.Status & nsEndForward) break;
+                source.ReadRecord(nav, record, p);
+                if (nav.Out.Status & nsError) throw EAEError(nav.Out.Message);
+                visit();
+                p = source.NextRecord(nav, record, p);
+            }
+        };
+
+        int32_t members = 0;
+        walk(KindBit(rkHit), [&] {
+            int32_t pos = -1;
+            if (itemOf(pos) && !isDeleted()) ++members;
+        });
+
+        TFileWriter out(target);
+        out.Open();
+        auto prefix = [this](const TDriverIndexItem& item, uint8_t* buffer) {
+            return MessagePrefix(item, buffer);
+        };
+        std::vector<uint8_t> header;
+        uint64_t written = 0;
+        const uint64_t total = FIndex.size();
+        walk(0, [&] {
+            int32_t pos = -1;
+            const TDriverIndexItem* item = itemOf(pos);
+            if (!item || isDeleted()) return;
+            std::span<const uint8_t> data = Data(pos);
+            if (item->Kind == ikHeader) {
+                header.assign(data.begin(), data.end());
+                PatchHeader(header, members);
+                WriteItem(out, *item, header, prefix);
+            } else {
+                WriteItem(out, *item, data, prefix);
+            }
+            if (++written % ProgressStep == 0) ReportProgress(written, total);
+        });
+        out.Commit();
+        ReportProgress(total, total);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+        return false;
+    }
+}
+
+bool ConvertTarvelTime(std::string_view sourceID, std::string_view targetID, long double& value,
+                       long double x) {
+    auto factor = [](std::string_view id) -> long double {
+        if (id == fidTimeS) return 1000000.0L;
+        if (id == fidTimeHH) return 3600000000.0L;
+        if (id == fidTimeMS) return 1000.0L;
+        return 0.0L;
+    };
+    long double from = factor(sourceID);
+    long double to = factor(targetID);
+    if (from == 0 || to == 0) return false;
+    value = x * from / to;
+    return true;
+}
+
+} // namespace vorelt

@@ -1,0 +1,54 @@
+#include "drivers/TDriverRegistry.h"
+
+#include "persist/TNumberFormat.h"
+
+#include <algorithm>
+
+namespace vorelt {
+
+TDriverRegistry& TDriverRegistry::Instance() {
+    static TDriverRegistry registry;
+    return registry;
+}
+
+void TDriverRegistry::Register(const TDriverClass& entry) {
+    if (!entry.CanOpen || !entry.Create || Find(entry.ClassName)) return;
+    auto at = std::upper_bound(FClasses.begin(), FClasses.end(), entry.Rank,
+                               [](int rank, const TDriverClass& c) { return rank < c.Rank; });
+    FClasses.insert(at, entry);
+}
+
+const TDriverClass* TDriverRegistry::Find(std::string_view className) const {
+    for (const TDriverClass& c : FClasses)
+        if (SameText(c.ClassName, className)) return &c;
+    return nullptr;
+}
+
+const TDriverClass* FindDriverClass(const std::string& fileName, std::string& message) {
+    for (const TDriverClass& c : TDriverRegistry::Instance().Classes()) {
+        std::string answer;
+        if (c.CanOpen(fileName, answer)) return &c;
+    }
+    message = "This Type File Not Support";
+    return nullptr;
+}
+
+bool OpenDataFile(const std::string& fileName, IDriverOwner* owner,
+                  std::unique_ptr<TAEDriverDb>& driver, std::string& message,
+                  TAEDriverDb::TStateEvent onState, TAEDriverDb::TProgressEvent onProgress) {
+    message.clear();
+    const TDriverClass* cls = FindDriverClass(fileName, message);
+    if (!cls) return false;
+    std::unique_ptr<TAEDriverDb> d = cls->Create(owner);
+    if (!d) {
+        message = "This Type File Not Support";
+        return false;
+    }
+    d->SetOnState(std::move(onState));
+    d->SetOnProgress(std::move(onProgress));
+    if (!d->Open(fileName, message) || !d->Load(message) || !d->Initialize(message)) return false;
+    driver = std::move(d);
+    return true;
+}
+
+} // namespace vorelt

@@ -1,0 +1,287 @@
+#include "drivers/TLogFile.h"
+
+#include "drivers/TByteReader.h"
+
+#include <cerrno>
+#include <cstring>
+#include <ctime>
+#include <fcntl.h>
+#include <filesystem>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace vorelt {
+
+namespace {
+
+constexpr size_t EntryHead = 3;
+constexpr size_t StartEntrySize = EntryHead + LogTimestampSize;
+
+std::string SystemText() {
+    return std::strerror(errno);
+}
+
+void PutTimestamp(uint8_t* out) {
+    std::time_t now = std::time(nullptr);
+    std::tm tm{};
+    localtime_r(&now, &tm);
+    int year = tm.tm_year + 1900;
+    out[0] = static_cast<uint8_t>(tm.tm_sec);
+    out[1] = static_cast<uint8_t>(year / 100);
+    out[2] = static_cast<uint8_t>(tm.tm_hour);
+    out[3] = static_cast<uint8_t>(tm.tm_mday);
+    out[4] = static_cast<uint8_t>(tm.tm_min);
+    out[5] = static_cast<uint8_t>(tm.tm_mon + 1);
+    out[6] = static_cast<uint8_t>(year % 100);
+}
+
+bool WriteAll(int fd, const uint8_t* data, size_t size, uint64_t at) {
+    size_t done = 0;
+    while (done < size) {
+        ssize_t n = ::pwrite(fd, data + done, size - done, static_cast<off_t>(at + done));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        done += static_cast<size_t>(n);
+    }
+    return true;
+}
+
+bool ReadAll(int fd, std::vector<uint8_t>& out) {
+    struct stat st {};
+    if (::fstat(fd, &st) != 0) return false;
+    out.resize(static_cast<size_t>(st.st_size));
+    size_t got = 0;
+    while (got < out.size()) {
+        ssize_t n = ::pread(fd, out.data() + got, out.size() - got, static_cast<off_t>(got));
+        if (n < 0) {
+            if (errno == EINTR) continue;
+            return false;
+        }
+        if (n == 0) break;
+        got += static_cast<size_t>(n);
+    }
+    out.resize(got);
+    return true;
+}
+
+bool StartsWithStartEntry(const std::vector<uint8_t>& bytes) {
+    return bytes.size() >= StartEntrySize && bytes[0] == LogTimestampSize && bytes[1] == 0 &&
+           bytes[2] == lkStart;
+}
+
+// Creates the log with its start entry; false with the system's text.
+bool CreateLog(const std::string& fileName, bool mustBeNew, std::string& message) {
+    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
+    int fd = ::open(fileName.c_str(), flags, 0666);
+    if (fd < 0) {
+        message = SystemText();
+        return false;
+    }
+    std::vector<uint8_t> start = TLogFile::Entry(lkStart, nullptr, 0);
+    bool ok = WriteAll(fd, start.data(), start.size(), 0);
+    if (!ok) message = SystemText();
+    ::close(fd);
+    return ok;
+}
+
+} // namespace
+
+std::string TLogFile::CompanionName(const std::string& dataFileName) {
+    std::filesystem::path p(dataFileName);
+    p.replace_extension(".log");
+    return p.string();
+}
+
+std::vector<uint8_t> TLogFile::Entry(uint8_t kind, const uint8_t* payload, size_t size) {
+    size_t length = LogTimestampSize + size;
+    std::vector<uint8_t> e(EntryHead + length);
+    PutU16(e.data(), static_cast<uint16_t>(length));
+    e[2] = kind;
+    PutTimestamp(e.data() + EntryHead);
+    if (size > 0) std::memcpy(e.data() + EntryHead + LogTimestampSize, payload, size);
+    return e;
+}
+
+void TLogFile::AppendGroup(std::vector<uint8_t>& out, uint8_t kind, const TRecordGroup& group) {
+    size_t first = 0;
+    do {
+        size_t count = std::min(group.size() - first, LogMaxGroupEntry);
+        size_t length = LogTimestampSize + 4 * count;
+        size_t at = out.size();
+        out.resize(at + EntryHead + length);
+        uint8_t* e = out.data() + at;
+        PutU16(e, static_cast<uint16_t>(length));
+        e[2] = first == 0 ? kind : lkContinued;
+        PutTimestamp(e + EntryHead);
+        uint8_t* p = e + EntryHead + LogTimestampSize;
+        for (size_t i = 0; i < count; ++i, p += 4)
+            PutU32(p, static_cast<uint32_t>(group[first + i]));
+        first += count;
+    } while (first < group.size());
+}
+
+void TLogFile::Reset() {
+    FFileName.clear();
+    FNote.clear();
+    FText.clear();
+    FRewritePos = 0;
+    FInUse = false;
+}
+
+void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
+                    TRecordGroups& deleted) {
+    Reset();
+    selected.clear();
+    deleted.clear();
+    FFileName = CompanionName(dataFileName);
+
+    std::string error;
+    int fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno != ENOENT) {
+            FNote = "Log File Not Used: " + SystemText() + ": " + FFileName;
+            return;
+        }
+        if (!CreateLog(FFileName, true, error)) {
+            FNote = "Log File Not Created: " + error + ": " + FFileName;
+            return;
+        }
+        FRewritePos = StartEntrySize;
+        FInUse = true;
+        return;
+    }
+    struct stat st {};
+    std::vector<uint8_t> bytes;
+    bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
+    bool read = regular && ReadAll(fd, bytes);
+    ::close(fd);
+    if (!regular || !read) {
+        FNote = "Log File Not Used: " + FFileName;
+        return;
+    }
+    if (bytes.empty()) {
+        // An empty file holds nothing that could be lost; it becomes the log.
+        if (!CreateLog(FFileName, false, error)) {
+            FNote = "Log File Not Created: " + error + ": " + FFileName;
+            return;
+        }
+        FRewritePos = StartEntrySize;
+        FInUse = true;
+        return;
+    }
+    if (!StartsWithStartEntry(bytes)) {
+        FNote = "Log File Not Used: not a log file: " + FFileName;
+        return;
+    }
+    FInUse = true;
+
+    // One walk finds the entries up to the first damaged one and the rewrite position.
+    struct TEntryPos {
+        size_t At;
+        uint16_t Length;
+        uint8_t Kind;
+    };
+    std::vector<TEntryPos> entries;
+    int64_t lastClose = -1;
+    int64_t afterStart = -1;
+    size_t pos = 0;
+    while (pos < bytes.size()) {
+        if (bytes.size() - pos < EntryHead) {
+            FNote = "Log File Damaged at " + std::to_string(pos);
+            break;
+        }
+        uint16_t length = static_cast<uint16_t>(bytes[pos] | (bytes[pos + 1] << 8));
+        uint8_t kind = bytes[pos + 2];
+        size_t end = pos + EntryHead + length;
+        bool damaged = end > bytes.size() || (length > 0 && length < LogTimestampSize) ||
+                       ((kind == lkSelected || kind == lkDeleted || kind == lkContinued) &&
+                        length > 0 && (length - LogTimestampSize) % 4 != 0);
+        if (damaged) {
+            FNote = "Log File Damaged at " + std::to_string(pos);
+            break;
+        }
+        if (length > 0) {
+            if (kind == lkStart && afterStart < 0) afterStart = static_cast<int64_t>(end);
+            if (kind == lkClose) lastClose = static_cast<int64_t>(pos);
+            entries.push_back({pos, length, kind});
+        }
+        pos = end;
+    }
+    FRewritePos =
+        static_cast<uint64_t>(lastClose >= 0 ? lastClose : std::max<int64_t>(afterStart, 0));
+
+    TRecordGroup* open = nullptr; // the group a continuation entry extends
+    for (const TEntryPos& e : entries) {
+        const uint8_t* data = bytes.data() + e.At + EntryHead;
+        const uint8_t* payload = data + LogTimestampSize;
+        size_t count = (e.Length - LogTimestampSize) / 4;
+        if (e.Kind == lkText) {
+            FText = TByteReader(payload, e.Length - LogTimestampSize)
+                        .Text(0, e.Length - LogTimestampSize);
+            open = nullptr;
+            continue;
+        }
+        if (e.At < FRewritePos) {
+            open = nullptr;
+            continue;
+        }
+        TRecordGroup* target = nullptr;
+        if (e.Kind == lkSelected)
+            target = &selected.emplace_back();
+        else if (e.Kind == lkDeleted)
+            target = &deleted.emplace_back();
+        else if (e.Kind == lkContinued)
+            target = open;
+        open = target;
+        if (!target) continue;
+        TByteReader r(payload, count * 4);
+        target->reserve(target->size() + count);
+        for (size_t i = 0; i < count; ++i) {
+            uint32_t v = r.U32(4 * i);
+            if (v <= static_cast<uint32_t>(INT32_MAX)) target->push_back(static_cast<int32_t>(v));
+        }
+    }
+}
+
+bool TLogFile::Rewrite(const TRecordGroups& deleted, const TRecordGroups& selected,
+                       std::string& message) {
+    if (!FInUse) return true;
+    int fd = ::open(FFileName.c_str(), O_RDWR | O_CLOEXEC);
+    if (fd < 0 && errno == ENOENT) {
+        // Removed while the data file was open: start it again.
+        if (!CreateLog(FFileName, true, message)) return false;
+        FRewritePos = StartEntrySize;
+        fd = ::open(FFileName.c_str(), O_RDWR | O_CLOEXEC);
+    }
+    if (fd < 0) {
+        message = SystemText() + ": " + FFileName;
+        return false;
+    }
+    // Only a file that is still this log is truncated.
+    uint8_t head[EntryHead] = {};
+    ssize_t n = ::pread(fd, head, EntryHead, 0);
+    if (n != static_cast<ssize_t>(EntryHead) || head[0] != LogTimestampSize || head[1] != 0 ||
+        head[2] != lkStart) {
+        ::close(fd);
+        message = "Log File Not Used: not a log file: " + FFileName;
+        FInUse = false;
+        return false;
+    }
+    std::vector<uint8_t> out = Entry(lkClose, nullptr, 0);
+    for (const TRecordGroup& g : deleted)
+        AppendGroup(out, lkDeleted, g);
+    for (const TRecordGroup& g : selected)
+        AppendGroup(out, lkSelected, g);
+    bool ok = ::ftruncate(fd, static_cast<off_t>(FRewritePos)) == 0 &&
+              WriteAll(fd, out.data(), out.size(), FRewritePos);
+    if (!ok) message = SystemText() + ": " + FFileName;
+    if (::close(fd) != 0 && ok) {
+        message = SystemText() + ": " + FFileName;
+        ok = false;
+    }
+    return ok;
+}
+
+} // namespace vorelt
