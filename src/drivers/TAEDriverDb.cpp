@@ -529,7 +529,7 @@ bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
         int32_t members = 0;
         walk(KindBit(rkHit), [&] {
             int32_t pos = -1;
-            if (itemOf(pos) && !isDeleted()) ++members;
+            if (record.Kind() == rkHit && itemOf(pos) && !isDeleted()) ++members;
         });
 
         TFileWriter out(target);
