@@ -307,7 +307,14 @@ void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
     if (TAEField* f = record.Field(FPosIndexRec)) f->SetAsInt64(pos);
     if (TAEField* f = record.Field(FPosChannels); f && f->DataType() == dtListInteger)
         f->SetValueRaw(&FChannelList);
-    ReadMessage(record, pos, item);
+    try {
+        ReadMessage(record, pos, item);
+    } catch (const std::exception& e) {
+        // A damaged message stops the consumer with the reader's text instead of escaping.
+        nav.Out.Status = nsError;
+        nav.Out.State = FState;
+        nav.Out.Message = e.what();
+    }
 }
 
 // --- Groups ---

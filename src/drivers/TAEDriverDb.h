@@ -171,7 +171,8 @@ public:
     virtual int32_t RecordCount(TAEPNav& nav);
     // Common part (range check, kind, cleared values, Index, RecFlags, "Deleted", "Selected",
     // "Hit", "IndexRec", "Channels"), then ReadMessage. The record is left unchanged when pos is
-    // outside the index.
+    // outside the index; an exception of ReadMessage (a read beyond a damaged message) becomes
+    // the cursor's error bit and message.
     virtual void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos);
 
     virtual std::vector<std::string> InfoLines() const;

@@ -1,0 +1,293 @@
+#include "cli/TCliCommands.h"
+
+#include "drivers/TDriverRecordSource.h"
+#include "drivers/TDriverRegistry.h"
+#include "model/TAEFieldIDs.h"
+#include "model/TAEListFields.h"
+#include "model/TAEListIntegerField.h"
+#include "model/TAERecord.h"
+#include "persist/TNumberFormat.h"
+
+#include <array>
+#include <map>
+#include <ostream>
+
+namespace vorelt::cli {
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+const char Usage[] = "usage: vorelt-cli info FILE\n"
+                     "       vorelt-cli dump FILE [--kinds LIST] [--fields ID,...]\n"
+                     "       vorelt-cli sort IN OUT\n"
+                     "       vorelt-cli copy IN OUT --kinds LIST\n";
+
+std::vector<std::string> Split(const std::string& s, char sep) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    for (;;) {
+        size_t at = s.find(sep, start);
+        parts.push_back(Trim(s.substr(start, at - start)));
+        if (at == std::string::npos) return parts;
+        start = at + 1;
+    }
+}
+
+// Progress of long work on one line of stderr, only for work worth watching.
+class TProgress {
+public:
+    TProgress(std::ostream& err, std::string what) : FErr(err), FWhat(std::move(what)) {}
+    ~TProgress() {
+        if (FShown) FErr << "\r" << FWhat << ": 100%\n" << std::flush;
+    }
+    void operator()(uint64_t done, uint64_t total) {
+        if (total < 1000000 || done > total) return;
+        int percent = static_cast<int>(done * 100 / total);
+        if (percent == FLast) return;
+        FLast = percent;
+        FShown = true;
+        FErr << "\r" << FWhat << ": " << percent << "%" << std::flush;
+    }
+
+private:
+    std::ostream& FErr;
+    std::string FWhat;
+    int FLast = -1;
+    bool FShown = false;
+};
+
+bool Open(const std::string& fileName, std::unique_ptr<TAEDriverDb>& driver, std::ostream& err) {
+    std::string message;
+    TProgress progress(err, "loading");
+    if (!OpenDataFile(fileName, nullptr, driver, message, {},
+                      [&](uint64_t d, uint64_t t) { progress(d, t); })) {
+        err << "error: " << fileName << ": " << message << "\n";
+        return false;
+    }
+    return true;
+}
+
+std::string ValueText(const TAEField& f) {
+    if (f.IsNull()) return {};
+    if (f.DataType() == dtListInteger) {
+        const auto* list = static_cast<const TAEChannelList*>(f.GetValuePtr());
+        std::string s;
+        for (size_t i = 0; list && i < list->size(); ++i)
+            s += (i ? "," : "") + std::to_string((*list)[i]);
+        return s;
+    }
+    return f.GetAsString();
+}
+
+// Seconds of a record: "TimeS", else "Time" in µs; false when the record carries no time.
+bool RecordSeconds(const TAERecord& record, long double& seconds) {
+    if (const TAEField* f = record.FindByID(fidTimeS); f && !f->IsNull()) {
+        seconds = f->GetAsFloat();
+        return true;
+    }
+    if (const TAEField* f = record.FindByID(fidTime); f && !f->IsNull()) {
+        seconds = f->GetAsFloat() / 1000000.0L;
+        return true;
+    }
+    return false;
+}
+
+// The time of the first (forward) or last (backward) record that carries one.
+bool EdgeTime(TAEDriverDb& d, TAERecord& record, bool forward, long double& seconds) {
+    TAEPNav nav;
+    int32_t p = forward ? d.FirstRecord(nav) : d.LastRecord(nav);
+    while (p >= 0) {
+        d.ReadRecord(nav, record, p);
+        if (nav.Out.Status & nsError) return false;
+        if (RecordSeconds(record, seconds)) return true;
+        // At the file's edge the cursor returns the same position with the end bit.
+        int32_t q = forward ? d.NextRecord(nav, p) : d.PriorRecord(nav, p);
+        if (q == p) return false;
+        p = q;
+    }
+    return false;
+}
+
+int Info(const std::string& fileName, std::ostream& out, std::ostream& err) {
+    std::unique_ptr<TAEDriverDb> d;
+    if (!Open(fileName, d, err)) return ExitFailed;
+    out << "driver: " << d->ClassName() << "\n";
+    out << "state: " << DriverStateText(d->State()) << "\n";
+    out << "records: " << d->Count() << "\n";
+    std::array<int64_t, 256> kinds{};
+    for (int32_t i = 0; i < d->Count(); ++i)
+        ++kinds[d->RecordKind(i)];
+    for (size_t k = 0; k < kinds.size(); ++k)
+        if (kinds[k] > 0) out << "kind " << k << ": " << kinds[k] << "\n";
+    out << "channels: ";
+    for (size_t i = 0; i < d->Channels().size(); ++i)
+        out << (i ? "," : "") << static_cast<int>(d->Channels()[i]);
+    out << "\n";
+    TAEListFields layout;
+    d->GetFields(&layout);
+    TAERecord record;
+    record.BuildForLayout(layout);
+    long double first = 0, last = 0;
+    bool hasFirst = EdgeTime(*d, record, true, first);
+    bool hasLast = EdgeTime(*d, record, false, last);
+    out << "first time: " << (hasFirst ? FloatToStr(first) : std::string()) << "\n";
+    out << "last time: " << (hasLast ? FloatToStr(last) : std::string()) << "\n";
+    return ExitOk;
+}
+
+int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::string>& ids,
+         std::ostream& out, std::ostream& err) {
+    std::unique_ptr<TAEDriverDb> d;
+    if (!Open(fileName, d, err)) return ExitFailed;
+    TAEListFields layout;
+    d->GetFields(&layout);
+    TAERecord record;
+    record.BuildForLayout(layout);
+    std::vector<const TAEField*> columns;
+    if (ids.empty()) {
+        columns.assign(record.FlatFields().begin(), record.FlatFields().end());
+    } else {
+        for (const std::string& id : ids) {
+            const TAEField* f = record.FindByID(id);
+            if (!f) {
+                err << "error: Field Not Found: " << id << "\n";
+                return ExitUsage;
+            }
+            columns.push_back(f);
+        }
+    }
+    for (size_t i = 0; i < columns.size(); ++i)
+        out << (i ? ";" : "") << columns[i]->FieldName();
+    out << "\n";
+    TProgress progress(err, "dumping");
+    TAEPNav nav;
+    nav.Kinds = kinds;
+    const uint64_t total = static_cast<uint64_t>(d->Count());
+    int32_t p = d->FirstRecord(nav);
+    std::string line;
+    while (!(nav.Out.Status & nsEndForward)) {
+        if (nav.Out.Status & nsError) break;
+        d->ReadRecord(nav, record, p);
+        if (nav.Out.Status & nsError) break;
+        line.clear();
+        for (size_t i = 0; i < columns.size(); ++i) {
+            if (i) line += ';';
+            line += ValueText(*columns[i]);
+        }
+        line += '\n';
+        out << line;
+        if ((p & 0xFFFF) == 0) progress(static_cast<uint64_t>(p), total);
+        p = d->NextRecord(nav, p);
+    }
+    if (nav.Out.Status & nsError) {
+        err << "error: " << nav.Out.Message << "\n";
+        return ExitFailed;
+    }
+    return out ? ExitOk : ExitFailed;
+}
+
+int Copy(const std::string& in, const std::string& target, bool sort, uint16_t kinds,
+         std::ostream& err) {
+    std::unique_ptr<TAEDriverDb> d;
+    if (!Open(in, d, err)) return ExitFailed;
+    std::string message;
+    bool ok;
+    {
+        TProgress progress(err, sort ? "sorting" : "copying");
+        d->SetOnProgress([&](uint64_t done, uint64_t total) { progress(done, total); });
+        if (sort) {
+            ok = d->SortToFile(target, message);
+        } else {
+            TDriverRecordSource source(*d, kinds, true);
+            ok = d->SaveToFile(source, target, message);
+        }
+        d->SetOnProgress({});
+    }
+    if (!ok) {
+        err << "error: " << target << ": " << message << "\n";
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
+} // namespace
+
+bool ParseKinds(const std::string& list, uint16_t& kinds, std::string& message) {
+    kinds = 0;
+    for (const std::string& item : Split(list, ',')) {
+        int32_t k = -1;
+        if (!TryStrToInt(item, k) || k < 0 || k > 15) {
+            message = "Invalid Kind: " + item;
+            return false;
+        }
+        kinds |= KindBit(static_cast<unsigned>(k));
+    }
+    return true;
+}
+
+int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    auto usage = [&](const std::string& why) {
+        if (!why.empty()) err << "error: " << why << "\n";
+        err << Usage;
+        return ExitUsage;
+    };
+    if (args.empty()) return usage("");
+    const std::string& command = args[0];
+    // Positional arguments and options of the form --name VALUE.
+    std::vector<std::string> positional;
+    std::map<std::string, std::string> options;
+    for (size_t i = 1; i < args.size(); ++i) {
+        if (args[i].rfind("--", 0) == 0) {
+            if (i + 1 >= args.size()) return usage("missing value of " + args[i]);
+            options[args[i]] = args[i + 1];
+            ++i;
+        } else {
+            positional.push_back(args[i]);
+        }
+    }
+    auto known = [&](std::initializer_list<const char*> names) {
+        for (const auto& [name, value] : options) {
+            bool found = false;
+            for (const char* n : names)
+                found = found || name == n;
+            if (!found) return name;
+        }
+        return std::string();
+    };
+    uint16_t kinds = 0;
+    if (auto it = options.find("--kinds"); it != options.end()) {
+        std::string message;
+        if (!ParseKinds(it->second, kinds, message)) return usage(message);
+    }
+
+    if (command == "info") {
+        if (positional.size() != 1 || !options.empty()) return usage("info takes one file");
+        return Info(positional[0], out, err);
+    }
+    if (command == "dump") {
+        if (positional.size() != 1) return usage("dump takes one file");
+        if (std::string bad = known({"--kinds", "--fields"}); !bad.empty())
+            return usage("unknown option " + bad);
+        std::vector<std::string> ids;
+        if (auto it = options.find("--fields"); it != options.end()) ids = Split(it->second, ',');
+        return Dump(positional[0], kinds, ids, out, err);
+    }
+    if (command == "sort") {
+        if (positional.size() != 2 || !options.empty())
+            return usage("sort takes a source and a target file");
+        return Copy(positional[0], positional[1], true, 0, err);
+    }
+    if (command == "copy") {
+        if (positional.size() != 2) return usage("copy takes a source and a target file");
+        if (std::string bad = known({"--kinds"}); !bad.empty())
+            return usage("unknown option " + bad);
+        if (!options.count("--kinds")) return usage("copy needs --kinds");
+        return Copy(positional[0], positional[1], false, kinds, err);
+    }
+    return usage("unknown command " + command);
+}
+
+} // namespace vorelt::cli
