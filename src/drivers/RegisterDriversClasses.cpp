@@ -4,6 +4,7 @@
 #include "drivers/disp/TAEDisp.h"
 #include "drivers/vallen/TAEVallen.h"
 #include "drivers/spartan/TAESpartan.h"
+#include "drivers/tarvel/RegisterTarvelDrivers.h"
 
 namespace vorelt {
 
@@ -12,6 +13,7 @@ void RegisterDriversClasses() {
     RegisterVallenDriver();
     RegisterDispDriver();
     RegisterSpartanDriver();
+    RegisterTarvelDrivers();
 }
 
 } // namespace vorelt
