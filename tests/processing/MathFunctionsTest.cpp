@@ -113,21 +113,21 @@ TEST_F(MathFunctions, ArithmeticFunctionsOfSeveralParameters) {
                                      {{"A", "", "2"}, {"X", fidAmpl, ""}, {"Y", fidEnergy, ""}});
     const TAEField* product = Function(
         dtExtended, "Product", "", {{"A", "", "0,5"}, {"X", fidAmpl, ""}, {"Y", fidEnergy, ""}});
-    const TAEField* summa = Function(
-        dtExtended, "Summa", "",
-        {{"A", "", "1"}, {"X", fidAmpl, ""}, {"B", "", "10"}, {"Y", fidEnergy, ""}});
-    const TAEField* power = Function(dtExtended, "Power", "",
-                                     {{"A", "", "2"}, {"X", fidEnergy, ""}, {"K", "", "2"}});
-    const TAEField* lg = Function(dtExtended, "Lg", "",
-                                  {{"A", "", "1"}, {"X", fidEnergy, ""}, {"B", "", "2"}});
+    const TAEField* summa =
+        Function(dtExtended, "Summa", "",
+                 {{"A", "", "1"}, {"X", fidAmpl, ""}, {"B", "", "10"}, {"Y", fidEnergy, ""}});
+    const TAEField* power =
+        Function(dtExtended, "Power", "", {{"A", "", "2"}, {"X", fidEnergy, ""}, {"K", "", "2"}});
+    const TAEField* lg =
+        Function(dtExtended, "Lg", "", {{"A", "", "1"}, {"X", fidEnergy, ""}, {"B", "", "2"}});
     const TAEField* ln = Function(dtExtended, "Ln", "", {{"A", "", "3"}, {"X", fidEnergy, ""}});
     ExpectNear(Column(ratio), {5, 1.5, none, 0.5, 14, none});
     ExpectNear(Column(product), {5, 6, none, 8, 3.5, 0});
     ExpectNear(Column(summa), {25, 43, none, 82, 17, 9});
     ExpectNear(Column(power), {8, 32, none, 128, 2, 0});
     ExpectNear(Column(lg), {1, 2, none, 3, 0, none});
-    ExpectNear(Column(ln), {3 * std::log(2.0L), 3 * std::log(4.0L), none, 3 * std::log(8.0L), 0,
-                            none});
+    ExpectNear(Column(ln),
+               {3 * std::log(2.0L), 3 * std::log(4.0L), none, 3 * std::log(8.0L), 0, none});
 }
 
 TEST_F(MathFunctions, LogarithmOfNegativeValueIsNaNWithoutError) {

@@ -11,6 +11,7 @@
 #include "model/TAEListIntegerField.h"
 #include "persist/TGVVariants.h"
 #include "processing/IProcessorContext.h"
+#include "processing/IUserPrompt.h"
 #include "processing/TGVCPUMemorySource.h"
 #include "processing/filter/IProjectVariants.h"
 #include "processing/math/IProjectParameters.h"
@@ -69,8 +70,7 @@ public:
     }
 
 private:
-    static void Add(TAEFields& set, std::unique_ptr<TAEField> f, const char* name,
-                    const char* id) {
+    static void Add(TAEFields& set, std::unique_ptr<TAEField> f, const char* name, const char* id) {
         f->SetFieldName(name);
         f->SetDisplayName(name);
         f->SetID(id);
@@ -81,13 +81,15 @@ private:
 class TTestProject : public IProcessorContext,
                      public IProjectZIP,
                      public IProjectTestSections,
-                     public IProjectVariants {
+                     public IProjectVariants,
+                     public IUserPrompt {
 public:
     explicit TTestProject(TGVCPU* root)
-        : FGenerator([root](const std::string& id) { return root && !root->IsIDFree(id); },
-                     777) {}
+        : FGenerator([root](const std::string& id) { return root && !root->IsIDFree(id); }, 777) {}
     IIDGenerator* IDGenerator() override { return &FGenerator; }
-    IUserPrompt* Prompt() override { return nullptr; }
+    IUserPrompt* Prompt() override { return this; }
+    void ShowError(const std::string& text) override { Errors.push_back(text); }
+    bool AskYesNo(const std::string&) override { return false; }
     void TopMessage(TAEOMSG& msg) override { TopMessages.push_back(msg); }
     const TZIPParameters* ProjectZIPParameters() const override { return &ZIP; }
     const TTestSectionList* ProjectTestSections() const override { return &Sections; }
@@ -97,6 +99,7 @@ public:
     TTestSectionList Sections;
     TGVVariants Variants;
     std::vector<TAEOMSG> TopMessages;
+    std::vector<std::string> Errors;
 
 private:
     TAEIDGenerator FGenerator;
@@ -119,8 +122,7 @@ struct TReadRow {
     std::string Text;
 };
 
-inline std::vector<TReadRow> ReadAll(TGVCPU& source, const std::string& id,
-                                     uint16_t kinds = 0) {
+inline std::vector<TReadRow> ReadAll(TGVCPU& source, const std::string& id, uint16_t kinds = 0) {
     TAERecord record;
     source.PrepareRecord(record);
     const int pos = record.Fields().IndexOfID(id);
