@@ -86,8 +86,8 @@ class TStatMin final : public TStatFuncX {
 public:
     explicit TStatMin(TGVCPU* o) : TStatFuncX(o, kDescMin) {}
     std::string GetName() const override { return "Min"; }
-    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x,
-              IStatSlotLookup*, int, int32_t) override {
+    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x, IStatSlotLookup*,
+              int, int32_t) override {
         a.Value = a.First ? x : std::min(a.Value, x);
         SetByXType(r, a.Value);
         return true;
@@ -98,8 +98,8 @@ class TStatMax final : public TStatFuncX {
 public:
     explicit TStatMax(TGVCPU* o) : TStatFuncX(o, kDescMax) {}
     std::string GetName() const override { return "Max"; }
-    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x,
-              IStatSlotLookup*, int, int32_t) override {
+    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x, IStatSlotLookup*,
+              int, int32_t) override {
         a.Value = a.First ? x : std::max(a.Value, x);
         SetByXType(r, a.Value);
         return true;
@@ -110,8 +110,8 @@ class TStatSum final : public TStatFuncX {
 public:
     explicit TStatSum(TGVCPU* o) : TStatFuncX(o, kDescSum) {}
     std::string GetName() const override { return "Sum"; }
-    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x,
-              IStatSlotLookup*, int, int32_t) override {
+    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x, IStatSlotLookup*,
+              int, int32_t) override {
         a.Value = a.First ? x : a.Value + x;
         SetByXType(r, a.Value);
         return true;
@@ -122,8 +122,8 @@ class TStatAvg final : public TStatFuncX {
 public:
     explicit TStatAvg(TGVCPU* o) : TStatFuncX(o, kDescAvg) {}
     std::string GetName() const override { return "Avg"; }
-    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x,
-              IStatSlotLookup*, int, int32_t) override {
+    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x, IStatSlotLookup*,
+              int, int32_t) override {
         a.Value = a.First ? x : a.Value + x;
         a.Count = a.First ? 1 : a.Count + 1;
         SetByXType(r, a.Value / static_cast<long double>(a.Count));
@@ -135,8 +135,8 @@ class TStatDeviation final : public TStatFuncX {
 public:
     explicit TStatDeviation(TGVCPU* o) : TStatFuncX(o, "Deviation:x(N)-x(N-1)") {}
     std::string GetName() const override { return "Deviation"; }
-    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x,
-              IStatSlotLookup*, int, int32_t) override {
+    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x, IStatSlotLookup*,
+              int, int32_t) override {
         const long double previous = a.First ? 0.0L : a.Value;
         SetByXType(r, x - previous);
         a.Value = x;
@@ -148,8 +148,8 @@ class TStatPrev final : public TStatFuncX {
 public:
     explicit TStatPrev(TGVCPU* o) : TStatFuncX(o, "Prev:X") {}
     std::string GetName() const override { return "Prev"; }
-    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x,
-              IStatSlotLookup*, int, int32_t) override {
+    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x, IStatSlotLookup*,
+              int, int32_t) override {
         if (a.First)
             r.Clear();
         else
@@ -188,8 +188,8 @@ public:
         TStatFuncX::Start(record);
         FJ = FZIP ? std::max<int32_t>(FZIP->J(), 1) : TZIPParameters::MinJ;
     }
-    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x,
-              IStatSlotLookup*, int, int32_t) override {
+    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x, IStatSlotLookup*,
+              int, int32_t) override {
         auto& v = a.Values;
         const size_t j = static_cast<size_t>(FJ);
         if (v.size() < j) {
@@ -212,8 +212,8 @@ class TStatHistoricIndex final : public TStatFuncX {
 public:
     explicit TStatHistoricIndex(TGVCPU* o) : TStatFuncX(o, "HistoricIndex(x)") {}
     std::string GetName() const override { return "HistoricIndex"; }
-    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x,
-              IStatSlotLookup*, int, int32_t) override {
+    bool Take(TExprValue& r, const TAERecord&, TStatAccumulator& a, long double x, IStatSlotLookup*,
+              int, int32_t) override {
         const int64_t n = a.Count;
         const int64_t k = FZIP ? FZIP->HistoricIndexK(n) : 0;
         const int64_t rr = n - k;
@@ -398,13 +398,20 @@ template <class T> std::unique_ptr<TAEStatFunc> Make(TGVCPU* owner) {
 }
 
 const TStatFuncEntry kStatFuncs[] = {
-    {"Min", &Make<TStatMin>},           {"Max", &Make<TStatMax>},
-    {"Avg", &Make<TStatAvg>},           {"Sum", &Make<TStatSum>},
-    {"Deviation", &Make<TStatDeviation>}, {"Ratio", &Make<TStatRatio>},
-    {"Product", &Make<TStatProduct>},   {"Summa", &Make<TStatSumma>},
-    {"Power", &Make<TStatPower>},       {"Lg", &Make<TStatLg>},
-    {"Ln", &Make<TStatLn>},             {"Prev", &Make<TStatPrev>},
-    {"Next", &Make<TStatNext>},         {"Severity", &Make<TStatSeverity>},
+    {"Min", &Make<TStatMin>},
+    {"Max", &Make<TStatMax>},
+    {"Avg", &Make<TStatAvg>},
+    {"Sum", &Make<TStatSum>},
+    {"Deviation", &Make<TStatDeviation>},
+    {"Ratio", &Make<TStatRatio>},
+    {"Product", &Make<TStatProduct>},
+    {"Summa", &Make<TStatSumma>},
+    {"Power", &Make<TStatPower>},
+    {"Lg", &Make<TStatLg>},
+    {"Ln", &Make<TStatLn>},
+    {"Prev", &Make<TStatPrev>},
+    {"Next", &Make<TStatNext>},
+    {"Severity", &Make<TStatSeverity>},
     {"HistoricIndex", &Make<TStatHistoricIndex>},
 };
 

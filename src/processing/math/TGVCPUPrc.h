@@ -125,10 +125,10 @@ private:
 
     bool FComputed = false;
     bool FFailed = false;
-    int FSlotCount = 0;  // calculated fields of the computation
-    int FOwnBase = 0;    // flat position of the first calculated field
+    int FSlotCount = 0; // calculated fields of the computation
+    int FOwnBase = 0;   // flat position of the first calculated field
     TChunkedArray<TEntry> FEntries;
-    TChunkedArray<TExprValue> FValues; // FSlotCount per entry
+    TChunkedArray<TExprValue> FValues;                    // FSlotCount per entry
     std::vector<std::unique_ptr<TAEStatFunc>> FFunctions; // per calculated field; none for others
     std::vector<TFieldPlan> FPlans;
 };
