@@ -259,6 +259,10 @@ bool StrToBool(std::string_view s) {
 }
 
 int64_t RoundToInt64(long double x) {
+    // llrintl rounds half to even under the default rounding mode and is a single instruction;
+    // it is only valid inside the range, so the bounds are checked first.
+    if (x > -4.0e18L && x < 4.0e18L)
+        return llrintl(x);
     if (std::isnan(x))
         return 0;
     long double r = nearbyintl(x);
