@@ -44,7 +44,7 @@ void AddSortedLine(std::vector<std::string>& lines, const std::string& line) {
 // The ID a column of the hit-deletion window refers to; empty for entries that hold none.
 std::string ColumnFieldID(const TAESaveProperty* p) {
     const auto* prop = dynamic_cast<const TGVProperty*>(p);
-    if (!prop || prop->IsNull()) return {};
+    if (!prop) return {};
     try {
         return prop->GetAsString();
     } catch (const std::exception&) {
