@@ -1,0 +1,259 @@
+#include "processing/filter/TGVCPUFltr.h"
+
+#include "model/TAEFieldIDs.h"
+#include "model/TAEListFields.h"
+#include "persist/TErrors.h"
+#include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
+#include "processing/filter/TFilterCommon.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace vorelt {
+
+TGVCPUFltr::TGVCPUFltr() : TGVSource(pkFltr), FRoot(this) {
+    EnsureTitleProperty(FProperties);
+}
+
+void TGVCPUFltr::SetEnabledFilter(bool enabled) {
+    if (FEnabled == enabled) return;
+    FEnabled = enabled;
+    Changed(true);
+}
+
+std::string TGVCPUFltr::GetName() const {
+    return TitledName(FName, FProperties);
+}
+
+void TGVCPUFltr::Reset() {
+    TGVSource::Reset();
+    EnsureTitleProperty(FProperties);
+    FRoot.Clear();
+    FEnabled = true;
+    Invalidate();
+}
+
+void TGVCPUFltr::SaveToNode(TNodePersist& node) const {
+    TGVSource::SaveToNode(node);
+    node.AddItem("EnabledFilter", FEnabled ? "1" : "0");
+    FRoot.SaveToNode(*node.AddNode("LogCons"));
+}
+
+void TGVCPUFltr::LoadFromNode(const TNodePersist& node) {
+    TGVSource::LoadFromNode(node);
+    EnsureTitleProperty(FProperties);
+    if (node.IndexOfItem("EnabledFilter") >= 0)
+        FEnabled = Trim(node.GetValue("EnabledFilter")) == "1";
+    for (int i = 0; i < node.NodeCount(); ++i)
+        if (SameTextTrimmed(node.Node(i)->Name(), "LogCons")) FRoot.LoadFromNode(*node.Node(i));
+    FRoot.SetEditFlags(efRoot);
+    Invalidate();
+}
+
+void TGVCPUFltr::CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
+                                  bool deep) const {
+    TGVSource::CollectFieldUses(id, lines, deep);
+    FRoot.CollectUses(id, lines, "");
+}
+
+bool TGVCPUFltr::DeclaresField(std::string_view id, bool deep) const {
+    if (TGVSource::DeclaresField(id, deep)) return true;
+    return FRoot.ReferencesId(id) && (!deep || FEnabled);
+}
+
+void TGVCPUFltr::FieldChanged(std::string_view id) {
+    TGVSource::FieldChanged(id);
+    if (FRoot.ReferencesId(id)) {
+        TAEOMSG msg;
+        msg.Msg = omDataChanged;
+        msg.Text = FID;
+        Dispatch(msg);
+    }
+}
+
+void TGVCPUFltr::RemoveField(std::string_view id) {
+    TGVSource::RemoveField(id);
+    FRoot.RemoveReferences(id);
+    Invalidate();
+}
+
+void TGVCPUFltr::Changed(bool propagate) {
+    Invalidate();
+    TGVSource::Changed(propagate);
+}
+
+void TGVCPUFltr::Dispatch(TAEOMSG& msg) {
+    // Any change that travels through the tree may alter the layout, the variants or the
+    // values a cached first-hit result was drawn from.
+    if (MessageRoute(msg.Msg) != TMessageRoute::Up) Invalidate();
+    TGVSource::Dispatch(msg);
+}
+
+const TGVVariants* TGVCPUFltr::ConditionVariants() const {
+    return ProjectVariantsOf(const_cast<TGVCPUFltr&>(*this));
+}
+
+void TGVCPUFltr::Invalidate() {
+    FReady = false;
+    FCachedFirstHit = -1;
+}
+
+void TGVCPUFltr::PrepareTest(bool rebind) {
+    FCachedFirstHit = -1;
+    TAEListFields layout;
+    GetFields(&layout, false);
+    bool same = FReady && static_cast<int>(FSignature.size()) == layout.Count();
+    for (int i = 0; same && i < layout.Count(); ++i)
+        same = FSignature[static_cast<size_t>(i)].first == layout.Get(i) &&
+               FSignature[static_cast<size_t>(i)].second == layout.Get(i)->Count();
+    if (!same) {
+        FSignature.clear();
+        for (int i = 0; i < layout.Count(); ++i)
+            FSignature.emplace_back(layout.Get(i), layout.Get(i)->Count());
+        FRecord.BuildForLayout(layout);
+        FIdxFirstHitPos = layout.IndexOfID(fidIdxFirstHit);
+        // The first-hit index belongs to the processor that adds the field; every processor
+        // between it and this filter may number records differently.
+        FRenumbering.clear();
+        if (FIdxFirstHitPos >= 0) {
+            for (TGVCPU* p = FParent; p; p = p->Parent()) {
+                TGVCPU* above = p->Parent();
+                if (!above || !above->FindField(fidIdxFirstHit)) break;
+                FRenumbering.push_back(p);
+            }
+            std::reverse(FRenumbering.begin(), FRenumbering.end());
+        }
+        rebind = true;
+    }
+    if (rebind) FRoot.Bind(FRecord.Fields(), ConditionVariants());
+    FReady = true;
+}
+
+int32_t TGVCPUFltr::FirstHitInParent(int64_t index) {
+    if (index < 0 || index > std::numeric_limits<int32_t>::max()) return -1;
+    auto i = static_cast<int32_t>(index);
+    for (TGVCPU* p : FRenumbering) {
+        FScratchList.assign(1, i);
+        p->ListFromParent(FScratchList);
+        if (FScratchList.empty() || FScratchList.front() < 0) return -1;
+        i = FScratchList.front();
+    }
+    return i;
+}
+
+bool TGVCPUFltr::Passes(const TAEPNav& nav, int32_t index) {
+    if (nav.Out.Kind != rkHit) return true;
+    try {
+        FNav.Kinds = 0;
+        FNav.Out.Status = nsPositioned;
+        FParent->ReadRecord(FNav, FRecord, index);
+        if (FNav.Out.Status & nsError) return false;
+        uint8_t flags = FRecord.RecFlags();
+        if ((flags & rfEventHit) && !(flags & rfFirstHit)) {
+            const TAEField* idx = FRecord.Field(FIdxFirstHitPos);
+            int32_t first = idx && !idx->IsNull() ? FirstHitInParent(idx->GetAsInt64()) : -1;
+            // A first hit that the stream no longer holds leaves the member to be judged on
+            // its own values.
+            if (first >= 0) {
+                if (first == FCachedFirstHit) return FCachedResult;
+                FParent->ReadRecord(FNav, FRecord, first);
+                if (FNav.Out.Status & nsError) return false;
+                bool result = FRoot.Evaluate(FRecord);
+                FCachedFirstHit = first;
+                FCachedResult = result;
+                return result;
+            }
+        }
+        return FRoot.Evaluate(FRecord);
+    } catch (...) {
+        return false;
+    }
+}
+
+int32_t TGVCPUFltr::NoRecord(TAEPNav& nav, uint8_t status) {
+    // An out-of-range answer of the parent keeps its own status and message.
+    if (!(nav.Out.Status & nsError)) {
+        nav.Out.Status = status;
+        nav.Out.EventFlags = 0;
+    }
+    return -1;
+}
+
+int32_t TGVCPUFltr::Aborted(TAEPNav& nav, const char* text) {
+    nav.Out.Status = nsError;
+    nav.Out.EventFlags = 0;
+    nav.Out.Message = text;
+    return -1;
+}
+
+int32_t TGVCPUFltr::FirstRecord(TAEPNav& nav, TAERecord& record, int32_t start) {
+    if (!FParent) return TGVSource::FirstRecord(nav, record, start);
+    if (!FEnabled) return FParent->FirstRecord(nav, record, start);
+    try {
+        PrepareTest(true);
+        int32_t i = FParent->FirstRecord(nav, record, -1);
+        while (!(nav.Out.Status & nsEndForward)) {
+            if (nav.Out.Status & nsError) return -1;
+            if (Passes(nav, i)) return i;
+            i = FParent->NextRecord(nav, record, i);
+        }
+        return NoRecord(nav, nsNoRecord);
+    } catch (const std::exception& e) {
+        return Aborted(nav, e.what());
+    }
+}
+
+int32_t TGVCPUFltr::NextRecord(TAEPNav& nav, TAERecord& record, int32_t index) {
+    if (!FParent) return TGVSource::NextRecord(nav, record, index);
+    if (!FEnabled) return FParent->NextRecord(nav, record, index);
+    try {
+        if (!FReady) PrepareTest(true);
+        int32_t i = FParent->NextRecord(nav, record, index);
+        while (!(nav.Out.Status & nsEndForward)) {
+            if (nav.Out.Status & nsError) return -1;
+            if (Passes(nav, i)) return i;
+            i = FParent->NextRecord(nav, record, i);
+        }
+        return NoRecord(nav, nsEndForward);
+    } catch (const std::exception& e) {
+        return Aborted(nav, e.what());
+    }
+}
+
+int32_t TGVCPUFltr::LastRecord(TAEPNav& nav, TAERecord& record, int32_t start) {
+    if (!FParent) return TGVSource::LastRecord(nav, record, start);
+    if (!FEnabled) return FParent->LastRecord(nav, record, start);
+    try {
+        PrepareTest(true);
+        // Going backward the parent reports the start, never the end: the walk stops there.
+        int32_t i = FParent->LastRecord(nav, record, -1);
+        while (!(nav.Out.Status & nsStartBackward)) {
+            if (nav.Out.Status & nsError) return -1;
+            if (Passes(nav, i)) return i;
+            i = FParent->PriorRecord(nav, record, i);
+        }
+        return NoRecord(nav, nsNoRecord);
+    } catch (const std::exception& e) {
+        return Aborted(nav, e.what());
+    }
+}
+
+int32_t TGVCPUFltr::PriorRecord(TAEPNav& nav, TAERecord& record, int32_t index) {
+    if (!FParent) return TGVSource::PriorRecord(nav, record, index);
+    if (!FEnabled) return FParent->PriorRecord(nav, record, index);
+    try {
+        if (!FReady) PrepareTest(true);
+        int32_t i = FParent->PriorRecord(nav, record, index);
+        while (!(nav.Out.Status & nsStartBackward)) {
+            if (nav.Out.Status & nsError) return -1;
+            if (Passes(nav, i)) return i;
+            i = FParent->PriorRecord(nav, record, i);
+        }
+        return NoRecord(nav, nsStartBackward);
+    } catch (const std::exception& e) {
+        return Aborted(nav, e.what());
+    }
+}
+
+} // namespace vorelt
