@@ -1,0 +1,33 @@
+#include "project/RegisterCoreClasses.h"
+
+#include "drivers/RegisterDriversClasses.h"
+#include "drivers/tarvel/RegisterTarvelDrivers.h"
+#include "model/RegisterModelClasses.h"
+#include "persist/RegisterPersistClasses.h"
+#include "persist/TPersistObject.h"
+#include "processing/RegisterProcessingBaseClasses.h"
+#include "processing/db/RegisterDbClasses.h"
+#include "processing/expr/RegisterExpressionClasses.h"
+#include "processing/filter/RegisterFilterClasses.h"
+#include "processing/location/RegisterLocationClasses.h"
+#include "project/TDispatchDraw.h"
+#include "testprog/RegisterTestprogClasses.h"
+
+namespace vorelt {
+
+void RegisterCoreClasses() {
+    RegisterPersistClasses();
+    RegisterModelClasses();
+    RegisterTestprogClasses();
+    RegisterProcessingBaseClasses();
+    RegisterExpressionClasses();
+    RegisterFilterClasses();
+    RegisterLocationClasses();
+    RegisterDbClasses();
+    RegisterClass<TAEPage>("TAEPage");
+    // Vallen and DiSP come with the drivers library's own registration.
+    RegisterDriversClasses();
+    RegisterTarvelDrivers();
+}
+
+} // namespace vorelt
