@@ -1,7 +1,6 @@
 #include "project/RegisterCoreClasses.h"
 
 #include "drivers/RegisterDriversClasses.h"
-#include "drivers/tarvel/RegisterTarvelDrivers.h"
 #include "model/RegisterModelClasses.h"
 #include "persist/RegisterPersistClasses.h"
 #include "persist/TPersistObject.h"
@@ -10,6 +9,8 @@
 #include "processing/expr/RegisterExpressionClasses.h"
 #include "processing/filter/RegisterFilterClasses.h"
 #include "processing/location/RegisterLocationClasses.h"
+#include "processing/math/RegisterMathClasses.h"
+#include "processing/criterion/RegisterCriterionClasses.h"
 #include "project/TDispatchDraw.h"
 #include "testprog/RegisterTestprogClasses.h"
 
@@ -23,11 +24,12 @@ void RegisterCoreClasses() {
     RegisterExpressionClasses();
     RegisterFilterClasses();
     RegisterLocationClasses();
+    RegisterMathClasses();
+    RegisterCriterionClasses();
     RegisterDbClasses();
     RegisterClass<TAEPage>("TAEPage");
     // Vallen and DiSP come with the drivers library's own registration.
     RegisterDriversClasses();
-    RegisterTarvelDrivers();
 }
 
 } // namespace vorelt
