@@ -376,18 +376,18 @@ bool TAEDriverDb::HandleMessage(TAEOMSG& msg) {
         if (!group.empty()) groups.push_back(std::move(group));
         return true;
     }
-    case omUndoDelete:
+    case omUndoDeletion:
         UndoGroup(FDeletedGroups, ifDeleted, msg.List);
         return true;
-    case omUndoSelect:
+    case omUndoSelection:
         UndoGroup(FSelectedGroups, ifSelected, msg.List);
         return true;
-    case omUndoAllDelete:
+    case omUndoAllDeletions:
         for (auto it = FDeletedGroups.rbegin(); it != FDeletedGroups.rend(); ++it)
             ReleaseGroup(FIndex, *it, ifDeleted, false, msg.List);
         FDeletedGroups.clear();
         return true;
-    case omRestoreDeleted: {
+    case omRestore: {
         const auto* ref = reinterpret_cast<const TDeletedItemRef*>(msg.WParam);
         if (!ref || ref->Group < 0 || ref->Group >= DeletedGroupCount()) return true;
         auto group = FDeletedGroups.begin() + ref->Group;

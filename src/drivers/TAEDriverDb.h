@@ -10,6 +10,7 @@
 #include "model/IFieldSetOwner.h"
 #include "model/TAEFields.h"
 #include "model/TAEListIntegerField.h"
+#include "model/TAEMessageNumbers.h"
 #include "model/TAERecordProtocol.h"
 #include "persist/TPersistObject.h"
 
@@ -45,13 +46,6 @@ constexpr uint8_t dsReady = 9;
 const char* DriverStateText(uint8_t state);
 
 // Object messages the driver handles or sends (TAEOMSG::Msg).
-constexpr uint32_t omSourceState = 0x402;    // to the owner: Result = new state
-constexpr uint32_t omSelectGroup = 0x40E;    // List = positions of a new selected group
-constexpr uint32_t omUndoSelect = 0x410;     // last selected group removed; List += its positions
-constexpr uint32_t omDeleteGroup = 0x411;    // List = positions of a new deleted group
-constexpr uint32_t omUndoDelete = 0x412;     // last deleted group restored; List += positions
-constexpr uint32_t omRestoreDeleted = 0x413; // WParam = const TDeletedItemRef*; List += positions
-constexpr uint32_t omUndoAllDelete = 0x414;  // all deleted groups restored, last first
 
 // What message 0x413 points to: a deleted group and one item of it (item < 0: the whole group).
 struct TDeletedItemRef {

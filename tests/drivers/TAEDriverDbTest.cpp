@@ -230,7 +230,7 @@ TEST_F(DriverBase, UndoAllRestoresLastGroupFirst) {
         d->HandleMessage(m);
     }
     EXPECT_EQ(d->DeletedGroupCount(), 3);
-    TAEOMSG undo = Msg(omUndoAllDelete);
+    TAEOMSG undo = Msg(omUndoAllDeletions);
     EXPECT_TRUE(d->HandleMessage(undo));
     EXPECT_EQ(undo.List, (std::vector<int32_t>{4, 5, 2, 3, 1}));
     EXPECT_EQ(d->DeletedGroupCount(), 0);
@@ -245,13 +245,13 @@ TEST_F(DriverBase, UndoLastKeepsPositionsOfEarlierGroups) {
     d->HandleMessage(a);
     d->HandleMessage(b);
     EXPECT_EQ(d->DeletedGroups()[1], (TRecordGroup{2, 3}));
-    TAEOMSG undo = Msg(omUndoDelete);
+    TAEOMSG undo = Msg(omUndoDeletion);
     d->HandleMessage(undo);
     EXPECT_EQ(undo.List, (std::vector<int32_t>{2, 3}));
     EXPECT_TRUE(d->Item(2)->Flags & ifDeleted); // still in the first group
     EXPECT_FALSE(d->Item(3)->Flags & ifDeleted);
 
-    TAEOMSG undoSel = Msg(omUndoSelect);
+    TAEOMSG undoSel = Msg(omUndoSelection);
     d->HandleMessage(undoSel); // no selected group: nothing
     EXPECT_TRUE(undoSel.List.empty());
     TAEOMSG sel = Msg(omSelectGroup, {5});
@@ -270,7 +270,7 @@ TEST_F(DriverBase, RestorePartOfDeletedGroup) {
     d->HandleMessage(b);
 
     TDeletedItemRef ref{0, 1};
-    TAEOMSG m = Msg(omRestoreDeleted);
+    TAEOMSG m = Msg(omRestore);
     m.WParam = reinterpret_cast<intptr_t>(&ref);
     d->HandleMessage(m);
     EXPECT_EQ(m.List, (std::vector<int32_t>{4}));
@@ -297,7 +297,7 @@ TEST_F(DriverBase, RestorePartOfDeletedGroup) {
     EXPECT_EQ(m.List, (std::vector<int32_t>{1}));
     EXPECT_EQ(d->DeletedGroupCount(), 0);
 
-    TAEOMSG none = Msg(omRestoreDeleted); // no pair at all
+    TAEOMSG none = Msg(omRestore); // no pair at all
     EXPECT_TRUE(d->HandleMessage(none));
     TAEOMSG other = Msg(0x401);
     EXPECT_FALSE(d->HandleMessage(other));
@@ -375,7 +375,7 @@ TEST_F(DriverBase, MillionDeletedRecordsSurviveCloseAndReopen) {
         EXPECT_EQ(d->RecordCount(nav), n + 1);
         EXPECT_TRUE(d->Item(n)->Flags & ifDeleted);
         EXPECT_FALSE(d->Item(0)->Flags & ifDeleted);
-        TAEOMSG undo = Msg(omUndoDelete);
+        TAEOMSG undo = Msg(omUndoDeletion);
         d->HandleMessage(undo);
         EXPECT_EQ(undo.List.size(), static_cast<size_t>(n));
     }
@@ -416,7 +416,7 @@ TEST_F(DriverBase, DamagedEntryEndsReadingAndKeepsWhatCameBefore) {
         EXPECT_NE(d->Log().Note().find("Damaged"), std::string::npos);
         EXPECT_EQ(d->DeletedGroups(), (TRecordGroups{{1, 2}, {3, 999999}}));
         EXPECT_TRUE(d->SelectedGroups().empty());
-        TAEOMSG undo = Msg(omUndoDelete);
+        TAEOMSG undo = Msg(omUndoDeletion);
         d->HandleMessage(undo);
         EXPECT_EQ(undo.List, (std::vector<int32_t>{3}));
     }
