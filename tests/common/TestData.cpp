@@ -42,6 +42,12 @@ TTempDir::~TTempDir() {
     std::filesystem::remove_all(FPath, ec);
 }
 
+std::string CopyToTemp(const std::string& source, const TTempDir& dir) {
+    const std::string target = dir.File(std::filesystem::path(source).filename().string());
+    std::filesystem::copy_file(source, target, std::filesystem::copy_options::overwrite_existing);
+    return target;
+}
+
 std::string ReadFileBytes(const std::string& path) {
     std::ifstream in(path, std::ios::binary);
     return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());

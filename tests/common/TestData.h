@@ -39,6 +39,9 @@ private:
 };
 
 std::string ReadFileBytes(const std::string& path);
+// Copies a file into `dir` under its own name and returns the copy's path. Drivers write a
+// companion log beside the file they open, so tests never open the shared originals in place.
+std::string CopyToTemp(const std::string& source, const TTempDir& dir);
 void WriteFileBytes(const std::string& path, const std::string& bytes);
 
 } // namespace vorelt::test

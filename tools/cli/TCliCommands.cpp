@@ -1,5 +1,7 @@
 #include "cli/TCliCommands.h"
 
+#include "cli/TCliProject.h"
+
 #include "drivers/TDriverRecordSource.h"
 #include "drivers/TDriverRegistry.h"
 #include "model/TAEFieldIDs.h"
@@ -23,7 +25,9 @@ constexpr int ExitUsage = 2;
 const char Usage[] = "usage: vorelt-cli info FILE\n"
                      "       vorelt-cli dump FILE [--kinds LIST] [--fields ID,...]\n"
                      "       vorelt-cli sort IN OUT\n"
-                     "       vorelt-cli copy IN OUT --kinds LIST\n";
+                     "       vorelt-cli copy IN OUT --kinds LIST\n"
+                     "       vorelt-cli new-project OUT.xml --data FILE\n"
+                     "       vorelt-cli project PROJECT.xml [--save OUT.xml] [--dump NAME]\n";
 
 std::vector<std::string> Split(const std::string& s, char sep) {
     std::vector<std::string> parts;
@@ -236,6 +240,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     };
     if (args.empty()) return usage("");
     const std::string& command = args[0];
+    if (IsProjectCommand(command)) return RunProjectCli(args, out, err);
     // Positional arguments and options of the form --name VALUE.
     std::vector<std::string> positional;
     std::map<std::string, std::string> options;

@@ -11,7 +11,7 @@
 namespace vorelt {
 
 struct TGenerateOptions {
-    std::string Format;   // "isa" or "pci"
+    std::string Format;   // "isa", "pci" or "disp"
     std::string FileName; // the data file to create or overwrite
     uint64_t Hits = 0;
     int Channels = 8;

@@ -1,0 +1,710 @@
+#include "drivers/disp/TAEDisp.h"
+
+#include "drivers/TDriverRegistry.h"
+#include "drivers/TMappedFile.h"
+#include "model/TAEFieldIDs.h"
+#include "model/TAERecord.h"
+#include "persist/TErrors.h"
+#include "persist/TNumberFormat.h"
+#include "persist/TTextCodec.h"
+
+#include <array>
+#if defined(__linux__)
+#include <cerrno>
+#include <fcntl.h>
+#include <sys/mman.h>
+#include <unistd.h>
+#endif
+#include <cstring>
+#include <filesystem>
+#include <limits>
+
+namespace vorelt {
+
+using namespace disp;
+
+namespace {
+
+struct TFieldDecl {
+    const char* ID;
+    uint8_t DataType;
+    uint8_t Set; // 1 database, 2 setup, 3 parametric
+};
+
+constexpr TFieldDecl Declared[] = {
+    {fidDefaultText, dtString, 1},
+    {fidHit, dtByte, 1},
+    {fidTime, dtExtended, 1},
+    {fidTimeS, dtExtended, 1},
+    {fidTimeHH, dtExtended, 1},
+    {fidHHMMSS, dtString, 1},
+    {fidTimeMS, dtExtended, 1},
+    {fidTimeUS, dtExtended, 1},
+    {fidChan, dtByte, 1},
+    {fidRise, dtWord, 1},
+    {fidCount, dtLongWord, 1},
+    {fidCountPeak, dtLongWord, 1},
+    {fidAmpl, dtLongWord, 1},
+    {fidDurat, dtWord, 1},
+    {fidEnergy, dtWord, 1},
+    {fidAbsEnergy, dtExtended, 1},
+    {fidThreshold, dtLongWord, 1},
+    {fidGain, dtLongWord, 1},
+    {fidRMS, dtExtended, 1},
+    {fidASL, dtLongWord, 1},
+    {fidDeleted, dtBoolean, 1},
+    {fidSelected, dtBoolean, 1},
+    {fidIndexRec, dtInteger, 1},
+    {fidChannels, dtListInteger, 2},
+    {fidCycleCounter, dtInteger, 3},
+    {fidParametric1, dtInteger, 3},
+    {fidParametric2, dtInteger, 3},
+    {fidCalcLoading, dtExtended, 3},
+};
+
+inline uint16_t LoadU16(const uint8_t* p) {
+    return static_cast<uint16_t>(p[0] | (p[1] << 8));
+}
+
+inline uint32_t LoadLE(const uint8_t* p, size_t n) {
+    uint32_t v = 0;
+    for (size_t i = 0; i < n; ++i)
+        v |= static_cast<uint32_t>(p[i]) << (8 * i);
+    return v;
+}
+
+// Texts of a message: single-byte characters of the acquisition system's code page.
+std::string MessageText(const uint8_t* data, size_t size) {
+    return Cp1251ToUtf8(BodyText(data, size));
+}
+
+// Number at the start of a location or product-specific body: u16, or the one byte there is.
+uint32_t LeadingNumber(const uint8_t* body, size_t size) {
+    return size >= 2 ? LoadU16(body) : size == 1 ? body[0] : 0;
+}
+
+// The index of a large file is written once from start to end: huge pages spare most of the
+// page faults of that first touch.
+void AdviseLargeIndex(void* data, size_t bytes) {
+#if defined(MADV_HUGEPAGE)
+    constexpr uintptr_t Huge = uintptr_t{2} << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
+    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Huge - 1);
+    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)data;
+    (void)bytes;
+#endif
+}
+
+// Sequential reading of the data file in large blocks, with the tail of a block (a message
+// cut by the block's end) kept for the next one.
+class TBlockReader {
+public:
+    static constexpr size_t BlockSize = size_t{256} << 10;
+    static constexpr size_t MaxCarry = 2 + 65535;
+
+    TBlockReader(const std::string& fileName, uint64_t size) : FSize(size) {
+#if defined(__linux__)
+        FFile = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+        if (FFile >= 0) ::posix_fadvise(FFile, 0, 0, POSIX_FADV_SEQUENTIAL);
+#else
+        (void)fileName;
+#endif
+        if (FFile >= 0) FBuffer.reset(new uint8_t[BlockSize + MaxCarry]);
+    }
+    ~TBlockReader() {
+#if defined(__linux__)
+        if (FFile >= 0) ::close(FFile);
+#endif
+    }
+    TBlockReader(const TBlockReader&) = delete;
+    TBlockReader& operator=(const TBlockReader&) = delete;
+
+    bool IsOpen() const {
+        return FFile >= 0;
+    }
+    const uint8_t* Data() const {
+        return FBuffer.get();
+    }
+    // Reads up to a block after the `carried` bytes at the start of the buffer; never past
+    // the size the file had when it was mapped. Returns the bytes read.
+    size_t Fill(size_t carried) {
+        size_t got = 0;
+#if defined(__linux__)
+        const uint64_t left = FSize > FPos ? FSize - FPos : 0;
+        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, BlockSize));
+        while (got < want) {
+            const ssize_t n = ::pread(FFile, FBuffer.get() + carried + got, want - got,
+                                      static_cast<off_t>(FPos + got));
+            if (n < 0 && errno == EINTR) continue;
+            if (n < 0) throw EAEError(std::string(std::strerror(errno)));
+            if (n == 0) break;
+            got += static_cast<size_t>(n);
+        }
+#else
+        (void)carried;
+#endif
+        FPos += got;
+        return got;
+    }
+    // Moves the `carried` bytes after the first `used` ones to the start of the buffer.
+    void Keep(size_t used, size_t carried) {
+        if (carried > 0) std::memmove(FBuffer.get(), FBuffer.get() + used, carried);
+    }
+
+private:
+    int FFile = -1;
+    uint64_t FSize;
+    uint64_t FPos = 0;
+    std::unique_ptr<uint8_t[]> FBuffer;
+};
+
+bool CarriesInfo(uint8_t id) {
+    switch (id) {
+    case idComment:
+    case idTestInfo:
+    case idProduct:
+    case idLocation:
+    case idSpecialInfo:
+    case idTestStart:
+        return true;
+    default:
+        return false;
+    }
+}
+
+} // namespace
+
+TAEDisp::TAEDisp(IDriverOwner* owner) : TAEDriverDb(owner) {
+    DeclareFields();
+    // Record kinds of the message identifiers; every identifier not named here is unknown.
+    for (int id = 0; id < 256; ++id)
+        SetKindMap(static_cast<uint8_t>(id), rkUnknown);
+    SetKindMap(idHit, rkHit);
+    SetKindMap(idComment, rkComment);
+    SetKindMap(idContinuedFile, rkSetup);
+    SetKindMap(idResetClock, rkSetup);
+    SetKindMap(idAbort, rkAbort);
+    SetKindMap(idTestInfo, rkSetup);
+    SetKindMap(idProduct, rkSetup);
+    SetKindMap(idHardwareSetup, rkSetup);
+    SetKindMap(idLocation, rkSetup);
+    SetKindMap(idSpecialInfo, rkSetup);
+    SetKindMap(idTestStart, rkSetup);
+    SetKindMap(idResume, rkResume);
+    SetKindMap(idStop, rkStop);
+    SetKindMap(idPause, rkPause);
+    SetKindMap(idTimeMark, rkTimeMark);
+}
+
+TAEDisp::~TAEDisp() = default;
+
+void TAEDisp::DeclareFields() {
+    for (const TFieldDecl& d : Declared) {
+        std::unique_ptr<TAEField> f = NewStandardField(d.ID, d.DataType, TAEDeclarer::Disp);
+        TAEFields& set = d.Set == 1 ? DbFields() : d.Set == 2 ? SetupFields() : ParamFields();
+        set.Add(std::move(f));
+    }
+    LockFields();
+    FPosText = FieldPos(fidDefaultText);
+    FPosTime = FieldPos(fidTime);
+    FPosTimeS = FieldPos(fidTimeS);
+    FPosTimeHH = FieldPos(fidTimeHH);
+    FPosHHMMSS = FieldPos(fidHHMMSS);
+    FPosTimeMS = FieldPos(fidTimeMS);
+    FPosTimeUS = FieldPos(fidTimeUS);
+    FPosChan = FieldPos(fidChan);
+    FPosCycle = FieldPos(fidCycleCounter);
+    FPosParam1 = FieldPos(fidParametric1);
+    FPosParam2 = FieldPos(fidParametric2);
+}
+
+bool TAEDisp::CanOpen(const std::string& fileName, std::string& message) {
+    message.clear();
+    std::vector<uint8_t> head;
+    if (!ReadFileRange(fileName, 0, RecognitionBytes, head, message)) return false;
+    uint64_t fileSize = head.size();
+    if (head.size() == RecognitionBytes) {
+        std::error_code ec;
+        fileSize = std::filesystem::file_size(fileName, ec);
+        if (ec) {
+            message = ec.message() + ": " + fileName;
+            return false;
+        }
+    }
+    return LooksLikeDisp(head, fileSize);
+}
+
+std::span<const uint8_t> TAEDisp::Body(const TDriverIndexItem& item) const {
+    const TMappedFile& f = File();
+    if (item.Offset > f.Size() || item.Size > f.Size() - item.Offset) return {};
+    return {f.Data() + item.Offset, item.Size};
+}
+
+void TAEDisp::AddInfoLines(uint8_t id, const uint8_t* body, size_t size) {
+    switch (id) {
+    case idComment:
+        FInfoLines.push_back("User Comments: " + MessageText(body, size));
+        break;
+    case idTestInfo: {
+        static const char* const Names[3] = {"MVERN: ", "ENEDIT: ", "EDISPF9: "};
+        for (size_t i = 0; i < 3 && i < size; ++i)
+            FInfoLines.push_back(Names[i] + IntToStr(body[i]));
+        break;
+    }
+    case idProduct:
+        FInfoLines.push_back("ASCII Product name: " +
+                             (size > 2 ? MessageText(body + 2, size - 2) : std::string()));
+        break;
+    case idLocation:
+        FInfoLines.push_back("Location Definition: " +
+                             (size > 0 ? IntToStr(LeadingNumber(body, size)) : std::string()));
+        break;
+    case idSpecialInfo:
+        FInfoLines.push_back("Special Product Specific Information: " +
+                             (size > 0 ? IntToStr(LeadingNumber(body, size)) : std::string()));
+        break;
+    case idTestStart:
+        FInfoLines.push_back("Time and Date of Test Start: " + MessageText(body, size));
+        break;
+    default:
+        break;
+    }
+}
+
+size_t TAEDisp::IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final) {
+    constexpr size_t MaxItems = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+    size_t p = 0;
+    while (p < size) {
+        if (size - p < 2) break;
+        const uint16_t len = LoadU16(data + p);
+        if (size - p - 2 < len) break;
+        if (FIndex.size() == MaxItems) throw EAEError("Too Many Messages");
+        TDriverIndexItem item;
+        item.Extra = len;
+        if (len == 0) {
+            item.Offset = base + p + 2;
+        } else {
+            const uint8_t id = data[p + 2];
+            const size_t head = HasSubID(id, len) ? 2 : 1;
+            const uint8_t* body = data + p + 2 + head;
+            item.Kind = id;
+            item.Offset = base + p + 2 + head;
+            item.Size = len - static_cast<uint32_t>(head);
+            if (id == idHit) {
+                if (item.Size > 6 && !FChannelSeen[body[6]]) {
+                    FChannelSeen[body[6]] = true;
+                    FChannelList.push_back(body[6]);
+                }
+            } else if (id == idContinuedFile) {
+                // The setup of the test travels inside; its texts describe this file too.
+                const long start = FindEmbeddedSetup({body, item.Size});
+                TFrame f;
+                for (size_t q = start < 0 ? item.Size : static_cast<size_t>(start);
+                     q < item.Size && ReadFrame(body, item.Size, q, f); q = f.End())
+                    if (CarriesInfo(f.ID)) AddInfoLines(f.ID, body + f.BodyOffset, f.BodySize);
+            } else if (CarriesInfo(id)) {
+                AddInfoLines(id, body, item.Size);
+            }
+        }
+        FIndex.push_back(item);
+        p += 2 + static_cast<size_t>(len);
+    }
+    // A message cut off by the end of the file is left out.
+    if (final && p < size) FTruncatedAt = static_cast<int64_t>(base + p);
+    return p;
+}
+
+bool TAEDisp::Load(std::string& message) {
+    message.clear();
+    FInfoLines.clear();
+    FChannelList.clear();
+    FChannelSeen.fill(false);
+    FTruncatedAt = -1;
+    ClearIndex();
+    SetState(dsLoading);
+    try {
+        if (!IsOpen()) throw EAEError("File Not Open");
+        FInfoLines.push_back("");
+        FInfoLines.push_back("Disp Type");
+        FInfoLines.push_back("Database: " + FileName());
+
+        const size_t size = File().Size();
+        // Real files average about 30 bytes a message; untouched reserve costs no memory.
+        FIndex.reserve(size / 16 + 1);
+        AdviseLargeIndex(FIndex.data(), FIndex.capacity() * sizeof(TDriverIndexItem));
+        // The scan reads the file in blocks rather than through the mapping: reading is the
+        // cheapest way through a large file, and records read later map only their own pages.
+        TBlockReader reader(FileName(), size);
+        if (reader.IsOpen()) {
+            uint64_t base = 0;
+            size_t carried = 0;
+            while (true) {
+                const size_t got = reader.Fill(carried);
+                const size_t have = carried + got;
+                const bool final = base + have >= size || got == 0;
+                const size_t used = IndexBlock(reader.Data(), have, base, final);
+                if (final) break;
+                base += used;
+                carried = have - used;
+                reader.Keep(used, carried);
+                ReportProgress(base, size);
+            }
+        } else {
+            IndexBlock(File().Data(), size, 0, true);
+        }
+        FInfoLines.push_back("Records Count: " + IntToStr(static_cast<int64_t>(FIndex.size())));
+        ApplySelectedGroups();
+        ApplyDeletedGroups();
+        SetState(dsLoad);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+    }
+    ClearIndex();
+    FInfoLines.clear();
+    FChannelList.clear();
+    return false;
+}
+
+bool TAEDisp::Initialize(std::string& message) {
+    if (!TAEDriverDb::Initialize(message)) return false;
+    FSetup = TSetup{};
+    FHitPlan.clear();
+    FHitPlanComplete = false;
+    FTimeDrivenBlock = 0;
+    try {
+        // The first hardware setup, standing alone or inside a continued-file message, with the
+        // partial-power setup given beside it.
+        int partialPower = -1;
+        for (const TDriverIndexItem& item : FIndex) {
+            if (item.Extra == 0) continue;
+            if (FSetup.Found) {
+                // Set-up messages precede the data: the search ends at the first hit.
+                if (item.Kind == idHit || FSetup.PartialPowerSegments >= 0 || partialPower >= 0)
+                    break;
+            }
+            if (item.Kind == idPartialPower && partialPower < 0)
+                partialPower = ParsePartialPowerBody(Body(item));
+            if (FSetup.Found) continue;
+            if (item.Kind == idHardwareSetup) {
+                ParseHardwareSetup(Body(item), FSetup);
+            } else if (item.Kind == idContinuedFile) {
+                const std::span<const uint8_t> body = Body(item);
+                const long start = FindEmbeddedSetup(body);
+                if (start < 0) continue;
+                TFrame f;
+                for (size_t q = static_cast<size_t>(start);
+                     q < body.size() && ReadFrame(body.data(), body.size(), q, f); q = f.End()) {
+                    const std::span<const uint8_t> inner = body.subspan(f.BodyOffset, f.BodySize);
+                    if (f.ID == idHardwareSetup && !FSetup.Found)
+                        ParseHardwareSetup(inner, FSetup);
+                    else if (f.ID == idPartialPower && partialPower < 0)
+                        partialPower = ParsePartialPowerBody(inner);
+                }
+            }
+        }
+        if (!FSetup.Found) throw EAEError("Not Found Init Record");
+        if (FSetup.PartialPowerSegments < 0) FSetup.PartialPowerSegments = partialPower;
+        if (!FSetup.Channels.empty()) FChannelList = FSetup.Channels;
+        BuildHitPlan();
+        SetState(dsReady);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+    }
+    return false;
+}
+
+void TAEDisp::BuildHitPlan() {
+    FHitPlanComplete = true;
+    for (uint8_t code : FSetup.HitCodes) {
+        const int size = CharacteristicSize(code, FSetup.PartialPowerSegments);
+        if (size < 0) {
+            // Nothing after a characteristic of unknown size can be placed.
+            FHitPlanComplete = false;
+            break;
+        }
+        THitValue v{static_cast<uint8_t>(size), TConvert::None, -1};
+        switch (code) {
+        case chRise:
+            v = {v.Size, TConvert::Plain, FieldPos(fidRise)};
+            break;
+        case chCountPeak:
+            v = {v.Size, TConvert::Plain, FieldPos(fidCountPeak)};
+            break;
+        case chCount:
+            v = {v.Size, TConvert::Plain, FieldPos(fidCount)};
+            break;
+        case chEnergy:
+            v = {v.Size, TConvert::Plain, FieldPos(fidEnergy)};
+            break;
+        case chDuration:
+            v = {v.Size, TConvert::Plain, FieldPos(fidDurat)};
+            break;
+        case chAmplitude:
+            v = {v.Size, TConvert::Plain, FieldPos(fidAmpl)};
+            break;
+        case chRms8:
+            v = {v.Size, TConvert::Rms8, FieldPos(fidRMS)};
+            break;
+        case chAsl:
+            v = {v.Size, TConvert::Plain, FieldPos(fidASL)};
+            break;
+        case chGain:
+            v = {v.Size, TConvert::Plain, FieldPos(fidGain)};
+            break;
+        case chThreshold:
+            v = {v.Size, TConvert::Plain, FieldPos(fidThreshold)};
+            break;
+        case chRms16:
+            v = {v.Size, TConvert::Rms16, FieldPos(fidRMS)};
+            break;
+        case chAbsEnergy:
+            v = {v.Size, TConvert::AbsEnergy, FieldPos(fidAbsEnergy)};
+            break;
+        default:
+            break;
+        }
+        FHitPlan.push_back(v);
+    }
+    if (FSetup.HasTimeDriven) {
+        size_t block = 1; // the channel number
+        for (uint8_t code : FSetup.TimeDrivenCodes) {
+            const int size = CharacteristicSize(code, FSetup.PartialPowerSegments);
+            if (size < 0) {
+                block = 0;
+                break;
+            }
+            block += static_cast<size_t>(size);
+        }
+        FTimeDrivenBlock = block;
+    }
+}
+
+bool TAEDisp::ConvertTime(std::string_view sourceID, std::string_view targetID, long double& value,
+                          long double x) const {
+    return ConvertTarvelTime(sourceID, targetID, value, x);
+}
+
+void TAEDisp::SetText(TAERecord& record, const std::string& text) {
+    if (TAEField* f = record.Field(FPosText)) f->SetAsString(text);
+}
+
+void TAEDisp::SetTimeFields(TAERecord& record, uint64_t ticks) {
+    const long double us = static_cast<long double>(ticks) * 0.25L;
+    if (TAEField* f = record.Field(FPosTime)) f->SetAsFloat(us);
+    if (TAEField* f = record.Field(FPosTimeS)) f->SetAsFloat(us / 1000000.0L);
+    if (TAEField* f = record.Field(FPosTimeHH)) f->SetAsFloat(us / 3600000000.0L);
+    if (TAEField* f = record.Field(FPosTimeMS)) f->SetAsFloat(us / 1000.0L);
+    if (TAEField* f = record.Field(FPosTimeUS))
+        f->SetAsFloat(static_cast<long double>(ticks % TicksPerSecond) /
+                      static_cast<long double>(TicksPerSecond));
+    if (TAEField* f = record.Field(FPosHHMMSS)) {
+        FScratch.clear();
+        AppendHHMMSS(FScratch, ticks);
+        f->SetAsString(FScratch);
+    }
+}
+
+void TAEDisp::ComposeText(uint8_t id, const uint8_t* body, size_t size, bool timed,
+                          uint64_t ticks) {
+    std::string& s = FScratch;
+    s.clear();
+    // Timed texts: the caption, ": " and the time-text; without a time only the caption.
+    auto withTime = [&](const char* caption) {
+        s += caption;
+        if (timed) {
+            s += ": ";
+            AppendTimeText(s, ticks);
+        }
+    };
+    switch (id) {
+    case idTimeDriven:
+    case idDemandDriven:
+        withTime("Time Driven Message");
+        break;
+    case idComment:
+        s = "User Comments: " + MessageText(body, size);
+        break;
+    case idContinuedFile:
+        s = "Continued File Setup";
+        break;
+    case idResetClock:
+        s = "Reset Absolute Time Clock";
+        break;
+    case idAbort:
+        s = "Abort Data Acquisition";
+        break;
+    case idTestInfo:
+        s = "Test Information";
+        break;
+    case idProduct:
+        s = "Product Definition Message: ";
+        s += IntToStr(size >= 2 ? LoadU16(body) : 0);
+        s += ' ';
+        if (size > 2) s += MessageText(body + 2, size - 2);
+        break;
+    case idHardwareSetup:
+        s = "Hardware Setup";
+        break;
+    case idLocation:
+        s = "Location Definition: ";
+        if (size > 0) s += IntToStr(LeadingNumber(body, size));
+        break;
+    case idSpecialInfo:
+        s = "Special Product Specific Information: ";
+        if (size > 0) s += IntToStr(LeadingNumber(body, size));
+        break;
+    case idTestStart:
+        s = "Time and Date of Test Start: " + MessageText(body, size);
+        break;
+    case idReserved:
+        s = "Reserved Message - 107";
+        break;
+    case idResume:
+        withTime("Resume Test or Start Of Test");
+        break;
+    case idStop:
+        withTime("Stop the Test");
+        break;
+    case idPause:
+        withTime("Pause the Test");
+        break;
+    case idTimeMark: {
+        withTime("Time Mark Message");
+        if (size < 7) break;
+        // Text length word, embedded type, then the text; it ends at the first control byte.
+        const size_t len = size >= 8 ? LoadU16(body + 6) : body[6];
+        const uint8_t type = size > 8 ? body[8] : 0;
+        size_t from = 9, count = len >= 1 ? len - 1 : 0;
+        if (type == 2) {
+            from = 15;
+            count = len >= 7 ? len - 7 : 0;
+        }
+        size_t end = from;
+        while (end < size && end - from < count && body[end] >= 32)
+            ++end;
+        s += ' ';
+        if (end > from) s += Cp1251ToUtf8({reinterpret_cast<const char*>(body + from), end - from});
+        break;
+    }
+    default:
+        s = "Unknow Message ";
+        s += IntToStr(id);
+        break;
+    }
+}
+
+void TAEDisp::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& item) {
+    const std::span<const uint8_t> bytes = Body(item);
+    const uint8_t* body = bytes.data();
+    const size_t size = bytes.size();
+    if (item.Extra == 0) {
+        // A zero length word: no identifier, nothing to decode.
+        ComposeText(0, body, 0, false, 0);
+        SetText(record, FScratch);
+        return;
+    }
+    const uint8_t id = item.Kind;
+    uint64_t ticks = 0;
+    const bool timed = IsTimedID(id) && BodyTime(id, body, size, ticks);
+    if (timed) SetTimeFields(record, ticks);
+    if (id == idHit) {
+        ReadHit(record, body, size);
+        return;
+    }
+    ComposeText(id, body, size, timed, ticks);
+    SetText(record, FScratch);
+    if (id == idTimeDriven || id == idDemandDriven) ReadTimeDriven(record, body, size);
+}
+
+void TAEDisp::ReadHit(TAERecord& record, const uint8_t* body, size_t size) {
+    if (size <= 6) return;
+    if (TAEField* f = record.Field(FPosChan)) f->SetAsInt64(body[6]);
+    size_t o = 7;
+    for (const THitValue& v : FHitPlan) {
+        if (v.Size > size - o) return; // values past the end of the body are not read
+        if (v.Pos >= 0) {
+            const uint32_t raw = LoadLE(body + o, v.Size);
+            TAEField* f = record.Field(v.Pos);
+            switch (v.Convert) {
+            case TConvert::Plain:
+                f->SetAsInt64(raw);
+                break;
+            case TConvert::Rms8:
+                f->SetAsFloat(static_cast<long double>(raw) / 20 / 1000);
+                break;
+            case TConvert::Rms16:
+                f->SetAsFloat(static_cast<long double>(raw) / 5000);
+                break;
+            case TConvert::AbsEnergy: {
+                float x;
+                std::memcpy(&x, &raw, sizeof x);
+                f->SetAsFloat(static_cast<long double>(x) * 0.000931L);
+                break;
+            }
+            case TConvert::None:
+                break;
+            }
+        }
+        o += v.Size;
+    }
+    // Parametric groups follow the characteristics only when all of them could be placed.
+    const size_t p = FSetup.HitParametrics;
+    if (!FHitPlanComplete || p == 0) return;
+    if (o + 3 * p == size) {
+        for (int k = 0; k < 2 && o + 3 <= size; ++k, o += 3)
+            if (TAEField* f = record.Field(k == 0 ? FPosParam1 : FPosParam2))
+                f->SetAsInt64(LoadU16(body + o + 1));
+    } else if (size - o >= 4) {
+        if (TAEField* f = record.Field(FPosParam1)) f->SetAsInt64(LoadU16(body + o + 1));
+        if (TAEField* f = record.Field(FPosCycle)) f->SetAsInt64(body[o + 3]);
+    }
+}
+
+void TAEDisp::ReadTimeDriven(TAERecord& record, const uint8_t* body, size_t size) {
+    // Time, the parametric groups, then one block per channel. The groups are taken only when
+    // the channel blocks fill the rest of the body.
+    const size_t p = FSetup.TimeDrivenParametrics;
+    if (!FSetup.HasTimeDriven || p == 0 || size < 6 + 3 * p) return;
+    const size_t rest = size - 6 - 3 * p;
+    if (FTimeDrivenBlock > 0 && rest % FTimeDrivenBlock != 0) return;
+    for (size_t k = 0; k < 2 && k < p; ++k)
+        if (TAEField* f = record.Field(k == 0 ? FPosParam1 : FPosParam2))
+            f->SetAsInt64(LoadU16(body + 6 + 3 * k + 1));
+}
+
+bool TAEDisp::MessageTime(int32_t, const TDriverIndexItem& item, int64_t& us) const {
+    if (item.Extra == 0 || !IsTimedID(item.Kind)) return false;
+    const std::span<const uint8_t> body = Body(item);
+    uint64_t ticks;
+    if (!BodyTime(item.Kind, body.data(), body.size(), ticks)) return false;
+    us = TicksToMicroseconds(ticks);
+    return true;
+}
+
+size_t TAEDisp::MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const {
+    PutU16(out, item.Extra);
+    if (item.Extra == 0) return 2;
+    out[2] = item.Kind;
+    if (!HasSubID(item.Kind, item.Extra)) return 3;
+    // The sub-identifier is copied as stored, so a copy keeps every byte of the message.
+    const TMappedFile& f = File();
+    out[3] = item.Offset >= 1 && item.Offset <= f.Size() ? f.Data()[item.Offset - 1] : 0;
+    return 4;
+}
+
+void RegisterDispDriver() {
+    TDriverClass entry;
+    entry.ClassName = "TAEDisp";
+    entry.Rank = drDisp;
+    entry.CanOpen = &TAEDisp::CanOpen;
+    entry.Create = [](IDriverOwner* owner) -> std::unique_ptr<TAEDriverDb> {
+        return std::make_unique<TAEDisp>(owner);
+    };
+    RegisterDriver(entry);
+}
+
+} // namespace vorelt

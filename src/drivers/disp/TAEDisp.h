@@ -1,0 +1,85 @@
+#pragma once
+// Driver of DiSP data files: a stream of length-prefixed messages whose hit layout is announced
+// by the hardware setup. Load indexes every message of the mapped file; Initialize reads the
+// hardware setup (from the file itself, or from the continued-file message that opens a later
+// part of a long test) and prepares the decoding of hits and time-driven samples.
+
+#include "drivers/TAEDriverDb.h"
+#include "drivers/disp/TDispFormat.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorelt {
+
+class TAEDisp : public TAEDriverDb {
+public:
+    explicit TAEDisp(IDriverOwner* owner = nullptr);
+    ~TAEDisp() override;
+
+    std::string ClassName() const override { return "TAEDisp"; }
+    // Whether the file starts like a DiSP file (product definition or continued-file message);
+    // the file is not kept open.
+    static bool CanOpen(const std::string& fileName, std::string& message);
+
+    bool Load(std::string& message) override;
+    bool Initialize(std::string& message) override;
+    bool ConvertTime(std::string_view sourceID, std::string_view targetID, long double& value,
+                     long double x) const override;
+
+    // What Initialize read from the hardware setup.
+    const disp::TSetup& Setup() const { return FSetup; }
+    // Byte offset of a message cut off by the end of the file and left out; -1 when none.
+    int64_t TruncatedAt() const { return FTruncatedAt; }
+
+protected:
+    void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
+    bool MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const override;
+    size_t MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const override;
+
+private:
+    // One characteristic of the hit layout: where its value goes and how it is scaled.
+    enum class TConvert : uint8_t { None, Plain, Rms8, Rms16, AbsEnergy };
+    struct THitValue {
+        uint8_t Size;
+        TConvert Convert;
+        int Pos; // flat field position, -1 for none
+    };
+
+    void DeclareFields();
+    void BuildHitPlan();
+    void SetTimeFields(TAERecord& record, uint64_t ticks);
+    void SetText(TAERecord& record, const std::string& text);
+    void ReadHit(TAERecord& record, const uint8_t* body, size_t size);
+    void ReadTimeDriven(TAERecord& record, const uint8_t* body, size_t size);
+    void ComposeText(uint8_t id, const uint8_t* body, size_t size, bool timed, uint64_t ticks);
+    void AddInfoLines(uint8_t id, const uint8_t* body, size_t size);
+    // Indexes the whole messages of a block that starts at file offset `base` and returns the
+    // bytes they take; `final` when the block reaches the end of the file.
+    size_t IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final);
+    std::span<const uint8_t> Body(const TDriverIndexItem& item) const;
+
+    disp::TSetup FSetup;
+    int64_t FTruncatedAt = -1;
+    std::array<bool, 256> FChannelSeen{};
+
+    // Hit decoding prepared by Initialize: the characteristics that can be placed, in order,
+    // and whether the whole list could (then parametric groups follow them).
+    std::vector<THitValue> FHitPlan;
+    bool FHitPlanComplete = false;
+    // Bytes per channel block of a time-driven sample; 0 when a size is not known.
+    size_t FTimeDrivenBlock = 0;
+
+    int FPosText = -1, FPosTime = -1, FPosTimeS = -1, FPosTimeHH = -1, FPosHHMMSS = -1,
+        FPosTimeMS = -1, FPosTimeUS = -1, FPosChan = -1, FPosCycle = -1, FPosParam1 = -1,
+        FPosParam2 = -1;
+
+    std::string FScratch;
+};
+
+// Adds TAEDisp to the driver registry (trial rank after Vallen, before Spartan).
+void RegisterDispDriver();
+
+} // namespace vorelt

@@ -1,0 +1,223 @@
+#include "drivers/tarvel/TAETarvelDriver.h"
+
+#include "model/TAEFieldIDs.h"
+#include "model/TAERecord.h"
+#include "persist/TErrors.h"
+#include "persist/TNumberFormat.h"
+
+#include <cmath>
+#include <limits>
+
+namespace vorelt {
+
+using namespace tarvel;
+
+namespace {
+
+struct TFieldDecl {
+    const char* ID;
+    uint8_t DataType;
+    uint8_t Set; // 1 database, 2 setup, 3 parametric
+};
+
+constexpr TFieldDecl Declared[] = {
+    {fidDefaultText, dtString, 1},
+    {fidHit, dtByte, 1},
+    {fidTime, dtExtended, 1},
+    {fidTimeS, dtExtended, 1},
+    {fidTimeHH, dtExtended, 1},
+    {fidHHMMSS, dtString, 1},
+    {fidTimeMS, dtExtended, 1},
+    {fidTimeUS, dtExtended, 1},
+    {fidChan, dtByte, 1},
+    {fidRise, dtWord, 1},
+    {fidCount, dtLongWord, 1},
+    {fidAmpl, dtLongWord, 1},
+    {fidDurat, dtExtended, 1},
+    {fidEnergy, dtExtended, 1},
+    {fidGain, dtWord, 1},
+    {fidDeleted, dtBoolean, 1},
+    {fidSelected, dtBoolean, 1},
+    {fidIndexRec, dtInteger, 1},
+    {fidChannels, dtListInteger, 2},
+    {fidParametric1, dtExtended, 3},
+    {fidCalcLoading, dtExtended, 3},
+};
+
+inline void AppendTwoDigits(std::string& s, uint64_t n) {
+    if (n <= 9) s.push_back('0');
+    if (n >= 10) {
+        char digits[20];
+        int k = 0;
+        while (n > 0) {
+            digits[k++] = static_cast<char>('0' + n % 10);
+            n /= 10;
+        }
+        while (k > 0)
+            s.push_back(digits[--k]);
+    } else {
+        s.push_back(static_cast<char>('0' + n));
+    }
+}
+
+} // namespace
+
+TAETarvelDriver::TAETarvelDriver(IDriverOwner* owner, TBoard board)
+    : TAEDriverDb(owner), FBoard(board) {
+    DeclareFields();
+}
+
+bool TAETarvelDriver::CanOpenBoard(TBoard board, const std::string& fileName,
+                                   std::string& message) {
+    message.clear();
+    std::vector<uint8_t> bytes;
+    if (!ReadFileRange(fileName, 0, BlockHeaderOffset(board) + 4, bytes, message)) return false;
+    return HasSignatures(board, bytes.data(), bytes.size());
+}
+
+void TAETarvelDriver::DeclareFields() {
+    for (const TFieldDecl& d : Declared) {
+        std::unique_ptr<TAEField> f = NewStandardField(d.ID, d.DataType, TAEDeclarer::Tarvel);
+        TAEFields& set = d.Set == 1 ? DbFields() : d.Set == 2 ? SetupFields() : ParamFields();
+        set.Add(std::move(f));
+    }
+    LockFields();
+    FPosText = FieldPos(fidDefaultText);
+    FPosTime = FieldPos(fidTime);
+    FPosTimeS = FieldPos(fidTimeS);
+    FPosTimeHH = FieldPos(fidTimeHH);
+    FPosHHMMSS = FieldPos(fidHHMMSS);
+    FPosTimeMS = FieldPos(fidTimeMS);
+    FPosTimeUS = FieldPos(fidTimeUS);
+    FPosChan = FieldPos(fidChan);
+    FPosRise = FieldPos(fidRise);
+    FPosCount = FieldPos(fidCount);
+    FPosAmpl = FieldPos(fidAmpl);
+    FPosDurat = FieldPos(fidDurat);
+    FPosEnergy = FieldPos(fidEnergy);
+    FPosGain = FieldPos(fidGain);
+}
+
+bool TAETarvelDriver::Load(std::string& message) {
+    message.clear();
+    FInfoLines.clear();
+    FChannelList.clear();
+    FHeader = THeader{};
+    FTruncatedAt = -1;
+    ClearIndex();
+    SetState(dsLoading);
+    try {
+        if (!IsOpen()) throw EAEError("File Not Open");
+        const uint8_t* data = File().Data();
+        const uint64_t size = File().Size();
+        ParseHeader(FBoard, data, size, FHeader);
+        FStartTime = FHeader.StartTime;
+        FChannelList = FHeader.ActiveChannels;
+
+        uint64_t end = FHeader.HeaderSize;
+        const uint64_t count = CountMessages(data, size, end);
+        if (count + 1 > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
+            throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(count)));
+        if (end < size) FTruncatedAt = static_cast<int64_t>(end);
+        FIndex.reserve(count + 1);
+        TDriverIndexItem header;
+        header.Offset = 0;
+        header.Size = static_cast<uint32_t>(FHeader.HeaderSize);
+        header.Kind = ikHeader;
+        FIndex.push_back(header);
+        IndexMessages(data, end);
+        BuildInfoLines();
+        ApplySelectedGroups();
+        ApplyDeletedGroups();
+        SetState(dsLoad);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+    }
+    ClearIndex();
+    FInfoLines.clear();
+    FChannelList.clear();
+    return false;
+}
+
+void TAETarvelDriver::BuildInfoLines() {
+    const THeader& h = FHeader;
+    FInfoLines.push_back("");
+    FInfoLines.push_back(FBoard == TBoard::Isa ? "TarvelIsa Type" : "TarvelPci Type");
+    FInfoLines.push_back("Database: " + FileName());
+    FInfoLines.push_back("Signature: " + HexText(h.Signature));
+    FInfoLines.push_back("File Type: " + HexText(h.FileType));
+    FInfoLines.push_back("Hardware Version: " + HexText(static_cast<uint32_t>(h.HardwareVersion)));
+    FInfoLines.push_back("Version 1: " + HexText(h.Version1));
+    FInfoLines.push_back("Version 2: " + HexText(h.Version2));
+    FInfoLines.push_back("Object Name: " + h.ObjectName);
+    FInfoLines.push_back("Operator Name: " + h.OperatorName);
+    FInfoLines.push_back("Reference: " + h.Reference);
+    FInfoLines.push_back("Comment: " + h.Comment);
+    FInfoLines.push_back("Start Time: " + UnixTimeText(h.StartTime));
+    FInfoLines.push_back("Stop Time: " + UnixTimeText(h.StopTime));
+    FInfoLines.push_back("Member Of Events: " + IntToStr(h.MemberOfEvents));
+    if (FTruncatedAt >= 0)
+        FInfoLines.push_back("Truncated Message Left Out At Byte Offset: " +
+                             IntToStr(FTruncatedAt));
+}
+
+bool TAETarvelDriver::Initialize(std::string& message) {
+    if (!TAEDriverDb::Initialize(message)) return false;
+    SetState(dsReady);
+    return true;
+}
+
+bool TAETarvelDriver::ConvertTime(std::string_view sourceID, std::string_view targetID,
+                                  long double& value, long double x) const {
+    return ConvertTarvelTime(sourceID, targetID, value, x);
+}
+
+void TAETarvelDriver::SetTimeFields(TAERecord& record, int64_t t) {
+    const long double lt = static_cast<long double>(t);
+    if (TAEField* f = record.Field(FPosTime)) f->SetAsFloat(lt);
+    if (TAEField* f = record.Field(FPosTimeS)) f->SetAsFloat(lt / 1000000.0L);
+    if (TAEField* f = record.Field(FPosTimeHH)) f->SetAsFloat(lt / 3600000000.0L);
+    if (TAEField* f = record.Field(FPosTimeMS)) f->SetAsFloat(lt / 1000.0L);
+    // Whole units come from integer arithmetic; a time before the test start is written with
+    // a leading "-" and its fraction counted like that of the positive time.
+    const uint64_t a = t < 0 ? static_cast<uint64_t>(-(t + 1)) + 1 : static_cast<uint64_t>(t);
+    const uint64_t seconds = a / 1000000;
+    FScratch.clear();
+    if (t < 0) FScratch.push_back('-');
+    AppendTwoDigits(FScratch, seconds / 3600);
+    FScratch += " : ";
+    AppendTwoDigits(FScratch, seconds / 60 % 60);
+    FScratch += " : ";
+    AppendTwoDigits(FScratch, seconds % 60);
+    if (TAEField* f = record.Field(FPosHHMMSS)) f->SetAsString(FScratch);
+    if (TAEField* f = record.Field(FPosTimeUS))
+        f->SetAsFloat(static_cast<long double>(a % 1000000) / 1000000.0L);
+}
+
+void TAETarvelDriver::SetFinite(TAERecord& record, int pos, long double x) {
+    if (!std::isfinite(x)) return;
+    if (TAEField* f = record.Field(pos)) f->SetAsFloat(x);
+}
+
+void TAETarvelDriver::SetRounded(TAERecord& record, int pos, long double x) {
+    if (!std::isfinite(x)) return;
+    if (TAEField* f = record.Field(pos)) f->SetAsInt64(RoundToInt64(x));
+}
+
+void TAETarvelDriver::SetText(TAERecord& record, const std::string& text) {
+    if (TAEField* f = record.Field(FPosText)) f->SetAsString(text);
+}
+
+void TAETarvelDriver::SetUnknownText(TAERecord& record, unsigned kind) {
+    FScratch = "Unknow Message ";
+    FScratch += IntToStr(kind);
+    SetText(record, FScratch);
+}
+
+void TAETarvelDriver::PatchHeader(std::vector<uint8_t>& header, int32_t memberOfEvents) const {
+    const size_t at = MemberOfEventsOffset(FBoard);
+    if (header.size() >= at + 4) PutU32(header.data() + at, static_cast<uint32_t>(memberOfEvents));
+}
+
+} // namespace vorelt

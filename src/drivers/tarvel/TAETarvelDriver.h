@@ -1,0 +1,81 @@
+#pragma once
+// What the ISA and PCI Tarvel drivers share: the declared fields, the header region with its
+// information lines, the two-pass index build over the mapped file, the time fields of a
+// message and the hooks of the sorted and filtered copies. The boards differ in the message
+// framing and in the conversion of hits, which TAETarvelIsa and TAETarvelPci supply.
+
+#include "drivers/TAEDriverDb.h"
+#include "drivers/tarvel/TTarvelFormat.h"
+
+#include <cstdint>
+#include <string>
+
+namespace vorelt {
+
+class TAERecord;
+
+class TAETarvelDriver : public TAEDriverDb {
+public:
+    bool Load(std::string& message) override;
+    bool Initialize(std::string& message) override;
+    bool ConvertTime(std::string_view sourceID, std::string_view targetID, long double& value,
+                     long double x) const override;
+
+    // The header region of the loaded file (empty before Load).
+    const tarvel::THeader& Header() const { return FHeader; }
+    // Byte offset of a message cut off by the end of the file and left out; -1 when none.
+    int64_t TruncatedAt() const { return FTruncatedAt; }
+
+protected:
+    TAETarvelDriver(IDriverOwner* owner, tarvel::TBoard board);
+
+    // Reads the signatures of the board without keeping the file open.
+    static bool CanOpenBoard(tarvel::TBoard board, const std::string& fileName,
+                             std::string& message);
+
+    // Checks the message stream from the end of the header region to the end of the file and
+    // returns the number of whole messages; sets `end` to the offset after the last one.
+    // Throws EAEError (with the offset) for a stream the format does not allow.
+    virtual uint64_t CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const = 0;
+    // Appends the index items of the messages that CountMessages accepted.
+    virtual void IndexMessages(const uint8_t* data, uint64_t end) = 0;
+
+    // Time fields of a message t microseconds after the test start.
+    void SetTimeFields(TAERecord& record, int64_t t);
+    // Microseconds since the test start of a body that begins with seconds and microseconds.
+    int64_t BodyTime(const uint8_t* body) const {
+        return (static_cast<int64_t>(tarvel::LoadU32(body)) - FStartTime) * 1000000 +
+               static_cast<int64_t>(tarvel::LoadU32(body + 4));
+    }
+    // Sets a float field when the value is finite; a value that cannot be computed stays empty.
+    static void SetFinite(TAERecord& record, int pos, long double x);
+    static void SetRounded(TAERecord& record, int pos, long double x);
+    void SetText(TAERecord& record, const std::string& text);
+    void SetUnknownText(TAERecord& record, unsigned kind);
+
+    void PatchHeader(std::vector<uint8_t>& header, int32_t memberOfEvents) const override;
+
+    tarvel::TBoard FBoard;
+    tarvel::THeader FHeader;
+    int64_t FStartTime = 0;
+    int64_t FTruncatedAt = -1;
+
+    // Flat positions of the per-message fields.
+    int FPosText = -1, FPosTime = -1, FPosTimeS = -1, FPosTimeHH = -1, FPosHHMMSS = -1,
+        FPosTimeMS = -1, FPosTimeUS = -1, FPosChan = -1, FPosRise = -1, FPosCount = -1,
+        FPosAmpl = -1, FPosDurat = -1, FPosEnergy = -1, FPosGain = -1;
+
+    // Fixed texts, kept as strings so that filling a record copies without allocating.
+    const std::string FSystemText = "System Data Message";
+    const std::string FNoiseText = "Noise Data Message";
+    const std::string FParametricText = "Parametric Data Message";
+    const std::string FTimeMarkText = "Time Mark Message";
+
+private:
+    void DeclareFields();
+    void BuildInfoLines();
+
+    std::string FScratch; // HH : MM : SS and composed texts
+};
+
+} // namespace vorelt

@@ -1,0 +1,141 @@
+#include "drivers/tarvel/TAETarvelIsa.h"
+
+#include "model/TAERecord.h"
+#include "persist/TErrors.h"
+#include "persist/TNumberFormat.h"
+
+#include <cmath>
+
+namespace vorelt {
+
+using namespace tarvel;
+
+TAETarvelIsa::TAETarvelIsa(IDriverOwner* owner) : TAETarvelDriver(owner, TBoard::Isa) {
+    for (unsigned k = 0; k < 256; ++k)
+        SetKindMap(static_cast<uint8_t>(k), rkUnknown);
+    SetKindMap(0, rkHit);
+    SetKindMap(1, rkSetup);
+    SetKindMap(2, rkSetup);
+    SetKindMap(3, rkSetup);
+    SetKindMap(4, rkHit);
+    SetKindMap(5, rkSetup);
+}
+
+bool TAETarvelIsa::CanOpen(const std::string& fileName, std::string& message) {
+    return CanOpenBoard(TBoard::Isa, fileName, message);
+}
+
+std::unique_ptr<TAEDriverDb> TAETarvelIsa::Create(IDriverOwner* owner) {
+    return std::make_unique<TAETarvelIsa>(owner);
+}
+
+uint64_t TAETarvelIsa::CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const {
+    uint64_t pos = end, count = 0;
+    while (size - pos >= 4) {
+        const uint32_t type = LoadU32(data + pos);
+        if (type > IsaMaxType)
+            throw EAEError(StructureError("message type " + IntToStr(type), pos));
+        const uint64_t next = pos + 4 + IsaBodySize[type];
+        if (next > size) break; // cut off by the end of the file: left out
+        pos = next;
+        ++count;
+    }
+    end = pos;
+    return count;
+}
+
+void TAETarvelIsa::IndexMessages(const uint8_t* data, uint64_t end) {
+    const std::vector<TIsaChannel>& channels = FHeader.IsaChannels;
+    FAmplitudeOffset.assign(channels.size(), 0);
+    for (size_t i = 0; i < channels.size(); ++i)
+        FAmplitudeOffset[i] = 20.0L * std::log10(static_cast<long double>(FHeader.F) * 1000.0L /
+                                                 FHeader.R / channels[i].K1 / channels[i].K2);
+    // The gain code each channel runs at, as far as the file has been read.
+    std::vector<uint8_t> gain(channels.size(), 0);
+    const uint64_t start = FHeader.HeaderSize;
+    uint64_t pos = start;
+    uint32_t progress = 0;
+    while (pos < end) {
+        const uint32_t type = LoadU32(data + pos);
+        const uint8_t* body = data + pos + 4;
+        TDriverIndexItem item;
+        item.Offset = pos + 4;
+        item.Size = IsaBodySize[type];
+        item.Kind = static_cast<uint8_t>(type);
+        if (type == 1) {
+            if (LoadU16(body + 8) == SubtypeGain && body[12] < gain.size())
+                gain[body[12]] = body[19];
+        } else if (type == 0 || type == 4) {
+            item.Extra = body[8] < gain.size() ? gain[body[8]] : 0;
+        }
+        FIndex.push_back(item);
+        pos = item.Offset + item.Size;
+        if (++progress == (1u << 20)) {
+            progress = 0;
+            ReportProgress(pos - start, end - start);
+        }
+    }
+}
+
+bool TAETarvelIsa::MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const {
+    if (item.Kind == ikHeader || item.Offset + 8 > File().Size()) return false;
+    (void)pos;
+    us = BodyTime(File().Data() + item.Offset);
+    return true;
+}
+
+size_t TAETarvelIsa::MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const {
+    PutU32(out, item.Kind);
+    return 4;
+}
+
+void TAETarvelIsa::ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) {
+    if (item.Kind == ikHeader) {
+        SetUnknownText(record, ikHeader);
+        return;
+    }
+    const std::span<const uint8_t> body = Data(pos);
+    if (item.Kind > IsaMaxType || body.size() < IsaBodySize[item.Kind]) return;
+    const uint8_t* b = body.data();
+    SetTimeFields(record, BodyTime(b));
+    switch (item.Kind) {
+    case 0:
+    case 4:
+        ReadHit(record, b, item);
+        break;
+    case 1:
+        SetText(record, FSystemText);
+        break;
+    case 2:
+    case 5:
+        if (TAEField* f = record.Field(FPosChan)) f->SetAsInt64(b[8] + 1);
+        SetText(record, FNoiseText);
+        break;
+    case 3:
+        SetText(record, FParametricText);
+        break;
+    default:
+        break;
+    }
+}
+
+void TAETarvelIsa::ReadHit(TAERecord& record, const uint8_t* b, const TDriverIndexItem& item) {
+    const uint8_t ch = b[8];
+    if (TAEField* f = record.Field(FPosChan)) f->SetAsInt64(ch + 1);
+    if (TAEField* f = record.Field(FPosEnergy)) f->SetAsInt64(LoadU32(b + 12));
+    if (TAEField* f = record.Field(FPosDurat)) f->SetAsInt64(LoadU32(b + 16));
+    if (TAEField* f = record.Field(FPosRise)) f->SetAsInt64(LoadU32(b + 20));
+    if (TAEField* f = record.Field(FPosCount)) f->SetAsInt64(LoadU32(b + 24));
+    // Amplitude and gain need the channel record; a channel the set-up does not describe
+    // leaves them empty, as does an amplitude code of 0 or a zero divisor.
+    if (ch >= FHeader.IsaChannels.size()) return;
+    const unsigned g = item.Extra != 0 ? item.Extra : FHeader.IsaChannels[ch].DefaultGain;
+    const long double gainDb = 0.375L * g;
+    const uint16_t a = LoadU16(b + 10);
+    if (a != 0)
+        SetRounded(record, FPosAmpl,
+                   20.0L * std::log10(static_cast<long double>(a)) + FAmplitudeOffset[ch] + gainDb);
+    SetRounded(record, FPosGain, gainDb);
+}
+
+} // namespace vorelt

@@ -1,0 +1,39 @@
+#pragma once
+// Driver of the data files of the ISA Tarvel board: u32 message types 0 to 5 with fixed body
+// sizes, amplitudes from the channel table and the gain code that system messages change
+// while the test runs.
+
+#include "drivers/tarvel/TAETarvelDriver.h"
+
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vorelt {
+
+class TAETarvelIsa : public TAETarvelDriver {
+public:
+    explicit TAETarvelIsa(IDriverOwner* owner = nullptr);
+
+    std::string ClassName() const override { return "TAETarvelIsa"; }
+    static bool CanOpen(const std::string& fileName, std::string& message);
+    static std::unique_ptr<TAEDriverDb> Create(IDriverOwner* owner);
+
+    // ISA system-data subtype that sets a channel's gain code.
+    static constexpr uint16_t SubtypeGain = 2;
+
+protected:
+    uint64_t CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const override;
+    void IndexMessages(const uint8_t* data, uint64_t end) override;
+    void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
+    bool MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const override;
+    size_t MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const override;
+
+private:
+    void ReadHit(TAERecord& record, const uint8_t* body, const TDriverIndexItem& item);
+
+    // 20 log10(F 1000 / R / K1 / K2) per channel record, worked out once per file.
+    std::vector<long double> FAmplitudeOffset;
+};
+
+} // namespace vorelt

@@ -1,0 +1,168 @@
+#include "drivers/tarvel/TAETarvelPci.h"
+
+#include "model/TAERecord.h"
+#include "persist/TErrors.h"
+#include "persist/TNumberFormat.h"
+#include "persist/TTextCodec.h"
+
+#include <cmath>
+
+namespace vorelt {
+
+using namespace tarvel;
+
+TAETarvelPci::TAETarvelPci(IDriverOwner* owner) : TAETarvelDriver(owner, TBoard::Pci) {
+    for (unsigned k = 0; k < 256; ++k)
+        SetKindMap(static_cast<uint8_t>(k), rkUnknown);
+    SetKindMap(0, rkHit);
+    SetKindMap(1, rkSetup);
+    SetKindMap(2, rkSetup);
+    SetKindMap(3, rkSetup);
+    SetKindMap(5, rkHit);
+    SetKindMap(6, rkTimeMark);
+    SetKindMap(7, rkComment);
+}
+
+bool TAETarvelPci::CanOpen(const std::string& fileName, std::string& message) {
+    return CanOpenBoard(TBoard::Pci, fileName, message);
+}
+
+std::unique_ptr<TAEDriverDb> TAETarvelPci::Create(IDriverOwner* owner) {
+    return std::make_unique<TAETarvelPci>(owner);
+}
+
+uint64_t TAETarvelPci::CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const {
+    uint64_t pos = end, count = 0;
+    while (size - pos >= 4) {
+        const uint64_t next = pos + 4 + LoadU16(data + pos + 2);
+        if (next > size) break; // cut off by the end of the file: left out
+        pos = next;
+        ++count;
+    }
+    end = pos;
+    return count;
+}
+
+void TAETarvelPci::IndexMessages(const uint8_t* data, uint64_t end) {
+    const uint64_t start = FHeader.HeaderSize;
+    uint64_t pos = start;
+    uint32_t progress = 0;
+    while (pos < end) {
+        const uint16_t type = LoadU16(data + pos);
+        TDriverIndexItem item;
+        item.Offset = pos + 4;
+        item.Size = LoadU16(data + pos + 2);
+        const uint8_t kind = static_cast<uint8_t>(type);
+        item.Kind = kind == ikHeader ? KindOther255 : kind;
+        item.Extra = type;
+        FIndex.push_back(item);
+        pos = item.Offset + item.Size;
+        if (++progress == (1u << 20)) {
+            progress = 0;
+            ReportProgress(pos - start, end - start);
+        }
+    }
+}
+
+bool TAETarvelPci::MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const {
+    (void)pos;
+    if (item.Kind > 6 || item.Size < 8 || item.Offset + 8 > File().Size()) return false;
+    us = BodyTime(File().Data() + item.Offset);
+    return true;
+}
+
+size_t TAETarvelPci::MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const {
+    // The type word as read: its high byte is not part of the kind but belongs to the message.
+    PutU16(out, item.Extra);
+    PutU16(out + 2, static_cast<uint16_t>(item.Size));
+    return 4;
+}
+
+void TAETarvelPci::ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) {
+    if (item.Kind == ikHeader) {
+        SetUnknownText(record, ikHeader);
+        return;
+    }
+    const std::span<const uint8_t> body = Data(pos);
+    const uint8_t* b = body.data();
+    const uint32_t size = static_cast<uint32_t>(body.size());
+    const uint8_t kind = item.Kind;
+    if (kind <= 6 && size >= 8) SetTimeFields(record, BodyTime(b));
+    auto channel = [&]() {
+        if (size >= 10)
+            if (TAEField* f = record.Field(FPosChan)) f->SetAsInt64(LoadU16(b + 8) + 1);
+    };
+    switch (kind) {
+    case 0:
+    case 5:
+        ReadHit(record, b, size, kind == 5);
+        break;
+    case 1:
+        channel();
+        SetText(record, FSystemText);
+        break;
+    case 2:
+    case 4:
+        channel();
+        SetText(record, FNoiseText);
+        break;
+    case 3:
+        channel();
+        SetText(record, FParametricText);
+        break;
+    case 6:
+        SetText(record, FTimeMarkText);
+        break;
+    case 7:
+        FMarkText = "Mark Message: ";
+        FMarkText += Cp1251ToUtf8(TByteReader(b, size).Text(4, PciTextMarkChars));
+        SetText(record, FMarkText);
+        break;
+    default:
+        SetUnknownText(record, static_cast<uint8_t>(item.Extra));
+        break;
+    }
+}
+
+void TAETarvelPci::ReadHit(TAERecord& record, const uint8_t* b, uint32_t size, bool longForm) {
+    // A body shorter than the format's hit carries only the fields that lie inside it.
+    if (size < 10) return;
+    const uint16_t ch = LoadU16(b + 8);
+    if (TAEField* f = record.Field(FPosChan)) f->SetAsInt64(ch + 1);
+    const TPciChannel* c = ch < FHeader.PciChannels.size() ? &FHeader.PciChannels[ch] : nullptr;
+    if (size >= 12) {
+        const uint16_t a = LoadU16(b + 10);
+        if (a == 0) {
+            if (TAEField* f = record.Field(FPosAmpl)) f->SetAsInt64(0);
+        } else if (c) {
+            SetRounded(
+                record, FPosAmpl,
+                20.0L * std::log10(static_cast<long double>(a) * 1000.0L * c->Scale / 1000.0L) -
+                    c->Gain);
+        }
+    }
+    if (size >= 16)
+        if (TAEField* f = record.Field(FPosDurat)) f->SetAsInt64(LoadU32(b + 12));
+    if (size >= 20)
+        if (TAEField* f = record.Field(FPosRise)) f->SetAsInt64(LoadU32(b + 16));
+    if (size >= 24)
+        if (TAEField* f = record.Field(FPosCount)) f->SetAsInt64(LoadU32(b + 20));
+    if (size >= 30 && c) {
+        const uint64_t n = LoadU16(b + 24) | (static_cast<uint64_t>(LoadU16(b + 26)) << 16) |
+                           (static_cast<uint64_t>(LoadU16(b + 28)) << 32);
+        const bool setA = !longForm || c->Selector != 0;
+        const long double d = setA ? c->DA : c->DB;
+        const long double q = setA ? c->QA : c->QB;
+        long double e = d * d * static_cast<long double>(n) * (1000.0L / q) * 10.0L;
+        if (longForm) e /= 1000000.0L;
+        SetFinite(record, FPosEnergy, e);
+    }
+    if (longForm) {
+        if (size >= 52)
+            if (TAEField* f = record.Field(FPosGain)) f->SetAsInt64(LoadI32(b + 48));
+    } else if (c) {
+        if (TAEField* f = record.Field(FPosGain)) f->SetAsInt64(c->Gain);
+    }
+}
+
+} // namespace vorelt

@@ -1,0 +1,37 @@
+#pragma once
+// Driver of the data files of the PCI Tarvel board: u16 type and u16 length before every body,
+// amplitude scale, gain and two energy coefficient sets per channel record, time marks and
+// untimed text marks.
+
+#include "drivers/tarvel/TAETarvelDriver.h"
+
+#include <memory>
+#include <string>
+
+namespace vorelt {
+
+class TAETarvelPci : public TAETarvelDriver {
+public:
+    explicit TAETarvelPci(IDriverOwner* owner = nullptr);
+
+    std::string ClassName() const override { return "TAETarvelPci"; }
+    static bool CanOpen(const std::string& fileName, std::string& message);
+    static std::unique_ptr<TAEDriverDb> Create(IDriverOwner* owner);
+
+    // Item kind that stands for a message whose type has the low byte 255, which would
+    // otherwise read as the header item; the type word itself is kept in the item's Extra.
+    static constexpr uint8_t KindOther255 = 254;
+
+protected:
+    uint64_t CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const override;
+    void IndexMessages(const uint8_t* data, uint64_t end) override;
+    void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
+    bool MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const override;
+    size_t MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const override;
+
+private:
+    void ReadHit(TAERecord& record, const uint8_t* body, uint32_t size, bool longForm);
+    std::string FMarkText;
+};
+
+} // namespace vorelt

@@ -1,0 +1,638 @@
+#include "drivers/vallen/TAEVallen.h"
+
+#include "drivers/TDriverRegistry.h"
+#include "drivers/vallen/TSqliteDatabase.h"
+#include "drivers/vallen/TSqliteQueryResults.h"
+#include "model/TAEFieldIDs.h"
+#include "model/TAEListFields.h"
+#include "model/TAERecord.h"
+#include "persist/TErrors.h"
+#include "persist/TNumberFormat.h"
+
+#include <sqlite3.h>
+
+#include <cmath>
+#include <cstdio>
+#include <exception>
+#include <unordered_map>
+
+#if defined(__linux__)
+#include <sys/mman.h>
+#endif
+
+namespace vorelt {
+
+namespace {
+
+// Set types of ae_data.
+constexpr int64_t stStatus = 1;
+constexpr int64_t stHit = 2;
+constexpr int64_t stParametric = 3;
+constexpr int64_t stLabel = 4;
+constexpr int64_t stDateTime = 5;
+constexpr int64_t stSection = 6;
+
+bool IsDataKind(uint8_t kind) {
+    return kind == stStatus || kind == stHit || kind == stParametric;
+}
+
+// Asks for large pages under a big reserved array that has not been touched yet: millions of
+// rows otherwise cost one page fault per 4 KiB, which is a good part of the loading time.
+// Only a hint; nothing changes where the system has no such thing.
+template <class T> void AdviseLargePages(const std::vector<T>& v) {
+#if defined(__linux__) && defined(MADV_HUGEPAGE)
+    constexpr uintptr_t huge = uintptr_t{2} << 20;
+    const uintptr_t begin = (reinterpret_cast<uintptr_t>(v.data()) + huge - 1) & ~(huge - 1);
+    const uintptr_t end =
+        (reinterpret_cast<uintptr_t>(v.data()) + v.capacity() * sizeof(T)) & ~(huge - 1);
+    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
+#else
+    (void)v;
+#endif
+}
+
+bool Fits32(int64_t v) {
+    return v >= INT32_MIN && v <= INT32_MAX;
+}
+
+bool IsMarkerKind(uint8_t kind) {
+    return kind == vkLabel || kind == vkStopLabel || kind == vkResumeLabel || kind == vkTimeMark ||
+           kind == stDateTime || kind == stSection;
+}
+
+struct TDeclaredField {
+    const char* ID;
+    uint8_t DataType;
+};
+
+constexpr TDeclaredField DeclaredFields[] = {
+    {fidDefaultText, dtString},
+    {fidHit, dtByte},
+    {fidTime, dtExtended},
+    {fidTimeS, dtExtended},
+    {fidTimeHH, dtExtended},
+    {fidHHMMSS, dtString},
+    {fidTimeMS, dtExtended},
+    {fidTimeUS, dtExtended},
+    {fidChan, dtByte},
+    {fidRise, dtWord},
+    {fidCount, dtLongWord},
+    {fidAmpl, dtExtended},
+    {fidDurat, dtExtended},
+    {fidEnergy, dtExtended},
+    {fidThreshold, dtExtended},
+    {fidRMS, dtExtended},
+    {fidDeleted, dtBoolean},
+    {fidSelected, dtBoolean},
+    {fidIndexRec, dtInteger},
+    {fidChannels, dtListInteger},
+    {fidCalcLoading, dtExtended},
+};
+
+// The standard field an ae_fieldinfo "Field" name stands for; empty when the driver does not
+// convert it.
+std::string FieldIDOf(std::string_view name) {
+    const std::string key = UpperCase(Trim(name));
+    if (key == "TIME") return fidTime;
+    if (key == "CHAN") return fidChan;
+    if (key == "THR") return fidThreshold;
+    if (key == "AMP") return fidAmpl;
+    if (key == "RISET") return fidRise;
+    if (key == "DUR") return fidDurat;
+    if (key == "ENY") return fidEnergy;
+    if (key == "RMS") return fidRMS;
+    if (key == "COUNTS") return fidCount;
+    return std::string();
+}
+
+// Two digits with a leading zero below 10; more digits as they come.
+void AppendTwoDigits(std::string& out, int64_t n) {
+    char buffer[24];
+    std::snprintf(buffer, sizeof buffer, "%02lld", static_cast<long long>(n));
+    out += buffer;
+}
+
+// At most `limit` characters of a UTF-8 text, never cutting one in two.
+std::string_view CutCharacters(std::string_view text, size_t limit) {
+    size_t chars = 0;
+    for (size_t i = 0; i < text.size(); ++i) {
+        if ((static_cast<unsigned char>(text[i]) & 0xC0) == 0x80) continue;
+        if (chars == limit) return text.substr(0, i);
+        ++chars;
+    }
+    return text;
+}
+
+} // namespace
+
+TAEVallen::TAEVallen(IDriverOwner* owner) : TAEDriverDb(owner) {
+    for (const TDeclaredField& d : DeclaredFields) {
+        std::unique_ptr<TAEField> field = NewStandardField(d.ID, d.DataType, TAEDeclarer::Vallen);
+        if (!field) continue;
+        TAEFields& set = field->Group() == fgSetup        ? SetupFields()
+                         : field->Group() == fgParametric ? ParamFields()
+                                                          : DbFields();
+        set.Add(std::move(field));
+    }
+    LockFields();
+    FPosDefaultText = FieldPos(fidDefaultText);
+    FPosTime = FieldPos(fidTime);
+    FPosTimeS = FieldPos(fidTimeS);
+    FPosTimeHH = FieldPos(fidTimeHH);
+    FPosHHMMSS = FieldPos(fidHHMMSS);
+    FPosTimeMS = FieldPos(fidTimeMS);
+    FPosTimeUS = FieldPos(fidTimeUS);
+    FPosChan = FieldPos(fidChan);
+    FPosRise = FieldPos(fidRise);
+    FPosCount = FieldPos(fidCount);
+    FPosAmpl = FieldPos(fidAmpl);
+    FPosDurat = FieldPos(fidDurat);
+    FPosEnergy = FieldPos(fidEnergy);
+    FPosThreshold = FieldPos(fidThreshold);
+    FPosRMS = FieldPos(fidRMS);
+
+    for (unsigned k = 0; k < 256; ++k)
+        SetKindMap(static_cast<uint8_t>(k), rkUnknown);
+    SetKindMap(stStatus, rkSetup);
+    SetKindMap(stHit, rkHit);
+    SetKindMap(stParametric, rkSetup);
+    SetKindMap(stDateTime, rkSetup);
+    SetKindMap(stSection, rkSetup);
+    SetKindMap(vkLabel, rkComment);
+    SetKindMap(vkStopLabel, rkStop);
+    SetKindMap(vkResumeLabel, rkResume);
+    SetKindMap(vkTimeMark, rkTimeMark);
+}
+
+TAEVallen::~TAEVallen() {
+    Close();
+}
+
+bool TAEVallen::CanOpen(const std::string& fileName, std::string& message) {
+    message.clear();
+    try {
+        TSqliteDatabase db(fileName);
+        TSqliteQueryResults query(db, "SELECT * FROM ae_fieldinfo");
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+        return false;
+    }
+}
+
+bool TAEVallen::Open(const std::string& fileName, std::string& message) {
+    message.clear();
+    if (IsOpen()) Close();
+    SetState(dsOpening);
+    if (!CanOpen(fileName, message)) {
+        SetState(dsNone);
+        return false;
+    }
+    return TAEDriverDb::Open(fileName, message);
+}
+
+uint8_t TAEVallen::LabelKind(std::string_view text) {
+    if (SameTextTrimmed(text, "TIME MARK")) return vkTimeMark;
+    if (SameTextTrimmed(text, "RESUME")) return vkResumeLabel;
+    if (SameTextTrimmed(text, "END OF TEST")) return vkStopLabel;
+    return vkLabel;
+}
+
+long double TAEVallen::MillivoltsPer(std::string_view unit) {
+    std::string u = Trim(unit);
+    if (u.size() >= 2 && u.front() == '[' && u.back() == ']') u = Trim(u.substr(1, u.size() - 2));
+    if (u == "V") return 1000.0L;
+    if (u == "mV") return 1.0L;
+    if (u == "nV") return 1e-6L;
+    // The micro sign as UTF-8, the Greek mu, the Latin-1 byte and the ASCII stand-in.
+    if (u == "\xC2\xB5V" || u == "\xCE\xBCV" || u == "\xB5V" || u == "uV") return 1e-3L;
+    return 1.0L;
+}
+
+void TAEVallen::ClearTables() {
+    FFieldInfos.clear();
+    FParamNames.clear();
+    FParams.clear();
+    FSteps.clear();
+    FHasTime = false;
+    FTimeFactor = 0;
+    FChannelList.clear();
+    FInfoLines.clear();
+}
+
+void TAEVallen::ClearIndex() {
+    TAEDriverDb::ClearIndex();
+    FDataSets.clear();
+    FDataSets.shrink_to_fit();
+    FWideDataSets.clear();
+    FWideDataSets.shrink_to_fit();
+    FMarkers.clear();
+    FMarkers.shrink_to_fit();
+}
+
+bool TAEVallen::Load(std::string& message) {
+    message.clear();
+    SetState(dsLoading);
+    try {
+        if (!IsOpen() || FileName().empty()) throw EAEError("Database Not Open");
+        ClearIndex();
+        ClearTables();
+        FInfoLines = {"", "Vallen Type", "Database: " + FileName()};
+        TSqliteDatabase db(FileName());
+        // The parameters first: each data row resolves its own ae_params row as it is read.
+        ReadParams(db);
+        ReadData(db);
+        ReadFieldInfo(db);
+        ReadGlobalInfo(db);
+        BuildSteps();
+    } catch (const std::exception& e) {
+        ClearIndex();
+        ClearTables();
+        message = e.what();
+        return false;
+    }
+    ApplySelectedGroups();
+    ApplyDeletedGroups();
+    SetState(dsLoad);
+    return true;
+}
+
+void TAEVallen::ReadParams(TSqliteDatabase& db) {
+    TSqliteQueryResults q(db, "SELECT * FROM ae_params");
+    const int idColumn = q.ColumnIndex("ID");
+    const int chanColumn = q.ColumnIndex("Chan");
+    for (int i = 0; i < q.ColumnCount(); ++i)
+        FParamNames.push_back(q.ColumnName(i));
+    for (; !q.Eof(); q.Next()) {
+        TVallenChannelParams row;
+        row.ID = q.ColumnInt64(idColumn);
+        row.Chan = q.ColumnInt64(chanColumn);
+        row.Values.reserve(FParamNames.size());
+        for (int i = 0; i < q.ColumnCount(); ++i)
+            row.Values.push_back(q.ColumnDouble(i));
+        // Real AE channels count from 1; channel 0 holds the parametric inputs, and a channel
+        // with several set-ups has several rows.
+        if (row.Chan > 0 && row.Chan <= 255) {
+            const uint8_t chan = static_cast<uint8_t>(row.Chan);
+            bool known = false;
+            for (uint8_t c : FChannelList)
+                known = known || c == chan;
+            if (!known) FChannelList.push_back(chan);
+        }
+        FParams.push_back(std::move(row));
+    }
+}
+
+void TAEVallen::ReadFieldInfo(TSqliteDatabase& db) {
+    TSqliteQueryResults q(db, "SELECT * FROM ae_fieldinfo");
+    const int fieldColumn = q.ColumnIndex("Field");
+    const int unitColumn = q.ColumnIndex("Unit");
+    const int setTypesColumn = q.ColumnIndex("SetTypes");
+    const int parameterColumn = q.ColumnIndex("Parameter");
+    const int factorColumn = q.ColumnIndex("Factor");
+    for (; !q.Eof(); q.Next()) {
+        TVallenFieldInfo info;
+        info.ID = FieldIDOf(q.ColumnText(fieldColumn));
+        info.Unit = q.ColumnText(unitColumn);
+        info.SetTypes = q.ColumnInt64(setTypesColumn);
+        info.Parameter = q.ColumnText(parameterColumn);
+        info.Factor = q.ColumnDouble(factorColumn);
+        FFieldInfos.push_back(std::move(info));
+    }
+}
+
+void TAEVallen::ReadData(TSqliteDatabase& db) {
+    // Row ids give the size to expect; a table without them just grows as it is read.
+    uint64_t expected = 0;
+    try {
+        TSqliteQueryResults count(db, "SELECT max(rowid) FROM ae_data");
+        expected = static_cast<uint64_t>(std::max<int64_t>(0, count.ColumnInt64(0)));
+    } catch (const EAEError&) {
+    }
+    if (expected > 0 && expected < (1u << 31)) {
+        FIndex.reserve(expected);
+        FDataSets.reserve(expected);
+        AdviseLargePages(FIndex);
+        AdviseLargePages(FDataSets);
+    }
+
+    // ParamIDs are small row ids: a table look-up, with a map for anything else.
+    std::vector<int32_t> denseRowOfID;
+    std::unordered_map<int64_t, int32_t> rowOfID;
+    std::unordered_map<int64_t, int32_t> firstRowOfChan;
+    for (size_t i = 0; i < FParams.size(); ++i) {
+        const int64_t id = FParams[i].ID;
+        if (id >= 0 && id < 65536) {
+            if (static_cast<size_t>(id) >= denseRowOfID.size())
+                denseRowOfID.resize(static_cast<size_t>(id) + 1, -1);
+            if (denseRowOfID[static_cast<size_t>(id)] < 0)
+                denseRowOfID[static_cast<size_t>(id)] = static_cast<int32_t>(i);
+        } else
+            rowOfID.emplace(id, static_cast<int32_t>(i));
+        firstRowOfChan.emplace(FParams[i].Chan, static_cast<int32_t>(i));
+    }
+    auto paramRowOf = [&](int64_t id) -> int32_t {
+        if (id >= 0 && static_cast<uint64_t>(id) < denseRowOfID.size())
+            return denseRowOfID[static_cast<size_t>(id)];
+        auto it = rowOfID.find(id);
+        return it != rowOfID.end() ? it->second : -1;
+    };
+
+    TSqliteQueryResults q(db, "SELECT * FROM ae_data");
+    const int cSetID = q.ColumnIndex("SetID"), cSetType = q.ColumnIndex("SetType"),
+              cTime = q.ColumnIndex("Time"), cChan = q.ColumnIndex("Chan"),
+              cParamID = q.ColumnIndex("ParamID"), cThr = q.ColumnIndex("Thr"),
+              cAmp = q.ColumnIndex("Amp"), cRiseT = q.ColumnIndex("RiseT"),
+              cDur = q.ColumnIndex("Dur"), cEny = q.ColumnIndex("Eny"), cRMS = q.ColumnIndex("RMS"),
+              cCounts = q.ColumnIndex("Counts");
+    sqlite3_stmt* st = q.Statement();
+    auto column = [st](int c) -> int64_t { return c < 0 ? 0 : sqlite3_column_int64(st, c); };
+
+    std::unique_ptr<TSqliteQueryResults> markerQuery;
+    int markerText = -1;
+    auto markerTextOf = [&](int64_t setID) {
+        // Bound, never pasted into the SQL: the id comes from the file.
+        if (!markerQuery) {
+            markerQuery = std::make_unique<TSqliteQueryResults>(
+                db, "SELECT * FROM ae_markers WHERE SetID = ?",
+                std::initializer_list<TSqliteParam>{setID});
+            markerText = markerQuery->ColumnIndex("Data");
+        } else
+            markerQuery->Requery({setID});
+        return markerQuery->Eof() ? std::string() : markerQuery->ColumnText(markerText);
+    };
+
+    uint64_t rows = 0;
+    for (; !q.Eof(); q.Next()) {
+        if (FIndex.size() >= static_cast<size_t>(INT32_MAX))
+            throw EAEError("Too many data sets in " + FileName());
+        const int64_t setType = column(cSetType);
+        TDriverIndexItem item;
+        if (setType == stStatus || setType == stHit || setType == stParametric) {
+            TVallenWideDataSet d;
+            d.Time = column(cTime);
+            d.Chan = column(cChan);
+            d.Thr = column(cThr);
+            d.Amp = column(cAmp);
+            d.RiseT = column(cRiseT);
+            d.Dur = column(cDur);
+            d.Eny = column(cEny);
+            d.RMS = column(cRMS);
+            d.Counts = column(cCounts);
+            if (cParamID >= 0) {
+                if (sqlite3_column_type(st, cParamID) != SQLITE_NULL)
+                    d.ParamRow = paramRowOf(sqlite3_column_int64(st, cParamID));
+            } else {
+                // Files without ParamID have one parameter row per channel.
+                auto it = firstRowOfChan.find(d.Chan);
+                if (it != firstRowOfChan.end()) d.ParamRow = it->second;
+            }
+            item.Kind = static_cast<uint8_t>(setType);
+            item.Size = sizeof(TVallenDataSet);
+            if (Fits32(d.Chan) && Fits32(d.Thr) && Fits32(d.Amp) && Fits32(d.RiseT) &&
+                Fits32(d.Dur) && Fits32(d.RMS) && Fits32(d.Counts)) {
+                item.Offset = FDataSets.size();
+                FDataSets.push_back({d.Time, d.Eny, static_cast<int32_t>(d.Chan),
+                                     static_cast<int32_t>(d.Thr), static_cast<int32_t>(d.Amp),
+                                     static_cast<int32_t>(d.RiseT), static_cast<int32_t>(d.Dur),
+                                     static_cast<int32_t>(d.RMS), static_cast<int32_t>(d.Counts),
+                                     d.ParamRow});
+            } else {
+                item.Offset = FWideDataSets.size();
+                item.Extra = 1;
+                item.Size = sizeof(TVallenWideDataSet);
+                FWideDataSets.push_back(d);
+            }
+        } else if (setType == stLabel || setType == stDateTime || setType == stSection) {
+            TVallenMarker m;
+            m.SetID = column(cSetID);
+            m.Time = column(cTime);
+            m.Text = markerTextOf(m.SetID);
+            item.Kind = setType == stLabel ? LabelKind(m.Text) : static_cast<uint8_t>(setType);
+            item.Offset = FMarkers.size();
+            item.Size = static_cast<uint32_t>(m.Text.size());
+            FMarkers.push_back(std::move(m));
+        }
+        FIndex.push_back(item);
+        if ((++rows & 0xFFFF) == 0) ReportProgress(rows, std::max(rows, expected));
+    }
+    ReportProgress(rows, rows);
+}
+
+void TAEVallen::ReadGlobalInfo(TSqliteDatabase& db) {
+    TSqliteQueryResults q(db, "SELECT * FROM ae_globalinfo");
+    const int keyColumn = q.ColumnIndex("Key");
+    const int valueColumn = q.ColumnIndex("Value");
+    for (; !q.Eof(); q.Next()) {
+        const std::string key = q.ColumnText(keyColumn);
+        const std::string upper = UpperCase(key);
+        if (upper == "VERSION" || upper == "VALIDSETS")
+            FInfoLines.push_back(key + ": " + q.ColumnText(valueColumn));
+    }
+}
+
+void TAEVallen::BuildSteps() {
+    for (const TVallenFieldInfo& info : FFieldInfos) {
+        if (info.ID.empty()) continue;
+        TConvertStep step{TStepKind::Time, info.Factor, 0, -1, 1.0L};
+        // Parameters are named exactly as the columns of ae_params.
+        const std::string parameter = Trim(info.Parameter);
+        if (!parameter.empty())
+            for (size_t i = 0; i < FParamNames.size(); ++i)
+                if (FParamNames[i] == parameter) {
+                    step.ParamColumn = static_cast<int>(i);
+                    break;
+                }
+        if (info.ID == fidTime) {
+            step.Kind = TStepKind::Time;
+            step.Divisor = TimeDivisor(info.Factor);
+            if (!FHasTime) {
+                FHasTime = true;
+                FTimeFactor = info.Factor;
+                FTimeDivisor = step.Divisor;
+            }
+        } else if (info.ID == fidChan)
+            step.Kind = TStepKind::Chan;
+        else if (info.ID == fidRise)
+            step.Kind = TStepKind::Rise;
+        else if (info.ID == fidCount)
+            step.Kind = TStepKind::Count;
+        else if (info.ID == fidAmpl)
+            step.Kind = TStepKind::Ampl;
+        else if (info.ID == fidDurat)
+            step.Kind = TStepKind::Durat;
+        else if (info.ID == fidEnergy)
+            step.Kind = TStepKind::Energy;
+        else if (info.ID == fidThreshold)
+            step.Kind = TStepKind::Threshold;
+        else if (info.ID == fidRMS) {
+            // The field is shown in millivolts whatever unit the file stores.
+            step.Kind = TStepKind::RMS;
+            step.Unit = MillivoltsPer(info.Unit);
+        } else
+            continue;
+        FSteps.push_back(step);
+    }
+}
+
+long double TAEVallen::TimeDivisor(long double f) {
+    if (!(f > 0) || f > 1) return 0;
+    const long double n = std::round(1.0L / f);
+    return std::fabs(1.0L / f - n) <= n * 1e-12L ? n : 0;
+}
+
+long double TAEVallen::TimeMicroseconds(int64_t time, long double f, long double divisor) {
+    if (!(f > 0)) return static_cast<long double>(time);
+    // A factor stored as 1E-7 is not exact in binary; dividing by the tick rate keeps whole
+    // seconds whole, so time texts do not fall a tick short.
+    if (divisor > 0) return time * 1000000.0L / divisor;
+    return time * f * 1000000.0L;
+}
+
+long double TAEVallen::ParamValue(int32_t row, int column) const {
+    if (row < 0 || column < 0) return 0;
+    const std::vector<long double>& values = FParams[static_cast<size_t>(row)].Values;
+    return static_cast<size_t>(column) < values.size() ? values[static_cast<size_t>(column)] : 0;
+}
+
+void TAEVallen::SetTimeFields(TAERecord& record, long double us) const {
+    const long double s = us / 1000000.0L;
+    record.Field(FPosTime)->SetAsFloat(us);
+    record.Field(FPosTimeS)->SetAsFloat(s);
+    record.Field(FPosTimeHH)->SetAsFloat(us / 3600000000.0L);
+    record.Field(FPosTimeMS)->SetAsFloat(us / 1000.0L);
+    const int64_t h = static_cast<int64_t>(std::trunc(s / 3600.0L));
+    const int64_t m = static_cast<int64_t>(std::trunc((s - 3600.0L * h) / 60.0L));
+    const long double r = s - 3600.0L * h - 60.0L * m;
+    const int64_t whole = static_cast<int64_t>(std::trunc(r));
+    std::string text;
+    AppendTwoDigits(text, h);
+    text += " : ";
+    AppendTwoDigits(text, m);
+    text += " : ";
+    AppendTwoDigits(text, whole);
+    record.Field(FPosHHMMSS)->SetAsString(text);
+    record.Field(FPosTimeUS)->SetAsFloat(r - whole);
+}
+
+template <class TDataSet>
+void TAEVallen::ConvertDataSet(TAERecord& record, const TDataSet& d) const {
+    for (const TConvertStep& step : FSteps) {
+        const long double f = step.Factor;
+        switch (step.Kind) {
+        case TStepKind::Time:
+            SetTimeFields(record, TimeMicroseconds(d.Time, f, step.Divisor));
+            break;
+        case TStepKind::Chan:
+            record.Field(FPosChan)->SetAsInt64(d.Chan);
+            break;
+        case TStepKind::Rise:
+            record.Field(FPosRise)->SetAsInt64(f > 0 ? RoundToInt64(d.RiseT * f) : d.RiseT);
+            break;
+        case TStepKind::Count:
+            record.Field(FPosCount)->SetAsInt64(d.Counts);
+            break;
+        case TStepKind::Durat:
+            record.Field(FPosDurat)->SetAsFloat(f > 0 ? d.Dur * f
+                                                      : static_cast<long double>(d.Dur));
+            break;
+        case TStepKind::Ampl:
+        case TStepKind::Threshold: {
+            const long double h = ParamValue(d.ParamRow, step.ParamColumn);
+            const int64_t raw = step.Kind == TStepKind::Ampl ? d.Amp : d.Thr;
+            const long double v = h > 0 ? raw * h : static_cast<long double>(raw);
+            // No level at all has no decibel value: the field stays empty.
+            if (v > 0)
+                record.Field(step.Kind == TStepKind::Ampl ? FPosAmpl : FPosThreshold)
+                    ->SetAsFloat(20.0L * std::log10(v));
+            break;
+        }
+        case TStepKind::Energy: {
+            const long double h = ParamValue(d.ParamRow, step.ParamColumn);
+            record.Field(FPosEnergy)
+                ->SetAsFloat(h > 0 ? d.Eny * h : static_cast<long double>(d.Eny));
+            break;
+        }
+        case TStepKind::RMS: {
+            const long double h = ParamValue(d.ParamRow, step.ParamColumn);
+            long double v = h > 0 ? d.RMS * h : static_cast<long double>(d.RMS);
+            if (f > 0) v *= f;
+            record.Field(FPosRMS)->SetAsFloat(v * step.Unit);
+            break;
+        }
+        }
+    }
+}
+
+void TAEVallen::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& item) {
+    if (IsDataKind(item.Kind)) {
+        if (item.Extra == 1) {
+            if (item.Offset < FWideDataSets.size())
+                ConvertDataSet(record, FWideDataSets[item.Offset]);
+        } else if (item.Offset < FDataSets.size())
+            ConvertDataSet(record, FDataSets[item.Offset]);
+        return;
+    }
+    if (IsMarkerKind(item.Kind)) {
+        if (item.Offset >= FMarkers.size()) return;
+        const TVallenMarker& m = FMarkers[item.Offset];
+        long double us = 0;
+        if (FHasTime) {
+            us = TimeMicroseconds(m.Time, FTimeFactor, FTimeDivisor);
+            SetTimeFields(record, us);
+        }
+        // The time text: time of day and seven digits of the second, counted in ticks of
+        // 0.1 µs so that float noise cannot turn .0700000 into .0699999.
+        const int64_t ticks = RoundToInt64(us * 10.0L);
+        const int64_t whole = ticks / 10000000;
+        int64_t fraction = ticks % 10000000;
+        if (fraction < 0) fraction = -fraction;
+        const int64_t h = whole / 3600, mi = (whole - 3600 * h) / 60,
+                      sec = whole - 3600 * h - 60 * mi;
+        std::string text(CutCharacters(m.Text, 255));
+        text += ' ';
+        AppendTwoDigits(text, h);
+        text += " : ";
+        AppendTwoDigits(text, mi);
+        text += " : ";
+        AppendTwoDigits(text, sec);
+        char digits[16];
+        std::snprintf(digits, sizeof digits, ".%07lld", static_cast<long long>(fraction));
+        text += digits;
+        record.Field(FPosDefaultText)->SetAsString(text);
+    }
+}
+
+bool TAEVallen::Initialize(std::string& message) {
+    if (!TAEDriverDb::Initialize(message)) return false;
+    SetState(dsReady);
+    return true;
+}
+
+bool TAEVallen::SortToFile(const std::string&, std::string& message) {
+    message = "Operation Not Support";
+    return false;
+}
+
+bool TAEVallen::SaveToFile(IRecordSource&, const std::string&, std::string& message) {
+    message = "Operation Not Support";
+    return false;
+}
+
+bool TAEVallen::ConvertTime(std::string_view sourceID, std::string_view targetID,
+                            long double& value, long double x) const {
+    return ConvertTarvelTime(sourceID, targetID, value, x);
+}
+
+void RegisterVallenDriver() {
+    TDriverClass entry;
+    entry.ClassName = "TAEVallen";
+    entry.Rank = drVallen;
+    entry.CanOpen = &TAEVallen::CanOpen;
+    entry.Create = [](IDriverOwner* owner) -> std::unique_ptr<TAEDriverDb> {
+        return std::make_unique<TAEVallen>(owner);
+    };
+    RegisterDriver(entry);
+}
+
+} // namespace vorelt

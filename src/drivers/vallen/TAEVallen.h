@@ -1,0 +1,174 @@
+#pragma once
+// The driver of Vallen hit databases (SQLite files written by the Vallen acquisition). Load
+// reads the whole database into memory through a read-only connection that exists only while
+// recognising and loading; afterwards every record comes from the index. Vallen databases are
+// only read: time-sorted and filtered copies are refused.
+//
+// Index items: Kind is the row's SetType (1, 2, 3, 5 and 6 as stored, 0 for set types the
+// driver does not know). A label marker (SetType 4) is classified by its text when it is loaded
+// and carries one of the vk* kinds below, so that the record kind stays a table look-up.
+// Offset is the item's slot in the driver's data sets or markers; Extra is 1 for a data set kept
+// in full (TVallenWideDataSet).
+
+#include "drivers/TAEDriverDb.h"
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+namespace vorelt {
+
+class TSqliteDatabase;
+
+// Format kinds of label markers (SetType 4), by their text.
+constexpr uint8_t vkLabel = 4;         // any other text: user comment
+constexpr uint8_t vkStopLabel = 250;   // "END OF TEST"
+constexpr uint8_t vkResumeLabel = 251; // "RESUME"
+constexpr uint8_t vkTimeMark = 252;    // "TIME MARK"
+
+// One row of ae_data that carries acquisition values (set types 1, 2 and 3): the columns the
+// driver converts (NULL and absent columns read as 0). Millions of them stay in memory, so the
+// values that fit 32 bits are kept in 32 bits; a row with a value that does not fit is kept in
+// full as a TVallenWideDataSet instead.
+struct TVallenDataSet {
+    int64_t Time = 0;
+    int64_t Eny = 0;
+    int32_t Chan = 0;
+    int32_t Thr = 0;
+    int32_t Amp = 0;
+    int32_t RiseT = 0;
+    int32_t Dur = 0;
+    int32_t RMS = 0;
+    int32_t Counts = 0;
+    // Slot in ChannelParams of the row's own scaling parameters (its ParamID); -1 for none.
+    int32_t ParamRow = -1;
+};
+static_assert(sizeof(TVallenDataSet) == 48, "a data set costs 48 bytes");
+
+struct TVallenWideDataSet {
+    int64_t Time = 0;
+    int64_t Eny = 0;
+    int64_t Chan = 0;
+    int64_t Thr = 0;
+    int64_t Amp = 0;
+    int64_t RiseT = 0;
+    int64_t Dur = 0;
+    int64_t RMS = 0;
+    int64_t Counts = 0;
+    int32_t ParamRow = -1;
+};
+
+// A marker row (set types 4, 5 and 6) with its text from ae_markers.
+struct TVallenMarker {
+    int64_t SetID = 0;
+    int64_t Time = 0;
+    std::string Text;
+};
+
+// One row of ae_params: its ID, channel and every column read as a number, in the order of
+// ChannelParamNames.
+struct TVallenChannelParams {
+    int64_t ID = 0;
+    int64_t Chan = 0;
+    std::vector<long double> Values;
+};
+
+// One row of ae_fieldinfo. ID is the standard field the row describes, empty when the field
+// name is not one the driver converts.
+struct TVallenFieldInfo {
+    std::string ID;
+    std::string Unit;
+    int64_t SetTypes = 0;
+    std::string Parameter;
+    long double Factor = 0;
+};
+
+class TAEVallen : public TAEDriverDb {
+public:
+    explicit TAEVallen(IDriverOwner* owner = nullptr);
+    ~TAEVallen() override;
+
+    std::string ClassName() const override { return "TAEVallen"; }
+
+    // A file SQLite can open read-only that has the table ae_fieldinfo. Never keeps the file
+    // open and never changes it.
+    static bool CanOpen(const std::string& fileName, std::string& message);
+
+    // Checks that the file is a database SQLite can read before the base opens the log, so a
+    // missing or foreign file gets no companion log.
+    bool Open(const std::string& fileName, std::string& message) override;
+    bool Load(std::string& message) override;
+    bool Initialize(std::string& message) override;
+    void ClearIndex() override;
+    std::vector<std::string> InfoLines() const override { return FInfoLines; }
+
+    // Refused: "Operation Not Support".
+    bool SortToFile(const std::string& target, std::string& message) override;
+    bool SaveToFile(IRecordSource& source, const std::string& target,
+                    std::string& message) override;
+    // The Tarvel rule: seconds, hours and milliseconds.
+    bool ConvertTime(std::string_view sourceID, std::string_view targetID, long double& value,
+                     long double x) const override;
+
+    // What Load read, for the windows that show the set-up.
+    const std::vector<TVallenFieldInfo>& FieldInfos() const { return FFieldInfos; }
+    const std::vector<std::string>& ChannelParamNames() const { return FParamNames; }
+    const std::vector<TVallenChannelParams>& ChannelParams() const { return FParams; }
+    const std::vector<TVallenMarker>& Markers() const { return FMarkers; }
+
+    // Format kind (vk*) of a label marker's text, compared upper-case and trimmed.
+    static uint8_t LabelKind(std::string_view text);
+    // Factor from a unit text of ae_fieldinfo ("[µV]", "mV", "[V]", ...) to millivolts; 1 when
+    // the unit is empty or not a voltage.
+    static long double MillivoltsPer(std::string_view unit);
+
+protected:
+    void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
+    bool MapsDataFile() const override { return false; }
+
+private:
+    // What ReadRecord does for one recognised ae_fieldinfo row, resolved once by Load.
+    enum class TStepKind : uint8_t { Time, Chan, Rise, Count, Ampl, Durat, Energy, Threshold, RMS };
+    struct TConvertStep {
+        TStepKind Kind;
+        long double Factor;  // the row's Factor (0 when absent)
+        long double Divisor; // time only: TimeDivisor of the Factor
+        int ParamColumn;     // column of the row's Parameter in ChannelParamNames; -1 for none
+        long double Unit;    // RMS only: millivolts per unit of the file
+    };
+    // Microseconds of a raw time for a time Factor f.
+    static long double TimeMicroseconds(int64_t time, long double f, long double divisor);
+    // The whole count of raw units per second when the Factor is its reciprocal, else 0.
+    static long double TimeDivisor(long double f);
+
+    void ClearTables();
+    void ReadParams(TSqliteDatabase& db);
+    void ReadFieldInfo(TSqliteDatabase& db);
+    void ReadData(TSqliteDatabase& db);
+    void ReadGlobalInfo(TSqliteDatabase& db);
+    void BuildSteps();
+    long double ParamValue(int32_t row, int column) const;
+    template <class TDataSet> void ConvertDataSet(TAERecord& record, const TDataSet& d) const;
+    void SetTimeFields(TAERecord& record, long double us) const;
+
+    std::vector<TVallenFieldInfo> FFieldInfos;
+    std::vector<std::string> FParamNames;
+    std::vector<TVallenChannelParams> FParams;
+    std::vector<TVallenDataSet> FDataSets;
+    std::vector<TVallenWideDataSet> FWideDataSets;
+    std::vector<TVallenMarker> FMarkers;
+    std::vector<TConvertStep> FSteps;
+    // The first time row of ae_fieldinfo, used by markers.
+    bool FHasTime = false;
+    long double FTimeFactor = 0;
+    long double FTimeDivisor = 0;
+
+    // Flat positions of the fields ReadMessage fills.
+    int FPosDefaultText, FPosTime, FPosTimeS, FPosTimeHH, FPosHHMMSS, FPosTimeMS, FPosTimeUS,
+        FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy, FPosThreshold, FPosRMS;
+};
+
+// Adds TAEVallen to the driver registry (first in the trial order).
+void RegisterVallenDriver();
+
+} // namespace vorelt

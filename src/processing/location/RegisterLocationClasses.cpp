@@ -1,0 +1,16 @@
+#include "processing/location/RegisterLocationClasses.h"
+
+#include "persist/TPersistObject.h"
+#include "processing/location/TGVCPULoc.h"
+#include "processing/location/TLocOutMPT.h"
+#include "processing/location/TVallen.h"
+
+namespace vorelt {
+
+void RegisterLocationClasses() {
+    RegisterClass<TGVCPULoc>("TGVCPULoc");
+    RegisterClass<TLocOutMPT>("TLocOutMPT");
+    RegisterClass<TVallen>("TVallen");
+}
+
+} // namespace vorelt

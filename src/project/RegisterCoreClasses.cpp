@@ -1,0 +1,28 @@
+#include "project/RegisterCoreClasses.h"
+
+#include "drivers/RegisterDriversClasses.h"
+#include "drivers/tarvel/RegisterTarvelDrivers.h"
+#include "model/RegisterModelClasses.h"
+#include "persist/RegisterPersistClasses.h"
+#include "persist/TPersistObject.h"
+#include "processing/RegisterProcessingBaseClasses.h"
+#include "processing/db/RegisterDbClasses.h"
+#include "processing/expr/RegisterExpressionClasses.h"
+#include "project/TDispatchDraw.h"
+#include "testprog/RegisterTestprogClasses.h"
+
+namespace vorelt {
+
+void RegisterCoreClasses() {
+    RegisterPersistClasses();
+    RegisterModelClasses();
+    RegisterTestprogClasses();
+    RegisterProcessingBaseClasses();
+    RegisterExpressionClasses();
+    RegisterDbClasses();
+    RegisterClass<TAEPage>("TAEPage");
+    RegisterDriversClasses();
+    RegisterTarvelDrivers();
+}
+
+} // namespace vorelt

@@ -1,0 +1,151 @@
+#pragma once
+// The document of one project window: the processing tree rooted at its database processor,
+// the variants, the zone-intensity parameters, the page layout, the data file name and the
+// project file name. It saves and loads the whole project through the persistence tree and the
+// XML store, generates the project's IDs, and ends the upward message path of the tree by
+// calling the handlers that the window installs.
+
+#include "persist/TGVVariants.h"
+#include "persist/TNodePersist.h"
+#include "processing/IProcessorContext.h"
+#include "testprog/TZIPParameters.h"
+
+#include <cstdint>
+#include <functional>
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace vorelt {
+
+class IPersistentAEProject;
+class IUserPrompt;
+class TAEIDGenerator;
+class TDispatchDraw;
+class TGVCPU;
+class TGVDb;
+class TPersistObject;
+class TShowMessage;
+struct TAEOMSG;
+
+inline constexpr char txtErrorSavingProject[] = "Error Saving Project";
+inline constexpr char txtNotName[] = "Not Name";
+inline constexpr char txtNotProjectFileType[] = "Not Project File Type";
+
+class TProjectAE : public IProcessorContext {
+public:
+    using THandler = std::function<void(TProjectAE& project)>;
+    using TPageHandler = std::function<bool(TProjectAE& project, int32_t pageIndex)>;
+    using TProcessorHandler = std::function<void(TProjectAE& project, TGVCPU* processor)>;
+
+    // The window owns the store, the status object and the pages; a project made without them
+    // (tools, tests) owns an XML store and pages of its own and shows no status.
+    explicit TProjectAE(IPersistentAEProject* store = nullptr, TShowMessage* status = nullptr,
+                        TDispatchDraw* pages = nullptr);
+    ~TProjectAE() override;
+    TProjectAE(const TProjectAE&) = delete;
+    TProjectAE& operator=(const TProjectAE&) = delete;
+
+    // --- Content --------------------------------------------------------------------------
+    const std::string& Name() const { return FName; }
+    void SetName(const std::string& name) { FName = name; }
+    TGVDb& Db() const { return *FDb; }
+    TNodePersist& RootNode() { return FRoot; }
+    const std::string& DbName() const { return FDbName; }
+    void SetDbName(const std::string& text) { FDbName = text; }
+    const std::string& FileName() const { return FFileName; }
+    IPersistentAEProject& Store() const { return *FStore; }
+    TDispatchDraw& Pages() const { return *FPages; }
+    TShowMessage* StatusMessage() const { return FStatus; }
+    TGVVariants& Variants() { return FVariants; }
+    const TGVVariants& Variants() const { return FVariants; }
+    TZIPParameters& ZipParameters() { return FZipParameters; }
+    uint8_t ColorBackGraph() const { return FColorBackGraph; }
+    void SetColorBackGraph(uint8_t value) { FColorBackGraph = value; }
+    std::vector<uint32_t>& SplitChannels() { return FSplitChannels; }
+    bool Modified() const { return FModified; }
+    // Modified := true; OnModified runs only when asked to notify.
+    void SetModified(bool notify);
+    void SetPrompt(IUserPrompt* prompt) { FPrompt = prompt; }
+
+    // --- Handlers installed by the window -------------------------------------------------
+    THandler OnModified;
+    THandler OnReloadFocused;
+    THandler OnRefreshOutdated;
+    THandler OnMaximizeFocused;
+    THandler OnNormalSizeFocused;
+    TPageHandler OnActivatePage;
+    TProcessorHandler OnSortDatabase;
+    TProcessorHandler OnSaveDatabase;
+
+    // --- Whole project --------------------------------------------------------------------
+    // Empties names, pages, tree (the driver stays) and variants.
+    void Clear();
+    // Writes the project to `fileName` (or FileName). The store writes a temporary file and
+    // renames it, so any failure leaves the previous file as it was; then FileName and
+    // Modified are unchanged too.
+    bool SaveProject(const std::string& fileName, std::string& error);
+    // Reads the project from `fileName` (or FileName); `isNew` first writes an empty project
+    // file there. A file the store refuses leaves the project untouched ("Not Project File
+    // Type"); an error while the content is read puts the previous content back and reports
+    // the error's text.
+    bool LoadProject(const std::string& fileName, std::string& error, bool isNew = false);
+
+    // --- Data file ------------------------------------------------------------------------
+    // Makes `fileName` the project's data file: the database processor opens, loads and
+    // initializes it; on success DbName follows. On failure the previous data file stays open
+    // and DbName is unchanged.
+    bool OpenDataFile(const std::string& fileName, std::string& error);
+    // The database processor closes its data file (its log is written).
+    void CloseDataFile();
+
+    // --- IDs ------------------------------------------------------------------------------
+    // 16 random digits 0..8, not reserved, carried by no processor, field, driver field, test
+    // program object or variant.
+    void GenerateID(std::string& id);
+    std::string GenerateID();
+    // 1 .. 2147483646, free in the tree (3D objects number themselves with it).
+    int32_t GenerateNumber();
+    TPersistObject* FindByID(std::string_view id) const;
+    // Removes the placements of this ID from the pages, and the processor from the free views.
+    void RemoveFromPages(std::string_view id);
+    // Every view loses the focus (0x406 down).
+    void UnfocusAll();
+
+    // --- Messages -------------------------------------------------------------------------
+    // The project's handlers (0x405, 0x407, 0x408, 0x409, 0x415, 0x41A, 0x420, 0x421); other
+    // numbers are ignored.
+    void Dispatch(TAEOMSG& msg);
+
+    // --- IProcessorContext ----------------------------------------------------------------
+    IIDGenerator* IDGenerator() override;
+    IUserPrompt* Prompt() override { return FPrompt; }
+    void TopMessage(TAEOMSG& msg) override { Dispatch(msg); }
+
+private:
+    bool IsIDInUse(const std::string& id) const;
+    void BuildTree(TNodePersist& root) const;
+    void ReadTree(const TNodePersist& root);
+
+    std::string FName;
+    std::unique_ptr<TGVDb> FDb;
+    TNodePersist FRoot;
+    std::string FDbName;
+    std::string FFileName;
+    std::unique_ptr<IPersistentAEProject> FOwnStore;
+    IPersistentAEProject* FStore;
+    std::unique_ptr<TDispatchDraw> FOwnPages;
+    TDispatchDraw* FPages;
+    TShowMessage* FStatus;
+    IUserPrompt* FPrompt = nullptr;
+    bool FModified = false;
+    uint8_t FColorBackGraph = 0;
+    std::vector<uint32_t> FSplitChannels;
+    TGVVariants FVariants;
+    TZIPParameters FZipParameters;
+    std::unique_ptr<TAEIDGenerator> FGenerator;
+    uint64_t FNumberState;
+};
+
+} // namespace vorelt
