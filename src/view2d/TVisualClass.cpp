@@ -1,7 +1,9 @@
 #include "view2d/TVisualClass.h"
 
+#include "model/TAERecordProtocol.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNodePersist.h"
+#include "processing/TAEMessages.h"
 #include "processing/TGVFinal.h"
 
 namespace vorelt {
@@ -91,6 +93,31 @@ bool TGVVisualClass::UsesField(const std::string&) const {
 }
 
 void TGVVisualClass::RemoveField(const std::string&) {}
+
+void TGVVisualClass::ViewMessage(TAEOMSG& msg) {
+    switch (msg.Msg) {
+    case omLoseFocus:
+        SetFocusedView(false);
+        break;
+    case omFocusView:
+        if (FProcessor && msg.Text == FProcessor->ID()) SetFocusedView(true);
+        break;
+    case omDetachViews:
+        Detach();
+        break;
+    case omCheckViews:
+        SetCheckMark(true);
+        break;
+    case omUncheckViews:
+        SetCheckMark(false);
+        break;
+    case omDataChanged:
+        SetActive(false);
+        break;
+    default:
+        break;
+    }
+}
 
 std::string TGVVisualClass::GetCaption() const {
     const std::string name = FProcessor ? FProcessor->GetName() : std::string();

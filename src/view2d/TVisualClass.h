@@ -120,6 +120,8 @@ public:
     bool GetChecked() const override { return GetCheckMark(); }
     void SetFirstHitOnly(bool flag) override { FFirstHitOnly = flag; }
     bool GetFirstHitOnly() const override { return FFirstHitOnly; }
+    // Focus, detaching, check marks and deactivation that travel down the tree.
+    void ViewMessage(TAEOMSG& msg) override;
 
     // The title, " [", the processor's name and "]"; only the name when the title is empty.
     std::string GetCaption() const override;

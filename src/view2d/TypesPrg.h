@@ -3,6 +3,8 @@
 // converter, the numbered colour palette, the point size and the colour schemes. Nothing here
 // needs a window, so the mapping and the palette are checked without a display.
 
+#include "project/TProjectHelpers.h"
+
 #include <array>
 #include <cstdint>
 #include <functional>
@@ -44,10 +46,7 @@ struct TLogicalPoint {
 };
 using TPointsArray = std::vector<TLogicalPoint>;
 
-struct TDevicePoint {
-    int32_t X = 0;
-    int32_t Y = 0;
-};
+// Device points (TDevicePoint) are shared with the project helpers.
 using TPointsArrayInt = std::vector<TDevicePoint>;
 
 // Drawing calls carry both scale flags in one word: low byte X, high byte Y.
