@@ -523,7 +523,10 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
             bool ok;
             {
                 TStatusGuard s(FStatus.get(), "Opening Database...");
-                ok = db.OpenDataFile(name, error);
+                // State changes of the driver show in the status bar of the active window.
+                ok = db.OpenDataFile(name, error, [this](uint8_t) {
+                    if (FMain && FMain->ActiveChild() == this) FMain->RefreshStatusBar();
+                });
             }
             if (!ok) {
                 if (error.empty()) error = txtTypeFileNotSupport;
