@@ -143,6 +143,8 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
 }
 
 TFChild::~TFChild() {
+    // The frame may be half gone already: closing the data file reports no more states.
+    FDestroying = true;
     // Views are parented to the tabs: take them off before the tabs go.
     if (FProject) {
         TAEOMSG msg;
@@ -525,7 +527,8 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
                 TStatusGuard s(FStatus.get(), "Opening Database...");
                 // State changes of the driver show in the status bar of the active window.
                 ok = db.OpenDataFile(name, error, [this](uint8_t) {
-                    if (FMain && FMain->ActiveChild() == this) FMain->RefreshStatusBar();
+                    if (FMain && !FDestroying && FMain->ActiveChild() == this)
+                        FMain->RefreshStatusBar();
                 });
             }
             if (!ok) {

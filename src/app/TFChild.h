@@ -169,6 +169,7 @@ private:
     bool FRadioMode = false;
     bool FResizeHandling = false;
     bool FIsNew = false;
+    bool FDestroying = false;
     std::string FNewFileName;
 
     QToolBar* FToolBar = nullptr;
