@@ -8,6 +8,8 @@
 #include "processing/RegisterProcessingBaseClasses.h"
 #include "processing/db/RegisterDbClasses.h"
 #include "processing/expr/RegisterExpressionClasses.h"
+#include "processing/filter/RegisterFilterClasses.h"
+#include "processing/location/RegisterLocationClasses.h"
 #include "project/TDispatchDraw.h"
 #include "testprog/RegisterTestprogClasses.h"
 
@@ -19,8 +21,11 @@ void RegisterCoreClasses() {
     RegisterTestprogClasses();
     RegisterProcessingBaseClasses();
     RegisterExpressionClasses();
+    RegisterFilterClasses();
+    RegisterLocationClasses();
     RegisterDbClasses();
     RegisterClass<TAEPage>("TAEPage");
+    // Vallen and DiSP come with the drivers library's own registration.
     RegisterDriversClasses();
     RegisterTarvelDrivers();
 }

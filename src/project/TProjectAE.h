@@ -8,6 +8,7 @@
 #include "persist/TGVVariants.h"
 #include "persist/TNodePersist.h"
 #include "processing/IProcessorContext.h"
+#include "processing/filter/IProjectVariants.h"
 #include "testprog/TZIPParameters.h"
 
 #include <cstdint>
@@ -33,7 +34,7 @@ inline constexpr char txtErrorSavingProject[] = "Error Saving Project";
 inline constexpr char txtNotName[] = "Not Name";
 inline constexpr char txtNotProjectFileType[] = "Not Project File Type";
 
-class TProjectAE : public IProcessorContext {
+class TProjectAE : public IProcessorContext, public IProjectVariants {
 public:
     using THandler = std::function<void(TProjectAE& project)>;
     using TPageHandler = std::function<bool(TProjectAE& project, int32_t pageIndex)>;
@@ -122,6 +123,8 @@ public:
     IIDGenerator* IDGenerator() override;
     IUserPrompt* Prompt() override { return FPrompt; }
     void TopMessage(TAEOMSG& msg) override { Dispatch(msg); }
+    // IProjectVariants: the conditions of filters read the project's variants.
+    const TGVVariants* ProjectVariants() const override { return &FVariants; }
 
 private:
     bool IsIDInUse(const std::string& id) const;

@@ -37,7 +37,8 @@ protected:
 };
 
 TEST_F(ProjectFile, FullProjectSavesLoadsAndSavesAgainIdentically) {
-    const std::string data = test::GenerateFile(Dir, "isa", 500);
+    // In time order: the location processor refuses unsorted files.
+    const std::string data = test::GenerateFile(Dir, "isa", 500, 3, true);
     const std::string first = Dir.File("first.xml");
     const std::string second = Dir.File("second.xml");
     std::string error;
@@ -60,7 +61,8 @@ TEST_F(ProjectFile, FullProjectSavesLoadsAndSavesAgainIdentically) {
     EXPECT_EQ(project.Db().TestSections().Count(), 2);
     EXPECT_EQ(project.Db().OwnFields().Count(), 1);
     ASSERT_EQ(project.Db().ChildCount(), 1);
-    EXPECT_EQ(project.Db().Child(0)->ChildCount(), 2);
+    EXPECT_EQ(project.Db().Child(0)->ClassName(), "TGVCPUFltr");
+    EXPECT_EQ(project.Db().Child(0)->ChildCount(), 3);
     ASSERT_TRUE(project.SaveProject(second, error)) << error;
     EXPECT_EQ(test::ReadFileBytes(first), test::ReadFileBytes(second));
 
@@ -198,26 +200,26 @@ TEST_P(ProjectDataFile, UnreadableFilesGiveTheirErrorAndChangeNothing) {
         std::string Name;
         std::string Bytes;
     };
-    // Cut inside the header: after the signatures, and one byte short of the first message.
-    size_t headerEnd = bytes.size();
-    {
+    std::vector<TCase> cases = {{"text" + ext, "AE test notes\r\nnothing to see\r\n"},
+                                {"empty" + ext, ""},
+                                {"short" + ext, bytes.substr(0, 200)}};
+    const bool tarvel = ext == ".isa" || ext == ".pci";
+    if (tarvel) {
+        // Cut inside the header, one byte short of the first message.
         TAERecord record;
         project.Db().PrepareRecord(record);
         TAEPNav nav;
         const int32_t first = project.Db().NextRecord(nav, record, 0);
         ASSERT_GT(first, 0);
-        headerEnd = static_cast<size_t>(driver->Item(first)->Offset) - 4;
+        const size_t headerEnd = static_cast<size_t>(driver->Item(first)->Offset) - 4;
+        cases.push_back({"cut" + ext, bytes.substr(0, headerEnd - 1)});
     }
-    const std::vector<TCase> cases = {{"text" + ext, "AE test notes\r\nnothing to see\r\n"},
-                                      {"empty" + ext, ""},
-                                      {"short" + ext, bytes.substr(0, 200)},
-                                      {"cut" + ext, bytes.substr(0, headerEnd - 1)}};
     for (const TCase& c : cases) {
         const std::string file = Dir.File(c.Name);
         test::WriteFileBytes(file, c.Bytes);
         EXPECT_FALSE(project.OpenDataFile(file, error)) << c.Name;
         EXPECT_FALSE(error.empty()) << c.Name;
-        if (c.Name.rfind("cut", 0) != 0) {
+        if (tarvel && c.Name.rfind("cut", 0) != 0) {
             EXPECT_EQ(error, "This Type File Not Support") << c.Name;
         }
         EXPECT_EQ(project.DbName(), data);
@@ -226,7 +228,8 @@ TEST_P(ProjectDataFile, UnreadableFilesGiveTheirErrorAndChangeNothing) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Formats, ProjectDataFile, ::testing::Values("isa", "pci"));
+INSTANTIATE_TEST_SUITE_P(Formats, ProjectDataFile,
+                         ::testing::Values("isa", "pci", "disp", "vallen"));
 
 } // namespace
 } // namespace vorelt

@@ -21,7 +21,7 @@ TEST_P(ProjectRoad, DeletionsSurviveReopeningAndRestoreBringsAllBack) {
         TProjectAE project;
         std::string error;
         ASSERT_TRUE(project.OpenDataFile(data, error)) << error;
-        TGVCPU* filter = test::AddProcessor(project, project.Db());
+        TGVCPU* filter = test::AddKind<TGVCPUFltr>(project, project.Db());
         TGVCPU* below = test::AddProcessor(project, *filter);
         before = test::DeletedFlags(*below);
         ASSERT_GT(before.size(), 3000u);
@@ -47,9 +47,10 @@ TEST_P(ProjectRoad, DeletionsSurviveReopeningAndRestoreBringsAllBack) {
     std::string error;
     ASSERT_TRUE(project.LoadProject(file, error)) << error;
     ASSERT_TRUE(project.OpenDataFile(project.DbName(), error)) << error;
+    ASSERT_EQ(project.Db().Child(0)->ClassName(), "TGVCPUFltr");
     TGVCPU* below = project.Db().Child(0)->Child(0);
     ASSERT_TRUE(below);
-    EXPECT_EQ(below->Name(), "FR02");
+    EXPECT_EQ(below->ClassName(), "TTestPassFilter");
     std::vector<bool> after = test::DeletedFlags(*below);
     ASSERT_EQ(after.size(), before.size());
     std::vector<bool> expected(before.size(), false);

@@ -10,6 +10,9 @@
 #include "persist/TNodePersist.h"
 #include "processing/TGVCPUPlaceholder.h"
 #include "processing/db/TGVDb.h"
+#include "processing/filter/TGVCPUFltr.h"
+#include "processing/filter/TGVCPUTurnOffFltr.h"
+#include "processing/location/TGVCPULoc.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
@@ -22,13 +25,14 @@
 namespace vorelt::test {
 
 inline std::string GenerateFile(const TTempDir& dir, const std::string& format, uint64_t hits,
-                                uint64_t seed = 3) {
+                                uint64_t seed = 3, bool inOrder = false) {
     TGenerateOptions options;
     options.Format = format;
     options.FileName = dir.File("data." + format);
     options.Hits = hits;
     options.Channels = 4;
     options.Seed = seed;
+    options.InOrder = inOrder;
     std::string error;
     EXPECT_TRUE(GenerateDataFile(options, error)) << error;
     return options.FileName;
@@ -64,6 +68,14 @@ inline void RegisterTestClasses() {
     RegisterClass<TTestPassFilter>("TTestPassFilter");
 }
 
+// A new processor of class T below `parent`, with an ID and the name the tree gives it.
+template <class T> T* AddKind(TProjectAE& project, TGVCPU& parent) {
+    T* p = parent.AddNew<T>();
+    p->AssignIDsDeep(false, *project.IDGenerator());
+    project.Db().NameProcessors();
+    return p;
+}
+
 // A pass-through filter below `parent`, with an ID and the name the tree gives it.
 inline TGVCPU* AddProcessor(TProjectAE& project, TGVCPU& parent) {
     TGVCPU* p = parent.AddNew<TTestPassFilter>();
@@ -78,7 +90,9 @@ inline void FillProject(TProjectAE& project) {
     project.SetName("Full");
     project.SetColorBackGraph(1);
     TGVDb& db = project.Db();
-    TGVCPU* filter = AddProcessor(project, db);
+    TGVCPU* filter = AddKind<TGVCPUFltr>(project, db);
+    TGVCPU* location = AddKind<TGVCPULoc>(project, *filter);
+    AddKind<TGVCPUTurnOffFltr>(project, *location);
     AddProcessor(project, *filter);
     // A table processor of the visual layer, kept as saved.
     TNodePersist table("OBJ");
