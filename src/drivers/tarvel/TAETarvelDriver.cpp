@@ -202,7 +202,11 @@ void TAETarvelDriver::SetFinite(TAERecord& record, int pos, long double x) {
 
 void TAETarvelDriver::SetRounded(TAERecord& record, int pos, long double x) {
     if (!std::isfinite(x)) return;
-    if (TAEField* f = record.Field(pos)) f->SetAsInt64(RoundToInt64(x));
+    // rintl rounds half to even in the program's rounding mode, like RoundToInt64, without
+    // saving and restoring the floating-point environment for every hit; values out of the
+    // 64-bit range take the saturating path.
+    const int64_t n = std::fabs(x) < 4.0e18L ? static_cast<int64_t>(rintl(x)) : RoundToInt64(x);
+    if (TAEField* f = record.Field(pos)) f->SetAsInt64(n);
 }
 
 void TAETarvelDriver::SetText(TAERecord& record, const std::string& text) {

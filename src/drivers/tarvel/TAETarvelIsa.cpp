@@ -131,11 +131,14 @@ void TAETarvelIsa::ReadHit(TAERecord& record, const uint8_t* b, const TDriverInd
     if (ch >= FHeader.IsaChannels.size()) return;
     const unsigned g = item.Extra != 0 ? item.Extra : FHeader.IsaChannels[ch].DefaultGain;
     const long double gainDb = 0.375L * g;
+    // round(0.375 g) = round(3 g / 8), ties to even, in integers.
+    const unsigned eighths = 3 * g, whole = eighths / 8, rest = eighths % 8;
+    const unsigned gain = whole + (rest > 4 || (rest == 4 && (whole & 1) != 0) ? 1 : 0);
     const uint16_t a = LoadU16(b + 10);
     if (a != 0)
         SetRounded(record, FPosAmpl,
                    20.0L * std::log10(static_cast<long double>(a)) + FAmplitudeOffset[ch] + gainDb);
-    SetRounded(record, FPosGain, gainDb);
+    if (TAEField* f = record.Field(FPosGain)) f->SetAsInt64(gain);
 }
 
 } // namespace vorelt

@@ -1,0 +1,149 @@
+// Tarvel drivers on a generated file of about 1 GB per board (kept in /tmp between runs):
+// opening (recognition, index, initialisation) against reading the file from the page cache,
+// index bytes per message, records read per second with every field, and the sorted copy
+// against cp.
+
+#include "drivers/TDriverRegistry.h"
+#include "drivers/tarvel/RegisterTarvelDrivers.h"
+#include "mkdata/TGenerateDataFile.h"
+#include "model/TAEListFields.h"
+#include "model/TAERecord.h"
+
+#include <benchmark/benchmark.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace vorelt;
+
+namespace {
+
+constexpr uint64_t TargetBytes = 1ULL << 30;
+
+// The generated file of a board, made once: a small sample tells the bytes per hit.
+const std::string& DataFile(const std::string& format) {
+    static std::string names[2];
+    std::string& name = names[format == "pci" ? 1 : 0];
+    if (!name.empty()) return name;
+    name = "/tmp/vorelt-bench-tarvel." + format;
+    std::error_code ec;
+    if (std::filesystem::exists(name, ec) && std::filesystem::file_size(name, ec) > TargetBytes / 2)
+        return name;
+    TGenerateOptions options;
+    options.Format = format;
+    options.Channels = 16;
+    options.Seed = 3;
+    options.FileName = name + ".sample";
+    options.Hits = 20000;
+    TDataManifest sample;
+    std::string error;
+    if (!GenerateDataFile(options, sample, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        std::exit(1);
+    }
+    std::filesystem::remove(options.FileName, ec);
+    options.FileName = name;
+    options.Hits = TargetBytes / (sample.FileSize / 20000);
+    if (!GenerateDataFile(options, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        std::exit(1);
+    }
+    return name;
+}
+
+std::unique_ptr<TAEDriverDb> OpenFile(const std::string& file) {
+    RegisterTarvelDrivers();
+    std::unique_ptr<TAEDriverDb> driver;
+    std::string message;
+    if (!OpenDataFile(file, nullptr, driver, message)) {
+        std::fprintf(stderr, "%s: %s\n", file.c_str(), message.c_str());
+        std::exit(1);
+    }
+    return driver;
+}
+
+void Shell(const std::string& command) {
+    if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
+}
+
+void BM_Open(benchmark::State& state, const char* format) {
+    const std::string& file = DataFile(format);
+    Shell("cat " + file + " > /dev/null"); // into the page cache
+    int64_t messages = 0;
+    double indexBytes = 0;
+    for (auto _ : state) {
+        auto driver = OpenFile(file);
+        messages = driver->Count();
+        indexBytes = static_cast<double>(driver->Index().capacity() * sizeof(TDriverIndexItem));
+        benchmark::DoNotOptimize(driver.get());
+    }
+    state.counters["messages"] = static_cast<double>(messages);
+    state.counters["index_bytes_per_message"] = indexBytes / static_cast<double>(messages);
+    state.counters["MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
+}
+
+void BM_Cat(benchmark::State& state, const char* format) {
+    const std::string& file = DataFile(format);
+    Shell("cat " + file + " > /dev/null");
+    for (auto _ : state)
+        Shell("cat " + file + " > /dev/null");
+}
+
+void BM_ReadEveryRecord(benchmark::State& state, const char* format) {
+    auto driver = OpenFile(DataFile(format));
+    TAEListFields layout;
+    driver->GetFields(&layout);
+    TAERecord rec;
+    rec.BuildForLayout(layout);
+    const int32_t n = driver->Count();
+    int64_t records = 0;
+    for (auto _ : state) {
+        TAEPNav nav;
+        for (int32_t p = 0; p < n; ++p)
+            driver->ReadRecord(nav, rec, p);
+        benchmark::DoNotOptimize(rec.Field(0));
+        records += n;
+    }
+    state.counters["records_per_s"] =
+        benchmark::Counter(static_cast<double>(records), benchmark::Counter::kIsRate);
+}
+
+void BM_SortToFile(benchmark::State& state, const char* format) {
+    auto driver = OpenFile(DataFile(format));
+    const std::string target = std::string("/tmp/vorelt-bench-sorted.") + format;
+    for (auto _ : state) {
+        std::string message;
+        if (!driver->SortToFile(target, message)) state.SkipWithError(message.c_str());
+    }
+    std::error_code ec;
+    std::filesystem::remove(target, ec);
+}
+
+void BM_Cp(benchmark::State& state, const char* format) {
+    const std::string& file = DataFile(format);
+    const std::string target = std::string("/tmp/vorelt-bench-cp.") + format;
+    for (auto _ : state)
+        Shell("cp " + file + " " + target);
+    std::error_code ec;
+    std::filesystem::remove(target, ec);
+}
+
+} // namespace
+
+#define TARVEL_BENCH(fn, format)                                                                   \
+    BENCHMARK_CAPTURE(fn, format, #format)                                                         \
+        ->Unit(benchmark::kMillisecond)                                                            \
+        ->UseRealTime()                                                                            \
+        ->Iterations(3)
+
+TARVEL_BENCH(BM_Open, isa);
+TARVEL_BENCH(BM_Cat, isa);
+TARVEL_BENCH(BM_ReadEveryRecord, isa);
+TARVEL_BENCH(BM_SortToFile, isa);
+TARVEL_BENCH(BM_Cp, isa);
+TARVEL_BENCH(BM_Open, pci);
+TARVEL_BENCH(BM_Cat, pci);
+TARVEL_BENCH(BM_ReadEveryRecord, pci);
+TARVEL_BENCH(BM_SortToFile, pci);
+TARVEL_BENCH(BM_Cp, pci);
