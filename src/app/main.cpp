@@ -1,13 +1,42 @@
 #include "app/TFMain.h"
+#include "app/TQtDialogService.h"
+#include "app/TSingleInstance.h"
 #include "persist/TNumberFormat.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TIniApplic.h"
 
 #include <QApplication>
+#include <QTimer>
+#include <filesystem>
 
 int main(int argc, char** argv) {
-    vorelt::MaskFloatExceptions();
+    using namespace vorelt;
+    MaskFloatExceptions();
+    // A second instance ends at once, before any window or message.
+    TSingleInstance instance;
+    if (!instance.Acquire()) return 0;
+
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vorelt");
-    vorelt::TFMain mainWindow;
-    mainWindow.show();
-    return QApplication::exec();
+    TIniApplic settings(SettingsDirectory(ProgramDirectory(argv[0])));
+    RegisterCoreClasses();
+
+    TQtDialogService dialogs;
+    int result;
+    {
+        TFMain mainWindow(settings, dialogs);
+        dialogs.SetMainWindow(&mainWindow);
+        mainWindow.show();
+        if (argc > 1) {
+            const std::string project =
+                std::filesystem::absolute(argv[1]).lexically_normal().string();
+            QTimer::singleShot(0, &mainWindow, [&mainWindow, project] {
+                mainWindow.OpenProjectWindow(project, false);
+            });
+        }
+        result = QApplication::exec();
+    }
+    std::string error;
+    settings.Flush(error);
+    return result;
 }

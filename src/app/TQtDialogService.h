@@ -1,0 +1,32 @@
+#pragma once
+// The platform dialogs: file dialogs, the colour dialog and message boxes centred on the main
+// window.
+
+#include "app/IDialogService.h"
+
+#include <QPointer>
+#include <QString>
+
+class QWidget;
+
+namespace vorelt {
+
+// "desc|pattern|desc|pattern" as a Qt name filter list.
+QString QtFileFilter(const std::string& filter);
+// Default extension text ("*.xml") as a plain suffix ("xml"); empty for "*.*".
+QString DefaultSuffix(const std::string& defaultExt);
+
+class TQtDialogService : public IDialogService {
+public:
+    explicit TQtDialogService(QWidget* mainWindow = nullptr) : FMain(mainWindow) {}
+    void SetMainWindow(QWidget* window) { FMain = window; }
+    bool OpenFile(const TFileDialogOptions& options, std::string& fileName) override;
+    bool SaveFile(const TFileDialogOptions& options, std::string& fileName) override;
+    int ShowMessageBox(const std::string& text, TMsgKind kind, int buttons) override;
+    bool ChooseColor(TColor initial, TColor& chosen) override;
+
+private:
+    QPointer<QWidget> FMain;
+};
+
+} // namespace vorelt

@@ -1,0 +1,113 @@
+#pragma once
+// Drawing in logical coordinates. Objects describe pens, brushes and fonts with plain
+// attribute records, so they stay free of the windowing toolkit; the drawing class maps them
+// onto the platform canvas.
+
+#include "view2d/TypesPrg.h"
+
+#include <memory>
+#include <string>
+
+namespace vorelt {
+
+// Pen modes and styles, in the order the settings use.
+constexpr uint8_t pmCopy = 0;
+constexpr uint8_t pmXor = 1;
+constexpr uint8_t pmNotXor = 2;
+
+constexpr uint8_t psSolid = 0;
+constexpr uint8_t psDash = 1;
+constexpr uint8_t psDot = 2;
+constexpr uint8_t psDashDot = 3;
+constexpr uint8_t psDashDotDot = 4;
+constexpr uint8_t psClear = 5;
+
+constexpr uint8_t bsSolid = 0;
+constexpr uint8_t bsClear = 1;
+
+constexpr uint8_t fsBold = 1;
+constexpr uint8_t fsItalic = 2;
+constexpr uint8_t fsUnderline = 4;
+constexpr uint8_t fsStrikeOut = 8;
+
+struct TPenAttrs {
+    TColor Color = clBlack;
+    uint8_t Mode = pmCopy;
+    uint8_t Style = psSolid;
+    int32_t Width = 1;
+};
+
+struct TBrushAttrs {
+    TColor Color = clWhite;
+    uint8_t Style = bsSolid;
+};
+
+struct TFontAttrs {
+    std::string Name = "Arial";
+    TColor Color = clBlack;
+    // Negative: character height in pixels; positive: cell height.
+    int32_t Height = -11;
+    int32_t Size = 8;
+    uint8_t Style = 0;
+};
+
+// Bits of TDrawStyle::Mask (bit 0 unused).
+constexpr uint16_t dsPenColor = 1 << 1;
+constexpr uint16_t dsPenMode = 1 << 2;
+constexpr uint16_t dsPenStyle = 1 << 3;
+constexpr uint16_t dsPenWidth = 1 << 4;
+constexpr uint16_t dsBrushColor = 1 << 5;
+constexpr uint16_t dsBrushStyle = 1 << 6;
+constexpr uint16_t dsFontName = 1 << 7;
+constexpr uint16_t dsFontColor = 1 << 8;
+constexpr uint16_t dsFontHeight = 1 << 9;
+constexpr uint16_t dsFontSize = 1 << 10;
+constexpr uint16_t dsFontStyle = 1 << 11;
+
+struct TDrawStyle {
+    const TPenAttrs* Pen = nullptr;
+    const TBrushAttrs* Brush = nullptr;
+    const TFontAttrs* Font = nullptr;
+    uint8_t PointStyle = 0;
+    uint16_t Mask = 0;
+};
+
+// Point styles.
+constexpr uint8_t ptPoint = 0;
+constexpr uint8_t ptBigPoint = 1;
+constexpr uint8_t ptRound = 2;
+constexpr uint8_t ptBigRound = 3;
+
+class TLogicalCanvas {
+public:
+    explicit TLogicalCanvas(std::shared_ptr<ICoordConvert> converter)
+        : FConverter(std::move(converter)) {}
+    virtual ~TLogicalCanvas() = default;
+    TLogicalCanvas(const TLogicalCanvas&) = delete;
+    TLogicalCanvas& operator=(const TLogicalCanvas&) = delete;
+
+    ICoordConvert* Converter() const { return FConverter.get(); }
+    const std::shared_ptr<ICoordConvert>& ConverterRef() const { return FConverter; }
+
+    virtual void DrawMarker(const TLogicalPoint& p, uint16_t flags) = 0;
+    virtual void DrawPoint(const TLogicalPoint& p, uint16_t flags, TColor color) = 0;
+    virtual void DrawLine(const TLogicalPoint& p1, const TLogicalPoint& p2, uint16_t flags) = 0;
+    virtual void DrawLineEx(const TLogicalPoint& p1, const TLogicalPoint& p2, uint16_t flags,
+                            TColor color, long double widthMm) = 0;
+    virtual void DrawRect(const TLogicalPoint& p1, const TLogicalPoint& p2, uint16_t flags) = 0;
+    virtual void FillRectEx(const TLogicalPoint& p1, const TLogicalPoint& p2, uint16_t flags,
+                            TColor fill, TColor frame, long double widthMm) = 0;
+    virtual void DrawRoundRect(const TLogicalPoint& p1, const TLogicalPoint& p2,
+                               const TLogicalPoint& corner, uint16_t flags) = 0;
+    virtual void DrawTextRect(const TLogicalPoint& p1, const TLogicalPoint& p2, uint16_t flags,
+                              const std::string& text) = 0;
+    virtual void DrawPolygon(const TPointsArray& points, uint16_t flags) = 0;
+    virtual void SaveState() = 0;
+    virtual void RestoreState() = 0;
+    virtual void ApplyStyle(const TDrawStyle& style) = 0;
+
+protected:
+    std::shared_ptr<ICoordConvert> FConverter;
+};
+
+} // namespace vorelt
