@@ -5,6 +5,7 @@
 // XML store, generates the project's IDs, and ends the upward message path of the tree by
 // calling the handlers that the window installs.
 
+#include "processing/math/IProjectParameters.h"
 #include "persist/TGVVariants.h"
 #include "persist/TNodePersist.h"
 #include "processing/IProcessorContext.h"
@@ -34,7 +35,7 @@ inline constexpr char txtErrorSavingProject[] = "Error Saving Project";
 inline constexpr char txtNotName[] = "Not Name";
 inline constexpr char txtNotProjectFileType[] = "Not Project File Type";
 
-class TProjectAE : public IProcessorContext, public IProjectVariants {
+class TProjectAE : public IProcessorContext, public IProjectVariants, public IProjectZIP {
 public:
     using THandler = std::function<void(TProjectAE& project)>;
     using TPageHandler = std::function<bool(TProjectAE& project, int32_t pageIndex)>;
@@ -62,6 +63,8 @@ public:
     TGVVariants& Variants() { return FVariants; }
     const TGVVariants& Variants() const { return FVariants; }
     TZIPParameters& ZipParameters() { return FZipParameters; }
+    // The math and criterion processors read J, the K table and the zones from here.
+    const TZIPParameters* ProjectZIPParameters() const override { return &FZipParameters; }
     uint8_t ColorBackGraph() const { return FColorBackGraph; }
     void SetColorBackGraph(uint8_t value) { FColorBackGraph = value; }
     std::vector<uint32_t>& SplitChannels() { return FSplitChannels; }

@@ -11,6 +11,7 @@
 // does it replace the current one. Until then, and after a failure or CancelDataFile, the
 // processor keeps serving the previous file exactly as before.
 
+#include "processing/math/IProjectParameters.h"
 #include "processing/db/TDriverAccess.h"
 
 #include "persist/TGVProperties.h"
@@ -34,7 +35,10 @@ class TAEParametric;
 inline constexpr char txtTypeFileNotSupport[] = "This Type File Not Support";
 inline constexpr char txtDatabaseName[] = "Database";
 
-class TGVDb : public TGVSource, public IParametricDb, public IDriverOwner {
+class TGVDb : public TGVSource,
+              public IParametricDb,
+              public IDriverOwner,
+              public IProjectTestSections {
 public:
     using TStateEvent = TAEDriverDb::TStateEvent;
     using TProgressEvent = TAEDriverDb::TProgressEvent;
@@ -84,6 +88,8 @@ public:
     // --- Owned test program ---------------------------------------------------------------
     ITestGraph& TestGraph() const { return *FTestGraph; }
     TTestSectionList& TestSections() { return FTestSections; }
+    // The criterion processor restricts its fields by these sections.
+    const TTestSectionList* ProjectTestSections() const override { return &FTestSections; }
     const TTestSectionList& TestSections() const { return FTestSections; }
     TTestGrLine& TestLoadLine() { return FTestLoadLine; }
     const TTestGrLine& TestLoadLine() const { return FTestLoadLine; }
