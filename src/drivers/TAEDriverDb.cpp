@@ -463,10 +463,12 @@ void WriteItem(TFileWriter& out, const TDriverIndexItem& item, std::span<const u
 
 namespace {
 
-// Sorts the timed messages by time, equal times in file order. Recorded files are nearly in
-// order, with short stretches out of it: a message that is not below anything before it and
-// not above anything after it is already in its place, and only the stretches between such
-// messages are sorted.
+// Stretches of the copy shorter than this go through the writer's buffer; longer ones are
+// copied by the system straight from the source file.
+constexpr uint64_t MinDirectCopy = uint64_t{1} << 20;
+
+} // namespace
+
 void SortNearlySorted(std::vector<int64_t>& times, std::vector<int32_t>& positions) {
     const size_t m = times.size();
     if (std::is_sorted(times.begin(), times.end())) return;
@@ -512,12 +514,6 @@ void SortNearlySorted(std::vector<int64_t>& times, std::vector<int32_t>& positio
         i = end;
     }
 }
-
-// Stretches of the copy shorter than this go through the writer's buffer; longer ones are
-// copied by the system straight from the source file.
-constexpr uint64_t MinDirectCopy = uint64_t{1} << 20;
-
-} // namespace
 
 bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
     message.clear();
