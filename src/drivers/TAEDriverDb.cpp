@@ -1,5 +1,6 @@
 #include "drivers/TAEDriverDb.h"
 
+#include "drivers/TBlockReader.h"
 #include "drivers/TFileWriter.h"
 #include "model/IRecordSource.h"
 #include "model/TAEFieldIDs.h"
@@ -9,7 +10,11 @@
 #include "persist/TNodePersist.h"
 
 #include <algorithm>
+#include <cstring>
+#include <fcntl.h>
 #include <filesystem>
+#include <limits>
+#include <unistd.h>
 
 namespace vorelt {
 
@@ -457,39 +462,140 @@ void WriteItem(TFileWriter& out, const TDriverIndexItem& item, std::span<const u
 
 } // namespace
 
+namespace {
+
+// A prefix is a few bytes: a call of memcmp would cost more than the comparison.
+inline bool SameBytes(const uint8_t* a, const uint8_t* b, size_t n) {
+    uint8_t diff = 0;
+    for (size_t i = 0; i < n; ++i)
+        diff |= static_cast<uint8_t>(a[i] ^ b[i]);
+    return diff == 0;
+}
+
+// Stretches of the copy shorter than this go through the writer's buffer; longer ones are
+// copied by the system straight from the source file.
+constexpr uint64_t MinDirectCopy = uint64_t{1} << 20;
+
+} // namespace
+
+void SortNearlySorted(std::vector<int64_t>& times, std::vector<int32_t>& positions) {
+    const size_t m = times.size();
+    if (std::is_sorted(times.begin(), times.end())) return;
+    // fits[i]: times[i] is not above any later time.
+    std::vector<bool> fits(m);
+    int64_t low = std::numeric_limits<int64_t>::max();
+    for (size_t i = m; i-- > 0;) {
+        fits[i] = times[i] <= low;
+        low = std::min(low, times[i]);
+    }
+    struct TTimed {
+        int64_t Time;
+        int32_t Pos;
+    };
+    std::vector<TTimed> stretch;
+    int64_t high = std::numeric_limits<int64_t>::min();
+    size_t i = 0;
+    while (i < m) {
+        if (times[i] >= high && fits[i]) {
+            high = times[i++];
+            continue;
+        }
+        size_t end = i + 1;
+        int64_t top = std::max(high, times[i]);
+        while (end < m && !(times[end] >= top && fits[end]))
+            top = std::max(top, times[end++]);
+        // The stretch starts after the last message not above its lowest time.
+        const int64_t bottom = *std::min_element(times.begin() + static_cast<ptrdiff_t>(i),
+                                                 times.begin() + static_cast<ptrdiff_t>(end));
+        size_t begin = static_cast<size_t>(
+            std::upper_bound(times.begin(), times.begin() + static_cast<ptrdiff_t>(i), bottom) -
+            times.begin());
+        stretch.clear();
+        for (size_t k = begin; k < end; ++k)
+            stretch.push_back({times[k], positions[k]});
+        std::stable_sort(stretch.begin(), stretch.end(),
+                         [](const TTimed& a, const TTimed& b) { return a.Time < b.Time; });
+        for (size_t k = begin; k < end; ++k) {
+            times[k] = stretch[k - begin].Time;
+            positions[k] = stretch[k - begin].Pos;
+        }
+        high = top;
+        i = end;
+    }
+}
+
 bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
     message.clear();
     if (!CheckTarget(target, message)) return false;
     try {
         const size_t n = FIndex.size();
-        struct TTimed {
-            int64_t Time;
-            int32_t Pos;
-        };
-        std::vector<TTimed> timed;
+        std::vector<int64_t> times;
+        std::vector<int32_t> positions;
         std::vector<bool> isTimed(n, false);
+        // Every message is read for its time: mapping the whole file at once costs less than
+        // a page fault per page.
+        FFile.Prefault();
+        times.reserve(n);
+        positions.reserve(n);
+        AdviseLargeIndex(times.data(), times.capacity() * sizeof(int64_t));
+        AdviseLargeIndex(positions.data(), positions.capacity() * sizeof(int32_t));
         for (size_t i = 0; i < n; ++i) {
             int64_t t = 0;
             if (MessageTime(static_cast<int32_t>(i), FIndex[i], t)) {
-                timed.push_back({t, static_cast<int32_t>(i)});
+                times.push_back(t);
+                positions.push_back(static_cast<int32_t>(i));
                 isTimed[i] = true;
             }
         }
-        // Equal times keep their file order.
-        std::stable_sort(timed.begin(), timed.end(),
-                         [](const TTimed& a, const TTimed& b) { return a.Time < b.Time; });
+        SortNearlySorted(times, positions);
+        std::vector<int64_t>().swap(times);
 
         TFileWriter out(target);
         out.Open();
-        auto prefix = [this](const TDriverIndexItem& item, uint8_t* buffer) {
-            return MessagePrefix(item, buffer);
+        // Messages that follow each other in the copy as in the source, each with a prefix as
+        // stored, form one byte range of the source; ranges are written whole.
+        const int source = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+        const uint8_t* const file = FFile.Data();
+        uint64_t runBegin = 0, runEnd = 0;
+        auto flush = [&] {
+            if (runEnd == runBegin) return;
+            if (source >= 0 && runEnd - runBegin >= MinDirectCopy)
+                out.CopyFrom(source, runBegin, runEnd - runBegin);
+            else
+                out.Write(file + runBegin, runEnd - runBegin);
+            runBegin = runEnd;
         };
-        size_t k = 0;
-        for (size_t i = 0; i < n; ++i) {
-            int32_t pos = isTimed[i] ? timed[k++].Pos : static_cast<int32_t>(i);
-            WriteItem(out, FIndex[static_cast<size_t>(pos)], Data(pos), prefix);
-            if (i % ProgressStep == 0) ReportProgress(i, n);
+        try {
+            uint8_t prefix[32];
+            size_t k = 0;
+            for (size_t i = 0; i < n; ++i) {
+                const int32_t pos = isTimed[i] ? positions[k++] : static_cast<int32_t>(i);
+                const TDriverIndexItem& item = FIndex[static_cast<size_t>(pos)];
+                if (Data(pos).size() != item.Size) throw EAEError(ErrInvalidStructure);
+                const size_t len = item.Kind == ikHeader ? 0 : MessagePrefix(item, prefix);
+                const bool stored =
+                    item.Offset >= len && SameBytes(prefix, file + item.Offset - len, len);
+                if (stored && item.Offset - len == runEnd) {
+                    runEnd = item.Offset + item.Size;
+                } else {
+                    flush();
+                    if (stored) {
+                        runBegin = item.Offset - len;
+                        runEnd = item.Offset + item.Size;
+                    } else {
+                        out.Write(prefix, len);
+                        out.Write(file + item.Offset, item.Size);
+                        runBegin = runEnd = 0;
+                    }
+                }
+                if (i % ProgressStep == 0) ReportProgress(i, n);
+            }
+            flush();
+        } catch (...) {
+            if (source >= 0) ::close(source);
+            throw;
         }
+        if (source >= 0) ::close(source);
         out.Commit();
         ReportProgress(n, n);
         return true;

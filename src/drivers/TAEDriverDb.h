@@ -253,6 +253,12 @@ private:
     int FPosChannels = -1;
 };
 
+// Sorts the times (with the positions beside them), equal times in file order. Recorded files are
+// nearly in order, with short stretches out of it: a message that is not below anything before it
+// and not above anything after it is already in its place, and only the stretches between such
+// messages are sorted.
+void SortNearlySorted(std::vector<int64_t>& times, std::vector<int32_t>& positions);
+
 // The Tarvel time rule: seconds ("0000000000000061"), hours ("...62") and milliseconds
 // ("...64") convert into each other through microseconds; false for any other pair.
 bool ConvertTarvelTime(std::string_view sourceID, std::string_view targetID, long double& value,

@@ -1,7 +1,9 @@
 #include "drivers/TFileWriter.h"
 
+#include "drivers/TByteReader.h"
 #include "persist/TErrors.h"
 
+#include <algorithm>
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
@@ -13,7 +15,8 @@ namespace vorelt {
 
 namespace {
 
-constexpr size_t BufferSize = 1 << 20;
+// Large enough that a copy of a large file costs few system calls.
+constexpr size_t BufferSize = size_t{8} << 20;
 
 [[noreturn]] void FailWith(const std::string& fileName) {
     throw EAEError(std::string(std::strerror(errno)) + ": " + fileName);
@@ -70,6 +73,30 @@ void TFileWriter::Write(const void* data, size_t size) {
         return;
     }
     FBuffer.insert(FBuffer.end(), p, p + size);
+}
+
+void TFileWriter::CopyFrom(int fd, uint64_t offset, uint64_t size) {
+    if (FFd < 0) throw EInvalidOperation();
+    Flush();
+    auto in = static_cast<off_t>(offset);
+    while (size > 0) {
+        const ssize_t n = ::copy_file_range(fd, &in, FFd, nullptr, static_cast<size_t>(size), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break; // not supported here, or the source ended: the plain way tells which
+        size -= static_cast<uint64_t>(n);
+        FWritten += static_cast<uint64_t>(n);
+    }
+    std::vector<uint8_t> chunk;
+    while (size > 0) {
+        chunk.resize(static_cast<size_t>(std::min<uint64_t>(size, BufferSize)));
+        const ssize_t n = ::pread(fd, chunk.data(), chunk.size(), in);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) FailWith(FTarget);
+        if (n == 0) throw EAEError(ErrInvalidStructure);
+        Write(chunk.data(), static_cast<size_t>(n));
+        in += n;
+        size -= static_cast<uint64_t>(n);
+    }
 }
 
 void TFileWriter::Commit() {

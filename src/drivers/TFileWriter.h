@@ -20,6 +20,9 @@ public:
     // Each step throws EAEError with the system's text on failure.
     void Open();
     void Write(const void* data, size_t size);
+    // Appends `size` bytes from `offset` of the open file `fd`, copied inside the system where
+    // it can (as cp does), else through the buffer.
+    void CopyFrom(int fd, uint64_t offset, uint64_t size);
     void Commit();
 
     uint64_t Written() const { return FWritten; }

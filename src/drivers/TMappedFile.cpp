@@ -84,6 +84,12 @@ void TMappedFile::Close() {
     FOpen = false;
 }
 
+void TMappedFile::Prefault() const {
+#if defined(MADV_POPULATE_READ) && !defined(__SANITIZE_ADDRESS__)
+    if (FData && FSize > 0) ::madvise(const_cast<uint8_t*>(FData), FSize, MADV_POPULATE_READ);
+#endif
+}
+
 bool ReadFileRange(const std::string& fileName, uint64_t offset, size_t count,
                    std::vector<uint8_t>& out, std::string& message) {
     out.clear();

@@ -24,6 +24,8 @@ public:
     const uint8_t* Data() const { return FData; }
     size_t Size() const { return FSize; }
     std::span<const uint8_t> Bytes() const { return {FData, FSize}; }
+    // Maps in every page ahead of a pass over the whole file (a hint: nothing on failure).
+    void Prefault() const;
 
 private:
     bool FOpen = false;

@@ -1,5 +1,6 @@
 #include "drivers/disp/TAEDisp.h"
 
+#include "drivers/TBlockReader.h"
 #include "drivers/TDriverRegistry.h"
 #include "drivers/TMappedFile.h"
 #include "model/TAEFieldIDs.h"
@@ -9,12 +10,6 @@
 #include "persist/TTextCodec.h"
 
 #include <array>
-#if defined(__linux__)
-#include <cerrno>
-#include <fcntl.h>
-#include <sys/mman.h>
-#include <unistd.h>
-#endif
 #include <cstring>
 #include <filesystem>
 #include <limits>
@@ -82,83 +77,6 @@ std::string MessageText(const uint8_t* data, size_t size) {
 uint32_t LeadingNumber(const uint8_t* body, size_t size) {
     return size >= 2 ? LoadU16(body) : size == 1 ? body[0] : 0;
 }
-
-// The index of a large file is written once from start to end: huge pages spare most of the
-// page faults of that first touch.
-void AdviseLargeIndex(void* data, size_t bytes) {
-#if defined(MADV_HUGEPAGE)
-    constexpr uintptr_t Huge = uintptr_t{2} << 20;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Huge - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
-}
-
-// Sequential reading of the data file in large blocks, with the tail of a block (a message
-// cut by the block's end) kept for the next one.
-class TBlockReader {
-public:
-    static constexpr size_t BlockSize = size_t{256} << 10;
-    static constexpr size_t MaxCarry = 2 + 65535;
-
-    TBlockReader(const std::string& fileName, uint64_t size) : FSize(size) {
-#if defined(__linux__)
-        FFile = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
-        if (FFile >= 0) ::posix_fadvise(FFile, 0, 0, POSIX_FADV_SEQUENTIAL);
-#else
-        (void)fileName;
-#endif
-        if (FFile >= 0) FBuffer.reset(new uint8_t[BlockSize + MaxCarry]);
-    }
-    ~TBlockReader() {
-#if defined(__linux__)
-        if (FFile >= 0) ::close(FFile);
-#endif
-    }
-    TBlockReader(const TBlockReader&) = delete;
-    TBlockReader& operator=(const TBlockReader&) = delete;
-
-    bool IsOpen() const {
-        return FFile >= 0;
-    }
-    const uint8_t* Data() const {
-        return FBuffer.get();
-    }
-    // Reads up to a block after the `carried` bytes at the start of the buffer; never past
-    // the size the file had when it was mapped. Returns the bytes read.
-    size_t Fill(size_t carried) {
-        size_t got = 0;
-#if defined(__linux__)
-        const uint64_t left = FSize > FPos ? FSize - FPos : 0;
-        const size_t want = static_cast<size_t>(std::min<uint64_t>(left, BlockSize));
-        while (got < want) {
-            const ssize_t n = ::pread(FFile, FBuffer.get() + carried + got, want - got,
-                                      static_cast<off_t>(FPos + got));
-            if (n < 0 && errno == EINTR) continue;
-            if (n < 0) throw EAEError(std::string(std::strerror(errno)));
-            if (n == 0) break;
-            got += static_cast<size_t>(n);
-        }
-#else
-        (void)carried;
-#endif
-        FPos += got;
-        return got;
-    }
-    // Moves the `carried` bytes after the first `used` ones to the start of the buffer.
-    void Keep(size_t used, size_t carried) {
-        if (carried > 0) std::memmove(FBuffer.get(), FBuffer.get() + used, carried);
-    }
-
-private:
-    int FFile = -1;
-    uint64_t FSize;
-    uint64_t FPos = 0;
-    std::unique_ptr<uint8_t[]> FBuffer;
-};
 
 bool CarriesInfo(uint8_t id) {
     switch (id) {
@@ -336,7 +254,7 @@ bool TAEDisp::Load(std::string& message) {
         AdviseLargeIndex(FIndex.data(), FIndex.capacity() * sizeof(TDriverIndexItem));
         // The scan reads the file in blocks rather than through the mapping: reading is the
         // cheapest way through a large file, and records read later map only their own pages.
-        TBlockReader reader(FileName(), size);
+        TBlockReader reader(FileName(), size, 2 + 65535);
         if (reader.IsOpen()) {
             uint64_t base = 0;
             size_t carried = 0;

@@ -1,12 +1,16 @@
 #include "drivers/tarvel/TAETarvelDriver.h"
 
+#include "drivers/TBlockReader.h"
+
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 #include <limits>
+#include <new>
 
 namespace vorelt {
 
@@ -114,18 +118,12 @@ bool TAETarvelDriver::Load(std::string& message) {
         FStartTime = FHeader.StartTime;
         FChannelList = FHeader.ActiveChannels;
 
-        uint64_t end = FHeader.HeaderSize;
-        const uint64_t count = CountMessages(data, size, end);
-        if (count + 1 > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
-            throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(count)));
-        if (end < size) FTruncatedAt = static_cast<int64_t>(end);
-        FIndex.reserve(count + 1);
         TDriverIndexItem header;
         header.Offset = 0;
         header.Size = static_cast<uint32_t>(FHeader.HeaderSize);
         header.Kind = ikHeader;
         FIndex.push_back(header);
-        IndexMessages(data, end);
+        IndexStream(size);
         BuildInfoLines();
         ApplySelectedGroups();
         ApplyDeletedGroups();
@@ -138,6 +136,60 @@ bool TAETarvelDriver::Load(std::string& message) {
     FInfoLines.clear();
     FChannelList.clear();
     return false;
+}
+
+void TAETarvelDriver::IndexStream(uint64_t size) {
+    constexpr uint64_t MaxItems = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+    const uint64_t start = FHeader.HeaderSize;
+    const uint64_t stream = size > start ? size - start : 0;
+    PrepareScan();
+    TBlockReader reader(FileName(), size, MaxMessageSize(), start);
+    if (!reader.IsOpen()) throw EAEError("File Not Open");
+    uint64_t base = start, count = 0;
+    size_t carried = 0;
+    bool store = true;
+    for (bool first = true;; first = false) {
+        const size_t got = reader.Fill(carried);
+        const size_t have = carried + got;
+        const size_t used = ScanBlock(reader.Data(), have, base, store, count);
+        base += used;
+        carried = have - used;
+        if (got == 0 || base + carried >= size) break;
+        reader.Keep(used, carried);
+        if (first) ReserveIndex(count, used, stream);
+        // Past the largest index only the count goes on, for the message.
+        if (store && count + 1 > MaxItems) {
+            store = false;
+            std::vector<TDriverIndexItem>().swap(FIndex);
+        }
+        ReportProgress(base - start, stream);
+    }
+    if (count + 1 > MaxItems)
+        throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(count)));
+    // A message cut off by the end of the file is left out.
+    if (base < size) FTruncatedAt = static_cast<int64_t>(base);
+    // The reserve follows the first block; a file whose later messages are much longer leaves
+    // a large untouched tail, which is given back (untouched pages cost no memory, but the
+    // address space of a long test is worth keeping small).
+    if (FIndex.capacity() > FIndex.size() + FIndex.size() / 2) FIndex.shrink_to_fit();
+}
+
+void TAETarvelDriver::ReserveIndex(uint64_t count, size_t bytes, uint64_t stream) {
+    // The first block tells the average message size; a quarter more covers the usual spread
+    // without a copy when the index grows, and never more than the smallest messages allow.
+    // Reserved storage that is never written costs no memory.
+    if (bytes == 0) return;
+    const long double perByte = static_cast<long double>(count) / bytes;
+    uint64_t want = static_cast<uint64_t>(perByte * 1.25L * stream) + 1024;
+    want = std::min<uint64_t>(want, stream / MinMessageSize() + 2);
+    want = std::min<uint64_t>(want, std::numeric_limits<int32_t>::max());
+    if (want <= FIndex.capacity()) return;
+    try {
+        FIndex.reserve(static_cast<size_t>(want));
+    } catch (const std::bad_alloc&) {
+        return; // the index grows as needed instead
+    }
+    AdviseLargeIndex(FIndex.data(), FIndex.capacity() * sizeof(TDriverIndexItem));
 }
 
 void TAETarvelDriver::BuildInfoLines() {

@@ -33,12 +33,17 @@ protected:
     static bool CanOpenBoard(tarvel::TBoard board, const std::string& fileName,
                              std::string& message);
 
-    // Checks the message stream from the end of the header region to the end of the file and
-    // returns the number of whole messages; sets `end` to the offset after the last one.
-    // Throws EAEError (with the offset) for a stream the format does not allow.
-    virtual uint64_t CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const = 0;
-    // Appends the index items of the messages that CountMessages accepted.
-    virtual void IndexMessages(const uint8_t* data, uint64_t end) = 0;
+    // Indexes the whole messages of a block that starts at file offset `base` and returns the
+    // bytes they take; a message cut by the block's end is left for the next block. Adds the
+    // messages to `count`, and their items to the index when `store`. Throws EAEError (with
+    // the offset) for a stream the format does not allow. Blocks come in file order.
+    virtual size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
+                             uint64_t& count) = 0;
+    // Called before the first block of a scan.
+    virtual void PrepareScan() {}
+    // Bounds of a whole message (type/size prefix and body) in bytes.
+    virtual size_t MinMessageSize() const = 0;
+    virtual size_t MaxMessageSize() const = 0;
 
     // Time fields of a message t microseconds after the test start.
     void SetTimeFields(TAERecord& record, int64_t t);
@@ -73,6 +78,9 @@ protected:
 
 private:
     void DeclareFields();
+    // Indexes the message stream behind the header region in one sequential pass.
+    void IndexStream(uint64_t size);
+    void ReserveIndex(uint64_t count, size_t bytes, uint64_t stream);
     void BuildInfoLines();
 
     std::string FScratch; // HH : MM : SS and composed texts

@@ -29,52 +29,43 @@ std::unique_ptr<TAEDriverDb> TAETarvelIsa::Create(IDriverOwner* owner) {
     return std::make_unique<TAETarvelIsa>(owner);
 }
 
-uint64_t TAETarvelIsa::CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const {
-    uint64_t pos = end, count = 0;
-    while (size - pos >= 4) {
-        const uint32_t type = LoadU32(data + pos);
-        if (type > IsaMaxType)
-            throw EAEError(StructureError("message type " + IntToStr(type), pos));
-        const uint64_t next = pos + 4 + IsaBodySize[type];
-        if (next > size) break; // cut off by the end of the file: left out
-        pos = next;
-        ++count;
-    }
-    end = pos;
-    return count;
-}
-
-void TAETarvelIsa::IndexMessages(const uint8_t* data, uint64_t end) {
+void TAETarvelIsa::PrepareScan() {
     const std::vector<TIsaChannel>& channels = FHeader.IsaChannels;
     FAmplitudeOffset.assign(channels.size(), 0);
     for (size_t i = 0; i < channels.size(); ++i)
         FAmplitudeOffset[i] = 20.0L * std::log10(static_cast<long double>(FHeader.F) * 1000.0L /
                                                  FHeader.R / channels[i].K1 / channels[i].K2);
-    // The gain code each channel runs at, as far as the file has been read.
-    std::vector<uint8_t> gain(channels.size(), 0);
-    const uint64_t start = FHeader.HeaderSize;
-    uint64_t pos = start;
-    uint32_t progress = 0;
-    while (pos < end) {
+    FGain.assign(channels.size(), 0);
+}
+
+size_t TAETarvelIsa::ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
+                               uint64_t& count) {
+    const size_t channels = FGain.size();
+    uint8_t* const gain = FGain.data();
+    size_t pos = 0;
+    uint64_t n = 0;
+    while (size - pos >= 4) {
         const uint32_t type = LoadU32(data + pos);
+        if (type > IsaMaxType)
+            throw EAEError(StructureError("message type " + IntToStr(type), base + pos));
+        const size_t next = pos + 4 + IsaBodySize[type];
+        if (next > size) break; // cut off by the block's end
         const uint8_t* body = data + pos + 4;
         TDriverIndexItem item;
-        item.Offset = pos + 4;
+        item.Offset = base + pos + 4;
         item.Size = IsaBodySize[type];
         item.Kind = static_cast<uint8_t>(type);
         if (type == 1) {
-            if (LoadU16(body + 8) == SubtypeGain && body[12] < gain.size())
-                gain[body[12]] = body[19];
+            if (LoadU16(body + 8) == SubtypeGain && body[12] < channels) gain[body[12]] = body[19];
         } else if (type == 0 || type == 4) {
-            item.Extra = body[8] < gain.size() ? gain[body[8]] : 0;
+            item.Extra = body[8] < channels ? gain[body[8]] : 0;
         }
-        FIndex.push_back(item);
-        pos = item.Offset + item.Size;
-        if (++progress == (1u << 20)) {
-            progress = 0;
-            ReportProgress(pos - start, end - start);
-        }
+        if (store) FIndex.push_back(item);
+        ++n;
+        pos = next;
     }
+    count += n;
+    return pos;
 }
 
 bool TAETarvelIsa::MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const {

@@ -23,8 +23,11 @@ public:
     static constexpr uint16_t SubtypeGain = 2;
 
 protected:
-    uint64_t CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const override;
-    void IndexMessages(const uint8_t* data, uint64_t end) override;
+    size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
+                     uint64_t& count) override;
+    void PrepareScan() override;
+    size_t MinMessageSize() const override { return 4 + 24; }
+    size_t MaxMessageSize() const override { return 4 + 44; }
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
     bool MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const override;
     size_t MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const override;
@@ -34,6 +37,8 @@ private:
 
     // 20 log10(F 1000 / R / K1 / K2) per channel record, worked out once per file.
     std::vector<long double> FAmplitudeOffset;
+    // The gain code each channel runs at, as far as the scan of the file has come.
+    std::vector<uint8_t> FGain;
 };
 
 } // namespace vorelt

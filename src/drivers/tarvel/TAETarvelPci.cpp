@@ -31,37 +31,27 @@ std::unique_ptr<TAEDriverDb> TAETarvelPci::Create(IDriverOwner* owner) {
     return std::make_unique<TAETarvelPci>(owner);
 }
 
-uint64_t TAETarvelPci::CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const {
-    uint64_t pos = end, count = 0;
+size_t TAETarvelPci::ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
+                               uint64_t& count) {
+    size_t pos = 0;
+    uint64_t n = 0;
     while (size - pos >= 4) {
-        const uint64_t next = pos + 4 + LoadU16(data + pos + 2);
-        if (next > size) break; // cut off by the end of the file: left out
-        pos = next;
-        ++count;
-    }
-    end = pos;
-    return count;
-}
-
-void TAETarvelPci::IndexMessages(const uint8_t* data, uint64_t end) {
-    const uint64_t start = FHeader.HeaderSize;
-    uint64_t pos = start;
-    uint32_t progress = 0;
-    while (pos < end) {
+        const uint16_t length = LoadU16(data + pos + 2);
+        const size_t next = pos + 4 + length;
+        if (next > size) break; // cut off by the block's end
         const uint16_t type = LoadU16(data + pos);
-        TDriverIndexItem item;
-        item.Offset = pos + 4;
-        item.Size = LoadU16(data + pos + 2);
         const uint8_t kind = static_cast<uint8_t>(type);
+        TDriverIndexItem item;
+        item.Offset = base + pos + 4;
+        item.Size = length;
         item.Kind = kind == ikHeader ? KindOther255 : kind;
         item.Extra = type;
-        FIndex.push_back(item);
-        pos = item.Offset + item.Size;
-        if (++progress == (1u << 20)) {
-            progress = 0;
-            ReportProgress(pos - start, end - start);
-        }
+        if (store) FIndex.push_back(item);
+        ++n;
+        pos = next;
     }
+    count += n;
+    return pos;
 }
 
 bool TAETarvelPci::MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const {

@@ -23,8 +23,10 @@ public:
     static constexpr uint8_t KindOther255 = 254;
 
 protected:
-    uint64_t CountMessages(const uint8_t* data, uint64_t size, uint64_t& end) const override;
-    void IndexMessages(const uint8_t* data, uint64_t end) override;
+    size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
+                     uint64_t& count) override;
+    size_t MinMessageSize() const override { return 4; }
+    size_t MaxMessageSize() const override { return 4 + 65535; }
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
     bool MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const override;
     size_t MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const override;
