@@ -168,6 +168,15 @@ void TAEDriverDb::AssignIDs(bool renew, IIDGenerator& generator) {
     FParamFields.AssignID(renew, generator);
 }
 
+void TAEDriverDb::DeclareStandardFields(std::span<const TDriverFieldDecl> table,
+                                        TAEDeclarer declarer) {
+    for (const TDriverFieldDecl& d : table) {
+        TAEFields& set = d.Set == 1 ? DbFields() : d.Set == 2 ? SetupFields() : ParamFields();
+        set.Add(NewStandardField(d.ID, d.DataType, declarer));
+    }
+    LockFields();
+}
+
 void TAEDriverDb::LockFields() {
     for (TAEFields* set : {&FDbFields, &FSetupFields, &FParamFields}) {
         set->ClearValues();

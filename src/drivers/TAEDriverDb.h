@@ -8,6 +8,7 @@
 #include "drivers/TLogFile.h"
 #include "drivers/TMappedFile.h"
 #include "model/IFieldSetOwner.h"
+#include "model/TAEFieldIDs.h"
 #include "model/TAEFields.h"
 #include "model/TAEListIntegerField.h"
 #include "model/TAEMessageNumbers.h"
@@ -76,6 +77,13 @@ class IDriverOwner {
 public:
     virtual ~IDriverOwner() = default;
     virtual void DriverMessage(TAEOMSG& msg) = 0;
+};
+
+// One standard field of a driver's declaration table; Set is 1 database, 2 setup, 3 parametric.
+struct TDriverFieldDecl {
+    const char* ID;
+    uint8_t DataType;
+    uint8_t Set;
 };
 
 class TAEDriverDb : public TPersistObject, public IFieldSetOwner {
@@ -212,6 +220,9 @@ protected:
     // Declare-then-lock: after declaring its fields a driver clears their values, freezes them
     // with Locked and lets the base find the common fields by ID.
     void LockFields();
+    // Declares the standard fields of the table, in order, with the declarer's catalogue
+    // attributes, then locks them (LockFields).
+    void DeclareStandardFields(std::span<const TDriverFieldDecl> table, TAEDeclarer declarer);
     // Format kind -> record kind; identity for 0..8 and 0 elsewhere until a driver sets it.
     void SetKindMap(uint8_t formatKind, uint8_t recordKind) { FKindMap[formatKind] = recordKind; }
     // Calls the progress notification (cheap when none is set).

@@ -20,13 +20,7 @@ using namespace disp;
 
 namespace {
 
-struct TFieldDecl {
-    const char* ID;
-    uint8_t DataType;
-    uint8_t Set; // 1 database, 2 setup, 3 parametric
-};
-
-constexpr TFieldDecl Declared[] = {
+constexpr TDriverFieldDecl Declared[] = {
     {fidDefaultText, dtString, 1},
     {fidHit, dtByte, 1},
     {fidTime, dtExtended, 1},
@@ -119,12 +113,7 @@ TAEDisp::TAEDisp(IDriverOwner* owner) : TAEDriverDb(owner) {
 TAEDisp::~TAEDisp() = default;
 
 void TAEDisp::DeclareFields() {
-    for (const TFieldDecl& d : Declared) {
-        std::unique_ptr<TAEField> f = NewStandardField(d.ID, d.DataType, TAEDeclarer::Disp);
-        TAEFields& set = d.Set == 1 ? DbFields() : d.Set == 2 ? SetupFields() : ParamFields();
-        set.Add(std::move(f));
-    }
-    LockFields();
+    DeclareStandardFields(Declared, TAEDeclarer::Disp);
     FPosText = FieldPos(fidDefaultText);
     FPosTime = FieldPos(fidTime);
     FPosTimeS = FieldPos(fidTimeS);

@@ -20,13 +20,7 @@ using namespace spartan;
 
 namespace {
 
-struct TFieldDecl {
-    const char* ID;
-    uint8_t Type;
-    int Set; // 1 database, 2 setup, 3 parametric
-};
-
-constexpr TFieldDecl Declared[] = {
+constexpr TDriverFieldDecl Declared[] = {
     {fidDefaultText, dtString, 1}, {fidHit, dtByte, 1},
     {fidTime, dtExtended, 1},      {fidTimeS, dtExtended, 1},
     {fidTimeHH, dtExtended, 1},    {fidHHMMSS, dtString, 1},
@@ -57,11 +51,7 @@ bool SamePath(const std::string& a, const std::string& b) {
 } // namespace
 
 TAESpartan::TAESpartan(IDriverOwner* owner) : TAEDriverDb(owner) {
-    for (const TFieldDecl& d : Declared) {
-        TAEFields& set = d.Set == 1 ? DbFields() : d.Set == 2 ? SetupFields() : ParamFields();
-        set.Add(NewStandardField(d.ID, d.Type, TAEDeclarer::Spartan));
-    }
-    LockFields();
+    DeclareStandardFields(Declared, TAEDeclarer::Spartan);
     FPosText = FieldPos(fidDefaultText);
     FPosTime = FieldPos(fidTime);
     FPosTimeS = FieldPos(fidTimeS);

@@ -18,13 +18,7 @@ using namespace tarvel;
 
 namespace {
 
-struct TFieldDecl {
-    const char* ID;
-    uint8_t DataType;
-    uint8_t Set; // 1 database, 2 setup, 3 parametric
-};
-
-constexpr TFieldDecl Declared[] = {
+constexpr TDriverFieldDecl Declared[] = {
     {fidDefaultText, dtString, 1},
     {fidHit, dtByte, 1},
     {fidTime, dtExtended, 1},
@@ -80,12 +74,7 @@ bool TAETarvelDriver::CanOpenBoard(TBoard board, const std::string& fileName,
 }
 
 void TAETarvelDriver::DeclareFields() {
-    for (const TFieldDecl& d : Declared) {
-        std::unique_ptr<TAEField> f = NewStandardField(d.ID, d.DataType, TAEDeclarer::Tarvel);
-        TAEFields& set = d.Set == 1 ? DbFields() : d.Set == 2 ? SetupFields() : ParamFields();
-        set.Add(std::move(f));
-    }
-    LockFields();
+    DeclareStandardFields(Declared, TAEDeclarer::Tarvel);
     FPosText = FieldPos(fidDefaultText);
     FPosTime = FieldPos(fidTime);
     FPosTimeS = FieldPos(fidTimeS);
