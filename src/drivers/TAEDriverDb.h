@@ -235,10 +235,13 @@ protected:
     std::vector<std::string> FInfoLines;
     TAEChannelList FChannelList;
 
+    // A copy needs an open source and may not overwrite the source or its companion log
+    // ("Data File Not Open", "Invalid File Name").
+    bool CheckTarget(const std::string& target, std::string& message) const;
+
 private:
     bool CursorRangeError(TAEPNav& nav, int32_t pos) const;
     void StoreKind(TAEPNav& nav, int32_t pos) const;
-    bool CheckTarget(const std::string& target, std::string& message) const;
     void UndoGroup(TRecordGroups& groups, uint8_t bit, std::vector<int32_t>& restored);
     void ApplyGroups(const TRecordGroups& groups, uint8_t bit);
 

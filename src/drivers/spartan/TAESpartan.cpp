@@ -11,7 +11,6 @@
 #include "persist/TTextCodec.h"
 
 #include <array>
-#include <filesystem>
 #include <limits>
 
 namespace vorelt {
@@ -37,16 +36,6 @@ constexpr TDriverFieldDecl Declared[] = {
 };
 
 constexpr uint64_t ProgressStep = 1 << 16;
-
-bool SamePath(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    std::error_code ec1, ec2;
-    fs::path ca = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
-    fs::path cb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
-    if (!ec1 && !ec2 && ca == cb) return true;
-    std::error_code ec;
-    return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
-}
 
 } // namespace
 
@@ -329,13 +318,9 @@ size_t TAESpartan::MessagePrefix(const TDriverIndexItem& item, uint8_t* out) con
 bool TAESpartan::SaveToFile(IRecordSource& source, const std::string& target,
                             std::string& message) {
     message.clear();
-    if (!IsOpen() || !File().IsOpen() || Count() == 0) {
+    if (!CheckTarget(target, message)) return false;
+    if (Count() == 0) {
         message = "Data File Not Open";
-        return false;
-    }
-    if (target.empty() || SamePath(target, FileName()) ||
-        SamePath(target, TLogFile::CompanionName(FileName()))) {
-        message = "Invalid File Name";
         return false;
     }
     try {
