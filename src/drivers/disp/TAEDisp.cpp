@@ -2,7 +2,6 @@
 
 #include "drivers/TBlockReader.h"
 #include "drivers/TDriverRegistry.h"
-#include "drivers/TIndexPrefault.h"
 #include "drivers/TMappedFile.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
@@ -246,27 +245,19 @@ bool TAEDisp::Load(std::string& message) {
         // cheapest way through a large file, and records read later map only their own pages.
         TBlockReader reader(FileName(), size, 2 + 65535);
         if (reader.IsOpen()) {
-            TIndexPrefault prefault;
-            prefault.Start(FIndex.data(), FIndex.capacity() * sizeof(TDriverIndexItem));
-            // The most items one block can add (two-byte messages); the prefault ends before the
-            // index could move.
-            constexpr size_t blockItems = (TBlockReader::BlockSize + 2 + 65535) / 2 + 1;
             uint64_t base = 0;
             size_t carried = 0;
             while (true) {
-                if (FIndex.size() + blockItems > FIndex.capacity()) prefault.Stop(0);
                 const size_t got = reader.Fill(carried);
                 const size_t have = carried + got;
                 const bool final = base + have >= size || got == 0;
                 const size_t used = IndexBlock(reader.Data(), have, base, final);
-                prefault.Advance(FIndex.size() * sizeof(TDriverIndexItem));
                 if (final) break;
                 base += used;
                 carried = have - used;
                 reader.Keep(used, carried);
                 ReportProgress(base, size);
             }
-            prefault.Stop(FIndex.size() * sizeof(TDriverIndexItem));
         } else {
             IndexBlock(File().Data(), size, 0, true);
         }

@@ -1,7 +1,6 @@
 #include "drivers/tarvel/TAETarvelDriver.h"
 
 #include "drivers/TBlockReader.h"
-#include "drivers/TIndexPrefault.h"
 
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
@@ -138,9 +137,6 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
     uint64_t base = start, count = 0;
     size_t carried = 0;
     bool store = true;
-    TIndexPrefault prefault;
-    // The most items one block can add; the prefault ends before the index could move.
-    const size_t blockItems = (TBlockReader::BlockSize + MaxMessageSize()) / MinMessageSize() + 1;
     for (bool first = true;; first = false) {
         const size_t got = reader.Fill(carried);
         const size_t have = carried + got;
@@ -149,21 +145,14 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
         carried = have - used;
         if (got == 0 || base + carried >= size) break;
         reader.Keep(used, carried);
-        if (first) {
-            ReserveIndex(count, used, stream);
-            prefault.Start(FIndex.data(), FIndex.capacity() * sizeof(TDriverIndexItem));
-        }
-        prefault.Advance(FIndex.size() * sizeof(TDriverIndexItem));
-        if (FIndex.size() + blockItems > FIndex.capacity()) prefault.Stop(0);
+        if (first) ReserveIndex(count, used, stream);
         // Past the largest index only the count goes on, for the message.
         if (store && count + 1 > MaxItems) {
             store = false;
-            prefault.Stop(0);
             std::vector<TDriverIndexItem>().swap(FIndex);
         }
         ReportProgress(base - start, stream);
     }
-    prefault.Stop(FIndex.size() * sizeof(TDriverIndexItem));
     if (count + 1 > MaxItems)
         throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(count)));
     // A message cut off by the end of the file is left out.
