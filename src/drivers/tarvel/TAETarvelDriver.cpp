@@ -242,11 +242,6 @@ void TAETarvelDriver::SetTimeFields(TAERecord& record, int64_t t) {
         SetFieldFloat(*f, static_cast<long double>(a % 1000000) / 1000000.0L);
 }
 
-void TAETarvelDriver::SetFinite(TAERecord& record, int pos, long double x) {
-    if (!std::isfinite(x)) return;
-    if (TAEField* f = record.Field(pos)) SetFieldFloat(*f, x);
-}
-
 void TAETarvelDriver::SetRounded(TAERecord& record, int pos, long double x) {
     if (!std::isfinite(x)) return;
     // rintl rounds half to even in the program's rounding mode, like RoundToInt64, without
@@ -254,17 +249,6 @@ void TAETarvelDriver::SetRounded(TAERecord& record, int pos, long double x) {
     // 64-bit range take the saturating path.
     const int64_t n = std::fabs(x) < 4.0e18L ? static_cast<int64_t>(rintl(x)) : RoundToInt64(x);
     if (TAEField* f = record.Field(pos)) SetFieldInt64(*f, n);
-}
-
-bool TAETarvelDriver::SetQuickRounded(TAERecord& record, int pos, double y) {
-    // Also false for NaN and infinities.
-    if (!(std::fabs(y) < 1.0e4)) return false;
-    const double whole = std::floor(y);
-    const double fraction = y - whole; // exact
-    if (std::fabs(fraction - 0.5) < 1.0e-7) return false;
-    const int64_t n = static_cast<int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-    if (TAEField* f = record.Field(pos)) SetFieldInt64(*f, n);
-    return true;
 }
 
 void TAETarvelDriver::SetText(TAERecord& record, const std::string& text) {
