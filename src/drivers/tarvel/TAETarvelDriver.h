@@ -61,9 +61,10 @@ protected:
     static void SetRounded(TAERecord& record, int pos, long double x);
     // An amplitude in dB, round(x) with x worked out in extended precision as the format says,
     // costs an extended logarithm per hit. A double estimate y of x is ten times cheaper and
-    // lies within 1e-11 of it while every term stays below 1e4 dB: then unless y is that close
-    // to a tie it rounds to the same integer. SetQuickRounded stores that integer and returns
-    // true; false means the caller must round the extended value (SetRounded).
+    // lies within 1e-11 of it while |y| stays below 1e4 dB (the logarithm terms never exceed
+    // 1000 dB, so the offset and gain terms are bounded too): then unless y is that close to a
+    // tie it rounds to the same integer. SetQuickRounded stores that integer and returns true;
+    // false means the caller must round the extended value (SetRounded).
     static double QuickDecibels(double a) { return DecibelsPerBinaryLog * std::log2(a); }
     static bool SetQuickRounded(TAERecord& record, int pos, double y) {
         // Also false for NaN and infinities.
