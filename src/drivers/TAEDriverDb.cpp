@@ -4,6 +4,7 @@
 #include "drivers/TFileWriter.h"
 #include "model/IRecordSource.h"
 #include "model/TAEFieldIDs.h"
+#include "model/TAEFieldValue.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
@@ -315,12 +316,13 @@ void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
     if (item.Flags & ifDeleted) recFlags |= rfDeleted;
     if (item.Flags & ifSelected) recFlags |= rfSelected;
     record.SetRecFlags(recFlags);
-    if (TAEField* f = record.Field(FPosDeleted)) f->SetAsBoolean((item.Flags & ifDeleted) != 0);
-    if (TAEField* f = record.Field(FPosSelected)) f->SetAsBoolean((item.Flags & ifSelected) != 0);
-    if (TAEField* f = record.Field(FPosHit)) f->SetAsInt64(1);
-    if (TAEField* f = record.Field(FPosIndexRec)) f->SetAsInt64(pos);
+    if (TAEField* f = record.Field(FPosDeleted)) SetFieldBoolean(*f, (item.Flags & ifDeleted) != 0);
+    if (TAEField* f = record.Field(FPosSelected))
+        SetFieldBoolean(*f, (item.Flags & ifSelected) != 0);
+    if (TAEField* f = record.Field(FPosHit)) SetFieldInt64(*f, 1);
+    if (TAEField* f = record.Field(FPosIndexRec)) SetFieldInt64(*f, pos);
     if (TAEField* f = record.Field(FPosChannels); f && f->DataType() == dtListInteger)
-        f->SetValueRaw(&FChannelList);
+        SetFieldRaw(*f, &FChannelList);
     try {
         ReadMessage(record, pos, item);
     } catch (const std::exception& e) {

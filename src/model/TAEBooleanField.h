@@ -6,7 +6,7 @@ namespace vorelt {
 
 class TAEBooleanField : public TAEField {
 public:
-    TAEBooleanField() : TAEField(dtBoolean, AnyCharSet()) {}
+    TAEBooleanField() : TAEField(dtBoolean, AnyCharSet(), vfBoolean) {}
     std::string ClassName() const override { return "TAEBooleanField"; }
 
     bool Value() const { return FValue != 0; }

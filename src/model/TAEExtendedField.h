@@ -4,11 +4,13 @@
 
 #include "model/TAEField.h"
 
+#include <cstring>
+
 namespace vorelt {
 
 class TAEExtendedField : public TAEField {
 public:
-    TAEExtendedField() : TAEField(dtExtended, FloatCharSet()) {}
+    TAEExtendedField() : TAEField(dtExtended, FloatCharSet(), vfFloat) {}
     std::string ClassName() const override { return "TAEExtendedField"; }
 
     long double Value() const { return FValue; }
@@ -36,12 +38,14 @@ public:
     void Clear() final {
         if (!Writable()) return;
         FIsNull = true;
-        FValue = 0;
+        // All zero bits are +0 in every IEEE format; plain stores of them cost far less than
+        // the x87 store of a zero, and records clear every field before each read.
+        std::memset(&FValue, 0, sizeof FValue);
     }
     std::unique_ptr<TAEField> Clone(int mode) const final;
 
 protected:
-    explicit TAEExtendedField(uint8_t dataType) : TAEField(dataType, FloatCharSet()) {}
+    explicit TAEExtendedField(uint8_t dataType) : TAEField(dataType, FloatCharSet(), vfFloat) {}
 
 private:
     long double FValue = 0;

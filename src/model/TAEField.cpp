@@ -77,8 +77,8 @@ const TAECharSet& NoCharSet() {
     return set;
 }
 
-TAEField::TAEField(uint8_t dataType, const TAECharSet& validChars)
-    : FDataType(dataType), FValidChars(&validChars) {}
+TAEField::TAEField(uint8_t dataType, const TAECharSet& validChars, uint8_t family)
+    : FDataType(dataType), FValueFamily(family), FValidChars(&validChars) {}
 
 TAEField::~TAEField() = default;
 

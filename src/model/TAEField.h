@@ -22,6 +22,11 @@ class TNodePersist;
 
 using TAECharSet = std::bitset<256>;
 
+// Value families: the classes whose value operations are final. A field carries its family from
+// construction, so loops over millions of records reach the family's code without a virtual
+// call (TAEFieldValue.h); vfOther takes the virtual call.
+enum TAEValueFamily : uint8_t { vfOther = 0, vfString, vfInteger, vfFloat, vfBoolean, vfList };
+
 // Clone modes.
 constexpr int cmLocked = -1;  // frozen copy
 constexpr int cmWorking = 1;  // unlocked working copy for records
@@ -41,6 +46,8 @@ public:
     // Always applied: a frozen field still moves with the set that holds it.
     void SetOwner(TAEFields* owner) { FOwner = owner; }
     uint8_t DataType() const { return FDataType; }
+    // Fixed by the class; unlike DataType it never changes.
+    uint8_t ValueFamily() const { return FValueFamily; }
     void SetDataType(uint8_t code);
     const std::string& FieldName() const { return FFieldName; }
     void SetFieldName(const std::string& name);
@@ -121,7 +128,7 @@ public:
     void AssignID(bool renew, IIDGenerator& generator);
 
 protected:
-    TAEField(uint8_t dataType, const TAECharSet& validChars);
+    TAEField(uint8_t dataType, const TAECharSet& validChars, uint8_t family = vfOther);
     bool Writable() const { return !(FReadOnly | FLocked); }
     // Clone helper: attributes, accepted characters and the mode rule.
     void CopyForClone(TAEField& clone, int mode) const;
@@ -131,6 +138,7 @@ protected:
 private:
     uint8_t FGroup = 0;
     uint8_t FDataType;
+    uint8_t FValueFamily;
     uint8_t FUnitKind = 0;
     uint8_t FAlignment = taLeftJustify;
     bool FReadOnly = false;

@@ -8,7 +8,7 @@ namespace vorelt {
 
 class TAEIntegerField : public TAEField {
 public:
-    TAEIntegerField() : TAEField(dtInteger, SignedDigitCharSet()) {}
+    TAEIntegerField() : TAEField(dtInteger, SignedDigitCharSet(), vfInteger) {}
     std::string ClassName() const override { return "TAEIntegerField"; }
 
     int64_t Value() const { return FValue; }
@@ -38,7 +38,7 @@ public:
 
 protected:
     TAEIntegerField(uint8_t dataType, const TAECharSet& validChars)
-        : TAEField(dataType, validChars) {}
+        : TAEField(dataType, validChars, vfInteger) {}
 
 private:
     int64_t FValue = 0;

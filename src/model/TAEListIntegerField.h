@@ -13,7 +13,7 @@ using TAEChannelList = std::vector<uint8_t>;
 
 class TAEListIntegerField : public TAEField {
 public:
-    TAEListIntegerField() : TAEField(dtListInteger, NoCharSet()) {}
+    TAEListIntegerField() : TAEField(dtListInteger, NoCharSet(), vfList) {}
     std::string ClassName() const override { return "TAEListIntegerField"; }
 
     // The referenced list (not owned); none when null.

@@ -1,5 +1,7 @@
 #include "model/TAERecord.h"
 
+#include "model/TAEFieldValue.h"
+
 #include "persist/TNodePersist.h"
 
 namespace vorelt {
@@ -14,6 +16,11 @@ void TAERecord::Clear() {
     FKind = 0;
     FIndex = -1;
     FRecFlags = 0;
+}
+
+void TAERecord::ClearValues() {
+    for (TAEField* f : FFlat)
+        ClearFieldValue(*f);
 }
 
 TAEFields* TAERecord::AddFields(std::unique_ptr<TAEFields> set) {

@@ -44,10 +44,7 @@ public:
     // Frees all sets; Kind 0, Index -1, RecFlags 0.
     void Clear();
     // Every field becomes null.
-    void ClearValues() {
-        for (TAEField* f : FFlat)
-            f->Clear();
-    }
+    void ClearValues();
     // Appends a set; the record owns it from now on.
     TAEFields* AddFields(std::unique_ptr<TAEFields> set);
     // Clear, then an unlocked working copy (Clone(1)) of every set of the layout, in order.

@@ -25,12 +25,6 @@ void TAEStringField::SetAsInt64(int64_t n) {
     if (Writable()) SetAsString(IntToStr(n));
 }
 
-void TAEStringField::SetAsString(const std::string& s) {
-    if (!Writable()) return;
-    FValue = s;
-    FIsNull = false;
-}
-
 void TAEStringField::SetAsBoolean(bool b) {
     SetAsString(b ? "-1" : "0");
 }

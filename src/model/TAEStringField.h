@@ -6,7 +6,7 @@ namespace vorelt {
 
 class TAEStringField : public TAEField {
 public:
-    TAEStringField() : TAEField(dtString, AnyCharSet()) {}
+    TAEStringField() : TAEField(dtString, AnyCharSet(), vfString) {}
     std::string ClassName() const override { return "TAEStringField"; }
 
     const std::string& Value() const { return FValue; }
@@ -19,7 +19,11 @@ public:
     bool GetAsBoolean() const final;
     void SetAsFloat(long double x) final;
     void SetAsInt64(int64_t n) final;
-    void SetAsString(const std::string& s) final;
+    void SetAsString(const std::string& s) final {
+        if (!Writable()) return;
+        FValue = s;
+        FIsNull = false;
+    }
     // The numeric boolean texts "-1" and "0".
     void SetAsBoolean(bool b) final;
     const void* GetValuePtr() const final { return &FValue; }

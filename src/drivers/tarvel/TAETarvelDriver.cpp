@@ -3,6 +3,7 @@
 #include "drivers/TBlockReader.h"
 
 #include "model/TAEFieldIDs.h"
+#include "model/TAEFieldValue.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
@@ -216,29 +217,29 @@ bool TAETarvelDriver::ConvertTime(std::string_view sourceID, std::string_view ta
 
 void TAETarvelDriver::SetTimeFields(TAERecord& record, int64_t t) {
     const long double lt = static_cast<long double>(t);
-    if (TAEField* f = record.Field(FPosTime)) f->SetAsFloat(lt);
-    if (TAEField* f = record.Field(FPosTimeS)) f->SetAsFloat(lt / 1000000.0L);
-    if (TAEField* f = record.Field(FPosTimeHH)) f->SetAsFloat(lt / 3600000000.0L);
-    if (TAEField* f = record.Field(FPosTimeMS)) f->SetAsFloat(lt / 1000.0L);
+    if (TAEField* f = record.Field(FPosTime)) SetFieldFloat(*f, lt);
+    if (TAEField* f = record.Field(FPosTimeS)) SetFieldFloat(*f, lt / 1000000.0L);
+    if (TAEField* f = record.Field(FPosTimeHH)) SetFieldFloat(*f, lt / 3600000000.0L);
+    if (TAEField* f = record.Field(FPosTimeMS)) SetFieldFloat(*f, lt / 1000.0L);
     // Whole units come from integer arithmetic; a time before the test start is written with
     // a leading "-" and its fraction counted like that of the positive time.
-    const uint64_t a = t < 0 ? static_cast<uint64_t>(-(t + 1)) + 1 : static_cast<uint64_t>(t);
+    const bool negative = t < 0;
+    const uint64_t a = negative ? static_cast<uint64_t>(-(t + 1)) + 1 : static_cast<uint64_t>(t);
     const uint64_t seconds = a / 1000000;
-    FScratch.clear();
-    if (t < 0) FScratch.push_back('-');
-    AppendTwoDigits(FScratch, seconds / 3600);
-    FScratch += " : ";
-    AppendTwoDigits(FScratch, seconds / 60 % 60);
-    FScratch += " : ";
-    AppendTwoDigits(FScratch, seconds % 60);
-    if (TAEField* f = record.Field(FPosHHMMSS)) f->SetAsString(FScratch);
+    if (seconds != FClockSeconds || negative != FClockNegative || FClockText.empty()) {
+        FClockText.clear();
+        if (negative) FClockText.push_back('-');
+        AppendTwoDigits(FClockText, seconds / 3600);
+        FClockText += " : ";
+        AppendTwoDigits(FClockText, seconds / 60 % 60);
+        FClockText += " : ";
+        AppendTwoDigits(FClockText, seconds % 60);
+        FClockSeconds = seconds;
+        FClockNegative = negative;
+    }
+    if (TAEField* f = record.Field(FPosHHMMSS)) SetFieldString(*f, FClockText);
     if (TAEField* f = record.Field(FPosTimeUS))
-        f->SetAsFloat(static_cast<long double>(a % 1000000) / 1000000.0L);
-}
-
-void TAETarvelDriver::SetFinite(TAERecord& record, int pos, long double x) {
-    if (!std::isfinite(x)) return;
-    if (TAEField* f = record.Field(pos)) f->SetAsFloat(x);
+        SetFieldFloat(*f, static_cast<long double>(a % 1000000) / 1000000.0L);
 }
 
 void TAETarvelDriver::SetRounded(TAERecord& record, int pos, long double x) {
@@ -247,11 +248,11 @@ void TAETarvelDriver::SetRounded(TAERecord& record, int pos, long double x) {
     // saving and restoring the floating-point environment for every hit; values out of the
     // 64-bit range take the saturating path.
     const int64_t n = std::fabs(x) < 4.0e18L ? static_cast<int64_t>(rintl(x)) : RoundToInt64(x);
-    if (TAEField* f = record.Field(pos)) f->SetAsInt64(n);
+    if (TAEField* f = record.Field(pos)) SetFieldInt64(*f, n);
 }
 
 void TAETarvelDriver::SetText(TAERecord& record, const std::string& text) {
-    if (TAEField* f = record.Field(FPosText)) f->SetAsString(text);
+    if (TAEField* f = record.Field(FPosText)) SetFieldString(*f, text);
 }
 
 void TAETarvelDriver::SetUnknownText(TAERecord& record, unsigned kind) {

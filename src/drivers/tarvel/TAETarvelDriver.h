@@ -6,13 +6,14 @@
 
 #include "drivers/TAEDriverDb.h"
 #include "drivers/tarvel/TTarvelFormat.h"
+#include "model/TAEFieldValue.h"
+#include "model/TAERecord.h"
 
+#include <cmath>
 #include <cstdint>
 #include <string>
 
 namespace vorelt {
-
-class TAERecord;
 
 class TAETarvelDriver : public TAEDriverDb {
 public:
@@ -53,12 +54,35 @@ protected:
                static_cast<int64_t>(tarvel::LoadU32(body + 4));
     }
     // Sets a float field when the value is finite; a value that cannot be computed stays empty.
-    static void SetFinite(TAERecord& record, int pos, long double x);
+    static void SetFinite(TAERecord& record, int pos, long double x) {
+        if (!std::isfinite(x)) return;
+        if (TAEField* f = record.Field(pos)) SetFieldFloat(*f, x);
+    }
     static void SetRounded(TAERecord& record, int pos, long double x);
+    // An amplitude in dB, round(x) with x worked out in extended precision as the format says,
+    // costs an extended logarithm per hit. A double estimate y of x is ten times cheaper and
+    // lies within 1e-11 of it while |y| stays below 1e4 dB (the logarithm terms never exceed
+    // 1000 dB, so the offset and gain terms are bounded too): then unless y is that close to a
+    // tie it rounds to the same integer. SetQuickRounded stores that integer and returns true;
+    // false means the caller must round the extended value (SetRounded).
+    static double QuickDecibels(double a) { return DecibelsPerBinaryLog * std::log2(a); }
+    static bool SetQuickRounded(TAERecord& record, int pos, double y) {
+        // Also false for NaN and infinities.
+        if (!(std::fabs(y) < 1.0e4)) return false;
+        const double whole = std::floor(y);
+        const double fraction = y - whole;
+        if (std::fabs(fraction - 0.5) < 1.0e-7) return false;
+        const int64_t n = static_cast<int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
+        if (TAEField* f = record.Field(pos)) SetFieldInt64(*f, n);
+        return true;
+    }
     void SetText(TAERecord& record, const std::string& text);
     void SetUnknownText(TAERecord& record, unsigned kind);
 
     void PatchHeader(std::vector<uint8_t>& header, int32_t memberOfEvents) const override;
+
+    // 20 log10(2).
+    static constexpr double DecibelsPerBinaryLog = 6.0205999132796239042747778944899;
 
     tarvel::TBoard FBoard;
     tarvel::THeader FHeader;
@@ -83,7 +107,12 @@ private:
     void ReserveIndex(uint64_t count, size_t bytes, uint64_t stream);
     void BuildInfoLines();
 
-    std::string FScratch; // HH : MM : SS and composed texts
+    std::string FScratch; // composed texts
+    // HH : MM : SS of the second (and sign) read last: records come in time order, many of them
+    // within a second, so the text is made once per second. Empty until the first time.
+    std::string FClockText;
+    uint64_t FClockSeconds = 0;
+    bool FClockNegative = false;
 };
 
 } // namespace vorelt

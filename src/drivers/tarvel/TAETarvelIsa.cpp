@@ -1,5 +1,6 @@
 #include "drivers/tarvel/TAETarvelIsa.h"
 
+#include "model/TAEFieldValue.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
@@ -99,7 +100,7 @@ void TAETarvelIsa::ReadMessage(TAERecord& record, int32_t pos, const TDriverInde
         break;
     case 2:
     case 5:
-        if (TAEField* f = record.Field(FPosChan)) f->SetAsInt64(b[8] + 1);
+        if (TAEField* f = record.Field(FPosChan)) SetFieldInt64(*f, b[8] + 1);
         SetText(record, FNoiseText);
         break;
     case 3:
@@ -112,11 +113,11 @@ void TAETarvelIsa::ReadMessage(TAERecord& record, int32_t pos, const TDriverInde
 
 void TAETarvelIsa::ReadHit(TAERecord& record, const uint8_t* b, const TDriverIndexItem& item) {
     const uint8_t ch = b[8];
-    if (TAEField* f = record.Field(FPosChan)) f->SetAsInt64(ch + 1);
-    if (TAEField* f = record.Field(FPosEnergy)) f->SetAsInt64(LoadU32(b + 12));
-    if (TAEField* f = record.Field(FPosDurat)) f->SetAsInt64(LoadU32(b + 16));
-    if (TAEField* f = record.Field(FPosRise)) f->SetAsInt64(LoadU32(b + 20));
-    if (TAEField* f = record.Field(FPosCount)) f->SetAsInt64(LoadU32(b + 24));
+    if (TAEField* f = record.Field(FPosChan)) SetFieldInt64(*f, ch + 1);
+    if (TAEField* f = record.Field(FPosEnergy)) SetFieldInt64(*f, LoadU32(b + 12));
+    if (TAEField* f = record.Field(FPosDurat)) SetFieldInt64(*f, LoadU32(b + 16));
+    if (TAEField* f = record.Field(FPosRise)) SetFieldInt64(*f, LoadU32(b + 20));
+    if (TAEField* f = record.Field(FPosCount)) SetFieldInt64(*f, LoadU32(b + 24));
     // Amplitude and gain need the channel record; a channel the set-up does not describe
     // leaves them empty, as does an amplitude code of 0 or a zero divisor.
     if (ch >= FHeader.IsaChannels.size()) return;
@@ -126,10 +127,12 @@ void TAETarvelIsa::ReadHit(TAERecord& record, const uint8_t* b, const TDriverInd
     const unsigned eighths = 3 * g, whole = eighths / 8, rest = eighths % 8;
     const unsigned gain = whole + (rest > 4 || (rest == 4 && (whole & 1) != 0) ? 1 : 0);
     const uint16_t a = LoadU16(b + 10);
-    if (a != 0)
+    if (a != 0 &&
+        !SetQuickRounded(record, FPosAmpl,
+                         QuickDecibels(a) + static_cast<double>(FAmplitudeOffset[ch]) + 0.375 * g))
         SetRounded(record, FPosAmpl,
                    20.0L * std::log10(static_cast<long double>(a)) + FAmplitudeOffset[ch] + gainDb);
-    if (TAEField* f = record.Field(FPosGain)) f->SetAsInt64(gain);
+    if (TAEField* f = record.Field(FPosGain)) SetFieldInt64(*f, gain);
 }
 
 } // namespace vorelt
