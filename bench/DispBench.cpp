@@ -5,13 +5,14 @@
 #include "drivers/disp/TAEDisp.h"
 #include "mkdata/TGenerateDataFile.h"
 
+#include "TProcessCpu.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdlib>
 #include <filesystem>
 #include <memory>
 #include <string>
-#include <sys/resource.h>
 
 namespace {
 
@@ -41,26 +42,9 @@ struct TBenchFile {
     }
 };
 
-// CPU seconds of the finished child processes: the CPU column does not see cat.
-double ChildCpu() {
-    rusage u{};
-    ::getrusage(RUSAGE_CHILDREN, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
-
-// User and system CPU seconds of this process: the system part of opening is the copy out of the
-// page cache and the first touch of the fresh index, whose cost varies most between machines.
-struct TSelfCpu {
-    double User = 0;
-    double System = 0;
-};
-TSelfCpu SelfCpu() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return {static_cast<double>(u.ru_utime.tv_sec) + static_cast<double>(u.ru_utime.tv_usec) / 1e6,
-            static_cast<double>(u.ru_stime.tv_sec) + static_cast<double>(u.ru_stime.tv_usec) / 1e6};
-}
+using vorelt::bench::ChildCpu;
+using vorelt::bench::SelfCpu;
+using vorelt::bench::TProcessCpu;
 
 TBenchFile& BenchFile() {
     static TBenchFile file;
@@ -93,7 +77,7 @@ void BM_OpenDispFile(benchmark::State& state) {
     for (auto _ : state) {
         state.PauseTiming();
         auto driver = std::make_unique<vorelt::TAEDisp>();
-        const TSelfCpu start = SelfCpu();
+        const TProcessCpu start = SelfCpu();
         state.ResumeTiming();
         std::string message;
         if (!vorelt::TAEDisp::CanOpen(f.Name, message) || !driver->Open(f.Name, message) ||
@@ -103,7 +87,7 @@ void BM_OpenDispFile(benchmark::State& state) {
         }
         messages = driver->Count();
         state.PauseTiming(); // closing frees the index: not part of opening
-        const TSelfCpu end = SelfCpu();
+        const TProcessCpu end = SelfCpu();
         user += end.User - start.User;
         system += end.System - start.System;
         driver->Close();

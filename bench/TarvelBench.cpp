@@ -9,12 +9,13 @@
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
 
+#include "TProcessCpu.h"
+
 #include <benchmark/benchmark.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <filesystem>
-#include <sys/resource.h>
 
 using namespace vorelt;
 
@@ -68,29 +69,12 @@ void Shell(const std::string& command) {
     if (std::system(command.c_str()) != 0) std::fprintf(stderr, "failed: %s\n", command.c_str());
 }
 
-// CPU seconds (user and system) of the finished child processes so far: the benchmark's own
-// CPU column does not see the commands it runs.
-double ChildCpu() {
-    rusage u{};
-    ::getrusage(RUSAGE_CHILDREN, &u);
-    return static_cast<double>(u.ru_utime.tv_sec + u.ru_stime.tv_sec) +
-           static_cast<double>(u.ru_utime.tv_usec + u.ru_stime.tv_usec) / 1e6;
-}
+using bench::ChildCpu;
+using bench::SelfCpu;
+using bench::TProcessCpu;
 
-// User and system CPU seconds of this process: the system part of opening is the copy out of the
-// page cache and the first touch of the fresh index, whose cost varies most between machines.
-struct TSelfCpu {
-    double User = 0;
-    double System = 0;
-};
-TSelfCpu SelfCpu() {
-    rusage u{};
-    ::getrusage(RUSAGE_SELF, &u);
-    return {static_cast<double>(u.ru_utime.tv_sec) + static_cast<double>(u.ru_utime.tv_usec) / 1e6,
-            static_cast<double>(u.ru_stime.tv_sec) + static_cast<double>(u.ru_stime.tv_usec) / 1e6};
-}
-void ReportSelfCpu(benchmark::State& state, const TSelfCpu& before) {
-    const TSelfCpu now = SelfCpu();
+void ReportSelfCpu(benchmark::State& state, const TProcessCpu& before) {
+    const TProcessCpu now = SelfCpu();
     const double n = static_cast<double>(state.iterations());
     state.counters["user_ms"] = (now.User - before.User) * 1000.0 / n;
     state.counters["sys_ms"] = (now.System - before.System) * 1000.0 / n;
@@ -110,7 +94,7 @@ void BM_Open(benchmark::State& state, const char* format) {
     Shell("cat " + file + " > /dev/null"); // into the page cache
     int64_t messages = 0;
     double indexBytes = 0;
-    const TSelfCpu before = SelfCpu();
+    const TProcessCpu before = SelfCpu();
     for (auto _ : state) {
         auto driver = OpenFile(file);
         messages = driver->Count();
