@@ -491,9 +491,6 @@ constexpr size_t TimeBlock = 16384;
 constexpr size_t LookupBlock = 128;
 // A block whose messages lie further apart than this is read through the mapping.
 constexpr uint64_t MaxViewBytes = uint64_t{64} << 20;
-// Bytes of the source copied between two progress reports.
-constexpr uint64_t CopyStep = uint64_t{64} << 20;
-
 // The source file opened for copying inside the system, or -1 when it cannot be opened or is no
 // longer the mapped file (the copy then comes from the mapping).
 class TSourceFd {
@@ -515,15 +512,6 @@ public:
 private:
     int FFd;
 };
-
-// `part` / `whole` of `span` (a message count), without overflow for any file size.
-uint64_t Share(uint64_t span, uint64_t part, uint64_t whole) {
-    while (whole > 0xFFFFFFFFu) {
-        whole >>= 1;
-        part >>= 1;
-    }
-    return whole > 0 ? span * std::min(part, whole) / whole : span;
-}
 
 // Reads up to `size` bytes from `offset`; fewer where the file ends or a read fails (the caller
 // then finds the rest through the mapping).
@@ -602,26 +590,22 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
         TFileWriter out(target);
         out.Open();
         const TSourceFd source(FFileName, FFile);
-        // Progress: the first half is the copy, the second the pass over the times.
-        ReportProgress(0, n);
-        // Recorded files are nearly in order. The copy starts as the whole source, which the
-        // disk writes while the times are read; then only the stretches out of order are
-        // written again at their places.
-        for (uint64_t done = 0; done < fileSize;) {
-            const uint64_t step = std::min(CopyStep, fileSize - done);
-            if (source.Fd() >= 0)
-                out.CopyFrom(source.Fd(), done, step);
-            else
-                out.Write(file + done, static_cast<size_t>(step));
-            done += step;
-            ReportProgress(Share(n / 2, done, fileSize), n);
-        }
-
-        // Every message is read for its time. The bytes of a block of messages are read into
-        // one buffer: a first pass through the mapping costs more where each page is touched
-        // for the first time.
+        // Recorded files are nearly in order. One pass reads the source block by block for the
+        // times and writes what it read as the copy, which the disk writes as it comes; then
+        // only the stretches out of order are written again at their places. The bytes are
+        // read into one buffer: a first pass through the mapping costs more where each page
+        // is touched for the first time.
         std::vector<uint8_t> bytes;
-        auto blockTimes = [&](size_t first, size_t count, int64_t* times) {
+        uint64_t copied = 0; // the copy holds the source's bytes up to here
+        auto copyTo = [&](uint64_t end) {
+            if (end <= copied) return;
+            if (source.Fd() >= 0)
+                out.CopyFrom(source.Fd(), copied, end - copied);
+            else
+                out.Write(file + copied, static_cast<size_t>(end - copied));
+            copied = end;
+        };
+        auto blockTimes = [&](size_t first, size_t count, int64_t* times, bool copy) {
             const TDriverIndexItem& a = FIndex[first];
             const TDriverIndexItem& b = FIndex[first + count - 1];
             // Messages lie in file order; the prefix before the first body and a time behind a
@@ -632,6 +616,11 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
             if (source.Fd() >= 0 && lo < hi && hi - lo <= MaxViewBytes) {
                 bytes.resize(static_cast<size_t>(hi - lo));
                 view = {bytes.data(), lo, ReadAt(source.Fd(), bytes.data(), bytes.size(), lo)};
+                if (copy && lo + view.Size > copied) {
+                    copyTo(lo);
+                    out.Write(view.At(copied), static_cast<size_t>(lo + view.Size - copied));
+                    copied = lo + view.Size;
+                }
             }
             return MessageTimes(static_cast<int32_t>(first), static_cast<int32_t>(count), view,
                                 times);
@@ -641,17 +630,18 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
         std::vector<int64_t> times(TimeBlock);
         for (size_t first = 0; first < n; first += TimeBlock) {
             const size_t count = std::min<size_t>(TimeBlock, n - first);
-            if (!blockTimes(first, count, times.data())) whole = false;
+            if (!blockTimes(first, count, times.data(), true)) whole = false;
             order.Add(times.data(), count);
-            if (first % ProgressStep < TimeBlock) ReportProgress(n / 2 + first / 2, n);
+            if (first % ProgressStep < TimeBlock) ReportProgress(first, n);
         }
+        copyTo(fileSize);
         // The stretches and their order need the times next to the descents again.
         uint64_t cached = std::numeric_limits<uint64_t>::max();
         auto timeOf = [&](uint64_t p) {
             const uint64_t block = p / LookupBlock;
             if (block != cached) {
                 const uint64_t first = block * LookupBlock;
-                blockTimes(first, std::min<size_t>(LookupBlock, n - first), times.data());
+                blockTimes(first, std::min<size_t>(LookupBlock, n - first), times.data(), false);
                 cached = block;
             }
             return times[p % LookupBlock];

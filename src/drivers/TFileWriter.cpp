@@ -18,6 +18,8 @@ namespace {
 
 // Large enough that a copy of a large file costs few system calls.
 constexpr size_t BufferSize = size_t{8} << 20;
+// Blocks from this size on are written from where they are, not through the buffer.
+constexpr size_t DirectWrite = size_t{64} << 10;
 // The disk writes are started in steps of this size: small enough that they keep pace with the
 // copy, large enough that each step is one stream of writes.
 constexpr uint64_t WritebackStep = uint64_t{8} << 20;
@@ -89,14 +91,15 @@ void TFileWriter::Flush() {
 void TFileWriter::Write(const void* data, size_t size) {
     if (FFd < 0) throw EInvalidOperation();
     const auto* p = static_cast<const uint8_t*>(data);
-    if (FBuffer.size() + size > BufferSize) Flush();
     FWritten += size;
-    if (size >= BufferSize) {
+    if (size >= DirectWrite) {
+        Flush();
         WriteFully(p, size, FFlushed);
         FFlushed += size;
         StartWriteback();
         return;
     }
+    if (FBuffer.size() + size > BufferSize) Flush();
     FBuffer.insert(FBuffer.end(), p, p + size);
 }
 

@@ -39,7 +39,7 @@ TEST(FileWriter, AppendsPatchesAndCutsLandWhereTheCopyNeedsThem) {
     const int fd = ::open(sourceName.c_str(), O_RDONLY | O_CLOEXEC);
     ASSERT_GE(fd, 0);
 
-    const std::string big = Pattern(9 << 20, 3); // above the buffer: written from place
+    const std::string big = Pattern(9 << 20, 3); // a large block goes out from its place
     std::string expected;
     {
         TFileWriter out(dir.File("target.bin"));
@@ -48,7 +48,9 @@ TEST(FileWriter, AppendsPatchesAndCutsLandWhereTheCopyNeedsThem) {
         out.Write(big.data(), big.size());
         out.CopyFrom(fd, 1000, 2 << 20);
         out.Write("xyz", 3);
-        expected = "abc" + big + source.substr(1000, 2 << 20) + "xyz";
+        out.Write(big.data() + 5, 100000);
+        out.Write("!", 1);
+        expected = "abc" + big + source.substr(1000, 2 << 20) + "xyz" + big.substr(5, 100000) + "!";
         EXPECT_EQ(out.Written(), expected.size());
 
         out.WriteAt(1, "QQ", 2); // over what is written
