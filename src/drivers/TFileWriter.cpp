@@ -7,7 +7,6 @@
 #include <atomic>
 #include <cerrno>
 #include <cstdio>
-#include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
 #include <unistd.h>
@@ -68,10 +67,7 @@ void TFileWriter::WriteFully(const uint8_t* data, size_t size, uint64_t at) {
 }
 
 void TFileWriter::StartWriteback() {
-    static const uint64_t dbgStep =
-        getenv("WBSTEP") ? strtoull(getenv("WBSTEP"), nullptr, 10) << 20 : WritebackStep;
-    if (dbgStep == 0) return;
-    if (FFlushed < FStarted + dbgStep) return;
+    if (FFlushed < FStarted + WritebackStep) return;
 #if defined(SYNC_FILE_RANGE_WRITE)
     // Only a hint: Commit's fsync reports any failure of the writes.
     ::sync_file_range(FFd, static_cast<off_t>(FStarted), static_cast<off_t>(FFlushed - FStarted),
