@@ -1,6 +1,5 @@
 #include "drivers/TAEDriverDb.h"
 
-#include "drivers/TBlockReader.h"
 #include "drivers/TFileWriter.h"
 #include "model/IRecordSource.h"
 #include "model/TAEFieldIDs.h"
@@ -11,6 +10,7 @@
 #include "persist/TNodePersist.h"
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 #include <fcntl.h>
 #include <filesystem>
@@ -483,56 +483,103 @@ inline bool SameBytes(const uint8_t* a, const uint8_t* b, size_t n) {
     return diff == 0;
 }
 
-// Stretches of the copy shorter than this go through the writer's buffer; longer ones are
-// copied by the system straight from the source file.
+// Stretches of the copy shorter than this go through a buffer; longer ones are copied by the
+// system straight from the source file.
 constexpr uint64_t MinDirectCopy = uint64_t{1} << 20;
+// Messages whose times are read in one go, about a megabyte of the file: their times stay in
+// the cache, and the bytes are read with few calls.
+constexpr size_t TimeBlock = 16384;
+// Messages whose times are read again where the order is broken.
+constexpr size_t LookupBlock = 128;
+// A block whose messages lie further apart than this is read through the mapping.
+constexpr uint64_t MaxViewBytes = uint64_t{64} << 20;
+// The source file opened for copying inside the system, or -1 when it cannot be opened or is no
+// longer the mapped file (the copy then comes from the mapping).
+class TSourceFd {
+public:
+    TSourceFd(const std::string& fileName, const TMappedFile& mapped)
+        : FFd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {
+        if (FFd >= 0 && !mapped.IsFile(FFd)) {
+            ::close(FFd);
+            FFd = -1;
+        }
+    }
+    ~TSourceFd() {
+        if (FFd >= 0) ::close(FFd);
+    }
+    TSourceFd(const TSourceFd&) = delete;
+    TSourceFd& operator=(const TSourceFd&) = delete;
+    int Fd() const { return FFd; }
+
+private:
+    int FFd;
+};
+
+// Reads up to `size` bytes from `offset`; fewer where the file ends or a read fails (the caller
+// then finds the rest through the mapping).
+uint64_t ReadAt(int fd, uint8_t* data, size_t size, uint64_t offset) {
+    size_t got = 0;
+    while (got < size) {
+        const ssize_t n = ::pread(fd, data + got, size - got, static_cast<off_t>(offset + got));
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        got += static_cast<size_t>(n);
+    }
+    return got;
+}
+
+// Writes pieces of the copy at their places: neighbouring pieces go out as one write, long
+// ones are copied by the system straight from the source.
+class TPatchWriter {
+public:
+    explicit TPatchWriter(TFileWriter& out) : FOut(out) {}
+    void Put(const uint8_t* data, uint64_t size, uint64_t at) {
+        if (!FBuffer.empty() && (at != FAt + FBuffer.size() || FBuffer.size() >= MinDirectCopy))
+            Flush();
+        if (FBuffer.empty()) FAt = at;
+        FBuffer.insert(FBuffer.end(), data, data + size);
+    }
+    void Copy(int source, uint64_t offset, uint64_t size, uint64_t at) {
+        Flush();
+        FOut.CopyAt(source, offset, size, at);
+    }
+    void Flush() {
+        if (!FBuffer.empty()) FOut.WriteAt(FAt, FBuffer.data(), FBuffer.size());
+        FBuffer.clear();
+    }
+
+private:
+    TFileWriter& FOut;
+    uint64_t FAt = 0;
+    std::vector<uint8_t> FBuffer;
+};
 
 } // namespace
 
-void SortNearlySorted(std::vector<int64_t>& times, std::vector<int32_t>& positions) {
-    const size_t m = times.size();
-    if (std::is_sorted(times.begin(), times.end())) return;
-    // fits[i]: times[i] is not above any later time.
-    std::vector<bool> fits(m);
-    int64_t low = std::numeric_limits<int64_t>::max();
-    for (size_t i = m; i-- > 0;) {
-        fits[i] = times[i] <= low;
-        low = std::min(low, times[i]);
+int64_t TAEDriverDb::TimeOrNone(int32_t pos) const {
+    int64_t t = 0;
+    return MessageTime(pos, FIndex[static_cast<size_t>(pos)], t) ? t : NoTime;
+}
+
+bool TAEDriverDb::StoredAt(const TDriverIndexItem& item, uint64_t at) const {
+    uint8_t prefix[MaxPrefixSize];
+    const size_t len = item.Kind == ikHeader ? 0 : MessagePrefix(item, prefix);
+    return FFile.Data() && item.Offset == at + len && item.Offset + item.Size <= FFile.Size() &&
+           SameBytes(prefix, FFile.Data() + at, len);
+}
+
+bool TAEDriverDb::MessageTimes(int32_t first, int32_t count, const TFileView&,
+                               int64_t* times) const {
+    const auto f = static_cast<size_t>(first);
+    uint64_t end = f > 0 ? FIndex[f - 1].Offset + FIndex[f - 1].Size : 0;
+    bool whole = true;
+    for (int32_t k = 0; k < count; ++k) {
+        const TDriverIndexItem& item = FIndex[f + static_cast<size_t>(k)];
+        times[k] = TimeOrNone(first + k);
+        whole = whole && StoredAt(item, end);
+        end = item.Offset + item.Size;
     }
-    struct TTimed {
-        int64_t Time;
-        int32_t Pos;
-    };
-    std::vector<TTimed> stretch;
-    int64_t high = std::numeric_limits<int64_t>::min();
-    size_t i = 0;
-    while (i < m) {
-        if (times[i] >= high && fits[i]) {
-            high = times[i++];
-            continue;
-        }
-        size_t end = i + 1;
-        int64_t top = std::max(high, times[i]);
-        while (end < m && !(times[end] >= top && fits[end]))
-            top = std::max(top, times[end++]);
-        // The stretch starts after the last message not above its lowest time.
-        const int64_t bottom = *std::min_element(times.begin() + static_cast<ptrdiff_t>(i),
-                                                 times.begin() + static_cast<ptrdiff_t>(end));
-        size_t begin = static_cast<size_t>(
-            std::upper_bound(times.begin(), times.begin() + static_cast<ptrdiff_t>(i), bottom) -
-            times.begin());
-        stretch.clear();
-        for (size_t k = begin; k < end; ++k)
-            stretch.push_back({times[k], positions[k]});
-        std::stable_sort(stretch.begin(), stretch.end(),
-                         [](const TTimed& a, const TTimed& b) { return a.Time < b.Time; });
-        for (size_t k = begin; k < end; ++k) {
-            times[k] = stretch[k - begin].Time;
-            positions[k] = stretch[k - begin].Pos;
-        }
-        high = top;
-        i = end;
-    }
+    return whole;
 }
 
 bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
@@ -540,47 +587,149 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
     if (!CheckTarget(target, message)) return false;
     try {
         const size_t n = FIndex.size();
-        std::vector<int64_t> times;
-        std::vector<int32_t> positions;
-        std::vector<bool> isTimed(n, false);
-        // Every message is read for its time: mapping the whole file at once costs less than
-        // a page fault per page.
-        FFile.Prefault();
-        times.reserve(n);
-        positions.reserve(n);
-        AdviseLargeIndex(times.data(), times.capacity() * sizeof(int64_t));
-        AdviseLargeIndex(positions.data(), positions.capacity() * sizeof(int32_t));
-        for (size_t i = 0; i < n; ++i) {
-            int64_t t = 0;
-            if (MessageTime(static_cast<int32_t>(i), FIndex[i], t)) {
-                times.push_back(t);
-                positions.push_back(static_cast<int32_t>(i));
-                isTimed[i] = true;
-            }
-        }
-        SortNearlySorted(times, positions);
-        std::vector<int64_t>().swap(times);
-
+        const uint8_t* const file = FFile.Data();
+        const uint64_t fileSize = FFile.Size();
         TFileWriter out(target);
         out.Open();
-        // Messages that follow each other in the copy as in the source, each with a prefix as
-        // stored, form one byte range of the source; ranges are written whole.
-        const int source = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
-        const uint8_t* const file = FFile.Data();
-        uint64_t runBegin = 0, runEnd = 0;
-        auto flush = [&] {
-            if (runEnd == runBegin) return;
-            if (source >= 0 && runEnd - runBegin >= MinDirectCopy)
-                out.CopyFrom(source, runBegin, runEnd - runBegin);
+        const TSourceFd source(FFileName, FFile);
+        // Recorded files are nearly in order. One pass reads the source block by block for the
+        // times and writes what it read as the copy, which the disk writes as it comes; then
+        // only the stretches out of order are written again at their places. The bytes are
+        // read into one buffer: a first pass through the mapping costs more where each page
+        // is touched for the first time.
+        std::vector<uint8_t> bytes;
+        uint64_t copied = 0; // the copy holds the source's bytes up to here
+        auto copyTo = [&](uint64_t end) {
+            if (end <= copied) return;
+            if (source.Fd() >= 0)
+                out.CopyFrom(source.Fd(), copied, end - copied);
             else
-                out.Write(file + runBegin, runEnd - runBegin);
-            runBegin = runEnd;
+                out.Write(file + copied, static_cast<size_t>(end - copied));
+            copied = end;
         };
-        try {
-            uint8_t prefix[32];
+        auto blockTimes = [&](size_t first, size_t count, int64_t* times, bool copy) {
+            const TDriverIndexItem& a = FIndex[first];
+            const TDriverIndexItem& b = FIndex[first + count - 1];
+            // Messages lie in file order; the prefix before the first body and a time behind a
+            // short last body are inside too. A message outside is found through the mapping.
+            const uint64_t lo = a.Offset > MaxPrefixSize ? a.Offset - MaxPrefixSize : 0;
+            const uint64_t hi = std::min(b.Offset + b.Size + MaxPrefixSize, fileSize);
+            TFileView view{file, 0, fileSize};
+            if (source.Fd() >= 0 && lo < hi && hi - lo <= MaxViewBytes) {
+                bytes.resize(static_cast<size_t>(hi - lo));
+                view = {bytes.data(), lo, ReadAt(source.Fd(), bytes.data(), bytes.size(), lo)};
+                if (copy && lo + view.Size > copied) {
+                    copyTo(lo);
+                    out.Write(view.At(copied), static_cast<size_t>(lo + view.Size - copied));
+                    copied = lo + view.Size;
+                }
+            }
+            return MessageTimes(static_cast<int32_t>(first), static_cast<int32_t>(count), view,
+                                times);
+        };
+        TTimeOrder order;
+        bool whole = true;
+        std::vector<int64_t> times(TimeBlock);
+        for (size_t first = 0; first < n; first += TimeBlock) {
+            const size_t count = std::min<size_t>(TimeBlock, n - first);
+            if (!blockTimes(first, count, times.data(), true)) whole = false;
+            order.Add(times.data(), count);
+            if (first % ProgressStep < TimeBlock) ReportProgress(first, n);
+        }
+        copyTo(fileSize);
+        // The stretches and their order need the times next to the descents again.
+        uint64_t cached = std::numeric_limits<uint64_t>::max();
+        auto timeOf = [&](uint64_t p) {
+            const uint64_t block = p / LookupBlock;
+            if (block != cached) {
+                const uint64_t first = block * LookupBlock;
+                blockTimes(first, std::min<size_t>(LookupBlock, n - first), times.data(), false);
+                cached = block;
+            }
+            return times[p % LookupBlock];
+        };
+        const std::vector<TTimeStretch> stretches = order.Stretches(timeOf);
+
+        // The positions of a stretch in the order of the copy.
+        struct TTimed {
+            int64_t Time;
+            int32_t Pos;
+        };
+        std::vector<TTimed> timed;
+        std::vector<int32_t> sequence;
+        auto arrange = [&](const TTimeStretch& s) {
+            timed.clear();
+            sequence.clear();
+            for (uint64_t p = s.First; p <= s.Last; ++p) {
+                const int64_t t = timeOf(p);
+                sequence.push_back(t == NoTime ? static_cast<int32_t>(p) : -1);
+                if (t != NoTime) timed.push_back({t, static_cast<int32_t>(p)});
+            }
+            std::stable_sort(timed.begin(), timed.end(),
+                             [](const TTimed& a, const TTimed& b) { return a.Time < b.Time; });
             size_t k = 0;
-            for (size_t i = 0; i < n; ++i) {
-                const int32_t pos = isTimed[i] ? positions[k++] : static_cast<int32_t>(i);
+            for (int32_t& pos : sequence)
+                if (pos < 0) pos = timed[k++].Pos;
+        };
+
+        if (whole) {
+            // Every message lies right behind its stored prefix, one after the other: the copy
+            // differs from the source only inside the stretches, and a message's place in the
+            // copy is where the messages before it in the copy end.
+            auto slotEnd = [this](int32_t p) {
+                return FIndex[static_cast<size_t>(p)].Offset + FIndex[static_cast<size_t>(p)].Size;
+            };
+            auto slotBegin = [&](int32_t p) { return p > 0 ? slotEnd(p - 1) : uint64_t{0}; };
+            TPatchWriter patch(out);
+            for (const TTimeStretch& s : stretches) {
+                arrange(s);
+                const uint64_t regionBegin = slotBegin(static_cast<int32_t>(s.First));
+                const uint64_t regionEnd = slotEnd(static_cast<int32_t>(s.Last));
+                // The stretch's bytes in one read, as for the times.
+                TFileView view{file, 0, fileSize};
+                if (source.Fd() >= 0 && regionEnd - regionBegin <= MaxViewBytes) {
+                    bytes.resize(static_cast<size_t>(regionEnd - regionBegin));
+                    if (ReadAt(source.Fd(), bytes.data(), bytes.size(), regionBegin) ==
+                        bytes.size())
+                        view = {bytes.data(), regionBegin, bytes.size()};
+                }
+                uint64_t at = regionBegin;
+                for (size_t j = 0; j < sequence.size();) {
+                    // Messages that follow each other in the copy as in the source.
+                    size_t e = j + 1;
+                    while (e < sequence.size() && sequence[e] == sequence[e - 1] + 1)
+                        ++e;
+                    const uint64_t begin = slotBegin(sequence[j]);
+                    const uint64_t size = slotEnd(sequence[e - 1]) - begin;
+                    if (begin != at) {
+                        if (source.Fd() >= 0 && size >= MinDirectCopy)
+                            patch.Copy(source.Fd(), begin, size, at);
+                        else
+                            patch.Put(view.At(begin), size, at);
+                    }
+                    at += size;
+                    j = e;
+                }
+            }
+            patch.Flush();
+            const uint64_t size = n > 0 ? slotEnd(static_cast<int32_t>(n - 1)) : 0;
+            if (size != fileSize) out.Truncate(size);
+        } else {
+            // Some message is not stored as the copy writes it: the copy is written message by
+            // message. Messages that follow each other in the copy as in the source, each with a
+            // prefix as stored, form one byte range of the source; ranges are written whole.
+            out.Truncate(0);
+            uint64_t runBegin = 0, runEnd = 0;
+            auto flush = [&] {
+                if (runEnd == runBegin) return;
+                if (source.Fd() >= 0 && runEnd - runBegin >= MinDirectCopy)
+                    out.CopyFrom(source.Fd(), runBegin, runEnd - runBegin);
+                else
+                    out.Write(file + runBegin, runEnd - runBegin);
+                runBegin = runEnd;
+            };
+            uint8_t prefix[MaxPrefixSize];
+            auto put = [&](int32_t pos) {
                 const TDriverIndexItem& item = FIndex[static_cast<size_t>(pos)];
                 if (Data(pos).size() != item.Size) throw EAEError(ErrInvalidStructure);
                 const size_t len = item.Kind == ikHeader ? 0 : MessagePrefix(item, prefix);
@@ -599,14 +748,20 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
                         runBegin = runEnd = 0;
                     }
                 }
-                if (i % ProgressStep == 0) ReportProgress(i, n);
+            };
+            size_t next = 0;
+            for (size_t i = 0; i < n;) {
+                if (next < stretches.size() && i == stretches[next].First) {
+                    arrange(stretches[next]);
+                    for (const int32_t pos : sequence)
+                        put(pos);
+                    i = static_cast<size_t>(stretches[next++].Last) + 1;
+                } else {
+                    put(static_cast<int32_t>(i++));
+                }
             }
             flush();
-        } catch (...) {
-            if (source >= 0) ::close(source);
-            throw;
         }
-        if (source >= 0) ::close(source);
         out.Commit();
         ReportProgress(n, n);
         return true;

@@ -7,6 +7,7 @@
 #include "drivers/TByteReader.h"
 #include "drivers/TLogFile.h"
 #include "drivers/TMappedFile.h"
+#include "drivers/TTimeOrder.h"
 #include "model/IFieldSetOwner.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEFields.h"
@@ -213,6 +214,28 @@ protected:
     virtual bool MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const;
     virtual size_t MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const;
     virtual void PatchHeader(std::vector<uint8_t>& header, int32_t memberOfEvents) const;
+    // Bytes of the data file from offset Base on, read for a pass over many messages.
+    struct TFileView {
+        const uint8_t* Data = nullptr;
+        uint64_t Base = 0;
+        uint64_t Size = 0;
+        bool Holds(uint64_t offset, uint64_t size) const {
+            return offset >= Base && offset - Base <= Size && size <= Size - (offset - Base);
+        }
+        const uint8_t* At(uint64_t offset) const { return Data + (offset - Base); }
+    };
+    // The sorted copy's pass over the messages: the times of positions first .. first + count
+    // - 1 into `times` (TimeOrNone of each), and whether each of these messages is StoredAt the
+    // end of the one before it (the first at the file's start). `view` holds the bytes of these
+    // messages and a little around them where the file has them. The base asks the per-message
+    // hooks; a format with a fixed layout answers from the view in one loop.
+    virtual bool MessageTimes(int32_t first, int32_t count, const TFileView& view,
+                              int64_t* times) const;
+    // MessageTime of a position, NoTime where it gives none.
+    int64_t TimeOrNone(int32_t pos) const;
+    // Whether a message is stored as the copies write it, at `at`: its prefix (none for the
+    // header) as MessagePrefix writes it from `at` on, right before its body, inside the file.
+    bool StoredAt(const TDriverIndexItem& item, uint64_t at) const;
 
     // Whether Open maps the data file (drivers with their own connection return false).
     virtual bool MapsDataFile() const { return true; }
@@ -266,12 +289,6 @@ private:
     int FPosIndexRec = -1;
     int FPosChannels = -1;
 };
-
-// Sorts the times (with the positions beside them), equal times in file order. Recorded files are
-// nearly in order, with short stretches out of it: a message that is not below anything before it
-// and not above anything after it is already in its place, and only the stretches between such
-// messages are sorted.
-void SortNearlySorted(std::vector<int64_t>& times, std::vector<int32_t>& positions);
 
 // The Tarvel time rule: seconds ("0000000000000061"), hours ("...62") and milliseconds
 // ("...64") convert into each other through microseconds; false for any other pair.

@@ -17,6 +17,11 @@ namespace {
 
 // Large enough that a copy of a large file costs few system calls.
 constexpr size_t BufferSize = size_t{8} << 20;
+// Blocks from this size on are written from where they are, not through the buffer.
+constexpr size_t DirectWrite = size_t{64} << 10;
+// The disk writes are started in steps of this size: small enough that they keep pace with the
+// copy, large enough that each step is one stream of writes.
+constexpr uint64_t WritebackStep = uint64_t{8} << 20;
 
 [[noreturn]] void FailWith(const std::string& fileName) {
     throw EAEError(std::string(std::strerror(errno)) + ": " + fileName);
@@ -49,29 +54,48 @@ void TFileWriter::Open() {
     FBuffer.reserve(BufferSize);
 }
 
-void TFileWriter::Flush() {
+void TFileWriter::WriteFully(const uint8_t* data, size_t size, uint64_t at) {
     size_t done = 0;
-    while (done < FBuffer.size()) {
-        ssize_t n = ::write(FFd, FBuffer.data() + done, FBuffer.size() - done);
+    while (done < size) {
+        ssize_t n = ::pwrite(FFd, data + done, size - done, static_cast<off_t>(at + done));
         if (n < 0) {
             if (errno == EINTR) continue;
             FailWith(FTarget);
         }
         done += static_cast<size_t>(n);
     }
+}
+
+void TFileWriter::StartWriteback() {
+    if (FFlushed < FStarted + WritebackStep) return;
+#if defined(SYNC_FILE_RANGE_WRITE)
+    // Only a hint: Commit's fsync reports any failure of the writes.
+    ::sync_file_range(FFd, static_cast<off_t>(FStarted), static_cast<off_t>(FFlushed - FStarted),
+                      SYNC_FILE_RANGE_WRITE);
+#endif
+    FStarted = FFlushed;
+}
+
+void TFileWriter::Flush() {
+    if (FBuffer.empty()) return;
+    WriteFully(FBuffer.data(), FBuffer.size(), FFlushed);
+    FFlushed += FBuffer.size();
     FBuffer.clear();
+    StartWriteback();
 }
 
 void TFileWriter::Write(const void* data, size_t size) {
     if (FFd < 0) throw EInvalidOperation();
     const auto* p = static_cast<const uint8_t*>(data);
     FWritten += size;
-    if (FBuffer.size() + size > BufferSize) Flush();
-    if (size >= BufferSize) {
-        FBuffer.assign(p, p + size);
+    if (size >= DirectWrite) {
         Flush();
+        WriteFully(p, size, FFlushed);
+        FFlushed += size;
+        StartWriteback();
         return;
     }
+    if (FBuffer.size() + size > BufferSize) Flush();
     FBuffer.insert(FBuffer.end(), p, p + size);
 }
 
@@ -80,11 +104,15 @@ void TFileWriter::CopyFrom(int fd, uint64_t offset, uint64_t size) {
     Flush();
     auto in = static_cast<off_t>(offset);
     while (size > 0) {
-        const ssize_t n = ::copy_file_range(fd, &in, FFd, nullptr, static_cast<size_t>(size), 0);
+        auto out = static_cast<off_t>(FFlushed);
+        const size_t step = static_cast<size_t>(std::min(size, WritebackStep));
+        const ssize_t n = ::copy_file_range(fd, &in, FFd, &out, step, 0);
         if (n < 0 && errno == EINTR) continue;
         if (n <= 0) break; // not supported here, or the source ended: the plain way tells which
         size -= static_cast<uint64_t>(n);
+        FFlushed += static_cast<uint64_t>(n);
         FWritten += static_cast<uint64_t>(n);
+        StartWriteback();
     }
     std::vector<uint8_t> chunk;
     while (size > 0) {
@@ -97,6 +125,47 @@ void TFileWriter::CopyFrom(int fd, uint64_t offset, uint64_t size) {
         in += n;
         size -= static_cast<uint64_t>(n);
     }
+}
+
+void TFileWriter::WriteAt(uint64_t at, const void* data, size_t size) {
+    if (FFd < 0) throw EInvalidOperation();
+    Flush();
+    WriteFully(static_cast<const uint8_t*>(data), size, at);
+    FFlushed = FWritten = std::max(FWritten, at + size);
+}
+
+void TFileWriter::CopyAt(int fd, uint64_t offset, uint64_t size, uint64_t at) {
+    if (FFd < 0) throw EInvalidOperation();
+    Flush();
+    auto in = static_cast<off_t>(offset);
+    auto out = static_cast<off_t>(at);
+    while (size > 0) {
+        const ssize_t n = ::copy_file_range(fd, &in, FFd, &out, static_cast<size_t>(size), 0);
+        if (n < 0 && errno == EINTR) continue;
+        if (n <= 0) break;
+        size -= static_cast<uint64_t>(n);
+    }
+    std::vector<uint8_t> chunk;
+    while (size > 0) {
+        chunk.resize(static_cast<size_t>(std::min<uint64_t>(size, BufferSize)));
+        const ssize_t n = ::pread(fd, chunk.data(), chunk.size(), in);
+        if (n < 0 && errno == EINTR) continue;
+        if (n < 0) FailWith(FTarget);
+        if (n == 0) throw EAEError(ErrInvalidStructure);
+        WriteFully(chunk.data(), static_cast<size_t>(n), static_cast<uint64_t>(out));
+        in += n;
+        out += n;
+        size -= static_cast<uint64_t>(n);
+    }
+    FFlushed = FWritten = std::max(FWritten, static_cast<uint64_t>(out));
+}
+
+void TFileWriter::Truncate(uint64_t size) {
+    if (FFd < 0) throw EInvalidOperation();
+    Flush();
+    if (::ftruncate(FFd, static_cast<off_t>(size)) != 0) FailWith(FTarget);
+    FFlushed = FWritten = size;
+    FStarted = std::min(FStarted, size);
 }
 
 void TFileWriter::Commit() {

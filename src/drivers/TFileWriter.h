@@ -1,6 +1,8 @@
 #pragma once
-// Buffered writing of a new file under a temporary name in the target's folder; Commit renames
-// it over the target, so a failed copy never leaves a half-written target behind.
+// Writing of a new file under a temporary name in the target's folder; Commit makes it durable
+// and renames it over the target, so a failed copy never leaves a half-written target behind.
+// The system starts writing the data to the disk as it comes, so that Commit finds little left
+// to wait for.
 
 #include <cstddef>
 #include <cstdint>
@@ -19,23 +21,35 @@ public:
 
     // Each step throws EAEError with the system's text on failure.
     void Open();
+    // Appends through a buffer; large blocks go to the file straight from `data`.
     void Write(const void* data, size_t size);
     // Appends `size` bytes from `offset` of the open file `fd`, copied inside the system where
     // it can (as cp does), else through the buffer.
     void CopyFrom(int fd, uint64_t offset, uint64_t size);
+    // Writes over (or past) what is already written, at `at`; appending goes on at the end.
+    void WriteAt(uint64_t at, const void* data, size_t size);
+    void CopyAt(int fd, uint64_t offset, uint64_t size, uint64_t at);
+    // Cuts the file to `size` bytes; appending goes on from there.
+    void Truncate(uint64_t size);
     void Commit();
 
+    // Bytes of the file, buffered ones included.
     uint64_t Written() const { return FWritten; }
     const std::string& TempName() const { return FTemp; }
 
 private:
     void Flush();
+    void WriteFully(const uint8_t* data, size_t size, uint64_t at);
+    // Starts the disk writes of the bytes appended since the last start, once there are enough.
+    void StartWriteback();
 
     std::string FTarget;
     std::string FTemp;
     int FFd = -1;
     bool FCommitted = false;
-    uint64_t FWritten = 0;
+    uint64_t FWritten = 0; // the file's size once the buffer is flushed
+    uint64_t FFlushed = 0; // where the buffer goes
+    uint64_t FStarted = 0; // bytes before this are being written to the disk
     std::vector<uint8_t> FBuffer;
 };
 

@@ -69,6 +69,8 @@ bool TMappedFile::Open(const std::string& fileName, std::string& message) {
 #endif
     ::close(fd); // the mapping keeps the file
     FSize = size;
+    FDevice = static_cast<uint64_t>(st.st_dev);
+    FInode = static_cast<uint64_t>(st.st_ino);
     FOpen = true;
     return true;
 }
@@ -88,6 +90,13 @@ void TMappedFile::Prefault() const {
 #if defined(MADV_POPULATE_READ) && !defined(__SANITIZE_ADDRESS__)
     if (FData && FSize > 0) ::madvise(const_cast<uint8_t*>(FData), FSize, MADV_POPULATE_READ);
 #endif
+}
+
+bool TMappedFile::IsFile(int fd) const {
+    struct stat st {};
+    return FOpen && fd >= 0 && ::fstat(fd, &st) == 0 &&
+           static_cast<uint64_t>(st.st_dev) == FDevice &&
+           static_cast<uint64_t>(st.st_ino) == FInode && static_cast<size_t>(st.st_size) == FSize;
 }
 
 bool ReadFileRange(const std::string& fileName, uint64_t offset, size_t count,

@@ -26,11 +26,16 @@ public:
     std::span<const uint8_t> Bytes() const { return {FData, FSize}; }
     // Maps in every page ahead of a pass over the whole file (a hint: nothing on failure).
     void Prefault() const;
+    // Whether `fd` is open on the mapped file itself, with the size it had when mapped (and not
+    // on a file that has taken its name since).
+    bool IsFile(int fd) const;
 
 private:
     bool FOpen = false;
     const uint8_t* FData = nullptr;
     size_t FSize = 0;
+    uint64_t FDevice = 0;
+    uint64_t FInode = 0;
 };
 
 // Reads up to `count` bytes from `offset` of a file without keeping it open (shorter at the end
