@@ -12,9 +12,12 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstring>
+#include <exception>
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <system_error>
+#include <thread>
 #include <unistd.h>
 
 namespace vorelt {
@@ -493,6 +496,8 @@ constexpr size_t TimeBlock = 16384;
 constexpr size_t LookupBlock = 128;
 // A block whose messages lie further apart than this is read through the mapping.
 constexpr uint64_t MaxViewBytes = uint64_t{64} << 20;
+// From this size on the sorted copy copies the bytes on a second thread while it reads the times.
+constexpr uint64_t MinParallelCopy = uint64_t{16} << 20;
 // The source file opened for copying inside the system, or -1 when it cannot be opened or is no
 // longer the mapped file (the copy then comes from the mapping).
 class TSourceFd {
@@ -627,14 +632,46 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
             return MessageTimes(static_cast<int32_t>(first), static_cast<int32_t>(count), view,
                                 times);
         };
+        // On a large file the system copies the bytes on a second thread while this one reads
+        // the times, so the two passes over the source run side by side; only this thread's
+        // reads leave the process. Until the copier is joined nothing else touches `out`.
+        std::thread copier;
+        std::exception_ptr copyError;
+        if (source.Fd() >= 0 && fileSize >= MinParallelCopy &&
+            std::thread::hardware_concurrency() >= 2) {
+            try {
+                copier = std::thread([&] {
+                    try {
+                        out.CopyFrom(source.Fd(), 0, fileSize);
+                    } catch (...) {
+                        copyError = std::current_exception();
+                    }
+                });
+            } catch (const std::system_error&) {
+                // no thread: this one copies as it reads
+            }
+        }
+        struct TJoin {
+            std::thread& Thread;
+            ~TJoin() {
+                if (Thread.joinable()) Thread.join();
+            }
+        } join{copier};
+        const bool copyAsRead = !copier.joinable();
+
         TTimeOrder order;
         bool whole = true;
         std::vector<int64_t> times(TimeBlock);
         for (size_t first = 0; first < n; first += TimeBlock) {
             const size_t count = std::min<size_t>(TimeBlock, n - first);
-            if (!blockTimes(first, count, times.data(), true)) whole = false;
+            if (!blockTimes(first, count, times.data(), copyAsRead)) whole = false;
             order.Add(times.data(), count);
             if (first % ProgressStep < TimeBlock) ReportProgress(first, n);
+        }
+        if (copier.joinable()) {
+            copier.join();
+            if (copyError) std::rethrow_exception(copyError);
+            copied = fileSize;
         }
         copyTo(fileSize);
         // The stretches and their order need the times next to the descents again.

@@ -9,6 +9,7 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace vorelt {
@@ -171,12 +172,23 @@ void TFileWriter::Truncate(uint64_t size) {
 void TFileWriter::Commit() {
     if (FFd < 0) throw EInvalidOperation();
     Flush();
-    if (::fsync(FFd) != 0) FailWith(FTarget);
+    // A file that the copy replaces must survive a crash until the copy is on the disk, or
+    // neither would be left: wait for the disk before the rename. A new name holds nothing yet;
+    // like cp, the copy takes it without waiting, and the disk catches up with the writes already
+    // started.
+    FSynced = TargetExists();
+    if (FSynced && ::fsync(FFd) != 0) FailWith(FTarget);
     int fd = FFd;
     FFd = -1;
     if (::close(fd) != 0) FailWith(FTarget);
     if (std::rename(FTemp.c_str(), FTarget.c_str()) != 0) FailWith(FTarget);
     FCommitted = true;
+}
+
+bool TFileWriter::TargetExists() const {
+    struct stat st {};
+    // Anything there (even what cannot be looked at) counts as existing: waiting is the safe side.
+    return ::lstat(FTarget.c_str(), &st) == 0 || errno != ENOENT;
 }
 
 } // namespace vorelt

@@ -1,8 +1,9 @@
 #pragma once
-// Writing of a new file under a temporary name in the target's folder; Commit makes it durable
-// and renames it over the target, so a failed copy never leaves a half-written target behind.
-// The system starts writing the data to the disk as it comes, so that Commit finds little left
-// to wait for.
+// Writing of a new file under a temporary name in the target's folder; Commit renames it over
+// the target, so a failed copy never leaves a half-written target behind. When the target exists,
+// Commit first makes the copy durable, so that a crash leaves the old file or the new one. The
+// system starts writing the data to the disk as it comes, so that Commit finds little left to
+// wait for.
 
 #include <cstddef>
 #include <cstdint>
@@ -36,17 +37,21 @@ public:
     // Bytes of the file, buffered ones included.
     uint64_t Written() const { return FWritten; }
     const std::string& TempName() const { return FTemp; }
+    // Whether Commit waited for the disk (it replaced an existing file).
+    bool Synced() const { return FSynced; }
 
 private:
     void Flush();
     void WriteFully(const uint8_t* data, size_t size, uint64_t at);
     // Starts the disk writes of the bytes appended since the last start, once there are enough.
     void StartWriteback();
+    bool TargetExists() const;
 
     std::string FTarget;
     std::string FTemp;
     int FFd = -1;
     bool FCommitted = false;
+    bool FSynced = false;
     uint64_t FWritten = 0; // the file's size once the buffer is flushed
     uint64_t FFlushed = 0; // where the buffer goes
     uint64_t FStarted = 0; // bytes before this are being written to the disk

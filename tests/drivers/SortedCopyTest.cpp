@@ -168,6 +168,23 @@ TEST(SortedCopy, IsaShortAndLongRunsInterleave) {
     ExpectProgress(s);
 }
 
+TEST(SortedCopy, ALargeFileIsCopiedBesideTheTimePassAndPatched) {
+    // Large enough that the bytes are copied on a second thread while the times are read.
+    TTarvelFileBuilder b(false, 2);
+    int64_t t = 1000;
+    for (int round = 0; round < 14; ++round) {
+        t = IsaRun(b, LongRun, t, 10);
+        t = IsaHandOver(b, 2 + round % 3, t);
+    }
+    b.IsaMessage(2, -50, std::vector<uint8_t>(40, 7)); // the earliest of all, at the end
+    b.Raw({0, 0, 0, 0, 1, 2, 3});
+    TSorted<TAETarvelIsa> s(b.Bytes());
+    ASSERT_GT(s.Source.size(), size_t{16} << 20);
+    EXPECT_EQ(s.Copy.size(), s.Source.size() - 7);
+    EXPECT_TRUE(s.Copy == TarvelReference(s, false));
+    ExpectProgress(s);
+}
+
 TEST(SortedCopy, IsaLongRunsThatChangePlaces) {
     // A block recorded late in the file belongs before a long block: both runs move.
     TTarvelFileBuilder b(false, 2);

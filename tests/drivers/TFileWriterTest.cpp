@@ -100,5 +100,25 @@ TEST(FileWriter, AnUncommittedCopyLeavesNothingBehind) {
     }
 }
 
+// Replacing a file waits for the disk before the rename, so that a crash leaves the old file or
+// the new one; a new name has nothing to lose and is taken without waiting.
+TEST(FileWriter, OnlyAReplacedFileWaitsForTheDisk) {
+    test::TTempDir dir;
+    TFileWriter fresh(dir.File("copy.bin"));
+    fresh.Open();
+    fresh.Write("first", 5);
+    fresh.Commit();
+    EXPECT_FALSE(fresh.Synced());
+    EXPECT_EQ(test::ReadFileBytes(dir.File("copy.bin")), "first");
+
+    TFileWriter again(dir.File("copy.bin"));
+    again.Open();
+    again.Write("second", 6);
+    again.Commit();
+    EXPECT_TRUE(again.Synced());
+    EXPECT_EQ(test::ReadFileBytes(dir.File("copy.bin")), "second");
+    EXPECT_EQ(FilesIn(dir), 1u);
+}
+
 } // namespace
 } // namespace vorelt
