@@ -103,29 +103,7 @@ void TFileWriter::Write(const void* data, size_t size) {
 void TFileWriter::CopyFrom(int fd, uint64_t offset, uint64_t size) {
     if (FFd < 0) throw EInvalidOperation();
     Flush();
-    auto in = static_cast<off_t>(offset);
-    while (size > 0) {
-        auto out = static_cast<off_t>(FFlushed);
-        const size_t step = static_cast<size_t>(std::min(size, WritebackStep));
-        const ssize_t n = ::copy_file_range(fd, &in, FFd, &out, step, 0);
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break; // not supported here, or the source ended: the plain way tells which
-        size -= static_cast<uint64_t>(n);
-        FFlushed += static_cast<uint64_t>(n);
-        FWritten += static_cast<uint64_t>(n);
-        StartWriteback();
-    }
-    std::vector<uint8_t> chunk;
-    while (size > 0) {
-        chunk.resize(static_cast<size_t>(std::min<uint64_t>(size, BufferSize)));
-        const ssize_t n = ::pread(fd, chunk.data(), chunk.size(), in);
-        if (n < 0 && errno == EINTR) continue;
-        if (n < 0) FailWith(FTarget);
-        if (n == 0) throw EAEError(ErrInvalidStructure);
-        Write(chunk.data(), static_cast<size_t>(n));
-        in += n;
-        size -= static_cast<uint64_t>(n);
-    }
+    CopyRange(fd, offset, size, FFlushed, true);
 }
 
 void TFileWriter::WriteAt(uint64_t at, const void* data, size_t size) {
@@ -138,13 +116,25 @@ void TFileWriter::WriteAt(uint64_t at, const void* data, size_t size) {
 void TFileWriter::CopyAt(int fd, uint64_t offset, uint64_t size, uint64_t at) {
     if (FFd < 0) throw EInvalidOperation();
     Flush();
+    CopyRange(fd, offset, size, at, false);
+}
+
+void TFileWriter::CopyRange(int fd, uint64_t offset, uint64_t size, uint64_t at, bool append) {
     auto in = static_cast<off_t>(offset);
     auto out = static_cast<off_t>(at);
+    // An append starts the disk writes step by step, as the copy goes.
+    auto copied = [&] {
+        if (!append) return;
+        FFlushed = FWritten = static_cast<uint64_t>(out);
+        StartWriteback();
+    };
     while (size > 0) {
-        const ssize_t n = ::copy_file_range(fd, &in, FFd, &out, static_cast<size_t>(size), 0);
+        const size_t step = static_cast<size_t>(append ? std::min(size, WritebackStep) : size);
+        const ssize_t n = ::copy_file_range(fd, &in, FFd, &out, step, 0);
         if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
+        if (n <= 0) break; // not supported here, or the source ended: the plain way tells which
         size -= static_cast<uint64_t>(n);
+        copied();
     }
     std::vector<uint8_t> chunk;
     while (size > 0) {
@@ -157,6 +147,7 @@ void TFileWriter::CopyAt(int fd, uint64_t offset, uint64_t size, uint64_t at) {
         in += n;
         out += n;
         size -= static_cast<uint64_t>(n);
+        copied();
     }
     FFlushed = FWritten = std::max(FWritten, static_cast<uint64_t>(out));
 }

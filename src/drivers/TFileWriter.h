@@ -46,6 +46,9 @@ private:
     // Starts the disk writes of the bytes appended since the last start, once there are enough.
     void StartWriteback();
     bool TargetExists() const;
+    // Copies `size` bytes from `offset` of `fd` to `at`; `append`: at the end, starting the disk
+    // writes as it goes.
+    void CopyRange(int fd, uint64_t offset, uint64_t size, uint64_t at, bool append);
 
     std::string FTarget;
     std::string FTemp;
