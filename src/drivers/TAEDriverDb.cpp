@@ -16,6 +16,7 @@
 #include <fcntl.h>
 #include <filesystem>
 #include <limits>
+#include <mutex>
 #include <system_error>
 #include <thread>
 #include <unistd.h>
@@ -612,7 +613,8 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
                 out.Write(file + copied, static_cast<size_t>(end - copied));
             copied = end;
         };
-        auto blockTimes = [&](size_t first, size_t count, int64_t* times, bool copy) {
+        auto timesInto = [&](size_t first, size_t count, int64_t* times, bool copy,
+                             std::vector<uint8_t>& bytes) {
             const TDriverIndexItem& a = FIndex[first];
             const TDriverIndexItem& b = FIndex[first + count - 1];
             // Messages lie in file order; the prefix before the first body and a time behind a
@@ -632,6 +634,20 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
             return MessageTimes(static_cast<int32_t>(first), static_cast<int32_t>(count), view,
                                 times);
         };
+        auto blockTimes = [&](size_t first, size_t count, int64_t* times, bool copy) {
+            return timesInto(first, count, times, copy, bytes);
+        };
+        // The blocks of the time pass: this thread takes them from the front, the copier from
+        // the back once its copy is done, until they meet.
+        const size_t blocks = (n + TimeBlock - 1) / TimeBlock;
+        std::mutex claimMutex;
+        size_t frontBlock = 0, backBlock = blocks; // [frontBlock, backBlock) are unclaimed
+        struct TTailBlock {
+            size_t Block;
+            std::vector<int64_t> Times;
+            bool Whole;
+        };
+        std::vector<TTailBlock> tail; // the copier's blocks, last first
         // On a large file the system copies the bytes on a second thread while this one reads
         // the times, so the two passes over the source run side by side; only this thread's
         // reads leave the process. Until the copier is joined nothing else touches `out`.
@@ -643,6 +659,20 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
                 copier = std::thread([&] {
                     try {
                         out.CopyFrom(source.Fd(), 0, fileSize);
+                        std::vector<uint8_t> buffer;
+                        for (;;) {
+                            size_t block;
+                            {
+                                std::lock_guard<std::mutex> lock(claimMutex);
+                                if (backBlock <= frontBlock) break;
+                                block = --backBlock;
+                            }
+                            const size_t first = block * TimeBlock;
+                            const size_t count = std::min<size_t>(TimeBlock, n - first);
+                            TTailBlock t{block, std::vector<int64_t>(count), true};
+                            t.Whole = timesInto(first, count, t.Times.data(), false, buffer);
+                            tail.push_back(std::move(t));
+                        }
                     } catch (...) {
                         copyError = std::current_exception();
                     }
@@ -662,7 +692,14 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
         TTimeOrder order;
         bool whole = true;
         std::vector<int64_t> times(TimeBlock);
-        for (size_t first = 0; first < n; first += TimeBlock) {
+        for (;;) {
+            size_t block;
+            {
+                std::lock_guard<std::mutex> lock(claimMutex);
+                if (frontBlock >= backBlock) break;
+                block = frontBlock++;
+            }
+            const size_t first = block * TimeBlock;
             const size_t count = std::min<size_t>(TimeBlock, n - first);
             if (!blockTimes(first, count, times.data(), copyAsRead)) whole = false;
             order.Add(times.data(), count);
@@ -672,6 +709,12 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
             copier.join();
             if (copyError) std::rethrow_exception(copyError);
             copied = fileSize;
+            // The copier's blocks follow this thread's ones, in file order.
+            for (auto it = tail.rbegin(); it != tail.rend(); ++it) {
+                whole = whole && it->Whole;
+                order.Add(it->Times.data(), it->Times.size());
+            }
+            std::vector<TTailBlock>().swap(tail);
         }
         copyTo(fileSize);
         // The stretches and their order need the times next to the descents again.

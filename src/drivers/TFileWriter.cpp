@@ -53,6 +53,7 @@ void TFileWriter::Open() {
         FailWith(FTarget);
     }
     FBuffer.reserve(BufferSize);
+    FReplacing = TargetExists();
 }
 
 void TFileWriter::WriteFully(const uint8_t* data, size_t size, uint64_t at) {
@@ -68,7 +69,9 @@ void TFileWriter::WriteFully(const uint8_t* data, size_t size, uint64_t at) {
 }
 
 void TFileWriter::StartWriteback() {
-    if (FFlushed < FStarted + WritebackStep) return;
+    // Only a copy that will wait for the disk gains from starting the writes early; otherwise
+    // the system writes the pages back in its own time, as for cp.
+    if (!FReplacing || FFlushed < FStarted + WritebackStep) return;
 #if defined(SYNC_FILE_RANGE_WRITE)
     // Only a hint: Commit's fsync reports any failure of the writes.
     ::sync_file_range(FFd, static_cast<off_t>(FStarted), static_cast<off_t>(FFlushed - FStarted),

@@ -55,9 +55,10 @@ private:
     int FFd = -1;
     bool FCommitted = false;
     bool FSynced = false;
-    uint64_t FWritten = 0; // the file's size once the buffer is flushed
-    uint64_t FFlushed = 0; // where the buffer goes
-    uint64_t FStarted = 0; // bytes before this are being written to the disk
+    bool FReplacing = false; // the target existed when the copy began
+    uint64_t FWritten = 0;   // the file's size once the buffer is flushed
+    uint64_t FFlushed = 0;   // where the buffer goes
+    uint64_t FStarted = 0;   // bytes before this are being written to the disk
     std::vector<uint8_t> FBuffer;
 };
 
