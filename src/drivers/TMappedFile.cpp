@@ -86,12 +86,6 @@ void TMappedFile::Close() {
     FOpen = false;
 }
 
-void TMappedFile::Prefault() const {
-#if defined(MADV_POPULATE_READ) && !defined(__SANITIZE_ADDRESS__)
-    if (FData && FSize > 0) ::madvise(const_cast<uint8_t*>(FData), FSize, MADV_POPULATE_READ);
-#endif
-}
-
 bool TMappedFile::IsFile(int fd) const {
     struct stat st {};
     return FOpen && fd >= 0 && ::fstat(fd, &st) == 0 &&

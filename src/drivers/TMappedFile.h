@@ -24,8 +24,6 @@ public:
     const uint8_t* Data() const { return FData; }
     size_t Size() const { return FSize; }
     std::span<const uint8_t> Bytes() const { return {FData, FSize}; }
-    // Maps in every page ahead of a pass over the whole file (a hint: nothing on failure).
-    void Prefault() const;
     // Whether `fd` is open on the mapped file itself, with the size it had when mapped (and not
     // on a file that has taken its name since).
     bool IsFile(int fd) const;

@@ -55,7 +55,7 @@ struct TFieldRun {
 
 } // namespace
 
-TGVCPUCriterion::TGVCPUCriterion() : TGVSource(pkCriterion) {
+TGVCPUCriterion::TGVCPUCriterion() : TGVComputedList(pkCriterion) {
     DeclareOutFields();
 }
 
@@ -218,14 +218,9 @@ bool TGVCPUCriterion::UsesZIP() const {
 // --- Computation ----------------------------------------------------------------------------
 
 void TGVCPUCriterion::Discard() {
-    FComputed = false;
     FChannels.clear();
     FValues.clear();
-    if (FFailed) {
-        FFailed = false;
-        FHasError = false;
-        FErrorText.clear();
-    }
+    ForgetComputed();
 }
 
 void TGVCPUCriterion::Compute() {
@@ -369,24 +364,8 @@ void TGVCPUCriterion::Compute() {
     } catch (const std::exception& e) {
         FChannels.clear();
         FValues.clear();
-        FComputed = false;
-        FFailed = true;
-        SetFailed(e.what());
+        ComputeFailed(e.what());
     }
-}
-
-bool TGVCPUCriterion::EnsureComputed(TAEPNav& nav) {
-    if (!FComputed && !FFailed) Compute();
-    if (FFailed) {
-        ReportFailure(nav);
-        return false;
-    }
-    return true;
-}
-
-int32_t TGVCPUCriterion::ComputedCount() {
-    TAEPNav nav;
-    return EnsureComputed(nav) ? EntryCount() : -1;
 }
 
 void TGVCPUCriterion::ReadEntry(TAEPNav& nav, TAERecord& record, int32_t index) {

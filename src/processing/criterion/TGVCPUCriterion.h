@@ -15,6 +15,7 @@
 #include "processing/expr/IExprOwner.h"
 #include "processing/expr/TExprValue.h"
 #include "processing/filter/ILCOwner.h"
+#include "processing/math/TGVComputedList.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,7 +29,7 @@ class TAECriterion;
 inline constexpr char txtCriterionRecordsRefused[] =
     "Criterion records summarise channels: they cannot be deleted or selected";
 
-class TGVCPUCriterion : public TGVSource, public IExprOwner, public ILCOwner {
+class TGVCPUCriterion : public TGVComputedList, public IExprOwner, public ILCOwner {
 public:
     TGVCPUCriterion();
     ~TGVCPUCriterion() override;
@@ -63,9 +64,6 @@ public:
     bool SetResultExpression(TAEField& field, const std::string& text, std::string& error);
     static const std::vector<std::string>& FunctionNames() { return CrtFunctionNames(); }
 
-    bool Computed() const { return FComputed; }
-    // Output records (computing when needed); -1 after a failure.
-    int32_t ComputedCount();
     // The function instance of criterion field i in the current computation.
     const TAECrtFunc* FunctionOf(int fieldIndex) const;
 
@@ -112,17 +110,14 @@ public:
 private:
     void DeclareOutFields();
     void AttachCriteria();
-    bool EnsureComputed(TAEPNav& nav);
-    void Compute();
+    void Compute() final;
     void Discard();
     void ReadEntry(TAEPNav& nav, TAERecord& record, int32_t index);
     bool UsesZIP() const;
     std::pair<uint8_t, uint8_t> EntryAt(int32_t) const { return {rkCriterion, 0}; }
-    int32_t EntryCount() const { return static_cast<int32_t>(FChannels.size()); }
+    int32_t EntryCount() const final { return static_cast<int32_t>(FChannels.size()); }
 
     TAEFields FOutFields;
-    bool FComputed = false;
-    bool FFailed = false;
     std::vector<uint8_t> FChannels;  // channel of each output record
     std::vector<TExprValue> FValues; // one slot per criterion field per output record
     int FSlotCount = 0;

@@ -50,7 +50,7 @@ constexpr uint8_t kEventBits = rfFirstHit | rfEventHit;
 
 } // namespace
 
-TGVCPUPrc::TGVCPUPrc() : TGVSource(pkPrc) {}
+TGVCPUPrc::TGVCPUPrc() : TGVComputedList(pkPrc) {}
 
 TGVCPUPrc::~TGVCPUPrc() = default;
 
@@ -152,14 +152,9 @@ size_t TGVCPUPrc::ComputedBytes() const {
 // --- Computation ----------------------------------------------------------------------------
 
 void TGVCPUPrc::Discard() {
-    FComputed = false;
     FEntries.Clear();
     FValues.Clear();
-    if (FFailed) {
-        FFailed = false;
-        FHasError = false;
-        FErrorText.clear();
-    }
+    ForgetComputed();
 }
 
 TExprValue* TGVCPUPrc::StatSlot(int fieldIndex, int32_t recordIndex) {
@@ -273,24 +268,8 @@ void TGVCPUPrc::Compute() {
     } catch (const std::exception& e) {
         FEntries.Clear();
         FValues.Clear();
-        FComputed = false;
-        FFailed = true;
-        SetFailed(e.what());
+        ComputeFailed(e.what());
     }
-}
-
-bool TGVCPUPrc::EnsureComputed(TAEPNav& nav) {
-    if (!FComputed && !FFailed) Compute();
-    if (FFailed) {
-        ReportFailure(nav);
-        return false;
-    }
-    return true;
-}
-
-int32_t TGVCPUPrc::ComputedCount() {
-    TAEPNav nav;
-    return EnsureComputed(nav) ? EntryCount() : -1;
 }
 
 void TGVCPUPrc::ReadEntry(TAEPNav& nav, TAERecord& record, int32_t index) {

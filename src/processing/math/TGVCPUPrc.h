@@ -10,6 +10,7 @@
 #include "processing/expr/TExprValue.h"
 #include "processing/math/TAEStatFunc.h"
 #include "processing/math/TChunkedArray.h"
+#include "processing/math/TGVComputedList.h"
 
 #include <cstdint>
 #include <memory>
@@ -28,7 +29,7 @@ struct TStatFormParam {
     std::string Text;
 };
 
-class TGVCPUPrc : public TGVSource, public IExprOwner, private IStatSlotLookup {
+class TGVCPUPrc : public TGVComputedList, public IExprOwner, private IStatSlotLookup {
 public:
     TGVCPUPrc();
     ~TGVCPUPrc() override;
@@ -55,9 +56,6 @@ public:
     static const std::vector<std::string>& FunctionNames() { return StatFunctionNames(); }
 
     // --- Computed state -------------------------------------------------------------------
-    bool Computed() const { return FComputed; }
-    // Entries of the computed list (computing when needed); -1 after a failure.
-    int32_t ComputedCount();
     // The function instance of the current computation for calculated field i; none for
     // expression fields or before a computation.
     const TAEStatFunc* FunctionOf(int fieldIndex) const;
@@ -103,9 +101,7 @@ private:
     TExprValue* StatSlot(int fieldIndex, int32_t recordIndex) override;
 
     bool Transparent() const { return FOwnFields.Count() == 0; }
-    // Computes when needed; false (cursor reports the error) after a failure.
-    bool EnsureComputed(TAEPNav& nav);
-    void Compute();
+    void Compute() final;
     void Discard();
     // Parent's record at the entry's position, then the calculated fields from the slots.
     void ReadEntry(TAEPNav& nav, TAERecord& record, int32_t index);
@@ -117,14 +113,12 @@ private:
         const TEntry& e = FEntries[static_cast<size_t>(i)];
         return {e.Kind, e.Flags};
     }
-    int32_t EntryCount() const { return static_cast<int32_t>(FEntries.Size()); }
+    int32_t EntryCount() const final { return static_cast<int32_t>(FEntries.Size()); }
     void AttachTrees();
 
     bool FOnlyFirstHit = false;
     bool FEnabledCode = false;
 
-    bool FComputed = false;
-    bool FFailed = false;
     int FSlotCount = 0; // calculated fields of the computation
     int FOwnBase = 0;   // flat position of the first calculated field
     TChunkedArray<TEntry> FEntries;
