@@ -42,6 +42,32 @@ protected:
                              uint64_t& count) = 0;
     // Called before the first block of a scan.
     virtual void PrepareScan() {}
+
+    // The time pass of the sorted copy over a block, for both boards: a message is a 4-byte
+    // prefix and a body that starts with the time. `read(item, body, time)` sets the time of a
+    // message inside the view (or NoTime) and returns whether its prefix is stored as the copy
+    // writes it; messages outside the view take the base's hooks.
+    template <class TRead>
+    bool BoardMessageTimes(int32_t first, int32_t count, const TFileView& view, int64_t* times,
+                           TRead&& read) const {
+        const TDriverIndexItem* items = FIndex.data() + first;
+        uint64_t end = first > 0 ? items[-1].Offset + items[-1].Size : 0;
+        const uint64_t fileSize = File().Size();
+        bool whole = true;
+        for (int32_t k = 0; k < count; ++k) {
+            const TDriverIndexItem& item = items[k];
+            if (item.Kind != ikHeader && item.Offset >= 4 && view.Holds(item.Offset - 4, 4 + 8)) {
+                const bool stored = read(item, view.At(item.Offset), times[k]);
+                whole = whole && stored && item.Offset == end + 4 &&
+                        item.Offset + item.Size <= fileSize;
+            } else {
+                times[k] = TimeOrNone(first + k);
+                whole = whole && StoredAt(item, end);
+            }
+            end = item.Offset + item.Size;
+        }
+        return whole;
+    }
     // Bounds of a whole message (type/size prefix and body) in bytes.
     virtual size_t MinMessageSize() const = 0;
     virtual size_t MaxMessageSize() const = 0;

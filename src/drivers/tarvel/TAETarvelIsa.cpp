@@ -83,25 +83,12 @@ size_t TAETarvelIsa::MessagePrefix(const TDriverIndexItem& item, uint8_t* out) c
 
 bool TAETarvelIsa::MessageTimes(int32_t first, int32_t count, const TFileView& view,
                                 int64_t* times) const {
-    const TDriverIndexItem* items = FIndex.data() + first;
-    uint64_t end = first > 0 ? items[-1].Offset + items[-1].Size : 0;
-    const uint64_t fileSize = File().Size();
-    bool whole = true;
-    for (int32_t k = 0; k < count; ++k) {
-        const TDriverIndexItem& item = items[k];
-        // The u32 type before the body and the time at its start.
-        if (item.Kind != ikHeader && item.Offset >= 4 && view.Holds(item.Offset - 4, 4 + 8)) {
-            const uint8_t* body = view.At(item.Offset);
-            times[k] = BodyTime(body);
-            whole = whole && item.Offset == end + 4 && LoadU32(body - 4) == item.Kind &&
-                    item.Offset + item.Size <= fileSize;
-        } else {
-            times[k] = TimeOrNone(first + k);
-            whole = whole && StoredAt(item, end);
-        }
-        end = item.Offset + item.Size;
-    }
-    return whole;
+    // The u32 type before the body.
+    return BoardMessageTimes(first, count, view, times,
+                             [this](const TDriverIndexItem& item, const uint8_t* body, int64_t& t) {
+                                 t = BodyTime(body);
+                                 return LoadU32(body - 4) == item.Kind;
+                             });
 }
 
 void TAETarvelIsa::ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) {
