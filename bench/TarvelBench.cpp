@@ -99,7 +99,7 @@ void BM_Open(benchmark::State& state, const char* format) {
         auto driver = OpenFile(file);
         messages = driver->Count();
         // Reserved but never written index storage costs no memory: the size counts.
-        indexBytes = static_cast<double>(driver->Index().size() * sizeof(TDriverIndexItem));
+        indexBytes = static_cast<double>(driver->Index().MemoryBytes());
         benchmark::DoNotOptimize(driver.get());
     }
     ReportSelfCpu(state, before);

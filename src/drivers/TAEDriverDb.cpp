@@ -131,7 +131,7 @@ bool TAEDriverDb::Initialize(std::string& message) {
 }
 
 void TAEDriverDb::ClearIndex() {
-    std::vector<TDriverIndexItem>().swap(FIndex);
+    FIndex.clear();
 }
 
 // --- Field sets ---
@@ -197,7 +197,7 @@ void TAEDriverDb::LockFields() {
 // --- Index ---
 
 std::span<const uint8_t> TAEDriverDb::Data(int32_t pos) const {
-    const TDriverIndexItem* item = Item(pos);
+    const std::optional<TDriverIndexItem> item = Item(pos);
     if (!item || !FFile.Data()) return {};
     uint64_t size = FFile.Size();
     if (item->Offset > size || item->Size > size - item->Offset) return {};
@@ -234,7 +234,7 @@ int32_t TAEDriverDb::FirstRecord(TAEPNav& nav) {
     ClearCursor(nav);
     const int32_t n = Count();
     for (int32_t i = 0; i < n; ++i) {
-        uint8_t kind = FKindMap[FIndex[static_cast<size_t>(i)].Kind];
+        uint8_t kind = FKindMap[FIndex.Kind(static_cast<size_t>(i))];
         if (KindAdmitted(nav.Kinds, kind)) {
             nav.Out.Kind = kind;
             return i;
@@ -247,7 +247,7 @@ int32_t TAEDriverDb::FirstRecord(TAEPNav& nav) {
 int32_t TAEDriverDb::LastRecord(TAEPNav& nav) {
     ClearCursor(nav);
     for (int32_t i = Count() - 1; i >= 0; --i) {
-        uint8_t kind = FKindMap[FIndex[static_cast<size_t>(i)].Kind];
+        uint8_t kind = FKindMap[FIndex.Kind(static_cast<size_t>(i))];
         if (KindAdmitted(nav.Kinds, kind)) {
             nav.Out.Kind = kind;
             return i;
@@ -268,7 +268,7 @@ int32_t TAEDriverDb::NextRecord(TAEPNav& nav, int32_t pos) {
         return pos;
     }
     for (int32_t i = pos + 1; i < n; ++i) {
-        uint8_t kind = FKindMap[FIndex[static_cast<size_t>(i)].Kind];
+        uint8_t kind = FKindMap[FIndex.Kind(static_cast<size_t>(i))];
         if (KindAdmitted(nav.Kinds, kind)) {
             nav.Out.Kind = kind;
             return i;
@@ -288,7 +288,7 @@ int32_t TAEDriverDb::PriorRecord(TAEPNav& nav, int32_t pos) {
         return 0;
     }
     for (int32_t i = pos - 1; i >= 0; --i) {
-        uint8_t kind = FKindMap[FIndex[static_cast<size_t>(i)].Kind];
+        uint8_t kind = FKindMap[FIndex.Kind(static_cast<size_t>(i))];
         if (KindAdmitted(nav.Kinds, kind)) {
             nav.Out.Kind = kind;
             return i;
@@ -304,8 +304,8 @@ int32_t TAEDriverDb::RecordCount(TAEPNav& nav) {
     ClearCursor(nav);
     if (nav.Kinds == 0) return Count();
     int32_t count = 0;
-    for (const TDriverIndexItem& item : FIndex)
-        count += KindAdmitted(nav.Kinds, FKindMap[item.Kind]) ? 1 : 0;
+    for (size_t i = 0, n = FIndex.size(); i < n; ++i)
+        count += KindAdmitted(nav.Kinds, FKindMap[FIndex.Kind(i)]) ? 1 : 0;
     return count;
 }
 
@@ -343,7 +343,8 @@ void TAEDriverDb::ApplyGroups(const TRecordGroups& groups, uint8_t bit) {
     const size_t n = FIndex.size();
     for (const TRecordGroup& g : groups)
         for (int32_t p : g)
-            if (static_cast<size_t>(p) < n) FIndex[static_cast<size_t>(p)].Flags |= bit;
+            if (static_cast<size_t>(p) < n)
+                FIndex.SetFlags(static_cast<size_t>(p), FIndex.Flags(static_cast<size_t>(p)) | bit);
 }
 
 void TAEDriverDb::ApplySelectedGroups() {
@@ -356,13 +357,14 @@ void TAEDriverDb::ApplyDeletedGroups() {
 
 // Restores the positions of `group` (last first when `reverse`) into `restored` and clears
 // their bit; positions outside the index are ignored.
-static void ReleaseGroup(std::vector<TDriverIndexItem>& index, const TRecordGroup& group,
+static void ReleaseGroup(TDriverIndex& index, const TRecordGroup& group,
                          uint8_t bit, bool reverse, std::vector<int32_t>& restored) {
     const size_t n = index.size();
     restored.reserve(restored.size() + group.size());
     auto release = [&](int32_t p) {
         if (static_cast<size_t>(p) >= n) return;
-        index[static_cast<size_t>(p)].Flags &= static_cast<uint8_t>(~bit);
+        const auto at = static_cast<size_t>(p);
+        index.SetFlags(at, index.Flags(at) & static_cast<uint8_t>(~bit));
         restored.push_back(p);
     };
     if (reverse)
@@ -391,7 +393,7 @@ bool TAEDriverDb::HandleMessage(TAEOMSG& msg) {
         for (int32_t p : msg.List)
             if (p >= 0 && p < Count()) {
                 group.push_back(p);
-                FIndex[static_cast<size_t>(p)].Flags |= bit;
+                FIndex.SetFlags(static_cast<size_t>(p), FIndex.Flags(static_cast<size_t>(p)) | bit);
             }
         if (!group.empty()) groups.push_back(std::move(group));
         return true;
@@ -577,7 +579,7 @@ bool TAEDriverDb::StoredAt(const TDriverIndexItem& item, uint64_t at) const {
 bool TAEDriverDb::MessageTimes(int32_t first, int32_t count, const TFileView&,
                                int64_t* times) const {
     const auto f = static_cast<size_t>(first);
-    uint64_t end = f > 0 ? FIndex[f - 1].Offset + FIndex[f - 1].Size : 0;
+    uint64_t end = f > 0 ? FIndex.End(f - 1) : 0;
     bool whole = true;
     for (int32_t k = 0; k < count; ++k) {
         const TDriverIndexItem& item = FIndex[f + static_cast<size_t>(k)];
@@ -756,9 +758,7 @@ bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
             // Every message lies right behind its stored prefix, one after the other: the copy
             // differs from the source only inside the stretches, and a message's place in the
             // copy is where the messages before it in the copy end.
-            auto slotEnd = [this](int32_t p) {
-                return FIndex[static_cast<size_t>(p)].Offset + FIndex[static_cast<size_t>(p)].Size;
-            };
+            auto slotEnd = [this](int32_t p) { return FIndex.End(static_cast<size_t>(p)); };
             auto slotBegin = [&](int32_t p) { return p > 0 ? slotEnd(p - 1) : uint64_t{0}; };
             TPatchWriter patch(out);
             for (const TTimeStretch& s : stretches) {
@@ -861,12 +861,12 @@ bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
         TAEField* indexRec = record.FindByID(fidIndexRec);
         TAEField* deleted = record.FindByID(fidDeleted);
         if (!indexRec) throw EAEError("Field IndexRec Not Found");
-        auto itemOf = [&](int32_t& pos) -> const TDriverIndexItem* {
-            if (indexRec->IsNull()) return nullptr;
+        auto itemOf = [&](int32_t& pos) -> std::optional<TDriverIndexItem> {
+            if (indexRec->IsNull()) return std::nullopt;
             int64_t p = indexRec->GetAsInt64();
-            if (p < 0 || p >= Count()) return nullptr;
+            if (p < 0 || p >= Count()) return std::nullopt;
             pos = static_cast<int32_t>(p);
-            return &FIndex[static_cast<size_t>(p)];
+            return FIndex[static_cast<size_t>(p)];
         };
         auto isDeleted = [&] { return deleted && !deleted->IsNull() && deleted->GetAsBoolean(); };
         // Runs the consumer loop; an error stops with the cursor's message whatever the end bit.
@@ -901,7 +901,7 @@ bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
         const uint64_t total = FIndex.size();
         walk(0, [&] {
             int32_t pos = -1;
-            const TDriverIndexItem* item = itemOf(pos);
+            const std::optional<TDriverIndexItem> item = itemOf(pos);
             if (!item || isDeleted()) return;
             std::span<const uint8_t> data = Data(pos);
             if (item->Kind == ikHeader) {

@@ -5,6 +5,7 @@
 // schemes of the time-sorted and the filtered copy with the hooks each format fills in.
 
 #include "drivers/TByteReader.h"
+#include "drivers/TDriverIndex.h"
 #include "drivers/TLogFile.h"
 #include "drivers/TMappedFile.h"
 #include "drivers/TTimeOrder.h"
@@ -20,6 +21,7 @@
 #include <cstdint>
 #include <functional>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -55,23 +57,6 @@ struct TDeletedItemRef {
     int32_t Item = -1;
 };
 
-// Index item flag bits.
-constexpr uint8_t ifDeleted = 0x01;
-constexpr uint8_t ifSelected = 0x04;
-
-// Format kind of the header item.
-constexpr uint8_t ikHeader = 255;
-
-// One message of the open file. The bytes stay in the mapped file; the item keeps only what
-// cannot be derived again cheaply.
-struct TDriverIndexItem {
-    uint64_t Offset = 0; // offset of the message body in the data file; row id without mapping
-    uint32_t Size = 0;   // body size in bytes (without the type/size prefix)
-    uint16_t Extra = 0;  // format-specific: Tarvel ISA gain code, DiSP length word
-    uint8_t Kind = 0;    // format kind as read; 255 = header item
-    uint8_t Flags = 0;   // ifDeleted, ifSelected
-};
-static_assert(sizeof(TDriverIndexItem) == 16, "the index costs 16 bytes per message");
 
 // Receives the driver's state changes (message 0x402); the database processor implements it.
 class IDriverOwner {
@@ -145,11 +130,11 @@ public:
 
     // Index.
     int32_t Count() const { return static_cast<int32_t>(FIndex.size()); }
-    const std::vector<TDriverIndexItem>& Index() const { return FIndex; }
+    const TDriverIndex& Index() const { return FIndex; }
     // None when pos is outside.
-    const TDriverIndexItem* Item(int32_t pos) const {
-        return static_cast<size_t>(pos) < FIndex.size() ? &FIndex[static_cast<size_t>(pos)]
-                                                        : nullptr;
+    std::optional<TDriverIndexItem> Item(int32_t pos) const {
+        if (static_cast<size_t>(pos) >= FIndex.size()) return std::nullopt;
+        return FIndex[static_cast<size_t>(pos)];
     }
     // The message body of a position as a view into the mapping; empty when the position is
     // outside, the driver has no mapping or the item does not lie inside the file.
@@ -160,7 +145,7 @@ public:
     // Record kind of a position through the format's kind map; 0 outside the index.
     uint8_t RecordKind(int32_t pos) const {
         return static_cast<size_t>(pos) < FIndex.size()
-                   ? FKindMap[FIndex[static_cast<size_t>(pos)].Kind]
+                   ? FKindMap[FIndex.Kind(static_cast<size_t>(pos))]
                    : rkUnknown;
     }
     // Active channels (1-based), filled by Load; "Channels" refers to this list.
@@ -254,7 +239,7 @@ protected:
     }
     const TMappedFile& File() const { return FFile; }
 
-    std::vector<TDriverIndexItem> FIndex;
+    TDriverIndex FIndex;
     std::vector<std::string> FInfoLines;
     TAEChannelList FChannelList;
 

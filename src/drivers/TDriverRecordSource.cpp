@@ -13,7 +13,7 @@ void TDriverRecordSource::PrepareRecord(TAERecord& record) {
 }
 
 bool TDriverRecordSource::Admitted(const TAEPNav& nav, int32_t pos) const {
-    const TDriverIndexItem* item = FDriver.Item(pos);
+    const std::optional<TDriverIndexItem> item = FDriver.Item(pos);
     if (!item) return false;
     if (FKeepHeader && item->Kind == ikHeader) return true;
     unsigned kind = FDriver.RecordKind(pos);

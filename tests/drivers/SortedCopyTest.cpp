@@ -271,9 +271,10 @@ class TUnevenDriver : public test::TTestDriver {
 public:
     bool Load(std::string& message) override {
         if (!TTestDriver::Load(message)) return false;
-        FIndex.erase(std::remove_if(FIndex.begin(), FIndex.end(),
-                                    [](const TDriverIndexItem& item) { return item.Kind == 9; }),
-                     FIndex.end());
+        std::vector<TDriverIndexItem> items(FIndex.begin(), FIndex.end());
+        FIndex.clear();
+        for (const TDriverIndexItem& item : items)
+            if (item.Kind != 9) FIndex.push_back(item);
         return true;
     }
 
@@ -343,15 +344,19 @@ public:
     // along, so that the messages still follow each other) a size its length word does not
     // give.
     void Unstore(int32_t pos, bool pci, bool size) {
-        TDriverIndexItem& item = this->FIndex[static_cast<size_t>(pos)];
+        std::vector<TDriverIndexItem> items(this->FIndex.begin(), this->FIndex.end());
+        TDriverIndexItem& item = items[static_cast<size_t>(pos)];
         if (size) {
             item.Size += 1;
-            this->FIndex[static_cast<size_t>(pos) + 1].Offset += 1;
+            items[static_cast<size_t>(pos) + 1].Offset += 1;
         } else if (pci) {
             item.Extra ^= 0x0100;
         } else {
             item.Kind = item.Kind == 0 ? 4 : 0;
         }
+        this->FIndex.clear();
+        for (const TDriverIndexItem& i : items)
+            this->FIndex.push_back(i);
     }
 };
 

@@ -240,7 +240,6 @@ bool TAEDisp::Load(std::string& message) {
         const size_t size = File().Size();
         // Real files average about 30 bytes a message; untouched reserve costs no memory.
         FIndex.reserve(size / 16 + 1);
-        AdviseLargeIndex(FIndex.data(), FIndex.capacity() * sizeof(TDriverIndexItem));
         // The scan reads the file in blocks rather than through the mapping: reading is the
         // cheapest way through a large file, and records read later map only their own pages.
         TBlockReader reader(FileName(), size, 2 + 65535);

@@ -150,7 +150,7 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
         // Past the largest index only the count goes on, for the message.
         if (store && count + 1 > MaxItems) {
             store = false;
-            std::vector<TDriverIndexItem>().swap(FIndex);
+            FIndex.clear();
         }
         ReportProgress(base - start, stream);
     }
@@ -179,7 +179,6 @@ void TAETarvelDriver::ReserveIndex(uint64_t count, size_t bytes, uint64_t stream
     } catch (const std::bad_alloc&) {
         return; // the index grows as needed instead
     }
-    AdviseLargeIndex(FIndex.data(), FIndex.capacity() * sizeof(TDriverIndexItem));
 }
 
 void TAETarvelDriver::BuildInfoLines() {

@@ -50,12 +50,12 @@ protected:
     template <class TRead>
     bool BoardMessageTimes(int32_t first, int32_t count, const TFileView& view, int64_t* times,
                            TRead&& read) const {
-        const TDriverIndexItem* items = FIndex.data() + first;
-        uint64_t end = first > 0 ? items[-1].Offset + items[-1].Size : 0;
+        const auto f = static_cast<size_t>(first);
+        uint64_t end = f > 0 ? FIndex.End(f - 1) : 0;
         const uint64_t fileSize = File().Size();
         bool whole = true;
         for (int32_t k = 0; k < count; ++k) {
-            const TDriverIndexItem& item = items[k];
+            const TDriverIndexItem item = FIndex[f + static_cast<size_t>(k)];
             if (item.Kind != ikHeader && item.Offset >= 4 && view.Holds(item.Offset - 4, 4 + 8)) {
                 const bool stored = read(item, view.At(item.Offset), times[k]);
                 whole = whole && stored && item.Offset == end + 4 &&

@@ -312,7 +312,6 @@ void TAEVallen::ReadData(TSqliteDatabase& db) {
     if (expected > 0 && expected < (1u << 31)) {
         FIndex.reserve(expected);
         FDataSets.reserve(expected);
-        AdviseLargePages(FIndex);
         AdviseLargePages(FDataSets);
     }
 
