@@ -28,6 +28,8 @@ public:
     // Reads up to a block after the `carried` bytes at the start of the buffer and returns the
     // bytes read (0 at the end). Throws EAEError with the system's text on a read error.
     size_t Fill(size_t carried);
+    // The next Fill reads from `pos`.
+    void Seek(uint64_t pos) { FPos = pos; }
     // Moves the `carried` bytes after the first `used` ones to the start of the buffer.
     void Keep(size_t used, size_t carried);
 

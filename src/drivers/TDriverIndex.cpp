@@ -49,6 +49,17 @@ void TDriverIndex::TStore::Push(const TDriverIndexItem& item) {
     Entries.push_back(e);
 }
 
+void TDriverIndex::TStore::SetExtra(size_t i, uint16_t extra) {
+    TEntry& e = Entries[i];
+    if (extra == e.Extra) return;
+    if (Sizes.empty()) {
+        TSizeRule& r = Rules[e.Kind];
+        if (!r.Fixed) StoreSizes(); // the size follows from the extra word
+        r.Biased = false;
+    }
+    e.Extra = extra;
+}
+
 void TDriverIndex::TStore::StoreSizes() {
     Sizes.reserve(Entries.capacity());
     for (const TEntry& e : Entries)

@@ -68,6 +68,15 @@ public:
         const TPart& part = PartOf(pos);
         part.Store->Entries[pos - part.First + part.Skip].Flags = flags;
     }
+    uint64_t Offset(size_t pos) const { return (*this)[pos].Offset; }
+    uint16_t Extra(size_t pos) const {
+        const TPart& part = PartOf(pos);
+        return part.Store->Entries[pos - part.First + part.Skip].Extra;
+    }
+    void SetExtra(size_t pos, uint16_t extra) {
+        const TPart& part = PartOf(pos);
+        part.Store->SetExtra(pos - part.First + part.Skip, extra);
+    }
     // Offset + Size: where the message ends.
     uint64_t End(size_t pos) const {
         const TDriverIndexItem item = (*this)[pos];
@@ -176,6 +185,7 @@ private:
             return true;
         }
         void Push(const TDriverIndexItem& item);
+        void SetExtra(size_t i, uint16_t extra);
         void StoreSizes();
         void StoreOffsets();
         size_t MemoryBytes() const;

@@ -9,9 +9,11 @@
 #include "persist/TNumberFormat.h"
 
 #include <algorithm>
+#include <atomic>
 #include <cmath>
 #include <limits>
 #include <new>
+#include <thread>
 
 namespace vorelt {
 
@@ -128,32 +130,180 @@ bool TAETarvelDriver::Load(std::string& message) {
     return false;
 }
 
+namespace {
+
+// A stream shorter than this is scanned by one thread: starting a second costs more.
+std::atomic<uint64_t> MinSplitBytes{uint64_t{64} << 20};
+// Consecutive likely messages that make a likely start for the second scan, and how far it
+// looks for one.
+constexpr int SyncMessages = 64;
+constexpr size_t SyncWindow = size_t{64} << 10;
+constexpr uint64_t MaxItems = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
+
+} // namespace
+
+// The second half of the stream, scanned on its own thread into its own index. Where it starts
+// is only likely to be a message start; the head's scan decides (MeetTail).
+class TAETarvelDriver::TTailScan {
+public:
+    TTailScan(const TAETarvelDriver& driver, uint64_t split, uint64_t size)
+        : FDriver(driver), FSplit(split), FSize(size) {
+        FPart.Index = &FIndex;
+        driver.StartPart(FPart, false);
+        FThread = std::thread([this] { Run(); });
+    }
+    ~TTailScan() {
+        FStop = true;
+        Join();
+    }
+    void Join() {
+        if (FThread.joinable()) FThread.join();
+    }
+    uint64_t Split() const { return FSplit; }
+    uint64_t BytesDone() const { return FDone.load(std::memory_order_relaxed); }
+    TScanPart& Part() { return FPart; }
+    TDriverIndex& Index() { return FIndex; }
+
+private:
+    void Run() {
+        try {
+            TBlockReader reader(FDriver.FileName(), FSize, FDriver.MaxMessageSize(), FSplit);
+            if (!reader.IsOpen()) return;
+            uint64_t base = FSplit;
+            size_t carried = 0;
+            for (bool first = true; !FStop; first = false) {
+                const size_t got = reader.Fill(carried);
+                size_t have = carried + got;
+                size_t skip = 0;
+                if (first) {
+                    skip = FindStart(reader.Data(), have);
+                    base += skip;
+                }
+                const size_t used = FDriver.ScanBlock(reader.Data() + skip, have - skip, base, FPart);
+                if (first) FDriver.ReserveIndex(FIndex, FPart.Count, used, FSize - FSplit);
+                base += used;
+                carried = have - skip - used;
+                FDone.store(base - FSplit, std::memory_order_relaxed);
+                if (got == 0 || base + carried >= FSize) break;
+                reader.Keep(skip + used, carried);
+            }
+        } catch (const std::exception&) {
+            // The items up to the damage stay; the head's scan reaches it and reports it.
+        }
+    }
+    // The first offset in the block from which SyncMessages messages follow each other.
+    size_t FindStart(const uint8_t* data, size_t size) const {
+        const size_t window = std::min(size, SyncWindow);
+        for (size_t c = 0; c < window; ++c) {
+            size_t p = c;
+            int n = 0;
+            while (n < SyncMessages && size - p >= 4) {
+                const size_t span = FDriver.MessageSpan(data + p, size - p);
+                if (span == 0 || span > size - p) break;
+                p += span;
+                ++n;
+            }
+            if (n == SyncMessages) return c;
+        }
+        return 0; // any start does: two scans of one stream fall into step sooner or later
+    }
+
+    const TAETarvelDriver& FDriver;
+    const uint64_t FSplit, FSize;
+    TDriverIndex FIndex;
+    TScanPart FPart;
+    std::atomic<bool> FStop{false};
+    std::atomic<uint64_t> FDone{0};
+    std::thread FThread;
+};
+
+void TAETarvelDriver::SetSplitScanBytes(uint64_t bytes) {
+    MinSplitBytes = bytes;
+}
+
+std::unique_ptr<TAETarvelDriver::TTailScan> TAETarvelDriver::StartTail(uint64_t split,
+                                                                      uint64_t size) const {
+    try {
+        return std::make_unique<TTailScan>(*this, split, size);
+    } catch (const std::exception&) {
+        return nullptr; // no thread to be had: one scan does it all
+    }
+}
+
+bool TAETarvelDriver::MeetTail(TTailScan& tail, TScanPart& head, uint64_t next) {
+    TDriverIndex& t = tail.Index();
+    // The tail's offsets grow; both boards put a 4-byte prefix before the body.
+    auto find = [](const TDriverIndex& index, size_t from, uint64_t offset, size_t& at) {
+        size_t lo = from, hi = index.size();
+        while (lo < hi) {
+            const size_t mid = lo + (hi - lo) / 2;
+            if (index.Offset(mid) < offset)
+                lo = mid + 1;
+            else
+                hi = mid;
+        }
+        at = lo;
+        return lo < index.size() && index.Offset(lo) == offset;
+    };
+    size_t j = 0;
+    if (!find(t, 0, next + 4, j)) return false;
+    if (j > 0 && TailNeedsTrueStart()) {
+        // The tail's state counts its messages before j: they must be the head's too.
+        size_t at = 0;
+        if (!find(FIndex, 1, t.Offset(0), at)) return false;
+    }
+    const size_t from = FIndex.size();
+    head.Count += tail.Part().Count - j;
+    FIndex.Append(std::move(t), j);
+    FinishTail(head, from);
+    return true;
+}
+
 void TAETarvelDriver::IndexStream(uint64_t size) {
-    constexpr uint64_t MaxItems = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
     const uint64_t start = FHeader.HeaderSize;
     const uint64_t stream = size > start ? size - start : 0;
     PrepareScan();
+    TScanPart head;
+    head.Index = &FIndex;
+    StartPart(head, true);
+    std::unique_ptr<TTailScan> tail;
+    if (stream >= MinSplitBytes.load() && std::thread::hardware_concurrency() >= 2)
+        tail = StartTail(start + stream / 2, size);
     TBlockReader reader(FileName(), size, MaxMessageSize(), start);
     if (!reader.IsOpen()) throw EAEError("File Not Open");
-    uint64_t base = start, count = 0;
+    uint64_t base = start;
     size_t carried = 0;
-    bool store = true;
     for (bool first = true;; first = false) {
         const size_t got = reader.Fill(carried);
         const size_t have = carried + got;
-        const size_t used = ScanBlock(reader.Data(), have, base, store, count);
+        const size_t used = ScanBlock(reader.Data(), have, base, head);
         base += used;
         carried = have - used;
+        if (first) ReserveIndex(FIndex, head.Count, used, tail ? tail->Split() - start : stream);
+        if (tail && base >= tail->Split()) {
+            tail->Join();
+            if (MeetTail(*tail, head, base)) {
+                // Go on behind the tail's last message: to the end, or to what stopped it.
+                tail.reset();
+                base = FIndex.End(FIndex.size() - 1);
+                carried = 0;
+                reader.Seek(base);
+            } else if (tail->Index().empty() ||
+                       base >= tail->Index().Offset(tail->Index().size() - 1)) {
+                tail.reset(); // the scans never fell into step
+            }
+        }
         if (got == 0 || base + carried >= size) break;
         reader.Keep(used, carried);
-        if (first) ReserveIndex(count, used, stream);
         // Past the largest index only the count goes on, for the message.
-        if (store && count + 1 > MaxItems) {
-            store = false;
+        if (head.Index && head.Count + 1 > MaxItems) {
+            head.Index = nullptr;
+            tail.reset();
             FIndex.clear();
         }
-        ReportProgress(base - start, stream);
+        ReportProgress(base - start + (tail ? tail->BytesDone() : 0), stream);
     }
+    const uint64_t count = head.Count;
     if (count + 1 > MaxItems)
         throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(count)));
     // A message cut off by the end of the file is left out.
@@ -164,7 +314,8 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
     if (FIndex.capacity() > FIndex.size() + FIndex.size() / 2) FIndex.shrink_to_fit();
 }
 
-void TAETarvelDriver::ReserveIndex(uint64_t count, size_t bytes, uint64_t stream) {
+void TAETarvelDriver::ReserveIndex(TDriverIndex& index, uint64_t count, size_t bytes,
+                                   uint64_t stream) const {
     // The first block tells the average message size; a quarter more covers the usual spread
     // without a copy when the index grows, and never more than the smallest messages allow.
     // Reserved storage that is never written costs no memory.
@@ -172,12 +323,12 @@ void TAETarvelDriver::ReserveIndex(uint64_t count, size_t bytes, uint64_t stream
     const long double perByte = static_cast<long double>(count) / bytes;
     uint64_t want = static_cast<uint64_t>(perByte * 1.25L * stream) + 1024;
     want = std::min<uint64_t>(want, stream / MinMessageSize() + 2);
-    want = std::min<uint64_t>(want, std::numeric_limits<int32_t>::max());
-    if (want <= FIndex.capacity()) return;
+    want = std::min<uint64_t>(want, MaxItems);
+    if (want <= index.capacity()) return;
     try {
-        FIndex.reserve(static_cast<size_t>(want));
+        index.reserve(static_cast<size_t>(want));
     } catch (const std::bad_alloc&) {
-        return; // the index grows as needed instead
+        // the index grows as needed instead
     }
 }
 

@@ -11,7 +11,9 @@
 
 #include <cmath>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 namespace vorelt {
 
@@ -26,6 +28,9 @@ public:
     const tarvel::THeader& Header() const { return FHeader; }
     // Byte offset of a message cut off by the end of the file and left out; -1 when none.
     int64_t TruncatedAt() const { return FTruncatedAt; }
+    // Streams of at least this many bytes are scanned by two threads (64 MiB unless set; tests
+    // set it lower to take that way with small files).
+    static void SetSplitScanBytes(uint64_t bytes);
 
 protected:
     TAETarvelDriver(IDriverOwner* owner, tarvel::TBoard board);
@@ -34,14 +39,42 @@ protected:
     static bool CanOpenBoard(tarvel::TBoard board, const std::string& fileName,
                              std::string& message);
 
+    // One scan through a stretch of the stream: the stream's start (the head), or a place in
+    // the middle that a second thread starts from (a tail).
+    struct TScanPart {
+        TDriverIndex* Index = nullptr; // null: messages are counted only
+        uint64_t Count = 0;
+        // ISA: the gain code each channel runs at so far; in a tail, GainUnknown | channel until
+        // the tail meets the channel's first gain message.
+        std::vector<uint16_t> Gain;
+    };
+    static constexpr uint16_t GainUnknown = 0x8000;
+
     // Indexes the whole messages of a block that starts at file offset `base` and returns the
     // bytes they take; a message cut by the block's end is left for the next block. Adds the
-    // messages to `count`, and their items to the index when `store`. Throws EAEError (with
-    // the offset) for a stream the format does not allow. Blocks come in file order.
-    virtual size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
-                             uint64_t& count) = 0;
+    // messages to the part's count, and their items to its index. Throws EAEError (with the
+    // offset) for a stream the format does not allow. Blocks come in file order. Runs on the
+    // tail's thread too: it changes nothing but the part.
+    virtual size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base,
+                             TScanPart& part) const = 0;
     // Called before the first block of a scan.
     virtual void PrepareScan() {}
+    // The running state of a part at its start.
+    virtual void StartPart(TScanPart& part, bool head) const {
+        (void)part;
+        (void)head;
+    }
+    // Bytes of the whole message (prefix and body) that the bytes at `p` would begin, 0 when they
+    // cannot begin one; `avail` is at least 4.
+    virtual size_t MessageSpan(const uint8_t* p, size_t avail) const = 0;
+    // Items of a tail appended from `from` on whose values depend on messages before the tail:
+    // `head` holds the state where the tail was met.
+    virtual void FinishTail(const TScanPart& head, size_t from) {
+        (void)head;
+        (void)from;
+    }
+    // True when a tail's state is right only if the tail starts on a message boundary.
+    virtual bool TailNeedsTrueStart() const { return false; }
 
     // The time pass of the sorted copy over a block, for both boards: a message is a 4-byte
     // prefix and a body that starts with the time. `read(item, body, time)` sets the time of a
@@ -130,7 +163,14 @@ private:
     void DeclareFields();
     // Indexes the message stream behind the header region in one sequential pass.
     void IndexStream(uint64_t size);
-    void ReserveIndex(uint64_t count, size_t bytes, uint64_t stream);
+    class TTailScan;
+    // Starts scanning from the first likely message start at or after `split` on a second
+    // thread; null when there is none to start.
+    std::unique_ptr<TTailScan> StartTail(uint64_t split, uint64_t size) const;
+    // Appends the tail when `next`, the next message start of the head, is one of the tail's
+    // messages: from there on both scans found the same messages. Returns false when it is not.
+    bool MeetTail(TTailScan& tail, TScanPart& head, uint64_t next);
+    void ReserveIndex(TDriverIndex& index, uint64_t count, size_t bytes, uint64_t stream) const;
     void BuildInfoLines();
 
     std::string FScratch; // composed texts

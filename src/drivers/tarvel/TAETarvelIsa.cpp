@@ -5,6 +5,7 @@
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vorelt {
@@ -36,13 +37,21 @@ void TAETarvelIsa::PrepareScan() {
     for (size_t i = 0; i < channels.size(); ++i)
         FAmplitudeOffset[i] = 20.0L * std::log10(static_cast<long double>(FHeader.F) * 1000.0L /
                                                  FHeader.R / channels[i].K1 / channels[i].K2);
-    FGain.assign(channels.size(), 0);
 }
 
-size_t TAETarvelIsa::ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
-                               uint64_t& count) {
-    const size_t channels = FGain.size();
-    uint8_t* const gain = FGain.data();
+void TAETarvelIsa::StartPart(TScanPart& part, bool head) const {
+    // Channel indices are single bytes.
+    const size_t channels = std::min<size_t>(FHeader.IsaChannels.size(), 256);
+    part.Gain.resize(channels);
+    for (size_t ch = 0; ch < channels; ++ch)
+        part.Gain[ch] = head ? 0 : static_cast<uint16_t>(GainUnknown | ch);
+}
+
+size_t TAETarvelIsa::ScanBlock(const uint8_t* data, size_t size, uint64_t base,
+                               TScanPart& part) const {
+    const size_t channels = part.Gain.size();
+    uint16_t* const gain = part.Gain.data();
+    TDriverIndex* const index = part.Index;
     size_t pos = 0;
     uint64_t n = 0;
     while (size - pos >= 4) {
@@ -61,12 +70,28 @@ size_t TAETarvelIsa::ScanBlock(const uint8_t* data, size_t size, uint64_t base, 
         } else if (type == 0 || type == 4) {
             item.Extra = body[8] < channels ? gain[body[8]] : 0;
         }
-        if (store) FIndex.push_back(item);
+        if (index) index->push_back(item);
         ++n;
         pos = next;
     }
-    count += n;
+    part.Count += n;
     return pos;
+}
+
+size_t TAETarvelIsa::MessageSpan(const uint8_t* p, size_t) const {
+    const uint32_t type = LoadU32(p);
+    return type > IsaMaxType ? 0 : 4 + IsaBodySize[type];
+}
+
+void TAETarvelIsa::FinishTail(const TScanPart& head, size_t from) {
+    // Hits of the tail before their channel's first gain message there run at the gain the
+    // head ended with.
+    for (size_t pos = from, n = FIndex.size(); pos < n; ++pos) {
+        const uint16_t extra = FIndex.Extra(pos);
+        if (!(extra & GainUnknown)) continue;
+        const size_t ch = extra & 0xFF;
+        FIndex.SetExtra(pos, ch < head.Gain.size() ? head.Gain[ch] : 0);
+    }
 }
 
 bool TAETarvelIsa::MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const {

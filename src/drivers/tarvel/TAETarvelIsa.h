@@ -23,8 +23,12 @@ public:
     static constexpr uint16_t SubtypeGain = 2;
 
 protected:
-    size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
-                     uint64_t& count) override;
+    size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base,
+                     TScanPart& part) const override;
+    size_t MessageSpan(const uint8_t* p, size_t avail) const override;
+    void StartPart(TScanPart& part, bool head) const override;
+    void FinishTail(const TScanPart& head, size_t from) override;
+    bool TailNeedsTrueStart() const override { return true; }
     void PrepareScan() override;
     size_t MinMessageSize() const override { return 4 + 24; }
     size_t MaxMessageSize() const override { return 4 + 44; }
@@ -39,8 +43,6 @@ private:
 
     // 20 log10(F 1000 / R / K1 / K2) per channel record, worked out once per file.
     std::vector<long double> FAmplitudeOffset;
-    // The gain code each channel runs at, as far as the scan of the file has come.
-    std::vector<uint8_t> FGain;
 };
 
 } // namespace vorelt

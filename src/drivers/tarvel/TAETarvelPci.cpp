@@ -32,8 +32,9 @@ std::unique_ptr<TAEDriverDb> TAETarvelPci::Create(IDriverOwner* owner) {
     return std::make_unique<TAETarvelPci>(owner);
 }
 
-size_t TAETarvelPci::ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
-                               uint64_t& count) {
+size_t TAETarvelPci::ScanBlock(const uint8_t* data, size_t size, uint64_t base,
+                               TScanPart& part) const {
+    TDriverIndex* const index = part.Index;
     size_t pos = 0;
     uint64_t n = 0;
     while (size - pos >= 4) {
@@ -47,12 +48,20 @@ size_t TAETarvelPci::ScanBlock(const uint8_t* data, size_t size, uint64_t base, 
         item.Size = length;
         item.Kind = kind == ikHeader ? KindOther255 : kind;
         item.Extra = type;
-        if (store) FIndex.push_back(item);
+        if (index) index->push_back(item);
         ++n;
         pos = next;
     }
-    count += n;
+    part.Count += n;
     return pos;
+}
+
+size_t TAETarvelPci::MessageSpan(const uint8_t* p, size_t) const {
+    // Known types with a body that holds at least the time. Only where a second scan starts
+    // depends on this: the scans are joined where they find the same message.
+    const uint16_t type = LoadU16(p);
+    const uint16_t length = LoadU16(p + 2);
+    return type <= 7 && length >= 8 ? 4 + size_t{length} : 0;
 }
 
 bool TAETarvelPci::MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const {

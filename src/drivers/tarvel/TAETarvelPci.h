@@ -23,8 +23,9 @@ public:
     static constexpr uint8_t KindOther255 = 254;
 
 protected:
-    size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base, bool store,
-                     uint64_t& count) override;
+    size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base,
+                     TScanPart& part) const override;
+    size_t MessageSpan(const uint8_t* p, size_t avail) const override;
     size_t MinMessageSize() const override { return 4; }
     size_t MaxMessageSize() const override { return 4 + 65535; }
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
