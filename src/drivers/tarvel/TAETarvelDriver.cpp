@@ -1,6 +1,7 @@
 #include "drivers/tarvel/TAETarvelDriver.h"
 
 #include "drivers/TBlockReader.h"
+#include "drivers/TTailScan.h"
 
 #include "model/TAEFieldIDs.h"
 #include "model/TAEFieldValue.h"
@@ -134,126 +135,51 @@ namespace {
 
 // A stream shorter than this is scanned by one thread: starting a second costs more.
 std::atomic<uint64_t> MinSplitBytes{uint64_t{64} << 20};
-// Consecutive likely messages that make a likely start for the second scan, and how far it
-// looks for one.
-constexpr int SyncMessages = 64;
-constexpr size_t SyncWindow = size_t{64} << 10;
 constexpr uint64_t MaxItems = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
 
 } // namespace
 
-// The second half of the stream, scanned on its own thread into its own index. Where it starts
-// is only likely to be a message start; the head's scan decides (MeetTail).
-class TAETarvelDriver::TTailScan {
-public:
-    TTailScan(const TAETarvelDriver& driver, uint64_t split, uint64_t size)
-        : FDriver(driver), FSplit(split), FSize(size) {
-        FPart.Index = &FIndex;
-        driver.StartPart(FPart, false);
-        FThread = std::thread([this] { Run(); });
-    }
-    ~TTailScan() {
-        FStop = true;
-        Join();
-    }
-    void Join() {
-        if (FThread.joinable()) FThread.join();
-    }
-    uint64_t Split() const { return FSplit; }
-    uint64_t BytesDone() const { return FDone.load(std::memory_order_relaxed); }
-    TScanPart& Part() { return FPart; }
-    TDriverIndex& Index() { return FIndex; }
-
-private:
-    void Run() {
-        try {
-            TBlockReader reader(FDriver.FileName(), FSize, FDriver.MaxMessageSize(), FSplit);
-            if (!reader.IsOpen()) return;
-            uint64_t base = FSplit;
-            size_t carried = 0;
-            for (bool first = true; !FStop; first = false) {
-                const size_t got = reader.Fill(carried);
-                size_t have = carried + got;
-                size_t skip = 0;
-                if (first) {
-                    skip = FindStart(reader.Data(), have);
-                    base += skip;
-                }
-                const size_t used = FDriver.ScanBlock(reader.Data() + skip, have - skip, base, FPart);
-                if (first) FDriver.ReserveIndex(FIndex, FPart.Count, used, FSize - FSplit);
-                base += used;
-                carried = have - skip - used;
-                FDone.store(base - FSplit, std::memory_order_relaxed);
-                if (got == 0 || base + carried >= FSize) break;
-                reader.Keep(skip + used, carried);
-            }
-        } catch (const std::exception&) {
-            // The items up to the damage stay; the head's scan reaches it and reports it.
-        }
-    }
-    // The first offset in the block from which SyncMessages messages follow each other.
-    size_t FindStart(const uint8_t* data, size_t size) const {
-        const size_t window = std::min(size, SyncWindow);
-        for (size_t c = 0; c < window; ++c) {
-            size_t p = c;
-            int n = 0;
-            while (n < SyncMessages && size - p >= 4) {
-                const size_t span = FDriver.MessageSpan(data + p, size - p);
-                if (span == 0 || span > size - p) break;
-                p += span;
-                ++n;
-            }
-            if (n == SyncMessages) return c;
-        }
-        return 0; // any start does: two scans of one stream fall into step sooner or later
-    }
-
-    const TAETarvelDriver& FDriver;
-    const uint64_t FSplit, FSize;
-    TDriverIndex FIndex;
-    TScanPart FPart;
-    std::atomic<bool> FStop{false};
-    std::atomic<uint64_t> FDone{0};
-    std::thread FThread;
+// The second half of the stream, scanned on its own thread into its own index.
+struct TAETarvelDriver::TTail {
+    TDriverIndex Index;
+    TScanPart Part;
+    std::unique_ptr<TTailScan> Scan; // last: joined before the part goes
 };
 
 void TAETarvelDriver::SetSplitScanBytes(uint64_t bytes) {
     MinSplitBytes = bytes;
 }
 
-std::unique_ptr<TAETarvelDriver::TTailScan> TAETarvelDriver::StartTail(uint64_t split,
-                                                                      uint64_t size) const {
-    try {
-        return std::make_unique<TTailScan>(*this, split, size);
-    } catch (const std::exception&) {
-        return nullptr; // no thread to be had: one scan does it all
-    }
+std::unique_ptr<TAETarvelDriver::TTail> TAETarvelDriver::StartTail(uint64_t split,
+                                                                  uint64_t size) const {
+    auto tail = std::make_unique<TTail>();
+    tail->Part.Index = &tail->Index;
+    StartPart(tail->Part, false);
+    TTail* t = tail.get();
+    tail->Scan = TTailScan::Start(
+        FileName(), split, size, MaxMessageSize(), 4,
+        [this](const uint8_t* p, size_t avail) { return MessageSpan(p, avail); },
+        [this, t, split, size](const uint8_t* data, size_t bytes, uint64_t base, bool first) {
+            const size_t used = ScanBlock(data, bytes, base, t->Part);
+            if (first) ReserveIndex(t->Index, t->Part.Count, used, size - split);
+            return used;
+        });
+    if (!tail->Scan) return nullptr;
+    return tail;
 }
 
-bool TAETarvelDriver::MeetTail(TTailScan& tail, TScanPart& head, uint64_t next) {
-    TDriverIndex& t = tail.Index();
-    // The tail's offsets grow; both boards put a 4-byte prefix before the body.
-    auto find = [](const TDriverIndex& index, size_t from, uint64_t offset, size_t& at) {
-        size_t lo = from, hi = index.size();
-        while (lo < hi) {
-            const size_t mid = lo + (hi - lo) / 2;
-            if (index.Offset(mid) < offset)
-                lo = mid + 1;
-            else
-                hi = mid;
-        }
-        at = lo;
-        return lo < index.size() && index.Offset(lo) == offset;
-    };
+bool TAETarvelDriver::MeetTail(TTail& tail, TScanPart& head, uint64_t next) {
+    TDriverIndex& t = tail.Index;
+    // Both boards put a 4-byte prefix before the body.
     size_t j = 0;
-    if (!find(t, 0, next + 4, j)) return false;
+    if (!FindIndexOffset(t, 0, next + 4, j)) return false;
     if (j > 0 && TailNeedsTrueStart()) {
         // The tail's state counts its messages before j: they must be the head's too.
         size_t at = 0;
-        if (!find(FIndex, 1, t.Offset(0), at)) return false;
+        if (!FindIndexOffset(FIndex, 1, t.Offset(0), at)) return false;
     }
     const size_t from = FIndex.size();
-    head.Count += tail.Part().Count - j;
+    head.Count += tail.Part.Count - j;
     FIndex.Append(std::move(t), j);
     FinishTail(head, from);
     return true;
@@ -266,7 +192,7 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
     TScanPart head;
     head.Index = &FIndex;
     StartPart(head, true);
-    std::unique_ptr<TTailScan> tail;
+    std::unique_ptr<TTail> tail;
     if (stream >= MinSplitBytes.load() && std::thread::hardware_concurrency() >= 2)
         tail = StartTail(start + stream / 2, size);
     TBlockReader reader(FileName(), size, MaxMessageSize(), start);
@@ -279,17 +205,16 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
         const size_t used = ScanBlock(reader.Data(), have, base, head);
         base += used;
         carried = have - used;
-        if (first) ReserveIndex(FIndex, head.Count, used, tail ? tail->Split() - start : stream);
-        if (tail && base >= tail->Split()) {
-            tail->Join();
+        if (first) ReserveIndex(FIndex, head.Count, used, tail ? tail->Scan->Split() - start : stream);
+        if (tail && base >= tail->Scan->Split()) {
+            tail->Scan->Join();
             if (MeetTail(*tail, head, base)) {
                 // Go on behind the tail's last message: to the end, or to what stopped it.
                 tail.reset();
                 base = FIndex.End(FIndex.size() - 1);
                 carried = 0;
                 reader.Seek(base);
-            } else if (tail->Index().empty() ||
-                       base >= tail->Index().Offset(tail->Index().size() - 1)) {
+            } else if (tail->Index.empty() || base >= tail->Index.Offset(tail->Index.size() - 1)) {
                 tail.reset(); // the scans never fell into step
             }
         }
@@ -301,7 +226,7 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
             tail.reset();
             FIndex.clear();
         }
-        ReportProgress(base - start + (tail ? tail->BytesDone() : 0), stream);
+        ReportProgress(base - start + (tail ? tail->Scan->BytesDone() : 0), stream);
     }
     const uint64_t count = head.Count;
     if (count + 1 > MaxItems)

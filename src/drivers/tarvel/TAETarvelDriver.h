@@ -163,13 +163,13 @@ private:
     void DeclareFields();
     // Indexes the message stream behind the header region in one sequential pass.
     void IndexStream(uint64_t size);
-    class TTailScan;
+    struct TTail;
     // Starts scanning from the first likely message start at or after `split` on a second
     // thread; null when there is none to start.
-    std::unique_ptr<TTailScan> StartTail(uint64_t split, uint64_t size) const;
+    std::unique_ptr<TTail> StartTail(uint64_t split, uint64_t size) const;
     // Appends the tail when `next`, the next message start of the head, is one of the tail's
     // messages: from there on both scans found the same messages. Returns false when it is not.
-    bool MeetTail(TTailScan& tail, TScanPart& head, uint64_t next);
+    bool MeetTail(TTail& tail, TScanPart& head, uint64_t next);
     void ReserveIndex(TDriverIndex& index, uint64_t count, size_t bytes, uint64_t stream) const;
     void BuildInfoLines();
 

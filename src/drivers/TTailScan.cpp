@@ -1,0 +1,97 @@
+#include "drivers/TTailScan.h"
+
+#include "drivers/TBlockReader.h"
+#include "drivers/TDriverIndex.h"
+
+#include <algorithm>
+
+namespace vorelt {
+
+namespace {
+
+// Consecutive likely messages that make a likely start, and how far the tail looks for one.
+constexpr int SyncMessages = 64;
+constexpr size_t SyncWindow = size_t{64} << 10;
+
+} // namespace
+
+TTailScan::TTailScan(const std::string& fileName, uint64_t split, uint64_t size,
+                     size_t maxCarry, size_t minPrefix, TSpan span, TScan scan)
+    : FFileName(fileName), FSplit(split), FSize(size), FMaxCarry(maxCarry),
+      FMinPrefix(minPrefix), FSpan(std::move(span)), FScan(std::move(scan)) {
+    FThread = std::thread([this] { Run(); });
+}
+
+TTailScan::~TTailScan() {
+    FStop = true;
+    Join();
+}
+
+std::unique_ptr<TTailScan> TTailScan::Start(const std::string& fileName, uint64_t split,
+                                            uint64_t size, size_t maxCarry, size_t minPrefix,
+                                            TSpan span, TScan scan) {
+    try {
+        return std::make_unique<TTailScan>(fileName, split, size, maxCarry, minPrefix,
+                                           std::move(span), std::move(scan));
+    } catch (const std::exception&) {
+        return nullptr; // no thread to be had: one scan does it all
+    }
+}
+
+void TTailScan::Join() {
+    if (FThread.joinable()) FThread.join();
+}
+
+void TTailScan::Run() {
+    try {
+        TBlockReader reader(FFileName, FSize, FMaxCarry, FSplit);
+        if (!reader.IsOpen()) return;
+        uint64_t base = FSplit;
+        size_t carried = 0;
+        for (bool first = true; !FStop; first = false) {
+            const size_t got = reader.Fill(carried);
+            const size_t have = carried + got;
+            const size_t skip = first ? FindStart(reader.Data(), have) : 0;
+            base += skip;
+            const size_t used = FScan(reader.Data() + skip, have - skip, base, first);
+            base += used;
+            carried = have - skip - used;
+            FDone.store(base - FSplit, std::memory_order_relaxed);
+            if (got == 0 || base + carried >= FSize) break;
+            reader.Keep(skip + used, carried);
+        }
+    } catch (const std::exception&) {
+        // The messages up to the damage stay; the opening thread reaches it and reports it.
+    }
+}
+
+size_t TTailScan::FindStart(const uint8_t* data, size_t size) const {
+    const size_t window = std::min(size, SyncWindow);
+    for (size_t c = 0; c < window; ++c) {
+        size_t p = c;
+        int n = 0;
+        while (n < SyncMessages && size - p >= FMinPrefix) {
+            const size_t span = FSpan(data + p, size - p);
+            if (span == 0 || span > size - p) break;
+            p += span;
+            ++n;
+        }
+        if (n == SyncMessages) return c;
+    }
+    return 0; // any start does: two scans of one stream fall into step sooner or later
+}
+
+bool FindIndexOffset(const TDriverIndex& index, size_t from, uint64_t offset, size_t& at) {
+    size_t lo = from, hi = index.size();
+    while (lo < hi) {
+        const size_t mid = lo + (hi - lo) / 2;
+        if (index.Offset(mid) < offset)
+            lo = mid + 1;
+        else
+            hi = mid;
+    }
+    at = lo;
+    return lo < index.size() && index.Offset(lo) == offset;
+}
+
+} // namespace vorelt
