@@ -17,12 +17,12 @@ constexpr uint64_t BaseAlign = uint64_t{1} << 31;
 
 void TDriverIndex::TStore::Push(const TDriverIndexItem& item) {
     const size_t i = Entries.size();
-    TEntry e{0, item.Extra, item.Kind, item.Flags};
+    TEntry e = TEntry::Make(0, item.Extra, item.Kind, item.Flags);
     if (Offsets.empty()) {
         if ((i & GroupMask) == 0) Bases.push_back(item.Offset & ~(BaseAlign - 1));
         const uint64_t base = Bases.back();
         if (item.Offset >= base && item.Offset - base <= std::numeric_limits<uint32_t>::max())
-            e.Delta = static_cast<uint32_t>(item.Offset - base);
+            e.SetDelta(static_cast<uint32_t>(item.Offset - base));
         else
             StoreOffsets();
     }
@@ -51,13 +51,13 @@ void TDriverIndex::TStore::Push(const TDriverIndexItem& item) {
 
 void TDriverIndex::TStore::SetExtra(size_t i, uint16_t extra) {
     TEntry& e = Entries[i];
-    if (extra == e.Extra) return;
+    if (extra == e.Extra()) return;
     if (Sizes.empty()) {
-        TSizeRule& r = Rules[e.Kind];
+        TSizeRule& r = Rules[e.Kind()];
         if (!r.Fixed) StoreSizes(); // the size follows from the extra word
         r.Biased = false;
     }
-    e.Extra = extra;
+    e.SetExtra(extra);
 }
 
 void TDriverIndex::TStore::StoreSizes() {
@@ -69,7 +69,7 @@ void TDriverIndex::TStore::StoreSizes() {
 void TDriverIndex::TStore::StoreOffsets() {
     Offsets.reserve(Entries.capacity());
     for (size_t i = 0; i < Entries.size(); ++i)
-        Offsets.push_back(Bases[i >> GroupBits] + Entries[i].Delta);
+        Offsets.push_back(Bases[i >> GroupBits] + Entries[i].Delta());
     std::vector<uint64_t>().swap(Bases);
 }
 

@@ -58,20 +58,20 @@ public:
     }
     uint8_t Kind(size_t pos) const {
         const TPart& part = PartOf(pos);
-        return part.Store->Entries[pos - part.First + part.Skip].Kind;
+        return part.Store->Entries[pos - part.First + part.Skip].Kind();
     }
     uint8_t Flags(size_t pos) const {
         const TPart& part = PartOf(pos);
-        return part.Store->Entries[pos - part.First + part.Skip].Flags;
+        return part.Store->Entries[pos - part.First + part.Skip].Flags();
     }
     void SetFlags(size_t pos, uint8_t flags) {
         const TPart& part = PartOf(pos);
-        part.Store->Entries[pos - part.First + part.Skip].Flags = flags;
+        part.Store->Entries[pos - part.First + part.Skip].SetFlags(flags);
     }
     uint64_t Offset(size_t pos) const { return (*this)[pos].Offset; }
     uint16_t Extra(size_t pos) const {
         const TPart& part = PartOf(pos);
-        return part.Store->Entries[pos - part.First + part.Skip].Extra;
+        return part.Store->Entries[pos - part.First + part.Skip].Extra();
     }
     void SetExtra(size_t pos, uint16_t extra) {
         const TPart& part = PartOf(pos);
@@ -131,11 +131,22 @@ public:
     const_iterator end() const { return {this, FCount}; }
 
 private:
+    // One word, so that writing an entry is one store that the compiler need not suspect of
+    // changing anything else (byte stores may alias any object).
     struct TEntry {
-        uint32_t Delta; // from the group's base
-        uint16_t Extra;
-        uint8_t Kind;
-        uint8_t Flags;
+        uint64_t Bits; // delta from the group's base (32), extra (16), kind (8), flags (8)
+
+        static TEntry Make(uint32_t delta, uint16_t extra, uint8_t kind, uint8_t flags) {
+            return {uint64_t{delta} | uint64_t{extra} << 32 | uint64_t{kind} << 48 |
+                    uint64_t{flags} << 56};
+        }
+        uint32_t Delta() const { return static_cast<uint32_t>(Bits); }
+        uint16_t Extra() const { return static_cast<uint16_t>(Bits >> 32); }
+        uint8_t Kind() const { return static_cast<uint8_t>(Bits >> 48); }
+        uint8_t Flags() const { return static_cast<uint8_t>(Bits >> 56); }
+        void SetDelta(uint32_t v) { Bits = (Bits & ~uint64_t{0xFFFFFFFF}) | v; }
+        void SetExtra(uint16_t v) { Bits = (Bits & ~(uint64_t{0xFFFF} << 32)) | uint64_t{v} << 32; }
+        void SetFlags(uint8_t v) { Bits = (Bits & ~(uint64_t{0xFF} << 56)) | uint64_t{v} << 56; }
     };
     // How the size of a kind follows: Fixed while every item of the kind had FixedSize, Biased
     // while every one had Extra - Bias.
@@ -156,16 +167,16 @@ private:
         TDriverIndexItem Item(size_t i) const {
             const TEntry& e = Entries[i];
             TDriverIndexItem item;
-            item.Offset = Offsets.empty() ? Bases[i >> GroupBits] + e.Delta : Offsets[i];
+            item.Offset = Offsets.empty() ? Bases[i >> GroupBits] + e.Delta() : Offsets[i];
             item.Size = Sizes.empty() ? SizeOf(e) : Sizes[i];
-            item.Extra = e.Extra;
-            item.Kind = e.Kind;
-            item.Flags = e.Flags;
+            item.Extra = e.Extra();
+            item.Kind = e.Kind();
+            item.Flags = e.Flags();
             return item;
         }
         uint32_t SizeOf(const TEntry& e) const {
-            const TSizeRule& r = Rules[e.Kind];
-            return r.Fixed ? r.FixedSize : static_cast<uint32_t>(int32_t{e.Extra} - r.Bias);
+            const TSizeRule& r = Rules[e.Kind()];
+            return r.Fixed ? r.FixedSize : static_cast<uint32_t>(int32_t{e.Extra()} - r.Bias);
         }
         // The usual case inline: inside a group, the offset fits, the kind's rule holds.
         bool PushFast(const TDriverIndexItem& item) {
@@ -181,7 +192,7 @@ private:
             } else if (!r.Biased || item.Size > 0xFFFF || bias != r.Bias) {
                 return false;
             }
-            Entries.push_back({static_cast<uint32_t>(delta), item.Extra, item.Kind, item.Flags});
+            Entries.push_back(TEntry::Make(static_cast<uint32_t>(delta), item.Extra, item.Kind, item.Flags));
             return true;
         }
         void Push(const TDriverIndexItem& item);

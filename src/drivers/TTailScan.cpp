@@ -12,6 +12,8 @@ namespace {
 // Consecutive likely messages that make a likely start, and how far the tail looks for one.
 constexpr int SyncMessages = 64;
 constexpr size_t SyncWindow = size_t{64} << 10;
+// Below this, starting a thread costs more than it saves.
+std::atomic<uint64_t> MinBytes{uint64_t{64} << 20};
 
 } // namespace
 
@@ -36,6 +38,18 @@ std::unique_ptr<TTailScan> TTailScan::Start(const std::string& fileName, uint64_
     } catch (const std::exception&) {
         return nullptr; // no thread to be had: one scan does it all
     }
+}
+
+uint64_t TTailScan::MinStreamBytes() {
+    return MinBytes.load();
+}
+
+void TTailScan::SetMinStreamBytes(uint64_t bytes) {
+    MinBytes = bytes;
+}
+
+bool TTailScan::Worth(uint64_t bytes) {
+    return bytes >= MinBytes.load() && std::thread::hardware_concurrency() >= 2;
 }
 
 void TTailScan::Join() {

@@ -37,6 +37,13 @@ public:
                                             uint64_t size, size_t maxCarry, size_t minPrefix,
                                             TSpan span, TScan scan);
 
+    // Streams of at least this many bytes are worth a second thread (64 MiB unless set; tests
+    // set it lower to take that way with small files).
+    static uint64_t MinStreamBytes();
+    static void SetMinStreamBytes(uint64_t bytes);
+    // Whether a stream of `bytes` is scanned by two threads.
+    static bool Worth(uint64_t bytes);
+
     void Join();
     uint64_t Split() const { return FSplit; }
     uint64_t BytesDone() const { return FDone.load(std::memory_order_relaxed); }

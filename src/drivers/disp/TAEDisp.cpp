@@ -1,6 +1,7 @@
 #include "drivers/disp/TAEDisp.h"
 
 #include "drivers/TBlockReader.h"
+#include "drivers/TTailScan.h"
 #include "drivers/TDriverRegistry.h"
 #include "drivers/TMappedFile.h"
 #include "model/TAEFieldIDs.h"
@@ -180,14 +181,36 @@ void TAEDisp::AddInfoLines(uint8_t id, const uint8_t* body, size_t size) {
     }
 }
 
-size_t TAEDisp::IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final) {
+void TAEDisp::AddMessageInfo(uint8_t id, const uint8_t* body, size_t size) {
+    if (id == idContinuedFile) {
+        // The setup of the test travels inside; its texts describe this file too.
+        const long start = FindEmbeddedSetup({body, size});
+        TFrame f;
+        for (size_t q = start < 0 ? size : static_cast<size_t>(start);
+             q < size && ReadFrame(body, size, q, f); q = f.End())
+            if (CarriesInfo(f.ID)) AddInfoLines(f.ID, body + f.BodyOffset, f.BodySize);
+    } else if (CarriesInfo(id)) {
+        AddInfoLines(id, body, size);
+    }
+}
+
+// Offset of the body of a message whose length word and ID are at `p`.
+static uint64_t BodyOffset(const uint8_t* p, uint64_t at) {
+    const uint16_t len = LoadU16(p);
+    if (len == 0) return at + 2;
+    return at + 2 + (HasSubID(p[2], len) ? 2 : 1);
+}
+
+size_t TAEDisp::IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final,
+                           TScanPart& part) {
     constexpr size_t MaxItems = static_cast<size_t>(std::numeric_limits<int32_t>::max());
+    TDriverIndex& index = *part.Index;
     size_t p = 0;
     while (p < size) {
         if (size - p < 2) break;
         const uint16_t len = LoadU16(data + p);
         if (size - p - 2 < len) break;
-        if (FIndex.size() == MaxItems) throw EAEError("Too Many Messages");
+        if (index.size() == MaxItems) throw EAEError("Too Many Messages");
         TDriverIndexItem item;
         item.Extra = len;
         if (len == 0) {
@@ -200,22 +223,21 @@ size_t TAEDisp::IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool
             item.Offset = base + p + 2 + head;
             item.Size = len - static_cast<uint32_t>(head);
             if (id == idHit) {
-                if (item.Size > 6 && !FChannelSeen[body[6]]) {
-                    FChannelSeen[body[6]] = true;
-                    FChannelList.push_back(body[6]);
+                if (item.Size > 6 && !part.Seen[body[6]]) {
+                    part.Seen[body[6]] = true;
+                    if (part.Tail)
+                        part.NewChannels.push_back({index.size(), body[6]});
+                    else
+                        FChannelList.push_back(body[6]);
                 }
-            } else if (id == idContinuedFile) {
-                // The setup of the test travels inside; its texts describe this file too.
-                const long start = FindEmbeddedSetup({body, item.Size});
-                TFrame f;
-                for (size_t q = start < 0 ? item.Size : static_cast<size_t>(start);
-                     q < item.Size && ReadFrame(body, item.Size, q, f); q = f.End())
-                    if (CarriesInfo(f.ID)) AddInfoLines(f.ID, body + f.BodyOffset, f.BodySize);
-            } else if (CarriesInfo(id)) {
-                AddInfoLines(id, body, item.Size);
+            } else if (id == idContinuedFile || CarriesInfo(id)) {
+                if (part.Tail)
+                    part.InfoItems.push_back(index.size());
+                else
+                    AddMessageInfo(id, body, item.Size);
             }
         }
-        FIndex.push_back(item);
+        index.push_back(item);
         p += 2 + static_cast<size_t>(len);
     }
     // A message cut off by the end of the file is left out.
@@ -223,11 +245,63 @@ size_t TAEDisp::IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool
     return p;
 }
 
+// The second half of a long file, scanned on its own thread into its own index.
+struct TAEDisp::TTail {
+    TDriverIndex Index;
+    TScanPart Part;
+    std::unique_ptr<TTailScan> Scan; // last: joined before the part goes
+};
+
+std::unique_ptr<TAEDisp::TTail> TAEDisp::StartTail(uint64_t split, uint64_t size) {
+    auto tail = std::make_unique<TTail>();
+    tail->Part.Index = &tail->Index;
+    tail->Part.Tail = true;
+    TTail* t = tail.get();
+    tail->Scan = TTailScan::Start(
+        FileName(), split, size, 2 + 65535, 3,
+        // A length word and a known message ID; only where the tail starts depends on it.
+        [](const uint8_t* p, size_t) {
+            const uint16_t len = LoadU16(p);
+            return len > 0 && p[2] != 0 ? 2 + size_t{len} : 0;
+        },
+        [this, t, split, size](const uint8_t* data, size_t bytes, uint64_t base, bool first) {
+            if (first) t->Index.reserve((size - split) / 16 + 1);
+            return IndexBlock(data, bytes, base, false, t->Part);
+        });
+    if (!tail->Scan) return nullptr;
+    return tail;
+}
+
+bool TAEDisp::MeetTail(TTail& tail, TScanPart& head, uint64_t next, const uint8_t* p,
+                       size_t avail) {
+    if (avail < 3) return false;
+    TDriverIndex& t = tail.Index;
+    size_t j = 0, at = 0;
+    if (!FindIndexOffset(t, 0, BodyOffset(p, next), j)) return false;
+    // The tail's first sightings count its messages before j: they must be the head's too.
+    if (j > 0 && !FindIndexOffset(FIndex, 0, t.Offset(0), at)) return false;
+    const size_t from = FIndex.size();
+    FIndex.Append(std::move(t), j);
+    if (FIndex.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
+        throw EAEError("Too Many Messages");
+    for (const auto& [item, channel] : tail.Part.NewChannels)
+        if (item >= j && !head.Seen[channel]) {
+            head.Seen[channel] = true;
+            FChannelList.push_back(channel);
+        }
+    for (const size_t item : tail.Part.InfoItems)
+        if (item >= j) {
+            const TDriverIndexItem m = FIndex[from + item - j];
+            if (m.Offset + m.Size <= File().Size())
+                AddMessageInfo(m.Kind, File().Data() + m.Offset, m.Size);
+        }
+    return true;
+}
+
 bool TAEDisp::Load(std::string& message) {
     message.clear();
     FInfoLines.clear();
     FChannelList.clear();
-    FChannelSeen.fill(false);
     FTruncatedAt = -1;
     ClearIndex();
     SetState(dsLoading);
@@ -238,27 +312,45 @@ bool TAEDisp::Load(std::string& message) {
         FInfoLines.push_back("Database: " + FileName());
 
         const size_t size = File().Size();
-        // Real files average about 30 bytes a message; untouched reserve costs no memory.
-        FIndex.reserve(size / 16 + 1);
+        TScanPart head;
+        head.Index = &FIndex;
         // The scan reads the file in blocks rather than through the mapping: reading is the
         // cheapest way through a large file, and records read later map only their own pages.
         TBlockReader reader(FileName(), size, 2 + 65535);
         if (reader.IsOpen()) {
+            std::unique_ptr<TTail> tail;
+            if (File().Data() && TTailScan::Worth(size)) tail = StartTail(size / 2, size);
+            // Real files average about 30 bytes a message; untouched reserve costs no memory.
+            FIndex.reserve((tail ? size / 2 : size) / 16 + 1);
             uint64_t base = 0;
             size_t carried = 0;
             while (true) {
                 const size_t got = reader.Fill(carried);
                 const size_t have = carried + got;
                 const bool final = base + have >= size || got == 0;
-                const size_t used = IndexBlock(reader.Data(), have, base, final);
+                const size_t used = IndexBlock(reader.Data(), have, base, final, head);
                 if (final) break;
                 base += used;
                 carried = have - used;
+                if (tail && base >= tail->Scan->Split()) {
+                    tail->Scan->Join();
+                    if (MeetTail(*tail, head, base, reader.Data() + used, carried)) {
+                        // Go on behind the tail's last message: to the end, or a cut-off one.
+                        tail.reset();
+                        base = FIndex.End(FIndex.size() - 1);
+                        carried = 0;
+                        reader.Seek(base);
+                    } else if (tail->Index.empty() ||
+                               base >= tail->Index.Offset(tail->Index.size() - 1)) {
+                        tail.reset(); // the scans never fell into step
+                    }
+                }
                 reader.Keep(used, carried);
-                ReportProgress(base, size);
+                ReportProgress(base + (tail ? tail->Scan->BytesDone() : 0), size);
             }
         } else {
-            IndexBlock(File().Data(), size, 0, true);
+            FIndex.reserve(size / 16 + 1);
+            IndexBlock(File().Data(), size, 0, true, head);
         }
         FInfoLines.push_back("Records Count: " + IntToStr(static_cast<int64_t>(FIndex.size())));
         ApplySelectedGroups();

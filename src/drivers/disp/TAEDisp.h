@@ -56,14 +56,30 @@ private:
     void ReadTimeDriven(TAERecord& record, const uint8_t* body, size_t size);
     void ComposeText(uint8_t id, const uint8_t* body, size_t size, bool timed, uint64_t ticks);
     void AddInfoLines(uint8_t id, const uint8_t* body, size_t size);
+    // One scan through a stretch of the file: from the start (the head), or from a place in the
+    // middle on a second thread (a tail), which changes nothing but its part: it notes the
+    // channels it sees first and the messages that carry information lines, by item.
+    struct TScanPart {
+        TDriverIndex* Index = nullptr;
+        bool Tail = false;
+        std::array<bool, 256> Seen{};
+        std::vector<std::pair<size_t, uint8_t>> NewChannels;
+        std::vector<size_t> InfoItems;
+    };
+    struct TTail;
     // Indexes the whole messages of a block that starts at file offset `base` and returns the
     // bytes they take; `final` when the block reaches the end of the file.
-    size_t IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final);
+    size_t IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final,
+                      TScanPart& part);
+    void AddMessageInfo(uint8_t id, const uint8_t* body, size_t size);
+    std::unique_ptr<TTail> StartTail(uint64_t split, uint64_t size);
+    // Appends the tail when the message at `next` (whose first bytes are `p`, `avail` of them)
+    // is one of the tail's: from there on both scans found the same messages.
+    bool MeetTail(TTail& tail, TScanPart& head, uint64_t next, const uint8_t* p, size_t avail);
     std::span<const uint8_t> Body(const TDriverIndexItem& item) const;
 
     disp::TSetup FSetup;
     int64_t FTruncatedAt = -1;
-    std::array<bool, 256> FChannelSeen{};
 
     // Hit decoding prepared by Initialize: the characteristics that can be placed, in order,
     // and whether the whole list could (then parametric groups follow them).

@@ -10,11 +10,9 @@
 #include "persist/TNumberFormat.h"
 
 #include <algorithm>
-#include <atomic>
 #include <cmath>
 #include <limits>
 #include <new>
-#include <thread>
 
 namespace vorelt {
 
@@ -133,8 +131,6 @@ bool TAETarvelDriver::Load(std::string& message) {
 
 namespace {
 
-// A stream shorter than this is scanned by one thread: starting a second costs more.
-std::atomic<uint64_t> MinSplitBytes{uint64_t{64} << 20};
 constexpr uint64_t MaxItems = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
 
 } // namespace
@@ -145,10 +141,6 @@ struct TAETarvelDriver::TTail {
     TScanPart Part;
     std::unique_ptr<TTailScan> Scan; // last: joined before the part goes
 };
-
-void TAETarvelDriver::SetSplitScanBytes(uint64_t bytes) {
-    MinSplitBytes = bytes;
-}
 
 std::unique_ptr<TAETarvelDriver::TTail> TAETarvelDriver::StartTail(uint64_t split,
                                                                   uint64_t size) const {
@@ -193,7 +185,7 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
     head.Index = &FIndex;
     StartPart(head, true);
     std::unique_ptr<TTail> tail;
-    if (stream >= MinSplitBytes.load() && std::thread::hardware_concurrency() >= 2)
+    if (TTailScan::Worth(stream))
         tail = StartTail(start + stream / 2, size);
     TBlockReader reader(FileName(), size, MaxMessageSize(), start);
     if (!reader.IsOpen()) throw EAEError("File Not Open");

@@ -28,9 +28,6 @@ public:
     const tarvel::THeader& Header() const { return FHeader; }
     // Byte offset of a message cut off by the end of the file and left out; -1 when none.
     int64_t TruncatedAt() const { return FTruncatedAt; }
-    // Streams of at least this many bytes are scanned by two threads (64 MiB unless set; tests
-    // set it lower to take that way with small files).
-    static void SetSplitScanBytes(uint64_t bytes);
 
 protected:
     TAETarvelDriver(IDriverOwner* owner, tarvel::TBoard board);

@@ -1,10 +1,13 @@
 // Opening a long file scans its two halves on two threads and joins them where both found the
 // same message. Whatever the place of the split (inside a message, in a run that only looks like
-// messages) and whatever the file holds behind it (damage, a cut-off end), the index, the gain
-// codes and the messages are those of one scan from the start.
+// messages) and whatever the file holds behind it (damage, a cut-off end), the index (with the
+// gain codes of ISA hits), the channels and the information lines are those of one scan from
+// the start.
 
 #include "common/TestData.h"
 #include "drivers/TDriverRegistry.h"
+#include "drivers/TTailScan.h"
+#include "drivers/disp/TAEDisp.h"
 #include "drivers/tarvel/RegisterTarvelDrivers.h"
 #include "drivers/tarvel/TAETarvelDriver.h"
 #include "mkdata/TGenerateDataFile.h"
@@ -21,18 +24,21 @@ struct TScan {
     bool Opened = false;
     std::string Message;
     std::vector<TDriverIndexItem> Items;
-    int64_t TruncatedAt = -1;
+    std::vector<std::string> InfoLines;
+    TAEChannelList Channels;
 };
 
 TScan Scan(const std::string& file, bool split) {
-    TAETarvelDriver::SetSplitScanBytes(split ? 0 : UINT64_MAX);
+    const uint64_t saved = TTailScan::MinStreamBytes();
+    TTailScan::SetMinStreamBytes(split ? 0 : UINT64_MAX);
     TScan scan;
     std::unique_ptr<TAEDriverDb> driver;
     scan.Opened = OpenDataFile(file, nullptr, driver, scan.Message);
-    TAETarvelDriver::SetSplitScanBytes(uint64_t{64} << 20);
+    TTailScan::SetMinStreamBytes(saved);
     if (!scan.Opened) return scan;
     scan.Items.assign(driver->Index().begin(), driver->Index().end());
-    scan.TruncatedAt = dynamic_cast<TAETarvelDriver&>(*driver).TruncatedAt();
+    scan.InfoLines = driver->InfoLines();
+    scan.Channels = driver->Channels();
     return scan;
 }
 
@@ -41,7 +47,8 @@ void ExpectSameScan(const std::string& file, const std::string& what) {
     const TScan two = Scan(file, true);
     ASSERT_EQ(one.Opened, two.Opened) << what << ": " << one.Message << " / " << two.Message;
     EXPECT_EQ(one.Message, two.Message) << what;
-    EXPECT_EQ(one.TruncatedAt, two.TruncatedAt) << what;
+    EXPECT_EQ(one.InfoLines, two.InfoLines) << what;
+    EXPECT_EQ(one.Channels, two.Channels) << what;
     ASSERT_EQ(one.Items.size(), two.Items.size()) << what;
     for (size_t i = 0; i < one.Items.size(); ++i) {
         const TDriverIndexItem& a = one.Items[i];
@@ -56,10 +63,11 @@ void Write(const std::string& file, const std::string& bytes) {
     std::ofstream(file, std::ios::binary | std::ios::trunc).write(bytes.data(), bytes.size());
 }
 
-class TarvelSplitScan : public ::testing::TestWithParam<const char*> {
+class SplitScan : public ::testing::TestWithParam<const char*> {
 protected:
     void SetUp() override {
         RegisterTarvelDrivers();
+        RegisterDispDriver();
         FFile = FDir.File(std::string("gen.") + GetParam());
         TGenerateOptions options;
         options.Format = GetParam();
@@ -78,7 +86,7 @@ protected:
     std::string FBytes;
 };
 
-TEST_P(TarvelSplitScan, EverySplitPlaceGivesTheScanFromTheStart) {
+TEST_P(SplitScan, EverySplitPlaceGivesTheScanFromTheStart) {
     ExpectSameScan(FFile, "whole");
     // Cutting bytes off the end moves the split through every place inside a message, and
     // leaves a cut-off last message.
@@ -88,7 +96,7 @@ TEST_P(TarvelSplitScan, EverySplitPlaceGivesTheScanFromTheStart) {
     }
 }
 
-TEST_P(TarvelSplitScan, DamageBehindTheSplitIsReportedAsByOneScan) {
+TEST_P(SplitScan, DamageBehindTheSplitIsReportedAsByOneScan) {
     std::mt19937 random(5);
     for (int round = 0; round < 12; ++round) {
         std::string bytes = FBytes;
@@ -103,9 +111,10 @@ TEST_P(TarvelSplitScan, DamageBehindTheSplitIsReportedAsByOneScan) {
     }
 }
 
-TEST_P(TarvelSplitScan, RunsThatLookLikeMessagesBeforeTheMiddle) {
-    // Zero bytes read as messages of type 0 from any place: the second scan starts in step with
-    // nothing but the zeros and must be joined only where it meets the real messages.
+TEST_P(SplitScan, RunsThatLookLikeMessagesBeforeTheMiddle) {
+    // Zero bytes read as messages from any place (ISA type 0, DiSP length 0): the second scan
+    // may start in step with nothing but the zeros and must be joined only where it meets the
+    // real messages.
     std::string bytes = FBytes;
     const size_t half = (bytes.size() + test::ReadFileBytes(FFile).size()) / 4;
     for (size_t k = half - 3000; k < half + 3000; ++k)
@@ -114,7 +123,7 @@ TEST_P(TarvelSplitScan, RunsThatLookLikeMessagesBeforeTheMiddle) {
     ExpectSameScan(FFile, "zeros");
 }
 
-INSTANTIATE_TEST_SUITE_P(Boards, TarvelSplitScan, ::testing::Values("isa", "pci"));
+INSTANTIATE_TEST_SUITE_P(Formats, SplitScan, ::testing::Values("isa", "pci", "disp"));
 
 } // namespace
 } // namespace vorelt
