@@ -13,6 +13,7 @@
 // An index may be put together from parts built apart (a scan split over threads): `Append`
 // adds the items of another index behind the last one without copying them.
 
+#include <algorithm>
 #include <array>
 #include <cstddef>
 #include <cstdint>
@@ -81,6 +82,22 @@ public:
     uint64_t End(size_t pos) const {
         const TDriverIndexItem item = (*this)[pos];
         return item.Offset + item.Size;
+    }
+
+    // Calls f(item) for the items first .. first + count - 1 in order: a pass over many items
+    // finds each part once.
+    template <class F> void Visit(size_t first, size_t count, F&& f) const {
+        size_t pos = first;
+        const size_t end = first + count;
+        while (pos < end) {
+            const TPart& part = PartOf(pos);
+            const TStore& s = *part.Store;
+            size_t i = pos - part.First + part.Skip;
+            const size_t stop = i + std::min(end - pos, s.Entries.size() - i);
+            pos += stop - i;
+            for (; i < stop; ++i)
+                f(s.Item(i));
+        }
     }
 
     void push_back(const TDriverIndexItem& item) {

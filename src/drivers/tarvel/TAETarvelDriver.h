@@ -84,8 +84,8 @@ protected:
         uint64_t end = f > 0 ? FIndex.End(f - 1) : 0;
         const uint64_t fileSize = File().Size();
         bool whole = true;
-        for (int32_t k = 0; k < count; ++k) {
-            const TDriverIndexItem item = FIndex[f + static_cast<size_t>(k)];
+        int32_t k = 0;
+        FIndex.Visit(f, static_cast<size_t>(count), [&](const TDriverIndexItem& item) {
             if (item.Kind != ikHeader && item.Offset >= 4 && view.Holds(item.Offset - 4, 4 + 8)) {
                 const bool stored = read(item, view.At(item.Offset), times[k]);
                 whole = whole && stored && item.Offset == end + 4 &&
@@ -95,7 +95,8 @@ protected:
                 whole = whole && StoredAt(item, end);
             }
             end = item.Offset + item.Size;
-        }
+            ++k;
+        });
         return whole;
     }
     // Bounds of a whole message (type/size prefix and body) in bytes.
