@@ -3,6 +3,7 @@
 #include "common/TestData.h"
 #include "drivers/TDriverRecordSource.h"
 #include "drivers/TLogFile.h"
+#include "drivers/TTailScan.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
 
@@ -104,13 +105,21 @@ TMutationStats RunDriverMutations(const std::string& validBytes, TCanOpenFunctio
     std::mt19937 rng(options.Seed);
     int failures = 0;
     int accepted = 0;
+    int cases = 0;
+    const uint64_t minSplit = TTailScan::MinStreamBytes();
     auto run = [&](const std::string& bytes, const std::string& what) {
         if (failures >= options.MaxFailures) return;
         bool sort = options.SortEvery > 0 && ++accepted % options.SortEvery == 0;
         std::string failure;
-        if (!RunDriverOnBytes(bytes, file, canOpen, make, sort, stats, failure)) {
+        // Every other case is opened by two scans, as long files are.
+        const bool split = options.SplitEvery > 0 && ++cases % options.SplitEvery == 0;
+        TTailScan::SetMinStreamBytes(split ? 0 : minSplit);
+        const bool passed = RunDriverOnBytes(bytes, file, canOpen, make, sort, stats, failure);
+        TTailScan::SetMinStreamBytes(minSplit);
+        if (!passed) {
             ++failures;
-            ADD_FAILURE() << what << " (seed " << options.Seed << "): " << failure;
+            ADD_FAILURE() << what << (split ? ", two scans" : "") << " (seed " << options.Seed
+                          << "): " << failure;
         }
     };
 

@@ -25,6 +25,8 @@ struct TMutationOptions {
     std::vector<size_t> Fields16;
     // Every n-th accepted case also writes a sorted copy (0: never).
     int SortEvery = 250;
+    // Every n-th case is opened with the second-half scan of long files (0: never).
+    int SplitEvery = 2;
     // The file extension the driver expects (with the dot).
     std::string Extension = ".dat";
     // Failures reported before the run stops.

@@ -123,6 +123,22 @@ TEST_P(SplitScan, RunsThatLookLikeMessagesBeforeTheMiddle) {
     ExpectSameScan(FFile, "zeros");
 }
 
+TEST(SplitScanRealFiles, DispFilesFromTheFieldScanAsFromTheStart) {
+    RegisterDispDriver();
+    for (const char* name : {"disp/210527-CH1-15.DTA", "disp/260114-4ch-1para.DTA"}) {
+        VORELT_REQUIRE_SHARED_DATA(name, shared);
+        test::TTempDir dir;
+        const std::string file = test::CopyToTemp(shared, dir);
+        ExpectSameScan(file, name);
+        // Split places all through the file: cut the copy shorter step by step.
+        const std::string bytes = test::ReadFileBytes(file);
+        for (size_t cut = 1; cut < bytes.size() / 3; cut += bytes.size() / 17 + 1) {
+            Write(file, bytes.substr(0, bytes.size() - cut));
+            ExpectSameScan(file, std::string(name) + " cut " + std::to_string(cut));
+        }
+    }
+}
+
 INSTANTIATE_TEST_SUITE_P(Formats, SplitScan, ::testing::Values("isa", "pci", "disp"));
 
 } // namespace

@@ -1,6 +1,6 @@
 #pragma once
 // What the ISA and PCI Tarvel drivers share: the declared fields, the header region with its
-// information lines, the two-pass index build over the mapped file, the time fields of a
+// information lines, the index build (two threads on a long stream), the time fields of a
 // message and the hooks of the sorted and filtered copies. The boards differ in the message
 // framing and in the conversion of hits, which TAETarvelIsa and TAETarvelPci supply.
 
@@ -159,7 +159,8 @@ protected:
 
 private:
     void DeclareFields();
-    // Indexes the message stream behind the header region in one sequential pass.
+    // Indexes the message stream behind the header region: one pass from the start, with the
+    // second half of a long stream scanned beside it and joined where the two meet.
     void IndexStream(uint64_t size);
     struct TTail;
     // Starts scanning from the first likely message start at or after `split` on a second
