@@ -49,7 +49,7 @@ void TDriverIndex::TStore::Push(const TDriverIndexItem& item) {
     Entries.push_back(e);
 }
 
-void TDriverIndex::TStore::SetExtra(size_t i, uint16_t extra) {
+void TDriverIndex::TStore::SetExtraRuled(size_t i, uint16_t extra) {
     TEntry& e = Entries[i];
     if (extra == e.Extra()) return;
     if (Sizes.empty()) {

@@ -100,6 +100,24 @@ public:
         }
     }
 
+    // Sets the extra word of the items first .. first + count - 1 to f(extra) in one pass.
+    template <class F> void UpdateExtra(size_t first, size_t count, F&& f) {
+        size_t pos = first;
+        const size_t end = first + count;
+        while (pos < end) {
+            const TPart& part = PartOf(pos);
+            TStore& s = *part.Store;
+            size_t i = pos - part.First + part.Skip;
+            const size_t stop = i + std::min(end - pos, s.Entries.size() - i);
+            pos += stop - i;
+            for (; i < stop; ++i) {
+                const uint16_t extra = s.Entries[i].Extra();
+                const uint16_t changed = f(extra);
+                if (changed != extra) s.SetExtra(i, changed);
+            }
+        }
+    }
+
     void push_back(const TDriverIndexItem& item) {
         TStore& s = *FParts.back().Store;
         if (!s.PushFast(item)) s.Push(item);
@@ -213,7 +231,14 @@ private:
             return true;
         }
         void Push(const TDriverIndexItem& item);
-        void SetExtra(size_t i, uint16_t extra);
+        void SetExtra(size_t i, uint16_t extra) {
+            TEntry& e = Entries[i];
+            const TSizeRule& r = Rules[e.Kind()];
+            if (Sizes.empty() && !(r.Fixed && !r.Biased)) return SetExtraRuled(i, extra);
+            e.SetExtra(extra);
+        }
+        // The size rule of the kind may depend on the extra word.
+        void SetExtraRuled(size_t i, uint16_t extra);
         void StoreSizes();
         void StoreOffsets();
         size_t MemoryBytes() const;

@@ -171,9 +171,9 @@ bool TAETarvelDriver::MeetTail(TTail& tail, TScanPart& head, uint64_t next) {
         if (!FindIndexOffset(FIndex, 1, t.Offset(0), at)) return false;
     }
     const size_t from = FIndex.size();
-    head.Count += tail.Part.Count - j;
+    head.Count += t.size() - j; // the part's count misses a block that ended in damage
     FIndex.Append(std::move(t), j);
-    FinishTail(head, from);
+    FinishTail(head, tail.Part, from, j);
     return true;
 }
 

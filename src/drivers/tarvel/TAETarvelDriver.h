@@ -44,6 +44,8 @@ protected:
         // ISA: the gain code each channel runs at so far; in a tail, GainUnknown | channel until
         // the tail meets the channel's first gain message.
         std::vector<uint16_t> Gain;
+        // 1 + the index position of the last item that took a GainUnknown; 0 for none.
+        uint64_t UnknownEnd = 0;
     };
     static constexpr uint16_t GainUnknown = 0x8000;
 
@@ -64,11 +66,14 @@ protected:
     // Bytes of the whole message (prefix and body) that the bytes at `p` would begin, 0 when they
     // cannot begin one; `avail` is at least 4.
     virtual size_t MessageSpan(const uint8_t* p, size_t avail) const = 0;
-    // Items of a tail appended from `from` on whose values depend on messages before the tail:
-    // `head` holds the state where the tail was met.
-    virtual void FinishTail(const TScanPart& head, size_t from) {
+    // Items of a tail appended from `from` on (its first `skip` items left out) whose values
+    // depend on messages before the tail: `head` holds the state where the tail was met.
+    virtual void FinishTail(const TScanPart& head, const TScanPart& tail, size_t from,
+                            size_t skip) {
         (void)head;
+        (void)tail;
         (void)from;
+        (void)skip;
     }
     // True when a tail's state is right only if the tail starts on a message boundary.
     virtual bool TailNeedsTrueStart() const { return false; }

@@ -69,6 +69,8 @@ size_t TAETarvelIsa::ScanBlock(const uint8_t* data, size_t size, uint64_t base,
             if (LoadU16(body + 8) == SubtypeGain && body[12] < channels) gain[body[12]] = body[19];
         } else if (type == 0 || type == 4) {
             item.Extra = body[8] < channels ? gain[body[8]] : 0;
+            // Stored as it goes: a damaged message further on ends the block with a throw.
+            if ((item.Extra & GainUnknown) && index) part.UnknownEnd = index->size() + 1;
         }
         if (index) index->push_back(item);
         ++n;
@@ -83,15 +85,17 @@ size_t TAETarvelIsa::MessageSpan(const uint8_t* p, size_t) const {
     return type > IsaMaxType ? 0 : 4 + IsaBodySize[type];
 }
 
-void TAETarvelIsa::FinishTail(const TScanPart& head, size_t from) {
+void TAETarvelIsa::FinishTail(const TScanPart& head, const TScanPart& tail, size_t from,
+                              size_t skip) {
     // Hits of the tail before their channel's first gain message there run at the gain the
     // head ended with.
-    for (size_t pos = from, n = FIndex.size(); pos < n; ++pos) {
-        const uint16_t extra = FIndex.Extra(pos);
-        if (!(extra & GainUnknown)) continue;
+    if (tail.UnknownEnd <= skip) return;
+    const size_t count = std::min<size_t>(tail.UnknownEnd - skip, FIndex.size() - from);
+    FIndex.UpdateExtra(from, count, [&head](uint16_t extra) -> uint16_t {
+        if (!(extra & GainUnknown)) return extra;
         const size_t ch = extra & 0xFF;
-        FIndex.SetExtra(pos, ch < head.Gain.size() ? head.Gain[ch] : 0);
-    }
+        return ch < head.Gain.size() ? head.Gain[ch] : 0;
+    });
 }
 
 bool TAETarvelIsa::MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const {
