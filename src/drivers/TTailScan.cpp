@@ -81,16 +81,24 @@ void TTailScan::Run() {
 
 size_t TTailScan::FindStart(const uint8_t* data, size_t size) const {
     const size_t window = std::min(size, SyncWindow);
-    for (size_t c = 0; c < window; ++c) {
+    // Damaged data can make every candidate walk far: the search as a whole is bounded.
+    size_t budget = 8 * SyncWindow;
+    for (size_t c = 0; c < window && budget > 0; ++c) {
         size_t p = c;
         int n = 0;
-        while (n < SyncMessages && size - p >= FMinPrefix) {
+        bool contradicted = false;
+        while (n < SyncMessages && size - p >= FMinPrefix && budget > 0) {
             const size_t span = FSpan(data + p, size - p);
+            if (span == 0) contradicted = true;
             if (span == 0 || span > size - p) break;
             p += span;
             ++n;
+            --budget;
         }
-        if (n == SyncMessages) return c;
+        // Messages that run to the end of what was read will do too: long messages, or the
+        // short last stretch of a file.
+        if (n == SyncMessages || (n > 0 && !contradicted && budget > 0)) return c;
+        budget -= std::min<size_t>(budget, 1);
     }
     return 0; // any start does: two scans of one stream fall into step sooner or later
 }
