@@ -346,6 +346,13 @@ void TGVCPU::Changed(bool propagate) {
     SendDown(msg);
 }
 
+void TGVCPU::DispatchDataChanged() {
+    TAEOMSG msg;
+    msg.Msg = omDataChanged;
+    msg.Text = FID;
+    Dispatch(msg);
+}
+
 void TGVCPU::NotifyModified() {
     TAEOMSG msg;
     msg.Msg = omModified;
@@ -409,12 +416,8 @@ void TGVCPU::SendDownRevalidate(TAEOMSG& msg, std::string_view fieldID) {
             child->ListFromParent(msg.List);
         }
         child->Dispatch(msg);
-        if (!fieldID.empty() && child == Child(i) && child->DeclaresField(fieldID, false)) {
-            TAEOMSG changed;
-            changed.Msg = omDataChanged;
-            changed.Text = child->FID;
-            child->Dispatch(changed);
-        }
+        if (!fieldID.empty() && child == Child(i) && child->DeclaresField(fieldID, false))
+            child->DispatchDataChanged();
     }
     if (hasList) msg.List = std::move(saved);
 }

@@ -250,6 +250,9 @@ protected:
     void ApplyKind();
     // Child processors created while loading; placeholders for unknown classes.
     virtual std::unique_ptr<TGVCPU> CreateChildForNode(const TNodePersist& objNode);
+    // Sends 0x401 with this processor's ID to the processor itself: data it draws from have
+    // changed, so what it derived from them has to go.
+    void DispatchDataChanged();
     // The protocol with the error status of a failed computation; -1.
     int32_t ReportFailure(TAEPNav& nav);
     // The protocol answer of RecordCount for any source: walks from FirstRecord.

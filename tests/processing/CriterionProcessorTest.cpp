@@ -281,6 +281,24 @@ TEST_F(CriterionProcessor, ZoneOutputsLinksWeightsAndExpressions) {
     EXPECT_EQ(*e[2].Value, 250);
 }
 
+TEST_F(CriterionProcessor, AZoneParameterChangeDropsOnlyListsThatUseTheZones) {
+    Field("MaxA", dtInteger, "Max", fidAmpl);
+    ASSERT_GE(Math->ComputedCount(), 0);
+    ASSERT_EQ(Crit->ComputedCount(), 3);
+    TAEOMSG zipChanged;
+    zipChanged.Msg = omZIPChanged;
+    Math->Dispatch(zipChanged);
+    EXPECT_TRUE(Math->Computed());
+    EXPECT_TRUE(Crit->Computed());
+
+    TAEField* zone = Crit->AddCriterionField(dtString, "Zip");
+    Crit->SetFunction(*zone, "ZIP", {{"Severity", fidEnergy, ""}, {"Historic Index", fidY, ""}});
+    ASSERT_EQ(Crit->ComputedCount(), 3);
+    Math->Dispatch(zipChanged);
+    EXPECT_TRUE(Math->Computed());
+    EXPECT_FALSE(Crit->Computed());
+}
+
 TEST_F(CriterionProcessor, DeleteAndSelectRequestsFromBelowAreRefused) {
     Field("MaxA", dtInteger, "Max", fidAmpl);
     TGVCPU* view = Crit->AddNew<TGVSource>();

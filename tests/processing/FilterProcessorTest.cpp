@@ -242,6 +242,18 @@ TEST_F(FilterProcessor, FieldMaintenance) {
     EXPECT_EQ(WalkForward(*Filter, KindBit(rkHit)).size(), 4u);
 }
 
+TEST_F(FilterProcessor, ResetSwitchesTheFilterBackOnWithAnEmptyCondition) {
+    Fill(4);
+    Require(fidChan, coEquals, "2");
+    Filter->SetEnabledFilter(false);
+    Filter->Reset();
+    EXPECT_TRUE(Filter->EnabledFilter());
+    EXPECT_EQ(Filter->Condition().Count(), 0);
+    EXPECT_EQ(Filter->Condition().EditFlags(), efRoot);
+    EXPECT_NE(Filter->Properties().FindAs<TGVStringProperty>("Title"), nullptr);
+    EXPECT_EQ(WalkForward(*Filter), WalkForward(*Stream));
+}
+
 TEST_F(FilterProcessor, TitleMakesTheDisplayName) {
     EXPECT_EQ(Filter->GetName(), "FR01");
     auto* title = Filter->Properties().FindAs<TGVStringProperty>("Title");

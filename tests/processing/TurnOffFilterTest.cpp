@@ -103,6 +103,18 @@ TEST_F(TurnOffFilter, SwitchedOffOrBelowLocationPassesTheParentThrough) {
     EXPECT_EQ(WalkForward(*located), WalkForward(*stream));
 }
 
+TEST_F(TurnOffFilter, MovingBelowALocationProcessorIsNoticed) {
+    TriggerOnChannel9();
+    for (int k = 0; k < 6; ++k)
+        AddHit(*Stream, k, k % 2 ? 9 : 1);
+    EXPECT_FALSE(Filter->Located());
+    EXPECT_EQ(WalkForward(*Filter), (TPositions{0, 1, 2}));
+    auto* location = Stream->AddNew<TFakeLocation>();
+    ASSERT_TRUE(Filter->MoveTo(location));
+    EXPECT_TRUE(Filter->Located());
+    EXPECT_EQ(WalkForward(*Filter), WalkForward(*Stream));
+}
+
 TEST_F(TurnOffFilter, OwnPositionsFollowTheProtocol) {
     Filter->SetDeltaAfter(1000);
     TriggerOnChannel9();

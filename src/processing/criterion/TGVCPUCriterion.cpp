@@ -22,29 +22,6 @@ namespace vorelt {
 
 namespace {
 
-void WriteSlot(TAEField& f, const TExprValue& v) {
-    if (v.Empty()) {
-        f.Clear();
-        return;
-    }
-    switch (v.Kind()) {
-    case TExprValue::evInteger:
-        f.SetAsInt64(v.AsInteger());
-        break;
-    case TExprValue::evBoolean:
-        f.SetAsBoolean(v.AsBoolean());
-        break;
-    case TExprValue::evFloat:
-        f.SetAsFloat(v.AsFloat());
-        break;
-    case TExprValue::evString:
-        f.SetAsString(std::string(v.AsString()));
-        break;
-    default:
-        f.Clear();
-    }
-}
-
 // How one criterion field takes part in the first pass.
 struct TFieldRun {
     TAECriterion* Criterion = nullptr;
@@ -132,16 +109,7 @@ void TGVCPUCriterion::SetFunction(TAEField& field, const std::string& functionNa
     form.SetOwner(this);
     form.SetTypeElem(teFunction);
     form.SetText(functionName);
-    for (const TFormParam& p : params) {
-        auto node = std::make_unique<TAEExpresion>(this);
-        node->SetTypeElem(teParam);
-        node->SetName(p.Name);
-        if (!p.FieldID.empty())
-            node->SetID(p.FieldID);
-        else
-            node->SetText(p.Text);
-        form.Add(std::move(node));
-    }
+    AddFormParams(form, params);
     Discard();
 }
 
@@ -256,16 +224,8 @@ void TGVCPUCriterion::Compute() {
             std::unique_ptr<TAECrtFunc> f = CreateCrtFunc(c->Expresion().Text(), this);
             if (!f) continue;
             const TAEExpresion& form = c->Expresion();
-            for (int k = 0; k < form.Count(); ++k) {
-                const TAEExpresion* node = form.Items(k);
-                if (node->TypeElem() != teParam) continue;
-                TAEStatFuncParam* p = f->Params().Find(node->Name());
-                if (!p) continue;
-                if (p->IsField())
-                    p->SetFieldID(node->ID());
-                else
-                    p->SetValue(StrToFloat(Trim(node->Text())));
-            }
+            for (int k = 0; k < form.Count(); ++k)
+                ApplyFormParam(*form.Items(k), f->Params());
             f->Start(FParentRecord);
             TFieldRun run;
             run.Criterion = c;
@@ -487,10 +447,7 @@ void TGVCPUCriterion::FieldChanged(std::string_view id) {
     TGVSource::FieldChanged(id);
     for (int i = 0; i < FOwnFields.Count(); ++i)
         if (const TAECriterion* c = CriterionOf(*FOwnFields.Get(i)); c && c->RefersTo(id)) {
-            TAEOMSG self;
-            self.Msg = omDataChanged;
-            self.Text = FID;
-            Dispatch(self);
+            DispatchDataChanged();
             return;
         }
 }
@@ -518,27 +475,8 @@ void TGVCPUCriterion::Reset() {
     DeclareOutFields();
 }
 
-void TGVCPUCriterion::Changed(bool propagate) {
-    Discard();
-    TGVSource::Changed(propagate);
-}
-
 void TGVCPUCriterion::Dispatch(TAEOMSG& msg) {
     switch (msg.Msg) {
-    case omDataChanged:
-    case omSourceState:
-        TGVSource::Dispatch(msg);
-        Discard();
-        return;
-    case omZIPChanged:
-        TGVSource::Dispatch(msg);
-        if (UsesZIP()) {
-            TAEOMSG self;
-            self.Msg = omDataChanged;
-            self.Text = FID;
-            Dispatch(self);
-        }
-        return;
     case omSelectGroup:
     case omDeleteGroup:
         // Channel indices are no record positions of the parent: the request stops here.
@@ -550,7 +488,7 @@ void TGVCPUCriterion::Dispatch(TAEOMSG& msg) {
     case omHitMarkRequest:
         return;
     default:
-        TGVSource::Dispatch(msg);
+        TGVComputedList::Dispatch(msg);
     }
 }
 

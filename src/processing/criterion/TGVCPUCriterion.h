@@ -16,6 +16,7 @@
 #include "processing/expr/TExprValue.h"
 #include "processing/filter/ILCOwner.h"
 #include "processing/math/TGVComputedList.h"
+#include "processing/math/TStatFormParam.h"
 
 #include <cstdint>
 #include <memory>
@@ -44,11 +45,7 @@ public:
     TAEField* AddCriterionField(uint8_t dataType, const std::string& name, int32_t typeResult = 0);
     static TAECriterion* CriterionOf(const TAEField& field);
     // Function form of a criterion: name and parameters (field ID or constant text).
-    struct TFormParam {
-        std::string Name;
-        std::string FieldID;
-        std::string Text;
-    };
+    using TFormParam = TStatFormParam;
     void SetFunction(TAEField& field, const std::string& functionName,
                      const std::vector<TFormParam>& params);
     // Link of `field` to output `output` of the function of criterion field `source`.
@@ -82,7 +79,6 @@ public:
     bool DeclaresField(std::string_view id, bool deep) const override;
     void FieldChanged(std::string_view id) override;
     void RemoveField(std::string_view id) override;
-    void Changed(bool propagate) override;
     void Dispatch(TAEOMSG& msg) override;
     // Own positions are channel indices: nothing of them goes up, nothing of the parent's
     // positions comes down.
@@ -111,9 +107,9 @@ private:
     void DeclareOutFields();
     void AttachCriteria();
     void Compute() final;
-    void Discard();
+    void Discard() final;
     void ReadEntry(TAEPNav& nav, TAERecord& record, int32_t index);
-    bool UsesZIP() const;
+    bool UsesZIP() const final;
     std::pair<uint8_t, uint8_t> EntryAt(int32_t) const { return {rkCriterion, 0}; }
     int32_t EntryCount() const final { return static_cast<int32_t>(FChannels.size()); }
 

@@ -2,96 +2,19 @@
 
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
-#include "persist/TErrors.h"
-#include "persist/TNodePersist.h"
-#include "persist/TNumberFormat.h"
-#include "processing/filter/TFilterCommon.h"
 
 #include <algorithm>
 #include <limits>
 
 namespace vorelt {
 
-TGVCPUFltr::TGVCPUFltr() : TGVSource(pkFltr), FRoot(this) {
-    EnsureTitleProperty(FProperties);
-}
-
-void TGVCPUFltr::SetEnabledFilter(bool enabled) {
-    if (FEnabled == enabled) return;
-    FEnabled = enabled;
-    Changed(true);
-}
-
-std::string TGVCPUFltr::GetName() const {
-    return TitledName(FName, FProperties);
-}
-
-void TGVCPUFltr::Reset() {
-    TGVSource::Reset();
-    EnsureTitleProperty(FProperties);
-    FRoot.Clear();
-    FEnabled = true;
-    Invalidate();
-}
-
-void TGVCPUFltr::SaveToNode(TNodePersist& node) const {
-    TGVSource::SaveToNode(node);
-    node.AddItem("EnabledFilter", FEnabled ? "1" : "0");
-    FRoot.SaveToNode(*node.AddNode("LogCons"));
-}
-
-void TGVCPUFltr::LoadFromNode(const TNodePersist& node) {
-    TGVSource::LoadFromNode(node);
-    EnsureTitleProperty(FProperties);
-    if (node.IndexOfItem("EnabledFilter") >= 0)
-        FEnabled = Trim(node.GetValue("EnabledFilter")) == "1";
-    for (int i = 0; i < node.NodeCount(); ++i)
-        if (SameTextTrimmed(node.Node(i)->Name(), "LogCons")) FRoot.LoadFromNode(*node.Node(i));
-    FRoot.SetEditFlags(efRoot);
-    Invalidate();
-}
-
-void TGVCPUFltr::CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
-                                  bool deep) const {
-    TGVSource::CollectFieldUses(id, lines, deep);
-    FRoot.CollectUses(id, lines, "");
-}
-
-bool TGVCPUFltr::DeclaresField(std::string_view id, bool deep) const {
-    if (TGVSource::DeclaresField(id, deep)) return true;
-    return FRoot.ReferencesId(id) && (!deep || FEnabled);
-}
-
-void TGVCPUFltr::FieldChanged(std::string_view id) {
-    TGVSource::FieldChanged(id);
-    if (FRoot.ReferencesId(id)) {
-        TAEOMSG msg;
-        msg.Msg = omDataChanged;
-        msg.Text = FID;
-        Dispatch(msg);
-    }
-}
-
-void TGVCPUFltr::RemoveField(std::string_view id) {
-    TGVSource::RemoveField(id);
-    FRoot.RemoveReferences(id);
-    Invalidate();
-}
-
-void TGVCPUFltr::Changed(bool propagate) {
-    Invalidate();
-    TGVSource::Changed(propagate);
-}
+TGVCPUFltr::TGVCPUFltr() : TGVConditionFilter(pkFltr, true) {}
 
 void TGVCPUFltr::Dispatch(TAEOMSG& msg) {
     // Any change that travels through the tree may alter the layout, the variants or the
     // values a cached first-hit result was drawn from.
     if (MessageRoute(msg.Msg) != TMessageRoute::Up) Invalidate();
     TGVSource::Dispatch(msg);
-}
-
-const TGVVariants* TGVCPUFltr::ConditionVariants() const {
-    return ProjectVariantsOf(const_cast<TGVCPUFltr&>(*this));
 }
 
 void TGVCPUFltr::Invalidate() {

@@ -3,9 +3,6 @@
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
 #include "persist/TErrors.h"
-#include "persist/TNodePersist.h"
-#include "persist/TNumberFormat.h"
-#include "processing/filter/TFilterCommon.h"
 
 #include <algorithm>
 
@@ -22,15 +19,7 @@ bool WithinUS(long double diffMS, int32_t deltaUS) {
 
 } // namespace
 
-TGVCPUTurnOffFltr::TGVCPUTurnOffFltr() : TGVSource(pkTurnOffFltr), FRoot(this) {
-    EnsureTitleProperty(FProperties);
-}
-
-void TGVCPUTurnOffFltr::SetEnabledFilter(bool enabled) {
-    if (FEnabled == enabled) return;
-    FEnabled = enabled;
-    Changed(true);
-}
+TGVCPUTurnOffFltr::TGVCPUTurnOffFltr() : TGVConditionFilter(pkTurnOffFltr, false) {}
 
 void TGVCPUTurnOffFltr::SetDeltaBefore(int32_t us) {
     if (FRoot.DeltaBefore() == us) return;
@@ -56,69 +45,10 @@ bool TGVCPUTurnOffFltr::PassesThrough() {
     return !FEnabled || !FParent || Located();
 }
 
-std::string TGVCPUTurnOffFltr::GetName() const {
-    return TitledName(FName, FProperties);
-}
-
-void TGVCPUTurnOffFltr::Reset() {
-    TGVSource::Reset();
-    EnsureTitleProperty(FProperties);
-    FRoot.Clear();
-    FEnabled = false;
-    FLocatedKnown = false;
-    FLocated = false;
+void TGVCPUTurnOffFltr::DropResults(bool treeChanged) {
     Discard();
-}
-
-void TGVCPUTurnOffFltr::SaveToNode(TNodePersist& node) const {
-    TGVSource::SaveToNode(node);
-    node.AddItem("EnabledFilter", FEnabled ? "1" : "0");
-    FRoot.SaveToNode(*node.AddNode("LogCons"));
-}
-
-void TGVCPUTurnOffFltr::LoadFromNode(const TNodePersist& node) {
-    TGVSource::LoadFromNode(node);
-    EnsureTitleProperty(FProperties);
-    if (node.IndexOfItem("EnabledFilter") >= 0)
-        FEnabled = Trim(node.GetValue("EnabledFilter")) == "1";
-    for (int i = 0; i < node.NodeCount(); ++i)
-        if (SameTextTrimmed(node.Node(i)->Name(), "LogCons")) FRoot.LoadFromNode(*node.Node(i));
-    FRoot.SetEditFlags(efRoot);
-    FLocatedKnown = false;
-    Discard();
-}
-
-void TGVCPUTurnOffFltr::CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
-                                         bool deep) const {
-    TGVSource::CollectFieldUses(id, lines, deep);
-    FRoot.CollectUses(id, lines, "");
-}
-
-bool TGVCPUTurnOffFltr::DeclaresField(std::string_view id, bool deep) const {
-    if (TGVSource::DeclaresField(id, deep)) return true;
-    return FRoot.ReferencesId(id) && (!deep || FEnabled);
-}
-
-void TGVCPUTurnOffFltr::FieldChanged(std::string_view id) {
-    TGVSource::FieldChanged(id);
-    if (FRoot.ReferencesId(id)) {
-        TAEOMSG msg;
-        msg.Msg = omDataChanged;
-        msg.Text = FID;
-        Dispatch(msg);
-    }
-}
-
-void TGVCPUTurnOffFltr::RemoveField(std::string_view id) {
-    TGVSource::RemoveField(id);
-    FRoot.RemoveReferences(id);
-    Discard();
-}
-
-void TGVCPUTurnOffFltr::Changed(bool propagate) {
-    Discard();
-    FLocatedKnown = false;
-    TGVSource::Changed(propagate);
+    // A location processor may have come or gone above.
+    if (treeChanged) FLocatedKnown = false;
 }
 
 void TGVCPUTurnOffFltr::Dispatch(TAEOMSG& msg) {
@@ -151,10 +81,6 @@ void TGVCPUTurnOffFltr::ListFromParent(std::vector<int32_t>& list) const {
         if (it != FKept.end() && it->Pos == p) list[n++] = static_cast<int32_t>(it - FKept.begin());
     }
     list.resize(n);
-}
-
-const TGVVariants* TGVCPUTurnOffFltr::ConditionVariants() const {
-    return ProjectVariantsOf(const_cast<TGVCPUTurnOffFltr&>(*this));
 }
 
 void TGVCPUTurnOffFltr::Discard() {

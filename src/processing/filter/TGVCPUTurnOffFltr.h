@@ -6,7 +6,7 @@
 // stream through unchanged.
 
 #include "processing/TGVCPU.h"
-#include "processing/filter/ILCOwner.h"
+#include "processing/filter/TGVConditionFilter.h"
 #include "processing/filter/TLCTurnOff.h"
 
 #include <cstddef>
@@ -14,7 +14,7 @@
 
 namespace vorelt {
 
-class TGVCPUTurnOffFltr : public TGVSource, public ILCOwner {
+class TGVCPUTurnOffFltr : public TGVConditionFilter<TLCTurnOff> {
 public:
     // One kept record, as the parent reported it.
     struct TKept {
@@ -26,11 +26,6 @@ public:
     TGVCPUTurnOffFltr();
     std::string ClassName() const override { return "TGVCPUTurnOffFltr"; }
 
-    bool EnabledFilter() const { return FEnabled; }
-    // Changed (true) follows a change.
-    void SetEnabledFilter(bool enabled);
-    TLCTurnOff& Condition() { return FRoot; }
-    const TLCTurnOff& Condition() const { return FRoot; }
     // Window widths in microseconds; Changed (true) follows a change.
     void SetDeltaBefore(int32_t us);
     void SetDeltaAfter(int32_t us);
@@ -47,18 +42,6 @@ public:
     // The most entries the neighbour cache held during the last computation.
     std::size_t PeakCacheSize() const { return FPeakCache; }
 
-    std::string GetName() const override;
-    void Reset() override;
-    // The processor's items, then "EnabledFilter" and the child "LogCons" with the root.
-    void SaveToNode(TNodePersist& node) const override;
-    void LoadFromNode(const TNodePersist& node) override;
-
-    void CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
-                          bool deep) const override;
-    bool DeclaresField(std::string_view id, bool deep) const override;
-    void FieldChanged(std::string_view id) override;
-    void RemoveField(std::string_view id) override;
-    void Changed(bool propagate) override;
     void Dispatch(TAEOMSG& msg) override;
     void ListToParent(std::vector<int32_t>& list) const override;
     void ListFromParent(std::vector<int32_t>& list) const override;
@@ -70,13 +53,9 @@ public:
     void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
     int32_t RecordCount(TAEPNav& nav, TAERecord& record) override;
 
-    // ILCOwner
-    std::string ConditionOwnerName() const override { return FName; }
-    const TAEField* ConditionField(std::string_view id) const override { return FindField(id); }
-    const TGVVariants* ConditionVariants() const override;
-    void ConditionChanged(bool propagate) override { Changed(propagate); }
-
 private:
+    void DropResults(bool treeChanged) override;
+
     // A record read during the computation whose fate is not settled yet: hits whose
     // DeltaBefore window is still open, and the messages behind them.
     struct TPending {
@@ -100,8 +79,6 @@ private:
     bool OutOfRange(TAEPNav& nav, int32_t index) const;
     int32_t Size() const { return static_cast<int32_t>(FKept.size()); }
 
-    bool FEnabled = false;
-    TLCTurnOff FRoot;
     bool FLocatedKnown = false;
     bool FLocated = false;
     bool FComputed = false;

@@ -22,30 +22,6 @@ bool Calculable(uint8_t dataType) {
            dataType == dtString || IsNumericType(dataType);
 }
 
-// Writes a slot into its field through the field's typed setters.
-void WriteSlot(TAEField& f, const TExprValue& v) {
-    if (v.Empty()) {
-        f.Clear();
-        return;
-    }
-    switch (v.Kind()) {
-    case TExprValue::evInteger:
-        f.SetAsInt64(v.AsInteger());
-        break;
-    case TExprValue::evBoolean:
-        f.SetAsBoolean(v.AsBoolean());
-        break;
-    case TExprValue::evFloat:
-        f.SetAsFloat(v.AsFloat());
-        break;
-    case TExprValue::evString:
-        f.SetAsString(std::string(v.AsString()));
-        break;
-    default:
-        f.Clear();
-    }
-}
-
 constexpr uint8_t kEventBits = rfFirstHit | rfEventHit;
 
 } // namespace
@@ -108,16 +84,7 @@ void TGVCPUPrc::SetFieldFunction(TAEField& field, const std::string& functionNam
     group->SetTypeElem(teGroupField);
     group->SetID(groupFieldID);
     tree->Add(std::move(group));
-    for (const TStatFormParam& p : params) {
-        auto node = std::make_unique<TAEExpresion>(this);
-        node->SetTypeElem(teParam);
-        node->SetName(p.Name);
-        if (!p.FieldID.empty())
-            node->SetID(p.FieldID);
-        else
-            node->SetText(p.Text);
-        tree->Add(std::move(node));
-    }
+    AddFormParams(*tree, params);
     Discard();
 }
 
@@ -192,13 +159,8 @@ void TGVCPUPrc::Compute() {
                     if (node->TypeElem() == teGroupField && !node->ID().empty()) {
                         f->SetGrouping(true);
                         f->SetGroupField(node->ID());
-                    } else if (node->TypeElem() == teParam) {
-                        TAEStatFuncParam* p = f->Params().Find(node->Name());
-                        if (!p) continue;
-                        if (p->IsField())
-                            p->SetFieldID(node->ID());
-                        else
-                            p->SetValue(StrToFloat(Trim(node->Text())));
+                    } else {
+                        ApplyFormParam(*node, f->Params());
                     }
                 }
                 f->Start(FRecord);
@@ -339,35 +301,10 @@ void TGVCPUPrc::Reset() {
     FEnabledCode = false;
 }
 
-void TGVCPUPrc::Changed(bool propagate) {
-    Discard();
-    TGVSource::Changed(propagate);
-}
-
 void TGVCPUPrc::Dispatch(TAEOMSG& msg) {
-    switch (msg.Msg) {
-    case omDataChanged:
-    case omSourceState:
-        TGVSource::Dispatch(msg);
-        Discard();
-        return;
-    case omZIPChanged:
-        TGVSource::Dispatch(msg);
-        if (UsesZIP()) {
-            TAEOMSG self;
-            self.Msg = omDataChanged;
-            self.Text = FID;
-            Dispatch(self);
-        }
-        return;
-    case omMarkRecord:
-        // A position this processor does not hold is marked as none.
-        if (msg.List.empty()) msg.List.push_back(-1);
-        TGVSource::Dispatch(msg);
-        return;
-    default:
-        TGVSource::Dispatch(msg);
-    }
+    // A position this processor does not hold is marked as none.
+    if (msg.Msg == omMarkRecord && msg.List.empty()) msg.List.push_back(-1);
+    TGVComputedList::Dispatch(msg);
 }
 
 void TGVCPUPrc::ListToParent(std::vector<int32_t>& list) const {
@@ -438,10 +375,7 @@ void TGVCPUPrc::FieldChanged(std::string_view id) {
     TGVSource::FieldChanged(id);
     for (int i = 0; i < FOwnFields.Count(); ++i)
         if (TreeRefersTo(FieldExpresion(*FOwnFields.Get(i)), id)) {
-            TAEOMSG self;
-            self.Msg = omDataChanged;
-            self.Text = FID;
-            Dispatch(self);
+            DispatchDataChanged();
             return;
         }
 }

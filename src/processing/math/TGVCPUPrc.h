@@ -11,6 +11,7 @@
 #include "processing/math/TAEStatFunc.h"
 #include "processing/math/TChunkedArray.h"
 #include "processing/math/TGVComputedList.h"
+#include "processing/math/TStatFormParam.h"
 
 #include <cstdint>
 #include <memory>
@@ -20,14 +21,6 @@
 namespace vorelt {
 
 class TAEExpresion;
-
-// One parameter of a function form: a field parameter names its field by ID, a constant
-// parameter carries the constant as typed (decimal comma).
-struct TStatFormParam {
-    std::string Name;
-    std::string FieldID;
-    std::string Text;
-};
 
 class TGVCPUPrc : public TGVComputedList, public IExprOwner, private IStatSlotLookup {
 public:
@@ -64,7 +57,6 @@ public:
 
     // --- Processor ------------------------------------------------------------------------
     void Reset() override;
-    void Changed(bool propagate) override;
     void Dispatch(TAEOMSG& msg) override;
     void ListToParent(std::vector<int32_t>& list) const override;
     void ListFromParent(std::vector<int32_t>& list) const override;
@@ -102,13 +94,13 @@ private:
 
     bool Transparent() const { return FOwnFields.Count() == 0; }
     void Compute() final;
-    void Discard();
+    void Discard() final;
     // Parent's record at the entry's position, then the calculated fields from the slots.
     void ReadEntry(TAEPNav& nav, TAERecord& record, int32_t index);
     // A field's tree refers to id (expression references, function parameters and the
     // grouping field).
     static bool TreeRefersTo(const TAEExpresion* tree, std::string_view id);
-    bool UsesZIP() const;
+    bool UsesZIP() const final;
     std::pair<uint8_t, uint8_t> EntryAt(int32_t i) const {
         const TEntry& e = FEntries[static_cast<size_t>(i)];
         return {e.Kind, e.Flags};

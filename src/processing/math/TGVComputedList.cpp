@@ -31,4 +31,18 @@ void TGVComputedList::ForgetComputed() {
     }
 }
 
+void TGVComputedList::Changed(bool propagate) {
+    Discard();
+    TGVSource::Changed(propagate);
+}
+
+void TGVComputedList::Dispatch(TAEOMSG& msg) {
+    const uint32_t kind = msg.Msg;
+    TGVSource::Dispatch(msg);
+    if (kind == omDataChanged || kind == omSourceState)
+        Discard();
+    else if (kind == omZIPChanged && UsesZIP())
+        DispatchDataChanged();
+}
+
 } // namespace vorelt
