@@ -251,6 +251,20 @@ TEST(LocVallen, GuardEventAndUnusedChannel) {
     EXPECT_EQ(Types(r.List), (TTypes{{1, 1}, {3, 2}, {6, 4}, {7, 1}}));
 }
 
+TEST(LocVallen, CombinedChannelThatStartsAGuardEventCountsAsItsChannel) {
+    TLocChannelTypes types;
+    types.SetChannelType(8, ctCombined);
+    const std::vector<TInRec> recs = {Hit(100, 8), Hit(104, 8), Hit(110, 1), Hit(200, 1)};
+    // The repeat of channel 8 ends the guard event; 110 then lies within FHCDT of it.
+    TRun off = Locate(*NewVallen(10, 50, 10, false), recs, types);
+    ASSERT_TRUE(off.Ok) << off.Error;
+    EXPECT_EQ(Types(off.List), (TTypes{{2, 4}, {3, 1}}));
+    // Allowed to repeat, both hits join the guard event and vanish with it.
+    TRun on = Locate(*NewVallen(10, 50, 10, true), recs, types);
+    ASSERT_TRUE(on.Ok) << on.Error;
+    EXPECT_EQ(Types(on.List), (TTypes{{3, 1}}));
+}
+
 TEST(LocVallen, TimeRunningBackwardsFails) {
     const auto a = NewVallen(10, 50, 20, true);
     TRun r = Locate(*a, {Hit(100, 1), Hit(105, 2), Hit(103, 3)});

@@ -66,9 +66,11 @@ public:
     void SaveToNode(TNodePersist& node) const override;
     void LoadFromNode(const TNodePersist& node) override;
 
+    // The failure text of an event build over a time that runs backwards.
+    static std::string UnsortedText(const std::string& processorName);
+
 protected:
     TLocation(uint8_t kind, TGVCPULoc* owner) : FKind(kind), FOwner(owner) {}
-    static std::string UnsortedText(const std::string& processorName);
     // Reads an integer key; an absent, empty or non-integer text keeps `value`.
     static void LoadInt(const TNodePersist& node, const char* key, int32_t& value);
 

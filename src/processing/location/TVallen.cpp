@@ -1,12 +1,12 @@
 #include "processing/location/TVallen.h"
 
-#include "model/TAERecordProtocol.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
-#include "processing/location/TLocChannelTypes.h"
-#include "processing/location/TLocList.h"
+#include "processing/location/TLocEventBuilder.h"
 
 #include <algorithm>
+#include <string>
+#include <vector>
 
 namespace vorelt {
 
@@ -29,91 +29,42 @@ void TVallen::SetDTNX_MAX(int32_t value) {
 
 bool TVallen::Build(ILocInput& input, const TLocChannelTypes& types,
                     const std::string& processorName, TLocList& list, std::string& error) const {
-    enum TState { Idle, Start, Open, GuardOpen };
-    TState state = Idle;
-    long double t1 = 0;
-    long double tLast = 0;
-    int32_t count = 0;
-    int32_t first = -1;
+    using B = TLocEventBuilder;
     const long double fhcdt = FFHCDT;
     const long double dt1x = FDT1X_MAX;
     const long double dtnx = FDTNX_MAX;
     // Channel texts of the open event; only needed when a channel may give one hit per event.
     const bool trackChannels = !FAMHCH;
     std::vector<std::string> channels;
-    TLocInputRecord r;
-    error.clear();
-    while (input.Next(r, trackChannels, error)) {
-        if (r.Kind != rkHit) {
-            list.AddPlain(r.ParentPos, r.Kind, r.EventFlags);
-            continue;
+    B b(types, processorName, list, error);
+    return b.Run(input, trackChannels, [&](const TLocInputRecord& r, long double t) {
+        if (b.State() == B::Idle) {
+            if (b.TLast() != 0 && t - b.TLast() <= fhcdt) return b.Discard(r, t);
+            b.SetState(B::Start);
+            return B::Again;
         }
-        const long double t = r.Time;
-        for (bool consumed = false; !consumed;) {
-            switch (state) {
-            case Idle:
-                if (tLast != 0 && t - tLast <= fhcdt) {
-                    if (t < tLast) {
-                        error = UnsortedText(processorName);
-                        return false;
-                    }
-                    tLast = t;
-                    list.AddDiscarded(r.ParentPos, r.Kind, r.EventFlags);
-                    consumed = true;
-                } else {
-                    state = Start;
-                }
-                break;
-            case Start: {
-                const uint8_t type = types.Lookup(r.Chan);
-                if (type != ctUnused) {
-                    count = 1;
-                    t1 = tLast = t;
-                    channels.clear();
-                    if (trackChannels) channels.push_back(r.ChanText);
-                }
-                if (type == ctNormal) {
-                    first = list.AddFirst(r.ParentPos, r.Kind, r.EventFlags, r.Chan, r.Amp);
-                    state = Open;
-                } else if (type == ctGuard || type == ctCombined) {
-                    state = GuardOpen;
-                } else {
-                    state = Idle;
-                }
-                consumed = true;
-                break;
+        if (b.State() == B::Start) {
+            if (b.StartEvent(r, t)) {
+                channels.clear();
+                if (trackChannels) channels.push_back(r.ChanText);
             }
-            case Open:
-            case GuardOpen:
-                if (t - t1 <= dt1x && t - tLast <= dtnx) {
-                    if (t < tLast) {
-                        error = UnsortedText(processorName);
-                        return false;
-                    }
-                    const uint8_t type = types.Lookup(r.Chan);
-                    if (type == ctNormal || type == ctCombined) {
-                        if (trackChannels && std::find(channels.begin(), channels.end(),
-                                                       r.ChanText) != channels.end()) {
-                            tLast = t;
-                            state = Idle;
-                        } else {
-                            ++count;
-                            tLast = t;
-                            if (trackChannels) channels.push_back(r.ChanText);
-                            if (state == Open)
-                                list.AddMember(first, count, r.ParentPos, r.Kind, r.EventFlags,
-                                               t - t1, r.Chan, r.Amp);
-                        }
-                    }
-                    consumed = true;
-                } else {
-                    state = Idle;
-                }
-                break;
-            }
+            return B::Consumed;
         }
-    }
-    return error.empty();
+        if (t - b.T1() <= dt1x && t - b.TLast() <= dtnx) {
+            if (t < b.TLast()) return b.Unsorted();
+            if (!b.Joins(r)) return B::Consumed;
+            if (trackChannels &&
+                std::find(channels.begin(), channels.end(), r.ChanText) != channels.end()) {
+                b.CloseAt(t);
+            } else {
+                b.AddHit(r, t);
+                if (trackChannels) channels.push_back(r.ChanText);
+            }
+            return B::Consumed;
+        }
+        b.SetState(B::Idle);
+        return B::Again;
+    });
 }
 
 void TVallen::SaveToNode(TNodePersist& node) const {
