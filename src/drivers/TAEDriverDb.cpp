@@ -357,8 +357,8 @@ void TAEDriverDb::ApplyDeletedGroups() {
 
 // Restores the positions of `group` (last first when `reverse`) into `restored` and clears
 // their bit; positions outside the index are ignored.
-static void ReleaseGroup(TDriverIndex& index, const TRecordGroup& group,
-                         uint8_t bit, bool reverse, std::vector<int32_t>& restored) {
+static void ReleaseGroup(TDriverIndex& index, const TRecordGroup& group, uint8_t bit, bool reverse,
+                         std::vector<int32_t>& restored) {
     const size_t n = index.size();
     restored.reserve(restored.size() + group.size());
     auto release = [&](int32_t p) {

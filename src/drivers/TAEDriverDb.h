@@ -57,7 +57,6 @@ struct TDeletedItemRef {
     int32_t Item = -1;
 };
 
-
 // Receives the driver's state changes (message 0x402); the database processor implements it.
 class IDriverOwner {
 public:

@@ -227,7 +227,8 @@ private:
             } else if (!r.Biased || item.Size > 0xFFFF || bias != r.Bias) {
                 return false;
             }
-            Entries.push_back(TEntry::Make(static_cast<uint32_t>(delta), item.Extra, item.Kind, item.Flags));
+            Entries.push_back(
+                TEntry::Make(static_cast<uint32_t>(delta), item.Extra, item.Kind, item.Flags));
             return true;
         }
         void Push(const TDriverIndexItem& item);

@@ -17,10 +17,10 @@ std::atomic<uint64_t> MinBytes{uint64_t{64} << 20};
 
 } // namespace
 
-TTailScan::TTailScan(const std::string& fileName, uint64_t split, uint64_t size,
-                     size_t maxCarry, size_t minPrefix, TSpan span, TScan scan)
-    : FFileName(fileName), FSplit(split), FSize(size), FMaxCarry(maxCarry),
-      FMinPrefix(minPrefix), FSpan(std::move(span)), FScan(std::move(scan)) {
+TTailScan::TTailScan(const std::string& fileName, uint64_t split, uint64_t size, size_t maxCarry,
+                     size_t minPrefix, TSpan span, TScan scan)
+    : FFileName(fileName), FSplit(split), FSize(size), FMaxCarry(maxCarry), FMinPrefix(minPrefix),
+      FSpan(std::move(span)), FScan(std::move(scan)) {
     FThread = std::thread([this] { Run(); });
 }
 
@@ -114,6 +114,15 @@ bool FindIndexOffset(const TDriverIndex& index, size_t from, uint64_t offset, si
     }
     at = lo;
     return lo < index.size() && index.Offset(lo) == offset;
+}
+
+bool AppendMeetingTail(TDriverIndex& head, TDriverIndex& tail, uint64_t offset, bool trueStart,
+                       size_t& skip) {
+    if (!FindIndexOffset(tail, 0, offset, skip)) return false;
+    size_t at = 0;
+    if (skip > 0 && trueStart && !FindIndexOffset(head, 0, tail.Offset(0), at)) return false;
+    head.Append(std::move(tail), skip);
+    return true;
 }
 
 } // namespace vorelt

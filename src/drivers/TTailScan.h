@@ -23,7 +23,8 @@ public:
     using TSpan = std::function<size_t(const uint8_t* p, size_t avail)>;
     // Scans the whole messages of a block at file offset `base`, returns the bytes they take;
     // `first` for the first block. May throw: the scan then ends with the messages before.
-    using TScan = std::function<size_t(const uint8_t* data, size_t size, uint64_t base, bool first)>;
+    using TScan =
+        std::function<size_t(const uint8_t* data, size_t size, uint64_t base, bool first)>;
 
     // Reads `fileName` from `split` up to `size`; `maxCarry` is the longest message.
     TTailScan(const std::string& fileName, uint64_t split, uint64_t size, size_t maxCarry,
@@ -65,5 +66,12 @@ private:
 // Position of the first item from `from` on whose offset is at least `offset`, in an index whose
 // offsets grow; true when that item's offset is `offset`.
 bool FindIndexOffset(const TDriverIndex& index, size_t from, uint64_t offset, size_t& at);
+
+// Appends a tail's items to `head` from the one whose offset is `offset` (the head's next
+// message) on; `skip` gets how many were left out before it. False, with nothing appended, when
+// the tail has no such item, or when `trueStart` and the tail's first item is not one of the
+// head's: a tail whose state counts its first messages is right only if they are real ones.
+bool AppendMeetingTail(TDriverIndex& head, TDriverIndex& tail, uint64_t offset, bool trueStart,
+                       size_t& skip);
 
 } // namespace vorelt

@@ -81,7 +81,8 @@ TEST(TDriverIndexTest, LengthWordRuleAndItsBreakKeepEverySize) {
     auto fixed = Stream(9000, 0, [](size_t i, uint8_t) { return i == 8500 ? 9u : 40u; });
     ExpectHolds(Build(fixed), fixed);
     // Sizes above the length word's range.
-    auto large = Stream(300, 0, [](size_t i, uint8_t) { return 70000u + static_cast<uint32_t>(i); });
+    auto large =
+        Stream(300, 0, [](size_t i, uint8_t) { return 70000u + static_cast<uint32_t>(i); });
     ExpectHolds(Build(large), large);
 }
 

@@ -1,9 +1,9 @@
 #include "drivers/disp/TAEDisp.h"
 
 #include "drivers/TBlockReader.h"
-#include "drivers/TTailScan.h"
 #include "drivers/TDriverRegistry.h"
 #include "drivers/TMappedFile.h"
+#include "drivers/TTailScan.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
@@ -275,13 +275,10 @@ std::unique_ptr<TAEDisp::TTail> TAEDisp::StartTail(uint64_t split, uint64_t size
 bool TAEDisp::MeetTail(TTail& tail, TScanPart& head, uint64_t next, const uint8_t* p,
                        size_t avail) {
     if (avail < 3) return false;
-    TDriverIndex& t = tail.Index;
-    size_t j = 0, at = 0;
-    if (!FindIndexOffset(t, 0, BodyOffset(p, next), j)) return false;
-    // The tail's first sightings count its messages before j: they must be the head's too.
-    if (j > 0 && !FindIndexOffset(FIndex, 0, t.Offset(0), at)) return false;
     const size_t from = FIndex.size();
-    FIndex.Append(std::move(t), j);
+    size_t j = 0;
+    // The tail's first sightings count its messages before j.
+    if (!AppendMeetingTail(FIndex, tail.Index, BodyOffset(p, next), true, j)) return false;
     if (FIndex.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
         throw EAEError("Too Many Messages");
     for (const auto& [item, channel] : tail.Part.NewChannels)

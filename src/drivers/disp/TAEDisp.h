@@ -69,8 +69,7 @@ private:
     struct TTail;
     // Indexes the whole messages of a block that starts at file offset `base` and returns the
     // bytes they take; `final` when the block reaches the end of the file.
-    size_t IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final,
-                      TScanPart& part);
+    size_t IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final, TScanPart& part);
     void AddMessageInfo(uint8_t id, const uint8_t* body, size_t size);
     std::unique_ptr<TTail> StartTail(uint64_t split, uint64_t size);
     // Appends the tail when the message at `next` (whose first bytes are `p`, `avail` of them)

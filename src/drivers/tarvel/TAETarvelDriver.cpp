@@ -143,7 +143,7 @@ struct TAETarvelDriver::TTail {
 };
 
 std::unique_ptr<TAETarvelDriver::TTail> TAETarvelDriver::StartTail(uint64_t split,
-                                                                  uint64_t size) const {
+                                                                   uint64_t size) const {
     auto tail = std::make_unique<TTail>();
     tail->Part.Index = &tail->Index;
     StartPart(tail->Part, false);
@@ -161,19 +161,13 @@ std::unique_ptr<TAETarvelDriver::TTail> TAETarvelDriver::StartTail(uint64_t spli
 }
 
 bool TAETarvelDriver::MeetTail(TTail& tail, TScanPart& head, uint64_t next) {
-    TDriverIndex& t = tail.Index;
-    // Both boards put a 4-byte prefix before the body.
-    size_t j = 0;
-    if (!FindIndexOffset(t, 0, next + 4, j)) return false;
-    if (j > 0 && TailNeedsTrueStart()) {
-        // The tail's state counts its messages before j: they must be the head's too.
-        size_t at = 0;
-        if (!FindIndexOffset(FIndex, 1, t.Offset(0), at)) return false;
-    }
     const size_t from = FIndex.size();
-    head.Count += t.size() - j; // the part's count misses a block that ended in damage
-    FIndex.Append(std::move(t), j);
-    FinishTail(head, tail.Part, from, j);
+    const size_t count = tail.Index.size();
+    size_t skip = 0;
+    // Both boards put a 4-byte prefix before the body.
+    if (!AppendMeetingTail(FIndex, tail.Index, next + 4, TailNeedsTrueStart(), skip)) return false;
+    head.Count += count - skip; // the part's count misses a block that ended in damage
+    FinishTail(head, tail.Part, from, skip);
     return true;
 }
 
@@ -185,8 +179,7 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
     head.Index = &FIndex;
     StartPart(head, true);
     std::unique_ptr<TTail> tail;
-    if (TTailScan::Worth(stream))
-        tail = StartTail(start + stream / 2, size);
+    if (TTailScan::Worth(stream)) tail = StartTail(start + stream / 2, size);
     TBlockReader reader(FileName(), size, MaxMessageSize(), start);
     if (!reader.IsOpen()) throw EAEError("File Not Open");
     uint64_t base = start;
@@ -197,7 +190,8 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
         const size_t used = ScanBlock(reader.Data(), have, base, head);
         base += used;
         carried = have - used;
-        if (first) ReserveIndex(FIndex, head.Count, used, tail ? tail->Scan->Split() - start : stream);
+        if (first)
+            ReserveIndex(FIndex, head.Count, used, tail ? tail->Scan->Split() - start : stream);
         if (tail && base >= tail->Scan->Split()) {
             tail->Scan->Join();
             if (MeetTail(*tail, head, base)) {
