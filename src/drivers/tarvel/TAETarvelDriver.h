@@ -67,9 +67,9 @@ protected:
     // cannot begin one; `avail` is at least 4.
     virtual size_t MessageSpan(const uint8_t* p, size_t avail) const = 0;
     // Items of a tail appended from `from` on (its first `skip` items left out) whose values
-    // depend on messages before the tail: `head` holds the state where the tail was met.
-    virtual void FinishTail(const TScanPart& head, const TScanPart& tail, size_t from,
-                            size_t skip) {
+    // depend on messages before the tail: `head` holds the state where the tail was met, and
+    // takes the state at the tail's end.
+    virtual void FinishTail(TScanPart& head, const TScanPart& tail, size_t from, size_t skip) {
         (void)head;
         (void)tail;
         (void)from;

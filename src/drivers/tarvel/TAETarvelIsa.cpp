@@ -85,17 +85,21 @@ size_t TAETarvelIsa::MessageSpan(const uint8_t* p, size_t) const {
     return type > IsaMaxType ? 0 : 4 + IsaBodySize[type];
 }
 
-void TAETarvelIsa::FinishTail(const TScanPart& head, const TScanPart& tail, size_t from,
-                              size_t skip) {
+void TAETarvelIsa::FinishTail(TScanPart& head, const TScanPart& tail, size_t from, size_t skip) {
     // Hits of the tail before their channel's first gain message there run at the gain the
     // head ended with.
-    if (tail.UnknownEnd <= skip) return;
-    const size_t count = std::min<size_t>(tail.UnknownEnd - skip, FIndex.size() - from);
-    FIndex.UpdateExtra(from, count, [&head](uint16_t extra) -> uint16_t {
-        if (!(extra & GainUnknown)) return extra;
-        const size_t ch = extra & 0xFF;
-        return ch < head.Gain.size() ? head.Gain[ch] : 0;
-    });
+    if (tail.UnknownEnd > skip) {
+        const size_t count = std::min<size_t>(tail.UnknownEnd - skip, FIndex.size() - from);
+        FIndex.UpdateExtra(from, count, [&head](uint16_t extra) -> uint16_t {
+            if (!(extra & GainUnknown)) return extra;
+            const size_t ch = extra & 0xFF;
+            return ch < head.Gain.size() ? head.Gain[ch] : 0;
+        });
+    }
+    // The head goes on behind the tail (where something stopped the tail early) with the gains
+    // as the tail left them.
+    for (size_t ch = 0; ch < head.Gain.size() && ch < tail.Gain.size(); ++ch)
+        if (!(tail.Gain[ch] & GainUnknown)) head.Gain[ch] = tail.Gain[ch];
 }
 
 bool TAETarvelIsa::MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& us) const {

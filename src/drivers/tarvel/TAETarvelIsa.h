@@ -27,8 +27,7 @@ protected:
                      TScanPart& part) const override;
     size_t MessageSpan(const uint8_t* p, size_t avail) const override;
     void StartPart(TScanPart& part, bool head) const override;
-    void FinishTail(const TScanPart& head, const TScanPart& tail, size_t from,
-                    size_t skip) override;
+    void FinishTail(TScanPart& head, const TScanPart& tail, size_t from, size_t skip) override;
     bool TailNeedsTrueStart() const override { return true; }
     void PrepareScan() override;
     size_t MinMessageSize() const override { return 4 + 24; }
