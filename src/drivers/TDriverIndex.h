@@ -74,10 +74,6 @@ public:
         const TPart& part = PartOf(pos);
         return part.Store->Entries[pos - part.First + part.Skip].Extra();
     }
-    void SetExtra(size_t pos, uint16_t extra) {
-        const TPart& part = PartOf(pos);
-        part.Store->SetExtra(pos - part.First + part.Skip, extra);
-    }
     // Offset + Size: where the message ends.
     uint64_t End(size_t pos) const {
         const TDriverIndexItem item = (*this)[pos];
@@ -87,35 +83,16 @@ public:
     // Calls f(item) for the items first .. first + count - 1 in order: a pass over many items
     // finds each part once.
     template <class F> void Visit(size_t first, size_t count, F&& f) const {
-        size_t pos = first;
-        const size_t end = first + count;
-        while (pos < end) {
-            const TPart& part = PartOf(pos);
-            const TStore& s = *part.Store;
-            size_t i = pos - part.First + part.Skip;
-            const size_t stop = i + std::min(end - pos, s.Entries.size() - i);
-            pos += stop - i;
-            for (; i < stop; ++i)
-                f(s.Item(i));
-        }
+        Walk(first, count, [&f](const TStore& s, size_t i) { f(s.Item(i)); });
     }
-
-    // Sets the extra word of the items first .. first + count - 1 to f(extra) in one pass.
+    // Sets the extra word of the items first .. first + count - 1 to f(extra) in one pass; the
+    // sizes stay what they were.
     template <class F> void UpdateExtra(size_t first, size_t count, F&& f) {
-        size_t pos = first;
-        const size_t end = first + count;
-        while (pos < end) {
-            const TPart& part = PartOf(pos);
-            TStore& s = *part.Store;
-            size_t i = pos - part.First + part.Skip;
-            const size_t stop = i + std::min(end - pos, s.Entries.size() - i);
-            pos += stop - i;
-            for (; i < stop; ++i) {
-                const uint16_t extra = s.Entries[i].Extra();
-                const uint16_t changed = f(extra);
-                if (changed != extra) s.SetExtra(i, changed);
-            }
-        }
+        Walk(first, count, [&f](TStore& s, size_t i) {
+            const uint16_t extra = s.Entries[i].Extra();
+            const uint16_t changed = f(extra);
+            if (changed != extra) s.SetExtra(i, changed);
+        });
     }
 
     void push_back(const TDriverIndexItem& item) {
@@ -249,6 +226,20 @@ private:
         size_t Skip = 0;  // stored items before it
         std::unique_ptr<TStore> Store;
     };
+    // Calls f(store, entry) for the positions first .. first + count - 1.
+    template <class F> void Walk(size_t first, size_t count, F&& f) const {
+        size_t pos = first;
+        const size_t end = first + count;
+        while (pos < end) {
+            const TPart& part = PartOf(pos);
+            TStore& s = *part.Store;
+            size_t i = pos - part.First + part.Skip;
+            const size_t stop = i + std::min(end - pos, s.Entries.size() - i);
+            pos += stop - i;
+            for (; i < stop; ++i)
+                f(s, i);
+        }
+    }
     const TPart& PartOf(size_t pos) const {
         if (FParts.size() == 1) return FParts.front();
         size_t k = FParts.size() - 1;

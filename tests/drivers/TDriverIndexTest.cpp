@@ -86,6 +86,29 @@ TEST(TDriverIndexTest, LengthWordRuleAndItsBreakKeepEverySize) {
     ExpectHolds(Build(large), large);
 }
 
+TEST(TDriverIndexTest, ChangedExtraWordsKeepTheSizes) {
+    // Kind 0 sizes follow the extra word, kind 1 sizes are fixed; both keep their sizes when
+    // extra words change afterwards, across a part boundary too.
+    std::vector<TDriverIndexItem> items;
+    uint64_t at = 0;
+    for (uint32_t i = 0; i < 9000; ++i) {
+        TDriverIndexItem item;
+        item.Kind = static_cast<uint8_t>(i % 2);
+        item.Size = item.Kind == 0 ? 10 + i % 30 : 16;
+        item.Extra = static_cast<uint16_t>(item.Kind == 0 ? item.Size + 1 : i % 7);
+        item.Offset = at + 2;
+        at = item.Offset + item.Size;
+        items.push_back(item);
+    }
+    TDriverIndex index = Build({items.begin(), items.begin() + 5000});
+    index.Append(Build({items.begin() + 4000, items.end()}), 1000);
+    index.UpdateExtra(3000, 4000,
+                      [](uint16_t extra) { return static_cast<uint16_t>(extra ^ 0x8000); });
+    for (size_t i = 3000; i < 7000; ++i)
+        items[i].Extra ^= 0x8000;
+    ExpectHolds(index, items);
+}
+
 TEST(TDriverIndexTest, OffsetsOutOfOrderOrFarApartAreKept) {
     // Row numbers of separate lists, as a database driver uses them.
     std::vector<TDriverIndexItem> rows;
