@@ -9,8 +9,10 @@
 #include "TarvelTestFiles.h"
 #include "common/TestData.h"
 #include "drivers/TByteReader.h"
+#include "drivers/disp/TAEDisp.h"
 #include "drivers/tarvel/TAETarvelIsa.h"
 #include "drivers/tarvel/TAETarvelPci.h"
+#include "mkdata/TGenerateDataFile.h"
 
 #include <gtest/gtest.h>
 
@@ -404,6 +406,30 @@ TEST(SortedCopy, TarvelTimePassesAnswerAsTheirMessageHooks) {
     pci.PciMessage(0, 2, std::vector<uint8_t>(30, 0));
     pci.Raw({0, 0, 40, 0, 1, 2});
     ExpectHookAgrees<TAETarvelPci>(pci.Bytes(), true);
+}
+
+TEST(SortedCopy, DispTimePassAnswersAsItsMessageHooks) {
+    test::TTempDir dir;
+    TGenerateOptions options;
+    options.Format = "disp";
+    options.FileName = dir.File("gen.DTA");
+    options.Hits = 400;
+    options.Channels = 3;
+    options.Seed = 4;
+    TDataManifest manifest;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(options, manifest, error)) << error;
+    std::string bytes = test::ReadFileBytes(options.FileName);
+    bytes += std::string("\x05\x00\x01\x02", 4); // a message cut off by the end
+    ExpectHookAgrees<TAEDisp>(bytes, true);
+}
+
+TEST(SortedCopy, FieldDispFilesTimePassAnswersAsItsMessageHooks) {
+    // Sub-identified messages and the setup messages of real recordings.
+    for (const char* name : {"disp/210527-CH1-15.DTA", "disp/260114-4ch-1para.DTA"}) {
+        VORELT_REQUIRE_SHARED_DATA(name, shared);
+        ExpectHookAgrees<TAEDisp>(test::ReadFileBytes(shared), true);
+    }
 }
 
 } // namespace
