@@ -10,6 +10,7 @@
 #include "common/TestData.h"
 #include "drivers/TByteReader.h"
 #include "drivers/disp/TAEDisp.h"
+#include "drivers/spartan/TAESpartan.h"
 #include "drivers/tarvel/TAETarvelIsa.h"
 #include "drivers/tarvel/TAETarvelPci.h"
 #include "mkdata/TGenerateDataFile.h"
@@ -422,6 +423,22 @@ TEST(SortedCopy, DispTimePassAnswersAsItsMessageHooks) {
     std::string bytes = test::ReadFileBytes(options.FileName);
     bytes += std::string("\x05\x00\x01\x02", 4); // a message cut off by the end
     ExpectHookAgrees<TAEDisp>(bytes, true);
+}
+
+TEST(SortedCopy, SpartanTimePassAnswersAsItsMessageHooks) {
+    test::TTempDir dir;
+    TGenerateOptions options;
+    options.Format = "spartan";
+    options.FileName = dir.File("gen.spa");
+    options.Hits = 400;
+    options.Channels = 3;
+    options.Seed = 6;
+    TDataManifest manifest;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(options, manifest, error)) << error;
+    std::string bytes = test::ReadFileBytes(options.FileName);
+    bytes += std::string("\x01\x02\x03", 3); // a message cut off by the end
+    ExpectHookAgrees<TAESpartan>(bytes, false);
 }
 
 TEST(SortedCopy, FieldDispFilesTimePassAnswersAsItsMessageHooks) {

@@ -39,6 +39,8 @@ protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
     bool MessageTime(int32_t pos, const TDriverIndexItem& item, int64_t& key) const override;
     size_t MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const override;
+    bool MessageTimes(int32_t first, int32_t count, const TFileView& view,
+                      int64_t* times) const override;
 
 private:
     void AddHeaderLines(const TByteReader& header);
