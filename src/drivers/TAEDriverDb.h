@@ -215,6 +215,38 @@ protected:
     // hooks; a format with a fixed layout answers from the view in one loop.
     virtual bool MessageTimes(int32_t first, int32_t count, const TFileView& view,
                               int64_t* times) const;
+    // MessageTimes from the view in one loop, for a format whose prefix length follows from
+    // the item. `shape(item, prefix, need)` gives the prefix length and the body bytes the read
+    // needs, or false for a message the per-message hooks answer; `read(item, pos, body, time)`
+    // sets the time (or NoTime) from the body in the view and returns whether the prefix before
+    // it is as the copy writes it.
+    template <class TShape, class TRead>
+    bool ViewMessageTimes(int32_t first, int32_t count, const TFileView& view, int64_t* times,
+                          TShape&& shape, TRead&& read) const {
+        const auto f = static_cast<size_t>(first);
+        uint64_t end = f > 0 ? FIndex.End(f - 1) : 0;
+        const uint64_t fileSize = FFile.Size();
+        bool whole = true;
+        size_t pos = f;
+        FIndex.Visit(f, static_cast<size_t>(count), [&](const TDriverIndexItem& item) {
+            int64_t& time = times[pos - f];
+            size_t prefix = 0;
+            uint64_t need = 0;
+            if (shape(item, prefix, need) && item.Offset >= prefix &&
+                view.Holds(item.Offset - prefix, prefix + need)) {
+                const bool stored =
+                    read(item, static_cast<int32_t>(pos), view.At(item.Offset), time);
+                whole = whole && stored && item.Offset - prefix == end &&
+                        item.Offset + item.Size <= fileSize;
+            } else {
+                time = TimeOrNone(static_cast<int32_t>(pos));
+                whole = whole && StoredAt(item, end);
+            }
+            end = item.Offset + item.Size;
+            ++pos;
+        });
+        return whole;
+    }
     // MessageTime of a position, NoTime where it gives none.
     int64_t TimeOrNone(int32_t pos) const;
     // Whether a message is stored as the copies write it, at `at`: its prefix (none for the

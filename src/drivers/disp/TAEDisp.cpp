@@ -691,37 +691,32 @@ size_t TAEDisp::MessagePrefix(const TDriverIndexItem& item, uint8_t* out) const 
     return 4;
 }
 
+// Bytes before the body: length word, ID (when the length is not 0), sub-identifier.
+static size_t PrefixLength(const TDriverIndexItem& item) {
+    return item.Extra == 0 ? 2 : HasSubID(item.Kind, item.Extra) ? 4 : 3;
+}
+
 bool TAEDisp::MessageTimes(int32_t first, int32_t count, const TFileView& view,
                            int64_t* times) const {
-    // The sorted copy's time pass in one loop over the view: a message is its length word, the
-    // ID (when the length is not 0), a sub-identifier for IDs 40 to 49, and the body.
-    const auto f = static_cast<size_t>(first);
-    uint64_t end = f > 0 ? FIndex.End(f - 1) : 0;
-    const uint64_t fileSize = File().Size();
-    bool whole = true;
-    int32_t k = 0;
-    FIndex.Visit(f, static_cast<size_t>(count), [&](const TDriverIndexItem& item) {
-        const size_t len = item.Extra == 0 ? 2 : HasSubID(item.Kind, item.Extra) ? 4 : 3;
-        if (item.Kind != ikHeader && item.Offset >= len &&
-            view.Holds(item.Offset - len, len + uint64_t{item.Size})) {
-            const uint8_t* body = view.At(item.Offset);
+    // A message is its length word, the ID (when the length is not 0), a sub-identifier for IDs
+    // 40 to 49, and the body.
+    return ViewMessageTimes(
+        first, count, view, times,
+        [](const TDriverIndexItem& item, size_t& prefix, uint64_t& need) {
+            prefix = PrefixLength(item);
+            need = item.Size;
+            return item.Kind != ikHeader;
+        },
+        [](const TDriverIndexItem& item, int32_t, const uint8_t* body, int64_t& time) {
             uint64_t ticks = 0;
-            times[k] = item.Extra != 0 && IsTimedID(item.Kind) &&
-                               BodyTime(item.Kind, body, item.Size, ticks)
-                           ? TicksToMicroseconds(ticks)
-                           : NoTime;
-            const bool stored =
-                LoadU16(body - len) == item.Extra && (len == 2 || body[2 - len] == item.Kind);
-            whole =
-                whole && stored && item.Offset - len == end && item.Offset + item.Size <= fileSize;
-        } else {
-            times[k] = TimeOrNone(first + k);
-            whole = whole && StoredAt(item, end);
-        }
-        end = item.Offset + item.Size;
-        ++k;
-    });
-    return whole;
+            time = item.Extra != 0 && IsTimedID(item.Kind) &&
+                           BodyTime(item.Kind, body, item.Size, ticks)
+                       ? TicksToMicroseconds(ticks)
+                       : NoTime;
+            const size_t prefix = PrefixLength(item);
+            return LoadU16(body - prefix) == item.Extra &&
+                   (prefix == 2 || body[2 - static_cast<ptrdiff_t>(prefix)] == item.Kind);
+        });
 }
 
 void RegisterDispDriver() {

@@ -317,32 +317,21 @@ size_t TAESpartan::MessagePrefix(const TDriverIndexItem& item, uint8_t* out) con
 
 bool TAESpartan::MessageTimes(int32_t first, int32_t count, const TFileView& view,
                               int64_t* times) const {
-    // The sorted copy's time pass in one loop over the view: a message is its type byte and
-    // its body; the header, and a type-255 message, keep everything in their data.
-    const auto f = static_cast<size_t>(first);
-    uint64_t end = f > 0 ? FIndex.End(f - 1) : 0;
-    const uint64_t fileSize = File().Size();
-    bool whole = true;
-    size_t pos = f;
-    FIndex.Visit(f, static_cast<size_t>(count), [&](const TDriverIndexItem& item) {
-        int64_t& time = times[pos - f];
-        const size_t len = item.Kind == ikHeader ? 0 : 1;
-        if (item.Offset >= len && view.Holds(item.Offset - len, len + uint64_t{item.Size})) {
-            const uint8_t* body = view.At(item.Offset);
+    // A message is its type byte and its body; the header, and a type-255 message, keep
+    // everything in their data.
+    return ViewMessageTimes(
+        first, count, view, times,
+        [](const TDriverIndexItem& item, size_t& prefix, uint64_t& need) {
+            prefix = item.Kind == ikHeader ? 0 : 1;
+            need = item.Size;
+            return true;
+        },
+        [](const TDriverIndexItem& item, int32_t pos, const uint8_t* body, int64_t& time) {
             time = pos != 0 && IsTimedType(item.Kind) && item.Size == BodySize
                        ? static_cast<int64_t>(TByteReader(body, item.Size).U48(0))
                        : NoTime;
-            const bool stored = len == 0 || body[-1] == item.Kind;
-            whole =
-                whole && stored && item.Offset - len == end && item.Offset + item.Size <= fileSize;
-        } else {
-            time = TimeOrNone(static_cast<int32_t>(pos));
-            whole = whole && StoredAt(item, end);
-        }
-        end = item.Offset + item.Size;
-        ++pos;
-    });
-    return whole;
+            return item.Kind == ikHeader || body[-1] == item.Kind;
+        });
 }
 
 bool TAESpartan::SaveToFile(IRecordSource& source, const std::string& target,

@@ -85,24 +85,16 @@ protected:
     template <class TRead>
     bool BoardMessageTimes(int32_t first, int32_t count, const TFileView& view, int64_t* times,
                            TRead&& read) const {
-        const auto f = static_cast<size_t>(first);
-        uint64_t end = f > 0 ? FIndex.End(f - 1) : 0;
-        const uint64_t fileSize = File().Size();
-        bool whole = true;
-        int32_t k = 0;
-        FIndex.Visit(f, static_cast<size_t>(count), [&](const TDriverIndexItem& item) {
-            if (item.Kind != ikHeader && item.Offset >= 4 && view.Holds(item.Offset - 4, 4 + 8)) {
-                const bool stored = read(item, view.At(item.Offset), times[k]);
-                whole = whole && stored && item.Offset == end + 4 &&
-                        item.Offset + item.Size <= fileSize;
-            } else {
-                times[k] = TimeOrNone(first + k);
-                whole = whole && StoredAt(item, end);
-            }
-            end = item.Offset + item.Size;
-            ++k;
-        });
-        return whole;
+        return ViewMessageTimes(
+            first, count, view, times,
+            [](const TDriverIndexItem& item, size_t& prefix, uint64_t& need) {
+                prefix = 4;
+                need = 8;
+                return item.Kind != ikHeader;
+            },
+            [&read](const TDriverIndexItem& item, int32_t, const uint8_t* body, int64_t& time) {
+                return read(item, body, time);
+            });
     }
     // Bounds of a whole message (type/size prefix and body) in bytes.
     virtual size_t MinMessageSize() const = 0;
