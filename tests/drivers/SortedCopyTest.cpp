@@ -409,36 +409,25 @@ TEST(SortedCopy, TarvelTimePassesAnswerAsTheirMessageHooks) {
     ExpectHookAgrees<TAETarvelPci>(pci.Bytes(), true);
 }
 
-TEST(SortedCopy, DispTimePassAnswersAsItsMessageHooks) {
+// A small generated file of the format with a message cut off by the end after it.
+std::string GeneratedWithCutEnd(const char* format, const std::string& cut) {
     test::TTempDir dir;
     TGenerateOptions options;
-    options.Format = "disp";
-    options.FileName = dir.File("gen.DTA");
+    options.Format = format;
+    options.FileName = dir.File("gen.dat");
     options.Hits = 400;
     options.Channels = 3;
     options.Seed = 4;
     TDataManifest manifest;
     std::string error;
-    ASSERT_TRUE(GenerateDataFile(options, manifest, error)) << error;
-    std::string bytes = test::ReadFileBytes(options.FileName);
-    bytes += std::string("\x05\x00\x01\x02", 4); // a message cut off by the end
-    ExpectHookAgrees<TAEDisp>(bytes, true);
+    EXPECT_TRUE(GenerateDataFile(options, manifest, error)) << error;
+    return test::ReadFileBytes(options.FileName) + cut;
 }
 
-TEST(SortedCopy, SpartanTimePassAnswersAsItsMessageHooks) {
-    test::TTempDir dir;
-    TGenerateOptions options;
-    options.Format = "spartan";
-    options.FileName = dir.File("gen.spa");
-    options.Hits = 400;
-    options.Channels = 3;
-    options.Seed = 6;
-    TDataManifest manifest;
-    std::string error;
-    ASSERT_TRUE(GenerateDataFile(options, manifest, error)) << error;
-    std::string bytes = test::ReadFileBytes(options.FileName);
-    bytes += std::string("\x01\x02\x03", 3); // a message cut off by the end
-    ExpectHookAgrees<TAESpartan>(bytes, false);
+TEST(SortedCopy, DispAndSpartanTimePassesAnswerAsTheirMessageHooks) {
+    ExpectHookAgrees<TAEDisp>(GeneratedWithCutEnd("disp", std::string("\x05\x00\x01\x02", 4)),
+                              true);
+    ExpectHookAgrees<TAESpartan>(GeneratedWithCutEnd("spartan", "\x01\x02\x03"), false);
 }
 
 TEST(SortedCopy, FieldDispFilesTimePassAnswersAsItsMessageHooks) {
