@@ -75,7 +75,7 @@ void BM_OpenDispFile(benchmark::State& state) {
         return;
     }
     int64_t messages = 0;
-    double user = 0, system = 0;
+    double user = 0, system = 0, indexBytes = 0;
     for (auto _ : state) {
         state.PauseTiming();
         auto driver = std::make_unique<vorelt::TAEDisp>();
@@ -88,6 +88,7 @@ void BM_OpenDispFile(benchmark::State& state) {
             break;
         }
         messages = driver->Count();
+        indexBytes = static_cast<double>(driver->Index().MemoryBytes());
         state.PauseTiming(); // closing frees the index: not part of opening
         const TProcessCpu end = SelfCpu();
         user += end.User - start.User;
@@ -97,6 +98,8 @@ void BM_OpenDispFile(benchmark::State& state) {
         state.ResumeTiming();
     }
     state.counters["messages"] = static_cast<double>(messages);
+    if (messages > 0)
+        state.counters["index_bytes_per_message"] = indexBytes / static_cast<double>(messages);
     state.counters["user_ms"] = user * 1000.0 / static_cast<double>(state.iterations());
     state.counters["sys_ms"] = system * 1000.0 / static_cast<double>(state.iterations());
     state.SetBytesProcessed(static_cast<int64_t>(f.Size * state.iterations()));
