@@ -116,6 +116,10 @@ bool FindIndexOffset(const TDriverIndex& index, size_t from, uint64_t offset, si
     return lo < index.size() && index.Offset(lo) == offset;
 }
 
+bool TailBehind(const TDriverIndex& tail, uint64_t next) {
+    return tail.empty() || next >= tail.Offset(tail.size() - 1);
+}
+
 bool AppendMeetingTail(TDriverIndex& head, TDriverIndex& tail, uint64_t offset, bool trueStart,
                        size_t& skip) {
     if (!FindIndexOffset(tail, 0, offset, skip)) return false;

@@ -67,6 +67,10 @@ private:
 // offsets grow; true when that item's offset is `offset`.
 bool FindIndexOffset(const TDriverIndex& index, size_t from, uint64_t offset, size_t& at);
 
+// Whether the head's next message at `next` lies at or past the tail's last one: the two scans
+// can no longer meet.
+bool TailBehind(const TDriverIndex& tail, uint64_t next);
+
 // Appends a tail's items to `head` from the one whose offset is `offset` (the head's next
 // message) on; `skip` gets how many were left out before it. False, with nothing appended, when
 // the tail has no such item, or when `trueStart` and the tail's first item is not one of the

@@ -32,22 +32,31 @@ TDriverIndex Build(const std::vector<TDriverIndexItem>& items) {
     return index;
 }
 
-// A stream of messages one after the other, sizes given by `size(i, kind)`.
-template <class TSize>
-std::vector<TDriverIndexItem> Stream(size_t n, uint64_t start, TSize&& size, unsigned kinds = 4) {
+// Messages one after the other, each behind a prefix of `prefix` bytes; `fill(i, item)` sets
+// the kind, size and extra word of message i.
+template <class TFill>
+std::vector<TDriverIndexItem> Chain(size_t n, uint64_t start, uint64_t prefix, TFill&& fill) {
     std::vector<TDriverIndexItem> items;
-    std::mt19937 random(7);
     uint64_t at = start;
     for (size_t i = 0; i < n; ++i) {
         TDriverIndexItem item;
-        item.Kind = static_cast<uint8_t>(random() % kinds);
-        item.Size = size(i, item.Kind);
-        item.Extra = static_cast<uint16_t>(random() % 3);
-        item.Offset = at + 4;
+        fill(i, item);
+        item.Offset = at + prefix;
         at = item.Offset + item.Size;
         items.push_back(item);
     }
     return items;
+}
+
+// A stream of random kinds and extra words, sizes given by `size(i, kind)`.
+template <class TSize>
+std::vector<TDriverIndexItem> Stream(size_t n, uint64_t start, TSize&& size, unsigned kinds = 4) {
+    std::mt19937 random(7);
+    return Chain(n, start, 4, [&](size_t i, TDriverIndexItem& item) {
+        item.Kind = static_cast<uint8_t>(random() % kinds);
+        item.Size = size(i, item.Kind);
+        item.Extra = static_cast<uint16_t>(random() % 3);
+    });
 }
 
 TEST(TDriverIndexTest, SizesThatFollowTheKindTakeEightBytesAMessage) {
@@ -61,17 +70,11 @@ TEST(TDriverIndexTest, SizesThatFollowTheKindTakeEightBytesAMessage) {
 
 TEST(TDriverIndexTest, LengthWordRuleAndItsBreakKeepEverySize) {
     // Sizes vary, but the extra word is the length with one head byte counted in.
-    std::vector<TDriverIndexItem> items;
-    uint64_t at = 0;
-    for (uint32_t i = 0; i < 10000; ++i) {
-        TDriverIndexItem item;
+    auto items = Chain(10000, 0, 3, [](size_t i, TDriverIndexItem& item) {
         item.Kind = static_cast<uint8_t>(i % 3);
-        item.Size = 10 + i % 50;
+        item.Size = static_cast<uint32_t>(10 + i % 50);
         item.Extra = static_cast<uint16_t>(item.Size + (item.Kind == 2 ? 2 : 1));
-        item.Offset = at + 3;
-        at = item.Offset + item.Size;
-        items.push_back(item);
-    }
+    });
     ExpectHolds(Build(items), items);
     EXPECT_LE(Build(items).MemoryBytes(), items.size() * 8 + 64);
     // One message that follows neither rule makes the sizes stored, the earlier ones as well.
@@ -89,17 +92,11 @@ TEST(TDriverIndexTest, LengthWordRuleAndItsBreakKeepEverySize) {
 TEST(TDriverIndexTest, ChangedExtraWordsKeepTheSizes) {
     // Kind 0 sizes follow the extra word, kind 1 sizes are fixed; both keep their sizes when
     // extra words change afterwards, across a part boundary too.
-    std::vector<TDriverIndexItem> items;
-    uint64_t at = 0;
-    for (uint32_t i = 0; i < 9000; ++i) {
-        TDriverIndexItem item;
+    auto items = Chain(9000, 0, 2, [](size_t i, TDriverIndexItem& item) {
         item.Kind = static_cast<uint8_t>(i % 2);
-        item.Size = item.Kind == 0 ? 10 + i % 30 : 16;
+        item.Size = item.Kind == 0 ? static_cast<uint32_t>(10 + i % 30) : 16;
         item.Extra = static_cast<uint16_t>(item.Kind == 0 ? item.Size + 1 : i % 7);
-        item.Offset = at + 2;
-        at = item.Offset + item.Size;
-        items.push_back(item);
-    }
+    });
     TDriverIndex index = Build({items.begin(), items.begin() + 5000});
     index.Append(Build({items.begin() + 4000, items.end()}), 1000);
     index.UpdateExtra(3000, 4000,

@@ -337,8 +337,7 @@ bool TAEDisp::Load(std::string& message) {
                         base = FIndex.End(FIndex.size() - 1);
                         carried = 0;
                         reader.Seek(base);
-                    } else if (tail->Index.empty() ||
-                               base >= tail->Index.Offset(tail->Index.size() - 1)) {
+                    } else if (TailBehind(tail->Index, base)) {
                         tail.reset(); // the scans never fell into step
                     }
                 }
