@@ -31,8 +31,12 @@ void GenerateFile(benchmark::State& state, const char* format) {
     std::filesystem::remove(file);
 }
 
-void BM_GenerateIsa(benchmark::State& state) { GenerateFile(state, "isa"); }
-void BM_GeneratePci(benchmark::State& state) { GenerateFile(state, "pci"); }
+void BM_GenerateIsa(benchmark::State& state) {
+    GenerateFile(state, "isa");
+}
+void BM_GeneratePci(benchmark::State& state) {
+    GenerateFile(state, "pci");
+}
 
 } // namespace
 

@@ -2,9 +2,9 @@
 
 #include "drivers/TDriverRegistry.h"
 #include "drivers/disp/TAEDisp.h"
-#include "drivers/vallen/TAEVallen.h"
 #include "drivers/spartan/TAESpartan.h"
 #include "drivers/tarvel/RegisterTarvelDrivers.h"
+#include "drivers/vallen/TAEVallen.h"
 
 namespace vorelt {
 

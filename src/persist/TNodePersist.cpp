@@ -24,8 +24,7 @@ void TNodePersist::AddItem(std::string name, std::string value) {
 int TNodePersist::IndexOfItem(std::string_view name) const {
     std::string key = UpperCase(Trim(name));
     for (size_t i = 0; i < FItems.size(); ++i)
-        if (UpperCase(Trim(FItems[i].Name)) == key)
-            return static_cast<int>(i);
+        if (UpperCase(Trim(FItems[i].Name)) == key) return static_cast<int>(i);
     return -1;
 }
 
@@ -37,8 +36,7 @@ std::string TNodePersist::GetValue(std::string_view name) const {
 int TNodePersist::IndexOfNode(std::string_view name) const {
     std::string key = UpperCase(Trim(name));
     for (size_t i = 0; i < FNodes.size(); ++i)
-        if (UpperCase(Trim(FNodes[i]->FName)) == key)
-            return static_cast<int>(i);
+        if (UpperCase(Trim(FNodes[i]->FName)) == key) return static_cast<int>(i);
     return -1;
 }
 
@@ -48,20 +46,17 @@ TNodePersist* TNodePersist::FindNode(std::string_view name) const {
 }
 
 TNodePersist* TNodePersist::Node(int i) const {
-    if (i < 0 || i >= NodeCount())
-        return nullptr;
+    if (i < 0 || i >= NodeCount()) return nullptr;
     return FNodes[size_t(i)].get();
 }
 
 std::string TNodePersist::ItemName(int i) const {
-    if (i < 0 || i >= ItemCount())
-        return {};
+    if (i < 0 || i >= ItemCount()) return {};
     return FItems[size_t(i)].Name;
 }
 
 std::string TNodePersist::ItemValue(int i) const {
-    if (i < 0 || i >= ItemCount())
-        return {};
+    if (i < 0 || i >= ItemCount()) return {};
     return FItems[size_t(i)].Value;
 }
 
@@ -72,8 +67,7 @@ std::unique_ptr<TNodePersist> TNodePersist::CloneTree() const {
 }
 
 void TNodePersist::CopyFrom(const TNodePersist& other) {
-    if (&other == this)
-        return;
+    if (&other == this) return;
     Clear();
     FItems = other.FItems;
     for (const auto& child : other.FNodes)
@@ -88,8 +82,7 @@ bool TNodePersist::SameTree(const TNodePersist& other) const {
         if (FItems[i].Name != other.FItems[i].Name || FItems[i].Value != other.FItems[i].Value)
             return false;
     for (size_t i = 0; i < FNodes.size(); ++i)
-        if (!FNodes[i]->SameTree(*other.FNodes[i]))
-            return false;
+        if (!FNodes[i]->SameTree(*other.FNodes[i])) return false;
     return true;
 }
 

@@ -10,16 +10,14 @@ TClassRegistry& TClassRegistry::Instance() {
 }
 
 void TClassRegistry::Register(const std::string& className, TFactory factory) {
-    if (Find(className))
-        return;
+    if (Find(className)) return;
     FEntries.push_back({className, UpperCase(className), std::move(factory)});
 }
 
 const TClassRegistry::TEntry* TClassRegistry::Find(std::string_view className) const {
     std::string key = UpperCase(className);
     for (const TEntry& e : FEntries)
-        if (e.Upper == key)
-            return &e;
+        if (e.Upper == key) return &e;
     return nullptr;
 }
 
@@ -34,8 +32,7 @@ std::string TClassRegistry::CanonicalName(std::string_view className) const {
 
 std::unique_ptr<TPersistObject> TClassRegistry::Create(std::string_view className) const {
     const TEntry* e = Find(className);
-    if (!e || !e->Factory)
-        return nullptr;
+    if (!e || !e->Factory) return nullptr;
     return e->Factory();
 }
 

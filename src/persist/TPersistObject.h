@@ -59,7 +59,8 @@ private:
 };
 
 template <class T> void RegisterClass(const std::string& name) {
-    TClassRegistry::Instance().Register(name, [] { return std::unique_ptr<TPersistObject>(new T()); });
+    TClassRegistry::Instance().Register(name,
+                                        [] { return std::unique_ptr<TPersistObject>(new T()); });
 }
 
 } // namespace vorelt

@@ -34,14 +34,10 @@ void AppendUtf8(std::string& out, unsigned cp) {
 
 // Length of the UTF-8 sequence starting with lead byte c (1 for invalid bytes).
 size_t Utf8Len(unsigned char c) {
-    if (c < 0xC0)
-        return 1;
-    if (c < 0xE0)
-        return 2;
-    if (c < 0xF0)
-        return 3;
-    if (c < 0xF8)
-        return 4;
+    if (c < 0xC0) return 1;
+    if (c < 0xE0) return 2;
+    if (c < 0xF0) return 3;
+    if (c < 0xF8) return 4;
     return 1;
 }
 
@@ -54,8 +50,7 @@ std::string Cp1251ToUtf8(std::string_view bytes) {
             ascii = false;
             break;
         }
-    if (ascii)
-        return std::string(bytes);
+    if (ascii) return std::string(bytes);
     std::lock_guard<std::mutex> lock(CodecMutex());
     static iconv_t cd = Open("UTF-8", "CP1251");
     std::string out;
@@ -86,8 +81,7 @@ std::string Utf8ToCp1251(std::string_view text) {
             ascii = false;
             break;
         }
-    if (ascii)
-        return std::string(text);
+    if (ascii) return std::string(text);
     std::lock_guard<std::mutex> lock(CodecMutex());
     static iconv_t cd = Open("CP1251", "UTF-8");
     std::string out;
@@ -104,8 +98,7 @@ std::string Utf8ToCp1251(std::string_view text) {
         if (r == size_t(-1) && errno != E2BIG) {
             unsigned char c = static_cast<unsigned char>(*in);
             size_t len = Utf8Len(c);
-            if (len > inLeft)
-                len = inLeft;
+            if (len > inLeft) len = inLeft;
             for (size_t k = 1; k < len; ++k)
                 if ((static_cast<unsigned char>(in[k]) & 0xC0) != 0x80) {
                     len = 1;

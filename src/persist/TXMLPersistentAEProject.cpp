@@ -22,17 +22,28 @@ const char* const kSections[] = {"PRJ", "DISP", "GVDb"};
 void AppendEscaped(std::string& out, const std::string& text) {
     for (char c : text) {
         switch (c) {
-        case '&': out += "&amp;"; break;
-        case '<': out += "&lt;"; break;
-        case '>': out += "&gt;"; break;
+        case '&':
+            out += "&amp;";
+            break;
+        case '<':
+            out += "&lt;";
+            break;
+        case '>':
+            out += "&gt;";
+            break;
         // A raw CR would be folded into a line end by any reader.
-        case '\r': out += "&#13;"; break;
-        default: out += c;
+        case '\r':
+            out += "&#13;";
+            break;
+        default:
+            out += c;
         }
     }
 }
 
-void Indent(std::string& out, int depth) { out.append(size_t(depth), '\t'); }
+void Indent(std::string& out, int depth) {
+    out.append(size_t(depth), '\t');
+}
 
 void TextElement(std::string& out, int depth, const char* name, const std::string& text) {
     Indent(out, depth);
@@ -89,21 +100,17 @@ void WriteNode(std::string& out, const TNodePersist& node, int depth) {
 void ReadElement(const pugi::xml_node& element, TNodePersist& parent) {
     TNodePersist* node = parent.AddNode(element.name());
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
-        if (child.type() != pugi::node_element)
-            continue;
+        if (child.type() != pugi::node_element) continue;
         if (std::strcmp(child.name(), "PARAMS") == 0) {
             for (pugi::xml_node p = child.first_child(); p; p = p.next_sibling()) {
-                if (p.type() != pugi::node_element || std::strcmp(p.name(), "PARAM") != 0)
-                    continue;
+                if (p.type() != pugi::node_element || std::strcmp(p.name(), "PARAM") != 0) continue;
                 pugi::xml_node name = p.child("Name");
-                if (!name)
-                    continue;
+                if (!name) continue;
                 node->AddItem(name.child_value(), p.child("Value").child_value());
             }
         } else if (std::strcmp(child.name(), "NODES") == 0) {
             for (pugi::xml_node c = child.first_child(); c; c = c.next_sibling())
-                if (c.type() == pugi::node_element)
-                    ReadElement(c, *node);
+                if (c.type() == pugi::node_element) ReadElement(c, *node);
         }
     }
 }
@@ -118,8 +125,7 @@ std::string FrameText() {
 
 bool DeclaresUtf8(const std::string& bytes) {
     size_t end = bytes.find("?>");
-    if (bytes.compare(0, 5, "<?xml") != 0 || end == std::string::npos)
-        return false;
+    if (bytes.compare(0, 5, "<?xml") != 0 || end == std::string::npos) return false;
     std::string decl = bytes.substr(0, end);
     for (char& c : decl)
         c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -166,16 +172,14 @@ bool TXMLPersistentAEProject::Parse(const std::string& bytes, TNodePersist& root
     std::string versionText = version ? version.child_value() : "";
     bool blank = true;
     for (char c : versionText)
-        if (!std::isspace(static_cast<unsigned char>(c)))
-            blank = false;
+        if (!std::isspace(static_cast<unsigned char>(c))) blank = false;
     if (!version || blank) {
         error = "Not Project File Type";
         return false;
     }
     pugi::xml_node param = top.child("ParamPRG");
     for (pugi::xml_node c = param.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element)
-            continue;
+        if (c.type() != pugi::node_element) continue;
         if (std::strcmp(c.name(), "PRJ") == 0 || std::strcmp(c.name(), "DISP") == 0 ||
             std::strcmp(c.name(), "GVDb") == 0)
             ReadElement(c, root);
@@ -194,11 +198,9 @@ bool TXMLPersistentAEProject::WriteFrame(const std::string& fileName, std::strin
 
 bool TXMLPersistentAEProject::LoadFromFile(const std::string& fileName, TNodePersist& root,
                                            bool writeFrameFirst, std::string& error) {
-    if (writeFrameFirst && !WriteFrame(fileName, error))
-        return false;
+    if (writeFrameFirst && !WriteFrame(fileName, error)) return false;
     std::string bytes;
-    if (!ReadWholeFile(fileName, bytes, error))
-        return false;
+    if (!ReadWholeFile(fileName, bytes, error)) return false;
     return Parse(bytes, root, error);
 }
 
@@ -233,14 +235,12 @@ bool WriteFileAtomically(const std::string& fileName, const std::string& bytes,
     }
     // Keep the permissions of the file being replaced.
     struct stat st;
-    if (::stat(fileName.c_str(), &st) == 0)
-        ::fchmod(fd, st.st_mode & 07777);
+    if (::stat(fileName.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
     size_t done = 0;
     while (done < bytes.size()) {
         ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
         if (w < 0) {
-            if (errno == EINTR)
-                continue;
+            if (errno == EINTR) continue;
             error = "Cannot write file \"" + fileName + "\": " + std::strerror(errno);
             ::close(fd);
             ::unlink(tmp.c_str());

@@ -17,8 +17,8 @@ public:
                             std::string& error) = 0;
     // False with error "Not Project File Type" when the file has no non-empty "AEPROJECTFILE";
     // false with the system's or parser's text on other failures.
-    virtual bool LoadFromFile(const std::string& fileName, TNodePersist& root,
-                              bool writeFrameFirst, std::string& error) = 0;
+    virtual bool LoadFromFile(const std::string& fileName, TNodePersist& root, bool writeFrameFirst,
+                              std::string& error) = 0;
 };
 
 class TXMLPersistentAEProject : public IPersistentAEProject {
@@ -42,8 +42,7 @@ public:
 
 // Writes bytes to a temporary file in the target's folder and renames it over the target, so
 // a failure never leaves a half-written or emptied file behind.
-bool WriteFileAtomically(const std::string& fileName, const std::string& bytes,
-                         std::string& error);
+bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, std::string& error);
 bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error);
 
 } // namespace vorelt

@@ -5,12 +5,12 @@
 #include "persist/RegisterPersistClasses.h"
 #include "persist/TPersistObject.h"
 #include "processing/RegisterProcessingBaseClasses.h"
+#include "processing/criterion/RegisterCriterionClasses.h"
 #include "processing/db/RegisterDbClasses.h"
 #include "processing/expr/RegisterExpressionClasses.h"
 #include "processing/filter/RegisterFilterClasses.h"
 #include "processing/location/RegisterLocationClasses.h"
 #include "processing/math/RegisterMathClasses.h"
-#include "processing/criterion/RegisterCriterionClasses.h"
 #include "project/TDispatchDraw.h"
 #include "testprog/RegisterTestprogClasses.h"
 

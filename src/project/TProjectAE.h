@@ -5,11 +5,11 @@
 // XML store, generates the project's IDs, and ends the upward message path of the tree by
 // calling the handlers that the window installs.
 
-#include "processing/math/IProjectParameters.h"
 #include "persist/TGVVariants.h"
 #include "persist/TNodePersist.h"
 #include "processing/IProcessorContext.h"
 #include "processing/filter/IProjectVariants.h"
+#include "processing/math/IProjectParameters.h"
 #include "testprog/TZIPParameters.h"
 
 #include <cstdint>

@@ -13,8 +13,7 @@ std::string SharedDataDir() {
     namespace fs = std::filesystem;
     std::error_code ec;
     fs::path p(VORELT_SHARED_DATA);
-    if (fs::is_directory(p, ec))
-        return fs::canonical(p, ec).string();
+    if (fs::is_directory(p, ec)) return fs::canonical(p, ec).string();
     return {};
 }
 

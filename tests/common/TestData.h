@@ -10,16 +10,15 @@ namespace vorelt::test {
 std::string SharedDataDir();
 
 // Use at the start of a test that needs a file from the shared data folder.
-#define VORELT_REQUIRE_SHARED_DATA(relPath, outPath)                                              \
-    std::string outPath;                                                                          \
-    do {                                                                                          \
-        std::string vorelt_dir_ = ::vorelt::test::SharedDataDir();                                \
-        if (vorelt_dir_.empty()) {                                                                \
-            if (::vorelt::test::RunningUnderCI())                                                 \
-                FAIL() << "shared data folder missing under CI";                                  \
-            GTEST_SKIP() << "shared data folder ../shared/data not found: skipped";               \
-        }                                                                                         \
-        outPath = vorelt_dir_ + "/" + (relPath);                                                  \
+#define VORELT_REQUIRE_SHARED_DATA(relPath, outPath)                                               \
+    std::string outPath;                                                                           \
+    do {                                                                                           \
+        std::string vorelt_dir_ = ::vorelt::test::SharedDataDir();                                 \
+        if (vorelt_dir_.empty()) {                                                                 \
+            if (::vorelt::test::RunningUnderCI()) FAIL() << "shared data folder missing under CI"; \
+            GTEST_SKIP() << "shared data folder ../shared/data not found: skipped";                \
+        }                                                                                          \
+        outPath = vorelt_dir_ + "/" + (relPath);                                                   \
     } while (0)
 
 bool RunningUnderCI();

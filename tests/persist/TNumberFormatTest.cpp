@@ -1,5 +1,5 @@
-#include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TErrors.h"
 #include "persist/TTextCodec.h"
 
 #include <gtest/gtest.h>
@@ -45,7 +45,7 @@ TEST(NumberFormat, PrintfFormats) {
     EXPECT_EQ(FormatFloat("%.8f", 0.5L), "0,50000000");
     EXPECT_EQ(FormatFloat("%e", 1500.0L), "1,500000e+03");
     EXPECT_EQ(FormatFloat("", 2.5L), "2,5");
-    EXPECT_EQ(FormatFloat("%s", 2.5L), "2,5");   // unusable format falls back
+    EXPECT_EQ(FormatFloat("%s", 2.5L), "2,5"); // unusable format falls back
     EXPECT_EQ(FormatFloat("%d", 2.5L), "2,5");
     EXPECT_EQ(FormatFloat("%f %f", 2.5L), "2,5");
 }
@@ -137,5 +137,7 @@ TEST(TextCodec, RoundTripsEveryByte) {
     EXPECT_EQ(Cp1251ToUtf8("\xB9"), "№");
     EXPECT_EQ(Utf8ToCp1251("Давление"), "\xC4\xE0\xE2\xEB\xE5\xED\xE8\xE5");
     EXPECT_EQ(Utf8ToCp1251("日本"), "??");
-    EXPECT_EQ(Utf8ToCp1251(std::string("a\xFF" "b")), "a?b");   // broken UTF-8
+    EXPECT_EQ(Utf8ToCp1251(std::string("a\xFF"
+                                       "b")),
+              "a?b"); // broken UTF-8
 }

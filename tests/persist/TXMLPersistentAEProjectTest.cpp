@@ -1,7 +1,7 @@
+#include "persist/TXMLPersistentAEProject.h"
 #include "common/TestData.h"
 #include "persist/TNodePersist.h"
 #include "persist/TPersistObject.h"
-#include "persist/TXMLPersistentAEProject.h"
 
 #include <gtest/gtest.h>
 
@@ -70,8 +70,8 @@ TEST(XMLProject, SaveLoadSaveIsByteIdenticalAndWindows1251) {
     std::string a = ReadFileBytes(dir.File("a.xml"));
     std::string b = ReadFileBytes(dir.File("b.xml"));
     EXPECT_EQ(a, b);
-    EXPECT_EQ(a.rfind("<?xml version=\"1.0\" encoding=\"windows-1251\" standalone=\"yes\"?>\r\n", 0),
-              0u);
+    EXPECT_EQ(
+        a.rfind("<?xml version=\"1.0\" encoding=\"windows-1251\" standalone=\"yes\"?>\r\n", 0), 0u);
     EXPECT_NE(a.find("\xB9"), std::string::npos);
     EXPECT_EQ(a.find("№"), std::string::npos);
     EXPECT_EQ(loaded.FindNode("PRJ")->GetValue("Formula"), "a < b & c > d\r\nnext line");
@@ -112,9 +112,10 @@ TEST(XMLProject, SectionsAreWrittenInFixedOrderAndOthersDropped) {
 TEST(XMLProject, RefusesFilesWithoutVersionAndSkipsNamelessParams) {
     TNodePersist root("ParamPRG");
     std::string error;
-    std::string empty = "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<PRJ_GV><AEPROJECTFILE>"
-                        "</AEPROJECTFILE><ParamPRG><PRJ><PARAMS><PARAM><Name>a</Name><Value>1</Value>"
-                        "</PARAM></PARAMS><NODES/></PRJ></ParamPRG></PRJ_GV>";
+    std::string empty =
+        "<?xml version=\"1.0\" encoding=\"windows-1251\"?>\r\n<PRJ_GV><AEPROJECTFILE>"
+        "</AEPROJECTFILE><ParamPRG><PRJ><PARAMS><PARAM><Name>a</Name><Value>1</Value>"
+        "</PARAM></PARAMS><NODES/></PRJ></ParamPRG></PRJ_GV>";
     EXPECT_FALSE(TXMLPersistentAEProject::Parse(empty, root, error));
     EXPECT_EQ(error, "Not Project File Type");
     std::string missing = "<PRJ_GV><ParamPRG/></PRJ_GV>";

@@ -143,7 +143,8 @@ TEST(CriterionOverFile, PerChannelResultsMatchARecomputation) {
         }
         ASSERT_TRUE(sumE.at(chan).has_value()) << chan;
         EXPECT_NEAR(static_cast<double>(*sumE.at(chan)), static_cast<double>(sum),
-                    1e-9 * static_cast<double>(sum)) << chan;
+                    1e-9 * static_cast<double>(sum))
+            << chan;
     }
 }
 

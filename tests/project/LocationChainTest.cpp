@@ -64,9 +64,9 @@ TEST(LocationChain, DatabaseLocationFilterGivesTheKnownEvents) {
     hit(2000000, 3); // a lone hit: an event of one
     hit(3000000, 1); // event B: Chan 2, then Chan 1
     hit(3000050, 0);
-    hit(3000400, 2); // the guard channel again
+    hit(3000400, 2);                                       // the guard channel again
     b.IsaMessage(3, 3500000, std::vector<uint8_t>(24, 0)); // parametric: passes everything
-    hit(4000000, 2); // a guard event: its hits disappear
+    hit(4000000, 2);                                       // a guard event: its hits disappear
     hit(4000100, 0);
     hit(5000000, 0); // a lone hit after the guard event
     const std::string data = dir.File("chain.isa");
@@ -82,20 +82,19 @@ TEST(LocationChain, DatabaseLocationFilterGivesTheKnownEvents) {
     loc->SetChannelType(3, 2); // Guard
     loc->Changed(true);
     auto* filter = test::AddKind<TGVCPUFltr>(project, *loc);
-    ASSERT_TRUE(LCAddCondition(filter->Condition(), std::make_unique<TLCCondition>(
-                                                        std::string(fidSIGS), coGreaterOrEquals, "2")));
+    ASSERT_TRUE(LCAddCondition(
+        filter->Condition(),
+        std::make_unique<TLCCondition>(std::string(fidSIGS), coGreaterOrEquals, "2")));
 
     const std::vector<TSeen> located = Walk(*loc);
     const std::vector<TSeen> expectedLocated = {
-        {rkUnknown, -1, -1, -1, -1, 0},       // the file's header
-        {rkHit, 1, 1000000, 2, 1, 0x0C},      // event A
-        {rkHit, 2, 1000100, -1, 2, 0x08},
-        {rkHit, 4, 1000800, -1, -1, 0},       // discarded after event A
-        {rkHit, 4, 2000000, 1, 1, 0x0C},      // lone event
-        {rkHit, 2, 3000000, 2, 1, 0x0C},      // event B
-        {rkHit, 1, 3000050, -1, 2, 0x08},
-        {rkSetup, -1, 3500000, -1, -1, 0},    // parametric message
-        {rkHit, 1, 5000000, 1, 1, 0x0C},      // lone event after the guard event
+        {rkUnknown, -1, -1, -1, -1, 0},                                   // the file's header
+        {rkHit, 1, 1000000, 2, 1, 0x0C},                                  // event A
+        {rkHit, 2, 1000100, -1, 2, 0x08}, {rkHit, 4, 1000800, -1, -1, 0}, // discarded after event A
+        {rkHit, 4, 2000000, 1, 1, 0x0C},                                  // lone event
+        {rkHit, 2, 3000000, 2, 1, 0x0C},                                  // event B
+        {rkHit, 1, 3000050, -1, 2, 0x08}, {rkSetup, -1, 3500000, -1, -1, 0}, // parametric message
+        {rkHit, 1, 5000000, 1, 1, 0x0C}, // lone event after the guard event
     };
     EXPECT_EQ(located, expectedLocated);
 

@@ -3,9 +3,9 @@
 #include "persist/TNodePersist.h"
 #include "persist/TXMLPersistentAEProject.h"
 #include "testprog/ITestGraphShape.h"
+#include "testprog/RegisterTestprogClasses.h"
 #include "testprog/TTestGrLine.h"
 #include "testprog/TTestSection.h"
-#include "testprog/RegisterTestprogClasses.h"
 
 #include <gtest/gtest.h>
 

@@ -2,8 +2,8 @@
 #include "persist/TErrors.h"
 #include "persist/TGVListCoordProperty.h"
 #include "persist/TNodePersist.h"
-#include "testprog/TGridPolygon.h"
 #include "testprog/RegisterTestprogClasses.h"
+#include "testprog/TGridPolygon.h"
 
 #include <gtest/gtest.h>
 

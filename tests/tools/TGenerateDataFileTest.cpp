@@ -314,7 +314,9 @@ TEST(GenerateArguments, RefusesBadArgumentsWithOneLine) {
         {{}, "missing FORMAT and OUT"},
         {{"isa"}, "missing OUT"},
         {{"isa", "x"}, "missing --hits N"},
-        {{"dta", "x", "--hits", "1"}, "unknown format 'dta' (expected isa or pci or disp or spartan or spartan-dispbytes or vallen)"},
+        {{"dta", "x", "--hits", "1"},
+         "unknown format 'dta' (expected isa or pci or disp or spartan or spartan-dispbytes or "
+         "vallen)"},
         {{"isa", "x", "--hits", "-1"}, "invalid value '-1' for --hits"},
         {{"isa", "x", "--hits", "1e3"}, "invalid value '1e3' for --hits"},
         {{"isa", "x", "--hits", "2147483648"}, "invalid value '2147483648' for --hits"},

@@ -11,8 +11,8 @@
 // does it replace the current one. Until then, and after a failure or CancelDataFile, the
 // processor keeps serving the previous file exactly as before.
 
-#include "processing/math/IProjectParameters.h"
 #include "processing/db/TDriverAccess.h"
+#include "processing/math/IProjectParameters.h"
 
 #include "persist/TGVProperties.h"
 #include "processing/TGVCPU.h"
