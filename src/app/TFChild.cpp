@@ -8,6 +8,7 @@
 #include "model/TAERecordProtocol.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/TAEMessages.h"
 #include "processing/TGVFinal.h"
 #include "processing/db/TDriverAccess.h"

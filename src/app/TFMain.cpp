@@ -3,6 +3,7 @@
 #include "app/IDialogService.h"
 #include "app/TFChild.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "project/TIniApplic.h"
 #include "view2d/TPanelVC.h"
 #include "view2d/TypesPrg.h"

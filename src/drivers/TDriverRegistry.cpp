@@ -1,6 +1,7 @@
 #include "drivers/TDriverRegistry.h"
 
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 #include <algorithm>
 

@@ -1,6 +1,7 @@
 #include "model/TAEBooleanField.h"
 
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 namespace vorelt {
 

@@ -9,6 +9,7 @@
 #include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 #include <limits>
 

@@ -1,6 +1,7 @@
 #include "persist/TNodePersist.h"
 
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 namespace vorelt {
 

@@ -1,6 +1,7 @@
 #include "persist/TNumberFormat.h"
 
 #include "persist/TErrors.h"
+#include "persist/TTextHelpers.h"
 
 #include <cctype>
 #include <cfenv>
@@ -32,15 +33,6 @@ public:
 private:
     locale_t FOld;
 };
-
-std::string_view TrimView(std::string_view s) {
-    size_t b = 0, e = s.size();
-    while (b < e && (s[b] == ' ' || s[b] == '\t' || s[b] == '\r' || s[b] == '\n'))
-        ++b;
-    while (e > b && (s[e - 1] == ' ' || s[e - 1] == '\t' || s[e - 1] == '\r' || s[e - 1] == '\n'))
-        --e;
-    return s.substr(b, e - b);
-}
 
 std::string Quoted(std::string_view s) {
     return "'" + std::string(s) + "'";
@@ -256,42 +248,6 @@ int32_t RoundToInt32(long double x) {
 void MaskFloatExceptions() {
     fedisableexcept(FE_ALL_EXCEPT);
     fesetround(FE_TONEAREST);
-}
-
-std::string Trim(std::string_view s) {
-    return std::string(TrimView(s));
-}
-
-std::string UpperCase(std::string_view s) {
-    std::string out;
-    out.reserve(s.size());
-    for (size_t i = 0; i < s.size(); ++i) {
-        unsigned char c = static_cast<unsigned char>(s[i]);
-        if (c >= 'a' && c <= 'z') {
-            out += char(c - 32);
-        } else if ((c == 0xD0 || c == 0xD1) && i + 1 < s.size()) {
-            // Cyrillic: U+0430..U+044F -> U+0410..U+042F, U+0450..U+045F -> U+0400..U+040F.
-            unsigned cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(s[i + 1]) & 0x3Fu);
-            if (cp >= 0x430 && cp <= 0x44F)
-                cp -= 0x20;
-            else if (cp >= 0x450 && cp <= 0x45F)
-                cp -= 0x50;
-            out += char(0xC0 | (cp >> 6));
-            out += char(0x80 | (cp & 0x3F));
-            ++i;
-        } else {
-            out += char(c);
-        }
-    }
-    return out;
-}
-
-bool SameText(std::string_view a, std::string_view b) {
-    return UpperCase(a) == UpperCase(b);
-}
-
-bool SameTextTrimmed(std::string_view a, std::string_view b) {
-    return UpperCase(TrimView(a)) == UpperCase(TrimView(b));
 }
 
 } // namespace vorelt

@@ -43,10 +43,4 @@ int32_t RoundToInt32(long double x);
 // Division by zero and invalid operations give infinities and NaN instead of traps.
 void MaskFloatExceptions();
 
-std::string Trim(std::string_view s);
-std::string UpperCase(std::string_view s);
-// Comparison of trimmed, upper-cased texts (ASCII and Cyrillic letters alike).
-bool SameText(std::string_view a, std::string_view b);
-bool SameTextTrimmed(std::string_view a, std::string_view b);
-
 } // namespace vorelt

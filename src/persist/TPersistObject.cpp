@@ -1,6 +1,7 @@
 #include "persist/TPersistObject.h"
 
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 namespace vorelt {
 

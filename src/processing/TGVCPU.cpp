@@ -5,10 +5,10 @@
 #include "model/TAEListFields.h"
 #include "persist/IIDGenerator.h"
 #include "persist/TNodePersist.h"
+#include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
 #include "processing/IUserPrompt.h"
 #include "processing/TGVCPUPlaceholder.h"
-#include "processing/TextCompare.h"
 
 #include <algorithm>
 #include <map>
@@ -730,10 +730,7 @@ void TGVCPU::NameProcessors() {
         void Run(TGVCPU* p, bool inside) {
             inside = inside || p == Self;
             if (!p->IsDatabase()) {
-                std::string key = p->ClassName();
-                for (char& ch : key)
-                    if (ch >= 'a' && ch <= 'z') ch = static_cast<char>(ch - 'a' + 'A');
-                const int number = ++Counters[key];
+                const int number = ++Counters[UpperCase(p->ClassName())];
                 const TProcessorKind* kind = p->Kind();
                 if (inside && kind && kind->Code[0] != '\0' && !p->IsPlaceholder())
                     p->SetName(kind->Code + TwoDigits(number));

@@ -1,6 +1,6 @@
 #include "processing/TGVCPUPlaceholder.h"
 
-#include "processing/TextCompare.h"
+#include "persist/TTextHelpers.h"
 
 #include <algorithm>
 

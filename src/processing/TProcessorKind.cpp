@@ -1,6 +1,6 @@
 #include "processing/TProcessorKind.h"
 
-#include "processing/TextCompare.h"
+#include "persist/TTextHelpers.h"
 
 namespace vorelt {
 

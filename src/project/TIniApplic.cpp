@@ -2,6 +2,7 @@
 
 #include "persist/TNumberFormat.h"
 #include "persist/TTextCodec.h"
+#include "persist/TTextHelpers.h"
 #include "persist/TXMLPersistentAEProject.h"
 
 #include <filesystem>

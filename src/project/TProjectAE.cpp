@@ -3,6 +3,7 @@
 #include "model/TAEIDGenerator.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "persist/TXMLPersistentAEProject.h"
 #include "processing/TAEMessages.h"
 #include "processing/db/TGVDb.h"

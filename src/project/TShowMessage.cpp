@@ -1,6 +1,7 @@
 #include "project/TShowMessage.h"
 
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "project/IStatusDisplay.h"
 
 namespace vorelt {

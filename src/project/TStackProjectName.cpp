@@ -1,6 +1,7 @@
 #include "project/TStackProjectName.h"
 
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 namespace vorelt {
 

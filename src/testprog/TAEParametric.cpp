@@ -3,6 +3,7 @@
 #include "model/TAEField.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "testprog/IParametricDb.h"
 
 #include <algorithm>

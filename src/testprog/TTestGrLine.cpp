@@ -3,6 +3,7 @@
 #include "persist/IIDGenerator.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 #include <algorithm>
 

@@ -4,6 +4,7 @@
 #include "persist/TGVListCoordProperty.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 #include <algorithm>
 #include <cmath>

@@ -1,6 +1,7 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TErrors.h"
 #include "persist/TTextCodec.h"
+#include "persist/TTextHelpers.h"
 
 #include <gtest/gtest.h>
 
@@ -118,13 +119,6 @@ TEST(NumberFormat, DivisionByZeroGivesInfinity) {
     volatile long double zero = 0;
     long double x = 1.0L / zero;
     EXPECT_TRUE(std::isinf(x));
-}
-
-TEST(NumberFormat, CaseFoldingCoversCyrillic) {
-    EXPECT_TRUE(SameTextTrimmed("  ampl ", "AMPL"));
-    EXPECT_TRUE(SameText("давление", "ДАВЛЕНИЕ"));
-    EXPECT_TRUE(SameText("ёж", "ЁЖ"));
-    EXPECT_FALSE(SameText("Ampl", "Amp"));
 }
 
 TEST(TextCodec, RoundTripsEveryByte) {

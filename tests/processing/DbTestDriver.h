@@ -8,6 +8,7 @@
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "persist/TXMLPersistentAEProject.h"
 
 #include <optional>

@@ -242,5 +242,17 @@ TEST_F(MathProcessor, PersistenceRoundTripKeepsFieldsTreesAndSwitches) {
     }
 }
 
+// Users name their fields in Russian; a name typed in another case must find the same field,
+// both below the processor and in the expressions that refer to it.
+TEST_F(MathProcessor, CyrillicFieldNamesMatchWithoutRegardToCase) {
+    Source->Hit(1, 3, 1);
+    TGVCPUPrc* m = NewMath(Source.get());
+    TAEField* f = Expr(*m, "Давление ёмкости", "1");
+    TGVCPUPrc* below = NewMath(m);
+    EXPECT_EQ(below->GetFieldID("ДАВЛЕНИЕ ЁМКОСТИ"), f->ID());
+    EXPECT_EQ(below->GetFieldID("  давление Ёмкости "), f->ID());
+    EXPECT_EQ(below->GetFieldID("Давление"), "");
+}
+
 } // namespace
 } // namespace vorelt::mathtest

@@ -9,6 +9,7 @@
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 #include <array>
 #include <map>

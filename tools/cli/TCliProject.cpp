@@ -4,6 +4,7 @@
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/TGVCPUPlaceholder.h"
 #include "processing/db/TGVDb.h"
 #include "project/RegisterCoreClasses.h"

@@ -4,6 +4,7 @@
 
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 #include <sqlite3.h>
 

@@ -8,6 +8,7 @@
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 #include <sqlite3.h>
 

@@ -3,6 +3,7 @@
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 #include <sqlite3.h>
 

@@ -3,6 +3,7 @@
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/math/IProjectParameters.h"
 #include "testprog/TZIPParameters.h"
 

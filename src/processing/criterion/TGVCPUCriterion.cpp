@@ -7,6 +7,7 @@
 #include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
 #include "processing/IUserPrompt.h"
 #include "processing/criterion/TAECriterion.h"

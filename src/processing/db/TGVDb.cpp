@@ -7,8 +7,8 @@
 #include "persist/IIDGenerator.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNodePersist.h"
+#include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
-#include "processing/TextCompare.h"
 #include "processing/db/ITestGraph.h"
 #include "testprog/TAEParametric.h"
 

@@ -7,6 +7,7 @@
 #include "persist/TGVVariants.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/expr/IExprOwner.h"
 
 #include <algorithm>

@@ -3,6 +3,7 @@
 #include "persist/TGVProperties.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
 #include "processing/TGVCPU.h"
 #include "processing/filter/IProjectVariants.h"

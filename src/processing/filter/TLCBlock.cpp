@@ -3,6 +3,7 @@
 #include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/filter/ILCOwner.h"
 
 namespace vorelt {

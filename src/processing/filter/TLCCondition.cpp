@@ -7,6 +7,7 @@
 #include "persist/TGVVariants.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/filter/ILCOwner.h"
 
 namespace vorelt {
@@ -32,37 +33,15 @@ bool IsBlank(char c) {
     return static_cast<unsigned char>(c) <= ' ';
 }
 
-// Whether the trimmed `text`, upper-cased the way UpperCase does it, equals `upper`; walks
-// the text in place so that string conditions allocate nothing per record.
+// Whether the trimmed `text` folded to upper case equals `upper`; walks the text in place so
+// that string conditions allocate nothing per record.
 bool EqualsUpper(std::string_view text, std::string_view upper) {
     size_t b = 0, e = text.size();
     while (b < e && IsBlank(text[b]))
         ++b;
     while (e > b && IsBlank(text[e - 1]))
         --e;
-    size_t j = 0;
-    for (size_t i = b; i < e; ++i) {
-        unsigned char c = static_cast<unsigned char>(text[i]);
-        if (c >= 'a' && c <= 'z') {
-            if (j >= upper.size() || upper[j] != char(c - 32)) return false;
-            ++j;
-        } else if ((c == 0xD0 || c == 0xD1) && i + 1 < e) {
-            unsigned cp = ((c & 0x1Fu) << 6) | (static_cast<unsigned char>(text[i + 1]) & 0x3Fu);
-            if (cp >= 0x430 && cp <= 0x44F)
-                cp -= 0x20;
-            else if (cp >= 0x450 && cp <= 0x45F)
-                cp -= 0x50;
-            if (j + 1 >= upper.size() || upper[j] != char(0xC0 | (cp >> 6)) ||
-                upper[j + 1] != char(0x80 | (cp & 0x3F)))
-                return false;
-            j += 2;
-            ++i;
-        } else {
-            if (j >= upper.size() || upper[j] != char(c)) return false;
-            ++j;
-        }
-    }
-    return j == upper.size();
+    return EqualsUpperCase(text.substr(b, e - b), upper);
 }
 
 } // namespace

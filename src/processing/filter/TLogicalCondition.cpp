@@ -3,6 +3,7 @@
 #include "model/TAERecord.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/filter/ILCOwner.h"
 #include "processing/filter/TLCBlock.h"
 #include "processing/filter/TLCCondition.h"

@@ -3,6 +3,7 @@
 #include "model/TAEFieldIDs.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/location/TLocFields.h"
 #include "processing/location/TLocOutMPT.h"
 

@@ -3,6 +3,7 @@
 #include "model/TAERecord.h"
 #include "model/TAERecordProtocol.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/math/IProjectParameters.h"
 #include "testprog/TZIPParameters.h"
 

@@ -2,6 +2,7 @@
 
 #include "model/TAEListFields.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 
 namespace vorelt {
 

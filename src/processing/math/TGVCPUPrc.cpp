@@ -5,6 +5,7 @@
 #include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
 #include "processing/expr/TAEExpresion.h"
 #include "processing/expr/TPreProcessor.h"

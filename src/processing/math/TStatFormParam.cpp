@@ -1,6 +1,7 @@
 #include "processing/math/TStatFormParam.h"
 
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/expr/TAEExpresion.h"
 #include "processing/math/TAEStatFuncParam.h"
 
