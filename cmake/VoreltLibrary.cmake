@@ -1,18 +1,4 @@
-# The layering of the libraries is declared here once. A library links every library listed
-# before it in its own row and nothing else, so an upward dependency cannot compile.
-set(VORELT_LAYERS
-  "persist:"
-  "model:persist"
-  "drivers:model,persist"
-  "testprog:model,persist"
-  "processing:drivers,testprog,model,persist"
-  "project:processing,drivers,testprog,model,persist"
-  "view2d:project,processing,drivers,testprog,model,persist"
-  "view3d:view2d,project,processing,drivers,testprog,model,persist"
-  "app:view3d,view2d,project,processing,drivers,testprog,model,persist")
-
-set(VORELT_CORE_LIBS persist model drivers testprog processing project)
-set(VORELT_QT_LIBS view2d view3d app)
+include(${CMAKE_CURRENT_LIST_DIR}/VoreltLayers.cmake)
 
 function(vorelt_allowed_deps name out)
   foreach(row IN LISTS VORELT_LAYERS)
