@@ -1,4 +1,5 @@
 #include "TScriptedDialogs.h"
+#include "app/TChannelPanel.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -270,29 +271,30 @@ TEST(ChannelPanel, AbsentChannelsAreDisabledAndColoursRestore) {
     TShellFixture f;
     TFChild* child = f.NewProject("p.xml");
     ASSERT_NE(child, nullptr);
-    EXPECT_TRUE(child->PanelCollapsed());
-    ASSERT_NE(child->ChannelBox(128), nullptr);
-    EXPECT_FALSE(child->ChannelBox(128)->isEnabled());
+    TChannelPanel* panel = child->ChannelPanel();
+    EXPECT_TRUE(panel->Collapsed());
+    ASSERT_NE(panel->ChannelBox(128), nullptr);
+    EXPECT_FALSE(panel->ChannelBox(128)->isEnabled());
     int enabled = 0;
     for (int n = 1; n <= 128; ++n)
-        enabled += child->ChannelBox(n)->isEnabled() ? 1 : 0;
+        enabled += panel->ChannelBox(n)->isEnabled() ? 1 : 0;
     EXPECT_GT(enabled, 0);
     EXPECT_LE(enabled, 6);
-    EXPECT_EQ(child->ChannelBox(33)->geometry().left(), 55 + 18);
-    EXPECT_EQ(child->ChannelSquare(1)->geometry().top(), 3);
-    EXPECT_EQ(child->ChannelSquare(9)->geometry().top(), 14 * 9 - 11 + 8);
-    EXPECT_EQ(child->ChannelSquare(65)->geometry().top(), 3 + 480);
+    EXPECT_EQ(panel->ChannelBox(33)->geometry().left(), 55 + 18);
+    EXPECT_EQ(panel->ChannelSquare(1)->geometry().top(), 3);
+    EXPECT_EQ(panel->ChannelSquare(9)->geometry().top(), 14 * 9 - 11 + 8);
+    EXPECT_EQ(panel->ChannelSquare(65)->geometry().top(), 3 + 480);
     // "All" checks the present channels and sends them.
-    child->ToggleAllChannels();
+    panel->ToggleAllChannels();
     EXPECT_EQ(static_cast<int>(child->Project().SplitChannels().size()), enabled);
     const TColor original = PaletteColor(3);
     f.dialogs.Colors = {RGBColor(1, 2, 3)};
-    child->EditChannelColor(3);
+    panel->EditChannelColor(3);
     EXPECT_EQ(PaletteColor(3), RGBColor(1, 2, 3));
-    child->RestoreDefaultColors();
+    panel->RestoreDefaultColors();
     EXPECT_EQ(PaletteColor(3), original);
-    child->SetRadioMode(true);
-    EXPECT_TRUE(child->RadioMode());
+    panel->SetRadioMode(true);
+    EXPECT_TRUE(panel->RadioMode());
 }
 
 TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstLetsGo) {
