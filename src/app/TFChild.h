@@ -100,7 +100,6 @@ public:
     std::string ProjectFileName() const;
 
     TChannelPanel* ChannelPanel() const { return FChannelPanel; }
-    TDataFileCommands& DataFileCommands() { return *FDataFile; }
 
     // Views of the pages: (page, placement, view) for every placed view.
     void ForEachPlacedView(const std::function<void(int, int, TGVVisualClass*)>& visit) const;

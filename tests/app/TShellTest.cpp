@@ -6,6 +6,7 @@
 #include "app/TSingleInstance.h"
 #include "common/TestData.h"
 #include "mkdata/TGenerateDataFile.h"
+#include "processing/db/TGVDb.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 
@@ -60,6 +61,11 @@ struct TShellFixture {
     TFChild* NewProject(const std::string& name) {
         dialogs.Files = {dir.File(name), data};
         return main->OpenProjectWindow({}, true);
+    }
+    // What the database processor's "Sort DataBase" and a filter's save button call.
+    static void SortDatabase(TFChild* c) { c->Project().OnSortDatabase(c->Project(), nullptr); }
+    static void SaveDatabase(TFChild* c) {
+        c->Project().OnSaveDatabase(c->Project(), &c->Project().Db());
     }
     QMdiSubWindow* Sub(TFChild* c) { return qobject_cast<QMdiSubWindow*>(c->parentWidget()); }
     int WindowCount() {
@@ -295,6 +301,102 @@ TEST(ChannelPanel, AbsentChannelsAreDisabledAndColoursRestore) {
     EXPECT_EQ(PaletteColor(3), original);
     panel->SetRadioMode(true);
     EXPECT_TRUE(panel->RadioMode());
+}
+
+TEST(ChannelPanel, RadioModeKeepsOneChannelAndLeavingItUnchecksAll) {
+    TShellFixture f;
+    TFChild* child = f.NewProject("p.xml");
+    ASSERT_NE(child, nullptr);
+    TChannelPanel* panel = child->ChannelPanel();
+    std::vector<uint32_t> present;
+    for (int n = 1; n <= 128; ++n)
+        if (panel->ChannelBox(n)->isEnabled()) present.push_back(static_cast<uint32_t>(n));
+    ASSERT_GE(present.size(), 2u);
+    auto* all = panel->findChild<QAbstractButton*>("btnAll");
+    ASSERT_NE(all, nullptr);
+    all->click();
+    EXPECT_EQ(child->Project().SplitChannels(), present);
+    panel->SetRadioMode(true);
+    EXPECT_FALSE(all->isEnabled());
+    EXPECT_EQ(child->Project().SplitChannels(), std::vector<uint32_t>{present[0]});
+    // A click on another channel moves the one channel there.
+    const int second = static_cast<int>(present[1]);
+    panel->ChannelBox(second)->click();
+    EXPECT_EQ(child->Project().SplitChannels(), std::vector<uint32_t>{present[1]});
+    EXPECT_FALSE(panel->ChannelBox(static_cast<int>(present[0]))->isChecked());
+    panel->SetRadioMode(false);
+    EXPECT_TRUE(all->isEnabled());
+    EXPECT_FALSE(panel->AllChecked());
+    EXPECT_TRUE(child->Project().SplitChannels().empty());
+    // The strip opens and closes the panel.
+    auto* strip = panel->findChild<QAbstractButton*>("sbStrip");
+    ASSERT_NE(strip, nullptr);
+    strip->click();
+    EXPECT_FALSE(panel->Collapsed());
+    EXPECT_EQ(panel->width(), 140);
+    EXPECT_EQ(strip->toolTip(), "Close");
+    strip->click();
+    EXPECT_EQ(panel->width(), 8);
+    EXPECT_EQ(strip->toolTip(), "Open");
+}
+
+TEST(DataFile, AFileInTimeOrderIsReportedOk) {
+    TShellFixture f;
+    const std::string ordered = f.dir.File("ordered.pci");
+    TGenerateOptions o;
+    o.Format = "pci";
+    o.FileName = ordered;
+    o.Hits = 300;
+    o.Seed = 5;
+    o.InOrder = true;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
+    f.dialogs.Files = {f.dir.File("p.xml"), ordered};
+    TFChild* child = f.main->OpenProjectWindow({}, true);
+    ASSERT_NE(child, nullptr);
+    f.dialogs.Boxes.clear();
+    f.dialogs.Titles.clear();
+    f.SortDatabase(child);
+    EXPECT_EQ(f.dialogs.Boxes, std::vector<std::string>{"DataBase - Ok!"});
+    EXPECT_TRUE(f.dialogs.Titles.empty());
+}
+
+TEST(DataFile, AnUnsortedFileGetsASortedCopyButNeverOverItself) {
+    TShellFixture f;
+    TFChild* child = f.NewProject("p.xml");
+    ASSERT_NE(child, nullptr);
+    const std::string before = ReadText(f.data);
+    const std::string copy = f.dir.File("sorted.pci");
+    f.dialogs.Boxes.clear();
+    f.dialogs.Titles.clear();
+    // The data file's own name, in other letters, is refused.
+    f.dialogs.Files = {f.dir.File("RUN.PCI"), copy};
+    f.SortDatabase(child);
+    EXPECT_EQ(f.dialogs.Boxes,
+              (std::vector<std::string>{"Invalid File Name!", "Complited Sorting!"}));
+    EXPECT_EQ(f.dialogs.Titles, (std::vector<std::string>{"Save DataBase As", "Save DataBase As"}));
+    EXPECT_EQ(ReadText(f.data), before);
+    // The copy passes the check.
+    std::string error;
+    ASSERT_TRUE(child->OpenDatabase(copy, error)) << error;
+    f.dialogs.Boxes.clear();
+    f.SortDatabase(child);
+    EXPECT_EQ(f.dialogs.Boxes, std::vector<std::string>{"DataBase - Ok!"});
+}
+
+TEST(DataFile, RecordsOfAProcessorAreSavedAndACancelledDialogSaysNothing) {
+    TShellFixture f;
+    TFChild* child = f.NewProject("p.xml");
+    ASSERT_NE(child, nullptr);
+    f.dialogs.Boxes.clear();
+    f.dialogs.Files = {""};
+    f.SaveDatabase(child);
+    EXPECT_TRUE(f.dialogs.Boxes.empty());
+    const std::string copy = f.dir.File("all.pci");
+    f.dialogs.Files = {copy};
+    f.SaveDatabase(child);
+    EXPECT_EQ(f.dialogs.Boxes, std::vector<std::string>{"Complited Saving!"});
+    EXPECT_TRUE(std::filesystem::exists(copy));
 }
 
 TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstLetsGo) {
