@@ -496,14 +496,14 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
         .Run(name, error, name.empty());
 }
 
-TTryResult TFChild::TryDataFile(const std::string& name, const std::string& oldClass,
+TTryResult TFChild::TryDataFile(const std::string& fileName, const std::string& oldClass,
                                 std::string& error) {
     TGVDb& db = FProject->Db();
     bool ok;
     {
         TStatusGuard s(FStatus.get(), "Opening Database...");
         // State changes of the driver show in the status bar of the active window.
-        ok = db.OpenDataFile(name, error, [this](uint8_t) {
+        ok = db.OpenDataFile(fileName, error, [this](uint8_t) {
             if (FMain && !FDestroying && FMain->ActiveChild() == this) FMain->RefreshStatusBar();
         });
     }
@@ -539,7 +539,7 @@ TTryResult TFChild::TryDataFile(const std::string& name, const std::string& oldC
     }
     EmptyViews();
     SetListChannels(false);
-    FProject->SetDbName(name);
+    FProject->SetDbName(fileName);
     UpdateCommandStates();
     return TTryResult::Done;
 }
