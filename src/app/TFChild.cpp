@@ -1,8 +1,11 @@
 #include "app/TFChild.h"
 
 #include "app/IDialogService.h"
+#include "app/TChannelPanel.h"
+#include "app/TDataFileCommands.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
+#include "model/TAEFieldIDs.h"
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
 #include "model/TAERecordProtocol.h"
@@ -20,21 +23,15 @@
 
 #include <QAction>
 #include <QApplication>
-#include <QCheckBox>
 #include <QCloseEvent>
 #include <QFileInfo>
-#include <QFrame>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QMenu>
-#include <QPushButton>
-#include <QRadioButton>
 #include <QResizeEvent>
-#include <QScrollArea>
 #include <QStyle>
 #include <QTabWidget>
 #include <QToolBar>
-#include <QToolButton>
 #include <QVBoxLayout>
 #include <algorithm>
 #include <filesystem>
@@ -44,8 +41,6 @@ namespace vorelt {
 namespace {
 
 const char ProjectFilter[] = "(*.xml) XML файл|*.xml";
-const char ChannelsFieldID[] = "0000000000000016";
-const char TimeFieldID[] = "0000000000000001";
 
 TGVVisualClass* ViewOf(TGVCPU* processor) {
     auto* final = dynamic_cast<TGVFinal*>(processor);
@@ -64,6 +59,7 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     FStatus = std::make_unique<TShowMessage>(FStatusWindow.get());
     FProject = std::make_unique<TProjectAE>(FStore.get(), FStatus.get(), FPages.get());
     FProject->SetPrompt(this);
+    FDataFile = std::make_unique<TDataFileCommands>(*FProject, dialogs, FStatus.get());
     InstallProjectHandlers();
 
     QStyle* st = style();
@@ -100,12 +96,10 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
         else
             close();
     });
-    connect(Action("mDatabaseInfo"), &QAction::triggered, this, [this] { ShowDatabaseInfo(); });
-    connect(Action("mDataDeletedInfo"), &QAction::triggered, this, [this] {
-        FDialogs.ShowMessageBox("Data Deleted Info\r" +
-                                    IntToStr(FProject->Db().DeletedGroupCount()),
-                                TMsgKind::Information, mbOK);
-    });
+    connect(Action("mDatabaseInfo"), &QAction::triggered, this,
+            [this] { FDataFile->ShowDatabaseInfo(); });
+    connect(Action("mDataDeletedInfo"), &QAction::triggered, this,
+            [this] { FDataFile->ShowDeletedInfo(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -120,7 +114,9 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     auto* body = new QHBoxLayout();
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(0);
-    BuildChannelPanel();
+    FChannelPanel = new TChannelPanel(dialogs, this);
+    connect(FChannelPanel, &TChannelPanel::SplitChannelsRequested, this,
+            [this] { ExecuteCommand(cmSplitChannels); });
     body->addWidget(FChannelPanel);
     FPageControl = new QTabWidget(this);
     FPageControl->setObjectName("PageControl");
@@ -132,14 +128,6 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
 
     FViewPopup = new QMenu(this);
     FViewPopup->setObjectName("ppView");
-    FColorPopup = new QMenu(this);
-    FColorPopup->setObjectName("ppColor");
-    FColorPopup->addAction("Edit Color", this, [this] { EditChannelColor(FColorChannel); })
-        ->setObjectName("mSelectColor");
-    FColorPopup->addAction("Default Color", this, [this] { DefaultChannelColor(FColorChannel); })
-        ->setObjectName("mDefaultColor");
-    FColorPopup->addAction("Restore Default Colors", this, [this] { RestoreDefaultColors(); })
-        ->setObjectName("mDefaultColors");
     UpdateCommandStates();
 }
 
@@ -153,6 +141,7 @@ TFChild::~TFChild() {
         FProject->Db().Dispatch(msg);
         FProject->CloseDataFile();
     }
+    FDataFile.reset();
     FProject.reset();
     FStatus.reset();
 }
@@ -253,8 +242,8 @@ void TFChild::InstallProjectHandlers() {
         LayoutPages();
         return true;
     };
-    FProject->OnSortDatabase = [this](TProjectAE&, TGVCPU*) { SortDatabase(); };
-    FProject->OnSaveDatabase = [this](TProjectAE&, TGVCPU* p) { SaveDatabase(p); };
+    FProject->OnSortDatabase = [this](TProjectAE&, TGVCPU*) { FDataFile->SortDatabase(); };
+    FProject->OnSaveDatabase = [this](TProjectAE&, TGVCPU* p) { FDataFile->SaveDatabase(p); };
     FProject->OnModified = [this](TProjectAE&) { UpdateCommandStates(); };
 }
 
@@ -422,50 +411,31 @@ bool TFChild::OpenProject(const std::string& fileName, std::string& error, bool 
     o.Filter = ProjectFilter;
     o.Title = isNew ? "Create New Project" : "Open Project";
     o.MustExist = !isNew;
-    std::string name = fileName;
-    enum { Load, Question, Dialog } step = (!name.empty() && !isNew) ? Load : Dialog;
-    for (;;) {
-        switch (step) {
-        case Load:
-            if (FProject->LoadProject(name, error, false)) {
-                FIsNew = false;
-                return true;
-            }
-            step = Question;
-            break;
-        case Question:
-            // OK chooses another file; Cancel gives up without a further message.
-            if (FDialogs.ShowMessageBox(error + "\r" + "Open Other Project?", TMsgKind::Error,
-                                        mbOKCancel) != mrOK) {
-                error.clear();
-                return false;
-            }
-            step = Dialog;
-            break;
-        case Dialog:
-            o.InitialFile = name;
-            if (!FDialogs.OpenFile(o, name)) {
-                error.clear();
-                return false;
-            }
-            if (isNew) {
-                std::error_code ec;
-                if (std::filesystem::exists(name, ec) &&
-                    FDialogs.ShowMessageBox(std::string("Open Project") + "\r" +
-                                                "Overwrite Project?",
-                                            TMsgKind::Information, mbOKCancel) != mrOK)
-                    break; // choose another name
-                // Nothing is written yet: the file is only replaced once the new project has
-                // its data file and pages.
-                FProject->Clear();
-                FIsNew = true;
-                FNewFileName = name;
-                return true;
-            }
-            step = Load;
-            break;
+    auto choose = [&](std::string& name) {
+        o.InitialFile = name;
+        return FDialogs.OpenFile(o, name);
+    };
+    auto attempt = [&](const std::string& name, std::string& tryError) {
+        if (!isNew) {
+            if (!FProject->LoadProject(name, tryError, false)) return TTryResult::Failed;
+            FIsNew = false;
+            return TTryResult::Done;
         }
-    }
+        std::error_code ec;
+        if (std::filesystem::exists(name, ec) &&
+            FDialogs.ShowMessageBox(std::string("Open Project") + "\r" + "Overwrite Project?",
+                                    TMsgKind::Information, mbOKCancel) != mrOK)
+            return TTryResult::ChooseAgain;
+        // Nothing is written yet: the file is only replaced once the new project has its data
+        // file and pages.
+        FProject->Clear();
+        FIsNew = true;
+        FNewFileName = name;
+        return TTryResult::Done;
+    };
+    std::string name = fileName;
+    return TAskAgainLoop(FDialogs, "Open Other Project?", choose, attempt)
+        .Run(name, error, name.empty() || isNew);
 }
 
 bool TFChild::FinishNew(std::string& error) {
@@ -476,29 +446,23 @@ bool TFChild::FinishNew(std::string& error) {
 }
 
 bool TFChild::SaveProjectAs(const std::string& fileName, std::string& error, bool tellCompleted) {
-    std::string name = fileName;
-    for (;;) {
-        if (name.empty()) {
-            TFileDialogOptions o;
-            o.Title = "Save Project As";
-            o.DefaultExt = "*.xml";
-            o.Filter = ProjectFilter;
-            o.ConfirmOverwrite = true;
-            o.InitialFile = ProjectFileName();
-            if (!FDialogs.SaveFile(o, name)) {
-                error.clear();
-                return false;
-            }
-        }
-        if (FProject->SaveProject(name, error)) break;
-        // OK chooses another file; Cancel gives up (the question showed the error already).
-        if (FDialogs.ShowMessageBox(error + "\r" + "Try Save Project Again?", TMsgKind::Error,
-                                    mbOKCancel) != mrOK) {
-            error.clear();
-            return false;
-        }
+    auto choose = [this](std::string& name) {
+        TFileDialogOptions o;
+        o.Title = "Save Project As";
+        o.DefaultExt = "*.xml";
+        o.Filter = ProjectFilter;
+        o.ConfirmOverwrite = true;
+        o.InitialFile = ProjectFileName();
         name.clear();
-    }
+        return FDialogs.SaveFile(o, name);
+    };
+    auto attempt = [this](const std::string& name, std::string& tryError) {
+        return FProject->SaveProject(name, tryError) ? TTryResult::Done : TTryResult::Failed;
+    };
+    std::string name = fileName;
+    if (!TAskAgainLoop(FDialogs, "Try Save Project Again?", choose, attempt)
+             .Run(name, error, name.empty()))
+        return false;
     FIsNew = false;
     setWindowTitle(QString::fromStdString(name));
     if (QWidget* w = parentWidget()) w->setWindowTitle(windowTitle());
@@ -518,81 +482,67 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
     o.DefaultExt = "*.*";
     o.Filter = "*.*|*.*";
     o.MustExist = true;
+    auto choose = [&](std::string& name) {
+        o.InitialFile = name;
+        if (FDialogs.OpenFile(o, name)) return true;
+        db.CancelDataFile();
+        EmptyViews();
+        return false;
+    };
+    auto attempt = [&](const std::string& name, std::string& tryError) {
+        return TryDataFile(name, oldClass, tryError);
+    };
     std::string name = fileName;
-    enum { Open, Question, Dialog } step = name.empty() ? Dialog : Open;
-    for (;;) {
-        switch (step) {
-        case Open: {
-            bool ok;
-            {
-                TStatusGuard s(FStatus.get(), "Opening Database...");
-                // State changes of the driver show in the status bar of the active window.
-                ok = db.OpenDataFile(name, error, [this](uint8_t) {
-                    if (FMain && !FDestroying && FMain->ActiveChild() == this)
-                        FMain->RefreshStatusBar();
-                });
-            }
-            if (!ok) {
-                if (error.empty()) error = txtTypeFileNotSupport;
-                step = Question;
-                break;
-            }
-            TAEDriverDb* pending = db.PendingDriver();
-            const bool typeChanged =
-                !oldClass.empty() && pending && pending->ClassName() != oldClass;
-            if (typeChanged &&
-                FDialogs.ShowMessageBox(std::string("Attension! You Change Type Database") + "\r" +
-                                            "Open Other Database?",
-                                        TMsgKind::Information, mbOKCancel) == mrOK) {
-                // OK: choose another file instead; Cancel goes on with this one.
-                db.CancelDataFile();
-                step = Dialog;
-                break;
-            }
-            {
-                TStatusGuard s(FStatus.get(), "Loading Database...");
-                ok = db.LoadData(error);
-            }
-            if (ok) {
-                TStatusGuard s(FStatus.get(), "Initialization Database...");
-                ok = db.InitializeData(error);
-            }
-            if (!ok) {
-                db.CancelDataFile();
-                step = Question;
-                break;
-            }
-            if (typeChanged) {
-                db.TestSections().Clear();
-                db.TestLoadLine().Clear();
-                db.RemoveOwnFields();
-            }
-            EmptyViews();
-            SetListChannels(false);
-            FProject->SetDbName(name);
-            UpdateCommandStates();
-            return true;
-        }
-        case Question:
-            if (FDialogs.ShowMessageBox(error + "\r" + "Open Other Database?", TMsgKind::Error,
-                                        mbOKCancel) != mrOK) {
-                error.clear();
-                return false;
-            }
-            step = Dialog;
-            break;
-        case Dialog:
-            o.InitialFile = name;
-            if (!FDialogs.OpenFile(o, name)) {
-                db.CancelDataFile();
-                EmptyViews();
-                error.clear();
-                return false;
-            }
-            step = Open;
-            break;
-        }
+    return TAskAgainLoop(FDialogs, "Open Other Database?", choose, attempt)
+        .Run(name, error, name.empty());
+}
+
+TTryResult TFChild::TryDataFile(const std::string& fileName, const std::string& oldClass,
+                                std::string& error) {
+    TGVDb& db = FProject->Db();
+    bool ok;
+    {
+        TStatusGuard s(FStatus.get(), "Opening Database...");
+        // State changes of the driver show in the status bar of the active window.
+        ok = db.OpenDataFile(fileName, error, [this](uint8_t) {
+            if (FMain && !FDestroying && FMain->ActiveChild() == this) FMain->RefreshStatusBar();
+        });
     }
+    if (!ok) {
+        if (error.empty()) error = txtTypeFileNotSupport;
+        return TTryResult::Failed;
+    }
+    TAEDriverDb* pending = db.PendingDriver();
+    const bool typeChanged = !oldClass.empty() && pending && pending->ClassName() != oldClass;
+    if (typeChanged && FDialogs.ShowMessageBox(std::string("Attension! You Change Type Database") +
+                                                   "\r" + "Open Other Database?",
+                                               TMsgKind::Information, mbOKCancel) == mrOK) {
+        // OK: choose another file instead; Cancel goes on with this one.
+        db.CancelDataFile();
+        return TTryResult::ChooseAgain;
+    }
+    {
+        TStatusGuard s(FStatus.get(), "Loading Database...");
+        ok = db.LoadData(error);
+    }
+    if (ok) {
+        TStatusGuard s(FStatus.get(), "Initialization Database...");
+        ok = db.InitializeData(error);
+    }
+    if (!ok) {
+        db.CancelDataFile();
+        return TTryResult::Failed;
+    }
+    if (typeChanged) {
+        db.TestSections().Clear();
+        db.TestLoadLine().Clear();
+        db.RemoveOwnFields();
+    }
+    EmptyViews();
+    SetListChannels(false);
+    FProject->SetDbName(fileName);
+    UpdateCommandStates();
+    return TTryResult::Done;
 }
 
 QString TFChild::DatabaseText() const {
@@ -601,17 +551,6 @@ QString TFChild::DatabaseText() const {
 
 QString TFChild::StatusText() const {
     return QString::fromStdString(StateName(FProject->Db().GetSourceState()));
-}
-
-void TFChild::ShowDatabaseInfo() {
-    TAEDriverDb* driver = FProject->Db().Driver();
-    if (!driver) return;
-    std::string text;
-    for (const std::string& line : driver->InfoLines()) {
-        if (!text.empty()) text += "\r\n";
-        text += Trim(line);
-    }
-    FDialogs.ShowMessageBox(text, TMsgKind::Information, mbOK);
 }
 
 // ---- Pages ---------------------------------------------------------------------------------
@@ -848,87 +787,7 @@ void TFChild::TabChanged(int index) {
 
 // ---- Splitting channels --------------------------------------------------------------------
 
-void TFChild::BuildChannelPanel() {
-    FChannelPanel = new QFrame(this);
-    FChannelPanel->setObjectName("pnlChannels");
-    FChannelPanel->setFrameShape(QFrame::StyledPanel);
-    auto* outer = new QHBoxLayout(FChannelPanel);
-    outer->setContentsMargins(0, 0, 0, 0);
-    outer->setSpacing(0);
-    FChannelArea = new QWidget(FChannelPanel);
-    auto* area = new QVBoxLayout(FChannelArea);
-    area->setContentsMargins(2, 2, 2, 2);
-    auto* buttons = new QHBoxLayout();
-    FAllButton = new QPushButton("All", FChannelArea);
-    FAllButton->setObjectName("btnAll");
-    auto* load = new QPushButton("Load", FChannelArea);
-    load->setObjectName("btnLoad");
-    buttons->addWidget(FAllButton);
-    buttons->addWidget(load);
-    area->addLayout(buttons);
-    FRadioButtonsBox = new QCheckBox("Radio Buttons", FChannelArea);
-    FRadioButtonsBox->setObjectName("cbRadioButtons");
-    area->addWidget(FRadioButtonsBox);
-    FChannelScroll = new QScrollArea(FChannelArea);
-    FChannelScroll->setWidgetResizable(false);
-    FChannelScroll->setFrameShape(QFrame::NoFrame);
-    area->addWidget(FChannelScroll, 1);
-    FStripButton = new QToolButton(FChannelPanel);
-    FStripButton->setObjectName("sbStrip");
-    FStripButton->setFixedWidth(8);
-    FStripButton->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Expanding);
-    outer->addWidget(FChannelArea);
-    outer->addWidget(FStripButton);
-    connect(FStripButton, &QToolButton::clicked, this,
-            [this] { SetPanelCollapsed(!FPanelCollapsed); });
-    connect(FAllButton, &QPushButton::clicked, this, [this] { ToggleAllChannels(); });
-    connect(load, &QPushButton::clicked, this, [this] { ExecuteCommand(cmSplitChannels); });
-    connect(FRadioButtonsBox, &QCheckBox::toggled, this, [this](bool on) { SetRadioMode(on); });
-    SetPanelCollapsed(true);
-}
-
-void TFChild::SetPanelCollapsed(bool collapsed) {
-    FPanelCollapsed = collapsed;
-    FChannelArea->setVisible(!collapsed);
-    FChannelPanel->setFixedWidth(collapsed ? 8 : 140);
-    FStripButton->setText(collapsed ? QString::fromUtf8("\u25B8") : QString::fromUtf8("\u25C2"));
-    FStripButton->setToolTip(collapsed ? "Open" : "Close");
-}
-
-QAbstractButton* TFChild::ChannelBox(int channel) const {
-    return channel >= 1 && channel <= static_cast<int>(FBoxes.size())
-               ? FBoxes[static_cast<size_t>(channel - 1)]
-               : nullptr;
-}
-
-QFrame* TFChild::ChannelSquare(int channel) const {
-    return channel >= 1 && channel <= static_cast<int>(FSquares.size())
-               ? FSquares[static_cast<size_t>(channel - 1)]
-               : nullptr;
-}
-
-namespace {
-// Right clicks on a colour square open the colour menu.
-class TColorSquare : public QFrame {
-public:
-    TColorSquare(QWidget* parent, std::function<void(const QPoint&)> onMenu)
-        : QFrame(parent), FOnMenu(std::move(onMenu)) {}
-
-protected:
-    void contextMenuEvent(QContextMenuEvent* e) override { FOnMenu(e->globalPos()); }
-
-private:
-    std::function<void(const QPoint&)> FOnMenu;
-};
-} // namespace
-
 void TFChild::SetListChannels(bool radioMode) {
-    FRadioMode = radioMode;
-    {
-        const QSignalBlocker b(FRadioButtonsBox);
-        FRadioButtonsBox->setChecked(radioMode);
-    }
-    FAllButton->setEnabled(!radioMode);
     // The channels present in the file, from the first record.
     std::vector<bool> present(PaletteSize + 1, false);
     TGVDb& db = FProject->Db();
@@ -939,189 +798,23 @@ void TFChild::SetListChannels(bool radioMode) {
         const int32_t first = db.FirstRecord(nav, record, -1);
         if ((nav.Out.Status & (nsEndForward | nsError)) == 0) {
             db.ReadRecord(nav, record, first);
-            if (auto* f = dynamic_cast<TAEListIntegerField*>(record.FindByID(ChannelsFieldID)))
+            if (auto* f = dynamic_cast<TAEListIntegerField*>(record.FindByID(fidChannels)))
                 if (const TAEChannelList* list = f->List())
                     for (uint8_t ch : *list)
                         if (ch >= 1 && ch <= PaletteSize) present[ch] = true;
         }
     }
-    delete FChannelBoxes;
-    FSquares.clear();
-    FBoxes.clear();
-    FChannelBoxes = new QWidget();
-    FChannelBoxes->setObjectName("pnlChannelBoxes");
-    bool firstRadio = true;
-    for (int n = 1; n <= PaletteSize; ++n) {
-        const int block = (n - 1) / 64;
-        const int inBlock = (n - 1) % 64;
-        const int x = inBlock < 32 ? 0 : 55;
-        const int r = inBlock % 32 + 1;
-        const int top = 14 * r - 11 + 8 * ((r - 1) / 8) + block * 480;
-        auto* square = new TColorSquare(FChannelBoxes, [this, n](const QPoint& pos) {
-            FColorChannel = n;
-            FColorPopup->popup(pos);
-        });
-        square->setObjectName("shColor_" + QString::number(n));
-        square->setGeometry(x + 2, top, 13, 13);
-        square->setFrameShape(QFrame::Box);
-        square->setAutoFillBackground(true);
-        QPalette pal = square->palette();
-        pal.setColor(QPalette::Window, TCanvasDraw::ToQColor(PaletteColor(n)));
-        pal.setColor(QPalette::WindowText, Qt::gray);
-        square->setPalette(pal);
-        QAbstractButton* box;
-        if (radioMode)
-            box = new QRadioButton(QString::number(n), FChannelBoxes);
-        else
-            box = new QCheckBox(QString::number(n), FChannelBoxes);
-        box->setObjectName("cbChannel_" + QString::number(n));
-        box->setGeometry(x + 18, top - 1, 36, 15);
-        box->setEnabled(present[static_cast<size_t>(n)]);
-        if (radioMode) {
-            if (present[static_cast<size_t>(n)] && firstRadio) {
-                box->setChecked(true);
-                firstRadio = false;
-            }
-        } else {
-            box->setChecked(FAllChecked && present[static_cast<size_t>(n)]);
-        }
-        connect(box, &QAbstractButton::clicked, this, [this] { ExecuteCommand(cmSplitChannels); });
-        FSquares.push_back(square);
-        FBoxes.push_back(box);
-    }
-    FChannelBoxes->setMinimumSize(112, 2 * 480);
-    FChannelBoxes->resize(112, 2 * 480);
-    FChannelScroll->setWidget(FChannelBoxes);
-}
-
-void TFChild::ToggleAllChannels() {
-    FAllChecked = !FAllChecked;
-    for (QAbstractButton* b : FBoxes)
-        if (b->isEnabled()) b->setChecked(FAllChecked);
-    ExecuteCommand(cmSplitChannels);
-}
-
-void TFChild::SetRadioMode(bool radio) {
-    if (radio == FRadioMode) return;
-    if (!radio) FAllChecked = false;
-    SetListChannels(radio);
-    ExecuteCommand(cmSplitChannels);
+    FChannelPanel->SetChannels(present, radioMode);
 }
 
 void TFChild::SendSplitChannels() {
     std::vector<uint32_t>& split = FProject->SplitChannels();
-    split.clear();
-    for (int n = 1; n <= static_cast<int>(FBoxes.size()); ++n) {
-        QAbstractButton* b = FBoxes[static_cast<size_t>(n - 1)];
-        if (b->isEnabled() && b->isChecked()) split.push_back(static_cast<uint32_t>(n));
-    }
+    split = FChannelPanel->CheckedChannels();
     TAEOMSG msg;
     msg.Msg = omSplitChannels;
     for (uint32_t ch : split)
         msg.List.push_back(static_cast<int32_t>(ch));
     FProject->Db().Dispatch(msg);
-}
-
-void TFChild::EditChannelColor(int channel) {
-    TColor chosen;
-    if (!FDialogs.ChooseColor(PaletteColor(channel), chosen)) return;
-    Palette().SetColor(channel, chosen);
-    SetListChannels(FRadioMode);
-}
-
-void TFChild::DefaultChannelColor(int channel) {
-    Palette().RestoreDefault(channel);
-    SetListChannels(FRadioMode);
-}
-
-void TFChild::RestoreDefaultColors() {
-    Palette().RestoreDefaults();
-    SetListChannels(FRadioMode);
-}
-
-// ---- Data file copies ----------------------------------------------------------------------
-
-bool TFChild::AskDataFileCopyName(const std::string& title, std::string& target) {
-    TAEDriverDb* driver = FProject->Db().Driver();
-    if (!driver) return false;
-    const std::string source = driver->FileName();
-    std::string ext = std::filesystem::path(source).extension().string();
-    if (!ext.empty() && ext[0] == '.') ext.erase(0, 1);
-    TFileDialogOptions o;
-    o.Title = title;
-    o.DefaultExt = "*." + ext;
-    o.Filter = "(*." + ext + ") " + ext + " файл|*." + ext;
-    o.ConfirmOverwrite = true;
-    for (;;) {
-        if (!FDialogs.SaveFile(o, target)) return false;
-        if (!SameText(std::filesystem::absolute(target).lexically_normal().string(),
-                      std::filesystem::absolute(source).lexically_normal().string()))
-            return true;
-        FDialogs.ShowMessageBox(std::string("Invalid File Name") + "!", TMsgKind::Error, mbOK);
-    }
-}
-
-void TFChild::SortDatabase() {
-    TGVDb& db = FProject->Db();
-    TAEDriverDb* driver = db.Driver();
-    if (!driver) return;
-    bool sorted = true;
-    {
-        TStatusGuard s(FStatus.get(), "Check Database...");
-        TAERecord record;
-        TAEPNav nav;
-        db.PrepareRecord(record);
-        long double previous = 0;
-        std::string error;
-        ConsumeRecords(
-            db, nav, record,
-            [&](TAERecord& r, int32_t) {
-                TAEField* time = r.FindByID(TimeFieldID);
-                if (!time || time->IsNull()) return true;
-                const long double t = time->GetAsFloat();
-                if (t < previous) {
-                    sorted = false;
-                    return false;
-                }
-                previous = t;
-                return true;
-            },
-            error);
-    }
-    if (sorted) {
-        FDialogs.ShowMessageBox("DataBase - Ok!", TMsgKind::Information, mbOK);
-        return;
-    }
-    std::string target;
-    if (!AskDataFileCopyName("Save DataBase As", target)) return;
-    std::string message;
-    bool ok;
-    {
-        TStatusGuard s(FStatus.get(), "Sorted Database...");
-        ok = driver->SortToFile(target, message);
-    }
-    if (ok)
-        FDialogs.ShowMessageBox(std::string("Complited Sorting") + "!", TMsgKind::Information,
-                                mbOK);
-    else
-        FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
-}
-
-void TFChild::SaveDatabase(TGVCPU* processor) {
-    TAEDriverDb* driver = FProject->Db().Driver();
-    if (!driver || !processor) return;
-    std::string target;
-    if (!AskDataFileCopyName("Save DataBase As", target)) return;
-    std::string message;
-    bool ok;
-    {
-        TStatusGuard s(FStatus.get(), "Saving Database...");
-        ok = driver->SaveToFile(*processor, target, message);
-    }
-    if (ok)
-        FDialogs.ShowMessageBox(std::string("Complited Saving") + "!", TMsgKind::Information, mbOK);
-    else
-        FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
 }
 
 } // namespace vorelt

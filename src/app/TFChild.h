@@ -4,6 +4,7 @@
 // menus. It opens and creates projects, chooses data files, runs the processing and asks to
 // save before it closes.
 
+#include "app/TAskAgainLoop.h"
 #include "persist/TXMLPersistentAEProject.h"
 #include "processing/IUserPrompt.h"
 #include "project/TDispatchDraw.h"
@@ -19,21 +20,15 @@
 #include <vector>
 
 class QAction;
-class QCheckBox;
-class QFrame;
-class QLabel;
 class QMenu;
-class QPushButton;
-class QRadioButton;
-class QScrollArea;
 class QTabWidget;
 class QToolBar;
-class QToolButton;
-class QAbstractButton;
 
 namespace vorelt {
 
 class IDialogService;
+class TChannelPanel;
+class TDataFileCommands;
 class TFMain;
 class TGVVisualClass;
 class TLongShoF;
@@ -97,22 +92,14 @@ public:
     // Writes a new project to the file chosen for it.
     bool FinishNew(std::string& error);
     void LayoutPages();
+    // The save dialog loop; the caption follows the new name.
     bool SaveProjectAs(const std::string& fileName, std::string& error, bool tellCompleted);
+    // Rebuilds the channel panel for the channels of the data file's first record.
     void SetListChannels(bool radioMode);
     // The project's file name; for a new project not yet written, the chosen name.
     std::string ProjectFileName() const;
 
-    // Splitting-channels panel.
-    bool PanelCollapsed() const { return FPanelCollapsed; }
-    void SetPanelCollapsed(bool collapsed);
-    QAbstractButton* ChannelBox(int channel) const;
-    QFrame* ChannelSquare(int channel) const;
-    bool RadioMode() const { return FRadioMode; }
-    void ToggleAllChannels();
-    void SetRadioMode(bool radio);
-    void EditChannelColor(int channel);
-    void DefaultChannelColor(int channel);
-    void RestoreDefaultColors();
+    TChannelPanel* ChannelPanel() const { return FChannelPanel; }
 
     // Views of the pages: (page, placement, view) for every placed view.
     void ForEachPlacedView(const std::function<void(int, int, TGVVisualClass*)>& visit) const;
@@ -139,7 +126,6 @@ protected:
 private:
     QAction* MakeAction(const QString& name, const QString& caption, int command);
     void BuildToolBar();
-    void BuildChannelPanel();
     void InstallProjectHandlers();
     void InstallViewHandlers(TGVVisualClass* view);
     void EmptyViews();
@@ -148,10 +134,9 @@ private:
     void ReportRunErrors();
     void TabChanged(int index);
     void SendSplitChannels();
-    void SortDatabase();
-    void SaveDatabase(TGVCPU* processor);
-    bool AskDataFileCopyName(const std::string& title, std::string& target);
-    void ShowDatabaseInfo();
+    // One try of OpenDatabase with a chosen file.
+    TTryResult TryDataFile(const std::string& fileName, const std::string& oldClass,
+                           std::string& error);
     void MaximizeView(TGVVisualClass* view, bool maximize);
     void ShowCommandError(const std::string& text);
 
@@ -162,11 +147,9 @@ private:
     std::unique_ptr<TLongShoF> FStatusWindow;
     std::unique_ptr<TShowMessage> FStatus;
     std::unique_ptr<TProjectAE> FProject;
+    std::unique_ptr<TDataFileCommands> FDataFile;
     uint8_t FCommandState = csOpening;
     bool FCloseConfirmed = false;
-    bool FPanelCollapsed = true;
-    bool FAllChecked = false;
-    bool FRadioMode = false;
     bool FResizeHandling = false;
     bool FIsNew = false;
     bool FDestroying = false;
@@ -175,18 +158,8 @@ private:
     QToolBar* FToolBar = nullptr;
     QToolBar* FSubToolBar = nullptr;
     QTabWidget* FPageControl = nullptr;
-    QFrame* FChannelPanel = nullptr;
-    QToolButton* FStripButton = nullptr;
-    QWidget* FChannelArea = nullptr;
-    QScrollArea* FChannelScroll = nullptr;
-    QWidget* FChannelBoxes = nullptr;
-    QPushButton* FAllButton = nullptr;
-    QCheckBox* FRadioButtonsBox = nullptr;
-    std::vector<QFrame*> FSquares;
-    std::vector<QAbstractButton*> FBoxes;
+    TChannelPanel* FChannelPanel = nullptr;
     QMenu* FViewPopup = nullptr;
-    QMenu* FColorPopup = nullptr;
-    int FColorChannel = 0;
     std::vector<QAction*> FActions;
 };
 

@@ -305,298 +305,332 @@ void TCanvasContainerCore::GoTo(uint8_t state, TMouseKeyInfo& src) {
 void TCanvasContainerCore::HandleEvent(int event, TMouseKeyInfo& src, TBaseAEVObject* obj) {
     switch (FState) {
     case csIdle:
-        switch (event) {
-        case evStartCreate:
-            UnselectCurrent(src);
-            FObjectBeingCreated = obj;
-            GoTo(csCreating, src);
-            break;
-        case evLeftDown:
-            UnselectCurrent(src);
-            SelectHit(src);
-            FHost.Repaint();
-            break;
-        case evMove:
-            if (FDragObjects) {
-                if (FSelectedIndex >= 0 && OnlyLeftDown(src.KeyState)) FHost.BeginDragOperation();
-            } else if (FAllowSelectRect && OnlyLeftDown(src.KeyState)) {
-                GoTo(csRubberBand, src);
-            }
-            break;
-        case evRightDown: {
-            THitInfo info = InfoAt(src);
-            const int hit = HitTestTop(info);
-            if (hit < 0) {
-                bool handled = true;
-                if (OnContextPopup) OnContextPopup(*this, src.X, src.Y, handled);
-            } else {
-                Send(GetObject(hit), WM_RBUTTONDOWN_, info, src);
-            }
-            break;
-        }
-        case evDoubleClick: {
-            UnselectCurrent(src);
-            THitInfo info = InfoAt(src);
-            const int hit = HitTest(info, false);
-            if (hit < 0) {
-                for (auto& o : FObjects) {
-                    if (!o->Enabled() || !o->AcceptsBackDblClick()) continue;
-                    THitInfo probe = InfoAt(src);
-                    Send(o.get(), AEVM_BACKDBLCLICK, probe, src);
-                    if (probe.HitKind != 0) break;
-                }
-                FHost.Repaint();
-                break;
-            }
-            TBaseAEVObject* target = GetObject(hit);
-            Send(target, AEVM_SELECT, info, src);
-            if (target->Selected()) {
-                FSelectedIndex = hit;
-                Send(target, AEVM_BEGINEDIT, info, src);
-                if (target->State() == osEditing) {
-                    Send(target, WM_LBUTTONDOWN_, info, src);
-                    GoTo(csTracking, src);
-                } else {
-                    Send(target, WM_LBUTTONDBLCLK_, info, src);
-                }
-            } else {
-                Send(target, WM_LBUTTONDBLCLK_, info, src);
-            }
-            FHost.Repaint();
-            break;
-        }
-        case evKeyDown:
-            if (FSelectedIndex < 0) {
-                GoTo(csTyping, src);
-            } else {
-                THitInfo info = InfoAt(src);
-                Send(SelectedObject(), WM_KEYDOWN_, info, src);
-            }
-            break;
-        case evSelect: {
-            const int idx = IndexOfObject(obj);
-            if (idx < 0) break;
-            if (FSelectedIndex >= 0 && FSelectedIndex != idx) UnselectCurrent(src);
-            THitInfo info = InfoAt(src);
-            Send(obj, AEVM_SELECT, info, src);
-            if (obj->Selected()) FSelectedIndex = idx;
-            FHost.Repaint();
-            break;
-        }
-        case evCancel:
-            if (FSelectedIndex >= 0) {
-                UnselectCurrent(src);
-                FHost.Repaint();
-            }
-            break;
-        default:
-            break;
-        }
+        IdleEvent(event, src, obj);
         break;
-
     case csTyping:
-        switch (event) {
-        case evEnter:
-            TypeKey(src.KeyCode, true);
-            break;
-        case evKeyDown:
-            TypeKey(src.KeyCode, false);
-            break;
-        case evTimer: {
-            FHost.StopTypingTimer();
-            const std::string text = FShortCutText;
-            GoTo(csIdle, src);
-            if (OnShortCut) OnShortCut(*this, text);
-            break;
-        }
-        case evCancel:
-            GoTo(csIdle, src);
-            HandleEvent(evCancel, src);
-            break;
-        default:
-            break;
-        }
+        TypingEvent(event, src);
         break;
-
     case csRubberBand:
-        switch (event) {
-        case evEnter:
-            FSelectRect = {src.X, src.Y, src.X, src.Y};
-            DrawBand(FSelectRect);
-            FBandShown = true;
-            FHost.ShowBuffer();
-            FHost.SetMouseCapture(true);
-            break;
-        case evMove:
-            if (OnlyLeftDown(src.KeyState)) {
-                DrawBand(FSelectRect);
-                FSelectRect.Right = src.X;
-                FSelectRect.Bottom = src.Y;
-                DrawBand(FSelectRect);
-                FHost.ShowBuffer();
-                break;
-            }
-            [[fallthrough]];
-        case evLeftUp: {
-            DrawBand(FSelectRect);
-            FBandShown = false;
-            FHost.ShowBuffer();
-            TRectInt r = FSelectRect;
-            if (r.Left > r.Right) std::swap(r.Left, r.Right);
-            if (r.Top > r.Bottom) std::swap(r.Top, r.Bottom);
-            const int32_t w = FHost.ClientWidth();
-            const int32_t h = FHost.ClientHeight();
-            if (r.Top < 1) r.Top = 0;
-            if (r.Left < 1) r.Left = 0;
-            if (r.Bottom > h - 3) r.Bottom = h - 1;
-            if (r.Right > w - 3) r.Right = w - 1;
-            FSelectRect = r;
-            GoTo(csIdle, src);
-            const int32_t s = SizePoint();
-            if (OnSelectRect && r.Right - r.Left > s && r.Bottom - r.Top > s)
-                OnSelectRect(*this, r);
-            break;
-        }
-        case evCancel:
-            DrawBand(FSelectRect);
-            FBandShown = false;
-            FHost.ShowBuffer();
-            GoTo(csIdle, src);
-            HandleEvent(evCancel, src);
-            break;
-        default:
-            break;
-        }
+        RubberBandEvent(event, src);
         break;
-
-    case csTracking: {
-        TBaseAEVObject* tracked = SelectedObject();
-        THitInfo info = InfoAt(src);
-        switch (event) {
-        case evEnter:
-            FHost.SetMouseCapture(true);
-            FHost.Repaint();
-            break;
-        case evLeftDown:
-            info.Tolerance = 3;
-            Send(tracked, AEVM_HITTEST, info, src);
-            if (tracked && info.HitKind != 0) {
-                Send(tracked, WM_LBUTTONDOWN_, info, src);
-            } else {
-                Send(tracked, AEVM_ENDEDIT, info, src);
-                Send(tracked, AEVM_UNSELECT, info, src);
-                FSelectedIndex = -1;
-                SelectHit(src);
-                GoTo(csIdle, src);
-            }
-            break;
-        case evMove:
-            if (src.KeyState & MK_LBUTTON_) {
-                Send(tracked, AEVM_DRAG, info, src);
-                FHost.ShowBuffer();
-                break;
-            }
-            [[fallthrough]];
-        case evLeftUp:
-            Send(tracked, WM_LBUTTONUP_, info, src);
-            FHost.ShowBuffer();
-            break;
-        case evRightDown:
-            Send(tracked, AEVM_ENDEDIT, info, src);
-            GoTo(csIdle, src);
-            break;
-        case evDoubleClick:
-            info.Tolerance = 3;
-            Send(tracked, AEVM_HITTEST, info, src);
-            Send(tracked, WM_LBUTTONDBLCLK_, info, src);
-            break;
-        case evCancel:
-            Send(tracked, AEVM_ENDEDIT, info, src);
-            GoTo(csIdle, src);
-            HandleEvent(evCancel, src);
-            break;
-        default:
-            break;
-        }
+    case csTracking:
+        TrackingEvent(event, src);
         break;
-    }
-
-    case csCreating: {
-        THitInfo info = InfoAt(src);
-        TBaseAEVObject* created = FObjectBeingCreated;
-        switch (event) {
-        case evEnter: {
-            if (!created || !FPendingCreate) {
-                GoTo(csIdle, src);
-                break;
-            }
-            const int idx = AddObject(std::move(FPendingCreate), -1);
-            Send(created, AEVM_SELECT, info, src);
-            if (created->Selected()) {
-                FSelectedIndex = idx;
-                Send(created, AEVM_BEGINCREATE, info, src);
-                if (created->State() != osCreating) {
-                    Send(created, AEVM_CANCELCREATE, info, src);
-                    DeleteCreated();
-                    GoTo(csIdle, src);
-                } else {
-                    FHost.SetMouseCapture(true);
-                }
-            } else {
-                Send(created, AEVM_CANCELCREATE, info, src);
-                DeleteCreated();
-                GoTo(csIdle, src);
-            }
-            break;
-        }
-        case evLeftDown:
-            if (created->State() != osCreating) {
-                Send(created, AEVM_CANCELCREATE, info, src);
-                DeleteCreated();
-                GoTo(csIdle, src);
-            } else {
-                Send(created, AEVM_ADDPOINT, info, src);
-                if (created->State() != osCreating) {
-                    FObjectBeingCreated = nullptr;
-                    GoTo(csIdle, src);
-                }
-            }
-            break;
-        case evMove:
-            Send(created, AEVM_MOVEPOINT, info, src);
-            FHost.ShowBuffer();
-            break;
-        case evRightDown:
-            Send(created, WM_RBUTTONDOWN_, info, src);
-            if (created->State() == osNormal) {
-                FObjectBeingCreated = nullptr;
-                GoTo(csIdle, src);
-            } else if (created->State() == osCancelled) {
-                DeleteCreated();
-                GoTo(csIdle, src);
-            }
-            break;
-        case evKeyDown:
-            if (src.KeyCode == VK_DELETE_) {
-                Send(created, AEVM_CANCELCREATE, info, src);
-                DeleteCreated();
-                GoTo(csIdle, src);
-            }
-            break;
-        case evCancel:
-            Send(created, AEVM_CANCELCREATE, info, src);
-            DeleteCreated();
-            GoTo(csIdle, src);
-            HandleEvent(evCancel, src);
-            break;
-        default:
-            break;
-        }
+    case csCreating:
+        CreatingEvent(event, src);
         break;
-    }
     default:
         break;
     }
+}
+
+// ---- Idle ----------------------------------------------------------------------------------
+
+void TCanvasContainerCore::IdleEvent(int event, TMouseKeyInfo& src, TBaseAEVObject* obj) {
+    switch (event) {
+    case evStartCreate:
+        UnselectCurrent(src);
+        FObjectBeingCreated = obj;
+        GoTo(csCreating, src);
+        break;
+    case evLeftDown:
+        UnselectCurrent(src);
+        SelectHit(src);
+        FHost.Repaint();
+        break;
+    case evMove:
+        if (FDragObjects) {
+            if (FSelectedIndex >= 0 && OnlyLeftDown(src.KeyState)) FHost.BeginDragOperation();
+        } else if (FAllowSelectRect && OnlyLeftDown(src.KeyState)) {
+            GoTo(csRubberBand, src);
+        }
+        break;
+    case evRightDown:
+        IdleRightDown(src);
+        break;
+    case evDoubleClick:
+        IdleDoubleClick(src);
+        break;
+    case evKeyDown:
+        if (FSelectedIndex < 0) {
+            GoTo(csTyping, src);
+        } else {
+            THitInfo info = InfoAt(src);
+            Send(SelectedObject(), WM_KEYDOWN_, info, src);
+        }
+        break;
+    case evSelect: {
+        const int idx = IndexOfObject(obj);
+        if (idx < 0) break;
+        if (FSelectedIndex >= 0 && FSelectedIndex != idx) UnselectCurrent(src);
+        THitInfo info = InfoAt(src);
+        Send(obj, AEVM_SELECT, info, src);
+        if (obj->Selected()) FSelectedIndex = idx;
+        FHost.Repaint();
+        break;
+    }
+    case evCancel:
+        if (FSelectedIndex >= 0) {
+            UnselectCurrent(src);
+            FHost.Repaint();
+        }
+        break;
+    default:
+        break;
+    }
+}
+
+void TCanvasContainerCore::IdleRightDown(TMouseKeyInfo& src) {
+    THitInfo info = InfoAt(src);
+    const int hit = HitTestTop(info);
+    if (hit < 0) {
+        bool handled = true;
+        if (OnContextPopup) OnContextPopup(*this, src.X, src.Y, handled);
+    } else {
+        Send(GetObject(hit), WM_RBUTTONDOWN_, info, src);
+    }
+}
+
+void TCanvasContainerCore::IdleDoubleClick(TMouseKeyInfo& src) {
+    UnselectCurrent(src);
+    THitInfo info = InfoAt(src);
+    const int hit = HitTest(info, false);
+    if (hit < 0) {
+        for (auto& o : FObjects) {
+            if (!o->Enabled() || !o->AcceptsBackDblClick()) continue;
+            THitInfo probe = InfoAt(src);
+            Send(o.get(), AEVM_BACKDBLCLICK, probe, src);
+            if (probe.HitKind != 0) break;
+        }
+        FHost.Repaint();
+        return;
+    }
+    TBaseAEVObject* target = GetObject(hit);
+    Send(target, AEVM_SELECT, info, src);
+    if (target->Selected()) {
+        FSelectedIndex = hit;
+        Send(target, AEVM_BEGINEDIT, info, src);
+        if (target->State() == osEditing) {
+            Send(target, WM_LBUTTONDOWN_, info, src);
+            GoTo(csTracking, src);
+        } else {
+            Send(target, WM_LBUTTONDBLCLK_, info, src);
+        }
+    } else {
+        Send(target, WM_LBUTTONDBLCLK_, info, src);
+    }
+    FHost.Repaint();
+}
+
+// ---- Typing a shortcut ---------------------------------------------------------------------
+
+void TCanvasContainerCore::TypingEvent(int event, TMouseKeyInfo& src) {
+    switch (event) {
+    case evEnter:
+        TypeKey(src.KeyCode, true);
+        break;
+    case evKeyDown:
+        TypeKey(src.KeyCode, false);
+        break;
+    case evTimer: {
+        FHost.StopTypingTimer();
+        const std::string text = FShortCutText;
+        GoTo(csIdle, src);
+        if (OnShortCut) OnShortCut(*this, text);
+        break;
+    }
+    case evCancel:
+        GoTo(csIdle, src);
+        HandleEvent(evCancel, src);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- Rubber band ---------------------------------------------------------------------------
+
+void TCanvasContainerCore::RubberBandEvent(int event, TMouseKeyInfo& src) {
+    switch (event) {
+    case evEnter:
+        FSelectRect = {src.X, src.Y, src.X, src.Y};
+        DrawBand(FSelectRect);
+        FBandShown = true;
+        FHost.ShowBuffer();
+        FHost.SetMouseCapture(true);
+        break;
+    case evMove:
+        if (OnlyLeftDown(src.KeyState)) {
+            DrawBand(FSelectRect);
+            FSelectRect.Right = src.X;
+            FSelectRect.Bottom = src.Y;
+            DrawBand(FSelectRect);
+            FHost.ShowBuffer();
+        } else {
+            // Any other button state ends the band as the release does.
+            EndBand(src);
+        }
+        break;
+    case evLeftUp:
+        EndBand(src);
+        break;
+    case evCancel:
+        EraseBand();
+        GoTo(csIdle, src);
+        HandleEvent(evCancel, src);
+        break;
+    default:
+        break;
+    }
+}
+
+void TCanvasContainerCore::EraseBand() {
+    DrawBand(FSelectRect);
+    FBandShown = false;
+    FHost.ShowBuffer();
+}
+
+void TCanvasContainerCore::EndBand(TMouseKeyInfo& src) {
+    EraseBand();
+    TRectInt r = FSelectRect;
+    if (r.Left > r.Right) std::swap(r.Left, r.Right);
+    if (r.Top > r.Bottom) std::swap(r.Top, r.Bottom);
+    const int32_t w = FHost.ClientWidth();
+    const int32_t h = FHost.ClientHeight();
+    if (r.Top < 1) r.Top = 0;
+    if (r.Left < 1) r.Left = 0;
+    if (r.Bottom > h - 3) r.Bottom = h - 1;
+    if (r.Right > w - 3) r.Right = w - 1;
+    FSelectRect = r;
+    GoTo(csIdle, src);
+    const int32_t s = SizePoint();
+    if (OnSelectRect && r.Right - r.Left > s && r.Bottom - r.Top > s) OnSelectRect(*this, r);
+}
+
+// ---- Tracking the selected object ----------------------------------------------------------
+
+void TCanvasContainerCore::TrackingEvent(int event, TMouseKeyInfo& src) {
+    TBaseAEVObject* tracked = SelectedObject();
+    THitInfo info = InfoAt(src);
+    switch (event) {
+    case evEnter:
+        FHost.SetMouseCapture(true);
+        FHost.Repaint();
+        break;
+    case evLeftDown:
+        info.Tolerance = 3;
+        Send(tracked, AEVM_HITTEST, info, src);
+        if (tracked && info.HitKind != 0) {
+            Send(tracked, WM_LBUTTONDOWN_, info, src);
+        } else {
+            Send(tracked, AEVM_ENDEDIT, info, src);
+            Send(tracked, AEVM_UNSELECT, info, src);
+            FSelectedIndex = -1;
+            SelectHit(src);
+            GoTo(csIdle, src);
+        }
+        break;
+    case evMove:
+        if (src.KeyState & MK_LBUTTON_) {
+            Send(tracked, AEVM_DRAG, info, src);
+            FHost.ShowBuffer();
+            break;
+        }
+        [[fallthrough]];
+    case evLeftUp:
+        Send(tracked, WM_LBUTTONUP_, info, src);
+        FHost.ShowBuffer();
+        break;
+    case evRightDown:
+        Send(tracked, AEVM_ENDEDIT, info, src);
+        GoTo(csIdle, src);
+        break;
+    case evDoubleClick:
+        info.Tolerance = 3;
+        Send(tracked, AEVM_HITTEST, info, src);
+        Send(tracked, WM_LBUTTONDBLCLK_, info, src);
+        break;
+    case evCancel:
+        Send(tracked, AEVM_ENDEDIT, info, src);
+        GoTo(csIdle, src);
+        HandleEvent(evCancel, src);
+        break;
+    default:
+        break;
+    }
+}
+
+// ---- Creating an object --------------------------------------------------------------------
+
+void TCanvasContainerCore::CreatingEvent(int event, TMouseKeyInfo& src) {
+    THitInfo info = InfoAt(src);
+    TBaseAEVObject* created = FObjectBeingCreated;
+    switch (event) {
+    case evEnter:
+        EnterCreating(src);
+        break;
+    case evLeftDown:
+        if (created->State() != osCreating) {
+            CancelCreated(info, src);
+        } else {
+            Send(created, AEVM_ADDPOINT, info, src);
+            if (created->State() != osCreating) {
+                FObjectBeingCreated = nullptr;
+                GoTo(csIdle, src);
+            }
+        }
+        break;
+    case evMove:
+        Send(created, AEVM_MOVEPOINT, info, src);
+        FHost.ShowBuffer();
+        break;
+    case evRightDown:
+        Send(created, WM_RBUTTONDOWN_, info, src);
+        if (created->State() == osNormal) {
+            FObjectBeingCreated = nullptr;
+            GoTo(csIdle, src);
+        } else if (created->State() == osCancelled) {
+            DeleteCreated();
+            GoTo(csIdle, src);
+        }
+        break;
+    case evKeyDown:
+        if (src.KeyCode == VK_DELETE_) CancelCreated(info, src);
+        break;
+    case evCancel:
+        CancelCreated(info, src);
+        HandleEvent(evCancel, src);
+        break;
+    default:
+        break;
+    }
+}
+
+void TCanvasContainerCore::EnterCreating(TMouseKeyInfo& src) {
+    TBaseAEVObject* created = FObjectBeingCreated;
+    if (!created || !FPendingCreate) {
+        GoTo(csIdle, src);
+        return;
+    }
+    THitInfo info = InfoAt(src);
+    const int idx = AddObject(std::move(FPendingCreate), -1);
+    Send(created, AEVM_SELECT, info, src);
+    if (!created->Selected()) {
+        CancelCreated(info, src);
+        return;
+    }
+    FSelectedIndex = idx;
+    Send(created, AEVM_BEGINCREATE, info, src);
+    if (created->State() != osCreating)
+        CancelCreated(info, src);
+    else
+        FHost.SetMouseCapture(true);
+}
+
+void TCanvasContainerCore::CancelCreated(THitInfo& info, TMouseKeyInfo& src) {
+    Send(FObjectBeingCreated, AEVM_CANCELCREATE, info, src);
+    DeleteCreated();
+    GoTo(csIdle, src);
 }
 
 } // namespace vorelt

@@ -122,7 +122,25 @@ private:
         evCancel = 11
     };
 
+    // Hands the event to the handler of the current state.
     void HandleEvent(int event, TMouseKeyInfo& src, TBaseAEVObject* obj = nullptr);
+    // One handler per state; events a state does not list leave it unchanged.
+    void IdleEvent(int event, TMouseKeyInfo& src, TBaseAEVObject* obj);
+    void TypingEvent(int event, TMouseKeyInfo& src);
+    void RubberBandEvent(int event, TMouseKeyInfo& src);
+    void TrackingEvent(int event, TMouseKeyInfo& src);
+    void CreatingEvent(int event, TMouseKeyInfo& src);
+    // Parts of the idle and creating handlers.
+    void IdleRightDown(TMouseKeyInfo& src);
+    void IdleDoubleClick(TMouseKeyInfo& src);
+    void EnterCreating(TMouseKeyInfo& src);
+    // Tells the object being created that creation is off, removes it and goes idle.
+    void CancelCreated(THitInfo& info, TMouseKeyInfo& src);
+    // Takes the band off the buffer (XOR: drawn once more).
+    void EraseBand();
+    // The band's rectangle, ordered and kept inside the window, goes to OnSelectRect unless
+    // it is no larger than a point.
+    void EndBand(TMouseKeyInfo& src);
     void GoTo(uint8_t state, TMouseKeyInfo& src);
     void Send(TBaseAEVObject* obj, uint32_t msg, THitInfo& info, TMouseKeyInfo& src);
     THitInfo InfoAt(const TMouseKeyInfo& src) const;

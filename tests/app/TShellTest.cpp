@@ -1,10 +1,12 @@
 #include "TScriptedDialogs.h"
+#include "app/TChannelPanel.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
 #include "app/TSingleInstance.h"
 #include "common/TestData.h"
 #include "mkdata/TGenerateDataFile.h"
+#include "processing/db/TGVDb.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 
@@ -59,6 +61,11 @@ struct TShellFixture {
     TFChild* NewProject(const std::string& name) {
         dialogs.Files = {dir.File(name), data};
         return main->OpenProjectWindow({}, true);
+    }
+    // What the database processor's "Sort DataBase" and a filter's save button call.
+    static void SortDatabase(TFChild* c) { c->Project().OnSortDatabase(c->Project(), nullptr); }
+    static void SaveDatabase(TFChild* c) {
+        c->Project().OnSaveDatabase(c->Project(), &c->Project().Db());
     }
     QMdiSubWindow* Sub(TFChild* c) { return qobject_cast<QMdiSubWindow*>(c->parentWidget()); }
     int WindowCount() {
@@ -270,29 +277,126 @@ TEST(ChannelPanel, AbsentChannelsAreDisabledAndColoursRestore) {
     TShellFixture f;
     TFChild* child = f.NewProject("p.xml");
     ASSERT_NE(child, nullptr);
-    EXPECT_TRUE(child->PanelCollapsed());
-    ASSERT_NE(child->ChannelBox(128), nullptr);
-    EXPECT_FALSE(child->ChannelBox(128)->isEnabled());
+    TChannelPanel* panel = child->ChannelPanel();
+    EXPECT_TRUE(panel->Collapsed());
+    ASSERT_NE(panel->ChannelBox(128), nullptr);
+    EXPECT_FALSE(panel->ChannelBox(128)->isEnabled());
     int enabled = 0;
     for (int n = 1; n <= 128; ++n)
-        enabled += child->ChannelBox(n)->isEnabled() ? 1 : 0;
+        enabled += panel->ChannelBox(n)->isEnabled() ? 1 : 0;
     EXPECT_GT(enabled, 0);
     EXPECT_LE(enabled, 6);
-    EXPECT_EQ(child->ChannelBox(33)->geometry().left(), 55 + 18);
-    EXPECT_EQ(child->ChannelSquare(1)->geometry().top(), 3);
-    EXPECT_EQ(child->ChannelSquare(9)->geometry().top(), 14 * 9 - 11 + 8);
-    EXPECT_EQ(child->ChannelSquare(65)->geometry().top(), 3 + 480);
+    EXPECT_EQ(panel->ChannelBox(33)->geometry().left(), 55 + 18);
+    EXPECT_EQ(panel->ChannelSquare(1)->geometry().top(), 3);
+    EXPECT_EQ(panel->ChannelSquare(9)->geometry().top(), 14 * 9 - 11 + 8);
+    EXPECT_EQ(panel->ChannelSquare(65)->geometry().top(), 3 + 480);
     // "All" checks the present channels and sends them.
-    child->ToggleAllChannels();
+    panel->ToggleAllChannels();
     EXPECT_EQ(static_cast<int>(child->Project().SplitChannels().size()), enabled);
     const TColor original = PaletteColor(3);
     f.dialogs.Colors = {RGBColor(1, 2, 3)};
-    child->EditChannelColor(3);
+    panel->EditChannelColor(3);
     EXPECT_EQ(PaletteColor(3), RGBColor(1, 2, 3));
-    child->RestoreDefaultColors();
+    panel->RestoreDefaultColors();
     EXPECT_EQ(PaletteColor(3), original);
-    child->SetRadioMode(true);
-    EXPECT_TRUE(child->RadioMode());
+    panel->SetRadioMode(true);
+    EXPECT_TRUE(panel->RadioMode());
+}
+
+TEST(ChannelPanel, RadioModeKeepsOneChannelAndLeavingItUnchecksAll) {
+    TShellFixture f;
+    TFChild* child = f.NewProject("p.xml");
+    ASSERT_NE(child, nullptr);
+    TChannelPanel* panel = child->ChannelPanel();
+    std::vector<uint32_t> present;
+    for (int n = 1; n <= 128; ++n)
+        if (panel->ChannelBox(n)->isEnabled()) present.push_back(static_cast<uint32_t>(n));
+    ASSERT_GE(present.size(), 2u);
+    auto* all = panel->findChild<QAbstractButton*>("btnAll");
+    ASSERT_NE(all, nullptr);
+    all->click();
+    EXPECT_EQ(child->Project().SplitChannels(), present);
+    panel->SetRadioMode(true);
+    EXPECT_FALSE(all->isEnabled());
+    EXPECT_EQ(child->Project().SplitChannels(), std::vector<uint32_t>{present[0]});
+    // A click on another channel moves the one channel there.
+    const int second = static_cast<int>(present[1]);
+    panel->ChannelBox(second)->click();
+    EXPECT_EQ(child->Project().SplitChannels(), std::vector<uint32_t>{present[1]});
+    EXPECT_FALSE(panel->ChannelBox(static_cast<int>(present[0]))->isChecked());
+    panel->SetRadioMode(false);
+    EXPECT_TRUE(all->isEnabled());
+    EXPECT_FALSE(panel->AllChecked());
+    EXPECT_TRUE(child->Project().SplitChannels().empty());
+    // The strip opens and closes the panel.
+    auto* strip = panel->findChild<QAbstractButton*>("sbStrip");
+    ASSERT_NE(strip, nullptr);
+    strip->click();
+    EXPECT_FALSE(panel->Collapsed());
+    EXPECT_EQ(panel->width(), 140);
+    EXPECT_EQ(strip->toolTip(), "Close");
+    strip->click();
+    EXPECT_EQ(panel->width(), 8);
+    EXPECT_EQ(strip->toolTip(), "Open");
+}
+
+TEST(DataFile, AFileInTimeOrderIsReportedOk) {
+    TShellFixture f;
+    const std::string ordered = f.dir.File("ordered.pci");
+    TGenerateOptions o;
+    o.Format = "pci";
+    o.FileName = ordered;
+    o.Hits = 300;
+    o.Seed = 5;
+    o.InOrder = true;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
+    f.dialogs.Files = {f.dir.File("p.xml"), ordered};
+    TFChild* child = f.main->OpenProjectWindow({}, true);
+    ASSERT_NE(child, nullptr);
+    f.dialogs.Boxes.clear();
+    f.dialogs.Titles.clear();
+    f.SortDatabase(child);
+    EXPECT_EQ(f.dialogs.Boxes, std::vector<std::string>{"DataBase - Ok!"});
+    EXPECT_TRUE(f.dialogs.Titles.empty());
+}
+
+TEST(DataFile, AnUnsortedFileGetsASortedCopyButNeverOverItself) {
+    TShellFixture f;
+    TFChild* child = f.NewProject("p.xml");
+    ASSERT_NE(child, nullptr);
+    const std::string before = ReadText(f.data);
+    const std::string copy = f.dir.File("sorted.pci");
+    f.dialogs.Boxes.clear();
+    f.dialogs.Titles.clear();
+    // The data file's own name, in other letters, is refused.
+    f.dialogs.Files = {f.dir.File("RUN.PCI"), copy};
+    f.SortDatabase(child);
+    EXPECT_EQ(f.dialogs.Boxes,
+              (std::vector<std::string>{"Invalid File Name!", "Complited Sorting!"}));
+    EXPECT_EQ(f.dialogs.Titles, (std::vector<std::string>{"Save DataBase As", "Save DataBase As"}));
+    EXPECT_EQ(ReadText(f.data), before);
+    // The copy passes the check.
+    std::string error;
+    ASSERT_TRUE(child->OpenDatabase(copy, error)) << error;
+    f.dialogs.Boxes.clear();
+    f.SortDatabase(child);
+    EXPECT_EQ(f.dialogs.Boxes, std::vector<std::string>{"DataBase - Ok!"});
+}
+
+TEST(DataFile, RecordsOfAProcessorAreSavedAndACancelledDialogSaysNothing) {
+    TShellFixture f;
+    TFChild* child = f.NewProject("p.xml");
+    ASSERT_NE(child, nullptr);
+    f.dialogs.Boxes.clear();
+    f.dialogs.Files = {""};
+    f.SaveDatabase(child);
+    EXPECT_TRUE(f.dialogs.Boxes.empty());
+    const std::string copy = f.dir.File("all.pci");
+    f.dialogs.Files = {copy};
+    f.SaveDatabase(child);
+    EXPECT_EQ(f.dialogs.Boxes, std::vector<std::string>{"Complited Saving!"});
+    EXPECT_TRUE(std::filesystem::exists(copy));
 }
 
 TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstLetsGo) {

@@ -4,6 +4,7 @@
 #include <QMouseEvent>
 #include <QTest>
 #include <gtest/gtest.h>
+#include <optional>
 #include <vector>
 
 using namespace vorelt;
@@ -24,6 +25,8 @@ public:
     int Points = 0;
     bool ContextHandler = false;
     long double Distance = 1;
+    // The state a right click leaves the object in (none: unchanged).
+    std::optional<uint8_t> RightDownState;
 
     void Dispatch(TAEVMessage& msg) override {
         if (FLog) FLog->push_back(Name() + ":" + MsgName(msg.Msg));
@@ -50,6 +53,9 @@ public:
             return;
         case AEVM_ENDEDIT:
             FState = osNormal;
+            return;
+        case WM_RBUTTONDOWN_:
+            if (RightDownState) FState = *RightDownState;
             return;
         default:
             TBaseAEVObject::Dispatch(msg);
@@ -411,6 +417,116 @@ TEST(ContainerContextMenu, EmptySpaceAsksTheContainerHandler) {
     f.core.RightButtonDown(10, 10, MK_RBUTTON_);
     EXPECT_EQ(asked, 1);
     EXPECT_EQ(log, (std::vector<std::string>{"a:hit", "a:rdown"}));
+}
+
+TEST(ContainerCreation, RightClickFinishesOrCancelsAsTheObjectSays) {
+    TCoreFixture f;
+    auto kept = std::make_unique<TBoxObject>(0, 0, 50, 50);
+    kept->RightDownState = osNormal;
+    auto* raw = kept.get();
+    f.core.StartCreate(std::move(kept));
+    f.core.LeftButtonUp(5, 5, 0); // not an event of creation
+    EXPECT_EQ(f.core.State(), csCreating);
+    f.core.RightButtonDown(5, 5, MK_RBUTTON_);
+    EXPECT_EQ(f.core.State(), csIdle);
+    EXPECT_EQ(f.core.IndexOfObject(raw), 0);
+    EXPECT_FALSE(f.host.Captured);
+    auto dropped = std::make_unique<TBoxObject>(0, 0, 50, 50);
+    dropped->RightDownState = osCancelled;
+    f.core.StartCreate(std::move(dropped));
+    EXPECT_EQ(f.core.Count(), 2);
+    f.core.RightButtonDown(5, 5, MK_RBUTTON_);
+    EXPECT_EQ(f.core.State(), csIdle);
+    EXPECT_EQ(f.core.Count(), 1);
+    // A right click that leaves the object creating keeps the creation going.
+    f.core.StartCreate(std::make_unique<TBoxObject>(0, 0, 50, 50));
+    f.core.RightButtonDown(5, 5, MK_RBUTTON_);
+    EXPECT_EQ(f.core.State(), csCreating);
+}
+
+TEST(ContainerEditing, ClicksOnTheTrackedObjectStayAndARightClickEndsTheEdit) {
+    TCoreFixture f;
+    std::vector<std::string> log;
+    auto* a = new TBoxObject(10, 10, 60, 60, &log, "a");
+    f.core.AddObject(std::unique_ptr<TBaseAEVObject>(a));
+    f.core.LeftDoubleClick(20, 20, MK_LBUTTON_);
+    ASSERT_EQ(f.core.State(), csTracking);
+    EXPECT_TRUE(f.host.Captured);
+    log.clear();
+    f.core.LeftButtonDown(30, 30, MK_LBUTTON_);
+    f.core.LeftDoubleClick(30, 30, MK_LBUTTON_);
+    EXPECT_EQ(f.core.State(), csTracking);
+    EXPECT_EQ(log, (std::vector<std::string>{"a:hit", "a:ldown", "a:hit", "a:dbl"}));
+    // A move without the left button ends the drag as a release does.
+    log.clear();
+    f.core.MouseMove(35, 35, 0);
+    EXPECT_EQ(log, std::vector<std::string>{"a:lup"});
+    const int repaints = f.host.Repaints;
+    f.core.RightButtonDown(30, 30, MK_RBUTTON_);
+    EXPECT_EQ(f.core.State(), csIdle);
+    EXPECT_EQ(a->State(), osNormal);
+    EXPECT_EQ(f.core.SelectedIndex(), 0); // the object stays selected
+    EXPECT_FALSE(f.host.Captured);
+    EXPECT_GT(f.host.Repaints, repaints);
+}
+
+TEST(ContainerCancel, EveryStateEndsIdleWithNothingSelected) {
+    // Typing: the text is dropped.
+    {
+        TCoreFixture f;
+        int delivered = 0;
+        f.core.OnShortCut = [&](TCanvasContainerCore&, const std::string&) {
+            ++delivered;
+            return true;
+        };
+        f.core.KeyDown('Q', 0);
+        f.core.CancelMode();
+        EXPECT_EQ(f.core.State(), csIdle);
+        EXPECT_FALSE(f.host.TimerRunning);
+        f.core.TypingTimer();
+        EXPECT_EQ(delivered, 0);
+    }
+    // Tracking: the edit ends, then the idle cancel unselects.
+    {
+        TCoreFixture f;
+        std::vector<std::string> log;
+        auto* a = new TBoxObject(10, 10, 60, 60, &log, "a");
+        f.core.AddObject(std::unique_ptr<TBaseAEVObject>(a));
+        f.core.LeftDoubleClick(20, 20, MK_LBUTTON_);
+        log.clear();
+        TAEVMessage cancel;
+        cancel.Msg = AEVM_CANCELMODE;
+        f.core.Perform(cancel);
+        EXPECT_EQ(f.core.State(), csIdle);
+        EXPECT_EQ(f.core.SelectedIndex(), -1);
+        EXPECT_FALSE(a->Selected());
+        EXPECT_FALSE(f.host.Captured);
+        EXPECT_EQ(log, (std::vector<std::string>{"a:endedit", "a:unselect"}));
+    }
+    // Rubber band: no rectangle is reported.
+    {
+        TCoreFixture f;
+        f.core.MouseMove(20, 20, MK_LBUTTON_);
+        f.core.MouseMove(120, 120, MK_LBUTTON_);
+        ASSERT_EQ(f.core.State(), csRubberBand);
+        f.core.CancelMode();
+        EXPECT_EQ(f.core.State(), csIdle);
+        EXPECT_TRUE(f.rects.empty());
+        EXPECT_FALSE(f.host.Captured);
+    }
+}
+
+TEST(ContainerRubberBand, AMoveWithoutTheLeftButtonEndsTheBand) {
+    TCoreFixture f;
+    f.core.MouseMove(20, 30, MK_LBUTTON_);
+    f.core.MouseMove(120, 130, MK_LBUTTON_);
+    f.core.MouseMove(140, 150, 0);
+    EXPECT_EQ(f.core.State(), csIdle);
+    ASSERT_EQ(f.rects.size(), 1u);
+    EXPECT_EQ(f.rects[0].Left, 20);
+    EXPECT_EQ(f.rects[0].Top, 30);
+    EXPECT_EQ(f.rects[0].Right, 120);
+    EXPECT_EQ(f.rects[0].Bottom, 130);
 }
 
 TEST(ContainerPaint, SelectedObjectIsDrawnOnTop) {

@@ -1,0 +1,39 @@
+#include "app/TAskAgainLoop.h"
+
+#include "app/IDialogService.h"
+
+#include <utility>
+
+namespace vorelt {
+
+TAskAgainLoop::TAskAgainLoop(IDialogService& dialogs, std::string question, TChoose choose,
+                             TTry attempt)
+    : FDialogs(dialogs), FQuestion(std::move(question)), FChoose(std::move(choose)),
+      FTry(std::move(attempt)) {}
+
+bool TAskAgainLoop::Run(std::string& fileName, std::string& error, bool chooseFirst) {
+    bool choose = chooseFirst;
+    for (;;) {
+        if (choose && !FChoose(fileName)) {
+            error.clear();
+            return false;
+        }
+        switch (FTry(fileName, error)) {
+        case TTryResult::Done:
+            return true;
+        case TTryResult::ChooseAgain:
+            break;
+        case TTryResult::Failed:
+            // OK chooses another file; Cancel gives up (the question showed the error already).
+            if (FDialogs.ShowMessageBox(error + "\r" + FQuestion, TMsgKind::Error, mbOKCancel) !=
+                mrOK) {
+                error.clear();
+                return false;
+            }
+            break;
+        }
+        choose = true;
+    }
+}
+
+} // namespace vorelt
