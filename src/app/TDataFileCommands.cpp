@@ -5,6 +5,7 @@
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/TGVCPU.h"
 #include "processing/db/TGVDb.h"
 #include "project/TProjectAE.h"

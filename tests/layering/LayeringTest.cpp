@@ -12,7 +12,8 @@ namespace {
 TLayerCheck Rules() {
     TLayerCheck check;
     std::string error;
-    EXPECT_TRUE(check.LoadRules(std::string(VORELT_SOURCE_DIR) + "/cmake/VoreltLayers.cmake", error))
+    EXPECT_TRUE(
+        check.LoadRules(std::string(VORELT_SOURCE_DIR) + "/cmake/VoreltLayers.cmake", error))
         << error;
     return check;
 }
