@@ -8,6 +8,7 @@
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -192,6 +193,48 @@ void TAEDriverDb::LockFields() {
     FPosHit = FieldPos(fidHit);
     FPosIndexRec = FieldPos(fidIndexRec);
     FPosChannels = FieldPos(fidChannels);
+    FPosText = FieldPos(fidDefaultText);
+    FPosTime = FieldPos(fidTime);
+    FPosTimeS = FieldPos(fidTimeS);
+    FPosTimeHH = FieldPos(fidTimeHH);
+    FPosHHMMSS = FieldPos(fidHHMMSS);
+    FPosTimeMS = FieldPos(fidTimeMS);
+    FPosTimeUS = FieldPos(fidTimeUS);
+}
+
+void TAEDriverDb::SetTimeValues(TAERecord& record, long double us) const {
+    if (TAEField* f = record.Field(FPosTime)) SetFieldFloat(*f, us);
+    if (TAEField* f = record.Field(FPosTimeS)) SetFieldFloat(*f, us / 1000000.0L);
+    if (TAEField* f = record.Field(FPosTimeHH)) SetFieldFloat(*f, us / 3600000000.0L);
+    if (TAEField* f = record.Field(FPosTimeMS)) SetFieldFloat(*f, us / 1000.0L);
+}
+
+// --- Load ---
+
+bool TAEDriverDb::RunLoad(std::string& message, const std::function<void()>& build) {
+    message.clear();
+    FInfoLines.clear();
+    FChannelList.clear();
+    ClearIndex();
+    SetState(dsLoading);
+    try {
+        if (!IsOpen()) throw EAEError("File Not Open");
+        build();
+        ApplySelectedGroups();
+        ApplyDeletedGroups();
+        SetState(dsLoad);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+    }
+    ClearIndex();
+    FInfoLines.clear();
+    FChannelList.clear();
+    return false;
+}
+
+void TAEDriverDb::ThrowTooManyMessages(uint64_t items) {
+    throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(items)));
 }
 
 // --- Index ---
@@ -874,15 +917,12 @@ bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
             TAEPNav nav;
             nav.Kinds = kinds;
             source.Restart();
-            int32_t p = source.FirstRecord(nav, record, -1);
-            for (;;) {
-                if (nav.Out.Status & nsError) throw EAEError(nav.Out.Message);
-                if (nav.Out.Status & nsEndForward) break;
-                source.ReadRecord(nav, record, p);
-                if (nav.Out.Status & nsError) throw EAEError(nav.Out.Message);
+            std::string error;
+            auto use = [&](TAERecord&, int32_t) {
                 visit();
-                p = source.NextRecord(nav, record, p);
-            }
+                return true;
+            };
+            if (!ConsumeRecords(source, nav, record, use, error)) throw EAEError(error);
         };
 
         int32_t members = 0;
