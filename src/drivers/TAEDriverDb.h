@@ -34,6 +34,7 @@ class IRecordSource;
 class TAEField;
 class TAEListFields;
 class TAERecord;
+class TSortedCopy;
 
 // Driver states.
 constexpr uint8_t dsNone = 0;
@@ -72,6 +73,9 @@ struct TDriverFieldDecl {
 };
 
 class TAEDriverDb : public TPersistObject, public IFieldSetOwner {
+    // The engine of the time-sorted copy reads the index, the mapping and the copy hooks.
+    friend class TSortedCopy;
+
 public:
     using TStateEvent = std::function<void(uint8_t state)>;
     // done / total in units the operation chooses (bytes or messages).
