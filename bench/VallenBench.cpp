@@ -121,11 +121,14 @@ void BM_DriverReadRecords(benchmark::State& state) {
     int64_t rows = 0;
     for (auto _ : state) {
         vorelt::TAEPNav nav;
-        int32_t p = driver.FirstRecord(nav);
-        while ((nav.Out.Status & vorelt::nsEndForward) == 0) {
-            driver.ReadRecord(nav, record, p);
+        std::string error;
+        auto count = [&rows](vorelt::TAERecord&, int32_t) {
             ++rows;
-            p = driver.NextRecord(nav, p);
+            return true;
+        };
+        if (!vorelt::ConsumeRecords(driver, nav, record, count, error)) {
+            state.SkipWithError(error.c_str());
+            return;
         }
     }
     state.SetItemsProcessed(rows);

@@ -1,42 +1,21 @@
 #include "drivers/TAEDriverDb.h"
 
-#include "drivers/TFileWriter.h"
-#include "model/IRecordSource.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEFieldValue.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
 
 #include <algorithm>
-#include <cerrno>
-#include <cstring>
 #include <exception>
-#include <fcntl.h>
-#include <filesystem>
-#include <limits>
-#include <mutex>
-#include <system_error>
-#include <thread>
-#include <unistd.h>
 
 namespace vorelt {
 
 namespace {
 
 constexpr char MsgDataOutRange[] = "Data Out Range";
-constexpr uint64_t ProgressStep = 1 << 16;
-
-bool SamePath(const std::string& a, const std::string& b) {
-    namespace fs = std::filesystem;
-    std::error_code ec1, ec2;
-    fs::path ca = fs::weakly_canonical(fs::absolute(a, ec1), ec1);
-    fs::path cb = fs::weakly_canonical(fs::absolute(b, ec2), ec2);
-    if (!ec1 && !ec2 && ca == cb) return true;
-    std::error_code ec;
-    return fs::exists(a, ec) && fs::exists(b, ec) && fs::equivalent(a, b, ec);
-}
 
 } // namespace
 
@@ -192,6 +171,48 @@ void TAEDriverDb::LockFields() {
     FPosHit = FieldPos(fidHit);
     FPosIndexRec = FieldPos(fidIndexRec);
     FPosChannels = FieldPos(fidChannels);
+    FPosText = FieldPos(fidDefaultText);
+    FPosTime = FieldPos(fidTime);
+    FPosTimeS = FieldPos(fidTimeS);
+    FPosTimeHH = FieldPos(fidTimeHH);
+    FPosHHMMSS = FieldPos(fidHHMMSS);
+    FPosTimeMS = FieldPos(fidTimeMS);
+    FPosTimeUS = FieldPos(fidTimeUS);
+}
+
+void TAEDriverDb::SetTimeValues(TAERecord& record, long double us) const {
+    if (TAEField* f = record.Field(FPosTime)) SetFieldFloat(*f, us);
+    if (TAEField* f = record.Field(FPosTimeS)) SetFieldFloat(*f, us / 1000000.0L);
+    if (TAEField* f = record.Field(FPosTimeHH)) SetFieldFloat(*f, us / 3600000000.0L);
+    if (TAEField* f = record.Field(FPosTimeMS)) SetFieldFloat(*f, us / 1000.0L);
+}
+
+// --- Load ---
+
+bool TAEDriverDb::RunLoad(std::string& message, const std::function<void()>& build) {
+    message.clear();
+    FInfoLines.clear();
+    FChannelList.clear();
+    ClearIndex();
+    SetState(dsLoading);
+    try {
+        if (!IsOpen()) throw EAEError("File Not Open");
+        build();
+        ApplySelectedGroups();
+        ApplyDeletedGroups();
+        SetState(dsLoad);
+        return true;
+    } catch (const std::exception& e) {
+        message = e.what();
+    }
+    ClearIndex();
+    FInfoLines.clear();
+    FChannelList.clear();
+    return false;
+}
+
+void TAEDriverDb::ThrowTooManyMessages(uint64_t items) {
+    throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(items)));
 }
 
 // --- Index ---
@@ -432,494 +453,10 @@ bool TAEDriverDb::HandleMessage(TAEOMSG& msg) {
     }
 }
 
-// --- Copies ---
-
-bool TAEDriverDb::MessageTime(int32_t, const TDriverIndexItem&, int64_t&) const {
-    return false;
-}
-
-size_t TAEDriverDb::MessagePrefix(const TDriverIndexItem&, uint8_t*) const {
-    return 0;
-}
-
-void TAEDriverDb::PatchHeader(std::vector<uint8_t>&, int32_t) const {}
+// --- Time conversion ---
 
 bool TAEDriverDb::ConvertTime(std::string_view, std::string_view, long double&, long double) const {
     return false;
-}
-
-bool TAEDriverDb::CheckTarget(const std::string& target, std::string& message) const {
-    if (!FOpen || !FFile.IsOpen()) {
-        message = "Data File Not Open";
-        return false;
-    }
-    if (target.empty() || SamePath(target, FFileName) ||
-        SamePath(target, TLogFile::CompanionName(FFileName))) {
-        message = "Invalid File Name";
-        return false;
-    }
-    return true;
-}
-
-namespace {
-
-// Writes one item in the file's own layout: the header as stored, other messages behind their
-// prefix.
-template <class TPrefix>
-void WriteItem(TFileWriter& out, const TDriverIndexItem& item, std::span<const uint8_t> data,
-               TPrefix&& prefix) {
-    if (data.size() != item.Size) throw EAEError(ErrInvalidStructure);
-    if (item.Kind != ikHeader) {
-        uint8_t buffer[32];
-        size_t n = prefix(item, buffer);
-        out.Write(buffer, n);
-    }
-    out.Write(data.data(), data.size());
-}
-
-} // namespace
-
-namespace {
-
-// A prefix is a few bytes: a call of memcmp would cost more than the comparison.
-inline bool SameBytes(const uint8_t* a, const uint8_t* b, size_t n) {
-    uint8_t diff = 0;
-    for (size_t i = 0; i < n; ++i)
-        diff |= static_cast<uint8_t>(a[i] ^ b[i]);
-    return diff == 0;
-}
-
-// Stretches of the copy shorter than this go through a buffer; longer ones are copied by the
-// system straight from the source file.
-constexpr uint64_t MinDirectCopy = uint64_t{1} << 20;
-// Messages whose times are read in one go, about a hundred kilobytes of the file: the bytes read
-// are still in the processor's cache when their times are taken (measured on generated files).
-constexpr size_t TimeBlock = 2048;
-// Messages whose times are read again where the order is broken.
-constexpr size_t LookupBlock = 128;
-// A block whose messages lie further apart than this is read through the mapping.
-constexpr uint64_t MaxViewBytes = uint64_t{64} << 20;
-// From this size on the sorted copy copies the bytes on a second thread while it reads the times.
-constexpr uint64_t MinParallelCopy = uint64_t{16} << 20;
-// The source file opened for copying inside the system, or -1 when it cannot be opened or is no
-// longer the mapped file (the copy then comes from the mapping).
-class TSourceFd {
-public:
-    TSourceFd(const std::string& fileName, const TMappedFile& mapped)
-        : FFd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {
-        if (FFd >= 0 && !mapped.IsFile(FFd)) {
-            ::close(FFd);
-            FFd = -1;
-        }
-    }
-    ~TSourceFd() {
-        if (FFd >= 0) ::close(FFd);
-    }
-    TSourceFd(const TSourceFd&) = delete;
-    TSourceFd& operator=(const TSourceFd&) = delete;
-    int Fd() const { return FFd; }
-
-private:
-    int FFd;
-};
-
-// Reads up to `size` bytes from `offset`; fewer where the file ends or a read fails (the caller
-// then finds the rest through the mapping).
-uint64_t ReadAt(int fd, uint8_t* data, size_t size, uint64_t offset) {
-    size_t got = 0;
-    while (got < size) {
-        const ssize_t n = ::pread(fd, data + got, size - got, static_cast<off_t>(offset + got));
-        if (n < 0 && errno == EINTR) continue;
-        if (n <= 0) break;
-        got += static_cast<size_t>(n);
-    }
-    return got;
-}
-
-// Writes pieces of the copy at their places: neighbouring pieces go out as one write, long
-// ones are copied by the system straight from the source.
-class TPatchWriter {
-public:
-    explicit TPatchWriter(TFileWriter& out) : FOut(out) {}
-    void Put(const uint8_t* data, uint64_t size, uint64_t at) {
-        if (!FBuffer.empty() && (at != FAt + FBuffer.size() || FBuffer.size() >= MinDirectCopy))
-            Flush();
-        if (FBuffer.empty()) FAt = at;
-        FBuffer.insert(FBuffer.end(), data, data + size);
-    }
-    void Copy(int source, uint64_t offset, uint64_t size, uint64_t at) {
-        Flush();
-        FOut.CopyAt(source, offset, size, at);
-    }
-    void Flush() {
-        if (!FBuffer.empty()) FOut.WriteAt(FAt, FBuffer.data(), FBuffer.size());
-        FBuffer.clear();
-    }
-
-private:
-    TFileWriter& FOut;
-    uint64_t FAt = 0;
-    std::vector<uint8_t> FBuffer;
-};
-
-} // namespace
-
-int64_t TAEDriverDb::TimeOrNone(int32_t pos) const {
-    int64_t t = 0;
-    return MessageTime(pos, FIndex[static_cast<size_t>(pos)], t) ? t : NoTime;
-}
-
-bool TAEDriverDb::StoredAt(const TDriverIndexItem& item, uint64_t at) const {
-    uint8_t prefix[MaxPrefixSize];
-    const size_t len = item.Kind == ikHeader ? 0 : MessagePrefix(item, prefix);
-    return FFile.Data() && item.Offset == at + len && item.Offset + item.Size <= FFile.Size() &&
-           SameBytes(prefix, FFile.Data() + at, len);
-}
-
-bool TAEDriverDb::MessageTimes(int32_t first, int32_t count, const TFileView&,
-                               int64_t* times) const {
-    const auto f = static_cast<size_t>(first);
-    uint64_t end = f > 0 ? FIndex.End(f - 1) : 0;
-    bool whole = true;
-    for (int32_t k = 0; k < count; ++k) {
-        const TDriverIndexItem& item = FIndex[f + static_cast<size_t>(k)];
-        times[k] = TimeOrNone(first + k);
-        whole = whole && StoredAt(item, end);
-        end = item.Offset + item.Size;
-    }
-    return whole;
-}
-
-bool TAEDriverDb::SortToFile(const std::string& target, std::string& message) {
-    message.clear();
-    if (!CheckTarget(target, message)) return false;
-    try {
-        const size_t n = FIndex.size();
-        const uint8_t* const file = FFile.Data();
-        const uint64_t fileSize = FFile.Size();
-        TFileWriter out(target);
-        out.Open();
-        const TSourceFd source(FFileName, FFile);
-        // Recorded files are nearly in order. One pass reads the source block by block for the
-        // times and writes what it read as the copy, which the disk writes as it comes; then
-        // only the stretches out of order are written again at their places. The bytes are
-        // read into one buffer: a first pass through the mapping costs more where each page
-        // is touched for the first time.
-        std::vector<uint8_t> bytes;
-        uint64_t copied = 0; // the copy holds the source's bytes up to here
-        auto copyTo = [&](uint64_t end) {
-            if (end <= copied) return;
-            if (source.Fd() >= 0)
-                out.CopyFrom(source.Fd(), copied, end - copied);
-            else
-                out.Write(file + copied, static_cast<size_t>(end - copied));
-            copied = end;
-        };
-        auto timesInto = [&](size_t first, size_t count, int64_t* times, bool copy,
-                             std::vector<uint8_t>& bytes) {
-            const TDriverIndexItem& a = FIndex[first];
-            const TDriverIndexItem& b = FIndex[first + count - 1];
-            // Messages lie in file order; the prefix before the first body and a time behind a
-            // short last body are inside too. A message outside is found through the mapping.
-            const uint64_t lo = a.Offset > MaxPrefixSize ? a.Offset - MaxPrefixSize : 0;
-            const uint64_t hi = std::min(b.Offset + b.Size + MaxPrefixSize, fileSize);
-            TFileView view{file, 0, fileSize};
-            if (source.Fd() >= 0 && lo < hi && hi - lo <= MaxViewBytes) {
-                bytes.resize(static_cast<size_t>(hi - lo));
-                view = {bytes.data(), lo, ReadAt(source.Fd(), bytes.data(), bytes.size(), lo)};
-                if (copy && lo + view.Size > copied) {
-                    copyTo(lo);
-                    out.Write(view.At(copied), static_cast<size_t>(lo + view.Size - copied));
-                    copied = lo + view.Size;
-                }
-            }
-            return MessageTimes(static_cast<int32_t>(first), static_cast<int32_t>(count), view,
-                                times);
-        };
-        auto blockTimes = [&](size_t first, size_t count, int64_t* times, bool copy) {
-            return timesInto(first, count, times, copy, bytes);
-        };
-        // The blocks of the time pass: this thread takes them from the front, the copier from
-        // the back once its copy is done, until they meet.
-        const size_t blocks = (n + TimeBlock - 1) / TimeBlock;
-        std::mutex claimMutex;
-        size_t frontBlock = 0, backBlock = blocks; // [frontBlock, backBlock) are unclaimed
-        struct TTailBlock {
-            size_t Block;
-            std::vector<int64_t> Times;
-            bool Whole;
-        };
-        std::vector<TTailBlock> tail; // the copier's blocks, last first
-        // On a large file the system copies the bytes on a second thread while this one reads
-        // the times, so the two passes over the source run side by side; only this thread's
-        // reads leave the process. Until the copier is joined nothing else touches `out`.
-        std::thread copier;
-        std::exception_ptr copyError;
-        if (source.Fd() >= 0 && fileSize >= MinParallelCopy &&
-            std::thread::hardware_concurrency() >= 2) {
-            try {
-                copier = std::thread([&] {
-                    try {
-                        out.CopyFrom(source.Fd(), 0, fileSize);
-                        std::vector<uint8_t> buffer;
-                        for (;;) {
-                            size_t block;
-                            {
-                                std::lock_guard<std::mutex> lock(claimMutex);
-                                if (backBlock <= frontBlock) break;
-                                block = --backBlock;
-                            }
-                            const size_t first = block * TimeBlock;
-                            const size_t count = std::min<size_t>(TimeBlock, n - first);
-                            TTailBlock t{block, std::vector<int64_t>(count), true};
-                            t.Whole = timesInto(first, count, t.Times.data(), false, buffer);
-                            tail.push_back(std::move(t));
-                        }
-                    } catch (...) {
-                        copyError = std::current_exception();
-                    }
-                });
-            } catch (const std::system_error&) {
-                // no thread: this one copies as it reads
-            }
-        }
-        struct TJoin {
-            std::thread& Thread;
-            ~TJoin() {
-                if (Thread.joinable()) Thread.join();
-            }
-        } join{copier};
-        const bool copyAsRead = !copier.joinable();
-
-        TTimeOrder order;
-        bool whole = true;
-        std::vector<int64_t> times(TimeBlock);
-        for (;;) {
-            size_t block;
-            {
-                std::lock_guard<std::mutex> lock(claimMutex);
-                if (frontBlock >= backBlock) break;
-                block = frontBlock++;
-            }
-            const size_t first = block * TimeBlock;
-            const size_t count = std::min<size_t>(TimeBlock, n - first);
-            if (!blockTimes(first, count, times.data(), copyAsRead)) whole = false;
-            order.Add(times.data(), count);
-            if (first % ProgressStep < TimeBlock) ReportProgress(first, n);
-        }
-        if (copier.joinable()) {
-            copier.join();
-            if (copyError) std::rethrow_exception(copyError);
-            copied = fileSize;
-            // The copier's blocks follow this thread's ones, in file order.
-            for (auto it = tail.rbegin(); it != tail.rend(); ++it) {
-                whole = whole && it->Whole;
-                order.Add(it->Times.data(), it->Times.size());
-            }
-            std::vector<TTailBlock>().swap(tail);
-        }
-        copyTo(fileSize);
-        // The stretches and their order need the times next to the descents again.
-        uint64_t cached = std::numeric_limits<uint64_t>::max();
-        auto timeOf = [&](uint64_t p) {
-            const uint64_t block = p / LookupBlock;
-            if (block != cached) {
-                const uint64_t first = block * LookupBlock;
-                blockTimes(first, std::min<size_t>(LookupBlock, n - first), times.data(), false);
-                cached = block;
-            }
-            return times[p % LookupBlock];
-        };
-        const std::vector<TTimeStretch> stretches = order.Stretches(timeOf);
-
-        // The positions of a stretch in the order of the copy.
-        struct TTimed {
-            int64_t Time;
-            int32_t Pos;
-        };
-        std::vector<TTimed> timed;
-        std::vector<int32_t> sequence;
-        auto arrange = [&](const TTimeStretch& s) {
-            timed.clear();
-            sequence.clear();
-            for (uint64_t p = s.First; p <= s.Last; ++p) {
-                const int64_t t = timeOf(p);
-                sequence.push_back(t == NoTime ? static_cast<int32_t>(p) : -1);
-                if (t != NoTime) timed.push_back({t, static_cast<int32_t>(p)});
-            }
-            std::stable_sort(timed.begin(), timed.end(),
-                             [](const TTimed& a, const TTimed& b) { return a.Time < b.Time; });
-            size_t k = 0;
-            for (int32_t& pos : sequence)
-                if (pos < 0) pos = timed[k++].Pos;
-        };
-
-        if (whole) {
-            // Every message lies right behind its stored prefix, one after the other: the copy
-            // differs from the source only inside the stretches, and a message's place in the
-            // copy is where the messages before it in the copy end.
-            auto slotEnd = [this](int32_t p) { return FIndex.End(static_cast<size_t>(p)); };
-            auto slotBegin = [&](int32_t p) { return p > 0 ? slotEnd(p - 1) : uint64_t{0}; };
-            TPatchWriter patch(out);
-            for (const TTimeStretch& s : stretches) {
-                arrange(s);
-                const uint64_t regionBegin = slotBegin(static_cast<int32_t>(s.First));
-                const uint64_t regionEnd = slotEnd(static_cast<int32_t>(s.Last));
-                // The stretch's bytes in one read, as for the times.
-                TFileView view{file, 0, fileSize};
-                if (source.Fd() >= 0 && regionEnd - regionBegin <= MaxViewBytes) {
-                    bytes.resize(static_cast<size_t>(regionEnd - regionBegin));
-                    if (ReadAt(source.Fd(), bytes.data(), bytes.size(), regionBegin) ==
-                        bytes.size())
-                        view = {bytes.data(), regionBegin, bytes.size()};
-                }
-                uint64_t at = regionBegin;
-                for (size_t j = 0; j < sequence.size();) {
-                    // Messages that follow each other in the copy as in the source.
-                    size_t e = j + 1;
-                    while (e < sequence.size() && sequence[e] == sequence[e - 1] + 1)
-                        ++e;
-                    const uint64_t begin = slotBegin(sequence[j]);
-                    const uint64_t size = slotEnd(sequence[e - 1]) - begin;
-                    if (begin != at) {
-                        if (source.Fd() >= 0 && size >= MinDirectCopy)
-                            patch.Copy(source.Fd(), begin, size, at);
-                        else
-                            patch.Put(view.At(begin), size, at);
-                    }
-                    at += size;
-                    j = e;
-                }
-            }
-            patch.Flush();
-            const uint64_t size = n > 0 ? slotEnd(static_cast<int32_t>(n - 1)) : 0;
-            if (size != fileSize) out.Truncate(size);
-        } else {
-            // Some message is not stored as the copy writes it: the copy is written message by
-            // message. Messages that follow each other in the copy as in the source, each with a
-            // prefix as stored, form one byte range of the source; ranges are written whole.
-            out.Truncate(0);
-            uint64_t runBegin = 0, runEnd = 0;
-            auto flush = [&] {
-                if (runEnd == runBegin) return;
-                if (source.Fd() >= 0 && runEnd - runBegin >= MinDirectCopy)
-                    out.CopyFrom(source.Fd(), runBegin, runEnd - runBegin);
-                else
-                    out.Write(file + runBegin, runEnd - runBegin);
-                runBegin = runEnd;
-            };
-            uint8_t prefix[MaxPrefixSize];
-            auto put = [&](int32_t pos) {
-                const TDriverIndexItem& item = FIndex[static_cast<size_t>(pos)];
-                if (Data(pos).size() != item.Size) throw EAEError(ErrInvalidStructure);
-                const size_t len = item.Kind == ikHeader ? 0 : MessagePrefix(item, prefix);
-                const bool stored =
-                    item.Offset >= len && SameBytes(prefix, file + item.Offset - len, len);
-                if (stored && item.Offset - len == runEnd) {
-                    runEnd = item.Offset + item.Size;
-                } else {
-                    flush();
-                    if (stored) {
-                        runBegin = item.Offset - len;
-                        runEnd = item.Offset + item.Size;
-                    } else {
-                        out.Write(prefix, len);
-                        out.Write(file + item.Offset, item.Size);
-                        runBegin = runEnd = 0;
-                    }
-                }
-            };
-            size_t next = 0;
-            for (size_t i = 0; i < n;) {
-                if (next < stretches.size() && i == stretches[next].First) {
-                    arrange(stretches[next]);
-                    for (const int32_t pos : sequence)
-                        put(pos);
-                    i = static_cast<size_t>(stretches[next++].Last) + 1;
-                } else {
-                    put(static_cast<int32_t>(i++));
-                }
-            }
-            flush();
-        }
-        out.Commit();
-        ReportProgress(n, n);
-        return true;
-    } catch (const std::exception& e) {
-        message = e.what();
-        return false;
-    }
-}
-
-bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
-                             std::string& message) {
-    message.clear();
-    if (!CheckTarget(target, message)) return false;
-    try {
-        TAERecord record;
-        source.PrepareRecord(record);
-        TAEField* indexRec = record.FindByID(fidIndexRec);
-        TAEField* deleted = record.FindByID(fidDeleted);
-        if (!indexRec) throw EAEError("Field IndexRec Not Found");
-        auto itemOf = [&](int32_t& pos) -> std::optional<TDriverIndexItem> {
-            if (indexRec->IsNull()) return std::nullopt;
-            int64_t p = indexRec->GetAsInt64();
-            if (p < 0 || p >= Count()) return std::nullopt;
-            pos = static_cast<int32_t>(p);
-            return FIndex[static_cast<size_t>(p)];
-        };
-        auto isDeleted = [&] { return deleted && !deleted->IsNull() && deleted->GetAsBoolean(); };
-        // Runs the consumer loop; an error stops with the cursor's message whatever the end bit.
-        auto walk = [&](uint16_t kinds, auto&& visit) {
-            TAEPNav nav;
-            nav.Kinds = kinds;
-            source.Restart();
-            int32_t p = source.FirstRecord(nav, record, -1);
-            for (;;) {
-                if (nav.Out.Status & nsError) throw EAEError(nav.Out.Message);
-                if (nav.Out.Status & nsEndForward) break;
-                source.ReadRecord(nav, record, p);
-                if (nav.Out.Status & nsError) throw EAEError(nav.Out.Message);
-                visit();
-                p = source.NextRecord(nav, record, p);
-            }
-        };
-
-        int32_t members = 0;
-        walk(KindBit(rkHit), [&] {
-            int32_t pos = -1;
-            if (record.Kind() == rkHit && itemOf(pos) && !isDeleted()) ++members;
-        });
-
-        TFileWriter out(target);
-        out.Open();
-        auto prefix = [this](const TDriverIndexItem& item, uint8_t* buffer) {
-            return MessagePrefix(item, buffer);
-        };
-        std::vector<uint8_t> header;
-        uint64_t written = 0;
-        const uint64_t total = FIndex.size();
-        walk(0, [&] {
-            int32_t pos = -1;
-            const std::optional<TDriverIndexItem> item = itemOf(pos);
-            if (!item || isDeleted()) return;
-            std::span<const uint8_t> data = Data(pos);
-            if (item->Kind == ikHeader) {
-                header.assign(data.begin(), data.end());
-                PatchHeader(header, members);
-                WriteItem(out, *item, header, prefix);
-            } else {
-                WriteItem(out, *item, data, prefix);
-            }
-            if (++written % ProgressStep == 0) ReportProgress(written, total);
-        });
-        out.Commit();
-        ReportProgress(total, total);
-        return true;
-    } catch (const std::exception& e) {
-        message = e.what();
-        return false;
-    }
 }
 
 bool ConvertTarvelTime(std::string_view sourceID, std::string_view targetID, long double& value,

@@ -34,6 +34,7 @@ class IRecordSource;
 class TAEField;
 class TAEListFields;
 class TAERecord;
+class TSortedCopy;
 
 // Driver states.
 constexpr uint8_t dsNone = 0;
@@ -72,6 +73,9 @@ struct TDriverFieldDecl {
 };
 
 class TAEDriverDb : public TPersistObject, public IFieldSetOwner {
+    // The engine of the time-sorted copy reads the index, the mapping and the copy hooks.
+    friend class TSortedCopy;
+
 public:
     using TStateEvent = std::function<void(uint8_t state)>;
     // done / total in units the operation chooses (bytes or messages).
@@ -257,7 +261,7 @@ protected:
     virtual bool MapsDataFile() const { return true; }
 
     // Declare-then-lock: after declaring its fields a driver clears their values, freezes them
-    // with Locked and lets the base find the common fields by ID.
+    // with Locked and lets the base find the common fields and the time fields by ID.
     void LockFields();
     // Declares the standard fields of the table, in order, with the declarer's catalogue
     // attributes, then locks them (LockFields).
@@ -270,9 +274,36 @@ protected:
     }
     const TMappedFile& File() const { return FFile; }
 
+    // The frame of a file driver's Load: empties the index, the information lines and the
+    // channels, reports Loading, fails with "File Not Open" when no file is open, runs `build`
+    // (which fills them and throws on a fault), then applies the groups and reports Load. A
+    // fault leaves the three empty and its text in `message`.
+    bool RunLoad(std::string& message, const std::function<void()>& build);
+    // Positions are int32_t: an index may hold this many items, and a load that would need
+    // more fails with "Too Many Messages: " and the number it would need.
+    static constexpr uint64_t MaxIndexSize = static_cast<uint64_t>(INT32_MAX);
+    static void CheckIndexSize(uint64_t items) {
+        if (items > MaxIndexSize) [[unlikely]]
+            ThrowTooManyMessages(items);
+    }
+    [[noreturn]] static void ThrowTooManyMessages(uint64_t items);
+
+    // "Time" (microseconds since the test start), "TimeS", "TimeHH" and "TimeMS" of `us`, where
+    // the driver declares them.
+    void SetTimeValues(TAERecord& record, long double us) const;
+
     TDriverIndex FIndex;
     std::vector<std::string> FInfoLines;
     TAEChannelList FChannelList;
+    // Flat positions of the default text and the time fields every file driver fills, found by
+    // LockFields (-1 when not declared).
+    int FPosText = -1;
+    int FPosTime = -1;
+    int FPosTimeS = -1;
+    int FPosTimeHH = -1;
+    int FPosHHMMSS = -1;
+    int FPosTimeMS = -1;
+    int FPosTimeUS = -1;
 
     // A copy needs an open source and may not overwrite the source or its companion log
     // ("Data File Not Open", "Invalid File Name").
@@ -305,6 +336,26 @@ private:
     int FPosIndexRec = -1;
     int FPosChannels = -1;
 };
+
+// ConsumeRecords over a driver's own cursor, for readers of a data file without a processing
+// tree (command-line dumps, benchmarks): the same loop, the same stop on the cursor's error.
+template <class F>
+bool ConsumeRecords(TAEDriverDb& driver, TAEPNav& nav, TAERecord& record, F&& use,
+                    std::string& error) {
+    int32_t i = driver.FirstRecord(nav);
+    while ((nav.Out.Status & nsEndForward) == 0) {
+        if (nav.Out.Status & nsError) break;
+        driver.ReadRecord(nav, record, i);
+        if (nav.Out.Status & nsError) break;
+        if (!use(record, i)) return true;
+        i = driver.NextRecord(nav, i);
+    }
+    if (nav.Out.Status & nsError) {
+        error = nav.Out.Message;
+        return false;
+    }
+    return true;
+}
 
 // The Tarvel time rule: seconds ("0000000000000061"), hours ("...62") and milliseconds
 // ("...64") convert into each other through microseconds; false for any other pair.

@@ -286,25 +286,4 @@ protected:
     explicit TGVSource(const TProcessorKind& kind) : TGVCPU(kind) {}
 };
 
-// Reads every record that `source` lets through, once, in order: the consumer loop of views
-// and computing processors. `use` (record, index) returns false to stop early. Returns false
-// with the cursor's message when the source reported an error.
-template <class F>
-bool ConsumeRecords(IRecordSource& source, TAEPNav& nav, TAERecord& record, F&& use,
-                    std::string& error) {
-    int32_t i = source.FirstRecord(nav, record, -1);
-    while ((nav.Out.Status & nsEndForward) == 0) {
-        if (nav.Out.Status & nsError) break;
-        source.ReadRecord(nav, record, i);
-        if (nav.Out.Status & nsError) break;
-        if (!use(record, i)) return true;
-        i = source.NextRecord(nav, record, i);
-    }
-    if (nav.Out.Status & nsError) {
-        error = nav.Out.Message;
-        return false;
-    }
-    return true;
-}
-
 } // namespace vorelt

@@ -4,6 +4,7 @@
 #include "drivers/TDriverRegistry.h"
 #include "drivers/TMappedFile.h"
 #include "drivers/TTailScan.h"
+#include "drivers/TTimeText.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
@@ -13,7 +14,6 @@
 #include <array>
 #include <cstring>
 #include <filesystem>
-#include <limits>
 
 namespace vorelt {
 
@@ -115,13 +115,6 @@ TAEDisp::~TAEDisp() = default;
 
 void TAEDisp::DeclareFields() {
     DeclareStandardFields(Declared, TAEDeclarer::Disp);
-    FPosText = FieldPos(fidDefaultText);
-    FPosTime = FieldPos(fidTime);
-    FPosTimeS = FieldPos(fidTimeS);
-    FPosTimeHH = FieldPos(fidTimeHH);
-    FPosHHMMSS = FieldPos(fidHHMMSS);
-    FPosTimeMS = FieldPos(fidTimeMS);
-    FPosTimeUS = FieldPos(fidTimeUS);
     FPosChan = FieldPos(fidChan);
     FPosCycle = FieldPos(fidCycleCounter);
     FPosParam1 = FieldPos(fidParametric1);
@@ -203,14 +196,13 @@ static uint64_t BodyOffset(const uint8_t* p, uint64_t at) {
 
 size_t TAEDisp::IndexBlock(const uint8_t* data, size_t size, uint64_t base, bool final,
                            TScanPart& part) {
-    constexpr size_t MaxItems = static_cast<size_t>(std::numeric_limits<int32_t>::max());
     TDriverIndex& index = *part.Index;
     size_t p = 0;
     while (p < size) {
         if (size - p < 2) break;
         const uint16_t len = LoadU16(data + p);
         if (size - p - 2 < len) break;
-        if (index.size() == MaxItems) throw EAEError("Too Many Messages");
+        CheckIndexSize(index.size() + 1);
         TDriverIndexItem item;
         item.Extra = len;
         if (len == 0) {
@@ -279,8 +271,7 @@ bool TAEDisp::MeetTail(TTail& tail, TScanPart& head, uint64_t next, const uint8_
     size_t j = 0;
     // The tail's first sightings count its messages before j.
     if (!AppendMeetingTail(FIndex, tail.Index, BodyOffset(p, next), true, j)) return false;
-    if (FIndex.size() > static_cast<size_t>(std::numeric_limits<int32_t>::max()))
-        throw EAEError("Too Many Messages");
+    CheckIndexSize(FIndex.size());
     for (const auto& [item, channel] : tail.Part.NewChannels)
         if (item >= j && !head.Seen[channel]) {
             head.Seen[channel] = true;
@@ -296,14 +287,8 @@ bool TAEDisp::MeetTail(TTail& tail, TScanPart& head, uint64_t next, const uint8_
 }
 
 bool TAEDisp::Load(std::string& message) {
-    message.clear();
-    FInfoLines.clear();
-    FChannelList.clear();
     FTruncatedAt = -1;
-    ClearIndex();
-    SetState(dsLoading);
-    try {
-        if (!IsOpen()) throw EAEError("File Not Open");
+    return RunLoad(message, [this] {
         FInfoLines.push_back("");
         FInfoLines.push_back("Disp Type");
         FInfoLines.push_back("Database: " + FileName());
@@ -349,17 +334,7 @@ bool TAEDisp::Load(std::string& message) {
             IndexBlock(File().Data(), size, 0, true, head);
         }
         FInfoLines.push_back("Records Count: " + IntToStr(static_cast<int64_t>(FIndex.size())));
-        ApplySelectedGroups();
-        ApplyDeletedGroups();
-        SetState(dsLoad);
-        return true;
-    } catch (const std::exception& e) {
-        message = e.what();
-    }
-    ClearIndex();
-    FInfoLines.clear();
-    FChannelList.clear();
-    return false;
+    });
 }
 
 bool TAEDisp::Initialize(std::string& message) {
@@ -487,17 +462,13 @@ void TAEDisp::SetText(TAERecord& record, const std::string& text) {
 }
 
 void TAEDisp::SetTimeFields(TAERecord& record, uint64_t ticks) {
-    const long double us = static_cast<long double>(ticks) * 0.25L;
-    if (TAEField* f = record.Field(FPosTime)) f->SetAsFloat(us);
-    if (TAEField* f = record.Field(FPosTimeS)) f->SetAsFloat(us / 1000000.0L);
-    if (TAEField* f = record.Field(FPosTimeHH)) f->SetAsFloat(us / 3600000000.0L);
-    if (TAEField* f = record.Field(FPosTimeMS)) f->SetAsFloat(us / 1000.0L);
+    SetTimeValues(record, static_cast<long double>(ticks) * 0.25L);
     if (TAEField* f = record.Field(FPosTimeUS))
         f->SetAsFloat(static_cast<long double>(ticks % TicksPerSecond) /
                       static_cast<long double>(TicksPerSecond));
     if (TAEField* f = record.Field(FPosHHMMSS)) {
         FScratch.clear();
-        AppendHHMMSS(FScratch, ticks);
+        AppendHHMMSS(FScratch, ticks / TicksPerSecond);
         f->SetAsString(FScratch);
     }
 }

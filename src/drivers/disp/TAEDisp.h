@@ -89,9 +89,7 @@ private:
     // Bytes per channel block of a time-driven sample; 0 when a size is not known.
     size_t FTimeDrivenBlock = 0;
 
-    int FPosText = -1, FPosTime = -1, FPosTimeS = -1, FPosTimeHH = -1, FPosHHMMSS = -1,
-        FPosTimeMS = -1, FPosTimeUS = -1, FPosChan = -1, FPosCycle = -1, FPosParam1 = -1,
-        FPosParam2 = -1;
+    int FPosChan = -1, FPosCycle = -1, FPosParam1 = -1, FPosParam2 = -1;
 
     std::string FScratch;
 };

@@ -1,5 +1,7 @@
 #include "drivers/disp/TDispFormat.h"
 
+#include "drivers/TTimeText.h"
+
 #include <algorithm>
 
 namespace vorelt::disp {
@@ -8,18 +10,6 @@ namespace {
 
 inline uint16_t LoadU16(const uint8_t* p) {
     return static_cast<uint16_t>(p[0] | (p[1] << 8));
-}
-
-void AppendTwoDigits(std::string& out, uint64_t n) {
-    char digits[20];
-    int k = 0;
-    do {
-        digits[k++] = static_cast<char>('0' + n % 10);
-        n /= 10;
-    } while (n > 0);
-    if (k == 1) out += '0';
-    while (k > 0)
-        out += digits[--k];
 }
 
 // A sub-record of the hardware setup, cut at the end of the body when its length says more.
@@ -103,18 +93,8 @@ bool BodyTime(uint8_t id, const uint8_t* body, size_t size, uint64_t& ticks) {
     return true;
 }
 
-void AppendHHMMSS(std::string& out, uint64_t ticks) {
-    const uint64_t s = ticks / TicksPerSecond;
-    const uint64_t h = s / 3600, m = (s - 3600 * h) / 60, r = s - 3600 * h - 60 * m;
-    AppendTwoDigits(out, h);
-    out += " : ";
-    AppendTwoDigits(out, m);
-    out += " : ";
-    AppendTwoDigits(out, r);
-}
-
 void AppendTimeText(std::string& out, uint64_t ticks) {
-    AppendHHMMSS(out, ticks);
+    AppendHHMMSS(out, ticks / TicksPerSecond);
     // Tenths of a microsecond within the second; a quarter tick is 2.5 of them.
     const uint64_t frac = (ticks % TicksPerSecond) * 5 / 2;
     char digits[8];

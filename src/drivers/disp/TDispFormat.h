@@ -78,8 +78,6 @@ inline int64_t TicksToMicroseconds(uint64_t ticks) {
     return static_cast<int64_t>(ticks / 4);
 }
 
-// "HH : MM : SS" of the whole seconds of a time count, each number with at least two digits.
-void AppendHHMMSS(std::string& out, uint64_t ticks);
 // The time-text: "HH : MM : SS", "." and the fraction of the second in 7 digits.
 void AppendTimeText(std::string& out, uint64_t ticks);
 

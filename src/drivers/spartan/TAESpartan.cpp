@@ -2,6 +2,7 @@
 
 #include "drivers/TDriverRegistry.h"
 #include "drivers/TFileWriter.h"
+#include "drivers/TTimeText.h"
 #include "drivers/spartan/TSpartanFormat.h"
 #include "model/IRecordSource.h"
 #include "model/TAEFieldIDs.h"
@@ -41,13 +42,6 @@ constexpr uint64_t ProgressStep = 1 << 16;
 
 TAESpartan::TAESpartan(IDriverOwner* owner) : TAEDriverDb(owner) {
     DeclareStandardFields(Declared, TAEDeclarer::Spartan);
-    FPosText = FieldPos(fidDefaultText);
-    FPosTime = FieldPos(fidTime);
-    FPosTimeS = FieldPos(fidTimeS);
-    FPosTimeHH = FieldPos(fidTimeHH);
-    FPosHHMMSS = FieldPos(fidHHMMSS);
-    FPosTimeMS = FieldPos(fidTimeMS);
-    FPosTimeUS = FieldPos(fidTimeUS);
     FPosChan = FieldPos(fidChan);
     FPosSequence = FieldPos(fidSequence);
     FPosRise = FieldPos(fidRise);
@@ -87,14 +81,8 @@ std::unique_ptr<TAEDriverDb> TAESpartan::Create(IDriverOwner* owner) {
 }
 
 bool TAESpartan::Load(std::string& message) {
-    message.clear();
-    FInfoLines.clear();
-    FChannelList.clear();
     FIncompleteAt = -1;
-    ClearIndex();
-    SetState(dsLoading);
-    try {
-        if (!IsOpen()) throw EAEError("File Not Open");
+    return RunLoad(message, [this] {
         const TByteReader file = FileReader();
         const uint8_t* data = file.Data();
         const uint64_t size = file.Size();
@@ -102,8 +90,7 @@ bool TAESpartan::Load(std::string& message) {
         const uint64_t whole = (size - headerSize) / MessageSize;
         const uint64_t tail = (size - headerSize) % MessageSize;
         const uint64_t count = 1 + whole + (tail > 0 ? 1 : 0);
-        if (count > static_cast<uint64_t>(std::numeric_limits<int32_t>::max()))
-            throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(count)));
+        CheckIndexSize(count);
         FIndex.reserve(count);
 
         TDriverIndexItem header;
@@ -154,17 +141,7 @@ bool TAESpartan::Load(std::string& message) {
             FInfoLines.push_back("Incomplete Message At Byte Offset " + IntToStr(FIncompleteAt) +
                                  ": " + IntToStr(static_cast<int64_t>(tail)) + " Of " +
                                  IntToStr(static_cast<int64_t>(MessageSize)) + " Bytes");
-
-        ApplySelectedGroups();
-        ApplyDeletedGroups();
-        SetState(dsLoad);
-        return true;
-    } catch (const std::exception& e) {
-        message = e.what();
-        ClearIndex();
-        FChannelList.clear();
-        return false;
-    }
+    });
 }
 
 void TAESpartan::AddHeaderLines(const TByteReader& h) {
@@ -217,13 +194,9 @@ void TAESpartan::SetUnknownText(TAERecord& record, unsigned type) {
 }
 
 void TAESpartan::SetTimeFields(TAERecord& record, uint64_t t) {
-    const long double us = static_cast<long double>(t) * 0.25L;
-    SetFloat(record, FPosTime, us);
-    SetFloat(record, FPosTimeS, us / 1000000.0L);
-    SetFloat(record, FPosTimeHH, us / 3600000000.0L);
-    SetFloat(record, FPosTimeMS, us / 1000.0L);
+    SetTimeValues(record, static_cast<long double>(t) * 0.25L);
     FScratch.clear();
-    AppendTimeOfDay(FScratch, t);
+    AppendHHMMSS(FScratch, t / 4000000);
     if (TAEField* f = record.Field(FPosHHMMSS)) f->SetAsString(FScratch);
     SetFloat(record, FPosTimeUS, static_cast<long double>(t % 4000000) / 4000000.0L);
 }
@@ -357,19 +330,17 @@ bool TAESpartan::SaveToFile(IRecordSource& source, const std::string& target,
             const int64_t p = indexRec->GetAsInt64();
             return p > 0 && p < Count() ? static_cast<int32_t>(p) : -1;
         };
+        // Runs the consumer loop; an error stops with the cursor's message whatever the end bit.
         auto walk = [&](auto&& visit) {
             TAEPNav nav;
             nav.Kinds = 0;
             source.Restart();
-            int32_t p = source.FirstRecord(nav, record, -1);
-            for (;;) {
-                if (nav.Out.Status & nsError) throw EAEError(nav.Out.Message);
-                if (nav.Out.Status & nsEndForward) break;
-                source.ReadRecord(nav, record, p);
-                if (nav.Out.Status & nsError) throw EAEError(nav.Out.Message);
+            std::string error;
+            auto use = [&](TAERecord&, int32_t) {
                 visit();
-                p = source.NextRecord(nav, record, p);
-            }
+                return true;
+            };
+            if (!ConsumeRecords(source, nav, record, use, error)) throw EAEError(error);
         };
 
         uint64_t records = 1;

@@ -53,10 +53,9 @@ private:
     int64_t FIncompleteAt = -1;
     std::string FScratch; // composed texts, reused so that reading a record does not allocate
 
-    int FPosText = -1, FPosTime = -1, FPosTimeS = -1, FPosTimeHH = -1, FPosHHMMSS = -1,
-        FPosTimeMS = -1, FPosTimeUS = -1, FPosChan = -1, FPosSequence = -1, FPosRise = -1,
-        FPosCount = -1, FPosCountPeak = -1, FPosAmpl = -1, FPosDurat = -1, FPosEnergy = -1,
-        FPosThreshold = -1, FPosRmsAsl = -1, FPosGain = -1, FPosParametric1 = -1, FPosDP = -1;
+    int FPosChan = -1, FPosSequence = -1, FPosRise = -1, FPosCount = -1, FPosCountPeak = -1,
+        FPosAmpl = -1, FPosDurat = -1, FPosEnergy = -1, FPosThreshold = -1, FPosRmsAsl = -1,
+        FPosGain = -1, FPosParametric1 = -1, FPosDP = -1;
 
     const std::string FTimeDrivenText = "Time Driven Message";
     const std::string FDemandDrivenText = "Demand Driven Message";

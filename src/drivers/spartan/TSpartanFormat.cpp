@@ -4,22 +4,6 @@
 
 namespace vorelt::spartan {
 
-namespace {
-
-void AppendTwoDigits(std::string& out, uint64_t v) {
-    if (v <= 9) out.push_back('0');
-    char digits[20];
-    int n = 0;
-    do {
-        digits[n++] = static_cast<char>('0' + v % 10);
-        v /= 10;
-    } while (v != 0);
-    while (n > 0)
-        out.push_back(digits[--n]);
-}
-
-} // namespace
-
 bool IsSpartanDate(std::string_view text) {
     // Blanks go first (trimming included), then "/" counts as ".".
     std::string s;
@@ -59,15 +43,6 @@ bool LooksLikeSpartan(const uint8_t* head, size_t size) {
     // A file that ends before the date text could hold it cannot be told apart from anything.
     if (!r.Has(DateOffset, 1)) return false;
     return IsSpartanDate(r.Text(DateOffset, DateChars));
-}
-
-void AppendTimeOfDay(std::string& out, uint64_t t) {
-    const uint64_t seconds = t / 4000000;
-    AppendTwoDigits(out, seconds / 3600);
-    out += " : ";
-    AppendTwoDigits(out, seconds / 60 % 60);
-    out += " : ";
-    AppendTwoDigits(out, seconds % 60);
 }
 
 } // namespace vorelt::spartan

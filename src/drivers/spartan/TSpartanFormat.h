@@ -71,7 +71,4 @@ bool IsSpartanDate(std::string_view text);
 // Whether the first bytes of a file (up to the header size) carry a Spartan date text.
 bool LooksLikeSpartan(const uint8_t* head, size_t size);
 
-// Appends the time of day of `t` quarter microseconds as "HH : MM : SS" (hours above 99 in full).
-void AppendTimeOfDay(std::string& out, uint64_t t);
-
 } // namespace vorelt::spartan

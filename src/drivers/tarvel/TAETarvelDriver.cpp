@@ -2,6 +2,7 @@
 
 #include "drivers/TBlockReader.h"
 #include "drivers/TTailScan.h"
+#include "drivers/TTimeText.h"
 
 #include "model/TAEFieldIDs.h"
 #include "model/TAEFieldValue.h"
@@ -11,7 +12,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <limits>
 #include <new>
 
 namespace vorelt {
@@ -44,22 +44,6 @@ constexpr TDriverFieldDecl Declared[] = {
     {fidCalcLoading, dtExtended, 3},
 };
 
-inline void AppendTwoDigits(std::string& s, uint64_t n) {
-    if (n <= 9) s.push_back('0');
-    if (n >= 10) {
-        char digits[20];
-        int k = 0;
-        while (n > 0) {
-            digits[k++] = static_cast<char>('0' + n % 10);
-            n /= 10;
-        }
-        while (k > 0)
-            s.push_back(digits[--k]);
-    } else {
-        s.push_back(static_cast<char>('0' + n));
-    }
-}
-
 } // namespace
 
 TAETarvelDriver::TAETarvelDriver(IDriverOwner* owner, TBoard board)
@@ -77,13 +61,6 @@ bool TAETarvelDriver::CanOpenBoard(TBoard board, const std::string& fileName,
 
 void TAETarvelDriver::DeclareFields() {
     DeclareStandardFields(Declared, TAEDeclarer::Tarvel);
-    FPosText = FieldPos(fidDefaultText);
-    FPosTime = FieldPos(fidTime);
-    FPosTimeS = FieldPos(fidTimeS);
-    FPosTimeHH = FieldPos(fidTimeHH);
-    FPosHHMMSS = FieldPos(fidHHMMSS);
-    FPosTimeMS = FieldPos(fidTimeMS);
-    FPosTimeUS = FieldPos(fidTimeUS);
     FPosChan = FieldPos(fidChan);
     FPosRise = FieldPos(fidRise);
     FPosCount = FieldPos(fidCount);
@@ -94,15 +71,9 @@ void TAETarvelDriver::DeclareFields() {
 }
 
 bool TAETarvelDriver::Load(std::string& message) {
-    message.clear();
-    FInfoLines.clear();
-    FChannelList.clear();
     FHeader = THeader{};
     FTruncatedAt = -1;
-    ClearIndex();
-    SetState(dsLoading);
-    try {
-        if (!IsOpen()) throw EAEError("File Not Open");
+    return RunLoad(message, [this] {
         const uint8_t* data = File().Data();
         const uint64_t size = File().Size();
         ParseHeader(FBoard, data, size, FHeader);
@@ -116,24 +87,8 @@ bool TAETarvelDriver::Load(std::string& message) {
         FIndex.push_back(header);
         IndexStream(size);
         BuildInfoLines();
-        ApplySelectedGroups();
-        ApplyDeletedGroups();
-        SetState(dsLoad);
-        return true;
-    } catch (const std::exception& e) {
-        message = e.what();
-    }
-    ClearIndex();
-    FInfoLines.clear();
-    FChannelList.clear();
-    return false;
+    });
 }
-
-namespace {
-
-constexpr uint64_t MaxItems = static_cast<uint64_t>(std::numeric_limits<int32_t>::max());
-
-} // namespace
 
 // The second half of the stream, scanned on its own thread into its own index.
 struct TAETarvelDriver::TTail {
@@ -207,16 +162,14 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
         if (got == 0 || base + carried >= size) break;
         reader.Keep(used, carried);
         // Past the largest index only the count goes on, for the message.
-        if (head.Index && head.Count + 1 > MaxItems) {
+        if (head.Index && head.Count + 1 > MaxIndexSize) {
             head.Index = nullptr;
             tail.reset();
             FIndex.clear();
         }
         ReportProgress(base - start + (tail ? tail->Scan->BytesDone() : 0), stream);
     }
-    const uint64_t count = head.Count;
-    if (count + 1 > MaxItems)
-        throw EAEError("Too Many Messages: " + IntToStr(static_cast<int64_t>(count)));
+    CheckIndexSize(head.Count + 1);
     // A message cut off by the end of the file is left out.
     if (base < size) FTruncatedAt = static_cast<int64_t>(base);
     // The reserve follows the first block; a file whose later messages are much longer leaves
@@ -234,7 +187,7 @@ void TAETarvelDriver::ReserveIndex(TDriverIndex& index, uint64_t count, size_t b
     const long double perByte = static_cast<long double>(count) / bytes;
     uint64_t want = static_cast<uint64_t>(perByte * 1.25L * stream) + 1024;
     want = std::min<uint64_t>(want, stream / MinMessageSize() + 2);
-    want = std::min<uint64_t>(want, MaxItems);
+    want = std::min<uint64_t>(want, MaxIndexSize);
     if (want <= index.capacity()) return;
     try {
         index.reserve(static_cast<size_t>(want));
@@ -277,11 +230,7 @@ bool TAETarvelDriver::ConvertTime(std::string_view sourceID, std::string_view ta
 }
 
 void TAETarvelDriver::SetTimeFields(TAERecord& record, int64_t t) {
-    const long double lt = static_cast<long double>(t);
-    if (TAEField* f = record.Field(FPosTime)) SetFieldFloat(*f, lt);
-    if (TAEField* f = record.Field(FPosTimeS)) SetFieldFloat(*f, lt / 1000000.0L);
-    if (TAEField* f = record.Field(FPosTimeHH)) SetFieldFloat(*f, lt / 3600000000.0L);
-    if (TAEField* f = record.Field(FPosTimeMS)) SetFieldFloat(*f, lt / 1000.0L);
+    SetTimeValues(record, static_cast<long double>(t));
     // Whole units come from integer arithmetic; a time before the test start is written with
     // a leading "-" and its fraction counted like that of the positive time.
     const bool negative = t < 0;
@@ -290,11 +239,7 @@ void TAETarvelDriver::SetTimeFields(TAERecord& record, int64_t t) {
     if (seconds != FClockSeconds || negative != FClockNegative || FClockText.empty()) {
         FClockText.clear();
         if (negative) FClockText.push_back('-');
-        AppendTwoDigits(FClockText, seconds / 3600);
-        FClockText += " : ";
-        AppendTwoDigits(FClockText, seconds / 60 % 60);
-        FClockText += " : ";
-        AppendTwoDigits(FClockText, seconds % 60);
+        AppendHHMMSS(FClockText, seconds);
         FClockSeconds = seconds;
         FClockNegative = negative;
     }

@@ -144,9 +144,8 @@ protected:
     int64_t FTruncatedAt = -1;
 
     // Flat positions of the per-message fields.
-    int FPosText = -1, FPosTime = -1, FPosTimeS = -1, FPosTimeHH = -1, FPosHHMMSS = -1,
-        FPosTimeMS = -1, FPosTimeUS = -1, FPosChan = -1, FPosRise = -1, FPosCount = -1,
-        FPosAmpl = -1, FPosDurat = -1, FPosEnergy = -1, FPosGain = -1;
+    int FPosChan = -1, FPosRise = -1, FPosCount = -1, FPosAmpl = -1, FPosDurat = -1,
+        FPosEnergy = -1, FPosGain = -1;
 
     // Fixed texts, kept as strings so that filling a record copies without allocating.
     const std::string FSystemText = "System Data Message";

@@ -1,5 +1,6 @@
 #include "drivers/tarvel/TTarvelFormat.h"
 
+#include "drivers/TTimeText.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextCodec.h"
@@ -51,11 +52,19 @@ std::string UnixTimeText(uint32_t seconds) {
     const int64_t day = doy - (153 * mp + 2) / 5 + 1;
     const int64_t month = mp < 10 ? mp + 3 : mp - 9;
     const int64_t year = yoe + era * 400 + (month <= 2 ? 1 : 0);
-    auto two = [](int64_t n) {
-        return std::string(1, static_cast<char>('0' + n / 10)) + static_cast<char>('0' + n % 10);
-    };
-    return two(day) + "." + two(month) + "." + IntToStr(year) + " " + two(rest / 3600) + ":" +
-           two(rest / 60 % 60) + ":" + two(rest % 60);
+    std::string text;
+    AppendTwoDigits(text, day);
+    text += '.';
+    AppendTwoDigits(text, month);
+    text += '.';
+    text += IntToStr(year);
+    text += ' ';
+    AppendTwoDigits(text, rest / 3600);
+    text += ':';
+    AppendTwoDigits(text, rest / 60 % 60);
+    text += ':';
+    AppendTwoDigits(text, rest % 60);
+    return text;
 }
 
 std::string ReadText(const uint8_t* p, size_t maxCount) {

@@ -1,6 +1,7 @@
 #include "drivers/vallen/TAEVallen.h"
 
 #include "drivers/TDriverRegistry.h"
+#include "drivers/TTimeText.h"
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "drivers/vallen/TSqliteQueryResults.h"
 #include "model/TAEFieldIDs.h"
@@ -106,13 +107,6 @@ std::string FieldIDOf(std::string_view name) {
     return std::string();
 }
 
-// Two digits with a leading zero below 10; more digits as they come.
-void AppendTwoDigits(std::string& out, int64_t n) {
-    char buffer[24];
-    std::snprintf(buffer, sizeof buffer, "%02lld", static_cast<long long>(n));
-    out += buffer;
-}
-
 // At most `limit` characters of a UTF-8 text, never cutting one in two.
 std::string_view CutCharacters(std::string_view text, size_t limit) {
     size_t chars = 0;
@@ -136,13 +130,6 @@ TAEVallen::TAEVallen(IDriverOwner* owner) : TAEDriverDb(owner) {
         set.Add(std::move(field));
     }
     LockFields();
-    FPosDefaultText = FieldPos(fidDefaultText);
-    FPosTime = FieldPos(fidTime);
-    FPosTimeS = FieldPos(fidTimeS);
-    FPosTimeHH = FieldPos(fidTimeHH);
-    FPosHHMMSS = FieldPos(fidHHMMSS);
-    FPosTimeMS = FieldPos(fidTimeMS);
-    FPosTimeUS = FieldPos(fidTimeUS);
     FPosChan = FieldPos(fidChan);
     FPosRise = FieldPos(fidRise);
     FPosCount = FieldPos(fidCount);
@@ -232,11 +219,7 @@ void TAEVallen::ClearIndex() {
 }
 
 bool TAEVallen::Load(std::string& message) {
-    message.clear();
-    SetState(dsLoading);
-    try {
-        if (!IsOpen() || FileName().empty()) throw EAEError("Database Not Open");
-        ClearIndex();
+    const bool loaded = RunLoad(message, [this] {
         ClearTables();
         FInfoLines = {"", "Vallen Type", "Database: " + FileName()};
         TSqliteDatabase db(FileName());
@@ -246,16 +229,9 @@ bool TAEVallen::Load(std::string& message) {
         ReadFieldInfo(db);
         ReadGlobalInfo(db);
         BuildSteps();
-    } catch (const std::exception& e) {
-        ClearIndex();
-        ClearTables();
-        message = e.what();
-        return false;
-    }
-    ApplySelectedGroups();
-    ApplyDeletedGroups();
-    SetState(dsLoad);
-    return true;
+    });
+    if (!loaded) ClearTables();
+    return loaded;
 }
 
 void TAEVallen::ReadParams(TSqliteDatabase& db) {
@@ -364,8 +340,7 @@ void TAEVallen::ReadData(TSqliteDatabase& db) {
 
     uint64_t rows = 0;
     for (; !q.Eof(); q.Next()) {
-        if (FIndex.size() >= static_cast<size_t>(INT32_MAX))
-            throw EAEError("Too many data sets in " + FileName());
+        CheckIndexSize(FIndex.size() + 1);
         const int64_t setType = column(cSetType);
         TDriverIndexItem item;
         if (setType == stStatus || setType == stHit || setType == stParametric) {
@@ -497,20 +472,13 @@ long double TAEVallen::ParamValue(int32_t row, int column) const {
 
 void TAEVallen::SetTimeFields(TAERecord& record, long double us) const {
     const long double s = us / 1000000.0L;
-    record.Field(FPosTime)->SetAsFloat(us);
-    record.Field(FPosTimeS)->SetAsFloat(s);
-    record.Field(FPosTimeHH)->SetAsFloat(us / 3600000000.0L);
-    record.Field(FPosTimeMS)->SetAsFloat(us / 1000.0L);
+    SetTimeValues(record, us);
     const int64_t h = static_cast<int64_t>(std::trunc(s / 3600.0L));
     const int64_t m = static_cast<int64_t>(std::trunc((s - 3600.0L * h) / 60.0L));
     const long double r = s - 3600.0L * h - 60.0L * m;
     const int64_t whole = static_cast<int64_t>(std::trunc(r));
     std::string text;
-    AppendTwoDigits(text, h);
-    text += " : ";
-    AppendTwoDigits(text, m);
-    text += " : ";
-    AppendTwoDigits(text, whole);
+    AppendHHMMSS(text, h, m, whole);
     record.Field(FPosHHMMSS)->SetAsString(text);
     record.Field(FPosTimeUS)->SetAsFloat(r - whole);
 }
@@ -591,15 +559,11 @@ void TAEVallen::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& 
                       sec = whole - 3600 * h - 60 * mi;
         std::string text(CutCharacters(m.Text, 255));
         text += ' ';
-        AppendTwoDigits(text, h);
-        text += " : ";
-        AppendTwoDigits(text, mi);
-        text += " : ";
-        AppendTwoDigits(text, sec);
+        AppendHHMMSS(text, h, mi, sec);
         char digits[16];
         std::snprintf(digits, sizeof digits, ".%07lld", static_cast<long long>(fraction));
         text += digits;
-        record.Field(FPosDefaultText)->SetAsString(text);
+        record.Field(FPosText)->SetAsString(text);
     }
 }
 

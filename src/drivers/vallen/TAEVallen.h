@@ -164,8 +164,7 @@ private:
     long double FTimeDivisor = 0;
 
     // Flat positions of the fields ReadMessage fills.
-    int FPosDefaultText, FPosTime, FPosTimeS, FPosTimeHH, FPosHHMMSS, FPosTimeMS, FPosTimeUS,
-        FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy, FPosThreshold, FPosRMS;
+    int FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy, FPosThreshold, FPosRMS;
 };
 
 // Adds TAEVallen to the driver registry (first in the trial order).
