@@ -69,8 +69,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TRealCase{"vallen/steel_plate.pridb", {0xa8e5cab2875acea5ull, 2218}},
                       TRealCase{"disp/210527-CH1-15.DTA", {0x4f2ced418fc0373cull, 4889186}},
                       TRealCase{"disp/260114-4ch-1para.DTA", {0xf98a84511bb9424dull, 237892}}),
-    [](const auto& info) {
-        std::string name = info.param.File;
+    [](const auto& test) {
+        std::string name = test.param.File;
         for (char& c : name)
             if (!std::isalnum(static_cast<unsigned char>(c))) c = '_';
         return name;
@@ -104,8 +104,8 @@ INSTANTIATE_TEST_SUITE_P(
                       TGeneratedCase{"spartan", {0x2b5f87646bd4453dull, 432606}},
                       TGeneratedCase{"spartan-dispbytes", {0x2b5f87646bd4453dull, 432606}},
                       TGeneratedCase{"vallen", {0x712f491eaa7b2c33ull, 571420}}),
-    [](const auto& info) {
-        std::string name = info.param.Format;
+    [](const auto& test) {
+        std::string name = test.param.Format;
         for (char& c : name)
             if (c == '-') c = '_';
         return name;

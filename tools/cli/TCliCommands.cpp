@@ -1,12 +1,12 @@
 #include "cli/TCliCommands.h"
 
 #include "cli/TCliProject.h"
+#include "cli/TRecordTextWriter.h"
 
 #include "drivers/TDriverRecordSource.h"
 #include "drivers/TDriverRegistry.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
-#include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
 
@@ -27,7 +27,10 @@ const char Usage[] = "usage: vorelt-cli info FILE\n"
                      "       vorelt-cli sort IN OUT\n"
                      "       vorelt-cli copy IN OUT --kinds LIST\n"
                      "       vorelt-cli new-project OUT.xml --data FILE\n"
-                     "       vorelt-cli project PROJECT.xml [--save OUT.xml] [--dump NAME]\n";
+                     "       vorelt-cli project PROJECT.xml [--save OUT.xml] [--dump NAME]\n"
+                     "       vorelt-cli --help | --version\n";
+
+const char WriteFailed[] = "the output could not be written";
 
 std::vector<std::string> Split(const std::string& s, char sep) {
     std::vector<std::string> parts;
@@ -72,18 +75,6 @@ bool Open(const std::string& fileName, std::unique_ptr<TAEDriverDb>& driver, std
         return false;
     }
     return true;
-}
-
-std::string ValueText(const TAEField& f) {
-    if (f.IsNull()) return {};
-    if (f.DataType() == dtListInteger) {
-        const auto* list = static_cast<const TAEChannelList*>(f.GetValuePtr());
-        std::string s;
-        for (size_t i = 0; list && i < list->size(); ++i)
-            s += (i ? "," : "") + std::to_string((*list)[i]);
-        return s;
-    }
-    return f.GetAsString();
 }
 
 // Seconds of a record: "TimeS", else "Time" in µs; false when the record carries no time.
@@ -157,40 +148,41 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
         for (const std::string& id : ids) {
             const TAEField* f = record.FindByID(id);
             if (!f) {
-                err << "error: Field Not Found: " << id << "\n";
+                err << "error: " << fileName << ": Field Not Found: " << id << "\n";
                 return ExitUsage;
             }
             columns.push_back(f);
         }
     }
-    for (size_t i = 0; i < columns.size(); ++i)
-        out << (i ? ";" : "") << columns[i]->FieldName();
-    out << "\n";
+    TRecordTextWriter text(out);
+    for (const TAEField* f : columns)
+        text.Add(f->FieldName());
+    text.EndLine();
     TProgress progress(err, "dumping");
     TAEPNav nav;
     nav.Kinds = kinds;
     const uint64_t total = static_cast<uint64_t>(d->Count());
     int32_t p = d->FirstRecord(nav);
-    std::string line;
     while (!(nav.Out.Status & nsEndForward)) {
         if (nav.Out.Status & nsError) break;
         d->ReadRecord(nav, record, p);
         if (nav.Out.Status & nsError) break;
-        line.clear();
-        for (size_t i = 0; i < columns.size(); ++i) {
-            if (i) line += ';';
-            line += ValueText(*columns[i]);
-        }
-        line += '\n';
-        out << line;
+        for (const TAEField* f : columns)
+            text.Add(*f);
+        text.EndLine();
         if ((p & 0xFFFF) == 0) progress(static_cast<uint64_t>(p), total);
         p = d->NextRecord(nav, p);
     }
+    const bool written = text.Flush();
     if (nav.Out.Status & nsError) {
-        err << "error: " << nav.Out.Message << "\n";
+        err << "error: " << fileName << ": " << nav.Out.Message << "\n";
         return ExitFailed;
     }
-    return out ? ExitOk : ExitFailed;
+    if (!written) {
+        err << "error: " << fileName << ": " << WriteFailed << "\n";
+        return ExitFailed;
+    }
+    return ExitOk;
 }
 
 int Copy(const std::string& in, const std::string& target, bool sort, uint16_t kinds,
@@ -240,6 +232,14 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     };
     if (args.empty()) return usage("");
     const std::string& command = args[0];
+    if (command == "--help" || command == "-h" || command == "help") {
+        out << Usage;
+        return ExitOk;
+    }
+    if (command == "--version") {
+        out << "vorelt-cli " << VORELT_VERSION << "\n";
+        return ExitOk;
+    }
     if (IsProjectCommand(command)) return RunProjectCli(args, out, err);
     // Positional arguments and options of the form --name VALUE.
     std::vector<std::string> positional;
