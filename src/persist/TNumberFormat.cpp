@@ -89,7 +89,7 @@ void PutTwo(char* out, uint32_t v) {
 // halves, quarters and single digits split in parallel lanes of one register, by multiplying
 // with scaled reciprocals that are exact for the lane values (x * 10486 >> 20 is x / 100 below
 // 10^4, x * 103 >> 10 is x / 10 below 100).
-uint64_t EightDigitValues(uint32_t v) {
+[[gnu::always_inline]] inline uint64_t EightDigitValues(uint32_t v) {
     const uint64_t y = (v / 10000) | (static_cast<uint64_t>(v % 10000) << 32);
     const uint64_t hundreds = ((y * 10486) >> 20) & 0x0000007F0000007FULL;
     const uint64_t z = hundreds | ((y - hundreds * 100) << 16);
