@@ -170,7 +170,10 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
         for (const TAEField* f : columns)
             text.Add(*f);
         text.EndLine();
-        if ((p & 0xFFFF) == 0) progress(static_cast<uint64_t>(p), total);
+        if ((p & 0xFFFF) == 0) {
+            progress(static_cast<uint64_t>(p), total);
+            if (!out) break; // a closed output takes no more
+        }
         p = d->NextRecord(nav, p);
     }
     const bool written = text.Flush();
