@@ -103,7 +103,7 @@ void BM_DumpText(benchmark::State& state, const char* format) {
 void BM_InfoVsCat(benchmark::State& state) {
     const std::string file = InfoFile();
     bench::Alternate(
-        state, [&] { Shell(std::string(VORELT_CLI) + " info " + file + " > /dev/null"); },
+        state, [&] { Shell(std::string(VORELT_CLI) + " info " + file + " > /dev/null 2>&1"); },
         [&] { Shell("cat " + file + " > /dev/null"); }, [] {});
     state.counters["MB"] = static_cast<double>(std::filesystem::file_size(file)) / 1e6;
 }
