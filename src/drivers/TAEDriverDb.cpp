@@ -330,6 +330,14 @@ int32_t TAEDriverDb::RecordCount(TAEPNav& nav) {
     return count;
 }
 
+std::array<int64_t, 256> TAEDriverDb::RecordKindCounts() const {
+    std::array<int64_t, 256> counts{};
+    const std::array<uint64_t, 256> items = FIndex.KindCounts();
+    for (size_t k = 0; k < items.size(); ++k)
+        counts[FKindMap[k]] += static_cast<int64_t>(items[k]);
+    return counts;
+}
+
 void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
     ClearCursor(nav);
     if (CursorRangeError(nav, pos)) return;

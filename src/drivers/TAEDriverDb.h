@@ -151,6 +151,8 @@ public:
                    ? FKindMap[FIndex.Kind(static_cast<size_t>(pos))]
                    : rkUnknown;
     }
+    // Positions of each record kind, from the counts the index keeps.
+    std::array<int64_t, 256> RecordKindCounts() const;
     // Active channels (1-based), filled by Load; "Channels" refers to this list.
     const TAEChannelList& Channels() const { return FChannelList; }
 

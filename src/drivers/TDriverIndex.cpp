@@ -47,6 +47,7 @@ void TDriverIndex::TStore::Push(const TDriverIndexItem& item) {
     }
     if (!Sizes.empty()) Sizes.push_back(item.Size);
     Entries.push_back(e);
+    ++Kinds[item.Kind];
 }
 
 void TDriverIndex::TStore::SetExtraRuled(size_t i, uint16_t extra) {
@@ -143,6 +144,18 @@ size_t TDriverIndex::MemoryBytes() const {
     for (const TPart& p : FParts)
         bytes += p.Store->MemoryBytes();
     return bytes;
+}
+
+std::array<uint64_t, 256> TDriverIndex::KindCounts() const {
+    std::array<uint64_t, 256> counts{};
+    for (const TPart& p : FParts) {
+        for (size_t k = 0; k < counts.size(); ++k)
+            counts[k] += p.Store->Kinds[k];
+        // A part leaves out the first entries of its store (those another part holds).
+        for (size_t i = 0; i < p.Skip; ++i)
+            --counts[p.Store->Entries[i].Kind()];
+    }
+    return counts;
 }
 
 } // namespace vorelt

@@ -111,6 +111,8 @@ public:
     void Append(TDriverIndex&& tail, size_t skip);
     // Bytes of memory the items take.
     size_t MemoryBytes() const;
+    // Items of each kind, kept as they are added: no pass over tens of millions of items.
+    std::array<uint64_t, 256> KindCounts() const;
 
     class const_iterator {
     public:
@@ -175,6 +177,7 @@ private:
         std::vector<uint32_t> Sizes;   // beside, once a kind follows no rule
         std::vector<uint64_t> Offsets; // beside, once an offset does not fit its group
         std::array<TSizeRule, 256> Rules{};
+        std::array<uint64_t, 256> Kinds{}; // entries of each kind
 
         TDriverIndexItem Item(size_t i) const {
             const TEntry& e = Entries[i];
@@ -206,6 +209,7 @@ private:
             }
             Entries.push_back(
                 TEntry::Make(static_cast<uint32_t>(delta), item.Extra, item.Kind, item.Flags));
+            ++Kinds[item.Kind];
             return true;
         }
         void Push(const TDriverIndexItem& item);

@@ -1,14 +1,18 @@
 #include "persist/TNumberFormat.h"
 
+#include "persist/TDecimalDigits.h"
 #include "persist/TErrors.h"
 #include "persist/TTextHelpers.h"
 
+#include <bit>
 #include <cctype>
 #include <cfenv>
+#include <charconv>
 #include <clocale>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <limits>
 #include <locale.h>
 
@@ -45,48 +49,164 @@ std::string NonFinite(long double x) {
 
 } // namespace
 
-std::string FloatToStr(long double x, int precision) {
-    if (!std::isfinite(x)) return NonFinite(x);
-    if (precision < 1) precision = 1;
-    if (precision > 18) precision = 18;
-    if (x == 0) return "0";
+namespace {
+
+// printf's digits for the values the integer path leaves: the same rounding, far slower.
+TDecimalDigits PrintfDigits(long double x, int precision) {
     char buf[64];
     {
         TCLocaleScope scope;
         std::snprintf(buf, sizeof buf, "%.*Le", precision - 1, x);
     }
-    // buf: [-]d.ddddde[+-]XX ; split into digits and exponent.
-    std::string s(buf);
-    bool negative = s[0] == '-';
-    if (negative) s.erase(0, 1);
-    size_t ePos = s.find('e');
-    int exponent = std::atoi(s.c_str() + ePos + 1);
-    std::string digits;
-    for (size_t i = 0; i < ePos; ++i)
-        if (s[i] != '.') digits += s[i];
-    while (digits.size() > 1 && digits.back() == '0')
-        digits.pop_back();
-    std::string out = negative ? "-" : "";
-    long double ax = std::fabs(x);
-    if (exponent < precision && ax >= 1e-5L) {
-        if (exponent >= 0) {
-            std::string intPart, frac;
-            for (int i = 0; i <= exponent; ++i)
-                intPart += i < static_cast<int>(digits.size()) ? digits[i] : '0';
-            if (static_cast<int>(digits.size()) > exponent + 1) frac = digits.substr(exponent + 1);
-            out += intPart;
-            if (!frac.empty()) out += "," + frac;
-        } else {
-            out += "0," + std::string(-exponent - 1, '0') + digits;
-        }
-    } else {
-        out += digits.substr(0, 1);
-        if (digits.size() > 1) out += "," + digits.substr(1);
-        out += "E";
-        if (exponent < 0) out += "-";
-        out += std::to_string(std::abs(exponent));
+    // buf: [-]d.ddddde[+-]XX
+    TDecimalDigits d;
+    d.Negative = buf[0] == '-';
+    const char* p = buf + d.Negative;
+    for (; *p != 'e'; ++p)
+        if (*p != '.') d.Digits = d.Digits * 10 + static_cast<unsigned>(*p - '0');
+    d.Exponent = std::atoi(p + 1);
+    return d;
+}
+
+constexpr char TwoDigits[] =
+    "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+    "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+    "8081828384858687888990919293949596979899";
+
+void PutTwo(char* out, uint32_t v) {
+    std::memcpy(out, TwoDigits + 2 * v, 2);
+}
+
+// The eight decimal digits of v < 10^8 as byte values 0..9, the first in the lowest byte:
+// halves, quarters and single digits split in parallel lanes of one register, by multiplying
+// with scaled reciprocals that are exact for the lane values (x * 10486 >> 20 is x / 100 below
+// 10^4, x * 103 >> 10 is x / 10 below 100).
+[[gnu::always_inline]] inline uint64_t EightDigitValues(uint32_t v) {
+    const uint64_t y = (v / 10000) | (static_cast<uint64_t>(v % 10000) << 32);
+    const uint64_t hundreds = ((y * 10486) >> 20) & 0x0000007F0000007FULL;
+    const uint64_t z = hundreds | ((y - hundreds * 100) << 16);
+    const uint64_t tens = ((z * 103) >> 10) & 0x000F000F000F000FULL;
+    return tens | ((z - tens * 10) << 8);
+}
+
+constexpr uint64_t AsciiZeros = 0x3030303030303030ULL;
+
+// Trailing zero digits among the eight of a word of digit values.
+int TrailingZeroDigits(uint64_t values) {
+    return values == 0 ? 8 : std::countl_zero(values) / 8;
+}
+
+// The general format of `count` significant digits (trailing zeros dropped). `copy(out, i)`
+// writes the digits from the i-th on, as many as it likes past the end: the room that
+// NumberTextCapacity leaves for that lets every piece be one store of fixed length.
+template <class TCopy>
+char* Layout(char* out, int count, int exponent, int precision, bool negative, long double x,
+             const TCopy& copy, char first) {
+    if (negative) *out++ = '-';
+    // |x| >= 1e-5 is settled by the exponent except next to the border.
+    const bool fixed =
+        exponent < precision && (exponent > -5 || (exponent == -5 && std::fabs(x) >= 1e-5L));
+    if (fixed && exponent >= 0) {
+        const int whole = exponent + 1;
+        copy(out, 0);
+        if (count <= whole) return out + whole; // the places past `count` are zero digits
+        copy(out + whole + 1, whole);
+        out[whole] = ',';
+        return out + count + 1;
     }
-    return out;
+    if (fixed) {
+        std::memcpy(out, "0,0000", 6);
+        out += 1 - exponent;
+        copy(out, 0);
+        return out + count;
+    }
+    copy(out + 2, 1);
+    out[0] = first;
+    out[1] = ',';
+    out += count > 1 ? count + 1 : 1;
+    *out++ = 'E';
+    if (exponent < 0) *out++ = '-';
+    const int e = exponent < 0 ? -exponent : exponent;
+    if (e < 10) {
+        *out = static_cast<char>('0' + e);
+        return out + 1;
+    }
+    if (e < 100) {
+        PutTwo(out, static_cast<uint32_t>(e));
+        return out + 2;
+    }
+    return std::to_chars(out, out + 8, e).ptr;
+}
+
+char* Layout(char* out, const TDecimalDigits& d, int precision, long double x) {
+    // Two digits and two words of eight, the last `precision` of them significant.
+    const uint64_t high = d.Digits / 100000000;
+    const uint64_t middle = EightDigitValues(static_cast<uint32_t>(high % 100000000));
+    const uint64_t low = EightDigitValues(static_cast<uint32_t>(d.Digits % 100000000));
+    int zeros = TrailingZeroDigits(low);
+    if (zeros == 8) zeros += TrailingZeroDigits(middle);
+    const int count = precision - zeros; // the first digit is never zero
+    if (precision <= 16) {
+        // The digits in one 128-bit register, the first in the lowest byte: no store of the
+        // digits is read back.
+        using u128 = unsigned __int128;
+        const u128 text =
+            static_cast<u128>(middle + AsciiZeros) | (static_cast<u128>(low + AsciiZeros) << 64);
+        const u128 digits = text >> (8 * (16 - precision));
+        const auto copy = [&](char* to, int from) {
+            const u128 piece = digits >> (8 * from);
+            std::memcpy(to, &piece, 16);
+        };
+        return Layout(out, count, d.Exponent, precision, d.Negative, x, copy,
+                      static_cast<char>(digits));
+    }
+    char places[36];
+    PutTwo(places, static_cast<uint32_t>(high / 100000000));
+    const uint64_t middleText = middle + AsciiZeros, lowText = low + AsciiZeros;
+    std::memcpy(places + 2, &middleText, 8);
+    std::memcpy(places + 10, &lowText, 8);
+    std::memset(places + 18, '0', 18);
+    const char* digits = places + 18 - precision;
+    // 16 zero digits leave the two top places to look at.
+    int n = count;
+    while (n > 1 && digits[n - 1] == '0')
+        --n;
+    const auto copy = [&](char* to, int from) { std::memcpy(to, digits + from, 18); };
+    return Layout(out, n, d.Exponent, precision, d.Negative, x, copy, digits[0]);
+}
+
+char* WriteFloatTextSlowly(char* out, long double x, int precision) {
+    if (!std::isfinite(x)) {
+        const std::string s = NonFinite(x);
+        std::memcpy(out, s.data(), s.size());
+        return out + s.size();
+    }
+    if (precision < 1) precision = 1;
+    if (precision > 18) precision = 18;
+    if (x == 0) {
+        *out = '0';
+        return out + 1;
+    }
+    TDecimalDigits d;
+    if (!ExactDecimalDigits(x, precision, d)) d = PrintfDigits(x, precision);
+    return Layout(out, d, precision, x);
+}
+
+} // namespace
+
+char* WriteFloatText(char* out, long double x, int precision) {
+    TDecimalDigits d;
+    if (ExactDecimalDigits(x, precision, d)) return Layout(out, d, precision, x);
+    return WriteFloatTextSlowly(out, x, precision);
+}
+
+char* WriteIntText(char* out, int64_t n) {
+    return std::to_chars(out, out + NumberTextCapacity, n).ptr;
+}
+
+std::string FloatToStr(long double x, int precision) {
+    char buf[NumberTextCapacity];
+    return std::string(buf, WriteFloatText(buf, x, precision));
 }
 
 std::string FormatFloat(std::string_view printfFormat, long double x) {
@@ -117,7 +237,8 @@ std::string FormatFloat(std::string_view printfFormat, long double x) {
 }
 
 std::string IntToStr(int64_t n) {
-    return std::to_string(n);
+    char buf[NumberTextCapacity];
+    return std::string(buf, WriteIntText(buf, n));
 }
 
 bool TryStrToFloat(std::string_view s, long double& out) {

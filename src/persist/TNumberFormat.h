@@ -3,6 +3,7 @@
 // float format with 15 significant digits, and integer conversion that rounds half to even
 // and never lets NaN or infinity reach an integer cast. Independent of the process locale.
 
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <string_view>
@@ -12,6 +13,14 @@ namespace vorelt {
 // General format: fixed notation when 1e-5 <= |x| and the decimal exponent is below the
 // precision, otherwise scientific ("1,5E-7", "1E20"); trailing zeros are dropped.
 std::string FloatToStr(long double x, int precision = 15);
+
+// Room for any text of WriteFloatText and WriteIntText.
+inline constexpr size_t NumberTextCapacity = 48;
+// The texts of FloatToStr and IntToStr written at `out`, which has room for NumberTextCapacity
+// bytes; they return the end. They allocate nothing and, for the magnitudes data files hold,
+// call no printf: loops over millions of values write through them.
+char* WriteFloatText(char* out, long double x, int precision = 15);
+char* WriteIntText(char* out, int64_t n);
 
 // printf-style formatting of one floating-point value ("%.8f", "%e", "%g"), decimal comma.
 // An empty or unusable format falls back to FloatToStr.

@@ -5,6 +5,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <sstream>
 
 namespace vorelt::test {
@@ -108,6 +109,51 @@ TEST_F(CliTest, ErrorsAreOneLineWithNonZeroStatus) {
     EXPECT_EQ(Cli({"dump", In(), "--kinds", "16"}).Status, 2);
     EXPECT_EQ(Cli({"dump", In(), "--fields", "9999999999999999"}).Status, 2);
     EXPECT_EQ(Cli({"dump", In(), "--kinds"}).Status, 2);
+}
+
+TEST_F(CliTest, HelpAndVersionExitZero) {
+    for (const char* help : {"--help", "-h", "help"}) {
+        TCliRun r = Cli({help});
+        EXPECT_EQ(r.Status, 0) << help;
+        EXPECT_EQ(r.Out.rfind("usage: vorelt-cli info FILE\n", 0), 0u) << help;
+        EXPECT_NE(r.Out.find("vorelt-cli project PROJECT.xml"), std::string::npos) << help;
+        EXPECT_EQ(r.Err, "") << help;
+    }
+    TCliRun r = Cli({"--version"});
+    EXPECT_EQ(r.Status, 0);
+    EXPECT_TRUE(std::regex_match(r.Out, std::regex("vorelt-cli [0-9]+\\.[0-9]+\n"))) << r.Out;
+    // Without a command the usage is a mistake of the caller.
+    r = Cli({});
+    EXPECT_EQ(r.Status, 2);
+    EXPECT_EQ(r.Out, "");
+    EXPECT_NE(r.Err.find("usage: "), std::string::npos);
+}
+
+TEST_F(CliTest, EveryErrorNamesItsFile) {
+    auto expectNamed = [](const TCliRun& r, const std::string& file) {
+        EXPECT_NE(r.Status, 0) << file;
+        EXPECT_EQ(r.Err.rfind("error: " + file + ": ", 0), 0u) << r.Err;
+    };
+    const std::string missing = Dir.File("missing.vts");
+    expectNamed(Cli({"info", missing}), missing);
+    expectNamed(Cli({"dump", missing}), missing);
+    expectNamed(Cli({"dump", In(), "--fields", "9999999999999999"}), In());
+    expectNamed(Cli({"sort", In(), In()}), In());
+    const std::string nowhere = Dir.File("no/such/folder/out.vts");
+    expectNamed(Cli({"copy", In(), nowhere, "--kinds", "1"}), nowhere);
+
+    // A dump that cannot be written out.
+    std::ostringstream out, err;
+    out.setstate(std::ios::badbit);
+    EXPECT_EQ(cli::RunCli({"dump", In()}, out, err), 1);
+    EXPECT_EQ(err.str(), "error: " + In() + ": the output could not be written\n");
+
+    const std::string project = Dir.File("p.xml");
+    TCliRun r = Cli({"new-project", project, "--data", In()});
+    ASSERT_EQ(r.Status, 0) << r.Err;
+    expectNamed(Cli({"project", project, "--dump", "nobody"}), project);
+    expectNamed(Cli({"project", Dir.File("missing.xml")}), Dir.File("missing.xml"));
+    expectNamed(Cli({"new-project", Dir.File("q.xml"), "--data", missing}), missing);
 }
 
 } // namespace

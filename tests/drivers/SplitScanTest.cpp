@@ -14,6 +14,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <fstream>
 #include <random>
 
@@ -26,6 +27,8 @@ struct TScan {
     std::vector<TDriverIndexItem> Items;
     std::vector<std::string> InfoLines;
     TAEChannelList Channels;
+    std::array<int64_t, 256> Kinds{};  // as the index keeps them
+    std::array<int64_t, 256> Walked{}; // by a pass over every position
 };
 
 TScan Scan(const std::string& file, bool split) {
@@ -39,6 +42,9 @@ TScan Scan(const std::string& file, bool split) {
     scan.Items.assign(driver->Index().begin(), driver->Index().end());
     scan.InfoLines = driver->InfoLines();
     scan.Channels = driver->Channels();
+    scan.Kinds = driver->RecordKindCounts();
+    for (int32_t i = 0; i < driver->Count(); ++i)
+        ++scan.Walked[driver->RecordKind(i)];
     return scan;
 }
 
@@ -50,6 +56,9 @@ void ExpectSameScan(const std::string& file, const std::string& what) {
     EXPECT_EQ(one.InfoLines, two.InfoLines) << what;
     EXPECT_EQ(one.Channels, two.Channels) << what;
     ASSERT_EQ(one.Items.size(), two.Items.size()) << what;
+    // The counts the index keeps, also where the tail's part was joined.
+    EXPECT_EQ(one.Kinds, one.Walked) << what;
+    EXPECT_EQ(two.Kinds, two.Walked) << what;
     for (size_t i = 0; i < one.Items.size(); ++i) {
         const TDriverIndexItem& a = one.Items[i];
         const TDriverIndexItem& b = two.Items[i];

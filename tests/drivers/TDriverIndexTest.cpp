@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <random>
 #include <vector>
 
@@ -23,6 +24,10 @@ void ExpectHolds(const TDriverIndex& index, const std::vector<TDriverIndexItem>&
     size_t i = 0;
     for (const TDriverIndexItem& item : index)
         ASSERT_TRUE(Same(item, items[i++]));
+    std::array<uint64_t, 256> kinds{};
+    for (const TDriverIndexItem& item : items)
+        ++kinds[item.Kind];
+    ASSERT_EQ(index.KindCounts(), kinds);
 }
 
 TDriverIndex Build(const std::vector<TDriverIndexItem>& items) {

@@ -1,7 +1,7 @@
 #include "cli/TCliProject.h"
+#include "cli/TRecordTextWriter.h"
 
 #include "model/TAEListFields.h"
-#include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -25,18 +25,6 @@ constexpr int ExitUsage = 2;
 
 const char Usage[] = "usage: vorelt-cli new-project OUT.xml --data FILE\n"
                      "       vorelt-cli project PROJECT.xml [--save OUT.xml] [--dump NAME]\n";
-
-std::string ValueText(const TAEField& f) {
-    if (f.IsNull()) return {};
-    if (f.DataType() == dtListInteger) {
-        const auto* list = static_cast<const TAEChannelList*>(f.GetValuePtr());
-        std::string s;
-        for (size_t i = 0; list && i < list->size(); ++i)
-            s += (i ? "," : "") + std::to_string((*list)[i]);
-        return s;
-    }
-    return f.GetAsString();
-}
 
 void WalkTree(TGVCPU* p, int depth, const std::function<void(TGVCPU*, int)>& visit) {
     visit(p, depth);
@@ -79,38 +67,40 @@ int NewProject(const std::string& target, const std::string& dataFile, std::ostr
     return ExitOk;
 }
 
-int Dump(TGVCPU* processor, std::ostream& out, std::ostream& err) {
+// The records that reach `processor` of the project in `fileName`.
+int Dump(const std::string& fileName, TGVCPU* processor, std::ostream& out, std::ostream& err) {
     std::string error;
     TGVCPU* stream = StreamOf(processor, error);
     if (!stream) {
-        err << "error: " << error << "\n";
+        err << "error: " << fileName << ": " << error << "\n";
         return ExitFailed;
     }
     TAERecord record;
     stream->PrepareRecord(record);
+    TRecordTextWriter text(out);
     for (int i = 0; i < record.FieldCount(); ++i)
-        out << (i ? ";" : "") << record.Field(i)->FieldName();
-    out << "\n";
+        text.Add(record.Field(i)->FieldName());
+    text.EndLine();
     TAEPNav nav;
-    std::string line;
     const bool ok = ConsumeRecords(
         *stream, nav, record,
         [&](TAERecord& r, int32_t) {
-            line.clear();
-            for (int i = 0; i < r.FieldCount(); ++i) {
-                if (i) line += ';';
-                line += ValueText(*r.Field(i));
-            }
-            line += '\n';
-            out << line;
+            for (int i = 0; i < r.FieldCount(); ++i)
+                text.Add(*r.Field(i));
+            text.EndLine();
             return true;
         },
         error);
+    const bool written = text.Flush();
     if (!ok) {
-        err << "error: " << processor->Name() << ": " << error << "\n";
+        err << "error: " << fileName << ": " << processor->Name() << ": " << error << "\n";
         return ExitFailed;
     }
-    return out ? ExitOk : ExitFailed;
+    if (!written) {
+        err << "error: " << fileName << ": the output could not be written\n";
+        return ExitFailed;
+    }
+    return ExitOk;
 }
 
 int OpenProject(const std::string& fileName, const std::string& saveAs, const std::string& dump,
@@ -130,10 +120,10 @@ int OpenProject(const std::string& fileName, const std::string& saveAs, const st
     if (!dump.empty()) {
         TGVCPU* p = FindByName(&db, dump);
         if (!p) {
-            err << "error: no processor named " << dump << "\n";
+            err << "error: " << fileName << ": no processor named " << dump << "\n";
             return ExitFailed;
         }
-        const int dumped = Dump(p, out, err);
+        const int dumped = Dump(fileName, p, out, err);
         return status != ExitOk ? status : dumped;
     }
 
@@ -173,7 +163,7 @@ int OpenProject(const std::string& fileName, const std::string& saveAs, const st
         const int32_t count = stream->RecordCount(nav, record);
         out << p->Name() << ": " << count << "\n";
         if (nav.Out.Status & nsError) {
-            err << "error: " << p->Name() << ": " << nav.Out.Message << "\n";
+            err << "error: " << fileName << ": " << p->Name() << ": " << nav.Out.Message << "\n";
             status = ExitFailed;
         }
     });
@@ -182,7 +172,7 @@ int OpenProject(const std::string& fileName, const std::string& saveAs, const st
     if (!errors.empty()) {
         for (char& c : errors)
             if (c == '\r') c = '\n';
-        err << "error: " << errors << "\n";
+        err << "error: " << fileName << ": " << errors << "\n";
         status = ExitFailed;
     }
     if (!saveAs.empty() && !project.SaveProject(saveAs, error)) {
