@@ -24,6 +24,15 @@ namespace {
 
 constexpr uint8_t GroupOperations[] = {lcAnd, lcOr, lcNotAnd, lcNotOr};
 
+// Searched from the root down, so a node that was freed is never touched.
+bool InTree(const TLogicalCondition* root, const TLogicalCondition* node) {
+    if (!root || !node) return false;
+    if (root == node) return true;
+    for (int i = 0; i < root->Count(); ++i)
+        if (InTree(root->Items(i), node)) return true;
+    return false;
+}
+
 TLogicalCondition* NodeOf(const QTreeWidgetItem* item) {
     return item ? static_cast<TLogicalCondition*>(item->data(0, Qt::UserRole).value<void*>())
                 : nullptr;
@@ -162,7 +171,7 @@ void TLCEditor::Refresh() {
     } else {
         FMemo->clear();
     }
-    if (current && FRoot && FRoot->Contains(current)) SelectNode(current);
+    if (InTree(FRoot, current)) SelectNode(current);
     UpdateButtons();
 }
 
@@ -256,12 +265,13 @@ void TLCEditor::DeleteCurrent() {
     TLogicalCondition* node = CurrentNode();
     if (!node) return;
     TLogicalCondition* parent = node->Parent();
+    if (!LCCanDelete(*node)) return;
+    SelectNode(parent);
     if (LCDeleteNode(*node)) Changed(parent);
 }
 
 bool TLCEditor::DropNode(TLogicalCondition* node, TLogicalCondition* target) {
-    if (!node || !target || !FRoot || !FRoot->Contains(node) || !FRoot->Contains(target))
-        return false;
+    if (!InTree(FRoot, node) || !InTree(FRoot, target)) return false;
     if (!LCDropNode(*node, *target)) return false;
     Changed(node);
     return true;
