@@ -247,11 +247,11 @@ QCheckBox* TfrmAeTbl::KindBox(const char* name) const {
 void TfrmAeTbl::Refresh() {
     FRefreshing = true;
     if (TTableVC* view = View()) FTitle->setText(QString::fromStdString(view->Title()));
-    TTableData& data = FTable.Data();
-    const bool tabs = data.TabsInUse();
+    TTableData& content = FTable.Data();
+    const bool tabs = content.TabsInUse();
     const int column = FColumns->currentRow();
     FColumns->clear();
-    for (int i = 0; i < data.Columns().Count(); ++i) {
+    for (int i = 0; i < content.Columns().Count(); ++i) {
         const TGVStringProperty* c = ColumnAt(FTable, i);
         if (!c) continue;
         std::string text = c->Name();
@@ -259,7 +259,7 @@ void TfrmAeTbl::Refresh() {
             text += " (" + f->GetDisplayName() + ")";
         text += "\t" + c->GetDisplayName();
         if (tabs) {
-            const TAESaveProperty* tab = data.Tabs().Get(c->GetTag());
+            const TAESaveProperty* tab = content.Tabs().Get(c->GetTag());
             text += "\t" + (tab ? tab->Name() : std::string());
         }
         FColumns->addItem(QString::fromStdString(text));
@@ -267,8 +267,8 @@ void TfrmAeTbl::Refresh() {
     FColumns->setCurrentRow(std::min(column, FColumns->count() - 1));
     const int tab = FTabs->currentRow();
     FTabs->clear();
-    for (int i = 0; i < data.Tabs().Count(); ++i)
-        FTabs->addItem(QString::fromStdString(data.Tabs().Get(i)->Name()));
+    for (int i = 0; i < content.Tabs().Count(); ++i)
+        FTabs->addItem(QString::fromStdString(content.Tabs().Get(i)->Name()));
     FTabs->setCurrentRow(std::min(tab, FTabs->count() - 1));
     FPages->setTabEnabled(2, tabs);
     RefreshKinds();
@@ -322,16 +322,16 @@ void TfrmAeTbl::PrepareAddMenu() {
 void TfrmAeTbl::EditColumn(int i) {
     TGVStringProperty* c = ColumnAt(FTable, i);
     if (!c) return;
-    TTableData& data = FTable.Data();
-    TColumnDialog dialog(c->Name(), data.TabsInUse(), this);
+    TTableData& content = FTable.Data();
+    TColumnDialog dialog(c->Name(), content.TabsInUse(), this);
     dialog.NameEdit()->setText(QString::fromStdString(c->GetDisplayName()));
     dialog.WidthEdit()->setText(QString::number(c->GetDisplayWidth()));
     for (int k = 0; k < 3; ++k)
         if (AlignmentCodes[k] == c->GetAlignment()) dialog.AlignmentBox()->setCurrentIndex(k);
     if (QComboBox* tabs = dialog.TabBox()) {
-        for (int k = 0; k < data.Tabs().Count(); ++k)
-            tabs->addItem(QString::fromStdString(data.Tabs().Get(k)->Name()));
-        tabs->setCurrentIndex(c->GetTag() < data.Tabs().Count() ? c->GetTag() : -1);
+        for (int k = 0; k < content.Tabs().Count(); ++k)
+            tabs->addItem(QString::fromStdString(content.Tabs().Get(k)->Name()));
+        tabs->setCurrentIndex(c->GetTag() < content.Tabs().Count() ? c->GetTag() : -1);
     }
     if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
     const TAEField* field = FTable.FindField(c->Value());

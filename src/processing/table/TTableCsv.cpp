@@ -44,7 +44,13 @@ std::string CsvValueText(const TAEField& field) {
 }
 
 void AppendCsvCell(std::string& line, const std::string& text) {
-    if (text.find_first_of(";\"\r\n") == std::string::npos) {
+    bool plain = true;
+    for (char c : text)
+        if (c == ';' || c == '"' || c == '\r' || c == '\n') {
+            plain = false;
+            break;
+        }
+    if (plain) {
         line += text;
         return;
     }
