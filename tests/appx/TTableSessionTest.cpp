@@ -97,6 +97,18 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
     RegisterView2dClasses();
     TLongShoF::SetMinimumShowTime(50);
     std::vector<std::string> boxes;
+    // The hooks capture locals of this test; they go back to the defaults when it ends.
+    struct TRestore {
+        TViewMessageHandler Box = ViewMessageBox();
+        std::function<int(TLCDialog&)> Runner = TLCEditor::DialogRunner();
+        std::function<std::string(QWidget*, const std::string&)> Chooser =
+            TTableVC::CsvFileChooser();
+        ~TRestore() {
+            ViewMessageBox() = Box;
+            TLCEditor::DialogRunner() = Runner;
+            TTableVC::CsvFileChooser() = Chooser;
+        }
+    } restore;
     ViewMessageBox() = [&](QWidget*, const std::string& t) { boxes.push_back(t); };
     TIniApplic settings(dir.Path() + "/");
     TScriptedDialogs dialogs;
