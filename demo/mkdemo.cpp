@@ -1,7 +1,13 @@
 // Writes the demo project into the folder given: a synthetic Tarvel PCI data file
-// ("demo.pci", 12 channels) and the project "demo.xml" on it with two pages.
+// ("demo.pci", 12 channels) and the project "demo.xml" on it with two pages; the first page
+// holds a table of every kind of record.
 
 #include "mkdata/TGenerateDataFile.h"
+#include "model/TAEFieldIDs.h"
+#include "persist/IIDGenerator.h"
+#include "processing/db/TGVDb.h"
+#include "processing/table/RegisterTableClasses.h"
+#include "processing/table/TGVCPUTbl.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
@@ -19,6 +25,7 @@ int main(int argc, char** argv) {
     std::error_code ec;
     std::filesystem::create_directories(dir, ec);
     RegisterCoreClasses();
+    RegisterTableClasses();
 
     TGenerateOptions options;
     options.Format = "pci";
@@ -41,6 +48,22 @@ int main(int argc, char** argv) {
     project.SetName("Demo");
     project.Pages().AddPage("First Page");
     project.Pages().AddPage("Second Page");
+
+    // A table of every kind of record on the left of the first page.
+    auto* table = project.Db().AddNew<TGVCPUTbl>();
+    table->NameProcessors();
+    if (IIDGenerator* ids = project.IDGenerator()) table->AssignIDs(false, *ids);
+    for (const char* id :
+         {fidNumRec, fidHHMMSS, fidTimeS, fidChan, fidAmpl, fidRise, fidCount, fidDurat, fidEnergy})
+        if (const TAEField* f = table->FindField(id)) table->Data().AddColumn(*f);
+    table->Data().SetTypeRec(0);
+    RecListGVCPU placement;
+    placement.TopLeftX = 0;
+    placement.TopLeftY = 0;
+    placement.BottomRightX = 297.0L * 10 / 16;
+    placement.BottomRightY = 210;
+    placement.ID = table->ID();
+    project.Pages().Page(0)->AddPlacement(placement);
     const std::string target = (dir / "demo.xml").string();
     if (!project.SaveProject(target, error)) {
         std::cerr << "error: " << target << ": " << error << "\n";

@@ -692,6 +692,7 @@ void TFChild::ShowViewPopup(TVisualClass& view, const QPoint& screenPos,
         copy->setEnabled(item->isEnabled());
         copy->setVisible(item->isVisible());
         connect(copy, &QAction::triggered, item, &QAction::trigger);
+        if (item->menu()) copy->setMenu(item->menu());
     }
     FViewPopup->addAction("Processor's Parameters")->setObjectName("mParamObjVC");
     FViewPopup->actions().last()->setEnabled(false);

@@ -4,6 +4,7 @@
 #include "persist/TNumberFormat.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
+#include "view2d/RegisterView2dClasses.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -20,6 +21,7 @@ int main(int argc, char** argv) {
     QApplication::setApplicationName("Vorelt");
     TIniApplic settings(SettingsDirectory(ProgramDirectory(argv[0])));
     RegisterCoreClasses();
+    RegisterView2dClasses();
 
     TQtDialogService dialogs;
     int result;

@@ -51,6 +51,10 @@ void TPanelVC::SetMainWindow(QWidget* window) {
     gMainWindow = window;
 }
 
+QWidget* TPanelVC::MainWindow() {
+    return gMainWindow.data();
+}
+
 TPanelVC::TPanelVC(TGVFinal* processor) : TGVVisualClass(processor) {
     auto* frame = new TPanelFrame(*this);
     FPanel = frame;
@@ -116,6 +120,10 @@ TPanelVC::~TPanelVC() {
 
 void TPanelVC::ApplyGeometry() {
     FPanel->setGeometry(FLeft, FTop, FWidth, FHeight);
+}
+
+void TPanelVC::SetHeaderVisible(bool visible) {
+    FHeader->setVisible(visible);
 }
 
 void TPanelVC::SetVisible(bool value) {

@@ -50,6 +50,7 @@ public:
     void SetSlaveRect(const TSlaveRect& r) { FSlaveRect = r; }
     // The main window that a new detached window centres on.
     static void SetMainWindow(QWidget* window);
+    static QWidget* MainWindow();
 
     // Child "SlaveWindow" with "Top", "Left", "Width", "Height"; an open window's rectangle
     // is taken first.
@@ -63,6 +64,9 @@ protected:
     virtual QList<QAction*> PopupItems() { return {}; }
     void ShowPopup(const QPoint& screenPos);
     void ApplyGeometry();
+    // The title bar (views that list records for others hide it).
+    void SetHeaderVisible(bool visible);
+    QLabel* CaptionLabel() const { return FCaption; }
 
 private:
     void SlaveClosing(TSlaveWindowF& window);

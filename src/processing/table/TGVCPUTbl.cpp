@@ -1,0 +1,150 @@
+#include "processing/table/TGVCPUTbl.h"
+
+#include "model/TAEFieldIDs.h"
+#include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
+#include "processing/filter/TFilterCommon.h"
+#include "processing/table/ITableView.h"
+
+namespace vorelt {
+
+namespace {
+
+TGVCPUTbl::TViewFactory& Factory() {
+    static TGVCPUTbl::TViewFactory factory;
+    return factory;
+}
+
+constexpr char NodeVisualClass[] = "VisualClass";
+
+} // namespace
+
+void TGVCPUTbl::SetViewFactory(TViewFactory factory) {
+    Factory() = std::move(factory);
+}
+
+TGVCPUTbl::TGVCPUTbl() : TGVFinal(pkTbl), FData(*this) {
+    DeclareFields();
+    if (Factory()) SetView(Factory()(*this));
+}
+
+TGVCPUTbl::~TGVCPUTbl() {
+    // The view refers to the processor and its data; it goes first.
+    FView.reset();
+}
+
+void TGVCPUTbl::DeclareFields() {
+    if (FOwnFields.IndexOfID(fidNumRec) >= 0) return;
+    std::unique_ptr<TAEField> f = NewStandardField(fidNumRec, dtLongWord, TAEDeclarer::Table);
+    if (!f) return;
+    f->SetGroup(fgTable);
+    f->SetLocked(true);
+    FOwnFields.Add(std::move(f));
+}
+
+TAEField* TGVCPUTbl::NumRecField() const {
+    return FOwnFields.FindByID(fidNumRec);
+}
+
+bool TGVCPUTbl::FetchRow(TAEPNav& nav, TAERecord& record, int32_t rowNumber, int32_t position) {
+    nav.Out.Status = nsPositioned;
+    ReadRecord(nav, record, position);
+    if (nav.Out.Status & nsError) return false;
+    if (TAEField* num = record.FindByID(fidNumRec)) {
+        if (rowNumber == -1)
+            num->Clear();
+        else
+            num->SetAsInt64(rowNumber);
+    }
+    return true;
+}
+
+void TGVCPUTbl::SetView(std::unique_ptr<IFinalView> view) {
+    TGVFinal::SetView(std::move(view));
+    if (FView) FView->SetFirstHitOnly(FFirstHitOnly != 0);
+}
+
+void TGVCPUTbl::SetFirstHitOnly(bool flag) {
+    TGVFinal::SetFirstHitOnly(flag);
+}
+
+void TGVCPUTbl::Reset() {
+    TGVFinal::Reset();
+    DeclareFields();
+    FData.Columns().Clear();
+    FData.Tabs().Clear();
+    FData.ClearRows();
+    FData.SetTypeRec(trkDefault);
+    FData.SeekCondition().Clear();
+    if (FView) FView->SetFirstHitOnly(false);
+}
+
+void TGVCPUTbl::Changed(bool propagate) {
+    TGVFinal::Changed(propagate);
+    if (auto* view = dynamic_cast<ITableView*>(FView.get())) view->TableChanged(propagate);
+}
+
+int32_t TGVCPUTbl::CheckReady() {
+    if (FView) return FView->CheckReady();
+    return FData.Columns().Count() == 0 ? 1 : -1;
+}
+
+void TGVCPUTbl::CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
+                                 bool deep) const {
+    TGVFinal::CollectFieldUses(id, lines, deep);
+    const TGVProperties& columns = FData.Columns();
+    for (int i = 0; i < columns.Count(); ++i) {
+        const auto* c = dynamic_cast<const TGVStringProperty*>(columns.Get(i));
+        if (!c || c->Value() != id) continue;
+        AddSortedLine(lines, "Field: " + c->Name() + "[" + FName + "]");
+    }
+}
+
+bool TGVCPUTbl::DeclaresField(std::string_view id, bool deep) const {
+    return TGVFinal::DeclaresField(id, deep) || FData.UsesField(id);
+}
+
+void TGVCPUTbl::RemoveField(std::string_view id) {
+    TGVFinal::RemoveField(id);
+    FData.RemoveField(id);
+}
+
+const TGVVariants* TGVCPUTbl::ConditionVariants() const {
+    return ProjectVariantsOf(const_cast<TGVCPUTbl&>(*this));
+}
+
+void TGVCPUTbl::SaveToNode(TNodePersist& node) const {
+    TGVFinal::SaveToNode(node);
+    node.AddItem("FirstHit", FFirstHitOnly ? "1" : "0");
+    TNodePersist* visual = node.AddNode(NodeVisualClass);
+    if (auto* view = dynamic_cast<const ITableView*>(FView.get())) {
+        view->SaveTableView(*visual);
+        return;
+    }
+    // Without a view the parts that belong to the view's classes go back as they came.
+    visual->AddItem("ClassName", FViewNode ? FViewNode->GetValue("ClassName") : "TTableVC");
+    if (FViewNode)
+        if (const TNodePersist* p = FViewNode->FindNode("Properties"))
+            visual->AdoptNode(p->CloneTree());
+    FData.SaveToNode(*visual);
+    if (FViewNode)
+        if (const TNodePersist* s = FViewNode->FindNode("SlaveWindow"))
+            visual->AdoptNode(s->CloneTree());
+}
+
+void TGVCPUTbl::LoadFromNode(const TNodePersist& node) {
+    TGVFinal::LoadFromNode(node);
+    DeclareFields();
+    if (node.IndexOfItem("FirstHit") >= 0) SetFirstHitOnly(Trim(node.GetValue("FirstHit")) == "1");
+    for (int i = 0; i < node.NodeCount(); ++i) {
+        const TNodePersist& child = *node.Node(i);
+        if (!SameTextTrimmed(child.Name(), NodeVisualClass)) continue;
+        FData.LoadFromNode(child);
+        if (auto* view = dynamic_cast<ITableView*>(FView.get()))
+            view->LoadTableView(child);
+        else
+            FViewNode = child.CloneTree();
+    }
+}
+
+} // namespace vorelt

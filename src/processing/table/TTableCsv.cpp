@@ -1,0 +1,166 @@
+#include "processing/table/TTableCsv.h"
+
+#include "model/TAEField.h"
+#include "model/TAEFieldIDs.h"
+#include "model/TAEListIntegerField.h"
+#include "model/TAERecord.h"
+#include "persist/TNumberFormat.h"
+#include "processing/table/TGVCPUTbl.h"
+
+#include <cstdio>
+#include <filesystem>
+#include <memory>
+#include <vector>
+
+namespace vorelt {
+
+namespace {
+
+struct TFileCloser {
+    void operator()(std::FILE* f) const {
+        if (f) std::fclose(f);
+    }
+};
+
+// A temporary name beside the target, so that the rename stays on one file system.
+std::string TemporaryName(const std::string& fileName) {
+    return fileName + ".part~";
+}
+
+} // namespace
+
+std::string CsvValueText(const TAEField& field) {
+    if (field.IsNull()) return {};
+    if (field.DataType() == dtListInteger) {
+        const auto* list = static_cast<const TAEChannelList*>(field.GetValuePtr());
+        std::string s;
+        for (size_t i = 0; list && i < list->size(); ++i) {
+            if (i) s += ',';
+            s += IntToStr((*list)[i]);
+        }
+        return s;
+    }
+    return field.GetAsString();
+}
+
+void AppendCsvCell(std::string& line, const std::string& text) {
+    bool plain = true;
+    for (char c : text)
+        if (c == ';' || c == '"' || c == '\r' || c == '\n') {
+            plain = false;
+            break;
+        }
+    if (plain) {
+        line += text;
+        return;
+    }
+    line += '"';
+    for (char c : text) {
+        if (c == '"') line += '"';
+        line += c;
+    }
+    line += '"';
+}
+
+bool ExportTableCsv(TGVCPUTbl& table, const std::string& fileName, std::string& error,
+                    const TCsvProgress& progress) {
+    error.clear();
+    TTableData& data = table.Data();
+    const std::vector<const TGVStringProperty*> columns = data.VisibleColumns();
+    TAERecord record;
+    table.PrepareRecord(record);
+    // Flat positions of the columns' fields in the record; -1 when the field is gone.
+    std::vector<int> positions;
+    positions.reserve(columns.size());
+    for (const TGVStringProperty* c : columns) {
+        int pos = -1;
+        for (int i = 0; i < record.FieldCount(); ++i)
+            if (record.Field(i)->ID() == c->Value()) {
+                pos = i;
+                break;
+            }
+        positions.push_back(pos);
+    }
+    const int defaultText = [&] {
+        for (int i = 0; i < record.FieldCount(); ++i)
+            if (record.Field(i)->ID() == fidDefaultText) return i;
+        return -1;
+    }();
+
+    const std::string temporary = TemporaryName(fileName);
+    std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(temporary.c_str(), "wb"));
+    if (!file) {
+        error = "Cannot create file " + fileName;
+        return false;
+    }
+    auto fail = [&](const std::string& text) {
+        file.reset();
+        std::error_code ec;
+        std::filesystem::remove(temporary, ec);
+        error = text;
+        return false;
+    };
+
+    std::string buffer = "\xEF\xBB\xBF";
+    buffer.reserve(1 << 20);
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (i) buffer += ';';
+        AppendCsvCell(buffer, columns[i]->GetDisplayName());
+    }
+    buffer += "\r\n";
+    for (size_t i = 0; i < columns.size(); ++i) {
+        if (i) buffer += ';';
+        AppendCsvCell(buffer, columns[i]->GetDisplayDimension());
+    }
+    buffer += "\r\n";
+
+    const int64_t total = data.RowCount();
+    TAEPNav nav;
+    std::string text;
+    for (int32_t r = 0; r < data.RowCount(); ++r) {
+        if (progress && (r & 0xFFFF) == 0 && !progress(r, total)) return fail({});
+        if (!table.FetchRow(nav, record, r + 1, data.RowPosition(r))) {
+            buffer += "\r\n";
+            continue;
+        }
+        const uint8_t kind = record.Kind();
+        if (kind == rkHit || kind == rkCriterion) {
+            for (size_t i = 0; i < positions.size(); ++i) {
+                if (i) buffer += ';';
+                if (positions[i] < 0) continue;
+                text = CsvValueText(*record.Field(positions[i]));
+                AppendCsvCell(buffer, text);
+            }
+        } else {
+            // Other messages carry one text; it stands in the first column.
+            if (defaultText >= 0 && !positions.empty()) {
+                text = CsvValueText(*record.Field(defaultText));
+                AppendCsvCell(buffer, text);
+            }
+            for (size_t i = 1; i < positions.size(); ++i)
+                buffer += ';';
+        }
+        buffer += "\r\n";
+        if (buffer.size() >= (1u << 20)) {
+            if (std::fwrite(buffer.data(), 1, buffer.size(), file.get()) != buffer.size())
+                return fail("Cannot write file " + fileName);
+            buffer.clear();
+        }
+    }
+    if (!buffer.empty() &&
+        std::fwrite(buffer.data(), 1, buffer.size(), file.get()) != buffer.size())
+        return fail("Cannot write file " + fileName);
+    if (std::fflush(file.get()) != 0) return fail("Cannot write file " + fileName);
+    file.reset();
+    std::error_code ec;
+    std::filesystem::rename(temporary, fileName, ec);
+    if (ec) {
+        std::filesystem::remove(temporary, ec);
+        error = "Cannot write file " + fileName;
+        return false;
+    }
+    if (progress) progress(total, total);
+    return true;
+}
+
+} // namespace vorelt

@@ -1,0 +1,207 @@
+#include "view2d/TLCDialog.h"
+
+#include "model/TAEField.h"
+#include "model/TAEFieldTypes.h"
+#include "model/TAEListFields.h"
+#include "model/TFieldPicker.h"
+#include "persist/TGVVariants.h"
+#include "persist/TNumberFormat.h"
+#include "processing/filter/TLCCondition.h"
+#include "processing/filter/TLCEditRules.h"
+#include "view2d/TViewMessages.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QGridLayout>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QVBoxLayout>
+#include <QValidator>
+#include <exception>
+
+namespace vorelt {
+
+namespace {
+
+// Refuses every keystroke that the chosen field does not accept.
+class TFieldCharValidator : public QValidator {
+public:
+    TFieldCharValidator(const TAEField& field, QObject* parent)
+        : QValidator(parent), FField(field) {}
+    State validate(QString& input, int&) const override {
+        const QByteArray bytes = input.toUtf8();
+        for (char c : bytes)
+            if (!FField.IsValidChar(c)) return Invalid;
+        return Acceptable;
+    }
+
+private:
+    const TAEField& FField;
+};
+
+void AddPickerItems(QMenu& menu, const std::vector<TFieldPickerItem>& items,
+                    const std::function<void(const TAEField*)>& choose) {
+    for (const TFieldPickerItem& item : items) {
+        QString caption = QString::fromStdString(item.Caption);
+        if (item.Field) {
+            QAction* a = menu.addAction(caption);
+            a->setObjectName(QString::fromStdString(item.ComponentName));
+            a->setEnabled(item.Enabled);
+            const TAEField* f = item.Field;
+            QObject::connect(a, &QAction::triggered, &menu, [choose, f] { choose(f); });
+        } else {
+            QMenu* sub = menu.addMenu(caption);
+            sub->menuAction()->setObjectName(QString::fromStdString(item.ComponentName));
+            sub->setEnabled(item.Enabled);
+            AddPickerItems(*sub, item.Items, choose);
+        }
+    }
+}
+
+} // namespace
+
+TLCDialog::TLCDialog(const TAEListFields& layout, const TGVVariants* variants, bool editing,
+                     QWidget* parent)
+    : QDialog(parent), FLayout(layout), FVariants(variants) {
+    setObjectName("LCDialog");
+    setWindowTitle(QString::fromStdString(LCConditionDialogTitle(editing)));
+    auto* grid = new QGridLayout();
+    FSelectField = new QPushButton("Select Field", this);
+    FSelectField->setObjectName("btnSelectField");
+    FFieldMenu = new QMenu(this);
+    FFieldMenu->setObjectName("ppFields");
+    FSelectField->setMenu(FFieldMenu);
+    FFieldLabel = new QLabel(this);
+    FFieldLabel->setObjectName("lblField");
+    FOperation = new QComboBox(this);
+    FOperation->setObjectName("cbOperation");
+    FValue = new QLineEdit(this);
+    FValue->setObjectName("edValue");
+    FVariant = new QComboBox(this);
+    FVariant->setObjectName("cbVariant");
+    grid->addWidget(FSelectField, 0, 0);
+    grid->addWidget(FFieldLabel, 0, 1);
+    grid->addWidget(new QLabel("Operation", this), 1, 0);
+    grid->addWidget(FOperation, 1, 1);
+    grid->addWidget(new QLabel("Value", this), 2, 0);
+    grid->addWidget(FValue, 2, 1);
+    grid->addWidget(new QLabel("Variant", this), 3, 0);
+    grid->addWidget(FVariant, 3, 1);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    FOk = buttons->button(QDialogButtonBox::Ok);
+    FOk->setObjectName("btnOk");
+    FOk->setEnabled(false);
+    auto* layoutBox = new QVBoxLayout(this);
+    layoutBox->addLayout(grid);
+    layoutBox->addWidget(buttons);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (TryAccept()) accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    connect(FVariant, &QComboBox::currentIndexChanged, this, [this](int i) { VariantChosen(i); });
+    BuildFieldMenu();
+}
+
+TLCDialog::~TLCDialog() = default;
+
+void TLCDialog::BuildFieldMenu() {
+    FFieldMenu->clear();
+    AddPickerItems(*FFieldMenu, BuildFieldPickerMenu(FLayout, fpmCondition, {}, {}),
+                   [this](const TAEField* f) { SelectField(f); });
+}
+
+void TLCDialog::SelectField(const TAEField* field) {
+    FField = field;
+    FOperation->clear();
+    FVariant->blockSignals(true);
+    FVariant->clear();
+    FVariant->addItem(QString(), QString());
+    FValue->setValidator(nullptr);
+    FValue->setReadOnly(false);
+    FValue->setEnabled(true);
+    if (!field) {
+        FFieldLabel->clear();
+        FOk->setEnabled(false);
+        FVariant->blockSignals(false);
+        return;
+    }
+    FFieldLabel->setText(QString::fromStdString(field->GetDisplayName()));
+    for (uint8_t op : LCOperationsForType(field->DataType()))
+        FOperation->addItem(QString::fromStdString(std::string(ConditionOperationSymbol(op))), op);
+    if (FVariants)
+        for (int i = 0; i < FVariants->Count(); ++i) {
+            const TGVVariant* v = FVariants->Get(i);
+            if (v && LCVariantFitsType(v->Kind(), field->DataType()))
+                FVariant->addItem(QString::fromStdString(v->GetDisplayName()),
+                                  QString::fromStdString(v->ID()));
+        }
+    FVariant->blockSignals(false);
+    if (field->DataType() == dtBoolean) {
+        FValue->setText("True");
+        FValue->setReadOnly(true);
+    } else {
+        FValue->clear();
+        FValue->setValidator(new TFieldCharValidator(*field, FValue));
+    }
+    FOk->setEnabled(true);
+}
+
+void TLCDialog::VariantChosen(int index) {
+    const bool variant = index > 0;
+    if (variant) FValue->clear();
+    FValue->setEnabled(!variant);
+}
+
+void TLCDialog::Prefill(const TLCCondition& condition) {
+    SelectField(FLayout.FindByID(condition.FieldID()));
+    const int op = FOperation->findData(condition.Operation());
+    if (op >= 0) FOperation->setCurrentIndex(op);
+    const int v = FVariant->findData(QString::fromStdString(condition.VariantID()));
+    if (!condition.VariantID().empty() && v > 0) {
+        FVariant->setCurrentIndex(v);
+    } else if (FField && FField->DataType() != dtBoolean) {
+        // Set without the validator: the stored text was accepted once already.
+        const QValidator* keep = FValue->validator();
+        FValue->setValidator(nullptr);
+        FValue->setText(QString::fromStdString(condition.Value()));
+        FValue->setValidator(keep);
+    } else if (FField) {
+        FValue->setText(QString::fromStdString(condition.Value()));
+    }
+}
+
+bool TLCDialog::TryAccept() {
+    if (!FField) return false;
+    FResultFieldID = FField->ID();
+    FResultOperation = FOperation->currentIndex() >= 0
+                           ? static_cast<uint8_t>(FOperation->currentData().toInt())
+                           : static_cast<uint8_t>(coEquals);
+    FResultVariantID = FVariant->currentIndex() > 0
+                           ? FVariant->currentData().toString().toStdString()
+                           : std::string();
+    if (!FResultVariantID.empty()) {
+        FResultValue.clear();
+        return true;
+    }
+    const std::string text = Trim(FValue->text().toStdString());
+    std::unique_ptr<TAEField> probe = FField->Clone(cmConstant);
+    probe->SetReadOnly(false);
+    try {
+        // Numbers go through the parser of the field's kind first: writing text into a number
+        // field never fails, the parser says what is wrong with it.
+        if (IsIntegerType(FField->DataType()))
+            StrToInt64(text);
+        else if (IsFloatType(FField->DataType()))
+            StrToFloat(text);
+        probe->SetAsString(text);
+    } catch (const std::exception& e) {
+        ShowViewMessage(this, e.what());
+        return false;
+    }
+    FResultValue = probe->GetAsString();
+    return true;
+}
+
+} // namespace vorelt

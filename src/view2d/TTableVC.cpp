@@ -1,0 +1,435 @@
+#include "view2d/TTableVC.h"
+
+#include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
+#include "processing/IProcessorContext.h"
+#include "processing/TAEMessages.h"
+#include "processing/table/TGVCPUTbl.h"
+#include "processing/table/TTableCsv.h"
+#include "project/TDispatchDraw.h"
+#include "project/TProjectAE.h"
+#include "view2d/TFindTextF.h"
+#include "view2d/TTableGrid.h"
+#include "view2d/TViewMessages.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QFileDialog>
+#include <QFrame>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QMainWindow>
+#include <QMenu>
+#include <QStatusBar>
+#include <QTabBar>
+#include <QTimer>
+#include <QVBoxLayout>
+
+namespace vorelt {
+
+namespace {
+
+// Holds the keyboard and the mouse while an export runs: Esc asks it to stop, everything else
+// waits, so no other command starts in the middle of the file.
+class TEscapeWatch : public QObject {
+public:
+    bool Stop = false;
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        switch (event->type()) {
+        case QEvent::KeyPress:
+            if (static_cast<QKeyEvent*>(event)->key() == Qt::Key_Escape) Stop = true;
+            return true;
+        case QEvent::KeyRelease:
+        case QEvent::MouseButtonPress:
+        case QEvent::MouseButtonRelease:
+        case QEvent::MouseButtonDblClick:
+        case QEvent::Wheel:
+            return true;
+        default:
+            return QObject::eventFilter(watched, event);
+        }
+    }
+};
+
+} // namespace
+
+std::function<std::string(QWidget*, const std::string&)>& TTableVC::CsvFileChooser() {
+    static std::function<std::string(QWidget*, const std::string&)> chooser =
+        [](QWidget* parent, const std::string& suggested) {
+            return QFileDialog::getSaveFileName(
+                       parent, "Export CSV", QString::fromStdString(suggested), "(*.csv) CSV|*.csv")
+                .toStdString();
+        };
+    return chooser;
+}
+
+TTableVC::TTableVC(TGVCPUTbl* processor) : TPanelVC(processor), FTable(processor) {
+    Panel()->setObjectName("pnlTable");
+    FGrid = new TTableGrid(*this, Content());
+    QFont bold = FGrid->font();
+    FTabStrip = new QTabBar(Content());
+    FTabStrip->setObjectName("tsTabs");
+    bold.setBold(true);
+    FTabStrip->setFont(bold);
+    FTabStrip->setShape(QTabBar::RoundedSouth);
+    FTabStrip->setFixedHeight(24);
+    FTabStrip->hide();
+    ContentLayout()->addWidget(FGrid, 1);
+    ContentLayout()->addWidget(FTabStrip);
+    QObject::connect(FTabStrip, &QTabBar::currentChanged, FGrid, [this](int i) {
+        if (FUpdatingTabs || !FTabStrip->isVisible()) return;
+        Data().SetSelectedTab(i);
+        UpdateAppearance();
+    });
+
+    FShortCutTimer = new QTimer(FGrid);
+    FShortCutTimer->setObjectName("ShortCutTimer");
+    FShortCutTimer->setSingleShot(true);
+    FShortCutTimer->setInterval(500);
+    QObject::connect(FShortCutTimer, &QTimer::timeout, FGrid, [this] { ShortCutTimeout(); });
+
+    FEditMenu = new QMenu("Edit", FGrid);
+    FEditMenuItem = FEditMenu->menuAction();
+    FEditMenuItem->setObjectName("mGVVisualClass");
+    FHitMarksItem = FEditMenu->addAction("Hit Marks");
+    FHitMarksItem->setObjectName("mHitMarksVC");
+    FHitMarksItem->setCheckable(true);
+    QObject::connect(FHitMarksItem, &QAction::triggered, FGrid, [this] {
+        Data().SetHitMarks(!Data().HitMarks());
+        FHitMarksItem->setChecked(Data().HitMarks());
+    });
+    FExportItem = new QAction("Export CSV", FGrid);
+    FExportItem->setObjectName("mExportCsvVC");
+    QObject::connect(FExportItem, &QAction::triggered, FGrid, [this] { ExportCsvInteractive(); });
+    UpdateAppearance();
+}
+
+TTableVC::~TTableVC() {
+    if (FFind) delete FFind.data();
+}
+
+TTableData& TTableVC::Data() {
+    return FTable->Data();
+}
+
+const TTableData& TTableVC::Data() const {
+    return FTable->Data();
+}
+
+// --- Placement ----------------------------------------------------------------------------
+
+void TTableVC::SetWidth(int32_t value) {
+    TPanelVC::SetWidth(value);
+    RecomputeWidth();
+}
+
+void TTableVC::SetHeight(int32_t value) {
+    TPanelVC::SetHeight(value);
+}
+
+void TTableVC::RecomputeWidth() {
+    FGrid->SetColumnWidth(Data().GridColumnWidth(FWidth));
+}
+
+void TTableVC::Relayout() {
+    FGrid->viewport()->update();
+}
+
+// --- Rows ---------------------------------------------------------------------------------
+
+void TTableVC::SetActive(bool value) {
+    if (FRecordList && value) {
+        TGVVisualClass::SetActive(true);
+        UpdateAppearance();
+        return;
+    }
+    bool active = false;
+    if (value && FEnabled) {
+        std::string error;
+        if (Data().LoadRows(error)) {
+            active = true;
+        } else {
+            FTable->AddError(error);
+        }
+    } else {
+        Data().ClearRows();
+    }
+    TPanelVC::SetActive(active);
+    FGrid->SetRowCount(Data().GridRowCount());
+    FGrid->SetCurrentRow(TTableGrid::FixedRows);
+    FGrid->Rebind();
+    RecomputeWidth();
+}
+
+void TTableVC::ShowRecordList(const TGVProperties& columns, std::vector<int32_t> positions) {
+    FRecordList = true;
+    if (QWidget* parent = Panel()->parentWidget()) {
+        SetTop(0);
+        SetLeft(0);
+        SetHeight(parent->height());
+        SetWidth(parent->width());
+    }
+    SetHeaderVisible(false);
+    Data().Tabs().Clear();
+    TGVProperties& own = Data().Columns();
+    own.Clear();
+    if (const TAEField* num = FTable->NumRecField()) Data().AddColumn(*num);
+    for (int i = 0; i < columns.Count(); ++i)
+        if (const TAESaveProperty* c = columns.Get(i)) own.Add(c->Clone());
+    Data().SetRows(std::move(positions));
+    TGVVisualClass::SetActive(true);
+    FGrid->SetRowCount(Data().GridRowCount());
+    FGrid->Rebind();
+    UpdateAppearance();
+}
+
+// --- Appearance ---------------------------------------------------------------------------
+
+void TTableVC::UpdateAppearance() {
+    TPanelVC::UpdateAppearance();
+    if (!FTable || !FGrid) return;
+    if (QLabel* caption = CaptionLabel()) {
+        QFont f = caption->font();
+        f.setBold(true);
+        caption->setFont(f);
+        const auto* title = Properties().FindAs<TGVProperty>("Title");
+        const uint8_t a = title ? title->GetAlignment() : TGVProperty::AlignLeft;
+        caption->setAlignment((a == TGVProperty::AlignRight    ? Qt::AlignRight
+                               : a == TGVProperty::AlignCenter ? Qt::AlignHCenter
+                                                               : Qt::AlignLeft) |
+                              Qt::AlignVCenter);
+    }
+    TTableData& data = Data();
+    FUpdatingTabs = true;
+    if (data.TabsInUse() && !FRecordList) {
+        while (FTabStrip->count() > 0)
+            FTabStrip->removeTab(FTabStrip->count() - 1);
+        for (int i = 0; i < data.Tabs().Count(); ++i)
+            FTabStrip->addTab(QString::fromStdString(data.Tabs().Get(i)->Name()));
+        if (data.Tabs().Count() == 0)
+            data.SetSelectedTab(-1);
+        else if (data.SelectedTab() < 0)
+            data.SetSelectedTab(0);
+        FTabStrip->setCurrentIndex(data.SelectedTab());
+        FTabStrip->show();
+    } else {
+        FTabStrip->hide();
+    }
+    FUpdatingTabs = false;
+    FGrid->Rebind();
+    RecomputeWidth();
+}
+
+// --- Settings and persistence -------------------------------------------------------------
+
+void TTableVC::SaveToNode(TNodePersist& node) const {
+    TGVVisualClass::SaveToNode(node);
+    Data().SaveToNode(node);
+    TSlaveRect r = SlaveRect();
+    if (TSlaveWindowF* w = SlaveWindow()) {
+        const QRect g = w->geometry();
+        r = TSlaveRect{g.top(), g.left(), g.width(), g.height()};
+    }
+    TNodePersist* slave = node.AddNode("SlaveWindow");
+    slave->AddItem("Top", IntToStr(r.Top));
+    slave->AddItem("Left", IntToStr(r.Left));
+    slave->AddItem("Width", IntToStr(r.Width));
+    slave->AddItem("Height", IntToStr(r.Height));
+}
+
+void TTableVC::LoadFromNode(const TNodePersist& node) {
+    // The processor has read the table's data from the same node.
+    TPanelVC::LoadFromNode(node);
+    FGrid->Rebind();
+    UpdateAppearance();
+}
+
+bool TTableVC::ReportFieldUse(const std::string& fieldId, std::vector<std::string>& messages) {
+    std::vector<std::string> lines;
+    FTable->CollectFieldUses(fieldId, lines, false);
+    for (const std::string& line : lines)
+        if (std::find(messages.begin(), messages.end(), line) == messages.end())
+            messages.push_back(line);
+    return !lines.empty();
+}
+
+bool TTableVC::UsesField(const std::string& fieldId) const {
+    return Data().UsesField(fieldId);
+}
+
+void TTableVC::RemoveField(const std::string& fieldId) {
+    if (Data().RemoveField(fieldId)) {
+        FGrid->Rebind();
+        RecomputeWidth();
+    }
+}
+
+int32_t TTableVC::CheckReady() {
+    if (Data().Columns().Count() == 0) return crNotConfigured;
+    auto* project = dynamic_cast<TProjectAE*>(FTable->Context());
+    RecListGVCPU placement;
+    if (!project || !project->Pages().FindPlacement(FTable->ID(), placement)) return crNotPlaced;
+    return crReady;
+}
+
+void TTableVC::TableChanged(bool propagate) {
+    if (propagate) SetActive(false);
+    UpdateAppearance();
+}
+
+void TTableVC::ViewMessage(TAEOMSG& msg) {
+    switch (msg.Msg) {
+    case omDataChanged: {
+        const bool wasActive = FActive;
+        SetActive(false);
+        if (wasActive) SetOutdated(true);
+        UpdateAppearance();
+        break;
+    }
+    case omSourceState:
+        SetActive(false);
+        FGrid->Rebind();
+        UpdateAppearance();
+        break;
+    case omSelectedAdded:
+    case omSelectedRemoved:
+    case omDeletedAdded:
+    case omDeletedRemoved:
+        if (FActive) SetOutdated(true);
+        break;
+    case omMarkRecord:
+        UpdateAppearance();
+        break;
+    default:
+        // Focus by ID, loss of focus, detaching and check marks.
+        TGVVisualClass::ViewMessage(msg);
+        break;
+    }
+}
+
+// --- Interaction --------------------------------------------------------------------------
+
+void TTableVC::Clicked() {
+    if (FFocused) return;
+    TAEOMSG msg;
+    msg.Msg = omTakeFocus;
+    msg.Text = FTable->ID();
+    FTable->SendUp(msg);
+    SetFocusedView(true);
+    FGrid->setFocus();
+}
+
+bool TTableVC::SendHitMark(int gridRow) {
+    if (!FActive || !Data().HitMarks() || Data().RowCount() == 0) return false;
+    const int32_t position = Data().RowPosition(gridRow - TTableGrid::FixedRows);
+    if (position < 0) return false;
+    TAEOMSG msg;
+    msg.Msg = omHitMarkRequest;
+    msg.Text = FTable->ID();
+    msg.List.push_back(position);
+    FTable->SendUp(msg);
+    return true;
+}
+
+void TTableVC::ShortCutKey(int key) {
+    std::string ch;
+    if (key == Qt::Key_Backspace || key == Qt::Key_Minus || key == 8)
+        ch = "-";
+    else if (key > 0 && key < 0x80)
+        ch = std::string(1, static_cast<char>(key));
+    if (!FShortCutTimer->isActive()) FShortCutText.clear();
+    FShortCutText += ch;
+    FShortCutTimer->start();
+}
+
+void TTableVC::SendToProject(uint32_t number) {
+    TAEOMSG msg;
+    msg.Msg = number;
+    msg.Text = FTable->GetName();
+    if (IProcessorContext* context = FTable->Context()) context->TopMessage(msg);
+}
+
+void TTableVC::ShortCutTimeout() {
+    FShortCutTimer->stop();
+    const std::string text = FShortCutText;
+    FShortCutText.clear();
+    if (!FFocused) return;
+    switch (InterpretShortCut(text)) {
+    case TShortCutAction::Reload:
+        SendToProject(omReloadView);
+        break;
+    case TShortCutAction::FillPage:
+        SendToProject(omFillPage);
+        break;
+    case TShortCutAction::RestoreRect:
+        SendToProject(omRestoreRect);
+        break;
+    case TShortCutAction::Find:
+        OpenFindWindow();
+        break;
+    case TShortCutAction::None:
+        break;
+    }
+}
+
+QList<QAction*> TTableVC::PopupItems() {
+    FHitMarksItem->setChecked(Data().HitMarks());
+    FExportItem->setEnabled(FActive && Data().RowCount() > 0);
+    return {FEditMenuItem, FExportItem};
+}
+
+void TTableVC::ShowContextMenu(const QPoint& screenPos) {
+    ShowPopup(screenPos);
+}
+
+TFindTextF* TTableVC::FindWindow() const {
+    return static_cast<TFindTextF*>(FFind.data());
+}
+
+void TTableVC::OpenFindWindow() {
+    if (!FFind) FFind = new TFindTextF(*this, Panel()->window());
+    FFind->show();
+    FFind->raise();
+    FFind->activateWindow();
+}
+
+void TTableVC::StatusText(const std::string& text) {
+    if (OnStatusText) {
+        OnStatusText(text);
+        return;
+    }
+    if (auto* main = qobject_cast<QMainWindow*>(MainWindow())) {
+        if (text.empty())
+            main->statusBar()->clearMessage();
+        else
+            main->statusBar()->showMessage(QString::fromStdString(text));
+    }
+}
+
+bool TTableVC::ExportCsv(const std::string& fileName, std::string& error) {
+    TEscapeWatch watch;
+    qApp->installEventFilter(&watch);
+    StatusText("Export CSV...");
+    const bool ok =
+        ExportTableCsv(*FTable, fileName, error, [this, &watch](int64_t done, int64_t total) {
+            const int64_t percent = total > 0 ? done * 100 / total : 100;
+            StatusText("Export CSV: " + IntToStr(percent) + " %");
+            QCoreApplication::processEvents();
+            return !watch.Stop;
+        });
+    qApp->removeEventFilter(&watch);
+    StatusText({});
+    return ok;
+}
+
+void TTableVC::ExportCsvInteractive() {
+    const std::string suggested = FTable->GetName() + ".csv";
+    const std::string name = CsvFileChooser() ? CsvFileChooser()(Panel(), suggested) : "";
+    if (name.empty()) return;
+    std::string error;
+    if (!ExportCsv(name, error) && !error.empty()) ShowViewMessage(Panel(), error);
+}
+
+} // namespace vorelt

@@ -1,0 +1,117 @@
+#pragma once
+// The table view: a panel with the title bar, the grid of rows and, below a criterion
+// processor, a strip of tabs that group the columns. It loads the record positions when
+// activated, sends hit marks to the graphs, reads typed shortcuts, searches with a condition
+// in the find window and exports its rows as CSV.
+
+#include "processing/table/ITableView.h"
+#include "processing/table/TTableData.h"
+#include "view2d/TPanelVC.h"
+
+#include <QPointer>
+#include <functional>
+#include <string>
+#include <vector>
+
+class QAction;
+class QDialog;
+class QMenu;
+class QTabBar;
+class QTimer;
+
+namespace vorelt {
+
+class TFindTextF;
+class TGVCPUTbl;
+class TTableGrid;
+
+class TTableVC : public TPanelVC, public ITableView {
+public:
+    explicit TTableVC(TGVCPUTbl* processor);
+    ~TTableVC() override;
+    std::string ClassName() const override { return "TTableVC"; }
+
+    TGVCPUTbl* Table() const { return FTable; }
+    TTableData& Data();
+    const TTableData& Data() const;
+    TTableGrid* Grid() const { return FGrid; }
+    QTabBar* TabStrip() const { return FTabStrip; }
+
+    // TVisualClass
+    void SetWidth(int32_t value) override;
+    void SetHeight(int32_t value) override;
+    // Loads the rows (true) or empties them (false).
+    void SetActive(bool value) override;
+    void UpdateAppearance() override;
+    void SaveToNode(TNodePersist& node) const override;
+    void LoadFromNode(const TNodePersist& node) override;
+    // TGVVisualClass
+    bool ReportFieldUse(const std::string& fieldId, std::vector<std::string>& messages) override;
+    bool UsesField(const std::string& fieldId) const override;
+    void RemoveField(const std::string& fieldId) override;
+    // -1 ready; 1 without columns; 2 when the view is on no page.
+    int32_t CheckReady() override;
+    void ViewMessage(TAEOMSG& msg) override;
+
+    // ITableView
+    void SaveTableView(TNodePersist& node) const override { SaveToNode(node); }
+    void LoadTableView(const TNodePersist& node) override { LoadFromNode(node); }
+    void TableChanged(bool propagate) override;
+
+    // Lists given record positions under "NumRec" and copies of the given columns; the panel
+    // fills its parent and the title bar is hidden.
+    void ShowRecordList(const TGVProperties& columns, std::vector<int32_t> positions);
+    // Recomputes the grid's column width from the current width.
+    void RecomputeWidth();
+
+    // Hit mark for a data row (grid row 2 and up): 0x41B with its record position, when the
+    // view is active, hit marks are on and there are rows.
+    bool SendHitMark(int gridRow);
+    // Keys of the shortcut collector (key code 8 is "-"); the text is read 500 ms after the
+    // last key, only while the view is focused.
+    void ShortCutKey(int key);
+    void ShortCutTimeout();
+    const std::string& ShortCutText() const { return FShortCutText; }
+    QTimer* ShortCutTimer() const { return FShortCutTimer; }
+    // The view was clicked: when not focused it asks for the focus (0x407) and takes it.
+    void Clicked();
+    void ShowContextMenu(const QPoint& screenPos);
+
+    // The find window; opened on "f".
+    void OpenFindWindow();
+    TFindTextF* FindWindow() const;
+
+    // Writes the rows to a CSV file: progress in the status line, Esc stops it.
+    bool ExportCsv(const std::string& fileName, std::string& error);
+    // Asks for a file name, then ExportCsv; errors go to a message box.
+    void ExportCsvInteractive();
+
+    // Where the view tells what it is doing (search, export); none hides it.
+    std::function<void(const std::string&)> OnStatusText;
+    // The file name for "Export CSV"; the default asks with a save dialog.
+    static std::function<std::string(QWidget* parent, const std::string& suggested)>&
+    CsvFileChooser();
+
+protected:
+    QList<QAction*> PopupItems() override;
+    void Relayout() override;
+
+private:
+    void StatusText(const std::string& text);
+    void SendToProject(uint32_t msg);
+
+    TGVCPUTbl* FTable;
+    TTableGrid* FGrid;
+    QTabBar* FTabStrip;
+    QTimer* FShortCutTimer;
+    std::string FShortCutText;
+    QPointer<QDialog> FFind;
+    QAction* FEditMenuItem;
+    QMenu* FEditMenu;
+    QAction* FHitMarksItem;
+    QAction* FExportItem;
+    bool FRecordList = false;
+    bool FUpdatingTabs = false;
+};
+
+} // namespace vorelt
