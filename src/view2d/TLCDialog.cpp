@@ -6,6 +6,7 @@
 #include "model/TFieldPicker.h"
 #include "persist/TGVVariants.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/filter/TLCCondition.h"
 #include "processing/filter/TLCEditRules.h"
 #include "view2d/TViewMessages.h"

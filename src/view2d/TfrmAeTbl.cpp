@@ -3,6 +3,7 @@
 #include "model/TAEListFields.h"
 #include "model/TFieldPicker.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TViewMessages.h"

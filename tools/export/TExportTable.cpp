@@ -1,6 +1,7 @@
 #include "export/TExportTable.h"
 
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/db/TGVDb.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"

@@ -3,6 +3,7 @@
 #include "model/TAEFieldIDs.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/filter/TFilterCommon.h"
 #include "processing/table/ITableView.h"
 

@@ -4,6 +4,7 @@
 #include "model/TAERecord.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "processing/table/TGVCPUTbl.h"
 
 #include <cstdio>
