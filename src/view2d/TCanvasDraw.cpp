@@ -323,3 +323,154 @@ void TCanvasDraw::ApplyStyle(const TDrawStyle& style) {
 }
 
 } // namespace vorelt
+
+// ---- Batches ---------------------------------------------------------------------------------
+
+namespace vorelt {
+
+bool TCanvasDraw::DeviceSize(int32_t& width, int32_t& height) const {
+    if (!FCanvas || FCanvas->isNull()) return TLogicalCanvas::DeviceSize(width, height);
+    width = FCanvas->width();
+    height = FCanvas->height();
+    return true;
+}
+
+uint32_t* TCanvasDraw::DirectBits(int32_t& stride) const {
+    if (!FCanvas || FCanvas->isNull()) return nullptr;
+    const QImage::Format f = FCanvas->format();
+    if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&
+        f != QImage::Format_ARGB32_Premultiplied)
+        return nullptr;
+    stride = static_cast<int32_t>(FCanvas->bytesPerLine() / 4);
+    // The raster painter of an open paint writes into the same memory without buffering, so
+    // direct writes and painter calls keep their order.
+    return reinterpret_cast<uint32_t*>(FCanvas->bits());
+}
+
+std::vector<TDevicePoint> TCanvasDraw::PointStamp() const {
+    const int32_t s = SizePoint();
+    std::vector<TDevicePoint> stamp;
+    auto square = [&](int32_t k) {
+        for (int32_t dy = -k; dy < k; ++dy)
+            for (int32_t dx = -k; dx < k; ++dx)
+                stamp.push_back({dx, dy});
+    };
+    switch (FPointStyle) {
+    case ptBigPoint:
+        square(2 * s);
+        break;
+    case ptRound:
+    case ptBigRound: {
+        const int32_t k = (FPointStyle == ptRound ? 2 : 3) * s;
+        const int32_t c = k + 2;
+        QImage scratch(2 * c + 1, 2 * c + 1, QImage::Format_RGB32);
+        scratch.fill(0);
+        {
+            QPainter p(&scratch);
+            p.setRenderHint(QPainter::Antialiasing, false);
+            if (FPen.Style == psClear) {
+                p.setPen(Qt::NoPen);
+            } else {
+                QPen pen(Qt::white);
+                pen.setWidth(1);
+                pen.setStyle(ToQtPenStyle(FPen.Style));
+                pen.setCapStyle(Qt::FlatCap);
+                pen.setJoinStyle(Qt::MiterJoin);
+                p.setPen(pen);
+            }
+            p.setBrush(Qt::white);
+            p.drawEllipse(QRect(c - k, c - k, 2 * k - 1, 2 * k - 1));
+        }
+        for (int32_t y = 0; y < scratch.height(); ++y)
+            for (int32_t x = 0; x < scratch.width(); ++x)
+                if ((scratch.pixel(x, y) & 0xFFFFFFu) != 0) stamp.push_back({x - c, y - c});
+        break;
+    }
+    default:
+        square(s);
+        break;
+    }
+    return stamp;
+}
+
+void TCanvasDraw::DrawDevicePoints(const TDeviceDot* dots, size_t count) {
+    if (count == 0) return;
+    int32_t stride = 0;
+    // Squares are filled without the pen, so they never mix with the canvas; round points are
+    // written directly only when the pen copies.
+    const bool round = FPointStyle == ptRound || FPointStyle == ptBigRound;
+    uint32_t* bits = (!round || FPen.Mode == pmCopy) ? DirectBits(stride) : nullptr;
+    if (!bits) {
+        TLogicalCanvas::DrawDevicePoints(dots, count);
+        return;
+    }
+    const std::vector<TDevicePoint> stamp = PointStamp();
+    const int32_t w = FCanvas->width();
+    const int32_t h = FCanvas->height();
+    int32_t reach = 0;
+    for (const TDevicePoint& o : stamp)
+        reach = std::max({reach, std::abs(o.X), std::abs(o.Y)});
+    for (size_t i = 0; i < count; ++i) {
+        const TDeviceDot& d = dots[i];
+        const uint32_t px = 0xFF000000u | qRgb(RedOf(d.Color), GreenOf(d.Color), BlueOf(d.Color));
+        if (d.X >= reach && d.Y >= reach && d.X < w - reach && d.Y < h - reach) {
+            uint32_t* centre = bits + static_cast<ptrdiff_t>(d.Y) * stride + d.X;
+            for (const TDevicePoint& o : stamp)
+                centre[static_cast<ptrdiff_t>(o.Y) * stride + o.X] = px;
+        } else {
+            for (const TDevicePoint& o : stamp) {
+                const int32_t x = d.X + o.X;
+                const int32_t y = d.Y + o.Y;
+                if (x >= 0 && y >= 0 && x < w && y < h)
+                    bits[static_cast<ptrdiff_t>(y) * stride + x] = px;
+            }
+        }
+    }
+    // What DrawPoint leaves behind.
+    const TColor last = dots[count - 1].Color;
+    FPen.Color = last;
+    FPen.Width = 1;
+    FBrush.Color = last;
+    FBrush.Style = bsSolid;
+}
+
+void TCanvasDraw::DrawDeviceMarkers(const TDevicePoint* points, size_t count) {
+    if (count == 0) return;
+    int32_t stride = 0;
+    // A thin solid copying pen outlines the 6 x 6 box exactly; anything else goes through the
+    // painter.
+    const bool plain = FPen.Mode == pmCopy && FPen.Style == psSolid && FPen.Width <= 1;
+    uint32_t* bits = plain ? DirectBits(stride) : nullptr;
+    if (!bits) {
+        TLogicalCanvas::DrawDeviceMarkers(points, count);
+        return;
+    }
+    const int32_t w = FCanvas->width();
+    const int32_t h = FCanvas->height();
+    const uint32_t pen =
+        0xFF000000u | qRgb(RedOf(FPen.Color), GreenOf(FPen.Color), BlueOf(FPen.Color));
+    const bool fill = FBrush.Style != bsClear;
+    const uint32_t brush =
+        0xFF000000u | qRgb(RedOf(FBrush.Color), GreenOf(FBrush.Color), BlueOf(FBrush.Color));
+    for (size_t i = 0; i < count; ++i) {
+        const int32_t l = points[i].X - 3;
+        const int32_t t = points[i].Y - 3;
+        if (l < 0 || t < 0 || l + 5 >= w || t + 5 >= h) {
+            // The painter clips a box that crosses the edge in its own way.
+            TLogicalCanvas::DrawDeviceMarkers(points + i, 1);
+            continue;
+        }
+        for (int32_t y = t; y <= t + 5; ++y) {
+            uint32_t* row = bits + static_cast<ptrdiff_t>(y) * stride;
+            const bool edgeRow = y == t || y == t + 5;
+            for (int32_t x = l; x <= l + 5; ++x) {
+                if (edgeRow || x == l || x == l + 5)
+                    row[x] = pen;
+                else if (fill)
+                    row[x] = brush;
+            }
+        }
+    }
+}
+
+} // namespace vorelt

@@ -9,6 +9,7 @@
 #include <QImage>
 #include <QPainter>
 #include <optional>
+#include <vector>
 
 namespace vorelt {
 
@@ -47,6 +48,9 @@ public:
     void SaveState() override;
     void RestoreState() override;
     void ApplyStyle(const TDrawStyle& style) override;
+    bool DeviceSize(int32_t& width, int32_t& height) const override;
+    void DrawDevicePoints(const TDeviceDot* dots, size_t count) override;
+    void DrawDeviceMarkers(const TDevicePoint* points, size_t count) override;
 
     // Device-level GDI primitives, also used by the container for its rubber band.
     void Rectangle(int32_t l, int32_t t, int32_t r, int32_t b);
@@ -79,6 +83,11 @@ private:
     };
 
     void ApplyToPainter(QPainter& p) const;
+    // The 32-bit pixels of the canvas, or null when they cannot be written directly.
+    uint32_t* DirectBits(int32_t& stride) const;
+    // Pixel offsets that a point of the current style covers, relative to its centre, as the
+    // painter would draw it.
+    std::vector<TDevicePoint> PointStamp() const;
     TDevicePoint Dev(const TLogicalPoint& p, uint16_t flags) const;
 
     QImage* FCanvas = nullptr;

@@ -5,6 +5,7 @@
 
 #include "view2d/TypesPrg.h"
 
+#include <cstddef>
 #include <memory>
 #include <string>
 
@@ -78,6 +79,13 @@ constexpr uint8_t ptBigPoint = 1;
 constexpr uint8_t ptRound = 2;
 constexpr uint8_t ptBigRound = 3;
 
+// A point to draw at a pixel position, in its own colour.
+struct TDeviceDot {
+    int32_t X = 0;
+    int32_t Y = 0;
+    TColor Color = 0;
+};
+
 class TLogicalCanvas {
 public:
     explicit TLogicalCanvas(std::shared_ptr<ICoordConvert> converter)
@@ -105,6 +113,15 @@ public:
     virtual void SaveState() = 0;
     virtual void RestoreState() = 0;
     virtual void ApplyStyle(const TDrawStyle& style) = 0;
+
+    // Batches for series of many points, at pixel positions. A canvas that reaches its pixels
+    // writes them directly; the defaults go through DrawPoint and DrawMarker one by one.
+    // Width and height of the drawing surface in pixels, when the canvas knows them.
+    virtual bool DeviceSize(int32_t& width, int32_t& height) const;
+    // Points in the current point style, in order (later ones cover earlier ones).
+    virtual void DrawDevicePoints(const TDeviceDot* dots, size_t count);
+    // Markers as DrawMarker draws them, with the current pen and brush.
+    virtual void DrawDeviceMarkers(const TDevicePoint* points, size_t count);
 
 protected:
     std::shared_ptr<ICoordConvert> FConverter;
