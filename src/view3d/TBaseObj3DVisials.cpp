@@ -95,6 +95,9 @@ TPAEObj3DVisials::TPAEObj3DVisials(const TSchemaShape& shape) : TBaseObj3DVisial
 void TPAEObj3DVisials::Render(TOGLDraw& draw, bool selecting) {
     if (!draw.Quadric()) return;
     if (selecting) glPushName(static_cast<GLuint>(FShape.IDGL));
+    // A sensor is never hidden by the pipe or host it sits on.
+    glPushAttrib(GL_ENABLE_BIT);
+    glDisable(GL_DEPTH_TEST);
     glPushMatrix();
     ApplyColor();
     glTranslated(static_cast<double>(FShape.From.X), static_cast<double>(FShape.From.Y),
@@ -102,6 +105,7 @@ void TPAEObj3DVisials::Render(TOGLDraw& draw, bool selecting) {
     gluQuadricDrawStyle(draw.Quadric(), GLU_FILL);
     gluSphere(draw.Quadric(), SensorRadius, 16, 12);
     glPopMatrix();
+    glPopAttrib();
     if (selecting) glPopName();
     // The label beside the sphere, in the label colour over everything.
     glPushAttrib(GL_CURRENT_BIT);

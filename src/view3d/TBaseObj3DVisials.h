@@ -1,8 +1,9 @@
 #pragma once
 // The 3D visual objects a container draws, in list order, when the draw asks them to render
 // (oglRender): the shapes of a built pipe schema. A pipe is a cylinder, a host a box, both
-// along their run; a sensor is a small sphere labelled with its channel. Colours are flat (no
-// lighting), so a frame shows each object in its own colour.
+// along their run; a sensor is a small sphere labelled with its channel, drawn over what lies
+// in front of it so that no sensor hides. Colours are flat (no lighting), so a frame shows
+// each object in its own colour.
 
 #include "processing/graph3d/TObj3DTypes.h"
 

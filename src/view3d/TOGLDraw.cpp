@@ -57,8 +57,9 @@ bool TOGLDraw::BuildFont() {
         const std::string byte(1, static_cast<char>(b));
         const QString ch = b < 32 ? QString() : QString::fromStdString(Cp1251ToUtf8(byte));
         const int w = ch.isEmpty() ? 0 : std::max(1, metrics.horizontalAdvance(ch));
-        std::vector<GLubyte> bits;
         const int rowBytes = (w + 7) / 8;
+        // Never a null image, not even for an empty glyph: lists would refuse it.
+        std::vector<GLubyte> bits(static_cast<size_t>(std::max(1, rowBytes * h)), 0);
         if (w > 0) {
             QImage img(w, h, QImage::Format_Grayscale8);
             img.fill(0);
@@ -67,7 +68,6 @@ bool TOGLDraw::BuildFont() {
             p.setPen(Qt::white);
             p.drawText(0, h - descent, ch);
             p.end();
-            bits.assign(static_cast<size_t>(rowBytes * h), 0);
             // glBitmap rows run from the bottom up.
             for (int y = 0; y < h; ++y) {
                 const uchar* line = img.constScanLine(h - 1 - y);
@@ -78,8 +78,7 @@ bool TOGLDraw::BuildFont() {
             }
         }
         glNewList(FontListBase + static_cast<GLuint>(b), GL_COMPILE);
-        glBitmap(w, h, 0, static_cast<GLfloat>(descent), static_cast<GLfloat>(w), 0,
-                 bits.empty() ? nullptr : bits.data());
+        glBitmap(w, h, 0, static_cast<GLfloat>(descent), static_cast<GLfloat>(w), 0, bits.data());
         glEndList();
     }
     glNewList(FontListBase + 255, GL_COMPILE);
