@@ -9,6 +9,7 @@
 #include "processing/db/RegisterDbClasses.h"
 #include "processing/expr/RegisterExpressionClasses.h"
 #include "processing/filter/RegisterFilterClasses.h"
+#include "processing/graph3d/RegisterGraph3DClasses.h"
 #include "processing/location/RegisterLocationClasses.h"
 #include "processing/math/RegisterMathClasses.h"
 #include "project/TDispatchDraw.h"
@@ -26,6 +27,7 @@ void RegisterCoreClasses() {
     RegisterLocationClasses();
     RegisterMathClasses();
     RegisterCriterionClasses();
+    RegisterGraph3DClasses();
     RegisterDbClasses();
     RegisterClass<TAEPage>("TAEPage");
     // Vallen and DiSP come with the drivers library's own registration.
