@@ -1,5 +1,6 @@
 #include "drivers/TAEDriverDb.h"
 
+#include "drivers/TCopySetup.h"
 #include "drivers/TFileWriter.h"
 #include "model/IRecordSource.h"
 #include "model/TAEFieldIDs.h"
@@ -448,14 +449,25 @@ bool TAEDriverDb::ConvertTime(std::string_view, std::string_view, long double&, 
     return false;
 }
 
+std::vector<int32_t> TAEDriverDb::CopySetupPositions() const {
+    std::vector<int32_t> positions;
+    for (size_t i = 0, n = FIndex.size(); i < n; ++i)
+        if (FIndex.Kind(i) == ikHeader) positions.push_back(static_cast<int32_t>(i));
+    return positions;
+}
+
 bool TAEDriverDb::CheckTarget(const std::string& target, std::string& message) const {
     if (!FOpen || !FFile.IsOpen()) {
         message = "Data File Not Open";
         return false;
     }
-    if (target.empty() || SamePath(target, FFileName) ||
-        SamePath(target, TLogFile::CompanionName(FFileName))) {
-        message = "Invalid File Name";
+    const char* why = target.empty()                ? "no target"
+                      : SamePath(target, FFileName) ? "the target is the source file"
+                      : SamePath(target, TLogFile::CompanionName(FFileName))
+                          ? "the target is the source's companion log"
+                          : nullptr;
+    if (why) {
+        message = std::string("Invalid File Name: ") + why;
         return false;
     }
     return true;
@@ -506,7 +518,7 @@ constexpr uint64_t MinParallelCopy = uint64_t{16} << 20;
 class TSourceFd {
 public:
     TSourceFd(const std::string& fileName, const TMappedFile& mapped)
-        : FFd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {
+        : FFd(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
         if (FFd >= 0 && !mapped.IsFile(FFd)) {
             ::close(FFd);
             FFd = -1;
@@ -899,20 +911,28 @@ bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
         std::vector<uint8_t> header;
         uint64_t written = 0;
         const uint64_t total = FIndex.size();
+        auto write = [&](int32_t pos) {
+            const TDriverIndexItem item = FIndex[static_cast<size_t>(pos)];
+            std::span<const uint8_t> data = Data(pos);
+            if (item.Kind == ikHeader) {
+                header.assign(data.begin(), data.end());
+                PatchHeader(header, members);
+                WriteItem(out, item, header, prefix);
+            } else {
+                WriteItem(out, item, data, prefix);
+            }
+            if (++written % ProgressStep == 0) ReportProgress(written, total);
+        };
+        TCopySetup setup(CopySetupPositions());
         walk(0, [&] {
             int32_t pos = -1;
             const std::optional<TDriverIndexItem> item = itemOf(pos);
-            if (!item || isDeleted()) return;
-            std::span<const uint8_t> data = Data(pos);
-            if (item->Kind == ikHeader) {
-                header.assign(data.begin(), data.end());
-                PatchHeader(header, members);
-                WriteItem(out, *item, header, prefix);
-            } else {
-                WriteItem(out, *item, data, prefix);
-            }
-            if (++written % ProgressStep == 0) ReportProgress(written, total);
+            if (!item || (isDeleted() && !setup.Holds(pos))) return;
+            if (setup.Before(pos, write)) write(pos);
         });
+        setup.Rest(write);
+        out.Flush();
+        CheckCopyOpens(*this, out.TempName());
         out.Commit();
         ReportProgress(total, total);
         return true;

@@ -12,10 +12,16 @@ public:
     explicit EAEError(const std::string& text) : std::runtime_error(text) {}
 };
 
-// A text that is not a number or boolean of the expected kind.
+// A text that is not a number or boolean of the expected kind. `expected` says what would
+// have been right ("an integer from 0 to 255"); empty when the kind of the text says it all.
 class EConvertError : public EAEError {
 public:
-    explicit EConvertError(const std::string& text) : EAEError(text) {}
+    explicit EConvertError(const std::string& text, std::string expected = {})
+        : EAEError(text), FExpected(std::move(expected)) {}
+    const std::string& Expected() const { return FExpected; }
+
+private:
+    std::string FExpected;
 };
 
 class EInvalidOperation : public EAEError {
