@@ -13,15 +13,19 @@ public:
 };
 
 // A text that is not a number or boolean of the expected kind. `expected` says what would
-// have been right ("an integer from 0 to 255"); empty when the kind of the text says it all.
+// have been right ("an integer from 0 to 255"), empty when the kind of the text says it all;
+// `item` names the persisted item the text came from, when the thrower knows it.
 class EConvertError : public EAEError {
 public:
-    explicit EConvertError(const std::string& text, std::string expected = {})
-        : EAEError(text), FExpected(std::move(expected)) {}
+    explicit EConvertError(const std::string& text, std::string expected = {},
+                           std::string item = {})
+        : EAEError(text), FExpected(std::move(expected)), FItem(std::move(item)) {}
     const std::string& Expected() const { return FExpected; }
+    const std::string& Item() const { return FItem; }
 
 private:
     std::string FExpected;
+    std::string FItem;
 };
 
 class EInvalidOperation : public EAEError {

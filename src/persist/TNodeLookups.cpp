@@ -2,6 +2,7 @@
 
 #include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
 
 #include <array>
 #include <unordered_set>
@@ -75,6 +76,7 @@ std::string TNodeLookups::Explain(const std::exception& e, const TNodePersist& r
         if (!nodes.count(l.Node) || l.Item < 0 || l.Item >= l.Node->ItemCount()) continue;
         const RecParam& item = l.Node->Items()[static_cast<size_t>(l.Item)];
         if (item.Value != value) continue;
+        if (!convert->Item().empty() && !SameText(Trim(item.Name), convert->Item())) continue;
         text += ": item \"" + item.Name + "\" of element \"" + l.Node->Name() + "\"";
         const int line = item.Line > 0 ? item.Line : l.Node->Line();
         if (line > 0) text += " at line " + std::to_string(line);

@@ -110,15 +110,15 @@ public:
     // 1-based line of an offset; 0 for an offset the parser does not know.
     int Line(ptrdiff_t offset) const {
         if (offset < 0) return 0;
+        // FStarts[0] is 0: the count of line starts at or before the offset is the line.
         return static_cast<int>(
-                   std::upper_bound(FStarts.begin(), FStarts.end(), static_cast<size_t>(offset)) -
-                   FStarts.begin()) +
-               1;
+            std::upper_bound(FStarts.begin(), FStarts.end(), static_cast<size_t>(offset)) -
+            FStarts.begin());
     }
     // 1-based column in characters of UTF-8 text.
     int Column(const std::string& text, ptrdiff_t offset) const {
         const int line = Line(offset);
-        size_t at = line > 1 ? FStarts[static_cast<size_t>(line - 2)] : 0;
+        size_t at = line > 0 ? FStarts[static_cast<size_t>(line - 1)] : 0;
         int column = 1;
         for (; at < static_cast<size_t>(offset) && at < text.size(); ++at)
             if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) ++column;
