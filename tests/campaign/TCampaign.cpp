@@ -470,6 +470,7 @@ TCommandResult TCampaign::Cli(TCase& c, const std::vector<std::string>& args,
         Fail(c, "usage error: " + command + ": " + FirstLines(r.Err, 2));
     else if (r.Status != 0 && !NamesFileAndReason(c, r.Err))
         Fail(c, "refusal without file and reason: " + command + ": " + FirstLines(r.Err, 3));
+    if (r.Status != 0) NoteReason(c, r.Err);
     return r;
 }
 
@@ -841,6 +842,35 @@ void TCampaign::RunSpecialFiles(std::ostream& out) {
     Report(out, part, FCounts[part]);
 }
 
+void TCampaign::NoteReason(const TCase& c, const std::string& err) {
+    std::istringstream in(err);
+    std::string line;
+    while (std::getline(in, line)) {
+        if (line.rfind("error: ", 0) != 0) continue;
+        std::string reason = line.substr(7);
+        // Names of the case's files become NAME, numbers become N.
+        std::vector<std::string> names = c.Names;
+        std::sort(names.begin(), names.end(),
+                  [](const std::string& a, const std::string& b) { return a.size() > b.size(); });
+        for (const std::string& n : names)
+            for (size_t at; !n.empty() && (at = reason.find(n)) != std::string::npos;)
+                reason.replace(at, n.size(), "NAME");
+        std::string plain;
+        for (size_t i = 0; i < reason.size(); ++i) {
+            if (std::isdigit(static_cast<unsigned char>(reason[i]))) {
+                while (i + 1 < reason.size() &&
+                       std::isdigit(static_cast<unsigned char>(reason[i + 1])))
+                    ++i;
+                plain += 'N';
+            } else {
+                plain += reason[i];
+            }
+        }
+        ++FReasons[c.Part + ": " + plain];
+        return;
+    }
+}
+
 void TCampaign::Report(std::ostream& out, const std::string& part, const TCounts& k) {
     out << part << ": " << k.Cases << " cases, " << k.Accepted << " opened, " << k.Refused
         << " refused, " << k.Copies << " copies opened again, " << k.Runs << " runs, " << k.Failures
@@ -863,6 +893,9 @@ bool TCampaign::Run(std::ostream& out) {
     }
     out << "total: " << cases << " cases, " << runs << " runs, " << FFailureCount << " failures"
         << std::endl;
+    out << "refusals by reason:\n";
+    for (const auto& [reason, count] : FReasons)
+        out << "  " << count << "  " << reason << "\n";
     for (const std::string& f : FFailures)
         out << "FAILED " << f << "\n";
     if (FFailureCount > static_cast<int>(FFailures.size()))

@@ -81,6 +81,7 @@ private:
                          uint64_t seed);
     std::string RealFile(const std::string& relPath) const;
     void Report(std::ostream& out, const std::string& part, const TCounts& counts);
+    void NoteReason(const TCase& c, const std::string& err);
 
     TCampaignOptions FOptions;
     std::string FDir;
@@ -88,6 +89,8 @@ private:
     std::mt19937 FRng;
     std::map<std::string, TCounts> FCounts;
     std::vector<std::string> FFailures;
+    // Reasons of the refusals, with numbers and names taken out, and how often each came.
+    std::map<std::string, int> FReasons;
     int FFailureCount = 0;
 };
 
