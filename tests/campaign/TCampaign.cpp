@@ -880,12 +880,16 @@ void TCampaign::Report(std::ostream& out, const std::string& part, const TCounts
 bool TCampaign::Run(std::ostream& out) {
     out << "vorelt-cli: " << FOptions.Cli << "\nwork folder: " << FDir
         << "\nseed: " << FOptions.Seed << std::endl;
+    auto wanted = [&](const std::string& part) {
+        return FOptions.Parts.empty() || std::find(FOptions.Parts.begin(), FOptions.Parts.end(),
+                                                   part) != FOptions.Parts.end();
+    };
     for (const char* format : {"isa", "pci", "disp", "spartan"})
-        RunBinary(format, out);
-    RunSqlite(out);
-    RunLogs(out);
-    RunProjects(out);
-    RunSpecialFiles(out);
+        if (wanted(format)) RunBinary(format, out);
+    if (wanted("sqlite")) RunSqlite(out);
+    if (wanted("logs")) RunLogs(out);
+    if (wanted("projects")) RunProjects(out);
+    if (wanted("special")) RunSpecialFiles(out);
     int cases = 0, runs = 0;
     for (const auto& [part, k] : FCounts) {
         cases += k.Cases;

@@ -28,6 +28,9 @@ struct TCampaignOptions {
     int ProjectCases = 40;
     double Timeout = 20; // seconds per command
     int MaxReported = 30;
+    // The parts to run (isa, pci, disp, spartan, sqlite, logs, projects, special); all when
+    // empty.
+    std::vector<std::string> Parts;
 };
 
 class TCampaign {

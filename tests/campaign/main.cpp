@@ -43,9 +43,17 @@ int main(int argc, char** argv) {
             o.Timeout = std::stod(value());
         } else if (a == "--binary") {
             o.BinaryCases = std::stoi(value());
+        } else if (a == "--parts") {
+            std::string list = value();
+            for (size_t start = 0, at; start <= list.size(); start = at + 1) {
+                at = list.find(',', start);
+                if (at == std::string::npos) at = list.size();
+                if (at > start) o.Parts.push_back(list.substr(start, at - start));
+            }
         } else {
             std::cerr << "usage: vorelt-campaign [--short | --long] [--cli PATH] [--work DIR]\n"
-                         "       [--shared DIR] [--seed N] [--timeout SECONDS] [--binary N]\n";
+                         "       [--shared DIR] [--seed N] [--timeout SECONDS] [--binary N]\n"
+                         "       [--parts isa,pci,disp,spartan,sqlite,logs,projects,special]\n";
             return 2;
         }
     }
