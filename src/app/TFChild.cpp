@@ -550,7 +550,8 @@ QString TFChild::DatabaseText() const {
 }
 
 QString TFChild::StatusText() const {
-    return QString::fromStdString(StateName(FProject->Db().GetSourceState()));
+    return QString::fromStdString(StatusWithWarnings(StateName(FProject->Db().GetSourceState()),
+                                                     FProject->Db().DataWarnings()));
 }
 
 // ---- Pages ---------------------------------------------------------------------------------

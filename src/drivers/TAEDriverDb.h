@@ -181,6 +181,19 @@ public:
     void ApplyDeletedGroups();
     const TLogFile& Log() const { return FLog; }
 
+    // What opening found. IncompleteAt: the byte offset where the file ends inside a message
+    // (that message is left out or read in part), -1 when it ends with a whole one.
+    // IsKnownMessage: whether the format defines the message (others read as "Unknow
+    // Message"); the base asks the kind map.
+    virtual int64_t IncompleteAt() const { return -1; }
+    virtual bool IsKnownMessage(const TDriverIndexItem& item) const {
+        return item.Kind == ikHeader || FKindMap[item.Kind] != rkUnknown;
+    }
+    // Positions a filtered copy carries whatever passes the filter, ascending: what the copy
+    // needs to be opened and to read its records as the source reads them (the header; the
+    // set-up messages of formats that describe their records in them).
+    virtual std::vector<int32_t> CopySetupPositions() const;
+
     // Copies in the file's own format, written under a temporary name in the target's folder
     // and renamed; the open data file and its log are never overwritten.
     virtual bool SortToFile(const std::string& target, std::string& message);

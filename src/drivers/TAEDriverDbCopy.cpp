@@ -3,6 +3,7 @@
 // each format fills in.
 
 #include "drivers/TAEDriverDb.h"
+#include "drivers/TCopySetup.h"
 
 #include "drivers/TFileWriter.h"
 #include "drivers/TSortedCopy.h"
@@ -57,14 +58,25 @@ size_t TAEDriverDb::MessagePrefix(const TDriverIndexItem&, uint8_t*) const {
 
 void TAEDriverDb::PatchHeader(std::vector<uint8_t>&, int32_t) const {}
 
+std::vector<int32_t> TAEDriverDb::CopySetupPositions() const {
+    std::vector<int32_t> positions;
+    for (size_t i = 0, n = FIndex.size(); i < n; ++i)
+        if (FIndex.Kind(i) == ikHeader) positions.push_back(static_cast<int32_t>(i));
+    return positions;
+}
+
 bool TAEDriverDb::CheckTarget(const std::string& target, std::string& message) const {
     if (!FOpen || !FFile.IsOpen()) {
         message = "Data File Not Open";
         return false;
     }
-    if (target.empty() || SamePath(target, FFileName) ||
-        SamePath(target, TLogFile::CompanionName(FFileName))) {
-        message = "Invalid File Name";
+    const char* why = target.empty()                ? "no target"
+                      : SamePath(target, FFileName) ? "the target is the source file"
+                      : SamePath(target, TLogFile::CompanionName(FFileName))
+                          ? "the target is the source's companion log"
+                          : nullptr;
+    if (why) {
+        message = std::string("Invalid File Name: ") + why;
         return false;
     }
     return true;
@@ -153,20 +165,28 @@ bool TAEDriverDb::SaveToFile(IRecordSource& source, const std::string& target,
         std::vector<uint8_t> header;
         uint64_t written = 0;
         const uint64_t total = FIndex.size();
+        auto write = [&](int32_t pos) {
+            const TDriverIndexItem item = FIndex[static_cast<size_t>(pos)];
+            std::span<const uint8_t> data = Data(pos);
+            if (item.Kind == ikHeader) {
+                header.assign(data.begin(), data.end());
+                PatchHeader(header, members);
+                WriteItem(out, item, header, prefix);
+            } else {
+                WriteItem(out, item, data, prefix);
+            }
+            if (++written % ProgressStep == 0) ReportProgress(written, total);
+        };
+        TCopySetup setup(CopySetupPositions());
         walk(0, [&] {
             int32_t pos = -1;
             const std::optional<TDriverIndexItem> item = itemOf(pos);
-            if (!item || isDeleted()) return;
-            std::span<const uint8_t> data = Data(pos);
-            if (item->Kind == ikHeader) {
-                header.assign(data.begin(), data.end());
-                PatchHeader(header, members);
-                WriteItem(out, *item, header, prefix);
-            } else {
-                WriteItem(out, *item, data, prefix);
-            }
-            if (++written % ProgressStep == 0) ReportProgress(written, total);
+            if (!item || (isDeleted() && !setup.Holds(pos))) return;
+            if (setup.Before(pos, write)) write(pos);
         });
+        setup.Rest(write);
+        out.Flush();
+        CheckCopyOpens(*this, out.TempName());
         out.Commit();
         ReportProgress(total, total);
         return true;

@@ -14,7 +14,7 @@ namespace vorelt {
 TBlockReader::TBlockReader(const std::string& fileName, uint64_t size, size_t maxCarry,
                            uint64_t start)
     : FSize(size), FPos(start) {
-    FFile = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    FFile = ::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC); // never waits on a pipe
     if (FFile < 0) return;
     ::posix_fadvise(FFile, 0, 0, POSIX_FADV_SEQUENTIAL);
     FBuffer.reset(new uint8_t[BlockSize + maxCarry]);

@@ -1,5 +1,6 @@
 #include "drivers/TDriverRegistry.h"
 
+#include "persist/TFileCheck.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 
@@ -26,6 +27,9 @@ const TDriverClass* TDriverRegistry::Find(std::string_view className) const {
 }
 
 const TDriverClass* FindDriverClass(const std::string& fileName, std::string& message) {
+    // Only a readable regular file is shown to the classes: asking them about a named pipe
+    // would wait for a writer, and a missing file is no question of format.
+    if (!CheckRegularFile(fileName, message)) return nullptr;
     for (const TDriverClass& c : TDriverRegistry::Instance().Classes()) {
         std::string answer;
         if (c.CanOpen(fileName, answer)) return &c;

@@ -49,14 +49,15 @@ inline void RegisterDriver(const TDriverClass& entry) {
 
 // Asks the registered classes in trial order; the first that accepts is created for `owner`,
 // gets `onState` and runs Open, Load and Initialize. On success `driver` holds it (state
-// Ready); otherwise `driver` is left as it was and `message` tells why ("This Type File Not
-// Support" when no class accepts).
+// Ready); otherwise `driver` is left as it was and `message` tells why (as FindDriverClass).
 bool OpenDataFile(const std::string& fileName, IDriverOwner* owner,
                   std::unique_ptr<TAEDriverDb>& driver, std::string& message,
                   TAEDriverDb::TStateEvent onState = {},
                   TAEDriverDb::TProgressEvent onProgress = {});
 
-// Only the choice of class: the registered entry that accepts the file, none otherwise.
+// Only the choice of class: the registered entry that accepts the file, none otherwise. A name
+// that is no readable regular file gets the system's text or what it is ("is a named pipe");
+// a readable file that no class accepts gets "This Type File Not Support".
 const TDriverClass* FindDriverClass(const std::string& fileName, std::string& message);
 
 } // namespace vorelt

@@ -33,6 +33,8 @@ public:
     // Cuts the file to `size` bytes; appending goes on from there.
     void Truncate(uint64_t size);
     void Commit();
+    // Writes out what the buffer holds, so that a reader of TempName sees every byte written.
+    void Flush();
 
     // Bytes of the file, buffered ones included.
     uint64_t Written() const { return FWritten; }
@@ -41,7 +43,6 @@ public:
     bool Synced() const { return FSynced; }
 
 private:
-    void Flush();
     void WriteFully(const uint8_t* data, size_t size, uint64_t at);
     // Starts the disk writes of the bytes appended since the last start, once there are enough.
     void StartWriteback();

@@ -1,6 +1,7 @@
 #include "drivers/TLogFile.h"
 
 #include "drivers/TByteReader.h"
+#include "persist/TFileCheck.h"
 
 #include <cerrno>
 #include <cstring>
@@ -73,7 +74,8 @@ bool StartsWithStartEntry(const std::vector<uint8_t>& bytes) {
 
 // Creates the log with its start entry; false with the system's text.
 bool CreateLog(const std::string& fileName, bool mustBeNew, std::string& message) {
-    int flags = O_WRONLY | O_CREAT | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
+    int flags =
+        O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
     int fd = ::open(fileName.c_str(), flags, 0666);
     if (fd < 0) {
         message = SystemText();
@@ -84,6 +86,14 @@ bool CreateLog(const std::string& fileName, bool mustBeNew, std::string& message
     if (!ok) message = SystemText();
     ::close(fd);
     return ok;
+}
+
+// Whether a name is that of a companion log: its extension is ".log".
+bool HasLogName(const std::filesystem::path& p) {
+    std::string ext = p.extension().string();
+    for (char& c : ext)
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    return ext == ".log";
 }
 
 } // namespace
@@ -122,12 +132,56 @@ void TLogFile::AppendGroup(std::vector<uint8_t>& out, uint8_t kind, const TRecor
     } while (first < group.size());
 }
 
+bool TLogFile::LooksLikeLog(const std::string& fileName) {
+    std::string reason;
+    const int fd = OpenRegularFile(fileName, 0, reason);
+    if (fd < 0) return false;
+    uint8_t head[EntryHead] = {};
+    const bool log = ::pread(fd, head, EntryHead, 0) == static_cast<ssize_t>(EntryHead) &&
+                     head[0] == LogTimestampSize && head[1] == 0 && head[2] == lkStart;
+    ::close(fd);
+    return log;
+}
+
 void TLogFile::Reset() {
     FFileName.clear();
+    FPath.clear();
+    FKeptAs.clear();
+    FDamagedAt = -1;
     FNote.clear();
     FText.clear();
     FRewritePos = 0;
     FInUse = false;
+}
+
+bool TLogFile::KeepDamaged(const std::vector<uint8_t>& bytes, std::string& message) {
+    // Never over an earlier copy: a log damaged twice keeps both.
+    for (int n = 0; n < 1000; ++n) {
+        const std::string name =
+            FPath + ".damaged" + (n == 0 ? std::string() : "." + std::to_string(n));
+        const int fd =
+            ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+        if (fd < 0) {
+            if (errno == EEXIST) continue;
+            message = SystemText() + ": " + name;
+            return false;
+        }
+        // On the disk before the log is cut.
+        bool ok = WriteAll(fd, bytes.data(), bytes.size(), 0) && ::fsync(fd) == 0;
+        if (!ok) message = SystemText() + ": " + name;
+        if (::close(fd) != 0 && ok) {
+            message = SystemText() + ": " + name;
+            ok = false;
+        }
+        if (!ok) {
+            ::unlink(name.c_str());
+            return false;
+        }
+        FKeptAs = name;
+        return true;
+    }
+    message = "Too Many Kept Logs: " + FPath + ".damaged";
+    return false;
 }
 
 void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
@@ -136,15 +190,39 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
     selected.clear();
     deleted.clear();
     FFileName = CompanionName(dataFileName);
+    FPath = FFileName;
+
+    // A link is followed only to another companion log, which is then the one written.
+    bool linked = false;
+    struct stat lst {};
+    if (::lstat(FFileName.c_str(), &lst) == 0 && S_ISLNK(lst.st_mode)) {
+        std::error_code ec;
+        const std::filesystem::path target = std::filesystem::canonical(FFileName, ec);
+        if (ec) {
+            FNote = "Log File Not Used: a link to a missing file: " + FFileName;
+            return;
+        }
+        if (!HasLogName(target)) {
+            FNote = "Log File Not Used: a link to " + target.string() +
+                    ", which is no companion log: " + FFileName;
+            return;
+        }
+        FPath = target.string();
+        linked = true;
+    }
+    if (SameFile(FPath, dataFileName)) {
+        FNote = "Log File Not Used: it is the data file itself: " + FFileName;
+        return;
+    }
 
     std::string error;
-    int fd = ::open(FFileName.c_str(), O_RDONLY | O_CLOEXEC);
+    int fd = ::open(FPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
     if (fd < 0) {
-        if (errno != ENOENT) {
+        if (errno != ENOENT || linked) {
             FNote = "Log File Not Used: " + SystemText() + ": " + FFileName;
             return;
         }
-        if (!CreateLog(FFileName, true, error)) {
+        if (!CreateLog(FPath, true, error)) {
             FNote = "Log File Not Created: " + error + ": " + FFileName;
             return;
         }
@@ -154,16 +232,27 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
     }
     struct stat st {};
     std::vector<uint8_t> bytes;
-    bool regular = ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode);
-    bool read = regular && ReadAll(fd, bytes);
+    const bool looked = ::fstat(fd, &st) == 0;
+    const bool regular = looked && S_ISREG(st.st_mode);
+    const bool read = regular && ReadAll(fd, bytes);
     ::close(fd);
-    if (!regular || !read) {
+    if (!regular) {
+        FNote = "Log File Not Used: " + (looked ? FileTypeText(st.st_mode) : SystemText()) + ": " +
+                FFileName;
+        return;
+    }
+    if (!read) {
         FNote = "Log File Not Used: " + FFileName;
         return;
     }
     if (bytes.empty()) {
-        // An empty file holds nothing that could be lost; it becomes the log.
-        if (!CreateLog(FFileName, false, error)) {
+        // An empty file holds nothing that could be lost; it becomes the log, unless it is
+        // only reached through a link.
+        if (linked) {
+            FNote = "Log File Not Used: a link to an empty file: " + FFileName;
+            return;
+        }
+        if (!CreateLog(FPath, false, error)) {
             FNote = "Log File Not Created: " + error + ": " + FFileName;
             return;
         }
@@ -189,7 +278,7 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
     size_t pos = 0;
     while (pos < bytes.size()) {
         if (bytes.size() - pos < EntryHead) {
-            FNote = "Log File Damaged at " + std::to_string(pos);
+            FDamagedAt = static_cast<int64_t>(pos);
             break;
         }
         uint16_t length = static_cast<uint16_t>(bytes[pos] | (bytes[pos + 1] << 8));
@@ -199,7 +288,7 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
                        ((kind == lkSelected || kind == lkDeleted || kind == lkContinued) &&
                         length > 0 && (length - LogTimestampSize) % 4 != 0);
         if (damaged) {
-            FNote = "Log File Damaged at " + std::to_string(pos);
+            FDamagedAt = static_cast<int64_t>(pos);
             break;
         }
         if (length > 0) {
@@ -211,6 +300,17 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
     }
     FRewritePos =
         static_cast<uint64_t>(lastClose >= 0 ? lastClose : std::max<int64_t>(afterStart, 0));
+    if (FDamagedAt >= 0) {
+        // The rewrite cuts the log at its rewrite position, before the damage: what cannot be
+        // read now is kept first, and without a kept copy the log is left as it is.
+        const std::string where = "Log File Damaged At Byte Offset " + std::to_string(FDamagedAt);
+        if (KeepDamaged(bytes, error)) {
+            FNote = where + ": " + FFileName + " (kept as " + FKeptAs + ")";
+        } else {
+            FNote = where + ", Not Kept: " + error + "; the log is not written: " + FFileName;
+            FInUse = false;
+        }
+    }
 
     TRecordGroup* open = nullptr; // the group a continuation entry extends
     for (const TEntryPos& e : entries) {
@@ -248,15 +348,25 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
 bool TLogFile::Rewrite(const TRecordGroups& deleted, const TRecordGroups& selected,
                        std::string& message) {
     if (!FInUse) return true;
-    int fd = ::open(FFileName.c_str(), O_RDWR | O_CLOEXEC);
+    constexpr int Flags = O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC;
+    int fd = ::open(FPath.c_str(), Flags);
     if (fd < 0 && errno == ENOENT) {
         // Removed while the data file was open: start it again.
-        if (!CreateLog(FFileName, true, message)) return false;
+        if (!CreateLog(FPath, true, message)) return false;
         FRewritePos = StartEntrySize;
-        fd = ::open(FFileName.c_str(), O_RDWR | O_CLOEXEC);
+        fd = ::open(FPath.c_str(), Flags);
     }
     if (fd < 0) {
         message = SystemText() + ": " + FFileName;
+        return false;
+    }
+    struct stat st {};
+    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
+        message = "Log File Not Used: " +
+                  (S_ISREG(st.st_mode) ? SystemText() : FileTypeText(st.st_mode)) + ": " +
+                  FFileName;
+        ::close(fd);
+        FInUse = false;
         return false;
     }
     // Only a file that is still this log is truncated.

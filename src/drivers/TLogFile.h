@@ -35,8 +35,11 @@ public:
 
     // Adopts the companion log of `dataFileName` or creates it with its start entry, and reads
     // the groups after its rewrite position. A file of that name that does not begin with a
-    // start entry is left untouched and the log is not used (`InUse` false, `Note` says why);
-    // a damaged entry ends the reading, and what came before it is kept. Never fails.
+    // start entry, that is no regular file, or a link to anything but another companion log, is
+    // left untouched and the log is not used (`InUse` false, `Note` says why). A damaged entry
+    // ends the reading and what came before it is kept; the rewrite would cut the rest, so the
+    // whole file is first kept beside it (KeptAs) and `Note` tells where the damage starts
+    // (without a kept copy the log is not used). Never fails.
     void Open(const std::string& dataFileName, TRecordGroups& selected, TRecordGroups& deleted);
     // Truncates the log at its rewrite position and appends a close mark, one entry per deleted
     // group, then one per selected group. False with the system's text on failure.
@@ -46,6 +49,13 @@ public:
 
     bool InUse() const { return FInUse; }
     const std::string& FileName() const { return FFileName; }
+    // The file read and rewritten: the companion name, or the log a link of that name points
+    // to.
+    const std::string& Path() const { return FPath; }
+    // Where the first damaged entry starts; -1 when the log read cleanly.
+    int64_t DamagedAt() const { return FDamagedAt; }
+    // The copy of a damaged log kept before its rewrite; empty when there is none.
+    const std::string& KeptAs() const { return FKeptAs; }
     // Why the log is not used or was read only in part; empty when all is well.
     const std::string& Note() const { return FNote; }
     uint64_t RewritePos() const { return FRewritePos; }
@@ -56,9 +66,18 @@ public:
     static std::vector<uint8_t> Entry(uint8_t kind, const uint8_t* payload, size_t size);
     // Appends the entries of one group: a `kind` entry and continuation entries as needed.
     static void AppendGroup(std::vector<uint8_t>& out, uint8_t kind, const TRecordGroup& group);
+    // Whether a regular file begins with the start entry of a log (read without blocking).
+    static bool LooksLikeLog(const std::string& fileName);
 
 private:
+    // Keeps the bytes of a damaged log in a file of their own beside it; false with the
+    // system's text.
+    bool KeepDamaged(const std::vector<uint8_t>& bytes, std::string& message);
+
     std::string FFileName;
+    std::string FPath;
+    std::string FKeptAs;
+    int64_t FDamagedAt = -1;
     std::string FNote;
     std::string FText;
     uint64_t FRewritePos = 0;

@@ -1,5 +1,7 @@
 #include "drivers/TMappedFile.h"
 
+#include "persist/TFileCheck.h"
+
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
@@ -19,20 +21,16 @@ std::string SystemText(const std::string& fileName) {
 
 bool TMappedFile::Open(const std::string& fileName, std::string& message) {
     Close();
-    int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string reason;
+    int fd = OpenRegularFile(fileName, 0, reason);
     if (fd < 0) {
-        message = SystemText(fileName);
+        message = reason + ": " + fileName;
         return false;
     }
     struct stat st {};
     if (::fstat(fd, &st) != 0) {
         message = SystemText(fileName);
         ::close(fd);
-        return false;
-    }
-    if (!S_ISREG(st.st_mode)) {
-        ::close(fd);
-        message = "Not a regular file: " + fileName;
         return false;
     }
     size_t size = static_cast<size_t>(st.st_size);
@@ -96,9 +94,10 @@ bool TMappedFile::IsFile(int fd) const {
 bool ReadFileRange(const std::string& fileName, uint64_t offset, size_t count,
                    std::vector<uint8_t>& out, std::string& message) {
     out.clear();
-    int fd = ::open(fileName.c_str(), O_RDONLY | O_CLOEXEC);
+    std::string reason;
+    int fd = OpenRegularFile(fileName, 0, reason);
     if (fd < 0) {
-        message = SystemText(fileName);
+        message = reason + ": " + fileName;
         return false;
     }
     out.resize(count);

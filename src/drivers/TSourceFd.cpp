@@ -9,7 +9,7 @@
 namespace vorelt {
 
 TSourceFd::TSourceFd(const std::string& fileName, const TMappedFile& mapped)
-    : FFd(::open(fileName.c_str(), O_RDONLY | O_CLOEXEC)) {
+    : FFd(::open(fileName.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC)) {
     if (FFd >= 0 && !mapped.IsFile(FFd)) {
         ::close(FFd);
         FFd = -1;

@@ -12,10 +12,20 @@ public:
     explicit EAEError(const std::string& text) : std::runtime_error(text) {}
 };
 
-// A text that is not a number or boolean of the expected kind.
+// A text that is not a number or boolean of the expected kind. `expected` says what would
+// have been right ("an integer from 0 to 255"), empty when the kind of the text says it all;
+// `item` names the persisted item the text came from, when the thrower knows it.
 class EConvertError : public EAEError {
 public:
-    explicit EConvertError(const std::string& text) : EAEError(text) {}
+    explicit EConvertError(const std::string& text, std::string expected = {},
+                           std::string item = {})
+        : EAEError(text), FExpected(std::move(expected)), FItem(std::move(item)) {}
+    const std::string& Expected() const { return FExpected; }
+    const std::string& Item() const { return FItem; }
+
+private:
+    std::string FExpected;
+    std::string FItem;
 };
 
 class EInvalidOperation : public EAEError {

@@ -1,5 +1,6 @@
 #include "persist/TNodePersist.h"
 
+#include "persist/TNodeLookups.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 
@@ -18,8 +19,8 @@ TNodePersist* TNodePersist::AdoptNode(std::unique_ptr<TNodePersist> node) {
     return FNodes.back().get();
 }
 
-void TNodePersist::AddItem(std::string name, std::string value) {
-    FItems.push_back({std::move(name), std::move(value)});
+void TNodePersist::AddItem(std::string name, std::string value, int line) {
+    FItems.push_back({std::move(name), std::move(value), line});
 }
 
 int TNodePersist::IndexOfItem(std::string_view name) const {
@@ -31,7 +32,9 @@ int TNodePersist::IndexOfItem(std::string_view name) const {
 
 std::string TNodePersist::GetValue(std::string_view name) const {
     int i = IndexOfItem(name);
-    return i < 0 ? std::string() : FItems[size_t(i)].Value;
+    if (i < 0) return {};
+    TNodeLookups::Note(*this, i);
+    return FItems[size_t(i)].Value;
 }
 
 int TNodePersist::IndexOfNode(std::string_view name) const {
@@ -71,6 +74,7 @@ void TNodePersist::CopyFrom(const TNodePersist& other) {
     if (&other == this) return;
     Clear();
     FItems = other.FItems;
+    FLine = other.FLine;
     for (const auto& child : other.FNodes)
         AdoptNode(child->CloneTree());
 }

@@ -12,6 +12,7 @@ namespace vorelt {
 struct RecParam {
     std::string Name;
     std::string Value;
+    int Line = 0; // line of the value in the file it was read from; 0 when not read from one
 };
 
 class TNodePersist {
@@ -23,11 +24,14 @@ public:
     const std::string& Name() const { return FName; }
     void SetName(std::string name) { FName = std::move(name); }
     TNodePersist* Parent() const { return FParent; }
+    // Line of the node's element in the file it was read from; 0 when not read from one.
+    int Line() const { return FLine; }
+    void SetLine(int line) { FLine = line; }
 
     TNodePersist* AddNode(std::string name);
     // Takes over a detached subtree (used to keep nodes that no loaded class understood).
     TNodePersist* AdoptNode(std::unique_ptr<TNodePersist> node);
-    void AddItem(std::string name, std::string value);
+    void AddItem(std::string name, std::string value, int line = 0);
 
     // Names compare trimmed and without regard to case; the first match wins.
     std::string GetValue(std::string_view name) const;
@@ -57,6 +61,7 @@ public:
 private:
     std::string FName;
     TNodePersist* FParent = nullptr;
+    int FLine = 0;
     std::vector<std::unique_ptr<TNodePersist>> FNodes;
     std::vector<RecParam> FItems;
 };

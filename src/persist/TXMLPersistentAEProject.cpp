@@ -1,10 +1,12 @@
 #include "persist/TXMLPersistentAEProject.h"
 
+#include "persist/TFileCheck.h"
 #include "persist/TNodePersist.h"
 #include "persist/TTextCodec.h"
 
 #include <pugixml.hpp>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -12,6 +14,7 @@
 #include <random>
 #include <sys/stat.h>
 #include <unistd.h>
+#include <vector>
 
 namespace vorelt {
 
@@ -97,8 +100,38 @@ void WriteNode(std::string& out, const TNodePersist& node, int depth) {
     out += "</" + node.Name() + ">\r\n";
 }
 
-void ReadElement(const pugi::xml_node& element, TNodePersist& parent) {
+// Lines and columns of offsets into the parsed text, for messages that point into the file.
+class TLineMap {
+public:
+    explicit TLineMap(const std::string& text) {
+        for (size_t i = 0; i < text.size(); ++i)
+            if (text[i] == '\n') FStarts.push_back(i + 1);
+    }
+    // 1-based line of an offset; 0 for an offset the parser does not know.
+    int Line(ptrdiff_t offset) const {
+        if (offset < 0) return 0;
+        // FStarts[0] is 0: the count of line starts at or before the offset is the line.
+        return static_cast<int>(
+            std::upper_bound(FStarts.begin(), FStarts.end(), static_cast<size_t>(offset)) -
+            FStarts.begin());
+    }
+    // 1-based column in characters of UTF-8 text.
+    int Column(const std::string& text, ptrdiff_t offset) const {
+        const int line = Line(offset);
+        size_t at = line > 0 ? FStarts[static_cast<size_t>(line - 1)] : 0;
+        int column = 1;
+        for (; at < static_cast<size_t>(offset) && at < text.size(); ++at)
+            if ((static_cast<unsigned char>(text[at]) & 0xC0) != 0x80) ++column;
+        return column;
+    }
+
+private:
+    std::vector<size_t> FStarts{0};
+};
+
+void ReadElement(const pugi::xml_node& element, TNodePersist& parent, const TLineMap& lines) {
     TNodePersist* node = parent.AddNode(element.name());
+    node->SetLine(lines.Line(element.offset_debug()));
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
         if (child.type() != pugi::node_element) continue;
         if (std::strcmp(child.name(), "PARAMS") == 0) {
@@ -106,11 +139,13 @@ void ReadElement(const pugi::xml_node& element, TNodePersist& parent) {
                 if (p.type() != pugi::node_element || std::strcmp(p.name(), "PARAM") != 0) continue;
                 pugi::xml_node name = p.child("Name");
                 if (!name) continue;
-                node->AddItem(name.child_value(), p.child("Value").child_value());
+                const pugi::xml_node value = p.child("Value");
+                node->AddItem(name.child_value(), value.child_value(),
+                              lines.Line(value ? value.offset_debug() : p.offset_debug()));
             }
         } else if (std::strcmp(child.name(), "NODES") == 0) {
             for (pugi::xml_node c = child.first_child(); c; c = c.next_sibling())
-                if (c.type() == pugi::node_element) ReadElement(c, *node);
+                if (c.type() == pugi::node_element) ReadElement(c, *node, lines);
         }
     }
 }
@@ -162,9 +197,11 @@ bool TXMLPersistentAEProject::Parse(const std::string& bytes, TNodePersist& root
     pugi::xml_parse_result result =
         doc.load_buffer(utf8.data(), utf8.size(),
                         pugi::parse_default | pugi::parse_ws_pcdata_single, pugi::encoding_utf8);
+    const TLineMap lines(utf8);
     if (!result) {
-        error = std::string("XML error: ") + result.description() + " at offset " +
-                std::to_string(result.offset);
+        error = std::string("Not Project File Type: XML error: ") + result.description() +
+                " at line " + std::to_string(lines.Line(result.offset)) + ", column " +
+                std::to_string(lines.Column(utf8, result.offset));
         return false;
     }
     pugi::xml_node top = doc.document_element();
@@ -173,8 +210,14 @@ bool TXMLPersistentAEProject::Parse(const std::string& bytes, TNodePersist& root
     bool blank = true;
     for (char c : versionText)
         if (!std::isspace(static_cast<unsigned char>(c))) blank = false;
+    if (!top) {
+        error = "Not Project File Type: no XML element in the file";
+        return false;
+    }
     if (!version || blank) {
-        error = "Not Project File Type";
+        error = std::string("Not Project File Type: ") +
+                (version ? "the element \"AEPROJECTFILE\" is empty"
+                         : "no element \"AEPROJECTFILE\" in \"" + std::string(top.name()) + "\"");
         return false;
     }
     pugi::xml_node param = top.child("ParamPRG");
@@ -182,7 +225,7 @@ bool TXMLPersistentAEProject::Parse(const std::string& bytes, TNodePersist& root
         if (c.type() != pugi::node_element) continue;
         if (std::strcmp(c.name(), "PRJ") == 0 || std::strcmp(c.name(), "DISP") == 0 ||
             std::strcmp(c.name(), "GVDb") == 0)
-            ReadElement(c, root);
+            ReadElement(c, root, lines);
     }
     return true;
 }
@@ -205,9 +248,17 @@ bool TXMLPersistentAEProject::LoadFromFile(const std::string& fileName, TNodePer
 }
 
 bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error) {
-    FILE* f = std::fopen(fileName.c_str(), "rb");
+    // Only a regular file: a named pipe would wait for a writer, a device would never end.
+    std::string reason;
+    const int fd = OpenRegularFile(fileName, 0, reason);
+    if (fd < 0) {
+        error = reason;
+        return false;
+    }
+    FILE* f = ::fdopen(fd, "rb");
     if (!f) {
-        error = "Cannot open file \"" + fileName + "\": " + std::strerror(errno);
+        error = std::strerror(errno);
+        ::close(fd);
         return false;
     }
     bytes.clear();

@@ -15,8 +15,10 @@ public:
     // Writes the whole file; on failure the previous file stays as it was.
     virtual bool SaveToFile(const std::string& fileName, const TNodePersist& root,
                             std::string& error) = 0;
-    // False with error "Not Project File Type" when the file has no non-empty "AEPROJECTFILE";
-    // false with the system's or parser's text on other failures.
+    // False with error "Not Project File Type" and the reason (the parser's, with line and
+    // column, or the missing "AEPROJECTFILE") for a file that is no project; false with the
+    // system's text ("No such file or directory", "is a named pipe") for one that cannot be
+    // read.
     virtual bool LoadFromFile(const std::string& fileName, TNodePersist& root, bool writeFrameFirst,
                               std::string& error) = 0;
 };

@@ -2,12 +2,14 @@
 
 #include "model/TAEIDGenerator.h"
 #include "persist/TErrors.h"
+#include "persist/TNodeLookups.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "persist/TXMLPersistentAEProject.h"
 #include "processing/TAEMessages.h"
 #include "processing/db/TGVDb.h"
 #include "project/TDispatchDraw.h"
+#include "project/TProjectTarget.h"
 #include "project/TShowMessage.h"
 
 #include <chrono>
@@ -58,6 +60,18 @@ void TProjectAE::Clear() {
 
 // --- Saving and loading ---------------------------------------------------------------------
 
+namespace {
+
+// The system's text followed by the reason: "Error Saving Project: <reason>". A reason that
+// already begins with the text is taken as it is.
+std::string WithReason(const std::string& text, const std::string& reason) {
+    if (reason.empty() || reason == text) return text;
+    if (reason.rfind(text, 0) == 0) return reason;
+    return text + ": " + reason;
+}
+
+} // namespace
+
 void TProjectAE::BuildTree(TNodePersist& root) const {
     root.Clear();
     TNodePersist& prj = *root.AddNode("PRJ");
@@ -99,12 +113,18 @@ bool TProjectAE::SaveProject(const std::string& fileName, std::string& error) {
     error = txtErrorSavingProject;
     const std::string name = fileName.empty() ? FFileName : fileName;
     if (name.empty()) return false;
+    std::string reason;
+    if (!CheckProjectTarget(name, FDbName, reason)) {
+        error += ": " + reason;
+        return false;
+    }
     error.clear();
     try {
         TStatusGuard status(FStatus, "Saving Project...");
         BuildTree(FRoot);
         std::string storeError;
-        if (!FStore->SaveToFile(name, FRoot, storeError)) throw EAEError(txtErrorSavingProject);
+        if (!FStore->SaveToFile(name, FRoot, storeError))
+            throw EAEError(WithReason(txtErrorSavingProject, storeError));
     } catch (const std::exception& e) {
         error = e.what();
         return false;
@@ -118,6 +138,12 @@ bool TProjectAE::LoadProject(const std::string& fileName, std::string& error, bo
     error = txtNotName;
     const std::string name = fileName.empty() ? FFileName : fileName;
     if (name.empty()) return false;
+    std::string reason;
+    // A new project starts by writing an empty project file there.
+    if (isNew && !CheckProjectTarget(name, FDbName, reason)) {
+        error = WithReason(txtErrorSavingProject, reason);
+        return false;
+    }
     error.clear();
     TStatusGuard status(FStatus, "Loading Project...");
     // Read into a separate tree: a refused file must not touch the project.
@@ -125,11 +151,11 @@ bool TProjectAE::LoadProject(const std::string& fileName, std::string& error, bo
     try {
         std::string storeError;
         if (!FStore->LoadFromFile(name, incoming, isNew, storeError)) {
-            error = txtNotProjectFileType;
+            error = WithReason(txtNotProjectFileType, storeError);
             return false;
         }
-    } catch (const std::exception&) {
-        error = txtNotProjectFileType;
+    } catch (const std::exception& e) {
+        error = WithReason(txtNotProjectFileType, e.what());
         return false;
     }
     // What the project holds now comes back should the content fail half-way.
@@ -143,9 +169,11 @@ bool TProjectAE::LoadProject(const std::string& fileName, std::string& error, bo
         hasPrevious = false;
     }
     try {
+        TNodeLookups::Start();
         ReadTree(incoming);
     } catch (const std::exception& e) {
-        error = e.what();
+        // Which item of which element held the value, and what it should have been.
+        error = TNodeLookups::Explain(e, incoming);
         try {
             if (hasPrevious) ReadTree(previous);
         } catch (const std::exception&) {

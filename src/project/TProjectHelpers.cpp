@@ -11,6 +11,13 @@ std::string StateName(uint8_t state) {
     return state < std::size(names) ? names[state] : "";
 }
 
+std::string StatusWithWarnings(const std::string& state, const std::vector<std::string>& warnings) {
+    std::string text = state;
+    for (const std::string& w : warnings)
+        text += "; warning: " + w;
+    return text;
+}
+
 bool TrailingNumber(std::string_view text, int64_t& value) {
     size_t first = text.find_first_of("0123456789");
     if (first == std::string_view::npos) return false;

@@ -11,6 +11,9 @@ namespace vorelt {
 // "None", "Open", "Opening", "Load", "Loading", "Close", "Closing", "Saving", "Init", "Ready";
 // empty for other values.
 std::string StateName(uint8_t state);
+// The state text of the status line followed by what opening found wrong with the data file:
+// "Ready; warning: ...".
+std::string StatusWithWarnings(const std::string& state, const std::vector<std::string>& warnings);
 
 // True when the text holds a digit and everything from its first digit to its end is a digit;
 // `value` receives that number ("FR01" gives 1). False when the digits do not fit 64 bits.

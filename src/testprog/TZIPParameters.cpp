@@ -262,7 +262,8 @@ void TZIPParameters::LoadFromNode(const TNodePersist& node) {
             if (text.empty() || op.empty() || value.empty()) continue;
             int32_t typeOperation = StrToInt(op);
             if (typeOperation < 0 || typeOperation > 255)
-                throw EConvertError("'" + op + "' is not a valid integer value");
+                throw EConvertError("'" + op + "' is not a valid integer value",
+                                    "an integer from 0 to 255", "TypeOperation");
             long double c = StrToFloat(value);
             RecHistoricIndex& row = FK[size_t(index)];
             row.Text = text;

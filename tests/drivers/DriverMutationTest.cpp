@@ -1,5 +1,6 @@
 #include "DriverMutationTest.h"
 
+#include "common/TByteMutator.h"
 #include "common/TestData.h"
 #include "drivers/TDriverRecordSource.h"
 #include "drivers/TLogFile.h"
@@ -138,29 +139,17 @@ TMutationStats RunDriverMutations(const std::string& validBytes, TCanOpenFunctio
         }
     }
     // Known length and count fields.
-    const uint32_t extremes32[] = {0,
-                                   1,
-                                   0x7FFFFFFF,
-                                   0x80000000,
-                                   0xFFFFFFFF,
-                                   0xFFFFFFF0,
-                                   static_cast<uint32_t>(size),
-                                   static_cast<uint32_t>(size + 1)};
-    auto put = [](std::string& s, size_t at, uint32_t v, int bytes) {
-        for (int b = 0; b < bytes && at + static_cast<size_t>(b) < s.size(); ++b)
-            s[at + static_cast<size_t>(b)] = static_cast<char>((v >> (8 * b)) & 0xFF);
-    };
+    const std::vector<uint32_t> extremes32 = Extremes32(size);
     for (size_t at : options.Fields32)
         for (uint32_t v : extremes32) {
             std::string m = validBytes;
-            put(m, at, v, 4);
+            PutLE(m, at, v, 4);
             run(m, "u32 at " + std::to_string(at) + " := " + std::to_string(v));
         }
-    const uint16_t extremes16[] = {0, 1, 2, 3, 0x7FFF, 0x8000, 0xFFFF, 0xFFFE};
     for (size_t at : options.Fields16)
-        for (uint16_t v : extremes16) {
+        for (uint16_t v : Extremes16()) {
             std::string m = validBytes;
-            put(m, at, v, 2);
+            PutLE(m, at, v, 2);
             run(m, "u16 at " + std::to_string(at) + " := " + std::to_string(v));
         }
     if (size == 0) return stats;
@@ -169,21 +158,16 @@ TMutationStats RunDriverMutations(const std::string& validBytes, TCanOpenFunctio
         std::string m = validBytes;
         size_t at = rng() % size;
         int width = (rng() & 1) ? 4 : 2;
-        uint32_t v = extremes32[rng() % std::size(extremes32)];
-        put(m, at, v, width);
+        uint32_t v = extremes32[rng() % extremes32.size()];
+        PutLE(m, at, v, width);
         run(m, "field case " + std::to_string(i) + ": u" + std::to_string(8 * width) + " at " +
                    std::to_string(at) + " := " + std::to_string(v));
     }
     // Random byte changes.
     for (int i = 0; i < options.RandomCases; ++i) {
         std::string m = validBytes;
-        int changes = 1 + static_cast<int>(rng() % 8);
         std::string what = "random case " + std::to_string(i) + ":";
-        for (int c = 0; c < changes; ++c) {
-            size_t at = rng() % size;
-            m[at] = static_cast<char>(rng() & 0xFF);
-            what += " " + std::to_string(at);
-        }
+        ChangeRandomBytes(m, rng, what);
         run(m, what);
     }
     return stats;

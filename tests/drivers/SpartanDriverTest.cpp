@@ -393,7 +393,7 @@ TEST_F(SpartanFile, SortingMovesTimedMessagesOnly) {
     EXPECT_EQ(ReadFileBytes(FDir.File("again.spt")), out);
     // The open file and its log are refused as targets.
     EXPECT_FALSE(d->SortToFile(file, msg));
-    EXPECT_EQ(msg, "Invalid File Name");
+    EXPECT_EQ(msg, "Invalid File Name: the target is the source file");
 }
 
 TEST_F(SpartanFile, FilteredCopyCountsRecordsAndKeepsTheHeader) {

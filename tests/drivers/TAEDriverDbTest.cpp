@@ -453,9 +453,10 @@ TEST(DriverCopies, SortKeepsUntimedSlotsAndRefusesTheSource) {
     auto d = OpenTest(dir.File("s.vts"));
     std::string msg;
     EXPECT_FALSE(d->SortToFile(dir.File("s.vts"), msg));
-    EXPECT_EQ(msg, "Invalid File Name");
+    EXPECT_EQ(msg, "Invalid File Name: the target is the source file");
     EXPECT_FALSE(d->SortToFile(dir.File("./sub/../s.vts"), msg));
     EXPECT_FALSE(d->SortToFile(dir.File("s.log"), msg));
+    EXPECT_EQ(msg, "Invalid File Name: the target is the source's companion log");
     EXPECT_EQ(ReadFileBytes(dir.File("s.vts")), b.Bytes());
 
     ASSERT_TRUE(d->SortToFile(dir.File("sorted.vts"), msg)) << msg;
@@ -496,7 +497,7 @@ TEST(DriverCopies, FilteredCopyCountsUndeletedHitsIntoHeader) {
     ASSERT_TRUE(d->SaveToFile(marks, dir.File("marks.vts"), msg)) << msg;
     EXPECT_EQ(static_cast<uint8_t>(ReadFileBytes(dir.File("marks.vts"))[8]), 0);
     EXPECT_FALSE(d->SaveToFile(all, dir.File("f.vts"), msg));
-    EXPECT_EQ(msg, "Invalid File Name");
+    EXPECT_EQ(msg, "Invalid File Name: the target is the source file");
 }
 
 // --- Registry and helpers ---

@@ -174,11 +174,14 @@ TEST(VallenDriverTest, CopiesAreRefused) {
     std::unique_ptr<TAEDriverDb> driver = OpenVallen(file);
     ASSERT_TRUE(driver);
     std::string message;
+    // The text says which file cannot be sorted or copied, and why.
+    const std::string why = "Operation Not Support: " + file +
+                            " is a Vallen database, which cannot be sorted or copied";
     EXPECT_FALSE(driver->SortToFile(dir.File("sorted.pridb"), message));
-    EXPECT_EQ(message, "Operation Not Support");
+    EXPECT_EQ(message, why);
     TDriverRecordSource source2(*driver);
     EXPECT_FALSE(driver->SaveToFile(source2, dir.File("saved.pridb"), message));
-    EXPECT_EQ(message, "Operation Not Support");
+    EXPECT_EQ(message, why);
     EXPECT_FALSE(std::filesystem::exists(dir.File("sorted.pridb")));
     EXPECT_FALSE(std::filesystem::exists(dir.File("saved.pridb")));
 }

@@ -74,6 +74,7 @@ bool TLayerCheck::LoadRules(const std::string& layersFile, std::string& error) {
     std::set<std::string> tools = FAllowed["tools/cli"];
     tools.insert({"common", "mkdata", "cli"});
     tests["tests/tools"] = tools;
+    tests["tests/campaign"] = tools;
     tests["tests/layering"] = {"common"};
     tests["tests/common"] = {"common", "persist"};
     for (auto& [unit, allowed] : tests)

@@ -117,7 +117,7 @@ TEST(XMLProject, RefusesFilesWithoutVersionAndSkipsNamelessParams) {
         "</AEPROJECTFILE><ParamPRG><PRJ><PARAMS><PARAM><Name>a</Name><Value>1</Value>"
         "</PARAM></PARAMS><NODES/></PRJ></ParamPRG></PRJ_GV>";
     EXPECT_FALSE(TXMLPersistentAEProject::Parse(empty, root, error));
-    EXPECT_EQ(error, "Not Project File Type");
+    EXPECT_EQ(error, "Not Project File Type: the element \"AEPROJECTFILE\" is empty");
     std::string missing = "<PRJ_GV><ParamPRG/></PRJ_GV>";
     EXPECT_FALSE(TXMLPersistentAEProject::Parse(missing, root, error));
     EXPECT_FALSE(TXMLPersistentAEProject::Parse("not xml at all", root, error));

@@ -101,10 +101,12 @@ TEST_F(ProjectFile, AFailedSaveLeavesThePreviousFileAsItWas) {
     EXPECT_TRUE(project.Modified());
     EXPECT_EQ(FilesIn(Dir.Path()), std::vector<std::string>{"kept.xml"});
 
-    // A store that cannot write (no such folder) fails with the project's text.
+    // A store that cannot write (no such folder) fails with the project's text and the
+    // system's reason.
     failing->Fail = false;
     EXPECT_FALSE(project.SaveProject(Dir.File("no/such/folder/p.xml"), error));
-    EXPECT_EQ(error, "Error Saving Project");
+    EXPECT_EQ(error.rfind("Error Saving Project: ", 0), 0u) << error;
+    EXPECT_NE(error.find("No such file or directory"), std::string::npos) << error;
     EXPECT_EQ(project.FileName(), file);
     ASSERT_TRUE(project.SaveProject("", error)) << error;
     EXPECT_NE(test::ReadFileBytes(file), before);
@@ -128,7 +130,11 @@ TEST_F(ProjectFile, FilesThatAreNoProjectLeaveTheProjectUntouched) {
     test::WriteFileBytes(truncated, full.substr(0, full.size() / 2));
     for (const std::string& file : {text, empty, truncated, Dir.File("missing.xml")}) {
         EXPECT_FALSE(project.LoadProject(file, error)) << file;
-        EXPECT_EQ(error, "Not Project File Type") << file;
+        // The text, then the parser's reason with its place, or the system's.
+        EXPECT_EQ(error.rfind("Not Project File Type: ", 0), 0u) << error;
+        EXPECT_TRUE(error.find(" at line ") != std::string::npos ||
+                    error.find("No such file or directory") != std::string::npos)
+            << error;
         EXPECT_EQ(project.FileName(), good);
         ASSERT_TRUE(project.SaveProject(Dir.File("again.xml"), error)) << error;
         EXPECT_EQ(test::ReadFileBytes(Dir.File("again.xml")), full) << file;

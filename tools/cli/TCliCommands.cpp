@@ -5,6 +5,7 @@
 
 #include "drivers/TDriverRecordSource.h"
 #include "drivers/TDriverRegistry.h"
+#include "drivers/TFileWarnings.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
@@ -131,6 +132,8 @@ int Info(const std::string& fileName, std::ostream& out, std::ostream& err) {
     bool hasLast = EdgeTime(*d, record, false, last);
     out << "first time: " << (hasFirst ? FloatToStr(first) : std::string()) << "\n";
     out << "last time: " << (hasLast ? FloatToStr(last) : std::string()) << "\n";
+    for (const std::string& warning : FileWarnings(*d))
+        out << "warning: " << warning << "\n";
     return ExitOk;
 }
 

@@ -343,22 +343,28 @@ bool TAEDisp::Initialize(std::string& message) {
     FHitPlan.clear();
     FHitPlanComplete = false;
     FTimeDrivenBlock = 0;
+    FSetupPositions.clear();
     try {
         // The first hardware setup, standing alone or inside a continued-file message, with the
         // partial-power setup given beside it.
         int partialPower = -1;
+        int32_t at = -1;
         for (const TDriverIndexItem& item : FIndex) {
+            ++at;
             if (item.Extra == 0) continue;
             if (FSetup.Found) {
                 // Set-up messages precede the data: the search ends at the first hit.
                 if (item.Kind == idHit || FSetup.PartialPowerSegments >= 0 || partialPower >= 0)
                     break;
             }
-            if (item.Kind == idPartialPower && partialPower < 0)
+            if (item.Kind == idPartialPower && partialPower < 0) {
                 partialPower = ParsePartialPowerBody(Body(item));
+                FSetupPositions.push_back(at);
+            }
             if (FSetup.Found) continue;
             if (item.Kind == idHardwareSetup) {
                 ParseHardwareSetup(Body(item), FSetup);
+                FSetupPositions.push_back(at);
             } else if (item.Kind == idContinuedFile) {
                 const std::span<const uint8_t> body = Body(item);
                 const long start = FindEmbeddedSetup(body);
@@ -372,6 +378,7 @@ bool TAEDisp::Initialize(std::string& message) {
                     else if (f.ID == idPartialPower && partialPower < 0)
                         partialPower = ParsePartialPowerBody(inner);
                 }
+                FSetupPositions.push_back(at);
             }
         }
         if (!FSetup.Found) throw EAEError("Not Found Init Record");
@@ -450,6 +457,40 @@ void TAEDisp::BuildHitPlan() {
         }
         FTimeDrivenBlock = block;
     }
+}
+
+bool TAEDisp::IsKnownMessage(const TDriverIndexItem& item) const {
+    if (item.Extra == 0) return false;
+    switch (item.Kind) {
+    case idHit:
+    case idTimeDriven:
+    case idDemandDriven:
+    case idComment:
+    case idContinuedFile:
+    case idResetClock:
+    case idAbort:
+    case idTestInfo:
+    case idProduct:
+    case idHardwareSetup:
+    case idLocation:
+    case idSpecialInfo:
+    case idTestStart:
+    case idReserved:
+    case idPartialPower:
+    case idResume:
+    case idStop:
+    case idPause:
+    case idTimeMark:
+        return true;
+    default:
+        return false;
+    }
+}
+
+std::vector<int32_t> TAEDisp::CopySetupPositions() const {
+    std::vector<int32_t> positions = FSetupPositions;
+    if (!FIndex.empty()) positions.push_back(0);
+    return positions;
 }
 
 bool TAEDisp::ConvertTime(std::string_view sourceID, std::string_view targetID, long double& value,

@@ -33,6 +33,12 @@ public:
     const disp::TSetup& Setup() const { return FSetup; }
     // Byte offset of a message cut off by the end of the file and left out; -1 when none.
     int64_t TruncatedAt() const { return FTruncatedAt; }
+    int64_t IncompleteAt() const override { return FTruncatedAt; }
+    // Zero length words and identifiers this driver does not know are unknown messages.
+    bool IsKnownMessage(const TDriverIndexItem& item) const override;
+    // The first message (which tells a DiSP file) and the messages Initialize read the
+    // hardware setup and the partial-power setup from.
+    std::vector<int32_t> CopySetupPositions() const override;
 
 protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
@@ -81,6 +87,8 @@ private:
 
     disp::TSetup FSetup;
     int64_t FTruncatedAt = -1;
+    // Positions of the messages the setup was read from.
+    std::vector<int32_t> FSetupPositions;
 
     // Hit decoding prepared by Initialize: the characteristics that can be placed, in order,
     // and whether the whole list could (then parametric groups follow them).

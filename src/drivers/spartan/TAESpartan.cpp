@@ -144,6 +144,24 @@ bool TAESpartan::Load(std::string& message) {
     });
 }
 
+bool TAESpartan::IsKnownMessage(const TDriverIndexItem& item) const {
+    switch (item.Kind) {
+    case ikHeader:
+        return item.Offset == 0; // a message of type 255 keeps that kind too
+    case mtHit:
+    case mtTimeDriven:
+    case mtDemandDriven:
+    case mtComment:
+    case mtAlarm:
+    case mtResume:
+    case mtStop:
+    case mtPause:
+        return true;
+    default:
+        return false;
+    }
+}
+
 void TAESpartan::AddHeaderLines(const TByteReader& h) {
     auto number = [&h](size_t offset) {
         return h.Has(offset, 4) ? IntToStr(h.U32(offset)) : std::string();

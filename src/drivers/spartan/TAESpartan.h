@@ -33,7 +33,9 @@ public:
 
     // Where the file stops short of a whole header or message: the byte offset of the
     // incomplete part, -1 when the file is whole.
-    int64_t IncompleteAt() const { return FIncompleteAt; }
+    int64_t IncompleteAt() const override { return FIncompleteAt; }
+    // Hits, samples, comments, alarms and the test-control messages.
+    bool IsKnownMessage(const TDriverIndexItem& item) const override;
 
 protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;

@@ -28,6 +28,7 @@ public:
     const tarvel::THeader& Header() const { return FHeader; }
     // Byte offset of a message cut off by the end of the file and left out; -1 when none.
     int64_t TruncatedAt() const { return FTruncatedAt; }
+    int64_t IncompleteAt() const override { return FTruncatedAt; }
 
 protected:
     TAETarvelDriver(IDriverOwner* owner, tarvel::TBoard board);

@@ -80,6 +80,17 @@ size_t TAETarvelIsa::ScanBlock(const uint8_t* data, size_t size, uint64_t base,
     return pos;
 }
 
+std::vector<int32_t> TAETarvelIsa::CopySetupPositions() const {
+    std::vector<int32_t> positions = TAETarvelDriver::CopySetupPositions();
+    for (size_t i = 0, n = FIndex.size(); i < n; ++i) {
+        if (FIndex.Kind(i) != 1) continue;
+        const TByteReader body = Reader(static_cast<int32_t>(i));
+        if (body.Size() >= 10 && body.U16(8) == SubtypeGain)
+            positions.push_back(static_cast<int32_t>(i));
+    }
+    return positions;
+}
+
 size_t TAETarvelIsa::MessageSpan(const uint8_t* p, size_t) const {
     const uint32_t type = LoadU32(p);
     return type > IsaMaxType ? 0 : 4 + IsaBodySize[type];

@@ -22,6 +22,10 @@ public:
     // ISA system-data subtype that sets a channel's gain code.
     static constexpr uint16_t SubtypeGain = 2;
 
+    // The header and every gain message: the hits of a copy read their amplitudes with the
+    // gains of the source.
+    std::vector<int32_t> CopySetupPositions() const override;
+
 protected:
     size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base,
                      TScanPart& part) const override;

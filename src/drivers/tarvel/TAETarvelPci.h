@@ -15,6 +15,10 @@ public:
     explicit TAETarvelPci(IDriverOwner* owner = nullptr);
 
     std::string ClassName() const override { return "TAETarvelPci"; }
+    // Types 0 to 7 (4 is noise, like 2).
+    bool IsKnownMessage(const TDriverIndexItem& item) const override {
+        return item.Kind == ikHeader || item.Kind <= 7;
+    }
     static bool CanOpen(const std::string& fileName, std::string& message);
     static std::unique_ptr<TAEDriverDb> Create(IDriverOwner* owner);
 

@@ -573,13 +573,23 @@ bool TAEVallen::Initialize(std::string& message) {
     return true;
 }
 
+namespace {
+
+// Vallen databases are only read: no copy of any kind is written.
+std::string NoCopies(const std::string& fileName) {
+    return "Operation Not Support: " + fileName +
+           " is a Vallen database, which cannot be sorted or copied";
+}
+
+} // namespace
+
 bool TAEVallen::SortToFile(const std::string&, std::string& message) {
-    message = "Operation Not Support";
+    message = NoCopies(FileName());
     return false;
 }
 
 bool TAEVallen::SaveToFile(IRecordSource&, const std::string&, std::string& message) {
-    message = "Operation Not Support";
+    message = NoCopies(FileName());
     return false;
 }
 

@@ -1,5 +1,6 @@
 #include "processing/db/TGVDb.h"
 
+#include "drivers/TFileWarnings.h"
 #include "model/TAEExtendedField.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
@@ -122,10 +123,7 @@ bool TGVDb::OpenDataFile(const std::string& fileName, std::string& message, TSta
     DropPending();
     try {
         const TDriverClass* cls = FindDriverClass(fileName, message);
-        if (!cls) {
-            message = txtTypeFileNotSupport;
-            return false;
-        }
+        if (!cls) return false;
         // Reopening the file in use: the groups of this session must be in the log before the
         // new driver reads it, or its close would later write back the older state.
         if (FDriver && SameDataFile(FDriver->FileName(), fileName)) {
@@ -211,6 +209,7 @@ void TGVDb::CloseDataFile() {
     FDriver->SetOnState({});
     FDriver->SetOnProgress({});
     FDriver.reset();
+    FDataWarnings.clear();
     FPosTimeS = FPosCalcLoading = -1;
     FParamSources.clear();
     TAEOMSG changed;
@@ -232,6 +231,7 @@ void TGVDb::CommitPending() {
     }
     FPosTimeS = FDriver->FieldPos(fidTimeS);
     FPosCalcLoading = FDriver->FieldPos(fidCalcLoading);
+    FDataWarnings = FileWarnings(*FDriver);
     FParamSources.clear();
     if (IProcessorContext* context = Context())
         if (IIDGenerator* generator = context->IDGenerator()) FDriver->AssignIDs(false, *generator);

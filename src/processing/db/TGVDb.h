@@ -65,8 +65,9 @@ public:
     // The driver being prepared by OpenDataFile / LoadData; none otherwise.
     TAEDriverDb* PendingDriver() const { return FPending.get(); }
     // Picks the first registered driver class that accepts the file and opens a new driver of
-    // it beside the current one. False with "This Type File Not Support" when no class
-    // accepts, or with the driver's message; the current driver is untouched either way.
+    // it beside the current one. False with FindDriverClass's reason ("This Type File Not
+    // Support" for a readable file no class accepts, the system's text for a missing one), or
+    // with the driver's message; the current driver is untouched either way.
     bool OpenDataFile(const std::string& fileName, std::string& message, TStateEvent onState = {},
                       TProgressEvent onProgress = {});
     // Load and Initialize of the driver being prepared (of the current one when none is).
@@ -82,6 +83,9 @@ public:
     void CloseDataFile();
     // The driver's file name; empty without driver.
     std::string GetFileName() const;
+    // What opening the serving driver's file found wrong with it (FileWarnings), worked out
+    // once when the driver began to serve.
+    const std::vector<std::string>& DataWarnings() const { return FDataWarnings; }
     int DeletedGroupCount() const;
     int SelectedGroupCount() const;
 
@@ -164,6 +168,7 @@ private:
         int Pos = -1;
     };
     std::vector<TParamSource> FParamSources;
+    std::vector<std::string> FDataWarnings;
 };
 
 } // namespace vorelt

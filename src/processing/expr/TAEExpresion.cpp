@@ -173,7 +173,9 @@ void TAEExpresion::LoadFromNode(const TNodePersist& node) {
     v = node.GetValue("TypeElem");
     if (!v.empty()) {
         int32_t code = StrToInt(v);
-        if (code < 0 || code > 255) throw EConvertError("'" + v + "' is not a valid integer value");
+        if (code < 0 || code > 255)
+            throw EConvertError("'" + v + "' is not a valid integer value",
+                                "an integer from 0 to 255", "TypeElem");
         FTypeElem = static_cast<uint8_t>(code);
     }
     v = node.GetValue("ID");
