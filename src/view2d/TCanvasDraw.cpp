@@ -347,6 +347,17 @@ uint32_t* TCanvasDraw::DirectBits(int32_t& stride) const {
     return reinterpret_cast<uint32_t*>(FCanvas->bits());
 }
 
+bool TCanvasDraw::PixelAccess(TPixelAccess& access) {
+    int32_t stride = 0;
+    uint32_t* bits = DirectBits(stride);
+    if (!bits) return TLogicalCanvas::PixelAccess(access);
+    access.Bits = bits;
+    access.Stride = stride;
+    access.Width = FCanvas->width();
+    access.Height = FCanvas->height();
+    return true;
+}
+
 std::vector<TDevicePoint> TCanvasDraw::PointStamp() const {
     const int32_t s = SizePoint();
     std::vector<TDevicePoint> stamp;
@@ -404,25 +415,63 @@ void TCanvasDraw::DrawDevicePoints(const TDeviceDot* dots, size_t count) {
         TLogicalCanvas::DrawDevicePoints(dots, count);
         return;
     }
-    const std::vector<TDevicePoint> stamp = PointStamp();
     const int32_t w = FCanvas->width();
     const int32_t h = FCanvas->height();
-    int32_t reach = 0;
-    for (const TDevicePoint& o : stamp)
-        reach = std::max({reach, std::abs(o.X), std::abs(o.Y)});
-    for (size_t i = 0; i < count; ++i) {
-        const TDeviceDot& d = dots[i];
-        const uint32_t px = 0xFF000000u | qRgb(RedOf(d.Color), GreenOf(d.Color), BlueOf(d.Color));
-        if (d.X >= reach && d.Y >= reach && d.X < w - reach && d.Y < h - reach) {
-            uint32_t* centre = bits + static_cast<ptrdiff_t>(d.Y) * stride + d.X;
-            for (const TDevicePoint& o : stamp)
-                centre[static_cast<ptrdiff_t>(o.Y) * stride + o.X] = px;
+    auto pixel = [](TColor c) { return TPixelAccess::Pixel(c); };
+    if (!round) {
+        // Squares x - k .. x + k - 1, y - k .. y + k - 1.
+        const int32_t k = (FPointStyle == ptBigPoint ? 2 : 1) * SizePoint();
+        if (k == 1) {
+            // The common case of millions of points: two pixels in two rows.
+            for (size_t i = 0; i < count; ++i) {
+                const TDeviceDot& d = dots[i];
+                const uint32_t px = pixel(d.Color);
+                if (d.X >= 1 && d.Y >= 1 && d.X < w && d.Y < h) {
+                    uint32_t* lower = bits + static_cast<ptrdiff_t>(d.Y) * stride + d.X;
+                    uint32_t* upper = lower - stride;
+                    upper[-1] = px;
+                    upper[0] = px;
+                    lower[-1] = px;
+                    lower[0] = px;
+                } else {
+                    for (int32_t y = std::max(d.Y - 1, 0); y < std::min(d.Y + 1, h); ++y)
+                        for (int32_t x = std::max(d.X - 1, 0); x < std::min(d.X + 1, w); ++x)
+                            bits[static_cast<ptrdiff_t>(y) * stride + x] = px;
+                }
+            }
         } else {
-            for (const TDevicePoint& o : stamp) {
-                const int32_t x = d.X + o.X;
-                const int32_t y = d.Y + o.Y;
-                if (x >= 0 && y >= 0 && x < w && y < h)
-                    bits[static_cast<ptrdiff_t>(y) * stride + x] = px;
+            for (size_t i = 0; i < count; ++i) {
+                const TDeviceDot& d = dots[i];
+                const uint32_t px = pixel(d.Color);
+                const int32_t l = std::max(d.X - k, 0);
+                const int32_t r = std::min(d.X + k, w);
+                const int32_t t = std::max(d.Y - k, 0);
+                const int32_t b = std::min(d.Y + k, h);
+                uint32_t* row = bits + static_cast<ptrdiff_t>(t) * stride;
+                for (int32_t y = t; y < b; ++y, row += stride)
+                    for (int32_t x = l; x < r; ++x)
+                        row[x] = px;
+            }
+        }
+    } else {
+        const std::vector<TDevicePoint> stamp = PointStamp();
+        int32_t reach = 0;
+        for (const TDevicePoint& o : stamp)
+            reach = std::max({reach, std::abs(o.X), std::abs(o.Y)});
+        for (size_t i = 0; i < count; ++i) {
+            const TDeviceDot& d = dots[i];
+            const uint32_t px = pixel(d.Color);
+            if (d.X >= reach && d.Y >= reach && d.X < w - reach && d.Y < h - reach) {
+                uint32_t* centre = bits + static_cast<ptrdiff_t>(d.Y) * stride + d.X;
+                for (const TDevicePoint& o : stamp)
+                    centre[static_cast<ptrdiff_t>(o.Y) * stride + o.X] = px;
+            } else {
+                for (const TDevicePoint& o : stamp) {
+                    const int32_t x = d.X + o.X;
+                    const int32_t y = d.Y + o.Y;
+                    if (x >= 0 && y >= 0 && x < w && y < h)
+                        bits[static_cast<ptrdiff_t>(y) * stride + x] = px;
+                }
             }
         }
     }
@@ -447,11 +496,9 @@ void TCanvasDraw::DrawDeviceMarkers(const TDevicePoint* points, size_t count) {
     }
     const int32_t w = FCanvas->width();
     const int32_t h = FCanvas->height();
-    const uint32_t pen =
-        0xFF000000u | qRgb(RedOf(FPen.Color), GreenOf(FPen.Color), BlueOf(FPen.Color));
+    const uint32_t pen = TPixelAccess::Pixel(FPen.Color);
     const bool fill = FBrush.Style != bsClear;
-    const uint32_t brush =
-        0xFF000000u | qRgb(RedOf(FBrush.Color), GreenOf(FBrush.Color), BlueOf(FBrush.Color));
+    const uint32_t brush = TPixelAccess::Pixel(FBrush.Color);
     for (size_t i = 0; i < count; ++i) {
         const int32_t l = points[i].X - 3;
         const int32_t t = points[i].Y - 3;

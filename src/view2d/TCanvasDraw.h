@@ -51,6 +51,7 @@ public:
     bool DeviceSize(int32_t& width, int32_t& height) const override;
     void DrawDevicePoints(const TDeviceDot* dots, size_t count) override;
     void DrawDeviceMarkers(const TDevicePoint* points, size_t count) override;
+    bool PixelAccess(TPixelAccess& access) override;
 
     // Device-level GDI primitives, also used by the container for its rubber band.
     void Rectangle(int32_t l, int32_t t, int32_t r, int32_t b);

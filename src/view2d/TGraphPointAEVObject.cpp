@@ -20,25 +20,187 @@ TPixelOccupancy& SharedOccupancy() {
     return occupancy;
 }
 
-// Collects points to draw and hands them to the canvas in batches, in order.
-class TDotBatch {
-public:
-    explicit TDotBatch(TLogicalCanvas& canvas) : FCanvas(canvas) {}
-    ~TDotBatch() { Flush(); }
-    void Add(int32_t x, int32_t y, TColor c) {
-        FDots[FCount++] = TDeviceDot{x, y, c};
-        if (FCount == FDots.size()) Flush();
+// Selected and marked points are remembered for later; true when the point is selected and so
+// is not drawn now. Kept out of line: the loop over every point meets such points rarely.
+[[gnu::noinline]] bool Remember(TPixelOccupancy& occupancy, uint8_t f, int32_t x, int32_t y,
+                                std::vector<TDevicePoint>& selected,
+                                std::vector<TDevicePoint>& marked) {
+    const size_t p = occupancy.Index(x, y);
+    if ((f & pfMarked) && TPixelOccupancy::TestAndSet(occupancy.Marked(), p))
+        marked.push_back({x, y});
+    if (!(f & pfSelected)) return false;
+    if (TPixelOccupancy::TestAndSet(occupancy.DrawnSelected(), p)) {
+        TPixelOccupancy::TestAndSet(occupancy.Drawn(), p);
+        selected.push_back({x, y});
     }
-    void Flush() {
-        if (FCount) FCanvas.DrawDevicePoints(FDots.data(), FCount);
-        FCount = 0;
-    }
+    return true;
+}
 
-private:
-    TLogicalCanvas& FCanvas;
-    std::array<TDeviceDot, 2048> FDots;
-    size_t FCount = 0;
-};
+// The loop over every point, point by point in list order, for canvases that draw each point
+// themselves. No branch depends on what the map holds: each point is written to the batch and
+// counts only when its pixel was empty.
+void DrawFirstPerPixel(TLogicalCanvas& canvas, const TSeriesMapping& map,
+                       const TAEVPointList& points, const std::array<TColor, 256>& colours,
+                       const std::array<uint8_t, 256>& listed, TPixelOccupancy& occupancy,
+                       std::vector<TDevicePoint>& selected, std::vector<TDevicePoint>& marked) {
+    constexpr size_t batchSize = 4096;
+    std::vector<TDeviceDot> batchStore(batchSize + 1);
+    TDeviceDot* const batch = batchStore.data();
+    size_t count = 0;
+    const int32_t w = occupancy.Width();
+    const int32_t h = occupancy.Height();
+    const auto width = static_cast<size_t>(w);
+    uint64_t* const drawn = occupancy.Drawn();
+    const size_t n = static_cast<size_t>(points.Count());
+    const double* const xs = points.XData();
+    const double* const ys = points.YData();
+    const uint8_t* const flags = points.FlagsData();
+    const uint8_t* const channels = points.ChannelData();
+    const TColor* const colour = colours.data();
+    const uint8_t* const isListed = listed.data();
+    for (size_t i = 0; i < n; ++i) {
+        const uint8_t f = flags[i];
+        if (f & (pfDeleted | pfChannelHidden)) continue;
+        int32_t x = 0;
+        int32_t y = 0;
+        if (!map.MapInside(xs[i], ys[i], w, h, x, y)) continue;
+        const uint8_t ch = channels[i];
+        if (!isListed[ch]) continue;
+        if ((f & (pfSelected | pfMarked)) && Remember(occupancy, f, x, y, selected, marked))
+            continue;
+        const size_t p = static_cast<size_t>(y) * width + static_cast<size_t>(x);
+        uint64_t& word = drawn[p >> 6];
+        const uint64_t bit = uint64_t(1) << (p & 63);
+        const size_t fresh = (word & bit) ? 0 : 1;
+        word |= bit;
+        batch[count] = TDeviceDot{x, y, colour[ch]};
+        count += fresh;
+        if (count == batchSize) {
+            canvas.DrawDevicePoints(batch, count);
+            count = 0;
+        }
+    }
+    if (count) canvas.DrawDevicePoints(batch, count);
+}
+
+// Step 1 below. Kept apart, with its arrays declared unaliased, so that the loop keeps its
+// values in registers: a store through a byte pointer could otherwise change anything.
+[[gnu::noinline]] void ClaimPixels(const TSeriesMapping map, const TAEVPointList& points,
+                                   const std::array<uint8_t, 256>& listed,
+                                   TPixelOccupancy& occupancy, uint32_t* __restrict holder,
+                                   uint8_t* __restrict holderChannel,
+                                   std::vector<TDevicePoint>& selected,
+                                   std::vector<TDevicePoint>& marked) {
+    const int32_t w = occupancy.Width();
+    const int32_t h = occupancy.Height();
+    const auto width = static_cast<size_t>(w);
+    const size_t n = static_cast<size_t>(points.Count());
+    const double* __restrict xs = points.XData();
+    const double* __restrict ys = points.YData();
+    const uint8_t* __restrict flags = points.FlagsData();
+    const uint8_t* __restrict channels = points.ChannelData();
+    const uint8_t* __restrict isListed = listed.data();
+    for (size_t i = n; i-- > 0;) {
+        // Streams read downwards are fetched ahead by hand.
+        if ((i & 7) == 0 && i >= 512) {
+            __builtin_prefetch(xs + i - 512);
+            __builtin_prefetch(ys + i - 512);
+            if ((i & 63) == 0) {
+                __builtin_prefetch(flags + i - 512);
+                __builtin_prefetch(channels + i - 512);
+            }
+        }
+        const uint8_t f = flags[i];
+        if (f & (pfDeleted | pfChannelHidden)) continue;
+        int32_t x = 0;
+        int32_t y = 0;
+        if (!map.MapInside(xs[i], ys[i], w, h, x, y)) continue;
+        const uint8_t ch = channels[i];
+        if (!isListed[ch]) continue;
+        const size_t p = static_cast<size_t>(y) * width + static_cast<size_t>(x);
+        holder[p] = static_cast<uint32_t>(i + 1);
+        holderChannel[p] = ch;
+        // Selected and marked points all look the same, so their order does not matter.
+        if (f & (pfSelected | pfMarked)) Remember(occupancy, f, x, y, selected, marked);
+    }
+}
+
+// The same picture for square points written straight into the pixels, without the cost of
+// testing a map for every point:
+// 1. From the last point to the first every shown point takes its pixel, so at the end each
+//    pixel is held by the first point in list order that falls on it; that is the one point
+//    drawing one by one would draw there, unless a selected point holds it.
+// 2. Drawing one by one paints each held pixel's square in list order, so a pixel shows the
+//    square, among those covering it, of the latest holder: the largest holder index in the
+//    window of pixels whose squares cover it.
+void ComposeFirstPerPixel(const TPixelAccess& pixels, int32_t k, const TSeriesMapping& map,
+                          const TAEVPointList& points, const std::array<TColor, 256>& colours,
+                          const std::array<uint8_t, 256>& listed, TPixelOccupancy& occupancy,
+                          std::vector<TDevicePoint>& selected, std::vector<TDevicePoint>& marked) {
+    const int32_t w = occupancy.Width();
+    const int32_t h = occupancy.Height();
+    const auto width = static_cast<size_t>(w);
+    uint32_t* const holder = occupancy.ResetHolders();
+    // The holder's channel beside it, so that painting reads neighbouring pixels only.
+    uint8_t* const holderChannel = occupancy.HolderChannels();
+    const uint8_t* const flags = points.FlagsData();
+    ClaimPixels(map, points, listed, occupancy, holder, holderChannel, selected, marked);
+    // A pixel held by a selected point shows no unselected one.
+    const size_t cells = width * static_cast<size_t>(h);
+    if (!selected.empty())
+        for (size_t p = 0; p < cells; ++p)
+            if (holder[p] && (flags[holder[p] - 1] & pfSelected)) holder[p] = 0;
+
+    std::array<uint32_t, 256> pixel;
+    for (size_t c = 0; c < pixel.size(); ++c)
+        pixel[c] = TPixelAccess::Pixel(colours[c]);
+    // The square of a point at x covers x - k .. x + k - 1: pixel q is covered by the points at
+    // q - k + 1 .. q + k on each axis. Holders are compared together with their pixel, so the
+    // winner's channel is read beside it.
+    auto key = [&](size_t p) { return (static_cast<uint64_t>(holder[p]) << 32) | p; };
+    auto paint = [&](uint32_t* out, uint64_t m) {
+        if (m >> 32) *out = pixel[holderChannel[m & 0xFFFFFFFFu]];
+    };
+    if (k == 1) {
+        for (int32_t y = 0; y < h; ++y) {
+            const size_t row = static_cast<size_t>(y) * width;
+            const bool next = y + 1 < h;
+            uint32_t* out = pixels.Bits + static_cast<ptrdiff_t>(y) * pixels.Stride;
+            for (int32_t x = 0; x < w; ++x) {
+                const size_t p = row + static_cast<size_t>(x);
+                const bool right = x + 1 < w;
+                uint64_t m = key(p);
+                if (right) m = std::max(m, key(p + 1));
+                if (next) m = std::max(m, key(p + width));
+                if (next && right) m = std::max(m, key(p + width + 1));
+                paint(out + x, m);
+            }
+        }
+        return;
+    }
+    // Larger squares: the window maximum along the rows, then along the columns.
+    std::vector<uint64_t> across(width * static_cast<size_t>(h));
+    for (int32_t y = 0; y < h; ++y) {
+        const size_t row = static_cast<size_t>(y) * width;
+        for (int32_t x = 0; x < w; ++x) {
+            uint64_t m = 0;
+            for (int32_t s = std::max(x - k + 1, 0); s <= std::min(x + k, w - 1); ++s)
+                m = std::max(m, key(row + static_cast<size_t>(s)));
+            across[row + static_cast<size_t>(x)] = m;
+        }
+    }
+    for (int32_t y = 0; y < h; ++y) {
+        uint32_t* out = pixels.Bits + static_cast<ptrdiff_t>(y) * pixels.Stride;
+        const int32_t top = std::max(y - k + 1, 0);
+        const int32_t bottom = std::min(y + k, h - 1);
+        for (int32_t x = 0; x < w; ++x) {
+            uint64_t m = 0;
+            for (int32_t s = top; s <= bottom; ++s)
+                m = std::max(m, across[static_cast<size_t>(s) * width + static_cast<size_t>(x)]);
+            paint(out + x, m);
+        }
+    }
+}
 
 TLogicalPoint Unscaled(int32_t x, int32_t y) {
     TLogicalPoint p;
@@ -152,77 +314,70 @@ void TGraphPointAEVObject::Draw() {
     if (w <= 0 || h <= 0) return;
     TPixelOccupancy& occupancy = SharedOccupancy();
     occupancy.Reset(w, h);
-    uint8_t* cells = occupancy.Cells();
 
-    const TColor seriesColour = GetColor();
-    const bool perChannel = !FChannelColors.Empty();
+    // Without channel colours every channel is listed in the series colour, so the loop looks
+    // the colour up the same way in both cases.
     std::array<TColor, 256> colours;
     std::array<uint8_t, 256> listed;
-    ChannelTable(colours, listed);
+    if (FChannelColors.Empty()) {
+        colours.fill(GetColor());
+        listed.fill(1);
+    } else {
+        // A channel the colours do not list is hidden even before ApplyToPoints ran.
+        ChannelTable(colours, listed);
+    }
 
-    // With Connect every drawn point is joined to the previous drawn one by a line as thick
-    // as the point.
-    const int32_t s = SizePoint();
-    const int32_t diameter = FPointStyle == ptPoint      ? 2 * s
-                             : FPointStyle == ptBigRound ? 6 * s
-                                                         : 4 * s;
     const ICoordConvert* conv = Converter();
-    const long double connectWidth = FConnect && conv ? conv->PixelsToMm(diameter) : 0;
-
     const TSeriesMapping map(conv, ScaleFlags());
     std::vector<TDevicePoint> selected;
     std::vector<TDevicePoint> marked;
-    const size_t n = static_cast<size_t>(FPoints.Count());
-    const double* xs = FPoints.XData();
-    const double* ys = FPoints.YData();
-    const uint8_t* flags = FPoints.FlagsData();
-    const uint8_t* channels = FPoints.ChannelData();
-    {
-        TDotBatch batch(canvas);
+    TPixelAccess pixels;
+    const bool squares = FPointStyle == ptPoint || FPointStyle == ptBigPoint;
+    if (!FConnect && squares && canvas.PixelAccess(pixels) && pixels.Width == w &&
+        pixels.Height == h) {
+        const int32_t k = (FPointStyle == ptBigPoint ? 2 : 1) * SizePoint();
+        ComposeFirstPerPixel(pixels, k, map, FPoints, colours, listed, occupancy, selected, marked);
+    } else if (!FConnect) {
+        DrawFirstPerPixel(canvas, map, FPoints, colours, listed, occupancy, selected, marked);
+    } else {
+        // Every drawn point is joined to the previous drawn one by a line as thick as the
+        // point, so points and lines go to the canvas in turn.
+        const int32_t s = SizePoint();
+        const int32_t diameter = FPointStyle == ptPoint      ? 2 * s
+                                 : FPointStyle == ptBigRound ? 6 * s
+                                                             : 4 * s;
+        const long double width = conv ? conv->PixelsToMm(diameter) : 0;
+        const size_t n = static_cast<size_t>(FPoints.Count());
         bool havePrev = false;
         TDevicePoint prev;
         for (size_t i = 0; i < n; ++i) {
-            const uint8_t f = flags[i];
-            if (f & (pfDeleted | pfChannelHidden)) continue;
-            const uint8_t ch = channels[i];
-            // A channel the colours do not list is hidden even before ApplyToPoints ran.
-            if (perChannel && !listed[ch]) continue;
+            const auto k = static_cast<int>(i);
+            const uint8_t f = FPoints.Flags(k);
+            const uint8_t ch = FPoints.Channel(k);
+            if ((f & (pfDeleted | pfChannelHidden)) || !listed[ch]) continue;
             int32_t x = 0;
             int32_t y = 0;
-            if (!map.MapInside(xs[i], ys[i], w, h, x, y)) continue;
-            uint8_t& cell =
-                cells[static_cast<size_t>(y) * static_cast<size_t>(w) + static_cast<size_t>(x)];
-            if ((f & pfMarked) && !(cell & opMarked)) {
-                cell |= opMarked;
-                marked.push_back({x, y});
-            }
-            if (f & pfSelected) {
-                if (!(cell & opDrawnSelected)) {
-                    cell |= opDrawn | opDrawnSelected;
-                    selected.push_back({x, y});
-                }
+            if (!map.MapInside(FPoints.X(k), FPoints.Y(k), w, h, x, y)) continue;
+            if ((f & (pfSelected | pfMarked)) && Remember(occupancy, f, x, y, selected, marked))
                 continue;
-            }
-            if (cell & opDrawn) continue;
-            cell |= opDrawn;
-            const TColor c = perChannel ? colours[ch] : seriesColour;
-            batch.Add(x, y, c);
-            if (FConnect) {
-                batch.Flush();
-                if (havePrev)
-                    canvas.DrawLineEx(Unscaled(prev.X, prev.Y), Unscaled(x, y), PackScale(0, 0), c,
-                                      connectWidth);
-                prev = {x, y};
-                havePrev = true;
-            }
+            if (!TPixelOccupancy::TestAndSet(occupancy.Drawn(), occupancy.Index(x, y))) continue;
+            const TDeviceDot dot{x, y, colours[ch]};
+            canvas.DrawDevicePoints(&dot, 1);
+            if (havePrev)
+                canvas.DrawLineEx(Unscaled(prev.X, prev.Y), Unscaled(x, y), PackScale(0, 0),
+                                  dot.Color, width);
+            prev = {x, y};
+            havePrev = true;
         }
     }
 
     if (!selected.empty()) {
+        std::vector<TDeviceDot> dots;
+        dots.reserve(selected.size());
         const TColor c = FSelectedPen.Color();
-        TDotBatch batch(canvas);
         for (const TDevicePoint& p : selected)
-            batch.Add(p.X, p.Y, c);
+            dots.push_back({p.X, p.Y, c});
+        canvas.DrawDevicePoints(dots.data(), dots.size());
     }
     if (!marked.empty()) {
         // Hollow marks, so that the marked point still shows its colour inside.

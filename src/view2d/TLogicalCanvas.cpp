@@ -29,4 +29,9 @@ void TLogicalCanvas::DrawDeviceMarkers(const TDevicePoint* points, size_t count)
         DrawMarker(Unscaled(points[i].X, points[i].Y), PackScale(0, 0));
 }
 
+bool TLogicalCanvas::PixelAccess(TPixelAccess& access) {
+    access = TPixelAccess{};
+    return false;
+}
+
 } // namespace vorelt

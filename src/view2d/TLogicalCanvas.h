@@ -86,6 +86,19 @@ struct TDeviceDot {
     TColor Color = 0;
 };
 
+// The 32-bit pixels (0xFFRRGGBB) of a canvas that lets a series write them itself.
+struct TPixelAccess {
+    uint32_t* Bits = nullptr;
+    // Pixels from one row to the next.
+    ptrdiff_t Stride = 0;
+    int32_t Width = 0;
+    int32_t Height = 0;
+    static uint32_t Pixel(TColor c) {
+        return 0xFF000000u | (static_cast<uint32_t>(RedOf(c)) << 16) |
+               (static_cast<uint32_t>(GreenOf(c)) << 8) | BlueOf(c);
+    }
+};
+
 class TLogicalCanvas {
 public:
     explicit TLogicalCanvas(std::shared_ptr<ICoordConvert> converter)
@@ -122,6 +135,9 @@ public:
     virtual void DrawDevicePoints(const TDeviceDot* dots, size_t count);
     // Markers as DrawMarker draws them, with the current pen and brush.
     virtual void DrawDeviceMarkers(const TDevicePoint* points, size_t count);
+    // The pixels themselves, for drawing that gives the same picture as DrawPoint of square
+    // points in copy mode; false when the canvas has none to give.
+    virtual bool PixelAccess(TPixelAccess& access);
 
 protected:
     std::shared_ptr<ICoordConvert> FConverter;

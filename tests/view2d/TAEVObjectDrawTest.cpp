@@ -14,6 +14,7 @@
 #include <QFontDatabase>
 #include <QImage>
 #include <gtest/gtest.h>
+#include <random>
 
 using namespace vorelt;
 
@@ -266,6 +267,62 @@ TEST(DrawPointSeries, DirectPixelsMatchThePainter) {
         painter.draw.TLogicalCanvas::DrawDeviceMarkers(marks.data(), marks.size());
         EXPECT_EQ(direct.image, painter.image) << "brush " << int(brush);
     }
+}
+
+namespace {
+// A canvas that draws every point through DrawPoint, as a canvas without pixels of its own.
+class TPointByPointDraw : public TCanvasDraw {
+public:
+    using TCanvasDraw::TCanvasDraw;
+    bool PixelAccess(TPixelAccess& access) override { return TLogicalCanvas::PixelAccess(access); }
+    void DrawDevicePoints(const TDeviceDot* dots, size_t count) override {
+        TLogicalCanvas::DrawDevicePoints(dots, count);
+    }
+};
+} // namespace
+
+TEST(DrawPointSeries, ComposedPixelsMatchDrawingPointByPoint) {
+    std::mt19937 gen(7);
+    std::uniform_real_distribution<double> wide(-3, 300);
+    std::uniform_real_distribution<double> high(-3, 213);
+    std::uniform_real_distribution<double> cluster(100, 120);
+    std::uniform_int_distribution<int> channel(0, 4);
+    std::uniform_int_distribution<int> kind(0, 99);
+    for (uint8_t style : {ptPoint, ptBigPoint}) {
+        for (int32_t size = 1; size <= 3; ++size) {
+            SetSizePoint(size);
+            TImageFixture composed;
+            TImageFixture byPoint;
+            TPointByPointDraw slow(byPoint.mapping, &byPoint.image);
+            TGraphPointAEVObject a;
+            TGraphPointAEVObject b;
+            a.Attach(nullptr, &composed.draw);
+            b.Attach(nullptr, &slow);
+            for (TGraphPointAEVObject* s : {&a, &b}) {
+                s->SetPointStyle(style);
+                s->ChannelColors().SetChannelColour(1, RGBColor(200, 0, 0));
+                s->ChannelColors().SetChannelColour(2, RGBColor(0, 160, 0));
+                s->ChannelColors().SetChannelColour(3, RGBColor(0, 0, 220));
+                s->ChannelColors().SetChannelColour(4, RGBColor(90, 90, 0));
+                s->MarkPen().SetColor(RGBColor(0, 0, 0));
+            }
+            for (int i = 0; i < 12000; ++i) {
+                const bool dense = i % 3 == 0;
+                const double x = dense ? cluster(gen) : wide(gen);
+                const double y = dense ? cluster(gen) : high(gen);
+                const int r = kind(gen);
+                const uint8_t flags = r < 5 ? pfSelected : r < 7 ? pfMarked : r < 9 ? pfDeleted : 0;
+                const auto ch = static_cast<uint8_t>(channel(gen));
+                AddAt(a, i, x, y, ch, flags);
+                AddAt(b, i, x, y, ch, flags);
+            }
+            a.Draw();
+            b.Draw();
+            EXPECT_EQ(composed.image, byPoint.image) << "style " << int(style) << " size " << size;
+            EXPECT_GT(composed.CountNot(clWhite), 10000);
+        }
+    }
+    SetSizePoint(1);
 }
 
 TEST(DrawPointSeries, DirectPixelsKeepTheirPlaceInAnOpenPaint) {

@@ -1,0 +1,635 @@
+// Axis ranges, steps, marks, labels, thickness and persistence without a display; painting on
+// an image.
+#include "view2d/TAixs.h"
+#include "model/RegisterModelClasses.h"
+#include "model/TAEExtendedField.h"
+#include "model/TAEIntegerField.h"
+#include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
+#include "view2d/TAixsPainter.h"
+#include "view2d/TAixsRange.h"
+#include "view2d/TCanvasDraw.h"
+#include "view2d/TGrAixs.h"
+
+#include <QFontDatabase>
+#include <QImage>
+#include <QPainter>
+#include <chrono>
+#include <future>
+#include <gtest/gtest.h>
+#include <map>
+#include <thread>
+
+using namespace vorelt;
+
+namespace {
+
+// Fixed-width text: 6 pixels a character and 12 high in the label font, 5 and 8 in the
+// exponent font.
+class TFakeMetrics : public ITextMetrics {
+public:
+    int32_t LabelHeight = 12;
+    TTextExtent Measure(const std::string& text, const TFontAttrs& font) const override {
+        const bool small = font.Size <= 6;
+        return {static_cast<int32_t>(text.size()) * (small ? 5 : 6), small ? 8 : LabelHeight};
+    }
+    long double PixelsPerInch() const override { return 96; }
+};
+
+class TFakeStrip : public IAixsStrip {
+public:
+    int32_t W = 40, H = 500;
+    int32_t Thick = -1;
+    int Repaints = 0;
+    int32_t StripWidth() const override { return W; }
+    int32_t StripHeight() const override { return H; }
+    void SetThickness(int32_t pixels) override { Thick = pixels; }
+    void RepaintStrip() override { ++Repaints; }
+};
+
+class TFakeGraph : public IAixsGraph {
+public:
+    bool Active = true;
+    int Modified = 0;
+    std::map<std::string, std::unique_ptr<TAEField>> Fields;
+    bool AixsGraphActive() const override { return Active; }
+    void SetModified(bool) override { ++Modified; }
+    const TAEField* FindAixsField(const std::string& id) const override {
+        auto it = Fields.find(id);
+        return it == Fields.end() ? nullptr : it->second.get();
+    }
+    void AddField(const std::string& id, std::unique_ptr<TAEField> f, const std::string& name,
+                  const std::string& unit = {}) {
+        f->SetID(id);
+        f->SetFieldName(name);
+        f->SetDisplayName(name);
+        f->SetDisplayDimension(unit);
+        Fields[id] = std::move(f);
+    }
+};
+
+struct TAxisFixture {
+    TFakeMetrics metrics;
+    TFakeStrip strip;
+    TFakeGraph graph;
+    TGrAixs axis{&graph, akLeft};
+    TAxisFixture() {
+        graph.AddField("0000000000000004", std::make_unique<TAEExtendedField>(), "Amplitude", "dB");
+        graph.AddField("0000000000000002", std::make_unique<TAEByteField>(), "Channel");
+        axis.SetStrip(&strip);
+        axis.SetTextMetrics(&metrics);
+    }
+    void Range(const char* id, long double lo, long double hi) {
+        axis.SetFieldId(id);
+        axis.CurMin()->SetAsFloat(lo);
+        axis.CurMax()->SetAsFloat(hi);
+        axis.Min()->SetAsFloat(lo);
+        axis.Max()->SetAsFloat(hi);
+    }
+    // The values of the marks that carry one (majors, also those whose label would not fit).
+    std::vector<std::string> MajorTexts() const {
+        std::vector<std::string> t;
+        for (const RecMarkAixs& m : axis.Marks())
+            if (!m.Text.empty()) t.push_back(m.Text);
+        return t;
+    }
+};
+
+// Runs `work` on its own thread and tells whether it finished within five seconds.
+bool FinishesInFiveSeconds(std::function<void()> work) {
+    auto done = std::make_shared<std::promise<void>>();
+    std::future<void> f = done->get_future();
+    std::thread([work = std::move(work), done] {
+        work();
+        done->set_value();
+    }).detach();
+    return f.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
+}
+
+} // namespace
+
+TEST(AixsStep, ZeroToHundredOnFiveHundredPixelsStepsByFiveWithFourMinorTicks) {
+    TAxisFixture f;
+    EXPECT_EQ(f.axis.UsableLength(), 495);
+    EXPECT_EQ(f.axis.MmToPixels(3), 11);
+    TAixsStep st;
+    st.Lo = 0;
+    st.Hi = 100;
+    ASSERT_TRUE(f.axis.NiceStep(true, 495, st));
+    EXPECT_EQ(st.Step, 5);
+    EXPECT_EQ(st.Multiplier, 5);
+    EXPECT_EQ(st.Count, 20);
+    EXPECT_EQ(st.Lo, 0);
+    EXPECT_EQ(st.Hi, 100);
+
+    f.Range("0000000000000004", 0, 100);
+    f.axis.BuildMarks();
+    const std::vector<std::string> majors = f.MajorTexts();
+    ASSERT_EQ(majors.size(), 21u);
+    EXPECT_EQ(majors.front(), "0");
+    EXPECT_EQ(majors[1], "5");
+    EXPECT_EQ(majors.back(), "100");
+    // Four plain ticks between consecutive majors, none after the last.
+    int betweenFirst = 0;
+    for (size_t i = 1; i < f.axis.Marks().size() && f.axis.Marks()[i].Kind != mkMajor; ++i)
+        ++betweenFirst;
+    EXPECT_EQ(betweenFirst, 4);
+    EXPECT_EQ(f.axis.MarkCount(), 21 + 20 * 4);
+    EXPECT_EQ(f.axis.Marks().back().Text, "100");
+    // Positions: 50 is half of 495 pixels, ties to even.
+    for (const RecMarkAixs& m : f.axis.Marks())
+        if (m.Text == "50") {
+            EXPECT_EQ(m.Pos, 248);
+        }
+    EXPECT_EQ(f.axis.Marks()[1].Pos, 5); // the minor tick at 1: 4.95
+}
+
+TEST(AixsStep, TallLabelsTakeTheNextRoundStep) {
+    TAxisFixture f;
+    f.metrics.LabelHeight = 25; // needs 29 pixels: 495 / 29 < 100 / 5
+    TAixsStep st;
+    st.Lo = 0;
+    st.Hi = 100;
+    ASSERT_TRUE(f.axis.NiceStep(true, 495, st));
+    EXPECT_EQ(st.Step, 10);
+    EXPECT_EQ(st.Multiplier, 1);
+    EXPECT_EQ(st.Count, 10);
+}
+
+TEST(AixsStep, TooShortAnAxisComputesNothing) {
+    TAxisFixture f;
+    TAixsStep st;
+    st.Lo = 3;
+    st.Hi = 7;
+    EXPECT_FALSE(f.axis.NiceStep(true, 4, st));
+    EXPECT_EQ(st.Count, 0);
+    EXPECT_EQ(st.Lo, 3);
+}
+
+TEST(AixsRange, IntegerDataAllSevenGiveSixToEight) {
+    TAxisFixture f;
+    f.axis.SetFieldId("0000000000000002");
+    f.axis.SetAutoMin(true);
+    f.axis.SetAutoMax(true);
+    f.axis.ResetAuto();
+    for (int i = 0; i < 3; ++i)
+        f.axis.AddValue(7);
+    f.axis.FinishRange();
+    f.axis.FinishCurrentRange();
+    EXPECT_EQ(f.axis.Min()->GetAsInt64(), 6);
+    EXPECT_EQ(f.axis.Max()->GetAsInt64(), 8);
+    EXPECT_EQ(f.axis.CurMin()->GetAsInt64(), 6);
+    EXPECT_EQ(f.axis.CurMax()->GetAsInt64(), 8);
+    f.axis.BuildMarks();
+    // Only whole values are majors on an integer axis.
+    EXPECT_EQ(f.MajorTexts(), (std::vector<std::string>{"6", "7", "8"}));
+}
+
+TEST(AixsRange, IntegerRulesStayInsideTheType) {
+    int64_t lo = 255, hi = 255;
+    FinishIntegerRange(lo, hi, true, true, 0, 255);
+    EXPECT_EQ(lo, 253);
+    EXPECT_EQ(hi, 255);
+    lo = 4;
+    hi = 5;
+    FinishIntegerRange(lo, hi, true, false, 0, 255);
+    EXPECT_EQ(hi, 6);
+    lo = 4;
+    hi = 5;
+    FinishIntegerRange(lo, hi, false, true, 0, 255);
+    EXPECT_EQ(lo, 3);
+    lo = 9;
+    hi = 2;
+    FinishIntegerRange(lo, hi, false, false, 0, 255);
+    EXPECT_EQ(hi, 11);
+    lo = 3;
+    hi = 4;
+    FinishIntegerRange(lo, hi, true, true, 0, 255);
+    EXPECT_EQ(lo, 3);
+    EXPECT_EQ(hi, 5);
+}
+
+TEST(AixsRange, FloatDataAllTwoGiveOnePointEightToTwoPointTwo) {
+    TAxisFixture f;
+    f.axis.SetFieldId("0000000000000004");
+    f.axis.SetAutoMin(true);
+    f.axis.SetAutoMax(true);
+    f.axis.ResetAuto();
+    f.axis.AddValue(2.0L);
+    f.axis.AddValue(2.0L);
+    f.axis.FinishRange();
+    EXPECT_DOUBLE_EQ(static_cast<double>(f.axis.Min()->GetAsFloat()), 1.8);
+    EXPECT_DOUBLE_EQ(static_cast<double>(f.axis.Max()->GetAsFloat()), 2.2);
+}
+
+TEST(AixsRange, DegenerateAndInvertedFloatRangesBecomeProper) {
+    long double lo = 0, hi = 0;
+    FinishFloatRange(lo, hi, true, true);
+    EXPECT_EQ(lo, -1);
+    EXPECT_EQ(hi, 1);
+    lo = -2;
+    hi = -2;
+    FinishFloatRange(lo, hi, true, true);
+    EXPECT_DOUBLE_EQ(static_cast<double>(lo), -2.2);
+    EXPECT_DOUBLE_EQ(static_cast<double>(hi), -1.8);
+    // A maximum below a negative minimum.
+    lo = -2;
+    hi = -5;
+    FinishFloatRange(lo, hi, false, false);
+    EXPECT_LT(lo, hi);
+    lo = -2;
+    hi = -5;
+    FinishFloatRange(lo, hi, true, false);
+    EXPECT_LT(lo, hi);
+    lo = -2;
+    hi = -5;
+    FinishFloatRange(lo, hi, false, true);
+    EXPECT_LT(lo, hi);
+    lo = 0;
+    hi = 0;
+    FinishFloatRange(lo, hi, false, true);
+    EXPECT_LT(lo, hi);
+    lo = 7;
+    hi = 3;
+    WidenFloatRange(lo, hi);
+    EXPECT_DOUBLE_EQ(static_cast<double>(hi), 8.4);
+
+    // Data all zero give an axis with a labelled tick.
+    TAxisFixture f;
+    f.axis.SetFieldId("0000000000000004");
+    f.axis.SetAutoMin(true);
+    f.axis.SetAutoMax(true);
+    f.axis.ResetAuto();
+    f.axis.AddValue(0);
+    f.axis.FinishRange();
+    f.axis.BuildMarks();
+    EXPECT_FALSE(f.MajorTexts().empty());
+}
+
+TEST(AixsRange, LogarithmicThreeToFourThousandWidensToDecadesZeroToFour) {
+    TAxisFixture f;
+    TAixsStep st;
+    st.Lo = 3;
+    st.Hi = 4000;
+    ASSERT_TRUE(f.axis.NiceDecadeStep(true, 495, st));
+    EXPECT_EQ(st.Lo, 1);
+    EXPECT_EQ(st.Hi, 10000);
+    EXPECT_EQ(st.Step, 1);
+    EXPECT_EQ(st.Count, 4);
+
+    f.axis.SetTypeScale(tsLogarithmic);
+    f.Range("0000000000000004", 3, 4000);
+    f.axis.BuildMarks();
+    EXPECT_EQ(f.MajorTexts(), (std::vector<std::string>{"1", "10", "100", "1000", "10000"}));
+    // The decade values between the majors, only inside 3 .. 4000.
+    for (const RecMarkAixs& m : f.axis.Marks()) {
+        if (!m.Text.empty()) continue;
+        EXPECT_GE(m.Pos, 0);
+        EXPECT_LE(m.Pos, 495);
+    }
+}
+
+TEST(AixsRange, LogarithmicAxesLeaveNonPositiveValuesOutAndAlwaysFinish) {
+    TAxisFixture f;
+    f.axis.SetFieldId("0000000000000004");
+    f.axis.SetTypeScale(tsLogarithmic);
+    f.axis.SetAutoMin(true);
+    f.axis.SetAutoMax(true);
+    f.axis.ResetAuto();
+    for (long double v : {-5.0L, 0.0L, 20.0L, 300.0L})
+        f.axis.AddValue(v);
+    f.axis.FinishRange();
+    EXPECT_EQ(f.axis.Min()->GetAsFloat(), 20);
+    EXPECT_EQ(f.axis.Max()->GetAsFloat(), 300);
+
+    // No positive value: 1 .. 10.
+    f.axis.ResetAuto();
+    f.axis.AddValue(-1);
+    f.axis.AddValue(0);
+    f.axis.FinishRange();
+    EXPECT_EQ(f.axis.CurMin()->GetAsFloat(), 1);
+    EXPECT_EQ(f.axis.CurMax()->GetAsFloat(), 10);
+    EXPECT_TRUE(FinishesInFiveSeconds([&] { f.axis.BuildMarks(); }));
+    EXPECT_GT(f.axis.MarkCount(), 0);
+
+    // A typed negative or zero fixed minimum.
+    for (long double fixedMin : {-3.0L, 0.0L}) {
+        TAxisFixture g;
+        g.axis.SetFieldId("0000000000000004");
+        g.axis.SetTypeScale(tsLogarithmic);
+        g.axis.SetAutoMax(true);
+        g.axis.Min()->SetAsFloat(fixedMin);
+        g.axis.ResetAuto();
+        g.axis.AddValue(50);
+        g.axis.AddValue(5000);
+        g.axis.FinishRange();
+        g.axis.FinishCurrentRange();
+        EXPECT_GT(g.axis.CurMin()->GetAsFloat(), 0);
+        EXPECT_TRUE(FinishesInFiveSeconds([&] { g.axis.BuildMarks(); }));
+        EXPECT_GT(g.axis.MarkCount(), 0);
+    }
+    // An integer axis with a fixed minimum of 0 starts at 1.
+    TAxisFixture h;
+    h.axis.SetFieldId("0000000000000002");
+    h.axis.SetTypeScale(tsLogarithmic);
+    h.axis.SetAutoMax(true);
+    h.axis.Min()->SetAsInt64(0);
+    h.axis.AddValue(200);
+    h.axis.FinishRange();
+    h.axis.FinishCurrentRange();
+    EXPECT_EQ(h.axis.CurMin()->GetAsInt64(), 1);
+
+    // The decade step itself never loops on a bad range.
+    for (long double lo : {-5.0L, 0.0L}) {
+        TAixsStep st;
+        st.Lo = lo;
+        st.Hi = 100;
+        EXPECT_TRUE(FinishesInFiveSeconds([&] { f.axis.NiceDecadeStep(true, 495, st); }));
+        EXPECT_GT(st.Lo, 0);
+    }
+}
+
+TEST(AixsMapping, ZeroWidthRangesDivideByNothing) {
+    TAxisFixture f;
+    f.Range("0000000000000004", 5, 5);
+    EXPECT_EQ(f.axis.Normalize(0), 0);
+    EXPECT_EQ(f.axis.Normalize(5), 5); // the maximum itself
+    EXPECT_EQ(f.axis.ValueToPixel(0), 0);
+    EXPECT_EQ(f.axis.PixelToValue(100), 5);
+    f.axis.SetTypeScale(tsLogarithmic);
+    EXPECT_EQ(f.axis.Normalize(0.5L), 0);
+    // A strip with nothing to span.
+    f.strip.H = 5;
+    f.Range("0000000000000004", 0, 10);
+    EXPECT_EQ(f.axis.UsableLength(), 0);
+    EXPECT_TRUE(std::isfinite(f.axis.PixelToValue(3)));
+}
+
+TEST(AixsMapping, ValuesAndPixels) {
+    TAxisFixture f;
+    f.Range("0000000000000004", 0, 100);
+    EXPECT_EQ(f.axis.ValueToPixel(25), RoundToInt32(0.25L * 495));
+    // Vertical axes count pixels from the top down: (L - p) / L.
+    EXPECT_DOUBLE_EQ(static_cast<double>(f.axis.PixelToValue(0)), 100);
+    EXPECT_DOUBLE_EQ(static_cast<double>(f.axis.PixelToValue(495)), 0);
+    TGrAixs bottom(&f.graph, akBottom);
+    bottom.SetStrip(&f.strip);
+    f.strip.W = 300;
+    bottom.SetFieldId("0000000000000004");
+    bottom.CurMin()->SetAsFloat(10);
+    bottom.CurMax()->SetAsFloat(1000);
+    bottom.SetTypeScale(tsLogarithmic);
+    EXPECT_EQ(bottom.UsableLength(), 295);
+    EXPECT_NEAR(static_cast<double>(bottom.PixelToValue(0)), 10, 1e-9);
+    EXPECT_NEAR(static_cast<double>(bottom.PixelToValue(295)), 1000, 1e-9);
+    EXPECT_NEAR(static_cast<double>(bottom.Normalize(1)), 0.5, 1e-12);
+}
+
+TEST(AixsMarks, MinorTicksStayInsideTheRange) {
+    TAxisFixture f;
+    f.Range("0000000000000004", 0, 97);
+    f.axis.BuildMarks();
+    const int32_t top = f.axis.ValueToPixel(97);
+    for (const RecMarkAixs& m : f.axis.Marks())
+        if (m.Kind == mkTick && m.Text.empty()) {
+            EXPECT_LE(m.Pos, top);
+        }
+    // The last major is 100 (the range widened to the step), with no minor tick after it.
+    EXPECT_EQ(f.MajorTexts().back(), "100");
+}
+
+TEST(AixsMarks, LabelsThatWouldLeaveTheStripArePlainTicks) {
+    TAxisFixture f;
+    f.Range("0000000000000004", 0, 100);
+    f.axis.BuildMarks();
+    // The label of 100 at the top needs 6 pixels above its tick: 495 + 6 > 500 - 3.
+    const RecMarkAixs& top = f.axis.Marks().back();
+    EXPECT_EQ(top.Text, "100");
+    EXPECT_EQ(top.Kind, mkTick);
+    // So does that of 0 below its tick at the very bottom; 5 has room.
+    EXPECT_EQ(f.axis.Marks().front().Kind, mkTick);
+    const RecMarkAixs& five = f.axis.Marks()[5];
+    EXPECT_EQ(five.Text, "5");
+    EXPECT_EQ(five.Kind, mkMajor);
+    EXPECT_EQ(five.Pos, 25);
+    EXPECT_EQ(five.LabelPos, 31);
+}
+
+TEST(AixsLabels, TheThreeFormatsUseTheDecimalComma) {
+    TAixsLabel l = FormatAixsLabel("25000", lfPowerOfTen);
+    EXPECT_EQ(l.Main, "2,5*10");
+    EXPECT_EQ(l.Exponent, "4");
+    l = FormatAixsLabel("25000", lfExponent);
+    EXPECT_EQ(l.Main, "2,5E4");
+    EXPECT_EQ(l.Exponent, "");
+    for (int32_t format : {lfPowerOfTen, lfExponent}) {
+        l = FormatAixsLabel("1", format);
+        EXPECT_EQ(l.Main, "1");
+        EXPECT_EQ(l.Exponent, "");
+    }
+    l = FormatAixsLabel("1000", lfPowerOfTen);
+    EXPECT_EQ(l.Main, "10");
+    EXPECT_EQ(l.Exponent, "3");
+    l = FormatAixsLabel("1000", lfExponent);
+    EXPECT_EQ(l.Main, "1E3");
+    l = FormatAixsLabel("2,5", lfExponent);
+    EXPECT_EQ(l.Main, "2,5");
+    l = FormatAixsLabel("0,003", lfPowerOfTen);
+    EXPECT_EQ(l.Main, "3*10");
+    EXPECT_EQ(l.Exponent, "-3");
+    l = FormatAixsLabel("0", lfPowerOfTen);
+    EXPECT_EQ(l.Main, "0");
+    l = FormatAixsLabel("-0,5", lfExponent);
+    EXPECT_EQ(l.Main, "-5E-1");
+    EXPECT_EQ(FormatAixsLabel("12,5", lfNative).Main, "12,5");
+    // Tick values print with the program's number format.
+    TAxisFixture f;
+    f.Range("0000000000000004", 0, 1);
+    f.axis.BuildMarks();
+    const std::vector<std::string> majors = f.MajorTexts();
+    EXPECT_NE(std::find(majors.begin(), majors.end(), "0,5"), majors.end());
+}
+
+TEST(AixsLayout, ThicknessHoldsTheWidestLabelAndTheMargin) {
+    TAxisFixture f;
+    EXPECT_EQ(f.axis.Thickness(), 15); // 4 mm while nothing is shown
+    f.Range("0000000000000004", 0, 100);
+    f.axis.BuildMarks();
+    // The widest labelled mark is "95" (12 pixels; "100" is a plain tick) plus 3 mm.
+    EXPECT_EQ(f.axis.Thickness(), 15 + 12 + 11);
+    f.axis.Properties().FindAs<TGVProperty>("Margin")->SetAsInteger(30);
+    EXPECT_EQ(f.axis.Thickness(), RoundToInt32(30 * 96 / 25.4L));
+    f.axis.UpdateLayout();
+    EXPECT_EQ(f.strip.Thick, f.axis.Thickness());
+    EXPECT_EQ(f.strip.Repaints, 1);
+    f.graph.Active = false;
+    f.axis.Properties().FindAs<TGVProperty>("Margin")->SetAsInteger(0);
+    EXPECT_EQ(f.axis.Thickness(), 15);
+}
+
+TEST(AixsField, BindingCaptionAndClearing) {
+    TAxisFixture f;
+    f.axis.SetFieldId("9999999999999999");
+    EXPECT_TRUE(f.axis.FieldId().empty());
+    f.axis.SetFieldId("0000000000000004");
+    EXPECT_EQ(f.axis.FieldId(), "0000000000000004");
+    ASSERT_NE(f.axis.Min(), nullptr);
+    EXPECT_EQ(f.axis.Min()->ClassName(), "TAEExtendedField");
+    EXPECT_TRUE(f.axis.Min()->IsNull());
+    EXPECT_EQ(f.axis.Caption(), "Amplitude ( dB )");
+    f.axis.Properties().FindAs<TGVProperty>("Legend")->SetAsString("Peak");
+    EXPECT_EQ(f.axis.Caption(), "Peak");
+    f.axis.FieldRemoved("0000000000000002");
+    EXPECT_FALSE(f.axis.FieldId().empty());
+    f.axis.FieldRemoved("0000000000000004");
+    EXPECT_TRUE(f.axis.FieldId().empty());
+    EXPECT_EQ(f.axis.Min(), nullptr);
+    f.axis.SetFieldId("0000000000000004");
+    f.axis.SetEnabled(false);
+    EXPECT_TRUE(f.axis.FieldId().empty());
+    f.axis.Changed(true);
+    EXPECT_EQ(f.graph.Modified, 1);
+}
+
+TEST(AixsPersistence, TypeScaleZeroInAFileMeansLogarithmic) {
+    RegisterModelClasses();
+    TAxisFixture f;
+    f.axis.SetFieldId("0000000000000002");
+    f.axis.Min()->SetAsInt64(3);
+    f.axis.Max()->SetAsInt64(40);
+    f.axis.SetAutoMax(true);
+    f.axis.SetTypeMarkValue(2);
+    TNodePersist saved("LeftAixs");
+    f.axis.SaveToNode(saved);
+    EXPECT_EQ(saved.GetValue("ClassName"), "TGrAixs");
+    EXPECT_EQ(saved.GetValue("Type"), "0");
+    EXPECT_EQ(saved.GetValue("FieldID"), "0000000000000002");
+    EXPECT_EQ(saved.GetValue("TypeScale"), "1"); // linear
+    EXPECT_EQ(saved.GetValue("AutoMax"), "1");
+    EXPECT_EQ(saved.GetValue("TypeMarkValue"), "2");
+    ASSERT_NE(saved.FindNode("MinValue"), nullptr);
+    EXPECT_EQ(saved.FindNode("MinValue")->GetValue("Value"), "3");
+
+    TGrAixs loaded(&f.graph, akBottom);
+    loaded.LoadFromNode(saved);
+    EXPECT_EQ(loaded.Kind(), akLeft);
+    EXPECT_EQ(loaded.FieldId(), "0000000000000002");
+    ASSERT_NE(loaded.Min(), nullptr);
+    EXPECT_EQ(loaded.Min()->ValueFamily(), vfInteger);
+    EXPECT_EQ(loaded.Min()->GetAsInt64(), 3);
+    EXPECT_TRUE(loaded.Min()->HasFlag(ffPersistValue));
+    EXPECT_TRUE(loaded.CurMin()->IsNull());
+    EXPECT_EQ(loaded.Max()->GetAsInt64(), 40);
+    EXPECT_FALSE(loaded.Logarithmic());
+    EXPECT_EQ(loaded.TypeMarkValue(), 2);
+
+    TNodePersist file("BottomAixs");
+    file.AddItem("TypeScale", "0");
+    TNodePersist* unknown = file.AddNode("MinValue");
+    unknown->AddItem("ClassName", "TNoSuchField");
+    unknown->AddItem("FieldName", "X");
+    TGrAixs log(&f.graph, akBottom);
+    log.LoadFromNode(file);
+    EXPECT_TRUE(log.Logarithmic());
+    EXPECT_EQ(log.Min(), nullptr);
+    TNodePersist back("B");
+    log.SaveToNode(back);
+    EXPECT_EQ(back.GetValue("TypeScale"), "0");
+}
+
+TEST(AixsFloat, PropertiesRangeAndPersistence) {
+    TFakeMetrics metrics;
+    TFakeStrip strip;
+    TAixs axis(akBottom);
+    axis.SetStrip(&strip);
+    axis.SetTextMetrics(&metrics);
+    strip.W = 400;
+    axis.SetAutoMin(true);
+    axis.SetAutoMax(true);
+    axis.ResetAuto();
+    axis.AddValue(-2);
+    axis.AddValue(-2);
+    axis.FinishRange();
+    axis.FinishCurrentRange();
+    EXPECT_DOUBLE_EQ(static_cast<double>(axis.CurMin().Value()), -2.2);
+    EXPECT_DOUBLE_EQ(static_cast<double>(axis.CurMax().Value()), -1.8);
+    axis.BuildMarks();
+    EXPECT_GT(axis.MarkCount(), 0);
+
+    // A minimum of 0 on a logarithmic axis maps from the smallest positive value.
+    axis.SetTypeScale(tsLogarithmic);
+    axis.CurMin().SetAsFloat(0);
+    axis.CurMax().SetAsFloat(100);
+    long double lo = 0, hi = 0;
+    ASSERT_TRUE(axis.CurrentRange(lo, hi));
+    EXPECT_EQ(lo, LogFloor);
+    EXPECT_TRUE(FinishesInFiveSeconds([&] { axis.BuildMarks(); }));
+
+    TNodePersist node("BottomAixs");
+    axis.SetAutoMin(false);
+    axis.Min().SetAsFloat(0.5L);
+    axis.SaveToNode(node);
+    EXPECT_EQ(node.GetValue("ClassName"), "TAixs");
+    EXPECT_EQ(node.GetValue("TypeScale"), "0");
+    EXPECT_EQ(node.IndexOfItem("TypeMarkValue"), -1);
+    EXPECT_EQ(node.IndexOfItem("FieldID"), -1);
+    TAixs loaded(akLeft);
+    loaded.LoadFromNode(node);
+    EXPECT_EQ(loaded.Kind(), akBottom);
+    EXPECT_TRUE(loaded.Logarithmic());
+    EXPECT_FALSE(loaded.Min().IsNull());
+    EXPECT_EQ(loaded.Min().Value(), 0.5L);
+}
+
+TEST(AixsPaint, TicksOnTheStripAndTheEmptyMarksText) {
+    TAxisFixture f;
+    f.strip.W = 60;
+    f.strip.H = 500;
+    TQtTextMetrics fonts(96);
+    f.axis.SetTextMetrics(&fonts);
+    f.Range("0000000000000004", 0, 100);
+    f.axis.BuildMarks();
+    ASSERT_GT(f.axis.MarkCount(), 0);
+    QImage image(60, 500, QImage::Format_RGB32);
+    {
+        QPainter p(&image);
+        PaintAixs(f.axis, p, 60, 500, fonts);
+    }
+    auto at = [&](int x, int y) { return TCanvasDraw::FromQColor(image.pixelColor(x, y)); };
+    const auto major = std::find_if(f.axis.Marks().begin(), f.axis.Marks().end(),
+                                    [](const RecMarkAixs& m) { return m.Kind == mkMajor; });
+    ASSERT_NE(major, f.axis.Marks().end());
+    const int y = 500 - 1 - major->Pos - 2;
+    EXPECT_EQ(at(59, y), clBlack);
+    EXPECT_EQ(at(59 - 10, y), clBlack); // 3 mm: 11 pixels
+    EXPECT_EQ(at(59 - 11, y), clBtnFace);
+    const RecMarkAixs& minor = f.axis.Marks()[1];
+    ASSERT_TRUE(minor.Kind == mkTick && minor.Text.empty());
+    const int ym = 500 - 1 - minor.Pos - 2;
+    EXPECT_EQ(at(59, ym), clBlack);
+    EXPECT_EQ(at(58, ym), clBlack); // 0.5 mm: 2 pixels
+    EXPECT_EQ(at(57, ym), clBtnFace);
+
+    // An axis of an active graph without marks says so, in red.
+    f.axis.ClearMarks();
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        PaintAixs(f.axis, p, 60, 500, fonts);
+    }
+    if (!QFontDatabase::families().isEmpty()) {
+        int red = 0;
+        for (int yy = 0; yy < 500; ++yy)
+            for (int xx = 0; xx < 60; ++xx)
+                red += at(xx, yy) == clRed ? 1 : 0;
+        EXPECT_GT(red, 0);
+    }
+    // An inactive graph shows only the strip's face.
+    f.graph.Active = false;
+    image.fill(Qt::white);
+    {
+        QPainter p(&image);
+        PaintAixs(f.axis, p, 60, 500, fonts);
+    }
+    EXPECT_EQ(at(59, y), clBtnFace);
+}
