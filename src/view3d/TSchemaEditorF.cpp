@@ -93,9 +93,9 @@ TSchemaEditorF::TSchemaEditorF(TAEOBJ3D& schema, QWidget* parent)
     setWindowTitle(txtEditSchema);
     setModal(true);
     BuildUi();
+    RestoreWindow();
     FTypeView = std::clamp(FSchema.PropertyInt("TypeView"), 0, 2);
     SetLayout(FTypeView);
-    RestoreWindow();
     RefreshTree();
     Select(&FSchema);
     RebuildScene();
@@ -674,8 +674,10 @@ void TSchemaEditorF::SetLayout(int32_t typeView) {
     auto store = [this](const char* name, int value) {
         if (TGVProperty* p = PropertyOf(FSchema, name)) p->SetAsInteger(value);
     };
-    store(("HeightTree_" + std::to_string(FTypeView)).c_str(), FTree->height());
-    store(("WidthTree_" + std::to_string(FTypeView)).c_str(), FTree->width());
+    if (isVisible()) {
+        store(("HeightTree_" + std::to_string(FTypeView)).c_str(), FTree->height());
+        store(("WidthTree_" + std::to_string(FTypeView)).c_str(), FTree->width());
+    }
     FTypeView = std::clamp(typeView, 0, 2);
     if (FTypeView == 0) {
         FOuter->setOrientation(Qt::Horizontal);
@@ -700,6 +702,22 @@ void TSchemaEditorF::SetLayout(int32_t typeView) {
         FInner->insertWidget(1, FPropsPane);
     }
     if (TGVProperty* p = PropertyOf(FSchema, "TypeView")) p->SetAsInteger(FTypeView);
+    // The scene takes the room the tree and the page leave; a tree size kept for the layout
+    // is restored.
+    const int treeW = FSchema.PropertyInt("WidthTree_" + std::to_string(FTypeView));
+    const int treeH = FSchema.PropertyInt("HeightTree_" + std::to_string(FTypeView));
+    const int w = std::max(width(), 600);
+    const int h = std::max(height(), 400);
+    if (FTypeView == 0) {
+        FOuter->setSizes({treeW > 0 ? treeW : w / 4, w - (treeW > 0 ? treeW : w / 4)});
+        FInner->setSizes({h / 3, h - h / 3});
+    } else if (FTypeView == 1) {
+        FOuter->setSizes({w / 3, w - w / 3});
+        FInner->setSizes({treeH > 0 ? treeH : h / 2, h - (treeH > 0 ? treeH : h / 2)});
+    } else {
+        FOuter->setSizes({h / 3, h - h / 3});
+        FInner->setSizes({treeW > 0 ? treeW : w / 3, w - (treeW > 0 ? treeW : w / 3)});
+    }
 }
 
 void TSchemaEditorF::RebuildScene() {
