@@ -7,8 +7,13 @@
 #include "processing/graph3d/RegisterGraph3DClasses.h"
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TAEOBJ3DSchema.h"
+#include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/graph3d/TSchemaEditRules.h"
+#include "view3d/RegisterView3dClasses.h"
+#include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
+#include "view3d/TOGLModeBar.h"
+#include "view3d/TSchemaEditorF.h"
 #include "view3d/TSchemaScene.h"
 
 #include <QGuiApplication>
@@ -208,6 +213,81 @@ TEST_F(TSceneFixture, AContextWithoutTheFixedPipelineFailsWithoutACrash) {
     Container->Redraw();
     QTest::qWait(100);
     EXPECT_EQ(Container->ErrorText().rfind("Error Load OpenGL\n", 0), 0u) << Container->ErrorText();
+}
+
+} // namespace
+} // namespace vorelt
+
+namespace vorelt {
+namespace {
+
+// The editor's own scene and the view's title, on a real context.
+TEST_F(TSceneFixture, TheEditorSceneShowsTheSchemaAndTheViewTitleTheMode) {
+    if (NoDisplay()) GTEST_SKIP() << "needs a display (run under Xvfb on xcb)";
+    TSchemaEditorF editor(*Schema);
+    editor.resize(900, 600);
+    editor.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&editor));
+    TOGLContainer& scene = editor.Container();
+    ASSERT_TRUE(scene.HasGL());
+    const QImage img = scene.GrabFrame();
+    ASSERT_FALSE(img.isNull());
+    EXPECT_TRUE(scene.ErrorText().empty()) << scene.ErrorText();
+    ASSERT_EQ(scene.VisualCount(), 4);
+    if (qEnvironmentVariableIsSet("VORELT_GL_SHOT"))
+        img.save(qEnvironmentVariable("VORELT_GL_SHOT"));
+    const TGLProjection& p = scene.Draw()->Captured();
+    EXPECT_EQ(p.Viewport[2], img.width());
+    EXPECT_EQ(p.Viewport[3], img.height());
+    auto at = [&](const TAEOBJ3D* e, double f) {
+        TPoint3 a, b;
+        EXPECT_TRUE(e->CoordPoint(0, a));
+        EXPECT_TRUE(e->CoordPoint(1, b));
+        double wx = 0, wy = 0, wz = 0;
+        EXPECT_TRUE(ProjectPoint(p, static_cast<double>(a.X + (b.X - a.X) * f),
+                                 static_cast<double>(a.Y + (b.Y - a.Y) * f),
+                                 static_cast<double>(a.Z + (b.Z - a.Z) * f), wx, wy, wz));
+        return Rgb(img, wx, wy);
+    };
+    EXPECT_EQ(at(Pipe1, 0.3), TPipeObj3DVisials::DefaultColor);
+    EXPECT_EQ(at(Pipe2, 0.3), TPipeObj3DVisials::DefaultColor);
+    EXPECT_EQ(at(Sensor1, 0), TPAEObj3DVisials::DefaultColor);
+    EXPECT_EQ(at(Sensor2, 0), TPAEObj3DVisials::DefaultColor);
+    // A change in the editor is in the next frame: the first pipe now rises.
+    editor.Select(Pipe1);
+    editor.EnterText("edVertical", "90");
+    const QImage raised = scene.GrabFrame();
+    TPoint3 top;
+    ASSERT_TRUE(Pipe1->CoordPoint(1, top));
+    EXPECT_NEAR(static_cast<double>(top.Y), -0.5 + 1.0, 1e-12);
+    double wx, wy, wz;
+    ASSERT_TRUE(ProjectPoint(scene.Draw()->Captured(), static_cast<double>(top.X),
+                             static_cast<double>(top.Y) - 0.3, static_cast<double>(top.Z), wx, wy,
+                             wz));
+    EXPECT_EQ(Rgb(raised, wx, wy), TPipeObj3DVisials::DefaultColor);
+
+    // The view of a 3D graph on the same display: the title carries the mode.
+    RegisterView3dClasses();
+    TGVCPUGr3D graph;
+    graph.SetName("3D01");
+    TGraph3DVC& view = *dynamic_cast<TGraph3DVC*>(graph.GetView());
+    QWidget page;
+    page.resize(500, 400);
+    view.SetParentWindow(&page);
+    view.SetLeft(0);
+    view.SetTop(0);
+    view.SetWidth(500);
+    view.SetHeight(400);
+    view.SetVisible(true);
+    page.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&page));
+    EXPECT_TRUE(view.Container().HasGL());
+    view.ModeBar().Command(ccRoundX + 1);
+    EXPECT_EQ(view.TitleText(), "          3D01 [ROUND FROM Y]");
+    EXPECT_FALSE(view.Container().GrabFrame().isNull());
+    EXPECT_TRUE(view.Container().ErrorText().empty());
+    // Views leave their page before it goes, as the project window does it.
+    view.Detach();
 }
 
 } // namespace
