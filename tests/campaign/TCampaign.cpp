@@ -666,8 +666,8 @@ void TCampaign::RunLogs(std::ostream& out) {
             !written.empty()) {
             // The damaged log is kept beside it before the rewrite.
             bool kept = false;
-            for (const std::string& f : FilesStartingWith(dir, "data.log.damaged"))
-                kept = kept || ReadFileBytes(f) == written;
+            for (const std::string& copy : FilesStartingWith(dir, "data.log.damaged"))
+                kept = kept || ReadFileBytes(copy) == written;
             if (!kept) Fail(c, "a damaged log was cut and not kept");
         }
         if (i % 3 == 0) {

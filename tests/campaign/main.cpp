@@ -43,6 +43,12 @@ int main(int argc, char** argv) {
             o.Timeout = std::stod(value());
         } else if (a == "--binary") {
             o.BinaryCases = std::stoi(value());
+        } else if (a == "--sqlite") {
+            o.SqliteCases = std::stoi(value());
+        } else if (a == "--logs") {
+            o.LogCases = std::stoi(value());
+        } else if (a == "--projects") {
+            o.ProjectCases = std::stoi(value());
         } else if (a == "--parts") {
             std::string list = value();
             for (size_t start = 0, at; start <= list.size(); start = at + 1) {
@@ -53,6 +59,7 @@ int main(int argc, char** argv) {
         } else {
             std::cerr << "usage: vorelt-campaign [--short | --long] [--cli PATH] [--work DIR]\n"
                          "       [--shared DIR] [--seed N] [--timeout SECONDS] [--binary N]\n"
+                         "       [--sqlite N] [--logs N] [--projects N]\n"
                          "       [--parts isa,pci,disp,spartan,sqlite,logs,projects,special]\n";
             return 2;
         }
