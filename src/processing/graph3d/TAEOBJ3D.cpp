@@ -238,9 +238,12 @@ void TAEOBJ3D::Delete() {
     if (FParent) FParent->DetachChild(this); // the returned owner frees this object
 }
 
+// Searched downwards and compared by address only, so that a pointer a view still holds to a
+// deleted object is answered without reading it.
 bool TAEOBJ3D::Contains(const TAEOBJ3D* obj) const {
-    for (const TAEOBJ3D* p = obj; p; p = p->FParent)
-        if (p == this) return true;
+    if (obj == this) return true;
+    for (const auto& child : FChildren)
+        if (child->Contains(obj)) return true;
     return false;
 }
 
