@@ -243,6 +243,10 @@ void TPanelVC::CloseSlaveWindow() {
 
 void TPanelVC::SaveToNode(TNodePersist& node) const {
     TGVVisualClass::SaveToNode(node);
+    SaveSlaveWindow(node);
+}
+
+void TPanelVC::SaveSlaveWindow(TNodePersist& node) const {
     const TSlaveRect r = CurrentSlaveRect();
     TNodePersist* slave = node.AddNode("SlaveWindow");
     slave->AddItem("Top", IntToStr(r.Top));

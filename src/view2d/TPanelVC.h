@@ -64,6 +64,8 @@ protected:
     virtual QList<QAction*> PopupItems() { return {}; }
     void ShowPopup(const QPoint& screenPos);
     void ApplyGeometry();
+    // The child "SlaveWindow" alone, for views that store it between their own children.
+    void SaveSlaveWindow(TNodePersist& node) const;
     // The title bar (views that list records for others hide it).
     void SetHeaderVisible(bool visible);
     QLabel* CaptionLabel() const { return FCaption; }

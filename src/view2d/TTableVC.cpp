@@ -227,16 +227,7 @@ void TTableVC::UpdateAppearance() {
 void TTableVC::SaveToNode(TNodePersist& node) const {
     TGVVisualClass::SaveToNode(node);
     Data().SaveToNode(node);
-    TSlaveRect r = SlaveRect();
-    if (TSlaveWindowF* w = SlaveWindow()) {
-        const QRect g = w->geometry();
-        r = TSlaveRect{g.top(), g.left(), g.width(), g.height()};
-    }
-    TNodePersist* slave = node.AddNode("SlaveWindow");
-    slave->AddItem("Top", IntToStr(r.Top));
-    slave->AddItem("Left", IntToStr(r.Left));
-    slave->AddItem("Width", IntToStr(r.Width));
-    slave->AddItem("Height", IntToStr(r.Height));
+    SaveSlaveWindow(node);
 }
 
 void TTableVC::LoadFromNode(const TNodePersist& node) {

@@ -326,16 +326,7 @@ void TGraph3DVC::SaveToNode(TNodePersist& node) const {
     TGVVisualClass::SaveToNode(node);
     node.AddItem(ItemShowActivity, Data().ShowActivity() ? "1" : "0");
     Data().SaveSchema(node);
-    TSlaveRect r = SlaveRect();
-    if (const TSlaveWindowF* slave = SlaveWindow()) {
-        const QRect g = slave->geometry();
-        r = TSlaveRect{g.top(), g.left(), g.width(), g.height()};
-    }
-    TNodePersist* slave = node.AddNode("SlaveWindow");
-    slave->AddItem("Top", IntToStr(r.Top));
-    slave->AddItem("Left", IntToStr(r.Left));
-    slave->AddItem("Width", IntToStr(r.Width));
-    slave->AddItem("Height", IntToStr(r.Height));
+    SaveSlaveWindow(node);
     Data().SaveInfoFields(node);
 }
 
