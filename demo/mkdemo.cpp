@@ -1,11 +1,17 @@
 // Writes the demo project into the folder given: a synthetic Tarvel PCI data file
-// ("demo.pci", 12 channels) and the project "demo.xml" on it with two pages; the first page
-// holds a table of every kind of record.
+// ("demo.pci", 12 channels) and the project "demo.xml" on it with three pages; the first page
+// holds a table of every kind of record, the third ("Pipe Run") a location branch ending in a
+// 3D graph whose pipe schema carries sensors on channels 1 to 11.
 
 #include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "persist/IIDGenerator.h"
+#include "persist/TGVProperty.h"
 #include "processing/db/TGVDb.h"
+#include "processing/graph3d/TAEOBJ3DPAEPS.h"
+#include "processing/graph3d/TGVCPUGr3D.h"
+#include "processing/graph3d/TSchemaEditRules.h"
+#include "processing/location/TGVCPULoc.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "project/RegisterCoreClasses.h"
@@ -14,6 +20,63 @@
 
 #include <filesystem>
 #include <iostream>
+
+namespace {
+
+using namespace vorelt;
+
+void Set(TAEOBJ3D& o, const char* name, long double value) {
+    o.Properties().FindAs<TGVProperty>(name)->SetAsFloat(value);
+}
+
+TAEOBJ3D* Run(TAEOBJ3D& parent, TSchemaAddKind kind, long double length, int angleXZ) {
+    TAEOBJ3D* e = AddSchemaObject(parent, kind);
+    Set(*e, "Length", length);
+    Set(*e, "AngleXZ", angleXZ);
+    return e;
+}
+
+void Sensor(TAEOBJ3D& carrier, int32_t channel, long double offset) {
+    auto* s = static_cast<TAEOBJ3DPAEPS*>(AddSchemaObject(carrier, TSchemaAddKind::PAE));
+    s->SetChannel(channel);
+    Set(*s, "DeltaLength", offset);
+}
+
+// A pipe run of four pipes and a vessel, 1 : 2000 cm, with eleven sensors; channel 12 is left
+// without a sensor.
+void AddPipeRun(TGVCPUGr3D& graph) {
+    graph.Data().SetSchema(graph.Data().NewSchema("TAEOBJ3DPipesSchema"));
+    TAEOBJ3D& schema = *graph.Data().Schema();
+    schema.Properties().FindAs<TGVProperty>("Title")->SetAsString("Demo pipe run");
+    Set(schema, "Scale", 2000);
+    Set(schema, "BegCoordX", -30);
+    Set(schema, "BegCoordY", -10);
+    Set(schema, "BegCoordZ", -20);
+    TAEOBJ3D* header = Run(schema, TSchemaAddKind::Pipe, 40, 0);
+    header->Properties().FindAs<TGVProperty>("Title")->SetAsString("Header");
+    Sensor(*header, 1, 2);
+    Sensor(*header, 2, 20);
+    Sensor(*header, 3, 38);
+    TAEOBJ3D* bend = Run(schema, TSchemaAddKind::Pipe, 30, 90);
+    Sensor(*bend, 4, 5);
+    Sensor(*bend, 5, 15);
+    Sensor(*bend, 6, 25);
+    TAEOBJ3D* rise = Run(schema, TSchemaAddKind::Pipe, 15, 90);
+    Set(*rise, "TypeCoord", 1);
+    Set(*rise, "Height", 10);
+    Sensor(*rise, 7, 7);
+    TAEOBJ3D* vessel = Run(schema, TSchemaAddKind::Host, 20, 0);
+    vessel->Properties().FindAs<TGVProperty>("Title")->SetAsString("Vessel");
+    Sensor(*vessel, 8, 5);
+    Sensor(*vessel, 9, 15);
+    TAEOBJ3D* branch = AddSchemaObject(*vessel, TSchemaAddKind::HostBranch);
+    Set(*branch, "DeltaLength", 10);
+    TAEOBJ3D* drop = Run(*branch, TSchemaAddKind::Pipe, 25, -90);
+    Sensor(*drop, 10, 5);
+    Sensor(*drop, 11, 20);
+}
+
+} // namespace
 
 int main(int argc, char** argv) {
     using namespace vorelt;
@@ -33,6 +96,8 @@ int main(int argc, char** argv) {
     options.Hits = 20000;
     options.Channels = 12;
     options.Seed = 7;
+    // In time order, so that the location branch builds its events without a sort first.
+    options.InOrder = true;
     std::string error;
     // A log of an earlier run would carry deletions into the fresh file.
     std::filesystem::remove(dir / "demo.log", ec);
@@ -64,6 +129,19 @@ int main(int argc, char** argv) {
     placement.BottomRightY = 210;
     placement.ID = table->ID();
     project.Pages().Page(0)->AddPlacement(placement);
+
+    // A location branch with a 3D graph of a pipe run filling the third page.
+    auto* loc = project.Db().AddNew<TGVCPULoc>();
+    auto* graph = loc->AddNew<TGVCPUGr3D>();
+    loc->NameProcessors();
+    if (IIDGenerator* ids = project.IDGenerator()) loc->AssignIDsDeep(false, *ids);
+    AddPipeRun(*graph);
+    const int page = project.Pages().AddPage("Pipe Run");
+    RecListGVCPU whole;
+    whole.BottomRightX = TDispatchDraw::DefaultLogicalWidth;
+    whole.BottomRightY = TDispatchDraw::DefaultLogicalHeight;
+    whole.ID = graph->ID();
+    project.Pages().Page(page)->AddPlacement(whole);
     const std::string target = (dir / "demo.xml").string();
     if (!project.SaveProject(target, error)) {
         std::cerr << "error: " << target << ": " << error << "\n";

@@ -5,6 +5,7 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view3d/RegisterView3dClasses.h"
 
 #include <QApplication>
 #include <QTimer>
@@ -22,6 +23,7 @@ int main(int argc, char** argv) {
     TIniApplic settings(SettingsDirectory(ProgramDirectory(argv[0])));
     RegisterCoreClasses();
     RegisterView2dClasses();
+    RegisterView3dClasses();
 
     TQtDialogService dialogs;
     int result;

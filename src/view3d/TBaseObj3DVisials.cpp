@@ -35,7 +35,19 @@ double AlignAlong(const TPoint3& from, const TPoint3& to) {
     return len;
 }
 
+// Relative brightness as the eye sees it (Rec. 601 weights).
+float Luma(float r, float g, float b) {
+    return 0.299f * r + 0.587f * g + 0.114f * b;
+}
+
 } // namespace
+
+std::array<float, 3> ReadableLabelColor(const std::array<float, 3>& label,
+                                        const std::array<float, 4>& back) {
+    const float backLuma = Luma(back[0], back[1], back[2]);
+    if (std::fabs(Luma(label[0], label[1], label[2]) - backLuma) >= 0.4f) return label;
+    return backLuma > 0.5f ? std::array<float, 3>{0, 0, 0} : std::array<float, 3>{1, 1, 1};
+}
 
 TBaseObj3DVisials::TBaseObj3DVisials(const TSchemaShape& shape) : FShape(shape) {}
 
@@ -107,9 +119,10 @@ void TPAEObj3DVisials::Render(TOGLDraw& draw, bool selecting) {
     glPopMatrix();
     glPopAttrib();
     if (selecting) glPopName();
-    // The label beside the sphere, in the label colour over everything.
+    // The label beside the sphere, over everything.
     glPushAttrib(GL_CURRENT_BIT);
-    glColor3f(draw.LabelColor()[0], draw.LabelColor()[1], draw.LabelColor()[2]);
+    const std::array<float, 3> label = ReadableLabelColor(draw.LabelColor(), draw.BackColor());
+    glColor3f(label[0], label[1], label[2]);
     draw.DrawText(FShape.Label, static_cast<double>(FShape.From.X) + SensorRadius,
                   static_cast<double>(FShape.From.Y) + SensorRadius * 1.5,
                   static_cast<double>(FShape.From.Z));

@@ -20,6 +20,12 @@ inline constexpr double PipeRadius = 0.03;
 inline constexpr double HostHalfWidth = 0.08;
 inline constexpr double SensorRadius = 0.05;
 
+// The colour of a sensor's channel label: the label colour, unless it would hardly show on the
+// background (the view's white labels on the light face of an inactive view); then black on a
+// light background and white on a dark one. Colours are red, green, blue in 0 .. 1.
+std::array<float, 3> ReadableLabelColor(const std::array<float, 3>& label,
+                                        const std::array<float, 4>& back);
+
 class TBaseObj3DVisials {
 public:
     explicit TBaseObj3DVisials(const TSchemaShape& shape);
@@ -50,14 +56,14 @@ protected:
 
 class TPipeObj3DVisials : public TBaseObj3DVisials {
 public:
-    static constexpr uint32_t DefaultColor = 0x3C9CFF;
+    static constexpr uint32_t DefaultColor = 0xA8B4C0;
     explicit TPipeObj3DVisials(const TSchemaShape& shape);
     void Render(TOGLDraw& draw, bool selecting) override;
 };
 
 class THostObj3DVisials : public TBaseObj3DVisials {
 public:
-    static constexpr uint32_t DefaultColor = 0x30C050;
+    static constexpr uint32_t DefaultColor = 0x6C8098;
     explicit THostObj3DVisials(const TSchemaShape& shape);
     void Render(TOGLDraw& draw, bool selecting) override;
 };

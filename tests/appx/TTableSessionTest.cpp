@@ -21,6 +21,7 @@
 #include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TViewMessages.h"
+#include "view3d/RegisterView3dClasses.h"
 
 #include <QAction>
 #include <QApplication>
@@ -95,6 +96,7 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
 
     RegisterCoreClasses();
     RegisterView2dClasses();
+    RegisterView3dClasses();
     TLongShoF::SetMinimumShowTime(50);
     std::vector<std::string> boxes;
     // The hooks capture locals of this test; they go back to the defaults when it ends.

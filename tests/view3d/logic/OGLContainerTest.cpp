@@ -2,6 +2,7 @@
 // and their timer, right clicks, the manipulator's drag record and highlight, and the widget
 // on the offscreen platform (no GL widget, the panel instead).
 
+#include "view3d/TBaseObj3DVisials.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLContainerCore.h"
 #include "view3d/TOGLManipulator.h"
@@ -10,6 +11,7 @@
 #include <QTest>
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -360,6 +362,21 @@ TEST(OGLContainerWidget, OffscreenItHoldsAPanelAndTheTimerEndsShortcuts) {
     EXPECT_EQ(c.Visual(2)->Name(), 2);
     c.ClearVisuals();
     EXPECT_EQ(c.VisualCount(), 0);
+}
+
+TEST(OGLVisuals, SensorLabelsStayReadableOnEitherBackground) {
+    using TRgb = std::array<float, 3>;
+    const TRgb white{1, 1, 1};
+    const TRgb black{0, 0, 0};
+    const float face = 240.0f / 255;
+    // The view's white labels: kept on its dark active background, black on the light face.
+    EXPECT_EQ(ReadableLabelColor(white, {0, 0, 0, 1}), white);
+    EXPECT_EQ(ReadableLabelColor(white, {face, face, face, 1}), black);
+    // A label that shows is never changed, whatever its hue.
+    EXPECT_EQ(ReadableLabelColor(TRgb{1, 1, 0}, {0, 0, 0.2f, 1}), (TRgb{1, 1, 0}));
+    EXPECT_EQ(ReadableLabelColor(black, {1, 1, 1, 1}), black);
+    // Dark red on black hardly shows: white instead.
+    EXPECT_EQ(ReadableLabelColor(TRgb{0.8f, 0, 0}, {0, 0, 0, 1}), white);
 }
 
 } // namespace

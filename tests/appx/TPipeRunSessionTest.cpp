@@ -1,0 +1,102 @@
+// The demo's "Pipe Run" page in the application on a real X server: the 3D graph gets an
+// OpenGL scene, Run colours the sensors by their first hits in the rendered frame, and the
+// round shortcut typed twice on the scene turns the axis to Y.
+
+#include "../app/TScriptedDialogs.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TLongShoF.h"
+#include "common/TestData.h"
+#include "processing/graph3d/TGVCPUGr3D.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TIniApplic.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view3d/RegisterView3dClasses.h"
+#include "view3d/TBaseObj3DVisials.h"
+#include "view3d/TGraph3DVC.h"
+#include "view3d/TOGLContainer.h"
+
+#include <QApplication>
+#include <QProcess>
+#include <QTabWidget>
+#include <QTest>
+#include <filesystem>
+#include <gtest/gtest.h>
+#include <map>
+
+using namespace vorelt;
+using vorelt::test::TScriptedDialogs;
+using vorelt::test::TTempDir;
+
+namespace {
+
+std::map<uint32_t, int> ColourCounts(const QImage& frame) {
+    std::map<uint32_t, int> counts;
+    for (int y = 0; y < frame.height(); ++y)
+        for (int x = 0; x < frame.width(); ++x)
+            ++counts[frame.pixel(x, y) & 0xFFFFFF];
+    return counts;
+}
+
+} // namespace
+
+TEST(PipeRunSession, TheDemoPageRendersTheSchemaWithItsActivity) {
+    TTempDir dir;
+    const std::string runtime = dir.File("run");
+    std::filesystem::create_directory(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+    ASSERT_EQ(QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo",
+                                {QString::fromStdString(dir.Path())}),
+              0);
+    RegisterCoreClasses();
+    RegisterView2dClasses();
+    RegisterView3dClasses();
+    TLongShoF::SetMinimumShowTime(0);
+    TIniApplic settings(dir.Path() + "/");
+    TScriptedDialogs dialogs;
+    TFMain main(settings, dialogs);
+    main.resize(1280, 900);
+    main.show();
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TFChild* child = main.OpenProjectWindow(dir.File("demo.xml"), false);
+    ASSERT_NE(child, nullptr);
+    TGraph3DVC* view = nullptr;
+    child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
+        if (auto* g = dynamic_cast<TGraph3DVC*>(v)) view = g;
+    });
+    ASSERT_NE(view, nullptr);
+    child->PageControl()->setCurrentIndex(2);
+    QTest::qWait(200);
+    ASSERT_TRUE(view->Container().HasGL());
+
+    // Before Run: pipes and sensors in their own colours.
+    std::map<uint32_t, int> before = ColourCounts(view->Container().GrabFrame());
+    EXPECT_TRUE(view->Container().ErrorText().empty()) << view->Container().ErrorText();
+    EXPECT_GT(before[TPipeObj3DVisials::DefaultColor], 500);
+    EXPECT_GT(before[THostObj3DVisials::DefaultColor], 500);
+    EXPECT_GT(before[TPAEObj3DVisials::DefaultColor], 11 * 50);
+
+    child->ExecuteCommand(cmRun);
+    QTest::qWait(200);
+    ASSERT_TRUE(view->Active());
+    std::map<uint32_t, int> after = ColourCounts(view->Container().GrabFrame());
+    EXPECT_EQ(after[TPAEObj3DVisials::DefaultColor], 0);
+    EXPECT_GT(after[TPipeObj3DVisials::DefaultColor], 500);
+    // Each sensor shows in the colour of its level: the busiest one at least.
+    std::map<uint32_t, int> sensorsOfColour;
+    for (const TActivityEntry& e : view->Data().ActivityLegend())
+        if (!e.Sensor.empty()) ++sensorsOfColour[ActivityColor(e.Level)];
+    ASSERT_TRUE(sensorsOfColour.count(ActivityColor(ActivityLevels)));
+    for (const auto& [colour, sensors] : sensorsOfColour)
+        EXPECT_GT(after[colour], sensors * 50) << std::hex << colour;
+
+    // "r" starts rotating about X; "r" again after the typing timer steps to Y.
+    view->RequestFocus();
+    QTest::keyClick(&view->Container(), Qt::Key_R);
+    QTest::qWait(400);
+    QTest::keyClick(&view->Container(), Qt::Key_R);
+    QTest::qWait(400);
+    EXPECT_NE(view->TitleText().find("[ROUND FROM Y]"), std::string::npos) << view->TitleText();
+    EXPECT_TRUE(dialogs.Boxes.empty());
+}
