@@ -1,6 +1,7 @@
 #include "cli/TCliCommands.h"
 
 #include "cli/TCliProject.h"
+#include "cli/TRecordBatches.h"
 #include "cli/TRecordTextWriter.h"
 
 #include "drivers/TDriverRecordSource.h"
@@ -158,31 +159,43 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
             columns.push_back(f);
         }
     }
+    // Columns as flat positions: every record of a batch has the same layout.
+    std::vector<size_t> positions;
+    for (const TAEField* f : columns)
+        for (size_t i = 0; i < record.FlatFields().size(); ++i)
+            if (record.FlatFields()[i] == f) {
+                positions.push_back(i);
+                break;
+            }
     TRecordTextWriter text(out);
     for (const TAEField* f : columns)
         text.Add(f->FieldName());
     text.EndLine();
     TProgress progress(err, "dumping");
-    TAEPNav nav;
-    nav.Kinds = kinds;
     const uint64_t total = static_cast<uint64_t>(d->Count());
-    int32_t p = d->FirstRecord(nav);
-    while (!(nav.Out.Status & nsEndForward)) {
-        if (nav.Out.Status & nsError) break;
-        d->ReadRecord(nav, record, p);
-        if (nav.Out.Status & nsError) break;
-        for (const TAEField* f : columns)
-            text.Add(*f);
-        text.EndLine();
-        if ((p & 0xFFFF) == 0) {
-            progress(static_cast<uint64_t>(p), total);
-            if (!out) break; // a closed output takes no more
+    TRecordBatches batches(*d, layout, kinds, positions);
+    bool failed = false, stopped = false;
+    std::string failure;
+    while (const TRecordBatch* batch = batches.Next()) {
+        for (size_t k = 0; k < batch->Count && !stopped; ++k) {
+            batch->WriteLine(k, positions.size(), text);
+            const int32_t p = batch->Positions[k];
+            if ((p & 0xFFFF) == 0) {
+                progress(static_cast<uint64_t>(p), total);
+                stopped = !out; // a closed output takes no more
+            }
         }
-        p = d->NextRecord(nav, p);
+        if (stopped) break;
+        if (batch->Failed) {
+            failed = true;
+            failure = batch->Message;
+        }
+        batches.Release();
     }
+    batches.Stop();
     const bool written = text.Flush();
-    if (nav.Out.Status & nsError) {
-        err << "error: " << fileName << ": " << nav.Out.Message << "\n";
+    if (failed) {
+        err << "error: " << fileName << ": " << failure << "\n";
         return ExitFailed;
     }
     if (!written) {

@@ -70,30 +70,41 @@ void TRecordTextWriter::AddList(const TAEChannelList* list) {
     Add(FListText);
 }
 
+template <class TWrite> void TRecordTextWriter::AddNumber(const TWrite& write) {
+    char* const start = Reserve(NumberTextCapacity + 1);
+    char* p = start;
+    if (FLineStarted) *p++ = ';';
+    FLineStarted = true;
+    p = write(p);
+    FSize += static_cast<size_t>(p - start);
+}
+
+void TRecordTextWriter::AddFloat(long double x) {
+    AddNumber([x](char* p) { return WriteFloatText(p, x); });
+}
+
+void TRecordTextWriter::AddInt(int64_t n) {
+    AddNumber([n](char* p) { return WriteIntText(p, n); });
+}
+
+void TRecordTextWriter::AddBoolean(bool b) {
+    AddNumber([b](char* p) {
+        std::memcpy(p, b ? "True" : "False", 5);
+        return p + (b ? 4 : 5);
+    });
+}
+
 void TRecordTextWriter::Add(const TAEField& f) {
     if (f.IsNull()) return Separate();
     if (f.DataType() == dtListInteger)
         return AddList(static_cast<const TAEChannelList*>(f.GetValuePtr()));
     switch (f.ValueFamily()) {
     case vfFloat:
+        return AddFloat(static_cast<const TAEExtendedField&>(f).Value());
     case vfInteger:
-    case vfBoolean: {
-        char* const start = Reserve(NumberTextCapacity + 1);
-        char* p = start;
-        if (FLineStarted) *p++ = ';';
-        FLineStarted = true;
-        if (f.ValueFamily() == vfFloat) {
-            p = WriteFloatText(p, static_cast<const TAEExtendedField&>(f).Value());
-        } else if (f.ValueFamily() == vfInteger) {
-            p = WriteIntText(p, static_cast<const TAEIntegerField&>(f).Value());
-        } else {
-            const bool b = static_cast<const TAEBooleanField&>(f).Value();
-            std::memcpy(p, b ? "True" : "False", 5);
-            p += b ? 4 : 5;
-        }
-        FSize += static_cast<size_t>(p - start);
-        return;
-    }
+        return AddInt(static_cast<const TAEIntegerField&>(f).Value());
+    case vfBoolean:
+        return AddBoolean(static_cast<const TAEBooleanField&>(f).Value());
     case vfString:
         return Add(static_cast<const TAEStringField&>(f).Value());
     default:

@@ -25,6 +25,12 @@ public:
     // The next column of the current line.
     void Add(const TAEField& field);
     void Add(std::string_view text);
+    // The same columns from values taken out of a field (TRecordBatches): the same texts.
+    void AddNull() { Separate(); }
+    void AddFloat(long double x);
+    void AddInt(int64_t n);
+    void AddBoolean(bool b);
+    void AddList(const TAEChannelList* list);
     void EndLine();
     // Hands the buffer to the stream; false once the stream has failed.
     bool Flush();
@@ -32,7 +38,7 @@ public:
 private:
     char* Reserve(size_t bytes);
     void Separate();
-    void AddList(const TAEChannelList* list);
+    template <class TWrite> void AddNumber(const TWrite& write);
 
     std::ostream& FOut;
     std::unique_ptr<char[]> FBuffer;

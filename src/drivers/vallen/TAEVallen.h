@@ -150,7 +150,10 @@ private:
     void ReadGlobalInfo(TSqliteDatabase& db);
     void BuildSteps();
     long double ParamValue(int32_t row, int column) const;
-    template <class TDataSet> void ConvertDataSet(TAERecord& record, const TDataSet& d) const;
+    template <class TDataSet> void ConvertDataSet(TAERecord& record, const TDataSet& d);
+    // 20 log10 v, remembered for the levels seen last: amplitudes and thresholds repeat, and
+    // the 80-bit logarithm is the dearest step of a hit.
+    long double Decibels(long double v);
     void SetTimeFields(TAERecord& record, long double us) const;
 
     std::vector<TVallenFieldInfo> FFieldInfos;
@@ -164,6 +167,12 @@ private:
     bool FHasTime = false;
     long double FTimeFactor = 0;
     long double FTimeDivisor = 0;
+
+    struct TDecibels {
+        long double Level = 0; // never a level that has decibels: those are above 0
+        long double Value = 0;
+    };
+    std::vector<TDecibels> FDecibels;
 
     // Flat positions of the fields ReadMessage fills.
     int FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy, FPosThreshold, FPosRMS;

@@ -1,0 +1,171 @@
+#include "cli/TRecordBatches.h"
+
+#include "model/TAEFieldValue.h"
+
+#include <exception>
+
+namespace vorelt::cli {
+
+void TRecordBatch::WriteLine(size_t k, size_t columns, TRecordTextWriter& text) const {
+    const TRecordCell* cell = Cells.data() + k * columns;
+    for (size_t i = 0; i < columns; ++i, ++cell) {
+        switch (cell->Kind) {
+        case TRecordCell::Null:
+            text.AddNull();
+            break;
+        case TRecordCell::Float:
+            text.AddFloat(cell->Value.Float);
+            break;
+        case TRecordCell::Int:
+            text.AddInt(cell->Value.Int);
+            break;
+        case TRecordCell::Boolean:
+            text.AddBoolean(cell->Value.Boolean);
+            break;
+        case TRecordCell::Text:
+            text.Add(
+                std::string_view(Texts).substr(cell->Value.Text.Offset, cell->Value.Text.Size));
+            break;
+        case TRecordCell::List:
+            text.AddList(cell->Value.List);
+            break;
+        }
+    }
+    text.EndLine();
+}
+
+TRecordBatches::TRecordBatches(TAEDriverDb& driver, const TAEListFields& layout, uint16_t kinds,
+                               std::vector<size_t> columns)
+    : FDriver(driver), FColumns(std::move(columns)) {
+    FRecord.BuildForLayout(layout);
+    for (TRecordBatch& b : FBatches) {
+        b.Cells.resize(BatchRecords * FColumns.size());
+        b.Positions.resize(BatchRecords);
+    }
+    FNav.Kinds = kinds;
+    FReader = std::thread([this] { Read(); });
+}
+
+TRecordBatches::~TRecordBatches() {
+    Stop();
+}
+
+const TRecordBatch* TRecordBatches::Next() {
+    if (FDone) return nullptr;
+    std::unique_lock lock(FMutex);
+    FChanged.wait(lock, [&] { return FFilled[FTake]; });
+    return &FBatches[FTake];
+}
+
+void TRecordBatches::Release() {
+    {
+        std::lock_guard lock(FMutex);
+        FDone = FBatches[FTake].Last;
+        FFilled[FTake] = false;
+        FTake ^= 1;
+    }
+    FChanged.notify_all();
+}
+
+void TRecordBatches::Stop() {
+    if (!FReader.joinable()) return;
+    {
+        std::lock_guard lock(FMutex);
+        FStop = true;
+    }
+    FChanged.notify_all();
+    FReader.join();
+}
+
+void TRecordBatches::Read() {
+    int32_t p = -1;
+    bool started = false;
+    for (size_t slot = 0;; slot ^= 1) {
+        {
+            std::unique_lock lock(FMutex);
+            FChanged.wait(lock, [&] { return FStop || !FFilled[slot]; });
+            if (FStop) return;
+        }
+        TRecordBatch& b = FBatches[slot];
+        b.Count = 0;
+        b.Last = b.Failed = false;
+        b.Message.clear();
+        b.Texts.clear();
+        try {
+            if (!started) p = FDriver.FirstRecord(FNav);
+            started = true;
+            Fill(b, p);
+        } catch (const std::exception& e) {
+            b.Last = b.Failed = true;
+            b.Message = e.what();
+        }
+        {
+            std::lock_guard lock(FMutex);
+            FFilled[slot] = true;
+        }
+        FChanged.notify_all();
+        if (b.Last) return;
+    }
+}
+
+void TRecordBatches::Fill(TRecordBatch& b, int32_t& p) {
+    while (b.Count < BatchRecords) {
+        if (FNav.Out.Status & nsEndForward) {
+            b.Last = true;
+            return;
+        }
+        if (!(FNav.Out.Status & nsError)) FDriver.ReadRecord(FNav, FRecord, p);
+        if (FNav.Out.Status & nsError) {
+            b.Last = b.Failed = true;
+            b.Message = FNav.Out.Message;
+            return;
+        }
+        Keep(b, b.Cells.data() + b.Count * FColumns.size());
+        b.Positions[b.Count++] = p;
+        p = FDriver.NextRecord(FNav, p);
+    }
+}
+
+// What TRecordTextWriter::Add(field) would write, taken out of the field.
+void TRecordBatches::Keep(TRecordBatch& b, TRecordCell* cells) const {
+    auto text = [&](TRecordCell& cell, std::string_view s) {
+        cell.Kind = TRecordCell::Text;
+        cell.Value.Text.Offset = static_cast<uint32_t>(b.Texts.size());
+        cell.Value.Text.Size = static_cast<uint32_t>(s.size());
+        b.Texts.append(s);
+    };
+    for (size_t column : FColumns) {
+        TRecordCell& cell = *cells++;
+        const TAEField& f = *FRecord.FlatFields()[column];
+        if (f.IsNull()) {
+            cell.Kind = TRecordCell::Null;
+        } else if (f.DataType() == dtListInteger) {
+            // The list belongs to the driver, not to the record: it outlives the batch.
+            cell.Kind = TRecordCell::List;
+            cell.Value.List = static_cast<const TAEChannelList*>(f.GetValuePtr());
+        } else {
+            switch (f.ValueFamily()) {
+            case vfFloat:
+                cell.Kind = TRecordCell::Float;
+                cell.Value.Float = static_cast<const TAEExtendedField&>(f).Value();
+                break;
+            case vfInteger:
+                cell.Kind = TRecordCell::Int;
+                cell.Value.Int = static_cast<const TAEIntegerField&>(f).Value();
+                break;
+            case vfBoolean:
+                cell.Kind = TRecordCell::Boolean;
+                cell.Value.Boolean = static_cast<const TAEBooleanField&>(f).Value();
+                break;
+            case vfString:
+                text(cell, static_cast<const TAEStringField&>(f).Value());
+                break;
+            default:
+                text(cell, f.GetAsString());
+                break;
+            }
+        }
+    }
+}
+
+} // namespace vorelt::cli
