@@ -3,8 +3,13 @@
 
 #include "app/TParameterPages.h"
 #include "app/TfrmAeDb.h"
+#include "app/TfrmAeFltr.h"
+#include "app/TfrmAeLoc.h"
 #include "processing/db/TGVDb.h"
+#include "processing/filter/TGVCPUFltr.h"
+#include "processing/filter/TGVCPUTurnOffFltr.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
+#include "processing/location/TGVCPULoc.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/TGraph3DVC.h"
@@ -17,6 +22,21 @@ void RegisterParameterPages() {
         auto* db = dynamic_cast<TGVDb*>(&p);
         return db ? static_cast<QWidget*>(new TfrmAeDb(*db, c.Project, parent)) : nullptr;
     });
+    TParameterPages::Register("TGVCPUFltr",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* f = dynamic_cast<TGVCPUFltr*>(&p);
+                                  return f ? new TfrmAeFltr(*f, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPUTurnOffFltr",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* f = dynamic_cast<TGVCPUTurnOffFltr*>(&p);
+                                  return f ? new TfrmAeTurnOff(*f, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPULoc",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* l = dynamic_cast<TGVCPULoc*>(&p);
+                                  return l ? new TfrmAeLoc(*l, c, parent) : nullptr;
+                              });
     TParameterPages::Register("TGVCPUTbl",
                               [](TGVCPU& p, const TPageContext&, QWidget* parent) -> QWidget* {
                                   auto* table = dynamic_cast<TGVCPUTbl*>(&p);
