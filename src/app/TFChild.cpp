@@ -5,6 +5,7 @@
 #include "app/TDataFileCommands.h"
 #include "app/TFMain.h"
 #include "app/TFTreePrj.h"
+#include "app/TFVariants.h"
 #include "app/TLongShoF.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListIntegerField.h"
@@ -97,6 +98,11 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
             w->close();
         else
             close();
+    });
+    connect(Action("mVariantsEditor"), &QAction::triggered, this, [this] {
+        TFVariants editor(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, this);
+        editor.exec();
+        UpdateCommandStates();
     });
     connect(Action("mDatabaseInfo"), &QAction::triggered, this,
             [this] { FDataFile->ShowDatabaseInfo(); });
