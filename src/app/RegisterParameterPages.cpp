@@ -5,11 +5,13 @@
 #include "app/TfrmAeDb.h"
 #include "app/TfrmAeFltr.h"
 #include "app/TfrmAeLoc.h"
+#include "app/TfrmAePrc.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TGVCPUFltr.h"
 #include "processing/filter/TGVCPUTurnOffFltr.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
+#include "processing/math/TGVCPUPrc.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/TGraph3DVC.h"
@@ -36,6 +38,11 @@ void RegisterParameterPages() {
                               [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
                                   auto* l = dynamic_cast<TGVCPULoc*>(&p);
                                   return l ? new TfrmAeLoc(*l, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPUPrc",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* m = dynamic_cast<TGVCPUPrc*>(&p);
+                                  return m ? new TfrmAePrc(*m, c, parent) : nullptr;
                               });
     TParameterPages::Register("TGVCPUTbl",
                               [](TGVCPU& p, const TPageContext&, QWidget* parent) -> QWidget* {
