@@ -4,6 +4,7 @@
 #include "app/TChannelPanel.h"
 #include "app/TDataFileCommands.h"
 #include "app/TFMain.h"
+#include "app/TFProjectOptions.h"
 #include "app/TFTreePrj.h"
 #include "app/TFVariants.h"
 #include "app/TLongShoF.h"
@@ -102,6 +103,11 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     connect(Action("mVariantsEditor"), &QAction::triggered, this, [this] {
         TFVariants editor(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, this);
         editor.exec();
+        UpdateCommandStates();
+    });
+    connect(Action("mProjectOptions"), &QAction::triggered, this, [this] {
+        TFProjectOptions options(*FProject, FDialogs, this);
+        options.exec();
         UpdateCommandStates();
     });
     connect(Action("mDatabaseInfo"), &QAction::triggered, this,
