@@ -45,9 +45,12 @@ void RegisterParameterPages() {
                                   return m ? new TfrmAePrc(*m, c, parent) : nullptr;
                               });
     TParameterPages::Register("TGVCPUTbl",
-                              [](TGVCPU& p, const TPageContext&, QWidget* parent) -> QWidget* {
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
                                   auto* table = dynamic_cast<TGVCPUTbl*>(&p);
-                                  return table ? new TfrmAeTbl(*table, parent) : nullptr;
+                                  if (!table) return nullptr;
+                                  auto* frame = new TfrmAeTbl(*table, parent);
+                                  frame->OnChanged = c.RefreshNode;
+                                  return frame;
                               });
     TParameterPages::Register(
         "TGVCPUGr3D", [](TGVCPU& p, const TPageContext&, QWidget* parent) -> QWidget* {

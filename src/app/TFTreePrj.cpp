@@ -170,6 +170,8 @@ void TFTreePrj::BuildWindow() {
     FTree->setHeaderHidden(true);
     FTree->setItemsExpandable(false);
     FTree->setRootIsDecorated(false);
+    // Nodes never collapse, so they show no expand buttons.
+    FTree->setStyleSheet("QTreeView::branch { image: none; border-image: none; }");
     FTree->setEditTriggers(QAbstractItemView::NoEditTriggers);
     FTree->setContextMenuPolicy(Qt::CustomContextMenu);
     FTree->viewport()->setAcceptDrops(true);

@@ -81,7 +81,11 @@ TCalcFieldCheck ApplyCalcField(TGVCPUPrc& processor, TAEField& field, bool editi
         }
     }
     result.Error.clear();
-    if (!editing) field.SetFieldName(name);
+    if (!editing) {
+        field.SetFieldName(name);
+        // Tables take a column's width from its field.
+        if (field.GetDisplayWidth() <= 0) field.SetDisplayWidth(100);
+    }
     field.SetDisplayName(Trim(input.DisplayName));
     field.SetDisplayDimension(input.Dimension);
     if (input.ExpressionMode) {
