@@ -2,6 +2,7 @@
 // page of the project tree window.
 
 #include "app/TParameterPages.h"
+#include "app/TfrmAeCriterion.h"
 #include "app/TfrmAeDb.h"
 #include "app/TfrmAeFltr.h"
 #include "app/TfrmAeLoc.h"
@@ -43,6 +44,11 @@ void RegisterParameterPages() {
                               [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
                                   auto* m = dynamic_cast<TGVCPUPrc*>(&p);
                                   return m ? new TfrmAePrc(*m, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPUCriterion",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* k = dynamic_cast<TGVCPUCriterion*>(&p);
+                                  return k ? new TfrmAeCriterion(*k, c, parent) : nullptr;
                               });
     TParameterPages::Register("TGVCPUTbl",
                               [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
