@@ -4,6 +4,9 @@
 #include "app/TChannelPanel.h"
 #include "app/TDataFileCommands.h"
 #include "app/TFMain.h"
+#include "app/TFProjectOptions.h"
+#include "app/TFTreePrj.h"
+#include "app/TFVariants.h"
 #include "app/TLongShoF.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListIntegerField.h"
@@ -24,6 +27,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDialog>
 #include <QFileInfo>
 #include <QHBoxLayout>
 #include <QLabel>
@@ -95,6 +99,16 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
             w->close();
         else
             close();
+    });
+    connect(Action("mVariantsEditor"), &QAction::triggered, this, [this] {
+        TFVariants editor(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, this);
+        editor.exec();
+        UpdateCommandStates();
+    });
+    connect(Action("mProjectOptions"), &QAction::triggered, this, [this] {
+        TFProjectOptions options(*FProject, FDialogs, this);
+        options.exec();
+        UpdateCommandStates();
     });
     connect(Action("mDatabaseInfo"), &QAction::triggered, this,
             [this] { FDataFile->ShowDatabaseInfo(); });
@@ -210,9 +224,11 @@ void TFChild::UpdateCommandStates() {
         Action(name)->setEnabled(ready);
     for (const char* name : {"mRun", "mReset", "mDatabaseInfo", "mLoadSplitChannels"})
         Action(name)->setEnabled(ready && hasData);
+    for (const char* name : {"mProjectThreeView", "mPagesDispatcher"})
+        Action(name)->setEnabled(ready);
     // Windows of other parts of the program that this build does not carry.
-    for (const char* name : {"mProjectThreeView", "mProjectOptions", "mTestingGraph",
-                             "mParametricData", "mVariantsEditor", "mPagesDispatcher"})
+    for (const char* name :
+         {"mProjectOptions", "mTestingGraph", "mParametricData", "mVariantsEditor"})
         Action(name)->setEnabled(false);
     Action("mDataDeletedInfo")->setEnabled(ready && FProject->Db().DeletedGroupCount() > 0);
     TGVVisualClass* focused = FocusedView();
@@ -298,6 +314,12 @@ void TFChild::ExecuteCommand(int code) {
                     break;
                 case cmSaveAs:
                     SaveProjectAs(std::string(), error, true);
+                    break;
+                case cmProjectTree:
+                    ShowTree(tmProjectTree);
+                    break;
+                case cmPagesDispatcher:
+                    ShowTree(tmPagesDispatcher);
                     break;
                 case cmSelectDatabase:
                     if (OpenDatabase(std::string(), error)) {
@@ -695,8 +717,15 @@ void TFChild::ShowViewPopup(TVisualClass& view, const QPoint& screenPos,
         connect(copy, &QAction::triggered, item, &QAction::trigger);
         if (item->menu()) copy->setMenu(item->menu());
     }
-    FViewPopup->addAction("Processor's Parameters")->setObjectName("mParamObjVC");
-    FViewPopup->actions().last()->setEnabled(false);
+    QAction* params = FViewPopup->addAction("Processor's Parameters");
+    params->setObjectName("mParamObjVC");
+    if (gv && gv->Processor()) {
+        const std::string id = gv->Processor()->ID();
+        connect(params, &QAction::triggered, this,
+                [this, id] { ShowTree(tmProcessorParameters, id); });
+    } else {
+        params->setEnabled(false);
+    }
     QAction* reload = FViewPopup->addAction(Action("mReloadData")->icon(),
                                             view.Active() ? "Reload Data" : "Load Data");
     reload->setObjectName("mReloadVC");
@@ -724,6 +753,29 @@ void TFChild::ShowViewPopup(TVisualClass& view, const QPoint& screenPos,
         connect(normSize, &QAction::triggered, this, [this, gv] { MaximizeView(gv, false); });
     }
     FViewPopup->popup(screenPos);
+}
+
+// ---- Project tree window ---------------------------------------------------------------------
+
+std::function<int(QDialog&)>& TFChild::TreeRunner() {
+    static std::function<int(QDialog&)> runner;
+    return runner;
+}
+
+void TFChild::ShowTree(int mode, const std::string& processorID) {
+    int result = QDialog::Rejected;
+    {
+        TFTreePrj tree(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, mode, processorID,
+                       this);
+        result = TreeRunner() ? TreeRunner()(tree) : tree.exec();
+    }
+    if (result == QDialog::Accepted) {
+        std::string error;
+        BuildPages(error, false);
+        if (!error.empty()) ShowCommandError(error);
+    }
+    UpdateCommandStates();
+    if (FMain) FMain->RefreshStatusBar();
 }
 
 // ---- Running -------------------------------------------------------------------------------

@@ -302,6 +302,7 @@ void TfrmAeTbl::ColumnsChanged() {
         view->SetModified(false);
     }
     Refresh();
+    if (OnChanged) OnChanged();
 }
 
 void TfrmAeTbl::PrepareAddMenu() {

@@ -87,6 +87,9 @@ public:
     // How the dialogs are run (tests answer them); the default execs them.
     static std::function<int(QDialog&)>& DialogRunner();
 
+    // Called after the columns changed (the tree window refreshes the table's node).
+    std::function<void()> OnChanged;
+
 private:
     void ColumnsChanged();
     void RefreshKinds();

@@ -1,0 +1,69 @@
+// The settings frames of the processors this part of the program knows, for the parameter
+// page of the project tree window.
+
+#include "app/TParameterPages.h"
+#include "app/TfrmAeCriterion.h"
+#include "app/TfrmAeDb.h"
+#include "app/TfrmAeFltr.h"
+#include "app/TfrmAeLoc.h"
+#include "app/TfrmAePrc.h"
+#include "processing/db/TGVDb.h"
+#include "processing/filter/TGVCPUFltr.h"
+#include "processing/filter/TGVCPUTurnOffFltr.h"
+#include "processing/graph3d/TGVCPUGr3D.h"
+#include "processing/location/TGVCPULoc.h"
+#include "processing/math/TGVCPUPrc.h"
+#include "processing/table/TGVCPUTbl.h"
+#include "view2d/TfrmAeTbl.h"
+#include "view3d/TGraph3DVC.h"
+#include "view3d/TfrmAeGraph3D.h"
+
+namespace vorelt {
+
+void RegisterParameterPages() {
+    TParameterPages::Register("TGVDb", [](TGVCPU& p, const TPageContext& c, QWidget* parent) {
+        auto* db = dynamic_cast<TGVDb*>(&p);
+        return db ? static_cast<QWidget*>(new TfrmAeDb(*db, c.Project, parent)) : nullptr;
+    });
+    TParameterPages::Register("TGVCPUFltr",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* f = dynamic_cast<TGVCPUFltr*>(&p);
+                                  return f ? new TfrmAeFltr(*f, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPUTurnOffFltr",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* f = dynamic_cast<TGVCPUTurnOffFltr*>(&p);
+                                  return f ? new TfrmAeTurnOff(*f, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPULoc",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* l = dynamic_cast<TGVCPULoc*>(&p);
+                                  return l ? new TfrmAeLoc(*l, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPUPrc",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* m = dynamic_cast<TGVCPUPrc*>(&p);
+                                  return m ? new TfrmAePrc(*m, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPUCriterion",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* k = dynamic_cast<TGVCPUCriterion*>(&p);
+                                  return k ? new TfrmAeCriterion(*k, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPUTbl",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* table = dynamic_cast<TGVCPUTbl*>(&p);
+                                  if (!table) return nullptr;
+                                  auto* frame = new TfrmAeTbl(*table, parent);
+                                  frame->OnChanged = c.RefreshNode;
+                                  return frame;
+                              });
+    TParameterPages::Register(
+        "TGVCPUGr3D", [](TGVCPU& p, const TPageContext&, QWidget* parent) -> QWidget* {
+            auto* g = dynamic_cast<TGVCPUGr3D*>(&p);
+            auto* view = g ? dynamic_cast<TGraph3DVC*>(g->GetView()) : nullptr;
+            return view ? new TfrmAeGraph3D(*view, parent) : nullptr;
+        });
+}
+
+} // namespace vorelt

@@ -1,0 +1,223 @@
+#include "app/TFProjectOptions.h"
+
+#include "app/IDialogService.h"
+#include "app/TKeyFilter.h"
+#include "persist/TNumberFormat.h"
+#include "project/TProjectAE.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QFrame>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTreeWidget>
+#include <QVBoxLayout>
+
+namespace vorelt {
+
+namespace {
+
+const char* const KDefaults[TZIPParameters::KRowCount] = {"Not applicable", "0", "N-15", "N*0.8",
+                                                          "N-200"};
+
+QString Number(long double v) {
+    return QString::fromStdString(FloatToStr(v));
+}
+
+} // namespace
+
+// ---- Coordinate dialog ---------------------------------------------------------------------
+
+TCoordDialog::TCoordDialog(IDialogService* dialogs, bool editing, const TGVCoord& point,
+                           QWidget* parent)
+    : QDialog(parent), FDialogs(dialogs), FPoint(point) {
+    setObjectName("CoordDialog");
+    setWindowTitle(editing ? "Edit Coord Zone Zip" : "Add Coord Zone Zip");
+    auto* form = new QFormLayout(this);
+    FX = new QLineEdit(editing ? Number(point.X) : QString(), this);
+    FX->setObjectName("edCoordX");
+    FY = new QLineEdit(editing ? Number(point.Y) : QString(), this);
+    FY->setObjectName("edCoordY");
+    TKeyFilter::Install(FX, TKeyRule::Float);
+    TKeyFilter::Install(FY, TKeyRule::Float);
+    form->addRow("Coord X", FX);
+    form->addRow("Coord Y", FY);
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (TryAccept()) accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    form->addRow(buttons);
+}
+
+bool TCoordDialog::TryAccept() {
+    const std::string error =
+        TProjectOptionsEdit::ReadCoord(FX->text().toStdString(), FY->text().toStdString(), FPoint);
+    if (error.empty()) return true;
+    if (FDialogs) FDialogs->ShowMessageBox(error, TMsgKind::Information, mbOK);
+    return false;
+}
+
+// ---- Dialog --------------------------------------------------------------------------------
+
+std::function<int(TCoordDialog&)>& TFProjectOptions::DialogRunner() {
+    static std::function<int(TCoordDialog&)> runner;
+    return runner;
+}
+
+TFProjectOptions::TFProjectOptions(TProjectAE& project, IDialogService& dialogs, QWidget* parent)
+    : QDialog(parent), FProject(project), FDialogs(dialogs), FEdit(project) {
+    setObjectName("FProjectOptions");
+    setWindowTitle("Project Options");
+    auto* layout = new QVBoxLayout(this);
+    auto* top = new QFormLayout();
+    FScheme = new QComboBox(this);
+    FScheme->setObjectName("cbColorBackGraph");
+    FScheme->addItems({"Dark", "Light"});
+    FScheme->setCurrentIndex(FEdit.ColorBackGraph);
+    top->addRow("Graph Background", FScheme);
+    FSeverity = new QLineEdit(QString::fromStdString(FEdit.SeverityText), this);
+    FSeverity->setObjectName("edSeverity");
+    TKeyFilter::Install(FSeverity, TKeyRule::Digits);
+    top->addRow("ZIP Severity", FSeverity);
+    layout->addLayout(top);
+
+    FK = new QTableWidget(3, TZIPParameters::KRowCount, this);
+    FK->setObjectName("sgK");
+    FK->setVerticalHeaderLabels({"N", "K(Default)", "K"});
+    FK->horizontalHeader()->hide();
+    for (int c = 0; c < TZIPParameters::KRowCount; ++c) {
+        auto* label = new QTableWidgetItem(TZIPParameters::KRowLabel(c));
+        label->setFlags(label->flags() & ~Qt::ItemIsEditable);
+        FK->setItem(0, c, label);
+        auto* def = new QTableWidgetItem(KDefaults[c]);
+        def->setFlags(def->flags() & ~Qt::ItemIsEditable);
+        FK->setItem(1, c, def);
+        FK->setItem(2, c, new QTableWidgetItem(QString::fromStdString(FEdit.KTexts[size_t(c)])));
+    }
+    FK->setMaximumHeight(120);
+    layout->addWidget(FK);
+
+    auto* zoneRow = new QHBoxLayout();
+    auto* graph = new QFrame(this);
+    graph->setObjectName("ZoneGraph");
+    graph->setFrameShape(QFrame::StyledPanel);
+    graph->setMinimumSize(240, 200);
+    auto* graphLayout = new QVBoxLayout(graph);
+    graphLayout->addWidget(new QLabel("Severity vs Historic Index", graph), 0, Qt::AlignHCenter);
+    graphLayout->addStretch(1);
+    FGraph = graph;
+    zoneRow->addWidget(graph, 1);
+    auto* zoneSide = new QVBoxLayout();
+    auto* bar = new QHBoxLayout();
+    auto tool = [this, bar](const char* name, const char* caption, std::function<void()> run) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        connect(b, &QPushButton::clicked, this, run);
+        bar->addWidget(b);
+    };
+    tool("btAdd", "Add", [this] { AddPoint(); });
+    tool("btEdit", "Edit", [this] { EditPoint(); });
+    tool("btDelete", "Delete", [this] { DeletePoint(); });
+    tool("btUp", "Up", [this] { MovePoint(-1); });
+    tool("btDown", "Down", [this] { MovePoint(1); });
+    tool("btSetDefault", "Set Default", [this] { SetDefault(); });
+    zoneSide->addLayout(bar);
+    FZones = new QTabWidget(this);
+    FZones->setObjectName("tcZones");
+    for (int z = 0; z < TZIPParameters::ZoneCount; ++z) {
+        auto* list = new QTreeWidget(FZones);
+        list->setColumnCount(2);
+        list->setHeaderLabels({"Coord X", "Coord Y"});
+        list->setRootIsDecorated(false);
+        connect(list, &QTreeWidget::itemDoubleClicked, this, [this] { EditPoint(); });
+        FLists.push_back(list);
+        FZones->addTab(list, TZIPParameters::ZoneName(z));
+        RefreshZone(z);
+    }
+    zoneSide->addWidget(FZones, 1);
+    zoneRow->addLayout(zoneSide, 1);
+    layout->addLayout(zoneRow, 1);
+
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] { Accept(); });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    layout->addWidget(buttons);
+}
+
+QTreeWidget* TFProjectOptions::PointList(int zone) const {
+    return zone >= 0 && zone < static_cast<int>(FLists.size()) ? FLists[size_t(zone)] : nullptr;
+}
+
+int TFProjectOptions::CurrentZone() const {
+    return FZones->currentIndex();
+}
+
+int TFProjectOptions::CurrentPoint() const {
+    QTreeWidget* list = PointList(CurrentZone());
+    return list && list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1;
+}
+
+void TFProjectOptions::RefreshZone(int zone) {
+    QTreeWidget* list = PointList(zone);
+    if (!list) return;
+    const int row = list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1;
+    list->clear();
+    for (const TGVCoord& p : FEdit.Zone(zone))
+        new QTreeWidgetItem(list, {Number(p.X), Number(p.Y)});
+    if (row >= 0 && row < list->topLevelItemCount()) list->setCurrentItem(list->topLevelItem(row));
+}
+
+bool TFProjectOptions::RunDialog(TCoordDialog& d) {
+    return (DialogRunner() ? DialogRunner()(d) : d.exec()) == QDialog::Accepted;
+}
+
+void TFProjectOptions::AddPoint() {
+    TCoordDialog d(&FDialogs, false, TGVCoord{}, this);
+    if (!RunDialog(d)) return;
+    FEdit.AddPoint(CurrentZone(), d.Point());
+    RefreshZone(CurrentZone());
+}
+
+void TFProjectOptions::EditPoint() {
+    const int i = CurrentPoint();
+    if (i < 0) return;
+    TCoordDialog d(&FDialogs, true, FEdit.Zone(CurrentZone())[size_t(i)], this);
+    if (!RunDialog(d)) return;
+    FEdit.EditPoint(CurrentZone(), i, d.Point());
+    RefreshZone(CurrentZone());
+}
+
+void TFProjectOptions::DeletePoint() {
+    if (FEdit.DeletePoint(CurrentZone(), CurrentPoint())) RefreshZone(CurrentZone());
+}
+
+void TFProjectOptions::MovePoint(int delta) {
+    const int i = CurrentPoint();
+    if (!FEdit.MovePoint(CurrentZone(), i, delta)) return;
+    RefreshZone(CurrentZone());
+    PointList(CurrentZone())->setCurrentItem(PointList(CurrentZone())->topLevelItem(i + delta));
+}
+
+void TFProjectOptions::SetDefault() {
+    FEdit.SetDefaultZone(CurrentZone());
+    RefreshZone(CurrentZone());
+}
+
+void TFProjectOptions::Accept() {
+    FEdit.ColorBackGraph = static_cast<uint8_t>(std::max(0, FScheme->currentIndex()));
+    FEdit.SeverityText = FSeverity->text().toStdString();
+    for (int c = 0; c < TZIPParameters::KRowCount; ++c)
+        if (QTableWidgetItem* item = FK->item(2, c))
+            FEdit.KTexts[size_t(c)] = item->text().toStdString();
+    FEdit.Apply();
+    accept();
+}
+
+} // namespace vorelt

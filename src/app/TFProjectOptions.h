@@ -1,0 +1,83 @@
+#pragma once
+// The project options dialog: the colour scheme of graphs and the zone-intensity parameters
+// (J, the K table and the six zone polygons). The edits are kept apart (TProjectOptionsEdit)
+// and reach the project only on OK; Cancel leaves it as it was.
+
+#include "project/TProjectOptionsEdit.h"
+
+#include <QDialog>
+#include <functional>
+#include <memory>
+
+class QComboBox;
+class QLineEdit;
+class QTabWidget;
+class QTableWidget;
+class QTreeWidget;
+
+namespace vorelt {
+
+class IDialogService;
+class TProjectAE;
+
+// "Add Coord Zone Zip" / "Edit Coord Zone Zip".
+class TCoordDialog : public QDialog {
+    Q_OBJECT
+public:
+    TCoordDialog(IDialogService* dialogs, bool editing, const TGVCoord& point,
+                 QWidget* parent = nullptr);
+    QLineEdit* XEdit() const { return FX; }
+    QLineEdit* YEdit() const { return FY; }
+    // "Empty Coord" when either edit is empty; the dialog stays.
+    bool TryAccept();
+    const TGVCoord& Point() const { return FPoint; }
+
+private:
+    IDialogService* FDialogs;
+    QLineEdit* FX;
+    QLineEdit* FY;
+    TGVCoord FPoint;
+};
+
+class TFProjectOptions : public QDialog {
+    Q_OBJECT
+public:
+    TFProjectOptions(TProjectAE& project, IDialogService& dialogs, QWidget* parent = nullptr);
+
+    TProjectOptionsEdit& Edit() { return FEdit; }
+    QComboBox* SchemeBox() const { return FScheme; }
+    QLineEdit* SeverityEdit() const { return FSeverity; }
+    QTableWidget* KGrid() const { return FK; }
+    QTabWidget* ZoneTabs() const { return FZones; }
+    QTreeWidget* PointList(int zone) const;
+    // The diagram of the zones; it joins once the passive graph exists.
+    QWidget* ZoneGraph() const { return FGraph; }
+
+    void AddPoint();
+    void EditPoint();
+    void DeletePoint();
+    void MovePoint(int delta);
+    void SetDefault();
+    void RefreshZone(int zone);
+    // OK: the edits go to the project.
+    void Accept();
+
+    static std::function<int(TCoordDialog&)>& DialogRunner();
+
+private:
+    int CurrentZone() const;
+    int CurrentPoint() const;
+    bool RunDialog(TCoordDialog& d);
+
+    TProjectAE& FProject;
+    IDialogService& FDialogs;
+    TProjectOptionsEdit FEdit;
+    QComboBox* FScheme;
+    QLineEdit* FSeverity;
+    QTableWidget* FK;
+    QTabWidget* FZones;
+    std::vector<QTreeWidget*> FLists;
+    QWidget* FGraph;
+};
+
+} // namespace vorelt

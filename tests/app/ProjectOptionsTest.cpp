@@ -1,0 +1,76 @@
+// The project options dialog offscreen: J typed as 5 becomes 10, zone points wait for OK and
+// Cancel leaves the project as it was, the coordinate dialog's check.
+
+#include "TScriptedDialogs.h"
+#include "app/TFProjectOptions.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TProjectAE.h"
+
+#include <QLineEdit>
+#include <QTabWidget>
+#include <QTableWidget>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace vorelt;
+using vorelt::test::TScriptedDialogs;
+
+namespace {
+
+struct TOptionsFixture : ::testing::Test {
+    TProjectAE project;
+    TScriptedDialogs dialogs;
+    void SetUp() override { RegisterCoreClasses(); }
+    void TearDown() override { TFProjectOptions::DialogRunner() = nullptr; }
+};
+
+TEST_F(TOptionsFixture, SeverityFiveBecomesTen) {
+    project.ZipParameters().SetJ(30);
+    TFProjectOptions dialog(project, dialogs);
+    EXPECT_EQ(dialog.windowTitle().toStdString(), "Project Options");
+    EXPECT_EQ(dialog.SeverityEdit()->text().toStdString(), "30");
+    dialog.SeverityEdit()->clear();
+    QTest::keyClicks(dialog.SeverityEdit(), "-5");
+    EXPECT_EQ(dialog.SeverityEdit()->text().toStdString(), "5");
+    dialog.KGrid()->item(2, 2)->setText("N-20");
+    dialog.Accept();
+    EXPECT_EQ(project.ZipParameters().J(), 10);
+    EXPECT_EQ(project.ZipParameters().KRow(2).Value, 20);
+    EXPECT_TRUE(project.Modified());
+}
+
+TEST_F(TOptionsFixture, ZonePointsWaitForOKAndCancelChangesNothing) {
+    const size_t before = TProjectOptionsEdit(project).Zone(0).size();
+    std::deque<std::pair<std::string, std::string>> typed = {{"", "20"}, {"5,5", "30"}};
+    TFProjectOptions::DialogRunner() = [&](TCoordDialog& d) {
+        EXPECT_EQ(d.windowTitle().toStdString(), "Add Coord Zone Zip");
+        d.XEdit()->setText(QString::fromStdString(typed.front().first));
+        d.YEdit()->setText(QString::fromStdString(typed.front().second));
+        typed.pop_front();
+        return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    {
+        TFProjectOptions dialog(project, dialogs);
+        dialog.ZoneTabs()->setCurrentIndex(0);
+        dialog.AddPoint();
+        EXPECT_EQ(dialogs.Boxes.back(), "Empty Coord");
+        EXPECT_EQ(dialog.PointList(0)->topLevelItemCount(), static_cast<int>(before));
+        dialog.AddPoint();
+        EXPECT_EQ(dialog.PointList(0)->topLevelItemCount(), static_cast<int>(before + 1));
+        EXPECT_EQ(
+            dialog.PointList(0)->topLevelItem(static_cast<int>(before))->text(0).toStdString(),
+            "5,5");
+        dialog.reject();
+    }
+    EXPECT_EQ(TProjectOptionsEdit(project).Zone(0).size(), before);
+    EXPECT_FALSE(project.Modified());
+    typed = {{"5,5", "30"}};
+    TFProjectOptions dialog(project, dialogs);
+    dialog.AddPoint();
+    dialog.Accept();
+    EXPECT_EQ(TProjectOptionsEdit(project).Zone(0).size(), before + 1);
+    EXPECT_TRUE(project.Modified());
+}
+
+} // namespace

@@ -1,0 +1,117 @@
+// The variants editor offscreen: adding with the dialog's checks and key filters, the uses of a
+// variant, and deleting refused while a filter uses it.
+
+#include "TScriptedDialogs.h"
+#include "app/TFVariants.h"
+#include "persist/TGVVariant.h"
+#include "persist/TGVVariants.h"
+#include "processing/db/TGVDb.h"
+#include "processing/filter/TGVCPUFltr.h"
+#include "processing/filter/TLCCondition.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TProjectAE.h"
+#include "project/TVariantsRules.h"
+
+#include <QLineEdit>
+#include <QMenu>
+#include <QPushButton>
+#include <QTest>
+#include <QTreeWidget>
+#include <gtest/gtest.h>
+
+using namespace vorelt;
+using vorelt::test::TScriptedDialogs;
+
+namespace {
+
+struct TVariantsFixture : ::testing::Test {
+    TProjectAE project;
+    TScriptedDialogs dialogs;
+    void SetUp() override { RegisterCoreClasses(); }
+    void TearDown() override { TFVariants::DialogRunner() = nullptr; }
+};
+
+TEST_F(TVariantsFixture, FloatWithCommaIsAddedAndEmptyNameRefused) {
+    TFVariants editor(project, dialogs, nullptr);
+    EXPECT_EQ(editor.windowTitle().toStdString(), "Variants Editor");
+    ASSERT_EQ(editor.AddMenu()->actions().size(), 4);
+    EXPECT_EQ(editor.AddMenu()->actions()[1]->text().toStdString(), "Add Float Variant");
+    EXPECT_FALSE(editor.Button("btEditVariant")->isEnabled());
+    std::string name;
+    TFVariants::DialogRunner() = [&](TVariantDialog& d) {
+        EXPECT_EQ(d.windowTitle().toStdString(), "Add Float Variant");
+        d.ValueEdit()->clear();
+        QTest::keyClicks(d.ValueEdit(), ",1,,5-");
+        EXPECT_EQ(d.ValueEdit()->text().toStdString(), "1,5");
+        QTest::keyClicks(d.NameEdit(), name.c_str());
+        return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    name = "  ";
+    editor.AddVariant(TGVVariant::vkFloat);
+    EXPECT_EQ(dialogs.Boxes.back(), "Empty Name");
+    EXPECT_EQ(project.Variants().Count(), 0);
+    EXPECT_FALSE(project.Modified());
+    name = "Lim it";
+    editor.AddVariant(TGVVariant::vkFloat);
+    ASSERT_EQ(project.Variants().Count(), 1);
+    TGVVariant* v = project.Variants().Get(0);
+    EXPECT_EQ(v->GetDisplayName(), "Limit"); // the space was not typed
+    EXPECT_EQ(v->GetAsFloat(), 1.5L);
+    EXPECT_EQ(v->ID().size(), 16u);
+    EXPECT_TRUE(project.Modified());
+    EXPECT_EQ(editor.List()->topLevelItem(0)->text(2).toStdString(), "1,5");
+    EXPECT_TRUE(editor.Button("btEditVariant")->isEnabled());
+}
+
+TEST_F(TVariantsFixture, IntegerValueIsCheckedAndARefusalChangesNothing) {
+    auto v = std::make_unique<TGVIntegerVariant>();
+    v->SetAsInt64(7);
+    v->SetDisplayName("N");
+    const std::string error = ApplyVariantInput(*v, "M", "12x");
+    EXPECT_FALSE(error.empty());
+    EXPECT_EQ(v->GetAsInt64(), 7);
+    EXPECT_EQ(v->GetDisplayName(), "N");
+    EXPECT_EQ(ApplyVariantInput(*v, " M ", " -3 "), "");
+    EXPECT_EQ(v->GetDisplayName(), "M");
+    EXPECT_EQ(v->GetAsInt64(), -3);
+}
+
+TEST_F(TVariantsFixture, AVariantAFilterUsesCannotBeDeleted) {
+    auto limit = std::make_unique<TGVFloatVariant>();
+    limit->SetDisplayName("Limit");
+    limit->SetAsString("1,5");
+    const int index = AddVariant(project, std::move(limit));
+    const std::string id = project.Variants().Get(index)->ID();
+    auto* filter = project.Db().AddNew<TGVCPUFltr>();
+    filter->SetName("FR01");
+    auto condition = std::make_unique<TLCCondition>();
+    condition->SetFieldID("0000000000000009");
+    condition->SetOperation(6);
+    condition->SetVariantID(id);
+    filter->Condition().Add(std::move(condition));
+
+    TFVariants editor(project, dialogs, nullptr);
+    editor.List()->setCurrentItem(editor.List()->topLevelItem(0));
+    editor.Info();
+    EXPECT_EQ(dialogs.Boxes.back(), "Variant Used\rVariant: Limit[FR01]");
+    editor.DeleteVariant();
+    EXPECT_EQ(dialogs.Boxes.back(), "Variant Used\rVariant: Limit[FR01]");
+    EXPECT_EQ(project.Variants().Count(), 1);
+    // Editing keeps the name and changes the value.
+    TFVariants::DialogRunner() = [&](TVariantDialog& d) {
+        EXPECT_EQ(d.windowTitle().toStdString(), "Edit Float Variant");
+        EXPECT_TRUE(d.NameEdit()->isReadOnly());
+        d.ValueEdit()->setText("2,25");
+        return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    editor.EditVariant();
+    EXPECT_EQ(project.Variants().Get(0)->GetAsFloat(), 2.25L);
+    // Without the use it goes.
+    filter->Condition().Clear();
+    editor.Info();
+    EXPECT_EQ(dialogs.Boxes.back(), "Variant Not Used");
+    editor.DeleteVariant();
+    EXPECT_EQ(project.Variants().Count(), 0);
+}
+
+} // namespace
