@@ -3,7 +3,9 @@
 #include "app/IDialogService.h"
 #include "app/TChannelPanel.h"
 #include "app/TDataFileCommands.h"
+#include "app/TFDelHit.h"
 #include "app/TFMain.h"
+#include "app/TFParametric.h"
 #include "app/TLongShoF.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListIntegerField.h"
@@ -98,8 +100,9 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     });
     connect(Action("mDatabaseInfo"), &QAction::triggered, this,
             [this] { FDataFile->ShowDatabaseInfo(); });
-    connect(Action("mDataDeletedInfo"), &QAction::triggered, this,
-            [this] { FDataFile->ShowDeletedInfo(); });
+    connect(Action("mDataDeletedInfo"), &QAction::triggered, this, [this] { OpenDelHitWindow(); });
+    connect(Action("mParametricData"), &QAction::triggered, this,
+            [this] { OpenParametricWindow(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -144,6 +147,33 @@ TFChild::~TFChild() {
     FDataFile.reset();
     FProject.reset();
     FStatus.reset();
+}
+
+TFDelHit* TFChild::OpenDelHitWindow() {
+    if (!FDelHit) {
+        FDelHit = new TFDelHit(FProject->Db(), FMain ? &FMain->Settings() : nullptr, this);
+        FDelHit->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        FDelHit->Rebuild();
+    }
+    FDelHit->show();
+    FDelHit->raise();
+    FDelHit->activateWindow();
+    return FDelHit;
+}
+
+TFParametric* TFChild::OpenParametricWindow() {
+    if (!FParametric) {
+        FParametric =
+            new TFParametric(FProject->Db(), FDialogs, FMain ? &FMain->Settings() : nullptr, this);
+        FParametric->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        FParametric->Refresh();
+    }
+    FParametric->show();
+    FParametric->raise();
+    FParametric->activateWindow();
+    return FParametric;
 }
 
 QAction* TFChild::MakeAction(const QString& name, const QString& caption, int command) {
@@ -212,8 +242,9 @@ void TFChild::UpdateCommandStates() {
         Action(name)->setEnabled(ready && hasData);
     // Windows of other parts of the program that this build does not carry.
     for (const char* name : {"mProjectThreeView", "mProjectOptions", "mTestingGraph",
-                             "mParametricData", "mVariantsEditor", "mPagesDispatcher"})
+                             "mVariantsEditor", "mPagesDispatcher"})
         Action(name)->setEnabled(false);
+    Action("mParametricData")->setEnabled(ready);
     Action("mDataDeletedInfo")->setEnabled(ready && FProject->Db().DeletedGroupCount() > 0);
     TGVVisualClass* focused = FocusedView();
     Action("mReloadData")->setEnabled(ready && focused != nullptr);

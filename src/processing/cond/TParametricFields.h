@@ -50,6 +50,8 @@ public:
 
     explicit TParametricFields(TGVDb& db);
 
+    TGVDb& Db() const { return FDb; }
+
     int Count() const;
     TAEField* Field(int i) const;
     TAEParametric* Scaling(int i) const;
