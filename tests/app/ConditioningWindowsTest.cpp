@@ -9,6 +9,7 @@
 #include "app/TFParametric.h"
 #include "app/TFSelSection.h"
 #include "app/TPickerMenu.h"
+#include "app/TPointDialog.h"
 #include "common/TestData.h"
 #include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
@@ -329,4 +330,26 @@ TEST_F(TCondFixture, TheSectionSelectionMarksByDoubleClick) {
     EXPECT_EQ(w.CheckedIDs(), (std::vector<std::string>{"0000000000000900", "0000000000000902"}));
     w.Toggle(2);
     EXPECT_EQ(w.CheckedIDs(), (std::vector<std::string>{"0000000000000900"}));
+}
+
+TEST_F(TCondFixture, ThePointDialogAsksForTwoPointsOfANewLineAndChecksThem) {
+    TPointDialog d(2, TSecondsRange{0, 600}, 0, 100, dialogs);
+    d.show();
+    QTest::keyClicks(d.TimeEdit(0), "5,0");
+    EXPECT_EQ(d.TimeEdit(0)->text(), "50");
+    QTest::keyClicks(d.LoadEdit(0), ",2,5,");
+    EXPECT_EQ(d.LoadEdit(0)->text(), "2,5");
+    d.TimeEdit(1)->setText("900");
+    d.LoadEdit(1)->setText("10");
+    EXPECT_FALSE(d.TryAccept());
+    EXPECT_EQ(dialogs.Boxes.back(), "Invalid Value 900[S]");
+    d.TimeEdit(1)->setText("100");
+    ASSERT_TRUE(d.TryAccept());
+    ASSERT_EQ(d.Points().size(), 2u);
+    EXPECT_EQ(d.Points()[0], (TGVCoord{50, 2.5L}));
+    TPointDialog unconverted(1, std::nullopt, 0, 100, dialogs);
+    unconverted.TimeEdit(0)->setText("1");
+    unconverted.LoadEdit(0)->setText("1");
+    EXPECT_FALSE(unconverted.TryAccept());
+    EXPECT_EQ(dialogs.Boxes.back(), "Invalid Value [S]");
 }
