@@ -33,11 +33,6 @@ void TDataFileCommands::ShowDatabaseInfo() {
     FDialogs.ShowMessageBox(text, TMsgKind::Information, mbOK);
 }
 
-void TDataFileCommands::ShowDeletedInfo() {
-    FDialogs.ShowMessageBox("Data Deleted Info\r" + IntToStr(FProject.Db().DeletedGroupCount()),
-                            TMsgKind::Information, mbOK);
-}
-
 int64_t TDataFileCommands::TimeKey(long double time) {
     if (std::isnan(time)) return NoTime;
     // A double keeps every time a clock of this program's sources can tell apart; beyond its

@@ -21,8 +21,6 @@ public:
 
     // "Database Info": the driver's information lines, each trimmed.
     void ShowDatabaseInfo();
-    // "Data Deleted Info": the number of deleted groups.
-    void ShowDeletedInfo();
     // Checks the time order of the records; an unsorted file is offered a sorted copy.
     void SortDatabase();
     // Copies the records that reach `processor` into a new data file.

@@ -3,7 +3,9 @@
 #include "app/IDialogService.h"
 #include "app/TChannelPanel.h"
 #include "app/TDataFileCommands.h"
+#include "app/TFDelHit.h"
 #include "app/TFMain.h"
+#include "app/TFParametric.h"
 #include "app/TFProjectOptions.h"
 #include "app/TFTreePrj.h"
 #include "app/TFVariants.h"
@@ -112,8 +114,9 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     });
     connect(Action("mDatabaseInfo"), &QAction::triggered, this,
             [this] { FDataFile->ShowDatabaseInfo(); });
-    connect(Action("mDataDeletedInfo"), &QAction::triggered, this,
-            [this] { FDataFile->ShowDeletedInfo(); });
+    connect(Action("mDataDeletedInfo"), &QAction::triggered, this, [this] { OpenDelHitWindow(); });
+    connect(Action("mParametricData"), &QAction::triggered, this,
+            [this] { OpenParametricWindow(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -158,6 +161,33 @@ TFChild::~TFChild() {
     FDataFile.reset();
     FProject.reset();
     FStatus.reset();
+}
+
+TFDelHit* TFChild::OpenDelHitWindow() {
+    if (!FDelHit) {
+        FDelHit = new TFDelHit(FProject->Db(), FMain ? &FMain->Settings() : nullptr, this);
+        FDelHit->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        FDelHit->Rebuild();
+    }
+    FDelHit->show();
+    FDelHit->raise();
+    FDelHit->activateWindow();
+    return FDelHit;
+}
+
+TFParametric* TFChild::OpenParametricWindow() {
+    if (!FParametric) {
+        FParametric =
+            new TFParametric(FProject->Db(), FDialogs, FMain ? &FMain->Settings() : nullptr, this);
+        FParametric->setAttribute(Qt::WA_DeleteOnClose);
+    } else {
+        FParametric->Refresh();
+    }
+    FParametric->show();
+    FParametric->raise();
+    FParametric->activateWindow();
+    return FParametric;
 }
 
 QAction* TFChild::MakeAction(const QString& name, const QString& caption, int command) {
@@ -224,12 +254,11 @@ void TFChild::UpdateCommandStates() {
         Action(name)->setEnabled(ready);
     for (const char* name : {"mRun", "mReset", "mDatabaseInfo", "mLoadSplitChannels"})
         Action(name)->setEnabled(ready && hasData);
-    for (const char* name : {"mProjectThreeView", "mPagesDispatcher"})
+    for (const char* name : {"mProjectThreeView", "mPagesDispatcher", "mVariantsEditor",
+                             "mProjectOptions", "mParametricData"})
         Action(name)->setEnabled(ready);
-    // Windows of other parts of the program that this build does not carry.
-    for (const char* name :
-         {"mProjectOptions", "mTestingGraph", "mParametricData", "mVariantsEditor"})
-        Action(name)->setEnabled(false);
+    // The test program window waits for the test graph.
+    Action("mTestingGraph")->setEnabled(false);
     Action("mDataDeletedInfo")->setEnabled(ready && FProject->Db().DeletedGroupCount() > 0);
     TGVVisualClass* focused = FocusedView();
     Action("mReloadData")->setEnabled(ready && focused != nullptr);

@@ -29,6 +29,8 @@ namespace vorelt {
 
 class IDialogService;
 class TChannelPanel;
+class TFDelHit;
+class TFParametric;
 class TDataFileCommands;
 class TFMain;
 class TGVVisualClass;
@@ -106,6 +108,9 @@ public:
     std::string ProjectFileName() const;
 
     TChannelPanel* ChannelPanel() const { return FChannelPanel; }
+    // "Data Deleted Info" and "Parametric Data": one window each, shown again when open.
+    TFDelHit* OpenDelHitWindow();
+    TFParametric* OpenParametricWindow();
 
     // Views of the pages: (page, placement, view) for every placed view.
     void ForEachPlacedView(const std::function<void(int, int, TGVVisualClass*)>& visit) const;
@@ -167,6 +172,8 @@ private:
     TChannelPanel* FChannelPanel = nullptr;
     QMenu* FViewPopup = nullptr;
     std::vector<QAction*> FActions;
+    QPointer<TFDelHit> FDelHit;
+    QPointer<TFParametric> FParametric;
 };
 
 } // namespace vorelt

@@ -1,0 +1,115 @@
+#pragma once
+// The parametric fields window of the database processor ("PARAMETRIC") and its field dialog
+// ("PARAMETRICFIELD"): add, edit, delete and inspect the fields that scale a raw parametric
+// input of the data file.
+
+#include "processing/cond/TParametricFields.h"
+
+#include <QDialog>
+#include <QObject>
+#include <functional>
+
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QPushButton;
+class QTabWidget;
+class QToolButton;
+class QTreeWidget;
+
+namespace vorelt {
+
+class IDialogService;
+class TGVDb;
+class TIniApplic;
+
+// Filters typed keys of an edit by a rule over its text and the key.
+class TKeyRuleFilter : public QObject {
+    Q_OBJECT
+public:
+    TKeyRuleFilter(QLineEdit* edit, std::function<bool(const std::string&, char)> rule);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    QLineEdit* FEdit;
+    std::function<bool(const std::string&, char)> FRule;
+};
+
+class TFParametricField : public QDialog {
+    Q_OBJECT
+public:
+    TFParametricField(TParametricFields& fields, TParametricFieldEdit edit, IDialogService& dialogs,
+                      TIniApplic* settings, QWidget* parent = nullptr);
+    ~TFParametricField() override;
+
+    QTabWidget* Pages() const { return FPages; }
+    QLineEdit* NameEdit() const { return FName; }
+    QLineEdit* DisplayNameEdit() const { return FDisplayName; }
+    QLineEdit* DimensionEdit() const { return FDimension; }
+    QLineEdit* SourceText() const { return FSource; }
+    QLineEdit* FactorEdit() const { return FFactor; }
+    QLineEdit* OffsetEdit() const { return FOffset; }
+    QMenu* SourceMenu() const { return FSourceMenu; }
+    const TParametricFieldEdit& Edit() const { return FEdit; }
+
+    // The source picker's menu for the current source.
+    void PrepareSourceMenu();
+    void ChooseSource(const TAEField* field);
+    // OK: the checks in order; a failure shows its message, switches to its page and keeps
+    // the dialog open.
+    bool TryAccept();
+
+private:
+    TParametricFields& FFields;
+    TParametricFieldEdit FEdit;
+    IDialogService& FDialogs;
+    TIniApplic* FSettings;
+    QTabWidget* FPages;
+    QLineEdit* FName;
+    QLineEdit* FDisplayName;
+    QLineEdit* FDimension;
+    QLineEdit* FSource;
+    QLineEdit* FFactor;
+    QLineEdit* FOffset;
+    QMenu* FSourceMenu;
+};
+
+class TFParametric : public QDialog {
+    Q_OBJECT
+public:
+    TFParametric(TGVDb& db, IDialogService& dialogs, TIniApplic* settings,
+                 QWidget* parent = nullptr);
+    ~TFParametric() override;
+
+    TParametricFields& Fields() { return FFields; }
+    QTreeWidget* List() const { return FList; }
+    QToolButton* Tool(const char* name) const;
+
+    void Refresh();
+    int Selected() const;
+    void AddField();
+    void EditField();
+    void DeleteField();
+    void Info();
+
+    // How the field dialog is run (tests answer it); the default execs it.
+    static std::function<int(TFParametricField&)>& DialogRunner();
+
+protected:
+    void done(int result) override;
+
+private:
+    void UpdateTools();
+    void SaveBounds();
+
+    TGVDb& FDb;
+    TParametricFields FFields;
+    IDialogService& FDialogs;
+    TIniApplic* FSettings;
+    QTreeWidget* FList;
+    bool FSaved = false;
+};
+
+} // namespace vorelt

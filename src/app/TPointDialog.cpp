@@ -1,0 +1,63 @@
+#include "app/TPointDialog.h"
+
+#include "app/IDialogService.h"
+#include "app/TFParametric.h"
+
+#include <QDialogButtonBox>
+#include <QFormLayout>
+#include <QGroupBox>
+#include <QLineEdit>
+#include <QVBoxLayout>
+
+namespace vorelt {
+
+TPointDialog::TPointDialog(int points, std::optional<TSecondsRange> axisSeconds,
+                           long double loadMin, long double loadMax, IDialogService& dialogs,
+                           QWidget* parent)
+    : QDialog(parent), FAxis(axisSeconds), FLoadMin(loadMin), FLoadMax(loadMax), FDialogs(dialogs) {
+    setObjectName("PointDialog");
+    setWindowTitle("Add Point");
+    auto* box = new QVBoxLayout(this);
+    const int count = points == 2 ? 2 : 1;
+    for (int i = 0; i < count; ++i) {
+        auto* group =
+            new QGroupBox(count == 2 ? (i == 0 ? "First Point" : "Second Point") : "", this);
+        auto* form = new QFormLayout(group);
+        auto* time = new QLineEdit(group);
+        time->setObjectName(QString("edTime%1").arg(i));
+        new TKeyRuleFilter(time, [](const std::string&, char key) { return AcceptDigitKey(key); });
+        auto* load = new QLineEdit(group);
+        load->setObjectName(QString("edLoad%1").arg(i));
+        new TKeyRuleFilter(load, &AcceptDecimalKey);
+        form->addRow("Value [S]", time);
+        form->addRow("Value [MPa]", load);
+        FTimes.push_back(time);
+        FLoads.push_back(load);
+        box->addWidget(group);
+    }
+    auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (TryAccept()) accept();
+    });
+    connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+    box->addWidget(buttons);
+}
+
+bool TPointDialog::TryAccept() {
+    std::vector<TGVCoord> points;
+    for (size_t i = 0; i < FTimes.size(); ++i) {
+        TGVCoord p;
+        const std::string message =
+            CheckPoint(FTimes[i]->text().toStdString(), FLoads[i]->text().toStdString(), FAxis,
+                       FLoadMin, FLoadMax, p);
+        if (!message.empty()) {
+            FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
+            return false;
+        }
+        points.push_back(p);
+    }
+    FPoints = std::move(points);
+    return true;
+}
+
+} // namespace vorelt

@@ -1,0 +1,185 @@
+#include "testprog/TTestProgramRules.h"
+
+#include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
+#include "testprog/TTestGrLine.h"
+#include "testprog/TTestSection.h"
+
+#include <cmath>
+
+namespace vorelt {
+
+namespace {
+
+bool IsControl(char key) {
+    const auto c = static_cast<unsigned char>(key);
+    return c < 0x20 || c == 0x7F;
+}
+
+int32_t IntOrZero(const std::string& text) {
+    int32_t v = 0;
+    return TryStrToInt(Trim(text), v) ? v : 0;
+}
+
+} // namespace
+
+// --- Sections -------------------------------------------------------------------------------
+
+std::string CheckSection(const TTestSectionList& sections, int editedIndex, const std::string& name,
+                         const std::string& minText, const std::string& maxText) {
+    const std::string trimmed = Trim(name);
+    if (trimmed.empty()) return "Empty Name";
+    for (int i = 0; i < sections.Count(); ++i)
+        if (i != editedIndex && sections.Get(i)->Text() == trimmed)
+            return std::string("Name") + " " + "Exists";
+    if (IntOrZero(minText) >= IntOrZero(maxText))
+        return std::string("Invalid") + " Min( Max ) " + "Value";
+    return {};
+}
+
+bool AcceptDigitKey(char key) {
+    return IsControl(key) || (key >= '0' && key <= '9');
+}
+
+bool AcceptDecimalKey(const std::string& text, char key) {
+    if (AcceptDigitKey(key)) return true;
+    return key == ',' && !text.empty() && text.find(',') == std::string::npos;
+}
+
+// --- Load line points -----------------------------------------------------------------------
+
+long double WholeSeconds(long double t) {
+    return std::isfinite(t) ? std::nearbyintl(t) : t;
+}
+
+int PointInsertPosition(const TGVListCoordProperty& points, long double t, int skip) {
+    int at = 0;
+    for (int i = 0; i < points.PointCount(); ++i) {
+        if (i == skip) continue;
+        if (!(points.GetPoint(i).X < t)) return at;
+        ++at;
+    }
+    return at;
+}
+
+int InsertLinePoint(TTestGrLine& line, TGVCoord point) {
+    point.X = WholeSeconds(point.X);
+    const int at = PointInsertPosition(line.Points(), point.X);
+    line.Points().InsertPoint(at, point);
+    return at;
+}
+
+int EditLinePoint(TTestGrLine& line, int i, TGVCoord point) {
+    TGVListCoordProperty& points = line.Points();
+    if (i < 0 || i >= points.PointCount()) return -1;
+    point.X = WholeSeconds(point.X);
+    // The position among the other points is the position after taking this one out.
+    const int at = PointInsertPosition(points, point.X, i);
+    points.DeletePoint(i);
+    points.InsertPoint(at, point);
+    return at;
+}
+
+bool DeleteLinePoint(TTestGrLine& line, int i) {
+    TGVListCoordProperty& points = line.Points();
+    if (i < 0 || i >= points.PointCount()) return false;
+    if (points.PointCount() == 2) {
+        // One point is no line.
+        points.ClearPoints();
+        line.SetLine(nullptr);
+        return true;
+    }
+    points.DeletePoint(i);
+    return false;
+}
+
+std::string CheckPoint(const std::string& timeText, const std::string& loadText,
+                       std::optional<TSecondsRange> axisSeconds, long double loadMin,
+                       long double loadMax, TGVCoord& point) {
+    const std::string invalid = std::string("Invalid") + " " + "Value";
+    if (!axisSeconds) return invalid + " [S]";
+    long double t = 0;
+    if (!TryStrToFloat(Trim(timeText), t) || t < axisSeconds->Min || t > axisSeconds->Max)
+        return invalid + " " + timeText + "[S]";
+    long double p = 0;
+    if (!TryStrToFloat(Trim(loadText), p) || p < loadMin || p > loadMax)
+        return invalid + " " + loadText + "[MPa]";
+    point = {WholeSeconds(t), p};
+    return {};
+}
+
+std::string CheckLoadMin(const TTestGrLine& line, long double value) {
+    const std::string refused = std::string("Invalid") + " " + "Min Value";
+    if (!(value < line.GetMax())) return refused;
+    for (const TGVCoord& c : line.Points().Points())
+        if (value > c.Y) return refused;
+    return {};
+}
+
+std::string CheckLoadMax(const TTestGrLine& line, long double value) {
+    const std::string refused = std::string("Invalid") + " " + "Max Value";
+    if (!(value > line.GetMin())) return refused;
+    for (const TGVCoord& c : line.Points().Points())
+        if (value < c.Y) return refused;
+    return {};
+}
+
+long double LineWidthOf(const std::string& text) {
+    long double w = 0;
+    return TryStrToFloat(Trim(text), w) ? w : 0.1L;
+}
+
+// --- The test graph's defaults ---------------------------------------------------------------
+
+TTestGraphSetUp PlanTestGraphDefaults(const TTestGraphState& current) {
+    TTestGraphSetUp plan;
+    plan.State = current;
+    TTestGraphState& s = plan.State;
+    if (s.LeftField.empty()) {
+        s.LeftField = TTestGraphDefaults::LeftField;
+        plan.Changed = true;
+    }
+    if (s.BottomField.empty()) {
+        s.BottomField = TTestGraphDefaults::BottomField;
+        plan.Changed = true;
+    }
+    if (s.RightField.empty()) {
+        s.RightEnabled = true;
+        s.RightField = TTestGraphDefaults::RightField;
+        s.RightAutoMin = s.RightAutoMax = false;
+        s.RightMin = TTestGraphDefaults::RightMin;
+        s.RightMax = TTestGraphDefaults::RightMax;
+        plan.Changed = true;
+    }
+    if (s.SeriesCount == 0) {
+        plan.AddPointSeries = true;
+        s.SeriesCount = 1;
+        plan.Changed = true;
+    }
+    return plan;
+}
+
+// --- Section selection ----------------------------------------------------------------------
+
+void ToggleSectionMark(TTestSection& section) {
+    section.SetChecked(section.Checked() ? 0 : 1);
+}
+
+void MarkSections(TTestSectionList& sections, const std::vector<std::string>& ids) {
+    for (int i = 0; i < sections.Count(); ++i) {
+        TTestSection* s = sections.Get(i);
+        bool chosen = false;
+        for (const std::string& id : ids)
+            if (!id.empty() && id == s->ID()) chosen = true;
+        s->SetChecked(chosen ? 1 : 0);
+    }
+}
+
+std::vector<std::string> MarkedSectionIDs(const TTestSectionList& sections) {
+    std::vector<std::string> ids;
+    for (int i = 0; i < sections.Count(); ++i)
+        if (sections.Get(i)->Checked()) ids.push_back(sections.Get(i)->ID());
+    return ids;
+}
+
+} // namespace vorelt
