@@ -139,14 +139,13 @@ void ComposeFirstPerPixel(const TPixelAccess& pixels, int32_t k, const TSeriesMa
     const int32_t h = occupancy.Height();
     const auto width = static_cast<size_t>(w);
     uint32_t* const holder = occupancy.ResetHolders();
-    const uint8_t* const flags = points.FlagsData();
     const uint8_t* const channels = points.ChannelData();
     ClaimPixels(map, points, listed, occupancy, holder, selected, marked);
-    // A pixel held by a selected point shows no unselected one.
-    const size_t cells = width * static_cast<size_t>(h);
-    if (!selected.empty())
-        for (size_t p = 0; p < cells; ++p)
-            if (holder[p] && (flags[holder[p] - 1] & pfSelected)) holder[p] = 0;
+    // A pixel with a selected point gives up its holder: the selected square drawn last covers
+    // every pixel whose colour that holder could decide, so this changes no pixel, and the
+    // pixels with a selected point are known without reading the flags of every holder.
+    for (const TDevicePoint& sel : selected)
+        holder[occupancy.Index(sel.X, sel.Y)] = 0;
 
     std::array<uint32_t, 256> pixel;
     for (size_t c = 0; c < pixel.size(); ++c)
@@ -159,18 +158,17 @@ void ComposeFirstPerPixel(const TPixelAccess& pixels, int32_t k, const TSeriesMa
         if (m) *out = pixel[channels[m - 1]];
     };
     if (k == 1) {
+        // Each column's maximum of this row and the next serves the pixel on its left too.
         for (int32_t y = 0; y < h; ++y) {
-            const size_t row = static_cast<size_t>(y) * width;
-            const bool next = y + 1 < h;
+            const uint32_t* upper = holder + static_cast<size_t>(y) * width;
+            const uint32_t* lower = y + 1 < h ? upper + width : upper;
             uint32_t* out = pixels.Bits + static_cast<ptrdiff_t>(y) * pixels.Stride;
+            uint32_t left = std::max(upper[0], lower[0]);
             for (int32_t x = 0; x < w; ++x) {
-                const size_t p = row + static_cast<size_t>(x);
-                const bool right = x + 1 < w;
-                uint32_t m = key(p);
-                if (right) m = std::max(m, key(p + 1));
-                if (next) m = std::max(m, key(p + width));
-                if (next && right) m = std::max(m, key(p + width + 1));
-                paint(out + x, m);
+                const uint32_t right =
+                    x + 1 < w ? std::max(upper[x + 1], lower[x + 1]) : uint32_t(0);
+                paint(out + x, std::max(left, right));
+                left = right;
             }
         }
         return;
