@@ -88,7 +88,6 @@ void DrawFirstPerPixel(TLogicalCanvas& canvas, const TSeriesMapping& map,
 [[gnu::noinline]] void ClaimPixels(const TSeriesMapping map, const TAEVPointList& points,
                                    const std::array<uint8_t, 256>& listed,
                                    TPixelOccupancy& occupancy, uint32_t* __restrict holder,
-                                   uint8_t* __restrict holderChannel,
                                    std::vector<TDevicePoint>& selected,
                                    std::vector<TDevicePoint>& marked) {
     const int32_t w = occupancy.Width();
@@ -119,7 +118,6 @@ void DrawFirstPerPixel(TLogicalCanvas& canvas, const TSeriesMapping& map,
         if (!isListed[ch]) continue;
         const size_t p = static_cast<size_t>(y) * width + static_cast<size_t>(x);
         holder[p] = static_cast<uint32_t>(i + 1);
-        holderChannel[p] = ch;
         // Selected and marked points all look the same, so their order does not matter.
         if (f & (pfSelected | pfMarked)) Remember(occupancy, f, x, y, selected, marked);
     }
@@ -141,49 +139,46 @@ void ComposeFirstPerPixel(const TPixelAccess& pixels, int32_t k, const TSeriesMa
     const int32_t h = occupancy.Height();
     const auto width = static_cast<size_t>(w);
     uint32_t* const holder = occupancy.ResetHolders();
-    // The holder's channel beside it, so that painting reads neighbouring pixels only.
-    uint8_t* const holderChannel = occupancy.HolderChannels();
-    const uint8_t* const flags = points.FlagsData();
-    ClaimPixels(map, points, listed, occupancy, holder, holderChannel, selected, marked);
-    // A pixel held by a selected point shows no unselected one.
-    const size_t cells = width * static_cast<size_t>(h);
-    if (!selected.empty())
-        for (size_t p = 0; p < cells; ++p)
-            if (holder[p] && (flags[holder[p] - 1] & pfSelected)) holder[p] = 0;
+    const uint8_t* const channels = points.ChannelData();
+    ClaimPixels(map, points, listed, occupancy, holder, selected, marked);
+    // A pixel with a selected point gives up its holder: the selected square drawn last covers
+    // every pixel whose colour that holder could decide, so this changes no pixel, and the
+    // pixels with a selected point are known without reading the flags of every holder.
+    for (const TDevicePoint& sel : selected)
+        holder[occupancy.Index(sel.X, sel.Y)] = 0;
 
     std::array<uint32_t, 256> pixel;
     for (size_t c = 0; c < pixel.size(); ++c)
         pixel[c] = TPixelAccess::Pixel(colours[c]);
     // The square of a point at x covers x - k .. x + k - 1: pixel q is covered by the points at
-    // q - k + 1 .. q + k on each axis. Holders are compared together with their pixel, so the
-    // winner's channel is read beside it.
-    auto key = [&](size_t p) { return (static_cast<uint64_t>(holder[p]) << 32) | p; };
-    auto paint = [&](uint32_t* out, uint64_t m) {
-        if (m >> 32) *out = pixel[holderChannel[m & 0xFFFFFFFFu]];
+    // q - k + 1 .. q + k on each axis. The winner's channel is read only once it is known: a
+    // channel beside each holder would make the claims above write twice the cache lines.
+    auto key = [&](size_t p) { return holder[p]; };
+    auto paint = [&](uint32_t* out, uint32_t m) {
+        if (m) *out = pixel[channels[m - 1]];
     };
     if (k == 1) {
+        // Each column's maximum of this row and the next serves the pixel on its left too.
         for (int32_t y = 0; y < h; ++y) {
-            const size_t row = static_cast<size_t>(y) * width;
-            const bool next = y + 1 < h;
+            const uint32_t* upper = holder + static_cast<size_t>(y) * width;
+            const uint32_t* lower = y + 1 < h ? upper + width : upper;
             uint32_t* out = pixels.Bits + static_cast<ptrdiff_t>(y) * pixels.Stride;
+            uint32_t left = std::max(upper[0], lower[0]);
             for (int32_t x = 0; x < w; ++x) {
-                const size_t p = row + static_cast<size_t>(x);
-                const bool right = x + 1 < w;
-                uint64_t m = key(p);
-                if (right) m = std::max(m, key(p + 1));
-                if (next) m = std::max(m, key(p + width));
-                if (next && right) m = std::max(m, key(p + width + 1));
-                paint(out + x, m);
+                const uint32_t right =
+                    x + 1 < w ? std::max(upper[x + 1], lower[x + 1]) : uint32_t(0);
+                paint(out + x, std::max(left, right));
+                left = right;
             }
         }
         return;
     }
     // Larger squares: the window maximum along the rows, then along the columns.
-    std::vector<uint64_t> across(width * static_cast<size_t>(h));
+    std::vector<uint32_t> across(width * static_cast<size_t>(h));
     for (int32_t y = 0; y < h; ++y) {
         const size_t row = static_cast<size_t>(y) * width;
         for (int32_t x = 0; x < w; ++x) {
-            uint64_t m = 0;
+            uint32_t m = 0;
             for (int32_t s = std::max(x - k + 1, 0); s <= std::min(x + k, w - 1); ++s)
                 m = std::max(m, key(row + static_cast<size_t>(s)));
             across[row + static_cast<size_t>(x)] = m;
@@ -194,7 +189,7 @@ void ComposeFirstPerPixel(const TPixelAccess& pixels, int32_t k, const TSeriesMa
         const int32_t top = std::max(y - k + 1, 0);
         const int32_t bottom = std::min(y + k, h - 1);
         for (int32_t x = 0; x < w; ++x) {
-            uint64_t m = 0;
+            uint32_t m = 0;
             for (int32_t s = top; s <= bottom; ++s)
                 m = std::max(m, across[static_cast<size_t>(s) * width + static_cast<size_t>(x)]);
             paint(out + x, m);

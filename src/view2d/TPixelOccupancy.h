@@ -43,12 +43,6 @@ public:
         return FHolders.data();
     }
     uint32_t* Holders() { return FHolders.data(); }
-    // The channel of each pixel's holder.
-    uint8_t* HolderChannels() {
-        const size_t n = static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight);
-        if (FChannels.size() < n) FChannels.resize(n);
-        return FChannels.data();
-    }
     // Sets the bit of pixel `index`; true when it was clear.
     static bool TestAndSet(uint64_t* map, size_t index) {
         uint64_t& word = map[index >> 6];
@@ -69,7 +63,6 @@ private:
     std::vector<uint64_t> FSelected;
     std::vector<uint64_t> FMarked;
     std::vector<uint32_t> FHolders;
-    std::vector<uint8_t> FChannels;
 };
 
 } // namespace vorelt
