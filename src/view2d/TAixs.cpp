@@ -2,6 +2,7 @@
 
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "view2d/TAixsRange.h"
 
 #include <cmath>

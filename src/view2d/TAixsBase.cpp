@@ -3,6 +3,7 @@
 #include "persist/TGVProperty.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
 #include "view2d/TAixsRange.h"
 
 #include <algorithm>

@@ -334,20 +334,19 @@ TEST(TGraphZoomTest, ARectangleBeyondTheRangeLeavesThatBound) {
     TFakeAxis l, b;
     l.AxisSetCurrent(0, 100);
     b.AxisSetCurrent(0, 100);
-    l.Length = b.Length = 100;
     TGraphRun run;
     run.Left = &l;
     run.Bottom = &b;
     TGraphZoom zoom;
-    // From x 50 to 150 pixels, y beyond the top.
-    TZoomRect r{50, -20, 150, 60, 100};
+    // From the middle to beyond the right end, and from 0,39 of the height beyond the top.
+    TZoomRect r{0.5L, 1.2L, 1.5L, 0.39L};
     zoom.Zoom(run, zmBoth, &r, nullptr);
     long double lo = 0, hi = 0;
     b.AxisCurrent(lo, hi);
     EXPECT_EQ(lo, 50);
     EXPECT_EQ(hi, 100);
     l.AxisCurrent(lo, hi);
-    EXPECT_EQ(lo, 39);
+    EXPECT_NEAR(static_cast<double>(lo), 39.0, 1e-12);
     EXPECT_EQ(hi, 100);
     TViewTransform t;
     ASSERT_TRUE(zoom.Unzoom(run, true, t));

@@ -22,7 +22,6 @@ public:
     long double Lo = 0, Hi = 0;
     bool HasCurLo = false, HasCurHi = false;
     long double CurLo = 0, CurHi = 0;
-    int Length = 1000; // usable pixels
 
     void Fix(long double lo, long double hi) {
         AutoMin = AutoMax = false;
@@ -83,12 +82,6 @@ public:
     void AxisWidenRange(long double& a, long double& b) const override {
         if (b < a) std::swap(a, b);
         if (a == b) a -= 1, b += 1;
-    }
-    long double AxisPixelToValue(int pixel) const override {
-        const long double f = static_cast<long double>(pixel) / Length;
-        if (Log)
-            return std::pow(10.0L, std::log10(CurLo) + f * (std::log10(CurHi) - std::log10(CurLo)));
-        return CurLo + f * (CurHi - CurLo);
     }
 };
 

@@ -32,8 +32,6 @@ public:
     virtual long double AxisNormalize(long double d) const = 0;
     // Makes a proper range of any pair, by the axis' rules.
     virtual void AxisWidenRange(long double& a, long double& b) const = 0;
-    // The value at a pixel of the axis strip.
-    virtual long double AxisPixelToValue(int pixel) const = 0;
 };
 
 } // namespace vorelt

@@ -78,6 +78,13 @@ TViewTransform ComputeTransform(const TRangeSnapshot& old, const TGraphRun& axes
     return t;
 }
 
+long double ValueAtFraction(const IGraphAxis& axis, long double f) {
+    long double lo = 0, hi = 0;
+    axis.AxisCurrent(lo, hi);
+    if (axis.AxisLogarithmic()) return std::pow(10.0L, Lg(lo) + f * (Lg(hi) - Lg(lo)));
+    return lo + f * (hi - lo);
+}
+
 void NarrowRange(IGraphAxis& axis, long double a, long double b) {
     if (!std::isfinite(a) || !std::isfinite(b)) return;
     axis.AxisWidenRange(a, b);
@@ -92,16 +99,13 @@ TViewTransform TGraphZoom::Zoom(const TGraphRun& axes, int mode, const TZoomRect
                                 const TShortCutMSG* range) {
     const TRangeSnapshot old = SnapshotRanges(axes);
     FStack.push_back(old);
-    if ((mode == zmBoth || mode == zmVertical) && rect) {
-        // Axis pixels count upwards from the bottom of the plot.
-        const int yLow = rect->Height - 1 - rect->Bottom;
-        const int yHigh = rect->Height - 1 - rect->Top;
+    if ((mode == zmBoth || mode == zmVertical) && rect)
         for (IGraphAxis* a : {axes.Left, axes.RightOn ? axes.Right : nullptr})
-            if (a) NarrowRange(*a, a->AxisPixelToValue(yLow), a->AxisPixelToValue(yHigh));
-    }
+            if (a)
+                NarrowRange(*a, ValueAtFraction(*a, rect->Bottom), ValueAtFraction(*a, rect->Top));
     if ((mode == zmBoth || mode == zmHorizontal) && rect)
-        NarrowRange(*axes.Bottom, axes.Bottom->AxisPixelToValue(rect->Left),
-                    axes.Bottom->AxisPixelToValue(rect->Right));
+        NarrowRange(*axes.Bottom, ValueAtFraction(*axes.Bottom, rect->Left),
+                    ValueAtFraction(*axes.Bottom, rect->Right));
     if (mode == zmRange && range) axes.Bottom->AxisSetCurrent(range->Min, range->Max);
     return ComputeTransform(old, axes);
 }

@@ -29,12 +29,14 @@ TViewTransform ComputeTransform(const TRangeSnapshot& old, const TGraphRun& axes
 // each bound moves inwards or stays.
 void NarrowRange(IGraphAxis& axis, long double a, long double b);
 
-// A pixel rectangle of the plot: corner 0 top left, corner 2 bottom right (container pixels,
-// y downwards). `height` is the plot's height in pixels: axis pixels count from the bottom.
+// A rectangle of the plot as fractions of the current ranges (0 at the minimum, 1 at the
+// maximum; Top above Bottom), as the drawn points are placed.
 struct TZoomRect {
-    int Left = 0, Top = 0, Right = 0, Bottom = 0;
-    int Height = 0;
+    long double Left = 0, Top = 1, Right = 1, Bottom = 0;
 };
+
+// The value at a fraction of the current range of `axis`.
+long double ValueAtFraction(const IGraphAxis& axis, long double f);
 
 class TGraphZoom {
 public:
