@@ -267,6 +267,8 @@ void TGraphVC::ClearFill() {
 
 void TGraphVC::SetActive(bool value) {
     TGVVisualClass::SetActive(value);
+    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
+        a->RebindField();
     ClearFill();
     FFillError.clear();
     FRecordsRead = 0;

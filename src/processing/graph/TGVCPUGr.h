@@ -6,6 +6,8 @@
 #include "processing/TGVFinal.h"
 #include "processing/filter/ILCOwner.h"
 
+#include "persist/TNodePersist.h"
+
 #include <functional>
 #include <memory>
 
@@ -29,6 +31,9 @@ public:
     void SetView(std::unique_ptr<IFinalView> view) override;
     void SetFirstHitOnly(bool flag) override;
     bool GetFirstHitOnly() const override { return FFirstHitOnly != 0; }
+
+    // Without a view: the view's node to write (tools that make projects headless).
+    void SetViewNode(std::unique_ptr<TNodePersist> node) { FViewNode = std::move(node); }
 
     // Kind settings and first-hit-only off.
     void Reset() override;
