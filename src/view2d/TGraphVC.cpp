@@ -23,6 +23,7 @@
 
 #include <QAction>
 #include <QDialog>
+#include <QEvent>
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
@@ -33,6 +34,21 @@
 namespace vorelt {
 
 namespace {
+
+// Clicks on the plot reach the view before the container handles them.
+class TClickWatch : public QObject {
+public:
+    explicit TClickWatch(TGraphVC& view, QObject* parent) : QObject(parent), FView(view) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) FView.Clicked();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TGraphVC& FView;
+};
 
 constexpr char ClassPoint[] = "TGraphPointAEVObject";
 constexpr char ClassLine[] = "TGraphLineAEVObject";
@@ -123,9 +139,21 @@ TGraphVC::TGraphVC(TGVCPUGr* processor)
         handled = true;
         if (FFocused) ShowPopup(FContainer->mapToGlobal(QPoint(x, y)));
     };
+    FContainer->installEventFilter(new TClickWatch(*this, FContainer));
     CreateGridLines();
     BuildMenu();
     UpdateAppearance();
+}
+
+void TGraphVC::Clicked() {
+    if (FFocused) return;
+    if (FGraph) {
+        TAEOMSG msg;
+        msg.Msg = omTakeFocus;
+        msg.Text = FGraph->ID();
+        FGraph->SendUp(msg);
+    }
+    SetFocusedView(true);
 }
 
 TGraphVC::~TGraphVC() {

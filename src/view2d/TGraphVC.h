@@ -129,6 +129,9 @@ public:
     bool DeleteFound();
     void SendRequest(uint32_t msg);
     void ShowInfo();
+    // A click on the container or the title of an unfocused view asks for the focus (0x407)
+    // and takes it.
+    void Clicked();
     // Typed text of the container ("z", "z-", "l", "w", "w-"); true when handled.
     bool ShortCut(const std::string& text);
 
