@@ -57,6 +57,13 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         axes.Bottom->AxisResetAuto();
         if (axes.Right) axes.Right->AxisResetAuto();
         if (!bottom) throw std::runtime_error("Field Not Found");
+        // Room for every record of the file: a branch never passes more, and pages that are
+        // not written to cost nothing.
+        if (TGVCPU* db = processor.Db()) {
+            TAEPNav counting;
+            const int32_t total = db->RecordCount(counting, record);
+            if (total > 0) result.Points.reserve(static_cast<size_t>(total));
+        }
         uint32_t step = 0;
         int32_t i = processor.FirstRecord(nav, record, -1);
         while ((nav.Out.Status & nsEndForward) == 0) {
@@ -81,10 +88,10 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
                     p.Selected = selected && !selected->IsNull() && selected->GetAsBoolean();
                     p.Deleted = deleted && !deleted->IsNull() && deleted->GetAsBoolean();
                     p.LeftNull = !left || left->IsNull();
-                    if (!p.LeftNull) p.LeftY = left->GetAsFloat();
+                    if (!p.LeftNull) p.LeftY = static_cast<double>(left->GetAsFloat());
                     p.RightNull = !right || right->IsNull();
-                    if (!p.RightNull) p.RightY = right->GetAsFloat();
-                    p.X = bottom->GetAsFloat();
+                    if (!p.RightNull) p.RightY = static_cast<double>(right->GetAsFloat());
+                    p.X = static_cast<double>(bottom->GetAsFloat());
                     const int32_t index = static_cast<int32_t>(result.Points.size());
                     result.Points.push_back(p);
                     if (kind == rkHit || kind == rkCriterion) {
