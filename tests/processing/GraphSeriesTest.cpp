@@ -8,7 +8,6 @@
 #include "model/TAERecord.h"
 #include "persist/TNodePersist.h"
 #include "processing/filter/RegisterFilterClasses.h"
-#include "processing/graph/RegisterGraphClasses.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/graph/TGraphFill.h"
 #include "processing/graph/TGraphZoom.h"
@@ -440,7 +439,9 @@ struct TGraphFillFixture : ::testing::Test {
 
     void SetUp() override {
         RegisterFilterClasses();
-        RegisterGraphClasses();
+        // Only the series class: the tree tests of this program take the graph processor for
+        // a class the program does not know.
+        RegisterClass<TSeriesGr>("TSeriesGr");
         source = MakeStream(holder);
         graph = source->AddNew<TGVCPUGr>();
         graph->SetName("GR1");
@@ -531,7 +532,7 @@ TEST_F(TGraphFillFixture, TheProcessorKeepsTheViewsNodeWithoutAView) {
 
 TEST(TSeriesPersistTest, EverySettingSurvivesARoundTrip) {
     RegisterFilterClasses();
-    RegisterGraphClasses();
+    RegisterClass<TSeriesGr>("TSeriesGr");
     TSeriesGrList list;
     TSeriesGr* s = list.Add(std::make_unique<TSeriesGr>());
     s->SetTypeSeries(stLineGraph);
