@@ -1,13 +1,19 @@
 // Writes the demo project into the folder given: a synthetic Tarvel PCI data file
 // ("demo.pci", 12 channels) and the project "demo.xml" on it with three pages; the first page
-// holds a table of every kind of record, the third ("Pipe Run") a location branch ending in a
-// 3D graph whose pipe schema carries sensors on channels 1 to 11.
+// holds a table of every kind of record, the second three graphs (amplitude against time split
+// by channel, hits per channel, counts against amplitude on logarithmic axes), the third
+// ("Pipe Run") a location branch ending in a 3D graph whose pipe schema carries sensors on
+// channels 1 to 11. "--hits N" makes the same project on a larger file.
 
 #include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "persist/IIDGenerator.h"
 #include "persist/TGVProperty.h"
+#include "persist/TNumberFormat.h"
 #include "processing/db/TGVDb.h"
+#include "processing/graph/RegisterGraphClasses.h"
+#include "processing/graph/TGVCPUGr.h"
+#include "processing/graph/TGraphViewNode.h"
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/graph3d/TSchemaEditRules.h"
@@ -80,8 +86,11 @@ void AddPipeRun(TGVCPUGr3D& graph) {
 
 int main(int argc, char** argv) {
     using namespace vorelt;
-    if (argc != 2) {
-        std::cerr << "usage: vorelt-mkdemo FOLDER\n";
+    int64_t hits = 20000;
+    const bool withHits = argc == 4 && std::string(argv[2]) == "--hits";
+    if ((argc != 2 && !withHits) || (withHits && (!TryStrToInt64(argv[3], hits) || hits < 1 ||
+                                                  hits > static_cast<int64_t>(MaxGenerateHits)))) {
+        std::cerr << "usage: vorelt-mkdemo FOLDER [--hits N]\n";
         return 2;
     }
     const std::filesystem::path dir = std::filesystem::absolute(argv[1]);
@@ -89,11 +98,12 @@ int main(int argc, char** argv) {
     std::filesystem::create_directories(dir, ec);
     RegisterCoreClasses();
     RegisterTableClasses();
+    RegisterGraphClasses();
 
     TGenerateOptions options;
     options.Format = "pci";
     options.FileName = (dir / "demo.pci").string();
-    options.Hits = 20000;
+    options.Hits = static_cast<uint64_t>(hits);
     options.Channels = 12;
     options.Seed = 7;
     // In time order, so that the location branch builds its events without a sort first.
@@ -129,6 +139,40 @@ int main(int argc, char** argv) {
     placement.BottomRightY = 210;
     placement.ID = table->ID();
     project.Pages().Page(0)->AddPlacement(placement);
+    // Three graphs side by side on the second page.
+    auto addGraph = [&](const TGraphViewPlan& plan, int slot) {
+        auto* graph = project.Db().AddNew<TGVCPUGr>();
+        graph->NameProcessors();
+        if (IIDGenerator* ids = project.IDGenerator()) graph->AssignIDs(false, *ids);
+        graph->SetViewNode(MakeGraphViewNode(plan));
+        RecListGVCPU at;
+        at.TopLeftX = 297.0L * slot / 3;
+        at.TopLeftY = 0;
+        at.BottomRightX = 297.0L * (slot + 1) / 3;
+        at.BottomRightY = 210;
+        at.ID = graph->ID();
+        project.Pages().Page(1)->AddPlacement(at);
+    };
+    TGraphViewPlan amplitude;
+    amplitude.Title = "Amplitude";
+    amplitude.Left.FieldId = fidAmpl;
+    amplitude.Bottom.FieldId = fidTimeS;
+    amplitude.Series.push_back({stPointPlot, 3, 100, bsCnt, false, true});
+    addGraph(amplitude, 0);
+    TGraphViewPlan channels;
+    channels.Title = "Hits per Channel";
+    channels.Left.FieldId = fidAmpl;
+    channels.Bottom.FieldId = fidChan;
+    channels.Series.push_back({stHistigram, 5, 12, bsCnt, true, false});
+    addGraph(channels, 1);
+    TGraphViewPlan counts;
+    counts.Title = "Counts vs Amplitude";
+    counts.Left.FieldId = fidCount;
+    counts.Left.Logarithmic = true;
+    counts.Bottom.FieldId = fidAmpl;
+    counts.Bottom.Logarithmic = true;
+    counts.Series.push_back({stPointPlot, 10, 100, bsCnt, false, true});
+    addGraph(counts, 2);
 
     // A location branch with a 3D graph of a pipe run filling the third page.
     auto* loc = project.Db().AddNew<TGVCPULoc>();

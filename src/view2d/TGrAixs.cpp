@@ -48,6 +48,15 @@ void TGrAixs::FieldRemoved(const std::string& id) {
     if (!FFieldId.empty() && id == FFieldId) ClearField();
 }
 
+bool TGrAixs::RebindField() {
+    if (FFieldId.empty() || (FMin && FMax)) return HasField();
+    const TAEField* field = FGraph ? FGraph->FindAixsField(FFieldId) : nullptr;
+    if (!field) return false;
+    SetMin(EmptyLike(*field));
+    SetMax(EmptyLike(*field));
+    return true;
+}
+
 void TGrAixs::SetEnabled(bool v) {
     SetEnabledFlag(v);
     if (!v) ClearField();

@@ -37,6 +37,9 @@ public:
     // empty ranges of the field's class; an unknown id changes nothing.
     void SetFieldId(const std::string& id);
     void ClearField();
+    // An axis loaded with a field ID but without saved values takes empty ranges of the
+    // field's class, keeping its other settings; false when the graph has no such field.
+    bool RebindField();
     // Clears the axis when its field goes.
     void FieldRemoved(const std::string& id);
     // Turning the axis off clears it.

@@ -70,9 +70,11 @@ protected:
     void SetHeaderVisible(bool visible);
     QLabel* CaptionLabel() const { return FCaption; }
 
+    // The open window's rectangle, else the stored one.
+    TSlaveRect CurrentSlaveRect() const;
+
 private:
     void SlaveClosing(TSlaveWindowF& window);
-    TSlaveRect CurrentSlaveRect() const;
 
     QFrame* FPanel;
     QWidget* FHeader;

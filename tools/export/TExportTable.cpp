@@ -1,5 +1,7 @@
 #include "export/TExportTable.h"
 
+#include "export/TExportGraph.h"
+
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/db/TGVDb.h"
@@ -19,7 +21,8 @@ constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
-const char Usage[] = "usage: vorelt-export PROJECT.xml NAME OUT.csv\n";
+const char Usage[] = "usage: vorelt-export PROJECT.xml NAME OUT.csv|OUT.png|OUT.pdf [--size WxH]\n"
+                     "       vorelt-export PROJECT.xml --list\n";
 
 TGVCPU* FindByName(TGVCPU* p, const std::string& name) {
     if (SameText(Trim(p->Name()), Trim(name))) return p;
@@ -34,6 +37,18 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     if (args.size() == 1 && (args[0] == "-h" || args[0] == "--help")) {
         out << Usage;
         return ExitOk;
+    }
+    if (args.size() == 2 && args[1] == "--list") return ListViews(args[0], out, err);
+    const bool picture = args.size() >= 3 && (UpperCase(args[2]).ends_with(".PNG") ||
+                                              UpperCase(args[2]).ends_with(".PDF"));
+    if (picture) {
+        int width = 1280, height = 800;
+        if (args.size() == 5 && args[3] == "--size" && ParseSize(args[4], width, height))
+            return ExportGraph(args[0], args[1], args[2], width, height, out, err);
+        if (args.size() == 3)
+            return ExportGraph(args[0], args[1], args[2], width, height, out, err);
+        err << Usage;
+        return ExitUsage;
     }
     if (args.size() != 3) {
         err << Usage;

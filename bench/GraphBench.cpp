@@ -1,0 +1,153 @@
+// A graph over 10 million hits of a generated PCI file, as the project window drives it: Run
+// fills it through the database processor and a filter, a zoom moves the drawn points and the
+// container paints them again.
+
+#include "mkdata/TGenerateDataFile.h"
+#include "model/TAEFieldIDs.h"
+#include "persist/TNumberFormat.h"
+#include "processing/db/TGVDb.h"
+#include "processing/filter/TGVCPUFltr.h"
+#include "processing/graph/TGVCPUGr.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TProjectAE.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TCanvasContainer.h"
+#include "view2d/TGraphPointAEVObject.h"
+#include "view2d/TGraphVC.h"
+
+#include <benchmark/benchmark.h>
+
+#include <QApplication>
+#include <QWidget>
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+using namespace vorelt;
+
+namespace {
+
+constexpr uint64_t Hits = 10'000'000;
+
+const std::string& DataFile() {
+    static std::string name;
+    if (!name.empty()) return name;
+    name = "/tmp/vorelt-bench-table.pci";
+    const std::string manifest = name + ".hits";
+    std::error_code ec;
+    if (std::filesystem::exists(name, ec) && std::filesystem::exists(manifest, ec)) return name;
+    TGenerateOptions options;
+    options.Format = "pci";
+    options.FileName = name;
+    options.Hits = Hits;
+    options.Channels = 16;
+    options.Seed = 5;
+    options.InOrder = true;
+    std::string error;
+    std::filesystem::remove(name.substr(0, name.size() - 4) + ".log", ec);
+    if (!GenerateDataFile(options, error)) {
+        std::fprintf(stderr, "%s\n", error.c_str());
+        std::exit(1);
+    }
+    std::FILE* f = std::fopen(manifest.c_str(), "w");
+    if (f) std::fclose(f);
+    return name;
+}
+
+// The project with one filter and a graph below it, at full-HD size.
+struct TGraphSetup {
+    TProjectAE Project;
+    TGVCPUGr* Graph = nullptr;
+    TGraphVC* View = nullptr;
+    QWidget Page;
+
+    explicit TGraphSetup(uint8_t type) {
+        std::string error;
+        if (!Project.OpenDataFile(DataFile(), error)) {
+            std::fprintf(stderr, "%s\n", error.c_str());
+            std::exit(1);
+        }
+        auto* filter = Project.Db().AddNew<TGVCPUFltr>();
+        Graph = filter->AddNew<TGVCPUGr>();
+        View = dynamic_cast<TGraphVC*>(Graph->GetView());
+        Page.resize(1920, 1080);
+        View->SetParentWindow(&Page);
+        View->SetTop(0);
+        View->SetLeft(0);
+        View->SetWidth(1920);
+        View->SetHeight(1080);
+        View->SetVisible(true);
+        for (TGrAixs* a : {&View->LeftAxis(), &View->BottomAxis()}) {
+            a->SetAutoMin(true);
+            a->SetAutoMax(true);
+        }
+        View->LeftAxis().SetFieldId(fidAmpl);
+        View->BottomAxis().SetFieldId(type == stHistigram ? fidAmpl : fidTimeS);
+        View->AddSeries(type);
+        Page.show();
+        QApplication::processEvents();
+    }
+    ~TGraphSetup() { View->Detach(); }
+};
+
+void Fill(benchmark::State& state, uint8_t type) {
+    TGraphSetup s(type);
+    for (auto _ : state) {
+        state.PauseTiming();
+        s.View->SetActive(false);
+        state.ResumeTiming();
+        s.View->SetActive(true);
+        s.View->Container()->RenderNow();
+    }
+    if (!s.View->Active()) state.SkipWithError(s.View->FillError().c_str());
+    const double records = static_cast<double>(s.View->RecordsRead());
+    state.counters["records"] = records;
+    state.counters["records_per_s"] = benchmark::Counter(
+        records * static_cast<double>(state.iterations()), benchmark::Counter::kIsRate);
+    if (auto* p =
+            dynamic_cast<TGraphPointAEVObject*>(s.View->SeriesObject(*s.View->Series().Get(0))))
+        state.counters["bytes_per_hit"] = static_cast<double>(p->BytesAllocated()) / records;
+}
+
+void BM_GraphFillPointPlot(benchmark::State& state) {
+    Fill(state, stPointPlot);
+}
+BENCHMARK(BM_GraphFillPointPlot)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+void BM_GraphFillHistogram(benchmark::State& state) {
+    Fill(state, stHistigram);
+}
+BENCHMARK(BM_GraphFillHistogram)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+// A horizontal zoom to the middle half and back, each followed by the paint of the plot.
+void BM_GraphRedrawAfterZoom(benchmark::State& state) {
+    TGraphSetup s(stPointPlot);
+    s.View->SetActive(true);
+    s.View->SetFocusedView(true);
+    TCanvasContainer* c = s.View->Container();
+    const int w = c->Mapping()->Width(), h = c->Mapping()->Height();
+    for (auto _ : state) {
+        s.View->SelectRect(TRectInt{w / 4, 2, w * 3 / 4, h - 3});
+        s.View->ZoomView(zmHorizontal);
+        c->RenderNow();
+        s.View->UnzoomView(false);
+        c->RenderNow();
+    }
+    state.counters["points"] = static_cast<double>(s.View->RecordsRead());
+}
+BENCHMARK(BM_GraphRedrawAfterZoom)->Unit(benchmark::kMillisecond)->Iterations(3);
+
+} // namespace
+
+int main(int argc, char** argv) {
+    if (!qEnvironmentVariableIsSet("QT_QPA_PLATFORM")) qputenv("QT_QPA_PLATFORM", "offscreen");
+    QApplication app(argc, argv);
+    MaskFloatExceptions();
+    RegisterCoreClasses();
+    RegisterView2dClasses();
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

@@ -1,0 +1,125 @@
+#include "processing/graph/TGVCPUGr.h"
+
+#include "persist/TNodePersist.h"
+#include "persist/TTextHelpers.h"
+#include "processing/filter/TFilterCommon.h"
+#include "processing/graph/IGraphView.h"
+
+namespace vorelt {
+
+namespace {
+
+TGVCPUGr::TViewFactory& Factory() {
+    static TGVCPUGr::TViewFactory factory;
+    return factory;
+}
+
+constexpr char NodeVisualClass[] = "VisualClass";
+
+} // namespace
+
+void TGVCPUGr::SetViewFactory(TViewFactory factory) {
+    Factory() = std::move(factory);
+}
+
+TGVCPUGr::TGVCPUGr() : TGVFinal(pkGr) {
+    if (Factory()) SetView(Factory()(*this));
+}
+
+TGVCPUGr::~TGVCPUGr() {
+    // The view refers to the processor; it goes first.
+    FView.reset();
+}
+
+IGraphView* TGVCPUGr::GraphView() const {
+    return dynamic_cast<IGraphView*>(FView.get());
+}
+
+std::string TGVCPUGr::GetName() const {
+    if (IGraphView* view = GraphView()) return view->GraphCaption();
+    return FName;
+}
+
+void TGVCPUGr::SetView(std::unique_ptr<IFinalView> view) {
+    TGVFinal::SetView(std::move(view));
+    if (FView) FView->SetFirstHitOnly(FFirstHitOnly != 0);
+}
+
+void TGVCPUGr::SetFirstHitOnly(bool flag) {
+    TGVFinal::SetFirstHitOnly(flag);
+}
+
+void TGVCPUGr::Reset() {
+    TGVFinal::Reset();
+    if (FView) FView->SetFirstHitOnly(false);
+}
+
+void TGVCPUGr::Changed(bool propagate) {
+    TGVFinal::Changed(propagate);
+    if (IGraphView* view = GraphView()) view->GraphChanged(propagate);
+}
+
+int32_t TGVCPUGr::CheckReady() {
+    if (FView) return FView->CheckReady();
+    return 1;
+}
+
+void TGVCPUGr::CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
+                                bool deep) const {
+    TGVFinal::CollectFieldUses(id, lines, deep);
+    if (IGraphView* view = GraphView()) view->ReportFieldUse(id, lines);
+}
+
+bool TGVCPUGr::DeclaresField(std::string_view id, bool deep) const {
+    if (TGVFinal::DeclaresField(id, deep)) return true;
+    IGraphView* view = GraphView();
+    return view && view->UsesField(id);
+}
+
+void TGVCPUGr::FieldChanged(std::string_view id) {
+    TGVFinal::FieldChanged(id);
+    if (IGraphView* view = GraphView(); view && view->UsesField(id)) DispatchDataChanged();
+}
+
+void TGVCPUGr::RemoveField(std::string_view id) {
+    TGVFinal::RemoveField(id);
+    if (IGraphView* view = GraphView()) view->RemoveGraphField(id);
+}
+
+const TGVVariants* TGVCPUGr::ConditionVariants() const {
+    return ProjectVariantsOf(const_cast<TGVCPUGr&>(*this));
+}
+
+void TGVCPUGr::SaveToNode(TNodePersist& node) const {
+    TGVFinal::SaveToNode(node);
+    node.AddItem("FirstHit", FFirstHitOnly ? "1" : "0");
+    TNodePersist* visual = node.AddNode(NodeVisualClass);
+    if (IGraphView* view = GraphView()) {
+        view->SaveGraphView(*visual);
+        return;
+    }
+    // Without a view the view's node goes back as it came.
+    if (!FViewNode) {
+        visual->AddItem("ClassName", "TGraphVC");
+        return;
+    }
+    for (int i = 0; i < FViewNode->ItemCount(); ++i)
+        visual->AddItem(FViewNode->ItemName(i), FViewNode->ItemValue(i));
+    for (int i = 0; i < FViewNode->NodeCount(); ++i)
+        visual->AdoptNode(FViewNode->Node(i)->CloneTree());
+}
+
+void TGVCPUGr::LoadFromNode(const TNodePersist& node) {
+    TGVFinal::LoadFromNode(node);
+    if (node.IndexOfItem("FirstHit") >= 0) SetFirstHitOnly(Trim(node.GetValue("FirstHit")) == "1");
+    for (int i = 0; i < node.NodeCount(); ++i) {
+        const TNodePersist& child = *node.Node(i);
+        if (!SameTextTrimmed(child.Name(), NodeVisualClass)) continue;
+        if (IGraphView* view = GraphView())
+            view->LoadGraphView(child);
+        else
+            FViewNode = child.CloneTree();
+    }
+}
+
+} // namespace vorelt

@@ -1,0 +1,142 @@
+#include "processing/graph/TGraphFill.h"
+
+#include "model/TAEFieldIDs.h"
+#include "model/TAEFieldTypes.h"
+#include "model/TAEListIntegerField.h"
+#include "model/TAERecord.h"
+#include "processing/TGVCPU.h"
+#include "processing/filter/ILCOwner.h"
+#include "processing/graph/IGraphAxis.h"
+
+#include <stdexcept>
+
+namespace vorelt {
+
+namespace {
+
+struct TAbort : std::runtime_error {
+    TAbort() : std::runtime_error("Abort") {}
+};
+
+} // namespace
+
+bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
+    result = TGraphFillResult{};
+    TGVCPU& processor = *request.Processor;
+    const TGraphRun& axes = request.Axes;
+    TGraphRun run = axes;
+    run.Points = &result.Points;
+    TAEPNav& nav = processor.Nav();
+    nav = TAEPNav{};
+    nav.Kinds = GraphKinds;
+    TAERecord& record = processor.Record();
+    processor.PrepareRecord(record);
+
+    const bool onlyFirst = processor.IsLocated() && request.FirstHitOnly;
+    const bool rightOn = axes.RightOn;
+    const TAEField* chan = record.FindByID(fidChan);
+    const TAEField* bottom = record.FindByID(axes.Bottom->AxisFieldId());
+    const TAEField* left = record.FindByID(axes.Left->AxisFieldId());
+    const TAEField* right = rightOn ? record.FindByID(axes.Right->AxisFieldId()) : nullptr;
+    const TAEField* selected = record.FindByID(fidSelected);
+    const TAEField* deleted = record.FindByID(fidDeleted);
+    const TAEField* channels = record.FindByID(fidChannels);
+    result.TimeAxis = bottom && bottom->HasFlag(ffTime);
+
+    std::vector<TSeriesGr*> visible;
+    for (int i = 0; i < request.Series->Count(); ++i) {
+        TSeriesGr* s = request.Series->Get(i);
+        if (!s->Visible()) continue;
+        const ILCOwner* owner = s->LogCons().GetOwner();
+        s->BindCondition(record.Fields(), owner ? owner->ConditionVariants() : nullptr);
+        visible.push_back(s);
+    }
+
+    try {
+        axes.Left->AxisResetAuto();
+        axes.Bottom->AxisResetAuto();
+        if (axes.Right) axes.Right->AxisResetAuto();
+        if (!bottom) throw std::runtime_error("Field Not Found");
+        // Room for every record of the file: a branch never passes more, and pages that are
+        // not written to cost nothing.
+        if (TGVCPU* db = processor.Db()) {
+            TAEPNav counting;
+            const int32_t total = db->RecordCount(counting, record);
+            if (total > 0) result.Points.reserve(static_cast<size_t>(total));
+        }
+        uint32_t step = 0;
+        int32_t i = processor.FirstRecord(nav, record, -1);
+        while ((nav.Out.Status & nsEndForward) == 0) {
+            if (nav.Out.Status & nsError) break;
+            if ((++step & 0x3FFF) == 0) {
+                if (request.Aborted && request.Aborted()) throw TAbort();
+                if (request.Progress) request.Progress(step);
+            }
+            const uint8_t kind = nav.Out.Kind;
+            const bool skipHit =
+                onlyFirst && kind == rkHit && (nav.Out.EventFlags & rfFirstHit) == 0;
+            if (!skipHit) {
+                processor.ReadRecord(nav, record, i);
+                if (nav.Out.Status & nsError) break;
+                if (!bottom->IsNull()) {
+                    TGraphDataPoint p;
+                    p.Position = i;
+                    if (chan && !chan->IsNull()) {
+                        const int64_t c = chan->GetAsInt64();
+                        p.Channel = static_cast<uint8_t>(c < 0 ? 0 : c > 255 ? 255 : c);
+                    }
+                    p.Selected = selected && !selected->IsNull() && selected->GetAsBoolean();
+                    p.Deleted = deleted && !deleted->IsNull() && deleted->GetAsBoolean();
+                    p.LeftNull = !left || left->IsNull();
+                    if (!p.LeftNull) p.LeftY = static_cast<double>(left->GetAsFloat());
+                    p.RightNull = !right || right->IsNull();
+                    if (!p.RightNull) p.RightY = static_cast<double>(right->GetAsFloat());
+                    p.X = static_cast<double>(bottom->GetAsFloat());
+                    const int32_t index = static_cast<int32_t>(result.Points.size());
+                    result.Points.push_back(p);
+                    if (kind == rkHit || kind == rkCriterion) {
+                        for (TSeriesGr* s : visible)
+                            s->Accept(run, index, record);
+                    } else if (kind == rkTimeMark && result.TimeAxis && request.TakeTimeMark) {
+                        request.TakeTimeMark(index, p.X);
+                    }
+                }
+            }
+            i = processor.NextRecord(nav, record, i);
+        }
+        if (nav.Out.Status & nsError) throw std::runtime_error(nav.Out.Message);
+        if (result.Points.empty()) return true;
+
+        if (const auto* list = dynamic_cast<const TAEListIntegerField*>(channels))
+            if (!list->IsNull() && list->List())
+                for (uint8_t c : *list->List())
+                    result.Channels.push_back(c);
+
+        for (TSeriesGr* s : visible) {
+            s->ComputeBinCount(run);
+            s->PrepareLists(result.Channels, 1);
+            s->Aggregate(run, 1);
+        }
+        for (IGraphAxis* a : {axes.Left, axes.Bottom, axes.Right})
+            if (a) a->AxisFinishRange();
+        for (IGraphAxis* a : {axes.Left, axes.Bottom, axes.Right})
+            if (a) a->AxisFinishCurrentRange();
+        for (TSeriesGr* s : visible) {
+            s->PrepareLists(result.Channels, 2);
+            s->Aggregate(run, 2);
+            s->BuildPoints(run);
+            s->ClearMembers();
+        }
+    } catch (const std::exception& e) {
+        result.Error = nav.Out.Message.empty() ? e.what() : nav.Out.Message;
+        if (dynamic_cast<const TAbort*>(&e)) result.Error = e.what();
+        result.Points.clear();
+        result.Points.shrink_to_fit();
+        for (TSeriesGr* s : visible)
+            s->ClearRun();
+        return false;
+    }
+    return true;
+}
+
+} // namespace vorelt

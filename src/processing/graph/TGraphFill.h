@@ -1,0 +1,43 @@
+#pragma once
+// Reading a graph's records: one data point per record, the series' members, bins and drawn
+// points, and the ranges of the three axes. The view hands in its axes, series and time-mark
+// taker; time marks, add-ons and the final rescale are the view's.
+
+#include "processing/graph/TGraphTypes.h"
+#include "processing/graph/TSeriesGr.h"
+
+#include <functional>
+#include <string>
+#include <vector>
+
+namespace vorelt {
+
+class TGVCPU;
+
+struct TGraphFillRequest {
+    TGVCPU* Processor = nullptr;
+    TGraphRun Axes;
+    TSeriesGrList* Series = nullptr;
+    bool FirstHitOnly = false;
+    // Asked now and then; true ends the fill like an error with the message "Abort".
+    std::function<bool()> Aborted;
+    // Records read so far, now and then.
+    std::function<void(int64_t)> Progress;
+    // A time-mark record (data point index, bottom value) while the bottom field is a time.
+    std::function<void(int32_t, long double)> TakeTimeMark;
+};
+
+struct TGraphFillResult {
+    std::vector<TGraphDataPoint> Points;
+    // The channels present at the end of the walk.
+    std::vector<int32_t> Channels;
+    // The bottom field carries the time-mark attribute.
+    bool TimeAxis = false;
+    std::string Error;
+};
+
+// Steps of a fill from the look-up of the fields to the drawn points. False with the cursor's
+// message on an abort or an error; the result's points are then empty.
+bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result);
+
+} // namespace vorelt

@@ -1,0 +1,520 @@
+#include "processing/graph/TSeriesGr.h"
+
+#include "model/TAERecord.h"
+#include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
+#include "processing/filter/ILCOwner.h"
+#include "processing/graph/IGraphAxis.h"
+#include "processing/graph/ISeriesPoints.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace vorelt {
+
+namespace {
+
+constexpr char NodeAEVObject[] = "AEVObject";
+
+const char* Bool(bool v) {
+    return v ? "1" : "0";
+}
+
+long double LogOrZero(long double v) {
+    return std::log10(v == 0 ? GraphLogZero : v);
+}
+
+} // namespace
+
+int32_t ComputeBinCount(uint8_t binNumType, long double binNum, bool centerBin, long double lo,
+                        long double hi) {
+    long double n = 0;
+    if (binNumType == bnCount) {
+        if (!std::isfinite(binNum)) return 0;
+        n = std::nearbyintl(binNum);
+    } else {
+        if (binNum == 0) binNum = 1;
+        const long double r = (hi - lo) / binNum;
+        if (!std::isfinite(r) || r <= 0) return 0;
+        n = std::trunc(r);
+        if (r != n) n += 1;
+        if (centerBin) n += 1;
+    }
+    if (!(n > 0)) return 0;
+    return n > MaxBinCount ? MaxBinCount : static_cast<int32_t>(n);
+}
+
+TSeriesGr::TSeriesGr() {
+    FLogCons.SetOperation(lcAnd);
+    FLogCons.SetEditFlags(6);
+    FChannelSlot.fill(-1);
+}
+
+TSeriesGr::~TSeriesGr() = default;
+
+void TSeriesGr::SetGraph(ISeriesOwner* graph) {
+    FGraph = graph;
+    FLogCons.SetOwner(graph ? graph->SeriesConditionOwner() : nullptr);
+}
+
+void TSeriesGr::SetSide(uint8_t side) {
+    if (side == sdLeft || side == sdRight) FSide = side;
+}
+
+void TSeriesGr::SetTypeSeries(uint8_t type) {
+    if (type >= stPointPlot && type <= stLinePointToPoint) FTypeSeries = type;
+}
+
+void TSeriesGr::ResetFilter() {
+    FLogCons.Clear();
+    FEnabledFilter = true;
+}
+
+void TSeriesGr::Changed(bool reset) {
+    if (FUpdating) return;
+    if (FGraph) FGraph->SeriesModified(reset);
+    if (FObject) FObject->SetChannelColors(nullptr, 0);
+}
+
+void TSeriesGr::SetObject(ISeriesPoints* object, const std::string& className) {
+    FObject = object;
+    FObjectClass = object ? className : std::string();
+}
+
+// ---- One fill ----------------------------------------------------------------------------------
+
+void TSeriesGr::ClearRun() {
+    FMembers.clear();
+    FMembers.shrink_to_fit();
+    FBinLists.clear();
+    FRunLists.clear();
+    FChannels.clear();
+    FChannelSlot.fill(-1);
+    FBinCount = 0;
+}
+
+void TSeriesGr::ClearMembers() {
+    FMembers.clear();
+    FMembers.shrink_to_fit();
+}
+
+void TSeriesGr::BindCondition(const TAEListFields& layout, const TGVVariants* variants) {
+    if (FEnabledFilter) FLogCons.Bind(layout, variants);
+}
+
+long double TSeriesGr::SideValue(const TGraphDataPoint& p) const {
+    return FSide == sdRight ? p.RightY : p.LeftY;
+}
+
+bool TSeriesGr::Accept(const TGraphRun& run, int32_t index, const TAERecord& record) {
+    const TGraphDataPoint& p = (*run.Points)[static_cast<size_t>(index)];
+    if (FSide == sdRight && !run.RightOn) return false;
+    if (FSide == sdRight ? p.RightNull : p.LeftNull) return false;
+    IGraphAxis* side = run.SideAxis(FSide);
+    const long double y = SideValue(p);
+    if (IsPointPlot()) {
+        // A logarithm is taken of both coordinates: what has none is not plotted.
+        if (side->AxisLogarithmic() && !(y > 0)) return false;
+        if (run.Bottom->AxisLogarithmic() && !(p.X > 0)) return false;
+    }
+    if (FEnabledFilter && !FLogCons.Evaluate(record)) return false;
+    if (!FUseDelRec && p.Deleted) return false;
+    FMembers.push_back(index);
+    if (IsPointPlot()) side->AxisAddValue(y);
+    run.Bottom->AxisAddValue(p.X);
+    return true;
+}
+
+void TSeriesGr::ComputeBinCount(const TGraphRun& run) {
+    FBinCount = 0;
+    long double lo = 0, hi = 0;
+    if (FBinNumType == bnValueInc && !run.Bottom->AxisBounds(lo, hi)) return;
+    FBinCount = vorelt::ComputeBinCount(FBinNumType, FBinNum, FCenterBin, lo, hi);
+}
+
+bool TSeriesGr::WorksInPass(int pass) const {
+    switch (FTypeSeries) {
+    case stHistigram:
+        return pass == 2;
+    case stLineGraph:
+    case stLinePointToPoint:
+        return pass == 1;
+    default:
+        return false;
+    }
+}
+
+int TSeriesGr::ChannelSlot(uint8_t channel) const {
+    // Channel numbers above the number of channels take no part, even when listed.
+    if (channel == 0 || channel > FChannels.size()) return -1;
+    return FChannelSlot[channel];
+}
+
+void TSeriesGr::PrepareLists(const std::vector<int32_t>& channels, int pass) {
+    if (!WorksInPass(pass)) return;
+    const size_t n = std::min(channels.size(), MaxSeriesChannels);
+    FChannels.assign(channels.begin(), channels.begin() + static_cast<std::ptrdiff_t>(n));
+    FChannelSlot.fill(-1);
+    for (size_t k = n; k-- > 0;) {
+        const int32_t c = FChannels[k];
+        if (c >= 0 && c < 256) FChannelSlot[static_cast<size_t>(c)] = static_cast<int16_t>(k);
+    }
+    if (FTypeSeries == stLinePointToPoint) {
+        FRunLists.assign(1 + n, {});
+        return;
+    }
+    FBinLists.assign(1 + n, std::vector<TGraphBin>(static_cast<size_t>(FBinCount)));
+}
+
+bool TSeriesGr::BinIndex(long double lo, long double hi, long double x, int32_t& index) const {
+    if (FCenterBin && FBinCount == 1) {
+        // One centred bin spans the whole range.
+        index = 0;
+        return x >= lo && x <= hi;
+    }
+    const long double w = (hi - lo) / (FCenterBin ? FBinCount - 1 : FBinCount);
+    if (w == 0 || !std::isfinite(w)) return false;
+    const long double i = std::trunc((x - lo) / w);
+    if (!(i >= 0 && i <= FBinCount - 1)) return false;
+    index = static_cast<int32_t>(i);
+    return true;
+}
+
+void TSeriesGr::Aggregate(const TGraphRun& run, int pass) {
+    if (!WorksInPass(pass)) return;
+    const std::vector<TGraphDataPoint>& points = *run.Points;
+    IGraphAxis* side = run.SideAxis(FSide);
+    if (FSide == sdRight && !run.RightEnabled) return;
+    if (FTypeSeries == stLinePointToPoint) {
+        for (int32_t m : FMembers) {
+            const TGraphDataPoint& p = points[static_cast<size_t>(m)];
+            const int slot = ChannelSlot(p.Channel);
+            if (slot < 0) continue;
+            FRunLists[0].push_back(p);
+            FRunLists[1 + static_cast<size_t>(slot)].push_back(p);
+            side->AxisAddValue(SideValue(p));
+        }
+    } else {
+        if (FBinCount <= 0) return;
+        long double lo = 0, hi = 0;
+        if (!run.Bottom->AxisBounds(lo, hi)) return;
+        for (int32_t m : FMembers) {
+            const TGraphDataPoint& p = points[static_cast<size_t>(m)];
+            const int slot = ChannelSlot(p.Channel);
+            if (slot < 0) continue;
+            std::vector<TGraphBin>& l = FBinLists[1 + static_cast<size_t>(slot)];
+            std::vector<TGraphBin>& a = FBinLists[0];
+            if (l.empty() || a.empty()) continue;
+            int32_t i = 0;
+            if (!BinIndex(lo, hi, p.X, i)) continue;
+            const long double y = SideValue(p);
+            for (TGraphBin* b : {&l[static_cast<size_t>(i)], &a[static_cast<size_t>(i)]}) {
+                ++b->Count;
+                switch (FBinSumType) {
+                case bsCnt:
+                    b->Value += 1;
+                    break;
+                case bsAve:
+                case bsSum:
+                    b->Value += y;
+                    break;
+                case bsMax:
+                    b->Value = std::max(y, b->Value);
+                    break;
+                case bsMin:
+                    b->Value = std::min(y, b->Value);
+                    break;
+                default:
+                    break;
+                }
+            }
+        }
+        for (std::vector<TGraphBin>& list : FBinLists) {
+            if (FBinSumType == bsAve)
+                for (TGraphBin& b : list)
+                    if (b.Count != 0) b.Value /= b.Count;
+            if (FTypeSeries == stLineGraph && list.size() > 1) {
+                if (FBinCumulation == bcMinMax)
+                    for (size_t i = 1; i < list.size(); ++i)
+                        list[i].Value += list[i - 1].Value;
+                else if (FBinCumulation == bcMaxMin)
+                    for (size_t i = list.size() - 1; i-- > 0;)
+                        list[i].Value += list[i + 1].Value;
+            }
+            for (const TGraphBin& b : list)
+                if (b.Count != 0) side->AxisAddValue(b.Value);
+            // The extents.
+            const size_t n = list.size();
+            for (size_t i = 0; i < n; ++i) {
+                TGraphBin& b = list[i];
+                if (FCenterBin && FBinCount == 1) {
+                    b.Start = lo;
+                    b.End = hi;
+                } else if (FCenterBin) {
+                    const long double w = (hi - lo) / (FBinCount - 1);
+                    b.Start = lo + w * static_cast<long double>(i) - w / 2;
+                    b.End = lo + w * static_cast<long double>(i) + w / 2;
+                } else {
+                    const long double w = (hi - lo) / FBinCount;
+                    b.Start = lo + w * static_cast<long double>(i);
+                    b.End = lo + w * static_cast<long double>(i + 1);
+                }
+            }
+        }
+    }
+    run.Left->AxisFinishRange();
+    if (run.Right && run.RightOn) run.Right->AxisFinishRange();
+}
+
+std::vector<std::pair<int, uint8_t>> TSeriesGr::ShownLists() const {
+    std::vector<std::pair<int, uint8_t>> out;
+    if (!FObject || FObject->ChannelColorsEmpty()) {
+        out.emplace_back(0, 0);
+        return out;
+    }
+    for (size_t k = 1; k <= FChannels.size(); ++k) {
+        const int32_t c = FChannels[k - 1];
+        if (c < 0 || c > 255) continue;
+        if (FObject->ChannelColored(static_cast<uint8_t>(c)))
+            out.emplace_back(static_cast<int>(k), static_cast<uint8_t>(c));
+    }
+    return out;
+}
+
+bool TSeriesGr::NormY(IGraphAxis& axis, long double v, long double curMin, long double& out) {
+    if (axis.AxisLogarithmic()) {
+        out = axis.AxisNormalize(LogOrZero(v) - LogOrZero(curMin));
+    } else {
+        out = axis.AxisNormalize(v - curMin);
+    }
+    return std::isfinite(out);
+}
+
+void TSeriesGr::BuildPoints(const TGraphRun& run) {
+    if (!FObject || !FVisible) return;
+    if (FSide == sdRight && !run.RightEnabled) return;
+    IGraphAxis& s = *run.SideAxis(FSide);
+    IGraphAxis& b = *run.Bottom;
+    long double sMin = 0, sMax = 0, bMin = 0, bMax = 0;
+    if (!s.AxisCurrent(sMin, sMax) || !b.AxisCurrent(bMin, bMax)) return;
+    const bool sLog = s.AxisLogarithmic();
+    const bool bLog = b.AxisLogarithmic();
+    long double yn = 0, xn = 0;
+    auto add = [&](int32_t tag, uint8_t flags, uint8_t channel, long double x, long double y) {
+        if (NormY(s, y, sMin, yn) && NormY(b, x, bMin, xn))
+            FObject->AddSeriesPoint(tag, flags, channel, yn, xn);
+    };
+    switch (FTypeSeries) {
+    case stPointPlot: {
+        if ((sLog && !(sMin > 0)) || (bLog && !(bMin > 0))) break;
+        const std::vector<TGraphDataPoint>& points = *run.Points;
+        FObject->ReserveSeriesPoints(FMembers.size());
+        for (int32_t m : FMembers) {
+            const TGraphDataPoint& p = points[static_cast<size_t>(m)];
+            const long double y = SideValue(p);
+            if ((sLog && !(y > 0)) || (bLog && !(p.X > 0))) continue;
+            add(p.Position, p.Selected ? 1 : 0, p.Channel, p.X, y);
+        }
+        FObject->SortSeriesPoints();
+        break;
+    }
+    case stLineGraph:
+        for (const auto& [k, channel] : ShownLists()) {
+            if (static_cast<size_t>(k) >= FBinLists.size()) continue;
+            for (const TGraphBin& bin : FBinLists[static_cast<size_t>(k)]) {
+                if (FBinCumulation == bcNone) {
+                    if (bin.Count == 0) continue;
+                    add(k, 0, channel, (bin.Start + bin.End) / 2, bin.Value);
+                } else {
+                    add(k, 0, channel, bin.Start, bin.Value);
+                    add(k, 0, channel, bin.End, bin.Value);
+                }
+            }
+        }
+        break;
+    case stHistigram:
+        for (const auto& [k, channel] : ShownLists()) {
+            if (static_cast<size_t>(k) >= FBinLists.size()) continue;
+            for (const TGraphBin& bin : FBinLists[static_cast<size_t>(k)]) {
+                if (bin.Count == 0) continue;
+                add(k, 0, channel, bin.Start, bin.Value);
+                add(k, 0, channel, bin.End, sMin);
+            }
+        }
+        break;
+    case stLinePointToPoint:
+        for (const auto& [k, channel] : ShownLists()) {
+            if (static_cast<size_t>(k) >= FRunLists.size()) continue;
+            for (const TGraphDataPoint& p : FRunLists[static_cast<size_t>(k)])
+                add(k, 0, channel, p.X, SideValue(p));
+        }
+        break;
+    default:
+        break;
+    }
+    FObject->ApplyChannelColors();
+}
+
+void TSeriesGr::AddCurrentRange(const TGraphRun& run, const std::vector<int32_t>& channels) const {
+    if (IsPointPlot() || !FVisible) return;
+    if (FSide == sdRight && !run.RightOn) return;
+    IGraphAxis& s = *run.SideAxis(FSide);
+    std::vector<size_t> lists;
+    if (channels.empty()) {
+        lists.push_back(0);
+    } else {
+        for (int32_t c : channels) {
+            if (c < 0 || c > 255) continue;
+            const int slot = ChannelSlot(static_cast<uint8_t>(c));
+            if (slot >= 0) lists.push_back(1 + static_cast<size_t>(slot));
+        }
+    }
+    for (size_t k : lists) {
+        if (FTypeSeries == stLinePointToPoint) {
+            if (k < FRunLists.size())
+                for (const TGraphDataPoint& p : FRunLists[k])
+                    s.AxisAddCurrentValue(SideValue(p));
+        } else if (k < FBinLists.size()) {
+            for (const TGraphBin& b : FBinLists[k])
+                if (b.Count != 0) s.AxisAddCurrentValue(b.Value);
+        }
+    }
+}
+
+void TSeriesGr::ApplyTransform(const TGraphRun& run, const TViewTransform& t) {
+    if (!FObject || !FVisible) return;
+    if (FSide == sdRight && !run.RightEnabled) return;
+    const bool right = FSide == sdRight;
+    const long double yo = right ? t.YOriginRight : t.YOriginLeft;
+    const long double ys = right ? t.YScaleRight : t.YScaleLeft;
+    FObject->TransformSeriesPoints(yo, ys, t.XOrigin, t.XScale);
+}
+
+// ---- Persistence -------------------------------------------------------------------------------
+
+void TSeriesGr::SaveToNode(TNodePersist& node) const {
+    node.AddItem("ClassName", ClassName());
+    node.AddItem("Color", IntToStr(FColor));
+    node.AddItem("BinNum", FloatToStr(FBinNum));
+    FProperties.SaveToNode(*node.AddNode("Properties"));
+    node.AddItem("TypeSeries", IntToStr(FTypeSeries));
+    node.AddItem("BinNumType", IntToStr(FBinNumType));
+    node.AddItem("BinSumType", IntToStr(FBinSumType));
+    node.AddItem("BinCumulation", IntToStr(FBinCumulation));
+    node.AddItem("TypePoint", IntToStr(FTypePoint));
+    node.AddItem("CenterBin", Bool(FCenterBin));
+    node.AddItem("Side", IntToStr(FSide));
+    node.AddItem("EnabledFilter", Bool(FEnabledFilter));
+    node.AddItem("Visible", Bool(FVisible));
+    node.AddItem("Selected", Bool(FSelected));
+    node.AddItem("UseDelRec", Bool(FUseDelRec));
+    node.AddItem("SplittingChan", Bool(FSplittingChan));
+    FLogCons.SaveToNode(*node.AddNode("LogCons"));
+    if (FObject) node.AddNode(NodeAEVObject)->AddItem("ClassName", FObjectClass);
+}
+
+void TSeriesGr::LoadFromNode(const TNodePersist& node) {
+    auto has = [&](const char* name) { return node.IndexOfItem(name) >= 0; };
+    auto flag = [&](const char* name, bool& v) {
+        if (has(name)) v = Trim(node.GetValue(name)) == "1";
+    };
+    auto byte = [&](const char* name) -> int32_t {
+        int32_t v = -1;
+        if (!has(name) || !TryStrToInt(Trim(node.GetValue(name)), v)) return -1;
+        return v;
+    };
+    int32_t n = 0;
+    if (has("Color") && TryStrToInt(Trim(node.GetValue("Color")), n)) FColor = n;
+    long double x = 0;
+    if (has("BinNum") && TryStrToFloat(Trim(node.GetValue("BinNum")), x)) FBinNum = x;
+    if ((n = byte("TypeSeries")) >= 0) SetTypeSeries(static_cast<uint8_t>(n));
+    if ((n = byte("BinNumType")) >= 0) SetBinNumType(static_cast<uint8_t>(n));
+    if ((n = byte("BinSumType")) >= 0) SetBinSumType(static_cast<uint8_t>(n));
+    if ((n = byte("BinCumulation")) >= 0) SetBinCumulation(static_cast<uint8_t>(n));
+    if ((n = byte("TypePoint")) >= 0) SetTypePoint(static_cast<uint8_t>(n));
+    flag("CenterBin", FCenterBin);
+    if ((n = byte("Side")) == sdLeft || n == sdRight) FSide = static_cast<uint8_t>(n);
+    flag("EnabledFilter", FEnabledFilter);
+    flag("Visible", FVisible);
+    flag("Selected", FSelected);
+    flag("UseDelRec", FUseDelRec);
+    flag("SplittingChan", FSplittingChan);
+    for (int i = 0; i < node.NodeCount(); ++i) {
+        const TNodePersist& child = *node.Node(i);
+        if (SameTextTrimmed(child.Name(), "Properties")) {
+            FProperties.LoadFromNode(child);
+        } else if (SameTextTrimmed(child.Name(), "LogCons")) {
+            FLogCons.LoadFromNode(child);
+            FLogCons.SetEditFlags(6);
+        } else if (SameTextTrimmed(child.Name(), NodeAEVObject)) {
+            const std::string cls = Trim(child.GetValue("ClassName"));
+            if (FGraph && TClassRegistry::Instance().IsRegistered(cls))
+                FGraph->SeriesObjectLoaded(*this, TClassRegistry::Instance().CanonicalName(cls));
+        }
+    }
+}
+
+// ---- List --------------------------------------------------------------------------------------
+
+void TSeriesGrList::SetGraph(ISeriesOwner* graph) {
+    FGraph = graph;
+    for (auto& s : FItems)
+        s->SetGraph(graph);
+}
+
+TSeriesGr* TSeriesGrList::Get(int i) const {
+    return i >= 0 && i < Count() ? FItems[static_cast<size_t>(i)].get() : nullptr;
+}
+
+void TSeriesGrList::Put(int i, std::unique_ptr<TSeriesGr> series) {
+    if (i < 0 || i >= Count() || !series) return;
+    series->SetGraph(FGraph);
+    FItems[static_cast<size_t>(i)] = std::move(series);
+}
+
+TSeriesGr* TSeriesGrList::Add(std::unique_ptr<TSeriesGr> series) {
+    if (!series) return nullptr;
+    series->SetGraph(FGraph);
+    FItems.push_back(std::move(series));
+    return FItems.back().get();
+}
+
+void TSeriesGrList::Delete(int i) {
+    if (i >= 0 && i < Count()) FItems.erase(FItems.begin() + i);
+}
+
+void TSeriesGrList::Clear() {
+    FItems.clear();
+}
+
+void TSeriesGrList::Exchange(int i, int j) {
+    if (i >= 0 && j >= 0 && i < Count() && j < Count())
+        std::swap(FItems[static_cast<size_t>(i)], FItems[static_cast<size_t>(j)]);
+}
+
+void TSeriesGrList::SaveToNode(TNodePersist& node) const {
+    node.AddItem("ClassName", ClassName());
+    TNodePersist* list = node.AddNode("Serieses");
+    for (const auto& s : FItems)
+        s->SaveToNode(*list->AddNode("Series"));
+}
+
+void TSeriesGrList::LoadFromNode(const TNodePersist& node) {
+    for (int i = 0; i < node.NodeCount(); ++i) {
+        const TNodePersist& list = *node.Node(i);
+        if (!SameTextTrimmed(list.Name(), "Serieses")) continue;
+        Clear();
+        for (int k = 0; k < list.NodeCount(); ++k) {
+            const TNodePersist& item = *list.Node(k);
+            if (!SameTextTrimmed(item.Name(), "Series")) continue;
+            std::unique_ptr<TSeriesGr> s =
+                TClassRegistry::Instance().CreateAs<TSeriesGr>(Trim(item.GetValue("ClassName")));
+            if (!s) continue;
+            TSeriesGr* added = Add(std::move(s));
+            added->LoadFromNode(item);
+        }
+    }
+}
+
+} // namespace vorelt

@@ -1,0 +1,212 @@
+#pragma once
+// One series of a 2D graph: which records it plots (its side, its own condition, deleted
+// records or not), how it bins them for line graphs and histograms, and the points it hands
+// to its drawable object. The graph runs the per-fill operations in order: Accept for every
+// record read, ComputeBinCount, PrepareLists and Aggregate (once before and once after the
+// axes' ranges are finished), then BuildPoints.
+
+#include "persist/TGVProperties.h"
+#include "persist/TPersistObject.h"
+#include "processing/filter/TLCBlock.h"
+#include "processing/graph/TGraphTypes.h"
+
+#include <array>
+#include <memory>
+#include <string>
+#include <vector>
+
+namespace vorelt {
+
+class IGraphAxis;
+class ILCOwner;
+class ISeriesPoints;
+class TAERecord;
+class TSeriesGr;
+
+// What a series asks of the graph that owns it.
+class ISeriesOwner {
+public:
+    virtual ~ISeriesOwner() = default;
+    // The graph's settings changed; `reset` also empties it.
+    virtual void SeriesModified(bool reset) = 0;
+    // Owner of the series' conditions (the graph's processor).
+    virtual ILCOwner* SeriesConditionOwner() = 0;
+    // A saved series names the class of its drawable object: the graph makes one and attaches
+    // it (SetObject), or leaves the series without object when it has no such class.
+    virtual void SeriesObjectLoaded(TSeriesGr& series, const std::string& className) = 0;
+};
+
+// What a fill of the graph hands to its series.
+struct TGraphRun {
+    IGraphAxis* Left = nullptr;
+    IGraphAxis* Right = nullptr;
+    IGraphAxis* Bottom = nullptr;
+    // The right axis is enabled; and enabled with a field.
+    bool RightEnabled = false;
+    bool RightOn = false;
+    const std::vector<TGraphDataPoint>* Points = nullptr;
+
+    IGraphAxis* SideAxis(uint8_t side) const { return side == sdRight ? Right : Left; }
+};
+
+class TSeriesGr : public TPersistObject {
+public:
+    TSeriesGr();
+    ~TSeriesGr() override;
+    std::string ClassName() const override { return "TSeriesGr"; }
+
+    ISeriesOwner* Graph() const { return FGraph; }
+    // Also makes the graph's processor the owner of the condition.
+    void SetGraph(ISeriesOwner* graph);
+
+    // ---- Settings ----------------------------------------------------------------------------
+    uint8_t Side() const { return FSide; }
+    void SetSide(uint8_t side);
+    uint8_t TypeSeries() const { return FTypeSeries; }
+    void SetTypeSeries(uint8_t type);
+    bool IsPointPlot() const { return FTypeSeries == stPointPlot; }
+    TGVProperties& Properties() { return FProperties; }
+    bool EnabledFilter() const { return FEnabledFilter; }
+    void SetEnabledFilter(bool v) { FEnabledFilter = v; }
+    TLCBase& LogCons() { return FLogCons; }
+    const TLCBase& LogCons() const { return FLogCons; }
+    // Empties the condition and switches the filter on.
+    void ResetFilter();
+    int32_t Color() const { return FColor; }
+    void SetColor(int32_t n) { FColor = n; }
+    bool Visible() const { return FVisible; }
+    void SetVisible(bool v) { FVisible = v; }
+    bool Selected() const { return FSelected; }
+    void SetSelected(bool v) { FSelected = v; }
+    bool UseDelRec() const { return FUseDelRec; }
+    void SetUseDelRec(bool v) { FUseDelRec = v; }
+    bool SplittingChan() const { return FSplittingChan; }
+    void SetSplittingChan(bool v) { FSplittingChan = v; }
+    long double BinNum() const { return FBinNum; }
+    void SetBinNum(long double v) { FBinNum = v; }
+    uint8_t BinNumType() const { return FBinNumType; }
+    void SetBinNumType(uint8_t v) { FBinNumType = v == bnValueInc ? bnValueInc : bnCount; }
+    uint8_t BinSumType() const { return FBinSumType; }
+    void SetBinSumType(uint8_t v) { FBinSumType = v <= bsSum ? v : bsCnt; }
+    uint8_t BinCumulation() const { return FBinCumulation; }
+    void SetBinCumulation(uint8_t v) { FBinCumulation = v <= bcMaxMin ? v : bcNone; }
+    bool CenterBin() const { return FCenterBin; }
+    void SetCenterBin(bool v) { FCenterBin = v; }
+    uint8_t TypePoint() const { return FTypePoint; }
+    void SetTypePoint(uint8_t v) { FTypePoint = v <= 3 ? v : 0; }
+    bool Updating() const { return FUpdating; }
+    void SetUpdating(bool v) { FUpdating = v; }
+    // Unless updating, the graph's settings changed.
+    void Changed(bool reset);
+
+    // The drawable object (not owned: it lives in the graph's container) and its class.
+    ISeriesPoints* Object() const { return FObject; }
+    const std::string& ObjectClass() const { return FObjectClass; }
+    void SetObject(ISeriesPoints* object, const std::string& className);
+
+    // ---- One fill ----------------------------------------------------------------------------
+    // Forgets the members and the lists of the previous fill.
+    void ClearRun();
+    // Binds the condition to the layout of the records about to be read.
+    void BindCondition(const TAEListFields& layout, const TGVVariants* variants);
+    // Takes the data point `index` (the processor's current record is `record`) as a member
+    // when it plots it; point plots add its side value to the side axis, every type its X to
+    // the bottom axis.
+    bool Accept(const TGraphRun& run, int32_t index, const TAERecord& record);
+    void ComputeBinCount(const TGraphRun& run);
+    // Pass 1 before the axes' ranges are finished, pass 2 after.
+    void PrepareLists(const std::vector<int32_t>& channels, int pass);
+    void Aggregate(const TGraphRun& run, int pass);
+    void BuildPoints(const TGraphRun& run);
+    // The values of the shown lists of the channels (list 0 when `channels` is empty) for the
+    // current range of the side axis; point plots add nothing.
+    void AddCurrentRange(const TGraphRun& run, const std::vector<int32_t>& channels) const;
+    void ApplyTransform(const TGraphRun& run, const TViewTransform& t);
+
+    int32_t BinCount() const { return FBinCount; }
+    const std::vector<int32_t>& Members() const { return FMembers; }
+    void ClearMembers();
+    const std::vector<int32_t>& Channels() const { return FChannels; }
+    // Entry 0 all channels, entry k the channel Channels[k - 1].
+    const std::vector<std::vector<TGraphBin>>& BinLists() const { return FBinLists; }
+    const std::vector<std::vector<TGraphDataPoint>>& RunLists() const { return FRunLists; }
+    // The index into Channels of a channel that takes part, or -1.
+    int ChannelSlot(uint8_t channel) const;
+
+    void SaveToNode(TNodePersist& node) const override;
+    void LoadFromNode(const TNodePersist& node) override;
+
+private:
+    // Whether the pass is the one the type works in (histograms after the ranges, lines
+    // before); point plots work in neither.
+    bool WorksInPass(int pass) const;
+    // Bin width and the index of a value; false when the value falls in no bin.
+    bool BinIndex(long double lo, long double hi, long double x, int32_t& index) const;
+    long double SideValue(const TGraphDataPoint& p) const;
+    // The side axis' value as a normalised coordinate; false when it cannot be shown.
+    static bool NormY(IGraphAxis& axis, long double v, long double curMin, long double& out);
+    // The lists drawn: (list index, channel) pairs.
+    std::vector<std::pair<int, uint8_t>> ShownLists() const;
+
+    ISeriesOwner* FGraph = nullptr;
+    uint8_t FSide = sdLeft;
+    uint8_t FTypeSeries = stPointPlot;
+    TGVProperties FProperties{"Properties"};
+    bool FEnabledFilter = false;
+    TLCBase FLogCons;
+    ISeriesPoints* FObject = nullptr;
+    std::string FObjectClass;
+    int32_t FColor = 2;
+    bool FUpdating = false;
+    bool FVisible = true;
+    bool FSelected = true;
+    bool FUseDelRec = false;
+    bool FSplittingChan = true;
+    std::vector<int32_t> FChannels;
+    std::array<int16_t, 256> FChannelSlot{};
+    long double FBinNum = 100;
+    std::vector<std::vector<TGraphBin>> FBinLists;
+    std::vector<std::vector<TGraphDataPoint>> FRunLists;
+    uint8_t FBinNumType = bnCount;
+    uint8_t FBinSumType = bsCnt;
+    uint8_t FBinCumulation = bcNone;
+    bool FCenterBin = false;
+    int32_t FBinCount = 0;
+    std::vector<int32_t> FMembers;
+    uint8_t FTypePoint = 0;
+};
+
+// The series of a graph, in drawing order.
+class TSeriesGrList : public TPersistObject {
+public:
+    explicit TSeriesGrList(ISeriesOwner* graph = nullptr) : FGraph(graph) {}
+    std::string ClassName() const override { return "TSeriesGrList"; }
+    void SetGraph(ISeriesOwner* graph);
+
+    TSeriesGr* Get(int i) const;
+    // Replaces (frees) the series at i.
+    void Put(int i, std::unique_ptr<TSeriesGr> series);
+    int Count() const { return static_cast<int>(FItems.size()); }
+    TSeriesGr* Add(std::unique_ptr<TSeriesGr> series);
+    void Delete(int i);
+    void Clear();
+    void Exchange(int i, int j);
+
+    // "ClassName", then "Serieses" with one "Series" per series.
+    void SaveToNode(TNodePersist& node) const override;
+    // Every "Serieses" child clears the list; every "Series" of a registered series class is
+    // added and loaded.
+    void LoadFromNode(const TNodePersist& node) override;
+
+private:
+    ISeriesOwner* FGraph;
+    std::vector<std::unique_ptr<TSeriesGr>> FItems;
+};
+
+// The bin count for the configured BinNum over the bottom range lo .. hi; large counts are cut
+// at MaxBinCount.
+int32_t ComputeBinCount(uint8_t binNumType, long double binNum, bool centerBin, long double lo,
+                        long double hi);
+constexpr int32_t MaxBinCount = 1 << 20;
+
+} // namespace vorelt

@@ -1,0 +1,973 @@
+#include "view2d/TGraphVC.h"
+
+#include "model/TAEFieldTypes.h"
+#include "persist/TGVProperty.h"
+#include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
+#include "processing/IProcessorContext.h"
+#include "processing/TAEMessages.h"
+#include "processing/graph/TGVCPUGr.h"
+#include "processing/table/TGVCPUTbl.h"
+#include "project/TDispatchDraw.h"
+#include "project/TProjectAE.h"
+#include "view2d/TAixsStrip.h"
+#include "view2d/TCanvasContainer.h"
+#include "view2d/TCanvasDraw.h"
+#include "view2d/TCellLineAEVObject.h"
+#include "view2d/TGraphLineAEVObject.h"
+#include "view2d/TGraphPointAEVObject.h"
+#include "view2d/THistigramAEVObject.h"
+#include "view2d/TRectAEVObject.h"
+#include "view2d/TTableVC.h"
+
+#include <QAction>
+#include <QDialog>
+#include <QEvent>
+#include <QGridLayout>
+#include <QLabel>
+#include <QMenu>
+#include <QVBoxLayout>
+#include <algorithm>
+#include <cmath>
+
+namespace vorelt {
+
+namespace {
+
+// Clicks on the plot reach the view before the container handles them.
+class TClickWatch : public QObject {
+public:
+    explicit TClickWatch(TGraphVC& view, QObject* parent) : QObject(parent), FView(view) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::MouseButtonPress) FView.Clicked();
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TGraphVC& FView;
+};
+
+constexpr char ClassPoint[] = "TGraphPointAEVObject";
+constexpr char ClassLine[] = "TGraphLineAEVObject";
+constexpr char ClassHistigram[] = "THistigramAEVObject";
+
+const char* ObjectClassOf(uint8_t type) {
+    switch (type) {
+    case stHistigram:
+        return ClassHistigram;
+    case stLineGraph:
+    case stLinePointToPoint:
+        return ClassLine;
+    default:
+        return ClassPoint;
+    }
+}
+
+const char* Bool(bool v) {
+    return v ? "1" : "0";
+}
+
+// Menu items: name, caption; "-" separators.
+struct TMenuEntry {
+    const char* Name;
+    const char* Caption;
+};
+constexpr TMenuEntry EditItems[] = {
+    {"mHideVC", "Hide Select Rectangle"},
+    {"mHideHitMarksVC", "Hide Hit Marks"},
+    {"mEmpt_1VC", "-"},
+    {"mZoomVC", "Zoom"},
+    {"mHZoomVC", "Horizontal Zoom"},
+    {"mVZoomVC", "Vertical Zoom"},
+    {"mUnzoomVC", "Unzoom"},
+    {"mUnzoomAllVC", "Unzoom All"},
+    {"mEmpt_2VC", "-"},
+    {"mSelectVC", "Select"},
+    {"mUnselectVC", "Unselect"},
+    {"mEmpt_3VC", "-"},
+    {"mDeleteVC", "Delete"},
+    {"mUnDeleteVC", "Undelete"},
+    {"mUnDeleteAllVC", "Undelete All"},
+    {"mEmpt_4VC", "-"},
+    {"mInfoVC", "Show Info Rectangle"},
+};
+
+} // namespace
+
+TGraphVC::TGraphVC(TGVCPUGr* processor)
+    : TPanelVC(processor), FGraph(processor), FLeft(std::make_unique<TGrAixs>(this, akLeft)),
+      FRight(std::make_unique<TGrAixs>(this, akRight)),
+      FBottom(std::make_unique<TGrAixs>(this, akBottom)), FLeftScale(*FLeft), FRightScale(*FRight),
+      FBottomScale(*FBottom), FSeries(this) {
+    Panel()->setObjectName("pnlGraph");
+    auto* grid = new QGridLayout();
+    grid->setContentsMargins(0, 0, 0, 0);
+    grid->setSpacing(0);
+    FLeftStrip = new TAixsStrip(Content());
+    FLeftStrip->setObjectName("pbLeftAixs");
+    FRightStrip = new TAixsStrip(Content());
+    FRightStrip->setObjectName("pbRightAixs");
+    FBottomStrip = new TAixsStrip(Content());
+    FBottomStrip->setObjectName("pbBottomAixs");
+    FContainer = new TCanvasContainer(Content());
+    FContainer->setObjectName("ccGraph");
+    FContainer->SetBorderStyle(1);
+    FLeftStrip->SetAxis(FLeft.get());
+    FRightStrip->SetAxis(FRight.get());
+    FBottomStrip->SetAxis(FBottom.get());
+    FLeftStrip->setFixedWidth(4);
+    FRightStrip->setFixedWidth(4);
+    grid->addWidget(FLeftStrip, 0, 0);
+    grid->addWidget(FContainer, 0, 1);
+    grid->addWidget(FRightStrip, 0, 2);
+    grid->addWidget(FBottomStrip, 1, 1);
+    grid->setColumnStretch(1, 1);
+    grid->setRowStretch(0, 1);
+    auto* holder = new QWidget(Content());
+    holder->setLayout(grid);
+    ContentLayout()->addWidget(holder, 1);
+
+    TCanvasContainerCore& core = FContainer->Core();
+    core.OnSelectRect = [this](TCanvasContainerCore&, TRectInt& band) { SelectRect(band); };
+    core.OnShortCut = [this](TCanvasContainerCore&, const std::string& text) {
+        return ShortCut(text);
+    };
+    core.OnContextPopup = [this](TCanvasContainerCore&, int32_t x, int32_t y, bool& handled) {
+        handled = true;
+        if (FFocused) ShowPopup(FContainer->mapToGlobal(QPoint(x, y)));
+    };
+    FContainer->installEventFilter(new TClickWatch(*this, FContainer));
+    CreateGridLines();
+    BuildMenu();
+    UpdateAppearance();
+}
+
+void TGraphVC::Clicked() {
+    if (FFocused) return;
+    if (FGraph) {
+        TAEOMSG msg;
+        msg.Msg = omTakeFocus;
+        msg.Text = FGraph->ID();
+        FGraph->SendUp(msg);
+    }
+    SetFocusedView(true);
+}
+
+TGraphVC::~TGraphVC() {
+    // The series' objects live in the container, which Qt frees with the panel.
+    FLinks.clear();
+    FSeries.SetGraph(nullptr);
+    FSeries.Clear();
+}
+
+// ---- Series ------------------------------------------------------------------------------------
+
+TGraphAEVObject* TGraphVC::NewObject(const std::string& className) {
+    std::unique_ptr<TGraphAEVObject> o;
+    if (SameText(className, ClassPoint)) {
+        auto p = std::make_unique<TGraphPointAEVObject>();
+        p->OnCompare = TGraphPointAEVObject::CompareXY;
+        p->OnFindInRect = [this](TGraphPointAEVObject& s, const TRectInt& r) {
+            return FindInRect(s, r);
+        };
+        o = std::move(p);
+    } else if (SameText(className, ClassLine)) {
+        o = std::make_unique<TGraphLineAEVObject>();
+    } else if (SameText(className, ClassHistigram)) {
+        o = std::make_unique<THistigramAEVObject>();
+    } else {
+        return nullptr;
+    }
+    TGraphAEVObject* raw = o.get();
+    FContainer->AddObject(std::move(o));
+    return raw;
+}
+
+void TGraphVC::AttachObject(TSeriesGr& series, TGraphAEVObject* object,
+                            const std::string& className) {
+    if (TGraphAEVObject* old = SeriesObject(series)) RemoveObject(old);
+    FLinks.erase(&series);
+    if (!object) {
+        series.SetObject(nullptr, {});
+        return;
+    }
+    auto link = std::make_unique<TSeriesObjectLink>(object);
+    series.SetObject(link.get(), className);
+    FLinks[&series] = std::move(link);
+    if (series.Color() != -1) object->SetColor(PaletteColor(series.Color() - 1));
+    object->SetVisible(series.Visible());
+    if (auto* p = dynamic_cast<TGraphPointAEVObject*>(object)) p->SetPointStyle(series.TypePoint());
+}
+
+void TGraphVC::RemoveObject(TBaseAEVObject* object) {
+    const int i = FContainer->IndexOfObject(object);
+    if (i >= 0) FContainer->DeleteObject(i);
+}
+
+TGraphAEVObject* TGraphVC::SeriesObject(const TSeriesGr& series) const {
+    const auto it = FLinks.find(&series);
+    return it == FLinks.end() ? nullptr : it->second->Object();
+}
+
+TSeriesGr* TGraphVC::AddSeries(uint8_t type) {
+    auto s = std::make_unique<TSeriesGr>();
+    s->SetTypeSeries(type);
+    s->SetSide(sdLeft);
+    for (int32_t c = 1; c <= 127; ++c) {
+        bool used = false;
+        for (int i = 0; i < FSeries.Count(); ++i)
+            used |= FSeries.Get(i)->Color() == c;
+        if (!used) {
+            s->SetColor(c);
+            break;
+        }
+    }
+    TSeriesGr* added = FSeries.Add(std::move(s));
+    const char* cls = ObjectClassOf(type);
+    AttachObject(*added, NewObject(cls), cls);
+    return added;
+}
+
+void TGraphVC::DeleteSeries(int index) {
+    TSeriesGr* s = FSeries.Get(index);
+    if (!s) return;
+    if (TGraphAEVObject* o = SeriesObject(*s)) RemoveObject(o);
+    FLinks.erase(s);
+    FSeries.Delete(index);
+}
+
+void TGraphVC::SeriesObjectLoaded(TSeriesGr& series, const std::string& className) {
+    AttachObject(series, NewObject(className), className);
+}
+
+ILCOwner* TGraphVC::SeriesConditionOwner() {
+    return FGraph;
+}
+
+void TGraphVC::SetEnableRightAixs(bool v) {
+    FRight->SetEnabled(v);
+    if (FRight->Enabled()) return;
+    for (int i = FSeries.Count() - 1; i >= 0; --i)
+        if (FSeries.Get(i)->Side() == sdRight) DeleteSeries(i);
+}
+
+const TAEField* TGraphVC::FindAixsField(const std::string& fieldId) const {
+    return FGraph ? FGraph->FindField(fieldId) : nullptr;
+}
+
+// ---- Filling -----------------------------------------------------------------------------------
+
+TGraphRun TGraphVC::Run() {
+    TGraphRun run;
+    run.Left = &FLeftScale;
+    run.Right = &FRightScale;
+    run.Bottom = &FBottomScale;
+    run.RightEnabled = FRight->Enabled();
+    run.RightOn = FRight->Enabled() && FRight->HasField();
+    return run;
+}
+
+void TGraphVC::CreateGridLines() {
+    auto h = std::make_unique<TCellLineAEVObject>();
+    h->SetHorizontal(true);
+    h->SetLineWidth(0.1L);
+    auto v = std::make_unique<TCellLineAEVObject>();
+    v->SetLineWidth(0.1L);
+    FGridH = h.get();
+    FGridV = v.get();
+    FContainer->AddObject(std::move(h), 0);
+    FContainer->AddObject(std::move(v), 1);
+}
+
+void TGraphVC::ClearFill() {
+    HideInfoRect();
+    FZoom.Clear();
+    FHitMarkPosition = -1;
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        TSeriesGr& s = *FSeries.Get(i);
+        if (TGraphAEVObject* o = SeriesObject(s)) o->ClearValues();
+        s.ClearRun();
+    }
+}
+
+void TGraphVC::SetActive(bool value) {
+    TGVVisualClass::SetActive(value);
+    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
+        a->RebindField();
+    ClearFill();
+    FFillError.clear();
+    FRecordsRead = 0;
+    if (FGraph) {
+        FGraph->Nav().Kinds = GraphKinds;
+        FGraph->PrepareRecord();
+    }
+    const bool go = FActive && FGraph && FLeft->HasField() && FBottom->HasField() &&
+                    GetStatus() != vsUnavailable;
+    if (go) {
+        TGraphFillRequest request;
+        request.Processor = FGraph;
+        request.Axes = Run();
+        request.Series = &FSeries;
+        request.FirstHitOnly = FGraph->GetFirstHitOnly();
+        request.Aborted = OnAborted;
+        request.Progress = OnProgress;
+        TGraphFillResult result;
+        if (!FillGraphRecords(request, result)) {
+            FFillError = result.Error;
+            FGraph->AddError(result.Error);
+            TVisualClass::SetActive(false);
+            ClearFill();
+        } else {
+            FRecordsRead = static_cast<int64_t>(result.Points.size());
+            if (!result.Points.empty()) RescaleView();
+        }
+    }
+    UpdateAppearance();
+}
+
+bool TGraphVC::IsPointPlotVisible(uint8_t side) const {
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        const TSeriesGr& s = *FSeries.Get(i);
+        if (s.Visible() && s.IsPointPlot() && s.Side() == side) return true;
+    }
+    return false;
+}
+
+void TGraphVC::RebuildSeries(TSeriesGr& s, const TGraphRun& run) {
+    ISeriesPoints* o = s.Object();
+    if (!o) return;
+    std::vector<int32_t> channels;
+    if (s.SplittingChan()) channels = FSplitChannels;
+    if (s.IsPointPlot()) {
+        o->SetChannelColors(channels.data(), channels.size());
+        o->ApplyChannelColors();
+        return;
+    }
+    o->ClearSeriesPoints();
+    o->SetChannelColors(channels.data(), channels.size());
+    s.BuildPoints(run);
+}
+
+void TGraphVC::RescaleView() {
+    if (!FActive) return;
+    const TGraphRun run = Run();
+    const TRangeSnapshot old = SnapshotRanges(run);
+    TViewTransform t;
+    if (FZoom.Empty()) {
+        if (!IsPointPlotVisible(sdLeft)) FLeftScale.AxisEmptyCurrentMax();
+        if (run.RightOn && !IsPointPlotVisible(sdRight)) FRightScale.AxisEmptyCurrentMax();
+        for (int i = 0; i < FSeries.Count(); ++i) {
+            TSeriesGr& s = *FSeries.Get(i);
+            if (s.Visible()) s.AddCurrentRange(run, FSplitChannels);
+        }
+        FLeftScale.AxisFinishCurrentRange();
+        FRightScale.AxisFinishCurrentRange();
+        t = ComputeTransform(old, run);
+    }
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        TSeriesGr& s = *FSeries.Get(i);
+        if (!s.Visible()) continue;
+        if (s.IsPointPlot() && FZoom.Empty()) {
+            if (t.Refill) {
+                // Nothing to move the points from: they are built again on the new ranges,
+                // which needs the members of the fill; without them the points stay.
+            } else {
+                s.ApplyTransform(run, t);
+            }
+        }
+        RebuildSeries(s, run);
+    }
+    UpdateAppearance();
+}
+
+void TGraphVC::ApplyTransformAll(const TViewTransform& t) {
+    const TGraphRun run = Run();
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        TSeriesGr& s = *FSeries.Get(i);
+        if (!s.Visible()) continue;
+        if (t.Refill || !s.IsPointPlot())
+            RebuildSeries(s, run);
+        else
+            s.ApplyTransform(run, t);
+    }
+}
+
+bool TGraphVC::InfoFractions(TZoomRect& r) const {
+    if (!FInfoRect || FInfoRect->Points().Count() < 2) return false;
+    const auto& p = FInfoRect->Points();
+    const long double w = LogicalWidthUnits, h = LogicalHeightUnits;
+    const long double x0 = std::min(p.X(0), p.X(1)), x1 = std::max(p.X(0), p.X(1));
+    const long double y0 = std::min(p.Y(0), p.Y(1)), y1 = std::max(p.Y(0), p.Y(1));
+    r.Left = x0 / w;
+    r.Right = x1 / w;
+    r.Top = 1 - y0 / h;
+    r.Bottom = 1 - y1 / h;
+    return true;
+}
+
+bool TGraphVC::ZoomView(int mode, const TShortCutMSG* range) {
+    if (!FLeft->HasField() || !FBottom->HasField()) return false;
+    TZoomRect rect;
+    if (mode == zmRange ? !range : !InfoFractions(rect)) return false;
+    const TViewTransform t = FZoom.Zoom(Run(), mode, mode == zmRange ? nullptr : &rect, range);
+    ApplyTransformAll(t);
+    HideInfoRect();
+    UpdateAppearance();
+    return true;
+}
+
+bool TGraphVC::UnzoomView(bool all) {
+    TViewTransform t;
+    if (!FZoom.Unzoom(Run(), all, t)) return false;
+    ApplyTransformAll(t);
+    HideInfoRect();
+    if (all)
+        RescaleView();
+    else
+        UpdateAppearance();
+    return true;
+}
+
+// ---- Rectangles ----------------------------------------------------------------------------
+
+void TGraphVC::SelectRect(const TRectInt& band) {
+    HideInfoRect();
+    if (!FActive || !FFocused) return;
+    auto r = std::make_unique<TRectAEVObject>();
+    const TColorScheme& scheme = ColorScheme(FColorScheme);
+    r->FramePen().SetColor(scheme.Foreground);
+    r->SelectedPen().SetColor(scheme.Alert);
+    r->EditingPen().SetColor(scheme.Highlight);
+    // On the sheet's scale, as the series are.
+    r->SetScale(1, 1);
+    r->SetBounds({0, 0}, {LogicalWidthUnits - 1.0L, LogicalHeightUnits - 1.0L});
+    TRectAEVObject* raw = r.get();
+    FContainer->AddObject(std::move(r));
+    const TLogicalPoint a = raw->ToLogical(band.Left, band.Top);
+    const TLogicalPoint b = raw->ToLogical(band.Right, band.Bottom);
+    raw->SetRect(a.X, a.Y, b.X, b.Y);
+    FInfoRect = raw;
+    FContainer->TakeFocus();
+}
+
+void TGraphVC::HideInfoRect() {
+    if (!FInfoRect) return;
+    RemoveObject(FInfoRect);
+    FInfoRect = nullptr;
+}
+
+void TGraphVC::HideHitMarks() {
+    if (FActive)
+        for (int i = 0; i < FSeries.Count(); ++i) {
+            TSeriesGr& s = *FSeries.Get(i);
+            if (!s.Visible() || !s.Selected()) continue;
+            if (TGraphAEVObject* o = SeriesObject(s)) o->MarkPosition(FHitMarkPosition, false);
+        }
+    FHitMarkPosition = -1;
+    UpdateAppearance();
+}
+
+std::vector<int32_t> TGraphVC::FindInRect(TGraphAEVObject& object, const TRectInt& pixels) {
+    std::vector<int32_t> out;
+    auto* points = dynamic_cast<TGraphPointAEVObject*>(&object);
+    if (!points) return out;
+    const TLogicalPoint a = object.ToLogical(pixels.Left, pixels.Top);
+    const TLogicalPoint b = object.ToLogical(pixels.Right, pixels.Bottom);
+    const long double left = std::min(a.X, b.X), right = std::max(a.X, b.X);
+    const long double top = std::min(a.Y, b.Y), bottom = std::max(a.Y, b.Y);
+    const TAEVPointList& list = object.Points();
+    const std::vector<int32_t>& index = points->SortedIndex();
+    auto at = [&](int i) { return index[static_cast<size_t>(i)]; };
+    int lo = 0, hi = 0;
+    const bool found = FindSortedRun(
+        static_cast<int>(index.size()),
+        [&](int i) {
+            const long double x = list.X(at(i));
+            return x < left ? -1 : x > right ? 1 : 0;
+        },
+        lo, hi);
+    if (!found) return out;
+    for (int i = lo; i <= hi; ++i) {
+        const int p = at(i);
+        const long double y = list.Y(p);
+        if (y < top || y > bottom) continue;
+        if (object.IsDeleted(p) || object.IsChannelHidden(p)) continue;
+        out.push_back(list.Tag(p));
+    }
+    return out;
+}
+
+std::vector<int32_t> TGraphVC::FoundPositions() {
+    std::vector<int32_t> out;
+    if (!FInfoRect || FInfoRect->Points().Count() < 2) return out;
+    int32_t x0 = 0, y0 = 0, x1 = 0, y1 = 0;
+    const auto& p = FInfoRect->Points();
+    const uint8_t sx = FInfoRect->ScaleX(), sy = FInfoRect->ScaleY();
+    FContainer->Converter().LogicalToDevice(sx, sy, p.X(0), p.Y(0), x0, y0);
+    FContainer->Converter().LogicalToDevice(sx, sy, p.X(1), p.Y(1), x1, y1);
+    TRectInt r{std::min(x0, x1), std::min(y0, y1), std::max(x0, x1), std::max(y0, y1)};
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        TSeriesGr& s = *FSeries.Get(i);
+        if (!s.Visible() || !s.Selected() || !s.IsPointPlot()) continue;
+        if (TGraphAEVObject* o = SeriesObject(s)) {
+            const std::vector<int32_t> found = FindInRect(*o, r);
+            out.insert(out.end(), found.begin(), found.end());
+        }
+    }
+    std::sort(out.begin(), out.end());
+    out.erase(std::unique(out.begin(), out.end()), out.end());
+    return out;
+}
+
+void TGraphVC::SendRequest(uint32_t number) {
+    if (!FGraph) return;
+    TAEOMSG msg;
+    msg.Msg = number;
+    msg.Text = FGraph->ID();
+    FGraph->SendUp(msg);
+}
+
+bool TGraphVC::SelectFound() {
+    std::vector<int32_t> found = FoundPositions();
+    if (found.empty() || !FGraph) return false;
+    TAEOMSG msg;
+    msg.Msg = omSelectGroup;
+    msg.Text = FGraph->ID();
+    msg.List = std::move(found);
+    FGraph->SendUp(msg);
+    return true;
+}
+
+bool TGraphVC::DeleteFound() {
+    std::vector<int32_t> found = FoundPositions();
+    if (found.empty() || !FGraph) return false;
+    TAEOMSG msg;
+    msg.Msg = omDeleteGroup;
+    msg.Text = FGraph->ID();
+    msg.List = std::move(found);
+    FGraph->SendUp(msg);
+    return true;
+}
+
+void TGraphVC::ShowInfo() {
+    const std::vector<int32_t> found = FoundPositions();
+    if (OnPointsFound) {
+        OnPointsFound(*this, found);
+        return;
+    }
+    if (!FGraph) return;
+    // A table below the graph reads the records through the graph's branch while it is open.
+    QDialog window(TPanelVC::MainWindow());
+    window.setWindowTitle("Show Info");
+    window.resize(640, 400);
+    auto* layout = new QVBoxLayout(&window);
+    TGVCPUTbl* table = FGraph->AddNew<TGVCPUTbl>();
+    if (auto* view = dynamic_cast<TTableVC*>(table->GetView())) {
+        view->SetParentWindow(&window);
+        layout->addWidget(view->Panel());
+        view->ShowRecordList(FFieldsInfo, found);
+        view->SetVisible(true);
+        window.exec();
+        view->Detach();
+    }
+    std::unique_ptr<TGVCPU> gone = FGraph->DetachChild(table);
+    gone.reset();
+    SetFocusedView(true);
+}
+
+bool TGraphVC::ShortCut(const std::string& typed) {
+    if (!FFocused) return false;
+    const std::string text = UpperCase(Trim(typed));
+    if (text.find('Z') != std::string::npos) {
+        if (!FActive) return false;
+        TShortCutMSG sc;
+        sc.FieldId = FBottom->FieldId();
+        TAEOMSG msg;
+        msg.Text = FGraph ? FGraph->ID() : std::string();
+        msg.WParam = reinterpret_cast<intptr_t>(&sc);
+        if (text.find('-') != std::string::npos) {
+            UnzoomView(true);
+            msg.Msg = omSyncUnzoom;
+        } else {
+            ZoomView(zmHorizontal);
+            FBottomScale.AxisCurrent(sc.Min, sc.Max);
+            msg.Msg = omSyncZoom;
+        }
+        if (!FBottom->HasField()) return false;
+        if (FGraph) FGraph->Top()->Dispatch(msg);
+        return true;
+    }
+    if (text.find('L') != std::string::npos) {
+        SendRequest(omReloadView);
+        return true;
+    }
+    if (text.find('W') != std::string::npos) {
+        SendRequest(text.find('-') != std::string::npos ? omRestoreRect : omFillPage);
+        return true;
+    }
+    return false;
+}
+
+// ---- Messages --------------------------------------------------------------------------------
+
+void TGraphVC::ViewMessage(TAEOMSG& msg) {
+    switch (msg.Msg) {
+    case omDataChanged: {
+        const bool was = FActive;
+        SetActive(false);
+        if (was) SetOutdated(true);
+        UpdateAppearance();
+        return;
+    }
+    case omSourceState:
+        SetActive(false);
+        RefreshAxisCaptions();
+        UpdateAppearance();
+        return;
+    case omSplitChannels:
+        if (GetCheckMark() && FLeft->HasField() && FBottom->HasField()) {
+            FSplitChannels = msg.List;
+            RescaleView();
+            UpdateAppearance();
+        }
+        return;
+    case omColorScheme: {
+        // Every sender puts the scheme in WParam.
+        const auto index = static_cast<uint8_t>(msg.WParam);
+        if (index != FColorScheme) {
+            FColorScheme = index;
+            UpdateAppearance();
+        }
+        return;
+    }
+    case omSelectedAdded:
+    case omSelectedRemoved:
+    case omDeletedAdded:
+    case omDeletedRemoved:
+        if (FActive && (IsPointPlotVisible(sdLeft) || IsPointPlotVisible(sdRight)))
+            SetOutdated(true);
+        return;
+    case omMarkRecord:
+        if (FActive && GetCheckMark() && !msg.List.empty()) {
+            for (int i = 0; i < FSeries.Count(); ++i) {
+                TSeriesGr& s = *FSeries.Get(i);
+                if (!s.Visible() || !s.Selected() || !s.IsPointPlot()) continue;
+                if (TGraphAEVObject* o = SeriesObject(s)) {
+                    o->MarkPosition(FHitMarkPosition, false);
+                    o->MarkPosition(msg.List.front(), true);
+                }
+            }
+            FHitMarkPosition = msg.List.front();
+            UpdateAppearance();
+        }
+        return;
+    case omSyncZoom:
+    case omSyncUnzoom: {
+        const auto* sc = reinterpret_cast<const TShortCutMSG*>(msg.WParam);
+        if (!sc || !FGraph || msg.Text == FGraph->ID() || !FActive || !GetCheckMark() ||
+            sc->FieldId != FBottom->FieldId())
+            return;
+        UnzoomView(true);
+        if (msg.Msg == omSyncZoom) ZoomView(zmRange, sc);
+        return;
+    }
+    default:
+        TGVVisualClass::ViewMessage(msg);
+        return;
+    }
+}
+
+void TGraphVC::SetModified(bool resetData) {
+    TGVVisualClass::SetModified(resetData);
+}
+
+void TGraphVC::GraphChanged(bool propagate) {
+    if (propagate) SetActive(false);
+    UpdateAppearance();
+}
+
+// ---- Appearance --------------------------------------------------------------------------------
+
+std::string TGraphVC::GetCaption() const {
+    const std::string name = FGraph ? FGraph->Name() : std::string();
+    const std::string title = Title();
+    if (!title.empty()) return title + " [" + name + "]";
+    const TAEField* l = FindAixsField(FLeft->FieldId());
+    const TAEField* b = FindAixsField(FBottom->FieldId());
+    if (l && b) return l->GetDisplayName() + " vs " + b->GetDisplayName() + " [" + name + "]";
+    return name;
+}
+
+std::string TGraphVC::TitleText() const {
+    std::string t = GetCaption();
+    if (!FZoom.Empty()) t += std::string(" [") + txtZoom + "]";
+    if (!FSplitChannels.empty()) t += std::string(" [") + txtSC + "]";
+    return t;
+}
+
+void TGraphVC::UpdateAppearance() {
+    TPanelVC::UpdateAppearance();
+    if (QLabel* caption = CaptionLabel()) {
+        QString text = QString::fromStdString(TitleText());
+        if (FOutdated) text += "  (outdated)";
+        caption->setText(text);
+    }
+    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
+        a->BuildMarks();
+    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
+        a->UpdateLayout();
+    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
+        a->BuildMarks();
+    if (!FGridH) return;
+    FGridH->ClearValues();
+    FGridV->ClearValues();
+    const TColorScheme& scheme = ColorScheme(FColorScheme);
+    if (FActive) {
+        FContainer->SetColor(scheme.Background);
+        FContainer->Core().SetBandColor(scheme.Foreground);
+        FGridH->Pen().SetColor(scheme.CellLine);
+        FGridV->Pen().SetColor(scheme.CellLine);
+        const int h = std::max(FContainer->height() - 5, 1);
+        const int w = std::max(FContainer->width() - 4, 1);
+        for (const RecMarkAixs& m : FLeft->Marks())
+            if (m.Kind == mkMajor || m.Kind == mkMinor)
+                FGridH->AddValue(static_cast<long double>(m.Pos) / h, 0);
+        for (const RecMarkAixs& m : FBottom->Marks())
+            if (m.Kind == mkMajor || m.Kind == mkMinor)
+                FGridV->AddValue(0, static_cast<long double>(m.Pos) / w);
+        for (int i = 0; i < FSeries.Count(); ++i) {
+            TSeriesGr& s = *FSeries.Get(i);
+            TGraphAEVObject* o = SeriesObject(s);
+            if (!o || !s.Visible()) continue;
+            if (s.Color() != -1) o->SetColor(PaletteColor(s.Color() - 1));
+            if (auto* hist = dynamic_cast<THistigramAEVObject*>(o))
+                hist->FramePen().SetColor(scheme.Background);
+        }
+        if (FInfoRect) {
+            FInfoRect->FramePen().SetColor(scheme.Foreground);
+            FInfoRect->SelectedPen().SetColor(scheme.Alert);
+            FInfoRect->EditingPen().SetColor(scheme.Highlight);
+        }
+    } else {
+        FContainer->SetColor(TCanvasDraw::FromQColor(Content()->palette().color(QPalette::Button)));
+        FContainer->Core().SetBandColor(0);
+    }
+    FContainer->RedrawObjects();
+    FContainer->update();
+    Panel()->update();
+}
+
+void TGraphVC::SetFocusedView(bool value) {
+    const bool change = value != FFocused;
+    TPanelVC::SetFocusedView(value);
+    if (!change) return;
+    if (value) {
+        FContainer->setFocus();
+    } else {
+        HideInfoRect();
+    }
+    UpdateAppearance();
+}
+
+void TGraphVC::RefreshAxisCaptions() {
+    if (!FGraph || FGraph->GetSourceState() != 3) return;
+    for (TGrAixs* a : {FLeft.get(), FBottom.get()})
+        if (const TAEField* f = FindAixsField(a->FieldId()))
+            if (auto* legend = a->Properties().FindAs<TGVProperty>("Legend"))
+                legend->SetAsString(f->GetDisplayName());
+}
+
+// ---- Fields ------------------------------------------------------------------------------------
+
+bool TGraphVC::UsesField(const std::string& id) const {
+    if (id.empty()) return false;
+    if (FLeft->FieldId() == id || FBottom->FieldId() == id) return true;
+    if (FRight->Enabled() && FRight->FieldId() == id) return true;
+    for (int i = 0; i < FFieldsInfo.Count(); ++i)
+        if (auto* p = dynamic_cast<const TGVStringProperty*>(FFieldsInfo.Get(i)))
+            if (p->Value() == id) return true;
+    return false;
+}
+
+bool TGraphVC::ReportFieldUse(std::string_view id, std::vector<std::string>& lines) const {
+    bool used = UsesField(std::string(id));
+    if (used) {
+        const TAEField* f = FindAixsField(std::string(id));
+        const std::string line = "Field: " + (f ? f->FieldName() : std::string(id)) + "[" +
+                                 (FGraph ? FGraph->Name() : std::string()) + "]";
+        if (std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
+    }
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        const size_t before = lines.size();
+        FSeries.Get(i)->LogCons().CollectUses(id, lines, "");
+        used |= lines.size() != before;
+    }
+    return used;
+}
+
+bool TGraphVC::ReportFieldUse(const std::string& fieldId, std::vector<std::string>& messages) {
+    return static_cast<const TGraphVC*>(this)->ReportFieldUse(std::string_view(fieldId), messages);
+}
+
+void TGraphVC::RemoveField(const std::string& id) {
+    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
+        a->FieldRemoved(id);
+    for (int i = FFieldsInfo.Count() - 1; i >= 0; --i)
+        if (auto* p = dynamic_cast<const TGVStringProperty*>(FFieldsInfo.Get(i)))
+            if (p->Value() == id) FFieldsInfo.Delete(i);
+    for (int i = 0; i < FSeries.Count(); ++i)
+        FSeries.Get(i)->LogCons().RemoveReferences(id);
+}
+
+int32_t TGraphVC::CheckReady() {
+    if (!FLeft->HasField() || !FBottom->HasField() || FSeries.Count() == 0) return crNotConfigured;
+    auto* project = FGraph ? dynamic_cast<TProjectAE*>(FGraph->Context()) : nullptr;
+    RecListGVCPU placement;
+    if (!project || !project->Pages().FindPlacement(FGraph->ID(), placement)) return crNotPlaced;
+    return crReady;
+}
+
+bool TGraphVC::TimeAxis() const {
+    const TAEField* f = FindAixsField(FBottom->FieldId());
+    return f && f->HasFlag(ffTime);
+}
+
+// ---- Menu --------------------------------------------------------------------------------------
+
+void TGraphVC::BuildMenu() {
+    FEditMenu = new QMenu("Edit", Panel());
+    FEditMenu->setObjectName("mGVVisualClass");
+    for (const TMenuEntry& e : EditItems) {
+        QAction* a = std::string(e.Caption) == "-" ? FEditMenu->addSeparator()
+                                                   : FEditMenu->addAction(e.Caption);
+        a->setObjectName(e.Name);
+        FItems[e.Name] = a;
+    }
+    FEditItem = FEditMenu->menuAction();
+    QObject::connect(FItems["mHideVC"], &QAction::triggered, [this] {
+        HideInfoRect();
+        UpdateAppearance();
+    });
+    QObject::connect(FItems["mHideHitMarksVC"], &QAction::triggered, [this] { HideHitMarks(); });
+    QObject::connect(FItems["mZoomVC"], &QAction::triggered, [this] { ZoomView(zmBoth); });
+    QObject::connect(FItems["mHZoomVC"], &QAction::triggered, [this] { ZoomView(zmHorizontal); });
+    QObject::connect(FItems["mVZoomVC"], &QAction::triggered, [this] { ZoomView(zmVertical); });
+    QObject::connect(FItems["mUnzoomVC"], &QAction::triggered, [this] { UnzoomView(false); });
+    QObject::connect(FItems["mUnzoomAllVC"], &QAction::triggered, [this] { UnzoomView(true); });
+    QObject::connect(FItems["mSelectVC"], &QAction::triggered, [this] { SelectFound(); });
+    QObject::connect(FItems["mUnselectVC"], &QAction::triggered,
+                     [this] { SendRequest(omUndoSelection); });
+    QObject::connect(FItems["mDeleteVC"], &QAction::triggered, [this] { DeleteFound(); });
+    QObject::connect(FItems["mUnDeleteVC"], &QAction::triggered,
+                     [this] { SendRequest(omUndoDeletion); });
+    QObject::connect(FItems["mUnDeleteAllVC"], &QAction::triggered,
+                     [this] { SendRequest(omUndoAllDeletions); });
+    QObject::connect(FItems["mInfoVC"], &QAction::triggered, [this] { ShowInfo(); });
+    QAction* marks = new QAction("Time Marks", Panel());
+    marks->setObjectName("mTimeMarksVC");
+    marks->setCheckable(true);
+    FItems["mTimeMarksVC"] = marks;
+    QObject::connect(marks, &QAction::triggered, [this] {
+        FShowTimeMarks = !FShowTimeMarks;
+        UpdateAppearance();
+    });
+}
+
+void TGraphVC::UpdateMenu() {
+    const bool rect = FInfoRect != nullptr;
+    for (const char* n :
+         {"mHideVC", "mZoomVC", "mHZoomVC", "mVZoomVC", "mSelectVC", "mDeleteVC", "mInfoVC"})
+        FItems[n]->setEnabled(rect);
+    FItems["mHideHitMarksVC"]->setEnabled(FHitMarkPosition != -1);
+    FItems["mUnzoomVC"]->setEnabled(!FZoom.Empty());
+    FItems["mUnzoomAllVC"]->setEnabled(!FZoom.Empty());
+    FItems["mTimeMarksVC"]->setChecked(FShowTimeMarks);
+}
+
+QAction* TGraphVC::MenuItem(const std::string& name) {
+    UpdateMenu();
+    const auto it = FItems.find(name);
+    return it == FItems.end() ? nullptr : it->second;
+}
+
+QList<QAction*> TGraphVC::PopupItems() {
+    UpdateMenu();
+    QList<QAction*> items{FEditItem};
+    if (TimeAxis()) items.push_back(FItems["mTimeMarksVC"]);
+    return items;
+}
+
+// ---- Persistence -------------------------------------------------------------------------------
+
+void TGraphVC::SaveToNode(TNodePersist& node) const {
+    TGVVisualClass::SaveToNode(node);
+    node.AddItem("EnableRightAixs", Bool(FRight->Enabled()));
+    FLeft->SaveToNode(*node.AddNode("LeftAixs"));
+    FRight->SaveToNode(*node.AddNode("RightAixs"));
+    FBottom->SaveToNode(*node.AddNode("BottomAixs"));
+    FSeries.SaveToNode(*node.AddNode("SeriesAixs"));
+    FFieldsInfo.SaveToNode(*node.AddNode("FIELDSINFO"));
+    node.AddItem("FirstPointInfo", Bool(FFirstPointInfo));
+    TNodePersist* marks = node.AddNode("TimeMarks");
+    marks->AddItem("ClassName", "TTimeMarksGr");
+    marks->AddItem("Color", "2");
+    marks->AddItem("Visible", Bool(FShowTimeMarks));
+    TNodePersist* addon = node.AddNode("Addon");
+    for (const auto& [id, enabled] : FAddOnStates) {
+        TNodePersist* item = addon->AddNode("Item");
+        item->AddItem("ID", id);
+        item->AddItem("Enabled", IntToStr(enabled));
+    }
+    TNodePersist* slave = node.AddNode("SlaveWindow");
+    const TSlaveRect r = IsDetached() ? CurrentSlaveRect() : SlaveRect();
+    slave->AddItem("Top", IntToStr(r.Top));
+    slave->AddItem("Left", IntToStr(r.Left));
+    slave->AddItem("Width", IntToStr(r.Width));
+    slave->AddItem("Height", IntToStr(r.Height));
+}
+
+void TGraphVC::LoadFromNode(const TNodePersist& node) {
+    TPanelVC::LoadFromNode(node);
+    const std::string right = Trim(node.GetValue("EnableRightAixs"));
+    if (right == "1" || right == "0") SetEnableRightAixs(right == "1");
+    if (node.IndexOfItem("FirstPointInfo") >= 0)
+        FFirstPointInfo = Trim(node.GetValue("FirstPointInfo")) == "1";
+    FInfoRect = nullptr;
+    FLinks.clear();
+    FSeries.Clear();
+    FContainer->Clear();
+    CreateGridLines();
+    for (int i = 0; i < node.NodeCount(); ++i) {
+        const TNodePersist& child = *node.Node(i);
+        const std::string& name = child.Name();
+        if (SameTextTrimmed(name, "LeftAixs"))
+            FLeft->LoadFromNode(child);
+        else if (SameTextTrimmed(name, "RightAixs"))
+            FRight->LoadFromNode(child);
+        else if (SameTextTrimmed(name, "BottomAixs"))
+            FBottom->LoadFromNode(child);
+        else if (SameTextTrimmed(name, "SeriesAixs"))
+            FSeries.LoadFromNode(child);
+        else if (SameTextTrimmed(name, "FIELDSINFO"))
+            FFieldsInfo.LoadFromNode(child);
+        else if (SameTextTrimmed(name, "TimeMarks")) {
+            if (child.IndexOfItem("Visible") >= 0)
+                FShowTimeMarks = Trim(child.GetValue("Visible")) == "1";
+        } else if (SameTextTrimmed(name, "Addon")) {
+            FAddOnStates.clear();
+            for (int k = 0; k < child.NodeCount(); ++k) {
+                const TNodePersist& item = *child.Node(k);
+                if (item.IndexOfItem("ID") < 0 || item.IndexOfItem("Enabled") < 0) continue;
+                int32_t v = 0;
+                if (!TryStrToInt(Trim(item.GetValue("Enabled")), v)) v = 0;
+                FAddOnStates.emplace_back(Trim(item.GetValue("ID")), v);
+            }
+        }
+    }
+    UpdateAppearance();
+}
+
+} // namespace vorelt

@@ -1,0 +1,198 @@
+#pragma once
+// The 2D graph view: three axes around a plotting container, the series drawn in it, the
+// info rectangle dragged on the plot, the zoom stack and channel splitting. Filling pulls the
+// records of the graph's branch once; zooming, unzooming and splitting move or re-flag the
+// drawn points without reading the records again. Rectangles pick records for selection,
+// deletion or a look in a table; those requests go up to the database processor.
+
+#include "processing/graph/IGraphView.h"
+#include "processing/graph/TGraphFill.h"
+#include "processing/graph/TGraphZoom.h"
+#include "processing/graph/TSeriesGr.h"
+#include "view2d/TGrAixs.h"
+#include "view2d/TGrAixsScale.h"
+#include "view2d/TPanelVC.h"
+#include "view2d/TSeriesObjectLink.h"
+#include "view2d/TypesPrg.h"
+
+#include <functional>
+#include <map>
+#include <memory>
+#include <string>
+#include <utility>
+#include <vector>
+
+class QAction;
+class QMenu;
+
+namespace vorelt {
+
+class TAixsStrip;
+class TCanvasContainer;
+class TCellLineAEVObject;
+class TGVCPUGr;
+class TGraphAEVObject;
+class TRectAEVObject;
+
+inline constexpr char txtZoom[] = "Zoom";
+inline constexpr char txtSC[] = "SC";
+
+class TGraphVC : public TPanelVC, public IGraphView, public ISeriesOwner, public IAixsGraph {
+public:
+    explicit TGraphVC(TGVCPUGr* processor);
+    ~TGraphVC() override;
+    std::string ClassName() const override { return "TGraphVC"; }
+
+    TGVCPUGr* Graph() const { return FGraph; }
+    TGrAixs& LeftAxis() { return *FLeft; }
+    TGrAixs& RightAxis() { return *FRight; }
+    TGrAixs& BottomAxis() { return *FBottom; }
+    TSeriesGrList& Series() { return FSeries; }
+    const TSeriesGrList& Series() const { return FSeries; }
+    TCanvasContainer* Container() const { return FContainer; }
+    TGVProperties& FieldsInfo() { return FFieldsInfo; }
+    const TGraphZoom& Zoom() const { return FZoom; }
+    const std::vector<int32_t>& SplitChannels() const { return FSplitChannels; }
+    uint8_t ColorSchemeIndex() const { return FColorScheme; }
+    int32_t HitMarkPosition() const { return FHitMarkPosition; }
+    TRectAEVObject* InfoRect() const { return FInfoRect; }
+    bool ShowTimeMarks() const { return FShowTimeMarks; }
+    void SetShowTimeMarks(bool v) { FShowTimeMarks = v; }
+    bool FirstPointInfo() const { return FFirstPointInfo; }
+    void SetFirstPointInfo(bool v) { FFirstPointInfo = v; }
+    const std::vector<std::pair<std::string, int32_t>>& AddOnStates() const { return FAddOnStates; }
+    // The last fill's error, empty when it went through.
+    const std::string& FillError() const { return FFillError; }
+    // Records read into the graph by the last fill.
+    int64_t RecordsRead() const { return FRecordsRead; }
+
+    // ---- Series ----------------------------------------------------------------------------
+    // A new series of the type on the left side, with the first free colour and its object.
+    TSeriesGr* AddSeries(uint8_t type);
+    void DeleteSeries(int index);
+    // The drawable object of a series, none without one.
+    TGraphAEVObject* SeriesObject(const TSeriesGr& series) const;
+    // Turning the right axis off deletes the series on the right side.
+    void SetEnableRightAixs(bool v);
+
+    // ---- TVisualClass ------------------------------------------------------------------------
+    // Fills (true) or empties (false) the graph.
+    void SetActive(bool value) override;
+    void UpdateAppearance() override;
+    void SetFocusedView(bool value) override;
+    void SaveToNode(TNodePersist& node) const override;
+    void LoadFromNode(const TNodePersist& node) override;
+    std::string GetCaption() const override;
+    // The caption with " [Zoom]" while zoomed and " [SC]" while channels are split.
+    std::string TitleText() const;
+    int32_t GetStatus() const override { return StandardStatus(); }
+    bool ReportFieldUse(const std::string& fieldId, std::vector<std::string>& messages) override;
+    bool UsesField(const std::string& fieldId) const override;
+    void RemoveField(const std::string& fieldId) override;
+    void RefreshAxisCaptions() override;
+    // 1 without fields on the left and bottom axes or without series; 2 when on no page.
+    int32_t CheckReady() override;
+    void ViewMessage(TAEOMSG& msg) override;
+    void SetModified(bool resetData) override;
+
+    // ---- IGraphView --------------------------------------------------------------------------
+    void SaveGraphView(TNodePersist& node) const override { SaveToNode(node); }
+    void LoadGraphView(const TNodePersist& node) override { LoadFromNode(node); }
+    void GraphChanged(bool propagate) override;
+    std::string GraphCaption() const override { return GetCaption(); }
+    bool ReportFieldUse(std::string_view id, std::vector<std::string>& lines) const override;
+    bool UsesField(std::string_view id) const override { return UsesField(std::string(id)); }
+    void RemoveGraphField(std::string_view id) override { RemoveField(std::string(id)); }
+
+    // ---- ISeriesOwner, IAixsGraph --------------------------------------------------------
+    void SeriesModified(bool reset) override { SetModified(reset); }
+    ILCOwner* SeriesConditionOwner() override;
+    void SeriesObjectLoaded(TSeriesGr& series, const std::string& className) override;
+    bool AixsGraphActive() const override { return FActive; }
+    const TAEField* FindAixsField(const std::string& fieldId) const override;
+
+    // ---- Commands ----------------------------------------------------------------------------
+    void RescaleView();
+    // Modes 0 to 2 need the info rectangle, mode 3 the range.
+    bool ZoomView(int mode, const TShortCutMSG* range = nullptr);
+    bool UnzoomView(bool all);
+    // The info rectangle from a band of container pixels (only while active and focused).
+    void SelectRect(const TRectInt& band);
+    void HideInfoRect();
+    void HideHitMarks();
+    // The record positions under the info rectangle in the visible point plots that take
+    // part; FindInRect for one series.
+    std::vector<int32_t> FoundPositions();
+    std::vector<int32_t> FindInRect(TGraphAEVObject& object, const TRectInt& pixels);
+    // Requests up to the database processor.
+    bool SelectFound();
+    bool DeleteFound();
+    void SendRequest(uint32_t msg);
+    void ShowInfo();
+    // A click on the container or the title of an unfocused view asks for the focus (0x407)
+    // and takes it.
+    void Clicked();
+    // Typed text of the container ("z", "z-", "l", "w", "w-"); true when handled.
+    bool ShortCut(const std::string& text);
+
+    // The points found by "Show Info Rectangle" (the project window shows them).
+    std::function<void(TGraphVC&, const std::vector<int32_t>&)> OnPointsFound;
+    // Asked now and then during a fill; true stops it.
+    std::function<bool()> OnAborted;
+    std::function<void(int64_t)> OnProgress;
+
+    // The popup items of the view, created on demand; by object name for tests.
+    QAction* MenuItem(const std::string& name);
+
+protected:
+    QList<QAction*> PopupItems() override;
+
+private:
+    TGraphRun Run();
+    void BuildMenu();
+    void UpdateMenu();
+    void ClearFill();
+    void ApplyTransformAll(const TViewTransform& t);
+    TGraphAEVObject* NewObject(const std::string& className);
+    void AttachObject(TSeriesGr& series, TGraphAEVObject* object, const std::string& className);
+    void RemoveObject(TBaseAEVObject* object);
+    void CreateGridLines();
+    void RebuildSeries(TSeriesGr& s, const TGraphRun& run);
+    // A rectangle of the info rectangle as fractions of the ranges.
+    bool InfoFractions(TZoomRect& r) const;
+    bool TimeAxis() const;
+    bool IsPointPlotVisible(uint8_t side) const;
+
+    TGVCPUGr* FGraph;
+    std::unique_ptr<TGrAixs> FLeft;
+    std::unique_ptr<TGrAixs> FRight;
+    std::unique_ptr<TGrAixs> FBottom;
+    TGrAixsScale FLeftScale;
+    TGrAixsScale FRightScale;
+    TGrAixsScale FBottomScale;
+    TAixsStrip* FLeftStrip;
+    TAixsStrip* FRightStrip;
+    TAixsStrip* FBottomStrip;
+    TCanvasContainer* FContainer;
+    TSeriesGrList FSeries;
+    std::map<const TSeriesGr*, std::unique_ptr<TSeriesObjectLink>> FLinks;
+    TRectAEVObject* FInfoRect = nullptr;
+    uint8_t FColorScheme = 0;
+    TGraphZoom FZoom;
+    std::vector<int32_t> FSplitChannels;
+    TGVProperties FFieldsInfo{"FIELDSINFO"};
+    bool FFirstPointInfo = false;
+    bool FShowTimeMarks = true;
+    TCellLineAEVObject* FGridH = nullptr;
+    TCellLineAEVObject* FGridV = nullptr;
+    std::vector<std::pair<std::string, int32_t>> FAddOnStates;
+    int32_t FHitMarkPosition = -1;
+    std::string FFillError;
+    int64_t FRecordsRead = 0;
+    std::map<std::string, QAction*> FItems;
+    QMenu* FEditMenu = nullptr;
+    QAction* FEditItem = nullptr;
+    bool FLoading = false;
+};
+
+} // namespace vorelt

@@ -1,0 +1,178 @@
+#include "export/TExportGraph.h"
+
+#include "persist/TNumberFormat.h"
+#include "persist/TTextHelpers.h"
+#include "processing/TGVFinal.h"
+#include "processing/db/TGVDb.h"
+#include "processing/graph/TGVCPUGr.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TProjectAE.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TGraphVC.h"
+
+#include <QApplication>
+#include <QImage>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QWidget>
+#include <chrono>
+#include <cstdlib>
+#include <memory>
+
+namespace vorelt::exporttool {
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+
+TGVCPU* FindByName(TGVCPU* p, const std::string& name) {
+    if (SameText(Trim(p->Name()), Trim(name))) return p;
+    for (int i = 0; i < p->ChildCount(); ++i)
+        if (TGVCPU* hit = FindByName(p->Child(i), name)) return hit;
+    return nullptr;
+}
+
+// A graph by its processor's name, else by its view's title.
+TGVCPUGr* FindGraph(TGVCPU* p, const std::string& name) {
+    if (auto* g = dynamic_cast<TGVCPUGr*>(FindByName(p, name))) return g;
+    if (auto* g = dynamic_cast<TGVCPUGr*>(p))
+        if (auto* v = dynamic_cast<TGraphVC*>(g->GetView());
+            v && SameText(Trim(v->Title()), Trim(name)))
+            return g;
+    for (int i = 0; i < p->ChildCount(); ++i)
+        if (TGVCPUGr* hit = FindGraph(p->Child(i), name)) return hit;
+    return nullptr;
+}
+
+void ListFinal(const TGVCPU& p, std::ostream& out) {
+    if (p.IsFinal()) {
+        const auto* f = dynamic_cast<const TGVFinal*>(&p);
+        std::string caption;
+        if (f && f->GetView())
+            if (const auto* vc = dynamic_cast<const TVisualClass*>(f->GetView()))
+                caption = vc->GetCaption();
+        out << p.Name() << "\t" << p.KindName() << "\t" << caption << "\n";
+    }
+    for (int i = 0; i < p.ChildCount(); ++i)
+        ListFinal(*p.Child(i), out);
+}
+
+bool EndsWith(const std::string& s, const char* tail) {
+    const std::string t = UpperCase(tail);
+    const std::string u = UpperCase(s);
+    return u.size() >= t.size() && u.compare(u.size() - t.size(), t.size(), t) == 0;
+}
+
+} // namespace
+
+bool ParseSize(const std::string& text, int& width, int& height) {
+    const size_t x = text.find_first_of("xX");
+    if (x == std::string::npos) return false;
+    int32_t w = 0, h = 0;
+    if (!TryStrToInt(text.substr(0, x), w) || !TryStrToInt(text.substr(x + 1), h)) return false;
+    if (w < 64 || h < 64 || w > 10000 || h > 10000) return false;
+    width = w;
+    height = h;
+    return true;
+}
+
+int ListViews(const std::string& projectFile, std::ostream& out, std::ostream& err) {
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char tool[] = "vorelt-export";
+    char* argv[] = {tool, nullptr};
+    QApplication app(argc, argv);
+    RegisterCoreClasses();
+    RegisterView2dClasses();
+    TProjectAE project;
+    std::string error;
+    if (!project.LoadProject(projectFile, error)) {
+        err << "error: " << projectFile << ": " << error << "\n";
+        return ExitFailed;
+    }
+    ListFinal(project.Db(), out);
+    return ExitOk;
+}
+
+int ExportGraph(const std::string& projectFile, const std::string& name, const std::string& target,
+                int width, int height, std::ostream& out, std::ostream& err) {
+    const bool pdf = EndsWith(target, ".pdf");
+    if (!pdf && !EndsWith(target, ".png")) {
+        err << "error: " << target << ": not a .png or .pdf file\n";
+        return ExitFailed;
+    }
+    // The tool always draws on the offscreen platform; the application outlives the project.
+    qputenv("QT_QPA_PLATFORM", "offscreen");
+    int argc = 1;
+    char tool[] = "vorelt-export";
+    char* argv[] = {tool, nullptr};
+    QApplication app(argc, argv);
+    RegisterCoreClasses();
+    RegisterView2dClasses();
+    TProjectAE project;
+    std::string error;
+    if (!project.LoadProject(projectFile, error)) {
+        err << "error: " << projectFile << ": " << error << "\n";
+        return ExitFailed;
+    }
+    TGVCPUGr* graph = FindGraph(&project.Db(), name);
+    auto* view = graph ? dynamic_cast<TGraphVC*>(graph->GetView()) : nullptr;
+    if (!view) {
+        err << "error: no graph named " << name << "\n";
+        return ExitFailed;
+    }
+    if (project.DbName().empty() || !project.OpenDataFile(project.DbName(), error)) {
+        err << "error: " << project.DbName() << ": " << error << "\n";
+        return ExitFailed;
+    }
+    QWidget page;
+    page.resize(width, height);
+    view->SetParentWindow(&page);
+    view->SetLeft(0);
+    view->SetTop(0);
+    view->SetWidth(width);
+    view->SetHeight(height);
+    view->SetVisible(true);
+    page.show();
+    app.processEvents();
+    const auto start = std::chrono::steady_clock::now();
+    view->SetActive(true);
+    const auto filled = std::chrono::steady_clock::now();
+    if (!view->Active()) {
+        err << "error: " << name << ": "
+            << (view->FillError().empty() ? std::string("the graph could not be filled")
+                                          : view->FillError())
+            << "\n";
+        view->Detach();
+        return ExitFailed;
+    }
+    app.processEvents();
+    QImage image(width, height, QImage::Format_RGB32);
+    image.fill(Qt::white);
+    page.render(&image);
+    bool written = false;
+    if (pdf) {
+        QPdfWriter writer(QString::fromStdString(target));
+        writer.setResolution(96);
+        writer.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Point));
+        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+        QPainter painter(&writer);
+        written = painter.isActive();
+        if (written) painter.drawImage(painter.viewport(), image);
+        written = written && painter.end();
+    } else {
+        written = image.save(QString::fromStdString(target), "PNG");
+    }
+    view->Detach();
+    if (!written) {
+        err << "error: " << target << ": cannot write the file\n";
+        return ExitFailed;
+    }
+    const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(filled - start).count();
+    out << view->RecordsRead() << " records, fill " << ms << " ms\n";
+    return ExitOk;
+}
+
+} // namespace vorelt::exporttool
