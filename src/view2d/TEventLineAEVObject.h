@@ -2,24 +2,15 @@
 // Cross-hairs: a full-height line through every point's X and a full-width line through its
 // Y. Time marks of graphs use it.
 
-#include "view2d/TAEVPen.h"
-#include "view2d/TBaseAEVObject.h"
+#include "view2d/TFullLineAEVObject.h"
 
 namespace vorelt {
 
-class TEventLineAEVObject : public TBaseAEVObject {
+class TEventLineAEVObject : public TFullLineAEVObject {
 public:
-    TEventLineAEVObject();
+    TEventLineAEVObject() : TFullLineAEVObject(TAEVPen{clGray, pmCopy, psSolid}, 0.1L) {}
     std::string ClassName() const override { return "TEventLineAEVObject"; }
     void Draw() override;
-
-    TAEVPen& Pen() { return FPen; }
-    long double LineWidth() const { return FLineWidth; }
-    void SetLineWidth(long double mm) { FLineWidth = mm; }
-
-private:
-    TAEVPen FPen{clGray, pmCopy, psSolid};
-    long double FLineWidth = 0.1L;
 };
 
 } // namespace vorelt
