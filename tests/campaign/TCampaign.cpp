@@ -363,6 +363,13 @@ TCampaign::TCampaign(TCampaignOptions options) : FOptions(std::move(options)), F
         FDir = FOptions.WorkDir;
     }
     fs::create_directories(FDir);
+    // A private copy of the program under test: a rebuild during a long campaign would
+    // otherwise replace it between two runs, and a run that meets it half written fails.
+    std::error_code ec;
+    const std::string own = FDir + "/vorelt-cli";
+    FCliSource = FOptions.Cli;
+    if (fs::copy_file(FOptions.Cli, own, fs::copy_options::overwrite_existing, ec))
+        FOptions.Cli = own;
 }
 
 TCampaign::~TCampaign() {
@@ -878,8 +885,8 @@ void TCampaign::Report(std::ostream& out, const std::string& part, const TCounts
 }
 
 bool TCampaign::Run(std::ostream& out) {
-    out << "vorelt-cli: " << FOptions.Cli << "\nwork folder: " << FDir
-        << "\nseed: " << FOptions.Seed << std::endl;
+    out << "vorelt-cli: " << FCliSource << "\nwork folder: " << FDir << "\nseed: " << FOptions.Seed
+        << std::endl;
     auto wanted = [&](const std::string& part) {
         return FOptions.Parts.empty() || std::find(FOptions.Parts.begin(), FOptions.Parts.end(),
                                                    part) != FOptions.Parts.end();

@@ -89,6 +89,7 @@ private:
     TCampaignOptions FOptions;
     std::string FDir;
     bool FOwnDir = false;
+    std::string FCliSource; // the program the copy was taken from
     std::mt19937 FRng;
     std::map<std::string, TCounts> FCounts;
     std::vector<std::string> FFailures;
