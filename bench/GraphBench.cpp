@@ -2,7 +2,7 @@
 // fills it through the database processor and a filter, a zoom moves the drawn points and the
 // container paints them again.
 
-#include "mkdata/TGenerateDataFile.h"
+#include "TTenMillionHits.h"
 #include "model/TAEFieldIDs.h"
 #include "persist/TNumberFormat.h"
 #include "processing/db/TGVDb.h"
@@ -28,33 +28,6 @@ using namespace vorelt;
 
 namespace {
 
-constexpr uint64_t Hits = 10'000'000;
-
-const std::string& DataFile() {
-    static std::string name;
-    if (!name.empty()) return name;
-    name = "/tmp/vorelt-bench-table.pci";
-    const std::string manifest = name + ".hits";
-    std::error_code ec;
-    if (std::filesystem::exists(name, ec) && std::filesystem::exists(manifest, ec)) return name;
-    TGenerateOptions options;
-    options.Format = "pci";
-    options.FileName = name;
-    options.Hits = Hits;
-    options.Channels = 16;
-    options.Seed = 5;
-    options.InOrder = true;
-    std::string error;
-    std::filesystem::remove(name.substr(0, name.size() - 4) + ".log", ec);
-    if (!GenerateDataFile(options, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        std::exit(1);
-    }
-    std::FILE* f = std::fopen(manifest.c_str(), "w");
-    if (f) std::fclose(f);
-    return name;
-}
-
 // The project with one filter and a graph below it, at full-HD size.
 struct TGraphSetup {
     TProjectAE Project;
@@ -64,7 +37,7 @@ struct TGraphSetup {
 
     explicit TGraphSetup(uint8_t type) {
         std::string error;
-        if (!Project.OpenDataFile(DataFile(), error)) {
+        if (!Project.OpenDataFile(TenMillionHitsFile(), error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             std::exit(1);
         }

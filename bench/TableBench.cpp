@@ -2,7 +2,6 @@
 // activation walks the record positions, a paint fetches the rows in sight, the find window
 // fetches and tests rows in order, and the export writes every row.
 
-#include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "persist/TNumberFormat.h"
 #include "processing/db/TGVDb.h"
@@ -16,6 +15,7 @@
 #include "view2d/TTableVC.h"
 
 #include "TAlternate.h"
+#include "TTenMillionHits.h"
 
 #include <benchmark/benchmark.h>
 
@@ -32,34 +32,8 @@ using namespace vorelt;
 
 namespace {
 
-constexpr uint64_t Hits = 10'000'000;
 const char* const ColumnIDs[] = {fidNumRec, fidTimeS, fidChan,   fidAmpl, fidRise,
                                  fidCount,  fidDurat, fidEnergy, fidGain, fidHHMMSS};
-
-const std::string& DataFile() {
-    static std::string name;
-    if (!name.empty()) return name;
-    name = "/tmp/vorelt-bench-table.pci";
-    const std::string manifest = name + ".hits";
-    std::error_code ec;
-    if (std::filesystem::exists(name, ec) && std::filesystem::exists(manifest, ec)) return name;
-    TGenerateOptions options;
-    options.Format = "pci";
-    options.FileName = name;
-    options.Hits = Hits;
-    options.Channels = 16;
-    options.Seed = 5;
-    options.InOrder = true;
-    std::string error;
-    std::filesystem::remove(name.substr(0, name.size() - 4) + ".log", ec);
-    if (!GenerateDataFile(options, error)) {
-        std::fprintf(stderr, "%s\n", error.c_str());
-        std::exit(1);
-    }
-    std::FILE* f = std::fopen(manifest.c_str(), "w");
-    if (f) std::fclose(f);
-    return name;
-}
 
 // One project with one table of all hits and ten columns, placed on a page of 50 rows.
 struct TTableSetup {
@@ -70,7 +44,7 @@ struct TTableSetup {
 
     TTableSetup() {
         std::string error;
-        if (!Project.OpenDataFile(DataFile(), error)) {
+        if (!Project.OpenDataFile(TenMillionHitsFile(), error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             std::exit(1);
         }
@@ -175,7 +149,7 @@ void BM_TableCsvVsDump(benchmark::State& state) {
     std::string fields;
     for (const char* id : ColumnIDs)
         if (std::string(id) != fidNumRec) fields += std::string(fields.empty() ? "" : ",") + id;
-    const std::string dump = std::string(VORELT_CLI) + " dump " + DataFile() +
+    const std::string dump = std::string(VORELT_CLI) + " dump " + TenMillionHitsFile() +
                              " --kinds 1 --fields " + fields + " > /tmp/vorelt-bench-dump.txt";
     bench::Alternate(
         state,
