@@ -1,4 +1,5 @@
 #include "app/TfrmAeCriterion.h"
+#include "app/TFieldListBar.h"
 
 #include "app/IDialogService.h"
 #include "app/TKeyFilter.h"
@@ -282,27 +283,14 @@ TfrmAeCriterion::TfrmAeCriterion(TGVCPUCriterion& processor, const TPageContext&
     }
     add->setMenu(FAddMenu);
     bar->addWidget(add);
-    auto current = [this] {
-        QTreeWidgetItem* item = FList->currentItem();
-        return item ? FList->indexOfTopLevelItem(item) : -1;
-    };
-    auto button = [&](const char* name, const char* caption, std::function<void()> run) {
-        auto* b = new QPushButton(caption, this);
-        b->setObjectName(name);
-        connect(b, &QPushButton::clicked, this, run);
-        bar->addWidget(b);
-    };
-    button("btDelete", "Delete", [this, current] { DeleteField(current()); });
-    button("btEdit", "Edit", [this, current] { EditField(current()); });
-    button("btUp", "Up", [this, current] { MoveField(current(), -1); });
-    button("btDown", "Down", [this, current] { MoveField(current(), 1); });
+    AddBarButtons(bar, this,
+                  {{"btDelete", "Delete", [this] { DeleteField(CurrentFieldRow(*FList)); }},
+                   {"btEdit", "Edit", [this] { EditField(CurrentFieldRow(*FList)); }},
+                   {"btUp", "Up", [this] { MoveField(CurrentFieldRow(*FList), -1); }},
+                   {"btDown", "Down", [this] { MoveField(CurrentFieldRow(*FList), 1); }}});
     bar->addStretch(1);
     layout->addLayout(bar);
-    FList = new QTreeWidget(this);
-    FList->setObjectName("lvCriteria");
-    FList->setColumnCount(3);
-    FList->setHeaderLabels({"Name", "Type", "Display Name"});
-    FList->setRootIsDecorated(false);
+    FList = MakeFieldList(this, "lvCriteria");
     connect(FList, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { EditField(FList->indexOfTopLevelItem(item)); });
     layout->addWidget(FList, 1);

@@ -1,4 +1,5 @@
 #include "app/TfrmAePrc.h"
+#include "app/TFieldListBar.h"
 
 #include "app/IDialogService.h"
 #include "app/TKeyFilter.h"
@@ -371,27 +372,14 @@ TfrmAePrc::TfrmAePrc(TGVCPUPrc& processor, const TPageContext& context, QWidget*
     }
     add->setMenu(FAddMenu);
     bar->addWidget(add);
-    auto current = [this] {
-        QTreeWidgetItem* item = FList->currentItem();
-        return item ? FList->indexOfTopLevelItem(item) : -1;
-    };
-    auto button = [&](const char* name, const char* caption, std::function<void()> run) {
-        auto* b = new QPushButton(caption, page);
-        b->setObjectName(name);
-        connect(b, &QPushButton::clicked, this, run);
-        bar->addWidget(b);
-    };
-    button("btEdit", "Edit", [this, current] { EditField(current()); });
-    button("btDelete", "Delete", [this, current] { DeleteField(current()); });
-    button("btUp", "Up", [this, current] { MoveField(current(), -1); });
-    button("btDown", "Down", [this, current] { MoveField(current(), 1); });
+    AddBarButtons(bar, page,
+                  {{"btEdit", "Edit", [this] { EditField(CurrentFieldRow(*FList)); }},
+                   {"btDelete", "Delete", [this] { DeleteField(CurrentFieldRow(*FList)); }},
+                   {"btUp", "Up", [this] { MoveField(CurrentFieldRow(*FList), -1); }},
+                   {"btDown", "Down", [this] { MoveField(CurrentFieldRow(*FList), 1); }}});
     bar->addStretch(1);
     pageLayout->addLayout(bar);
-    FList = new QTreeWidget(page);
-    FList->setObjectName("lvCalcFields");
-    FList->setColumnCount(3);
-    FList->setHeaderLabels({"Name", "Type", "Display Name"});
-    FList->setRootIsDecorated(false);
+    FList = MakeFieldList(page, "lvCalcFields");
     connect(FList, &QTreeWidget::itemDoubleClicked, this,
             [this](QTreeWidgetItem* item) { EditField(FList->indexOfTopLevelItem(item)); });
     pageLayout->addWidget(FList, 1);
