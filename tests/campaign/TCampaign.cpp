@@ -19,6 +19,7 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <iostream>
 #include <ostream>
 #include <sstream>
 #include <sys/stat.h>
@@ -526,6 +527,12 @@ void TCampaign::RunDataCase(TCase& c, const std::string& file, int turn, bool ex
     CheckKept(c, before);
 }
 
+void TCampaign::Progress(const std::string& part, int done, int total) {
+    if (total < 200 || (done % 100 != 0 && done != total)) return;
+    std::cerr << part << ": " << done << "/" << total << " cases, " << FCounts[part].Failures
+              << " failures" << std::endl;
+}
+
 void TCampaign::RunBinary(const std::string& format, std::ostream& out) {
     const std::string dir = CaseDir(format);
     const std::string ext = Extension(format);
@@ -555,6 +562,7 @@ void TCampaign::RunBinary(const std::string& format, std::ostream& out) {
             format, "seed " + std::to_string(i % seeds.size() + 1) + ", " + what, {file}, {file}};
         RunDataCase(c, file, i, true);
         Clear(dir);
+        Progress(format, i + 1, FOptions.BinaryCases);
     }
     Report(out, format, FCounts[format]);
 }
@@ -582,6 +590,7 @@ void TCampaign::RunSqlite(std::ostream& out) {
         TCase c{part, "seed " + std::to_string(i % seeds.size() + 1) + ", " + what, {file}, {file}};
         RunDataCase(c, file, i, false);
         Clear(dir);
+        Progress(part, i + 1, FOptions.SqliteCases);
     }
     // A transient database is no hit database: refused, and named.
     if (const std::string tradb = RealFile("vallen/steel_plate.tradb"); !tradb.empty()) {
@@ -690,6 +699,7 @@ void TCampaign::RunLogs(std::ostream& out) {
         }
         CheckKept(c, before);
         Clear(dir);
+        Progress(part, i + 1, FOptions.LogCases);
     }
     Report(out, part, FCounts[part]);
 }
@@ -758,6 +768,7 @@ void TCampaign::RunProjects(std::ostream& out) {
         }
         CheckKept(c, before);
         RemoveFile(saved);
+        Progress(part, i + 1, FOptions.ProjectCases);
     }
     Report(out, part, FCounts[part]);
 }

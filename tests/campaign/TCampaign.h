@@ -85,6 +85,8 @@ private:
     std::string RealFile(const std::string& relPath) const;
     void Report(std::ostream& out, const std::string& part, const TCounts& counts);
     void NoteReason(const TCase& c, const std::string& err);
+    // A line on stderr now and then, so that a run of hours shows it is moving.
+    void Progress(const std::string& part, int done, int total);
 
     TCampaignOptions FOptions;
     std::string FDir;
