@@ -16,90 +16,26 @@ namespace {
 
 constexpr int TagLeft = 16;
 
-Qt::Alignment AlignmentOf(uint8_t a) {
-    switch (a) {
-    case taRightJustify:
-        return Qt::AlignRight | Qt::AlignVCenter;
-    case taCenter:
-        return Qt::AlignHCenter | Qt::AlignVCenter;
-    default:
-        return Qt::AlignLeft | Qt::AlignVCenter;
-    }
-}
-
 } // namespace
 
-TTableGrid::TTableGrid(TTableVC& view, QWidget* parent) : QAbstractScrollArea(parent), FView(view) {
+TTableGrid::TTableGrid(TTableVC& view, QWidget* parent) : TRecordGrid(parent), FView(view) {
     setObjectName("grdTable");
-    setFocusPolicy(Qt::StrongFocus);
     setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     viewport()->setAutoFillBackground(false);
-    horizontalScrollBar()->setSingleStep(20);
-    verticalScrollBar()->setSingleStep(1);
-}
-
-int TTableGrid::TopRow() const {
-    return FixedRows + verticalScrollBar()->value();
-}
-
-int TTableGrid::HorizontalOffset() const {
-    return horizontalScrollBar()->value();
-}
-
-int TTableGrid::VisibleDataRows() const {
-    return std::max(1, (viewport()->height() - FixedRows * RowHeight) / RowHeight);
 }
 
 void TTableGrid::SetRowCount(int rows) {
-    FRowCount = std::max(FixedRows + 1, rows);
-    FCurrentRow = std::clamp(FCurrentRow, FixedRows, FRowCount - 1);
-    UpdateScrollBars();
-    viewport()->update();
+    SetSize(rows, ColumnWidth());
 }
 
 void TTableGrid::SetColumnWidth(int width) {
-    FColumnWidth = std::max(1, width);
-    UpdateScrollBars();
-    viewport()->update();
-}
-
-void TTableGrid::SetCurrentRow(int row) {
-    FCurrentRow = std::clamp(row, FixedRows, FRowCount - 1);
-    EnsureVisible(FCurrentRow);
-    viewport()->update();
+    SetSize(RowCount(), width);
 }
 
 void TTableGrid::Rebind() {
     FBound = false;
     viewport()->update();
-}
-
-void TTableGrid::UpdateScrollBars() {
-    const int dataRows = FRowCount - FixedRows;
-    const int visible = VisibleDataRows();
-    verticalScrollBar()->setRange(0, std::max(0, dataRows - visible));
-    verticalScrollBar()->setPageStep(visible);
-    horizontalScrollBar()->setRange(0, std::max(0, FColumnWidth - viewport()->width()));
-    horizontalScrollBar()->setPageStep(std::max(1, viewport()->width()));
-}
-
-void TTableGrid::EnsureVisible(int row) {
-    if (row < FixedRows) return;
-    const int top = TopRow();
-    const int visible = VisibleDataRows();
-    if (row < top)
-        verticalScrollBar()->setValue(row - FixedRows);
-    else if (row >= top + visible)
-        verticalScrollBar()->setValue(row - FixedRows - visible + 1);
-}
-
-int TTableGrid::RowAt(int y) const {
-    if (y < 0) return -1;
-    const int r = y / RowHeight;
-    if (r < FixedRows) return r;
-    const int row = TopRow() + r - FixedRows;
-    return row < FRowCount ? row : -1;
 }
 
 void TTableGrid::BindColumns() {
@@ -129,16 +65,16 @@ void TTableGrid::PaintRows(QPainter& p, const QRect& area) {
     p.fillRect(area, pal.color(QPalette::Button));
     const int width = viewport()->width();
     auto cellRect = [&](int y) {
-        return QRect(-HorizontalOffset(), y, std::max(FColumnWidth, width), RowHeight);
+        return QRect(-HorizontalOffset(), y, std::max(ColumnWidth(), width), RowHeight);
     };
     DrawHeader(p, 0, cellRect(0));
     DrawHeader(p, 1, cellRect(RowHeight));
     int y = FixedRows * RowHeight;
-    for (int row = TopRow(); row < FRowCount && y < area.bottom() + 1; ++row, y += RowHeight) {
+    for (int row = TopRow(); row < RowCount() && y < area.bottom() + 1; ++row, y += RowHeight) {
         const QRect cell = cellRect(y);
-        if (row == FCurrentRow) p.fillRect(cell, pal.color(QPalette::HighlightedText));
+        if (row == CurrentRow()) p.fillRect(cell, pal.color(QPalette::HighlightedText));
         DrawDataRow(p, row, cell);
-        if (row == FCurrentRow) {
+        if (row == CurrentRow()) {
             QPen pen(pal.color(QPalette::WindowText));
             pen.setStyle(Qt::DotLine);
             p.setPen(pen);
@@ -157,7 +93,7 @@ void TTableGrid::DrawHeader(QPainter& p, int row, const QRect& cell) {
         if (view.GetStatus() == vsUnavailable) return;
         for (const TGVStringProperty* c : view.Data().VisibleColumns()) {
             const QRect r(x, cell.top(), c->GetDisplayWidth(), RowHeight);
-            p.drawText(r, AlignmentOf(c->GetAlignment()),
+            p.drawText(r, CellAlignment(c->GetAlignment()),
                        QString::fromStdString(c->GetDisplayName()));
             x += c->GetDisplayWidth() + 10;
         }
@@ -173,8 +109,8 @@ void TTableGrid::DrawHeader(QPainter& p, int row, const QRect& cell) {
                 unit = f->GetDisplayDimension();
                 if (w == 0) w = f->GetDisplayWidth();
             }
-        p.drawText(QRect(x, cell.top(), std::max(0, w), RowHeight), AlignmentOf(c->GetAlignment()),
-                   QString::fromStdString(unit));
+        p.drawText(QRect(x, cell.top(), std::max(0, w), RowHeight),
+                   CellAlignment(c->GetAlignment()), QString::fromStdString(unit));
         x += w + 10;
     }
     p.setPen(palette().color(QPalette::Dark));
@@ -213,7 +149,7 @@ void TTableGrid::DrawDataRow(QPainter& p, int row, const QRect& cell) {
             if (FPositions[i] >= 0) {
                 const TAEField& f = *FRecord.Field(FPositions[i]);
                 p.drawText(QRect(x, cell.top(), w, RowHeight),
-                           AlignmentOf(columns[i]->GetAlignment()),
+                           CellAlignment(columns[i]->GetAlignment()),
                            QString::fromStdString(FormatTableValue(f)));
             }
             x += w + 10;
@@ -257,51 +193,13 @@ void TTableGrid::paintEvent(QPaintEvent*) {
     PaintRows(p, viewport()->rect());
 }
 
-void TTableGrid::resizeEvent(QResizeEvent* event) {
-    QAbstractScrollArea::resizeEvent(event);
-    UpdateScrollBars();
-}
-
-void TTableGrid::scrollContentsBy(int, int) {
-    viewport()->update();
-}
-
 void TTableGrid::keyPressEvent(QKeyEvent* event) {
     const int key = event->key();
-    const bool plain = (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier;
     if (key == Qt::Key_Return || key == Qt::Key_Enter) {
-        FView.SendHitMark(FCurrentRow);
+        FView.SendHitMark(CurrentRow());
         return;
     }
-    switch (key) {
-    case Qt::Key_Up:
-        SetCurrentRow(FCurrentRow - 1);
-        break;
-    case Qt::Key_Down:
-        SetCurrentRow(FCurrentRow + 1);
-        break;
-    case Qt::Key_PageUp:
-        SetCurrentRow(FCurrentRow - VisibleDataRows());
-        break;
-    case Qt::Key_PageDown:
-        SetCurrentRow(FCurrentRow + VisibleDataRows());
-        break;
-    case Qt::Key_Home:
-        if (event->modifiers() & Qt::ControlModifier) SetCurrentRow(FixedRows);
-        break;
-    case Qt::Key_End:
-        if (event->modifiers() & Qt::ControlModifier) SetCurrentRow(FRowCount - 1);
-        break;
-    case Qt::Key_Left:
-    case Qt::Key_Right:
-        if (plain && FColumnWidth > viewport()->width())
-            horizontalScrollBar()->triggerAction(key == Qt::Key_Left
-                                                     ? QAbstractSlider::SliderSingleStepSub
-                                                     : QAbstractSlider::SliderSingleStepAdd);
-        break;
-    default:
-        break;
-    }
+    RowKey(event);
     FView.ShortCutKey(key);
 }
 
