@@ -28,6 +28,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -249,11 +250,19 @@ TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, 
             FWeights->setItem(r, 3, new QTableWidgetItem());
         }
         if (c) FillWeights(*c);
-        resultLayout->addWidget(FWeights);
         FExpression = new QPlainTextEdit(resultPage);
         if (c && c->TypeResult == trExpression)
             FExpression->setPlainText(QString::fromStdString(c->Result().ToText()));
-        resultLayout->addWidget(FExpression);
+        // One part per result type: nothing more for the function's result, the weight table,
+        // the expression.
+        auto* byType = new QStackedWidget(resultPage);
+        byType->addWidget(new QWidget(byType));
+        byType->addWidget(FWeights);
+        byType->addWidget(FExpression);
+        byType->setCurrentIndex(FResultType->currentIndex());
+        connect(FResultType, &QComboBox::currentIndexChanged, byType,
+                &QStackedWidget::setCurrentIndex);
+        resultLayout->addWidget(byType, 1);
     }
     FPages->addTab(resultPage, "Result");
 
