@@ -16,6 +16,7 @@
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/TGraph3DVC.h"
+#include "view3d/TSchemaEditorF.h"
 #include "view3d/TfrmAeGraph3D.h"
 
 namespace vorelt {
@@ -59,10 +60,20 @@ void RegisterParameterPages() {
                                   return frame;
                               });
     TParameterPages::Register(
-        "TGVCPUGr3D", [](TGVCPU& p, const TPageContext&, QWidget* parent) -> QWidget* {
+        "TGVCPUGr3D", [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
             auto* g = dynamic_cast<TGVCPUGr3D*>(&p);
             auto* view = g ? dynamic_cast<TGraph3DVC*>(g->GetView()) : nullptr;
-            return view ? new TfrmAeGraph3D(*view, parent) : nullptr;
+            if (!view) return nullptr;
+            auto* frame = new TfrmAeGraph3D(*view, parent);
+            // A schema added, edited or deleted changes the node's state and status line.
+            frame->OnRefreshTree = c.RefreshNode;
+            frame->OnOpenEditor = [frame](TGraph3DVC& v) {
+                if (TAEOBJ3D* schema = v.Data().Schema()) {
+                    TSchemaEditorF editor(*schema, frame->window());
+                    editor.exec();
+                }
+            };
+            return frame;
         });
 }
 

@@ -510,6 +510,7 @@ void TFTreePrj::ShowParameterPage() {
     TPageContext context;
     context.Project = &FProject;
     context.Dialogs = &FDialogs;
+    context.Settings = FSettings;
     context.RefreshNode = [this, p] {
         QTreeWidgetItemIterator it(FTree);
         for (; *it; ++it)

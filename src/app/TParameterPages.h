@@ -12,12 +12,15 @@ namespace vorelt {
 
 class IDialogService;
 class TGVCPU;
+class TIniApplic;
 class TProjectAE;
 
 // What a frame gets from the window that hosts it.
 struct TPageContext {
     TProjectAE* Project = nullptr;
     IDialogService* Dialogs = nullptr;
+    // Where windows the frames open keep their bounds; none in tests.
+    TIniApplic* Settings = nullptr;
     // Refreshes the processor's node and the status line (after every edit).
     std::function<void()> RefreshNode;
 };

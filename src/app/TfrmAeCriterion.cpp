@@ -2,6 +2,7 @@
 #include "app/TFieldListBar.h"
 
 #include "app/IDialogService.h"
+#include "app/TFSelSection.h"
 #include "app/TKeyFilter.h"
 #include "model/TAEField.h"
 #include "model/TAEFieldTypes.h"
@@ -10,7 +11,12 @@
 #include "persist/TTextHelpers.h"
 #include "processing/criterion/TAECriterion.h"
 #include "processing/criterion/TAECrtFunc.h"
+#include "processing/db/TGVDb.h"
 #include "processing/expr/TAEExpresion.h"
+#include "processing/filter/ILCOwner.h"
+#include "processing/filter/TLCBlock.h"
+#include "testprog/TTestSection.h"
+#include "view2d/TLCEditor.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -22,6 +28,7 @@
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
+#include <QStackedWidget>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTreeWidget>
@@ -33,6 +40,31 @@ namespace {
 
 constexpr uint8_t CriterionTypes[] = {dtInteger, dtExtended, dtBoolean, dtString};
 const char* const WeightOps[] = {"<=", ">=", "=", "<", ">", "<>"};
+
+// The dialog's copy of the filter answers like the processor, but its edits stay in the copy
+// until OK takes it over; so nothing downstream is told of edits that Cancel throws away.
+class TWorkingConditionOwner : public ILCOwner {
+public:
+    explicit TWorkingConditionOwner(const TGVCPUCriterion& processor) : FProcessor(processor) {}
+    std::string ConditionOwnerName() const override { return FProcessor.ConditionOwnerName(); }
+    const TAEField* ConditionField(std::string_view id) const override {
+        return FProcessor.ConditionField(id);
+    }
+    const TGVVariants* ConditionVariants() const override { return FProcessor.ConditionVariants(); }
+    void ConditionChanged(bool) override {}
+
+private:
+    const TGVCPUCriterion& FProcessor;
+};
+
+// The project's test sections, kept by the database processor at the root.
+TTestSectionList* ProjectSections(TGVCPU& processor) {
+    TGVCPU* top = &processor;
+    while (top->Parent())
+        top = top->Parent();
+    auto* db = dynamic_cast<TGVDb*>(top);
+    return db ? &db->TestSections() : nullptr;
+}
 
 } // namespace
 
@@ -84,7 +116,21 @@ TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, 
         FFirstHit->setVisible(processor.IsLocated());
         dataLayout->addWidget(FSection);
         dataLayout->addWidget(FFirstHit);
-        dataLayout->addStretch(1);
+        auto* sectionsBar = new QHBoxLayout();
+        sectionsBar->addWidget(new QLabel("Sections List", dataPage));
+        sectionsBar->addStretch(1);
+        FSelectSections = new QPushButton("Select Sections", dataPage);
+        FSelectSections->setObjectName("btSelectSections");
+        connect(FSelectSections, &QPushButton::clicked, this, [this] { SelectSections(); });
+        sectionsBar->addWidget(FSelectSections);
+        dataLayout->addLayout(sectionsBar);
+        FSectionList = new QTreeWidget(dataPage);
+        FSectionList->setObjectName("lvSections");
+        FSectionList->setRootIsDecorated(false);
+        FSectionList->setHeaderLabels({"Name", "Min Value [S]", "Max Value [S]"});
+        dataLayout->addWidget(FSectionList, 1);
+        if (c) FSections = c->Sections;
+        FillSectionList();
         FPages->addTab(dataPage, "Data");
 
         auto* filter = new QWidget(FPages);
@@ -92,7 +138,13 @@ TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, 
         FEnableFilter = new QCheckBox("Enable Filter", filter);
         FEnableFilter->setChecked(c && c->EnabledFilter);
         filterLayout->addWidget(FEnableFilter);
-        filterLayout->addStretch(1);
+        FConditionOwner = std::make_unique<TWorkingConditionOwner>(processor);
+        FCondition = std::make_unique<TLCBase>(FConditionOwner.get());
+        if (c) c->LogCons().CopyTo(*FCondition);
+        FEditor = new TLCEditor(filter);
+        // The filter tests the records that reach the processor: its parent's fields.
+        FEditor->SetTree(FCondition.get(), processor.Parent());
+        filterLayout->addWidget(FEditor, 1);
         FPages->addTab(filter, "Filter");
 
         auto* func = new QWidget(FPages);
@@ -107,11 +159,23 @@ TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, 
         funcForm->addRow("Select Function", FFunction);
         auto* params = new QWidget(func);
         auto* paramsForm = new QFormLayout(params);
+        paramsForm->setContentsMargins(0, 0, 0, 0);
         funcForm->addRow(params);
-        auto rebuild = [this, paramsForm, params, inputs]() {
+        FOutputLines = new QWidget(func);
+        auto* outputsForm = new QFormLayout(FOutputLines);
+        outputsForm->setContentsMargins(0, 0, 0, 0);
+        funcForm->addRow(FOutputLines);
+        auto rebuild = [this, paramsForm, outputsForm, inputs]() {
             while (paramsForm->rowCount() > 0)
                 paramsForm->removeRow(0);
-            (void)params;
+            while (outputsForm->rowCount() > 0)
+                outputsForm->removeRow(0);
+            for (const std::string& line :
+                 CriterionFunctionOutputLines(FFunction->currentText().toStdString())) {
+                auto* shown = new QLabel(QString::fromStdString(line));
+                shown->setObjectName("lbOutputLine");
+                outputsForm->addRow("Result Function", shown);
+            }
             std::vector<TStatFormParam> kept = FParams;
             FParams.clear();
             for (const std::string& p :
@@ -185,11 +249,20 @@ TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, 
             FWeights->setItem(r, 2, arrow);
             FWeights->setItem(r, 3, new QTableWidgetItem());
         }
-        resultLayout->addWidget(FWeights);
+        if (c) FillWeights(*c);
         FExpression = new QPlainTextEdit(resultPage);
         if (c && c->TypeResult == trExpression)
             FExpression->setPlainText(QString::fromStdString(c->Result().ToText()));
-        resultLayout->addWidget(FExpression);
+        // One part per result type: nothing more for the function's result, the weight table,
+        // the expression.
+        auto* byType = new QStackedWidget(resultPage);
+        byType->addWidget(new QWidget(byType));
+        byType->addWidget(FWeights);
+        byType->addWidget(FExpression);
+        byType->setCurrentIndex(FResultType->currentIndex());
+        connect(FResultType, &QComboBox::currentIndexChanged, byType,
+                &QStackedWidget::setCurrentIndex);
+        resultLayout->addWidget(byType, 1);
     }
     FPages->addTab(resultPage, "Result");
 
@@ -199,6 +272,57 @@ TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, 
     });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     layout->addWidget(buttons);
+}
+
+TCriterionDialog::~TCriterionDialog() {
+    // The editor is a child widget and outlives the members; it must not hold the copy.
+    if (FEditor) FEditor->SetTree(nullptr, nullptr);
+}
+
+std::function<int(QDialog&)>& TCriterionDialog::SubDialogRunner() {
+    static std::function<int(QDialog&)> runner = [](QDialog& d) { return d.exec(); };
+    return runner;
+}
+
+void TCriterionDialog::FillWeights(const TAECriterion& criterion) {
+    const std::vector<TGVCPUCriterion::TWeightRow> rows = CriterionWeightRows(criterion);
+    for (int r = 0; r < FWeights->rowCount() && r < static_cast<int>(rows.size()); ++r) {
+        const auto& row = rows[static_cast<size_t>(r)];
+        if (auto* op = qobject_cast<QComboBox*>(FWeights->cellWidget(r, 0)))
+            op->setCurrentIndex(std::max(0, op->findText(QString::fromStdString(row.Op))));
+        FWeights->item(r, 1)->setText(QString::fromStdString(row.Value));
+        FWeights->item(r, 3)->setText(QString::fromStdString(row.Weight));
+    }
+}
+
+void TCriterionDialog::FillSectionList() {
+    FSectionList->clear();
+    const TTestSectionList* sections = ProjectSections(FProcessor);
+    if (!sections) return;
+    // Sections the test program no longer has are not shown.
+    for (const std::string& id : FSections)
+        if (const TTestSection* s = sections->FindByID(id))
+            new QTreeWidgetItem(FSectionList,
+                                {QString::fromStdString(s->Text()), QString::number(s->MinVal()),
+                                 QString::number(s->MaxVal())});
+}
+
+void TCriterionDialog::SelectSections() {
+    TTestSectionList* sections = ProjectSections(FProcessor);
+    if (!sections) return;
+    TFSelSection w(*sections, FSections, FSettings, this);
+    w.setWindowTitle("Select Sections");
+    if (SubDialogRunner()(w) != QDialog::Accepted) return;
+    FSections = w.CheckedIDs();
+    FillSectionList();
+}
+
+QStringList TCriterionDialog::OutputLines() const {
+    QStringList out;
+    if (!FOutputLines) return out;
+    for (const QLabel* l : FOutputLines->findChildren<QLabel*>("lbOutputLine"))
+        out << l->text();
+    return out;
 }
 
 void TCriterionDialog::FillOutputs() {
@@ -243,6 +367,8 @@ TCriterionInput TCriterionDialog::Input() const {
                               FWeights->item(r, 3)->text().toStdString()});
     }
     in.Expression = FExpression->toPlainText().toStdString();
+    in.Sections = FSections;
+    in.Condition = FCondition.get();
     return in;
 }
 
@@ -325,6 +451,7 @@ void TfrmAeCriterion::AddField(uint8_t dataType, bool link) {
     {
         TCriterionDialog d(FProcessor, *field, false, link, QString::fromStdString(caption),
                            FContext.Dialogs, this);
+        d.SetSettings(FContext.Settings);
         accepted = RunDialog(d);
     }
     if (!accepted) {
@@ -345,9 +472,11 @@ void TfrmAeCriterion::EditField(int i) {
                        QString::fromStdString(
                            "Edit " + std::string(DataTypeName(field->DataType())) + " Criterion"),
                        FContext.Dialogs, this);
+    d.SetSettings(FContext.Settings);
     if (!RunDialog(d)) return;
     Refresh();
     FProcessor.Changed(true);
+    if (FContext.RefreshNode) FContext.RefreshNode();
 }
 
 void TfrmAeCriterion::DeleteField(int i) {

@@ -7,8 +7,10 @@
 #include "project/TCriterionRules.h"
 
 #include <QDialog>
+#include <QStringList>
 #include <QWidget>
 #include <functional>
+#include <memory>
 
 class QCheckBox;
 class QComboBox;
@@ -17,6 +19,7 @@ class QLabel;
 class QLineEdit;
 class QMenu;
 class QPlainTextEdit;
+class QPushButton;
 class QTabWidget;
 class QTableWidget;
 class QTreeWidget;
@@ -24,6 +27,9 @@ class QTreeWidget;
 namespace vorelt {
 
 class IDialogService;
+class ILCOwner;
+class TIniApplic;
+class TLCBase;
 class TLCEditor;
 
 class TCriterionDialog : public QDialog {
@@ -31,6 +37,10 @@ class TCriterionDialog : public QDialog {
 public:
     TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, bool editing, bool link,
                      const QString& title, IDialogService* dialogs, QWidget* parent = nullptr);
+    ~TCriterionDialog() override;
+
+    // Where "Select Sections" keeps its window bounds.
+    void SetSettings(TIniApplic* settings) { FSettings = settings; }
 
     QTabWidget* Pages() const { return FPages; }
     QLineEdit* NameEdit() const { return FName; }
@@ -42,6 +52,18 @@ public:
     QPlainTextEdit* ExpressionEdit() const { return FExpression; }
     QComboBox* SourceBox() const { return FSource; }
     QComboBox* OutputBox() const { return FOutput; }
+    QCheckBox* SectionBox() const { return FSection; }
+    QCheckBox* FilterBox() const { return FEnableFilter; }
+    // The condition editor works on a copy of the field's filter, taken over on OK.
+    TLCEditor* ConditionEditor() const { return FEditor; }
+    QTreeWidget* SectionList() const { return FSectionList; }
+    QPushButton* SelectSectionsButton() const { return FSelectSections; }
+    // The "Result Function" lines of the chosen function's outputs.
+    QStringList OutputLines() const;
+    // "Select Sections": the marked sections of the project replace the list on OK.
+    void SelectSections();
+    // How "Select Sections" is run (tests answer it); the default execs it.
+    static std::function<int(QDialog&)>& SubDialogRunner();
     // The parameter's field, as "Select Field" chooses it.
     void SelectParameterField(const std::string& param, const std::string& fieldID);
     TCriterionInput Input() const;
@@ -49,12 +71,15 @@ public:
 
 private:
     void FillOutputs();
+    void FillSectionList();
+    void FillWeights(const TAECriterion& criterion);
 
     TGVCPUCriterion& FProcessor;
     TAEField& FField;
     bool FEditing;
     bool FLink;
     IDialogService* FDialogs;
+    TIniApplic* FSettings = nullptr;
     QTabWidget* FPages;
     QLineEdit* FName;
     QLineEdit* FDisplayName;
@@ -70,6 +95,15 @@ private:
     QComboBox* FSource = nullptr;
     QComboBox* FOutput = nullptr;
     std::vector<TStatFormParam> FParams;
+    QWidget* FOutputLines = nullptr;
+    TLCEditor* FEditor = nullptr;
+    QTreeWidget* FSectionList = nullptr;
+    QPushButton* FSelectSections = nullptr;
+    std::vector<std::string> FSections;
+    // The working copy of the filter and the owner it answers to (declared in this order, so
+    // that the copy goes first).
+    std::unique_ptr<ILCOwner> FConditionOwner;
+    std::unique_ptr<TLCBase> FCondition;
 };
 
 class TfrmAeCriterion : public QWidget, public IParameterPage {

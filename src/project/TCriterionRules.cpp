@@ -6,6 +6,7 @@
 #include "processing/criterion/TAECrtFunc.h"
 #include "processing/expr/TAEExpresion.h"
 #include "processing/expr/TPreProcessor.h"
+#include "processing/filter/TLCBlock.h"
 #include "project/TCalcFieldRules.h"
 
 namespace vorelt {
@@ -17,6 +18,29 @@ std::vector<std::string> CriterionFunctionParameters(const std::string& name) {
     for (int i = 0; i < f->Params().Count(); ++i)
         out.push_back(f->Params().Items(i).Name());
     return out;
+}
+
+std::vector<std::string> CriterionFunctionOutputLines(const std::string& name) {
+    std::vector<std::string> out;
+    std::unique_ptr<TAECrtFunc> f = CreateCrtFunc(name, nullptr);
+    if (!f) return out;
+    for (int i = 0; i < f->Outputs().Count(); ++i) {
+        const TAECrtFuncParamOut& o = f->Outputs().Items(i);
+        out.push_back(o.Name() + " (" + OutputKindName(o.DeclaredKind()) + " )");
+    }
+    return out;
+}
+
+std::vector<TGVCPUCriterion::TWeightRow> CriterionWeightRows(const TAECriterion& criterion) {
+    std::vector<TGVCPUCriterion::TWeightRow> rows;
+    const TAEExpresion& r = criterion.Result();
+    if (criterion.TypeResult != trWeights || r.TypeElem() != teCase) return rows;
+    for (int i = 0; i < r.Count(); ++i) {
+        const TAEExpresion* cmp = r.Items(i);
+        if (!cmp || cmp->TypeElem() != teCompare || cmp->Count() < 2) continue;
+        rows.push_back({cmp->Text(), cmp->Items(0)->Text(), cmp->Items(1)->Text()});
+    }
+    return rows;
 }
 
 TCriterionCheck ApplyCriterion(TGVCPUCriterion& processor, TAEField& field, bool editing,
@@ -117,6 +141,8 @@ TCriterionCheck ApplyCriterion(TGVCPUCriterion& processor, TAEField& field, bool
         processor.SetLink(field, *source, Trim(input.Output));
         return r;
     }
+    c->Sections = input.Sections;
+    if (input.Condition) input.Condition->CopyTo(c->LogCons());
     c->EnabledFunction = input.EnabledFunction;
     if (input.EnabledFunction) processor.SetFunction(field, input.Function, params);
     switch (input.ResultType) {

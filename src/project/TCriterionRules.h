@@ -10,7 +10,9 @@
 
 namespace vorelt {
 
+class TAECriterion;
 class TAEField;
+class TLCBase;
 
 inline constexpr char txtCriterionEmpty[] = "Criterion Empty";
 inline constexpr char txtResultTypeEmpty[] = "Result Type Empty";
@@ -42,6 +44,11 @@ struct TCriterionInput {
     // Five rows of operator, value and weight.
     std::vector<TGVCPUCriterion::TWeightRow> Weights;
     std::string Expression;
+    // The chosen test sections' IDs.
+    std::vector<std::string> Sections;
+    // The filter as edited in the dialog (a working copy); the field's own filter is kept when
+    // there is none.
+    const TLCBase* Condition = nullptr;
 };
 
 struct TCriterionCheck {
@@ -59,5 +66,13 @@ TCriterionCheck ApplyCriterion(TGVCPUCriterion& processor, TAEField& field, bool
 
 // The parameters of a criterion function, in order; empty for unknown names.
 std::vector<std::string> CriterionFunctionParameters(const std::string& name);
+
+// What the function page shows under "Result Function" for each output of the function, in
+// order: the output's name + " (" + the name of its declared kind + " )".
+std::vector<std::string> CriterionFunctionOutputLines(const std::string& name);
+
+// The rows of the criterion's weight table, to show it again when the field is edited; none
+// unless its result is a weight table.
+std::vector<TGVCPUCriterion::TWeightRow> CriterionWeightRows(const TAECriterion& criterion);
 
 } // namespace vorelt

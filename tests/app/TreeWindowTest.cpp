@@ -12,6 +12,7 @@
 #include "mkdata/TGenerateDataFile.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TGVCPUFltr.h"
+#include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "project/RegisterCoreClasses.h"
@@ -21,6 +22,9 @@
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TRoShemRectAEVObject.h"
 #include "view2d/TfrmAeTbl.h"
+#include "view3d/RegisterView3dClasses.h"
+#include "view3d/TGraph3DVC.h"
+#include "view3d/TfrmAeGraph3D.h"
 
 #include <QAction>
 #include <QApplication>
@@ -180,6 +184,31 @@ TEST_F(TTreeWindowFixture, ParametersModeShowsOnlyThePath) {
     EXPECT_FALSE(w->CanDropInTree(table, f1));
     EXPECT_NE(qobject_cast<TfrmAeTbl*>(w->ParameterPage()), nullptr);
     EXPECT_EQ(w->ParameterTitle()->text().toStdString(), "Table Processor TB01");
+}
+
+TEST_F(TTreeWindowFixture, TheGraph3DFrameRefreshesItsNodeAfterASchemaEdit) {
+    RegisterView3dClasses();
+    TGVDb& db = Project().Db();
+    auto* loc = db.AddNew<TGVCPULoc>();
+    auto* graph = loc->AddNew<TGVCPUGr3D>();
+    db.AssignIDsDeep(false, *Project().IDGenerator());
+    db.NameProcessors();
+    graph->Data().SetSchema(nullptr);
+    auto w = Open();
+    w->SelectProcessor(graph);
+    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Complete Description");
+    auto* frame = qobject_cast<TfrmAeGraph3D*>(w->ParameterPage());
+    ASSERT_NE(frame, nullptr);
+    ASSERT_TRUE(static_cast<bool>(frame->OnOpenEditor)); // the window opens the schema editor
+    int edited = 0;
+    frame->OnOpenEditor = [&edited](TGraph3DVC&) { ++edited; };
+    frame->AddSchema(0);
+    EXPECT_EQ(edited, 1);
+    // Complete now, but on no page yet: the status line follows without a new selection.
+    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Unvisible");
+    frame->OnAsk = [](const std::string&) { return true; };
+    frame->DeleteSchema();
+    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Complete Description");
 }
 
 TEST_F(TTreeWindowFixture, DropsMoveOrCopyAndDeleteTakesTheSubtree) {

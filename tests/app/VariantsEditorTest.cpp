@@ -1,8 +1,14 @@
 // The variants editor offscreen: adding with the dialog's checks and key filters, the uses of a
-// variant, and deleting refused while a filter uses it.
+// variant, deleting refused while a filter uses it, and a filter over a data file that follows
+// the variant's value.
 
 #include "TScriptedDialogs.h"
 #include "app/TFVariants.h"
+#include "common/TestData.h"
+#include "mkdata/TGenerateDataFile.h"
+#include "model/IRecordSource.h"
+#include "model/TAEFieldIDs.h"
+#include "model/TAERecord.h"
 #include "persist/TGVVariant.h"
 #include "persist/TGVVariants.h"
 #include "processing/db/TGVDb.h"
@@ -21,6 +27,7 @@
 
 using namespace vorelt;
 using vorelt::test::TScriptedDialogs;
+using vorelt::test::TTempDir;
 
 namespace {
 
@@ -112,6 +119,77 @@ TEST_F(TVariantsFixture, AVariantAFilterUsesCannotBeDeleted) {
     EXPECT_EQ(dialogs.Boxes.back(), "Variant Not Used");
     editor.DeleteVariant();
     EXPECT_EQ(project.Variants().Count(), 0);
+}
+
+// The hits the source serves and, of them, those whose time in seconds lies below `limit`.
+std::pair<int, int> CountHits(TGVCPU& source, long double limit) {
+    TAERecord record;
+    source.PrepareRecord(record);
+    TAEPNav nav;
+    nav.Kinds = KindBit(rkHit);
+    int all = 0, below = 0;
+    std::string error;
+    EXPECT_TRUE(ConsumeRecords(
+        source, nav, record,
+        [&](TAERecord& r, int32_t) {
+            ++all;
+            const TAEField* t = r.FindByID(fidTimeS);
+            if (t && !t->IsNull() && t->GetAsFloat() < limit) ++below;
+            return true;
+        },
+        error))
+        << error;
+    return {all, below};
+}
+
+TEST_F(TVariantsFixture, AFloatVariantTypedInTheEditorDrivesAFilterThatKeepsItFromDeletion) {
+    TTempDir dir;
+    TGenerateOptions o;
+    o.Format = "pci";
+    o.FileName = dir.File("d.pci");
+    o.Hits = 40;
+    o.Channels = 2;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
+    ASSERT_TRUE(project.OpenDataFile(o.FileName, error)) << error;
+    TFVariants editor(project, dialogs, nullptr);
+    TFVariants::DialogRunner() = [](TVariantDialog& d) {
+        d.ValueEdit()->clear();
+        QTest::keyClicks(d.ValueEdit(), "1,5");
+        QTest::keyClicks(d.NameEdit(), "Limit");
+        return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    editor.AddVariant(TGVVariant::vkFloat);
+    ASSERT_EQ(project.Variants().Count(), 1);
+    const std::string id = project.Variants().Get(0)->ID();
+
+    // A filter keeps the hits of the first second and a half.
+    auto* filter = project.Db().AddNew<TGVCPUFltr>();
+    filter->AssignIDs(false, *project.IDGenerator());
+    project.Db().NameProcessors();
+    filter->Condition().Add(std::make_unique<TLCCondition>(fidTimeS, coLess, "", id));
+    filter->SetEnabledFilter(true);
+    const auto [hits, early] = CountHits(project.Db(), 1.5L);
+    ASSERT_GT(early, 0);
+    ASSERT_LT(early, hits); // the generated file pauses half-way
+    EXPECT_EQ(CountHits(*filter, 1e9L).first, early);
+
+    editor.List()->setCurrentItem(editor.List()->topLevelItem(0));
+    editor.DeleteVariant();
+    EXPECT_EQ(dialogs.Boxes.back(), "Variant Used\rVariant: Limit[" + filter->Name() + "]");
+    EXPECT_EQ(project.Variants().Count(), 1);
+
+    // A new value reaches the filter at its next cursor call.
+    TFVariants::DialogRunner() = [](TVariantDialog& d) {
+        d.ValueEdit()->clear();
+        QTest::keyClicks(d.ValueEdit(), "25,5");
+        return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    editor.EditVariant();
+    EXPECT_EQ(project.Variants().Get(0)->GetAsFloat(), 25.5L);
+    const int later = CountHits(project.Db(), 25.5L).second;
+    EXPECT_GT(later, early);
+    EXPECT_EQ(CountHits(*filter, 1e9L).first, later);
 }
 
 } // namespace

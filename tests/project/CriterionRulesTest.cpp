@@ -6,6 +6,8 @@
 #include "processing/criterion/TAECriterion.h"
 #include "processing/criterion/TGVCPUCriterion.h"
 #include "processing/expr/TAEExpresion.h"
+#include "processing/filter/TLCBlock.h"
+#include "processing/filter/TLCCondition.h"
 #include "project/TCriterionRules.h"
 
 namespace vorelt {
@@ -97,6 +99,65 @@ TEST_F(TCriterionRulesFixture, LinkNeedsSourceAndOutput) {
     EXPECT_EQ(ApplyCriterion(*criterion, *link, false, in).Error, "");
     EXPECT_EQ(TGVCPUCriterion::CriterionOf(*link)->TypeResult, trLink);
     EXPECT_EQ(CriterionFunctionParameters("ZIP").size(), 2u);
+}
+
+TEST_F(TCriterionRulesFixture, OutputLinesNameEachOutputWithItsDeclaredKind) {
+    EXPECT_EQ(CriterionFunctionOutputLines("ZIP"),
+              (std::vector<std::string>{
+                  "Result_Function (String )", "Max_Severity_Out (Type Of Argument )",
+                  "Max_Historic_Index_Out (Type Of Argument )", "ZIP_Int_Out (Integer )"}));
+    EXPECT_EQ(CriterionFunctionOutputLines("Avg"),
+              (std::vector<std::string>{"Result_Function (Type Of Argument )"}));
+    EXPECT_TRUE(CriterionFunctionOutputLines("").empty());
+}
+
+TEST_F(TCriterionRulesFixture, TheStoredWeightTableComesBackRowByRow) {
+    TCriterionInput in = Valid();
+    in.ResultType = 1;
+    in.Weights[0] = {">=", "10", "1"};
+    in.Weights[1] = {"<>", " 20,5 ", "2"};
+    ASSERT_EQ(Check(in).Error, "");
+    const std::vector<TGVCPUCriterion::TWeightRow> rows =
+        CriterionWeightRows(*TGVCPUCriterion::CriterionOf(*field));
+    ASSERT_EQ(rows.size(), 2u);
+    EXPECT_EQ(rows[0].Op, ">=");
+    EXPECT_EQ(rows[0].Value, "10");
+    EXPECT_EQ(rows[0].Weight, "1");
+    EXPECT_EQ(rows[1].Op, "<>");
+    EXPECT_EQ(rows[1].Value, "20,5");
+    EXPECT_EQ(rows[1].Weight, "2");
+    // Another result form shows an empty table.
+    in.ResultType = 0;
+    ASSERT_EQ(ApplyCriterion(*criterion, *field, true, in).Error, "");
+    EXPECT_TRUE(CriterionWeightRows(*TGVCPUCriterion::CriterionOf(*field)).empty());
+}
+
+TEST_F(TCriterionRulesFixture, SectionsAndTheEditedFilterAreTakenOverOnlyWhenAllChecksPass) {
+    TAECriterion* c = TGVCPUCriterion::CriterionOf(*field);
+    c->Sections = {"0000000000000901"};
+    c->LogCons().Add(std::make_unique<TLCCondition>(fidAmpl, coGreater, "60", ""));
+    TLCBase edited;
+    c->LogCons().CopyTo(edited);
+    edited.Add(std::make_unique<TLCCondition>(fidAmpl, coGreater, "70", ""));
+    TCriterionInput in = Valid();
+    in.Sections = {"0000000000000902", "0000000000000903"};
+    in.Condition = &edited;
+    in.Function = "";
+    ASSERT_EQ(Check(in).Error, "Function Empty");
+    EXPECT_EQ(c->Sections, (std::vector<std::string>{"0000000000000901"}));
+    EXPECT_EQ(c->LogCons().Count(), 1);
+    in.Function = "Max";
+    ASSERT_EQ(Check(in).Error, "");
+    EXPECT_EQ(c->Sections, in.Sections);
+    ASSERT_EQ(c->LogCons().Count(), 2);
+    EXPECT_EQ(c->LogCons().GetText(), "( Amplitude > 60 AND Amplitude > 70 )");
+    // The taken-over tree stays the field's own root, owned by the processor.
+    EXPECT_EQ(c->LogCons().EditFlags(), efRoot);
+    EXPECT_EQ(c->LogCons().Items(1)->Parent(), &c->LogCons());
+    // Without an edited copy the field keeps its filter.
+    in.Condition = nullptr;
+    ASSERT_EQ(ApplyCriterion(*criterion, *field, true, in).Error, "");
+    EXPECT_EQ(c->LogCons().Count(), 2);
 }
 
 } // namespace
