@@ -37,7 +37,7 @@ struct TVallenRowChunk {
 
 class TVallenRowReader {
 public:
-    static constexpr size_t ChunkRows = 4096;
+    static constexpr size_t ChunkRows = 1024;
 
     // Starts reading the rows of `query` (the columns named as the driver reads them) over
     // `db`; `params` resolve each data set's ParamID.
