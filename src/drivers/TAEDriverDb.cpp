@@ -110,6 +110,8 @@ bool TAEDriverDb::Initialize(std::string& message) {
 }
 
 void TAEDriverDb::ClearIndex() {
+    // An index emptied while loading (Close) takes no more rows.
+    FLoadPending = false;
     FIndex.clear();
 }
 
@@ -190,21 +192,56 @@ void TAEDriverDb::SetTimeValues(TAERecord& record, long double us) const {
 // --- Load ---
 
 bool TAEDriverDb::RunLoad(std::string& message, const std::function<void()>& build) {
+    if (!StartLoad(message, build)) return false;
+    FLoadPending = false;
+    try {
+        ApplySelectedGroups();
+        ApplyDeletedGroups();
+        SetState(dsLoad);
+        return true;
+    } catch (const std::exception& e) {
+        return FailLoad(message, e);
+    }
+}
+
+bool TAEDriverDb::StartLoad(std::string& message, const std::function<void()>& start) {
     message.clear();
+    FLoadPending = false;
     FInfoLines.clear();
     FChannelList.clear();
     ClearIndex();
     SetState(dsLoading);
     try {
         if (!IsOpen()) throw EAEError("File Not Open");
-        build();
-        ApplySelectedGroups();
-        ApplyDeletedGroups();
-        SetState(dsLoad);
+        start();
+        FLoadPending = true;
         return true;
     } catch (const std::exception& e) {
-        message = e.what();
+        return FailLoad(message, e);
     }
+}
+
+bool TAEDriverDb::ContinueLoad(std::string& message, const std::function<bool()>& more) {
+    message.clear();
+    if (!FLoadPending) return true;
+    try {
+        const size_t first = FIndex.size();
+        const bool last = more();
+        ApplyGroups(FSelectedGroups, ifSelected, first);
+        ApplyGroups(FDeletedGroups, ifDeleted, first);
+        if (last) {
+            FLoadPending = false;
+            SetState(dsLoad);
+        }
+        return true;
+    } catch (const std::exception& e) {
+        return FailLoad(message, e);
+    }
+}
+
+bool TAEDriverDb::FailLoad(std::string& message, const std::exception& e) {
+    message = e.what();
+    FLoadPending = false;
     ClearIndex();
     FInfoLines.clear();
     FChannelList.clear();
@@ -368,11 +405,11 @@ void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
 
 // --- Groups ---
 
-void TAEDriverDb::ApplyGroups(const TRecordGroups& groups, uint8_t bit) {
+void TAEDriverDb::ApplyGroups(const TRecordGroups& groups, uint8_t bit, size_t first) {
     const size_t n = FIndex.size();
     for (const TRecordGroup& g : groups)
         for (int32_t p : g)
-            if (static_cast<size_t>(p) < n)
+            if (static_cast<size_t>(p) < n && static_cast<size_t>(p) >= first)
                 FIndex.SetFlags(static_cast<size_t>(p), FIndex.Flags(static_cast<size_t>(p)) | bit);
 }
 

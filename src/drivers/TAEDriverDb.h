@@ -19,6 +19,7 @@
 
 #include <array>
 #include <cstdint>
+#include <exception>
 #include <functional>
 #include <memory>
 #include <optional>
@@ -111,6 +112,19 @@ public:
     virtual bool IsOpen() const { return FOpen; }
     virtual void Close();
     virtual bool Load(std::string& message) = 0;
+    // Loading while the records are already read, for a consumer that goes once through a large
+    // file: BeginLoad returns as soon as records can be read, LoadMore waits for further rows and
+    // adds them to the index, LoadPending tells whether rows are still to come. A record in the
+    // index reads as it will once the whole file is in (its groups included); the cursor takes
+    // the end of what is in for the end of the file, so the consumer loads more before it steps
+    // past. All three are called from the thread that reads the records, and a fault leaves the
+    // driver as a failed Load does. A driver that cannot load in steps loads all in BeginLoad.
+    virtual bool BeginLoad(std::string& message) { return Load(message); }
+    virtual bool LoadMore(std::string& message) {
+        message.clear();
+        return true;
+    }
+    bool LoadPending() const { return FLoadPending; }
     virtual bool Initialize(std::string& message);
     virtual void ClearIndex();
 
@@ -294,6 +308,12 @@ protected:
     // (which fills them and throws on a fault), then applies the groups and reports Load. A
     // fault leaves the three empty and its text in `message`.
     bool RunLoad(std::string& message, const std::function<void()>& build);
+    // RunLoad in steps (BeginLoad, LoadMore): StartLoad runs `start` as RunLoad runs `build`
+    // and leaves the load pending; each ContinueLoad runs `more`, which adds items and returns
+    // true once the last ones are in, and marks the new items with their groups. The last step
+    // reports Load; a fault in either ends the load as one in RunLoad.
+    bool StartLoad(std::string& message, const std::function<void()>& start);
+    bool ContinueLoad(std::string& message, const std::function<bool()>& more);
     // Positions are int32_t: an index may hold this many items, and a load that would need
     // more fails with "Too Many Messages: " and the number it would need.
     static constexpr uint64_t MaxIndexSize = static_cast<uint64_t>(INT32_MAX);
@@ -328,12 +348,14 @@ private:
     bool CursorRangeError(TAEPNav& nav, int32_t pos) const;
     void StoreKind(TAEPNav& nav, int32_t pos) const;
     void UndoGroup(TRecordGroups& groups, uint8_t bit, std::vector<int32_t>& restored);
-    void ApplyGroups(const TRecordGroups& groups, uint8_t bit);
+    void ApplyGroups(const TRecordGroups& groups, uint8_t bit, size_t first = 0);
+    bool FailLoad(std::string& message, const std::exception& e);
 
     IDriverOwner* FOwner;
     std::string FFileName;
     uint8_t FState = dsNone;
     bool FOpen = false;
+    bool FLoadPending = false;
     TStateEvent FOnState;
     TProgressEvent FOnProgress;
     TLogFile FLog;

@@ -40,7 +40,8 @@ const TDriverClass* FindDriverClass(const std::string& fileName, std::string& me
 
 bool OpenDataFile(const std::string& fileName, IDriverOwner* owner,
                   std::unique_ptr<TAEDriverDb>& driver, std::string& message,
-                  TAEDriverDb::TStateEvent onState, TAEDriverDb::TProgressEvent onProgress) {
+                  TAEDriverDb::TStateEvent onState, TAEDriverDb::TProgressEvent onProgress,
+                  bool serveWhileLoading) {
     message.clear();
     const TDriverClass* cls = FindDriverClass(fileName, message);
     if (!cls) return false;
@@ -51,7 +52,9 @@ bool OpenDataFile(const std::string& fileName, IDriverOwner* owner,
     }
     d->SetOnState(std::move(onState));
     d->SetOnProgress(std::move(onProgress));
-    if (!d->Open(fileName, message) || !d->Load(message) || !d->Initialize(message)) return false;
+    if (!d->Open(fileName, message)) return false;
+    if (!(serveWhileLoading ? d->BeginLoad(message) : d->Load(message))) return false;
+    if (!d->LoadPending() && !d->Initialize(message)) return false;
     driver = std::move(d);
     return true;
 }

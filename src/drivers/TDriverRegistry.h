@@ -50,10 +50,12 @@ inline void RegisterDriver(const TDriverClass& entry) {
 // Asks the registered classes in trial order; the first that accepts is created for `owner`,
 // gets `onState` and runs Open, Load and Initialize. On success `driver` holds it (state
 // Ready); otherwise `driver` is left as it was and `message` tells why (as FindDriverClass).
+// `serveWhileLoading` runs BeginLoad instead of Load: the driver may come back with its load
+// pending (TAEDriverDb::LoadPending), and is then initialized by nobody.
 bool OpenDataFile(const std::string& fileName, IDriverOwner* owner,
                   std::unique_ptr<TAEDriverDb>& driver, std::string& message,
                   TAEDriverDb::TStateEvent onState = {},
-                  TAEDriverDb::TProgressEvent onProgress = {});
+                  TAEDriverDb::TProgressEvent onProgress = {}, bool serveWhileLoading = false);
 
 // Only the choice of class: the registered entry that accepts the file, none otherwise. A name
 // that is no readable regular file gets the system's text or what it is ("is a named pipe");

@@ -14,6 +14,7 @@
 #include "persist/TTextHelpers.h"
 
 #include <array>
+#include <atomic>
 #include <map>
 #include <ostream>
 
@@ -140,8 +141,23 @@ int Info(const std::string& fileName, std::ostream& out, std::ostream& err) {
 
 int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::string>& ids,
          std::ostream& out, std::ostream& err) {
+    // Records are written while the file is still loading where the driver can do that; the
+    // load then tells the number to expect (the progress total), on the reading thread.
+    std::atomic<uint64_t> expected{0};
     std::unique_ptr<TAEDriverDb> d;
-    if (!Open(fileName, d, err)) return ExitFailed;
+    {
+        std::string message;
+        if (!OpenDataFile(
+                fileName, nullptr, d, message, {},
+                [&expected](uint64_t, uint64_t total) {
+                    expected.store(total, std::memory_order_relaxed);
+                },
+                true)) {
+            err << "error: " << fileName << ": " << message << "\n";
+            return ExitFailed;
+        }
+    }
+    const bool loading = d->LoadPending();
     TAEListFields layout;
     d->GetFields(&layout);
     TAERecord record;
@@ -172,7 +188,8 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
         text.Add(f->FieldName());
     text.EndLine();
     TProgress progress(err, "dumping");
-    const uint64_t total = static_cast<uint64_t>(d->Count());
+    const uint64_t loaded = static_cast<uint64_t>(d->Count());
+    auto total = [&] { return loading ? expected.load(std::memory_order_relaxed) : loaded; };
     TRecordBatches batches(*d, layout, kinds, positions);
     bool failed = false, stopped = false;
     std::string failure;
@@ -181,7 +198,7 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
             batch->WriteLine(k, positions.size(), text);
             const int32_t p = batch->Positions[k];
             if ((p & 0xFFFF) == 0) {
-                progress(static_cast<uint64_t>(p), total);
+                progress(static_cast<uint64_t>(p), total());
                 stopped = !out; // a closed output takes no more
             }
         }
@@ -193,6 +210,11 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
         batches.Release();
     }
     batches.Stop();
+    d->SetOnProgress({});
+    if (loading && !d->LoadPending()) {
+        std::string message;
+        d->Initialize(message);
+    }
     const bool written = text.Flush();
     if (failed) {
         err << "error: " << fileName << ": " << failure << "\n";

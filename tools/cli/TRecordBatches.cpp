@@ -1,6 +1,7 @@
 #include "cli/TRecordBatches.h"
 
 #include "model/TAEFieldValue.h"
+#include "persist/TErrors.h"
 
 #include <exception>
 
@@ -92,7 +93,7 @@ void TRecordBatches::Read() {
         b.Message.clear();
         b.Texts.clear();
         try {
-            if (!started) p = FDriver.FirstRecord(FNav);
+            if (!started) p = Advance(-1);
             started = true;
             Fill(b, p);
         } catch (const std::exception& e) {
@@ -122,12 +123,26 @@ void TRecordBatches::Fill(TRecordBatch& b, int32_t& p) {
         }
         Keep(b, b.Cells.data() + b.Count * FColumns.size());
         b.Positions[b.Count++] = p;
-        p = FDriver.NextRecord(FNav, p);
+        p = Advance(p);
+    }
+}
+
+int32_t TRecordBatches::Advance(int32_t p) {
+    int32_t from = p;
+    for (;;) {
+        while (FDriver.LoadPending() && FDriver.Count() <= from + 1) {
+            std::string message;
+            if (!FDriver.LoadMore(message)) throw EAEError(message);
+        }
+        const int32_t q = from < 0 ? FDriver.FirstRecord(FNav) : FDriver.NextRecord(FNav, from);
+        if (!FDriver.LoadPending() || !(FNav.Out.Status & nsEndForward)) return q;
+        // Nothing admitted up to the last row in: go on from there.
+        from = FDriver.Count() - 1;
     }
 }
 
 // What TRecordTextWriter::Add(field) would write, taken out of the field.
-void TRecordBatches::Keep(TRecordBatch& b, TRecordCell* cells) const {
+void TRecordBatches::Keep(TRecordBatch& b, TRecordCell* cells) {
     auto text = [&](TRecordCell& cell, std::string_view s) {
         cell.Kind = TRecordCell::Text;
         cell.Value.Text.Offset = static_cast<uint32_t>(b.Texts.size());
@@ -141,8 +156,13 @@ void TRecordBatches::Keep(TRecordBatch& b, TRecordCell* cells) const {
             cell.Kind = TRecordCell::Null;
         } else if (f.DataType() == dtListInteger) {
             // The list belongs to the driver, not to the record: it outlives the batch.
+            const auto* list = static_cast<const TAEChannelList*>(f.GetValuePtr());
+            if (list && (list != FListSource || *list != FLists.back())) {
+                FListSource = list;
+                FLists.push_back(*list);
+            }
             cell.Kind = TRecordCell::List;
-            cell.Value.List = static_cast<const TAEChannelList*>(f.GetValuePtr());
+            cell.Value.List = list ? &FLists.back() : nullptr;
         } else {
             switch (f.ValueFamily()) {
             case vfFloat:

@@ -4,7 +4,8 @@
 // then overlap. The reader keeps the values of the dumped columns of each record, packed in
 // the batch, so that the writer touches one block of memory instead of every field object the
 // reader has just filled. Two batches take turns; the reader fills one while the other is
-// written.
+// written. A driver whose load is still pending is loaded further by the reader, as far as the
+// next record needs: the dump of a large file starts before its load ends.
 
 #include "cli/TRecordTextWriter.h"
 
@@ -14,6 +15,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <deque>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -73,12 +75,19 @@ public:
 private:
     void Read();
     void Fill(TRecordBatch& b, int32_t& p);
-    void Keep(TRecordBatch& b, TRecordCell* cells) const;
+    // The next position the cursor admits after p (the first for p < 0), once the rows still
+    // to come cannot change the answer.
+    int32_t Advance(int32_t p);
+    void Keep(TRecordBatch& b, TRecordCell* cells);
 
     TAEDriverDb& FDriver;
     TAEPNav FNav;
     TAERecord FRecord;
     std::vector<size_t> FColumns;
+    // Copies of the channel lists the records point to: a failing load empties the driver's
+    // while the writer may still be at records that show it.
+    std::deque<TAEChannelList> FLists;
+    const TAEChannelList* FListSource = nullptr;
     TRecordBatch FBatches[2];
     bool FFilled[2] = {false, false};
     size_t FTake = 0;

@@ -4,6 +4,7 @@
 #include "drivers/TTimeText.h"
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "drivers/vallen/TSqliteQueryResults.h"
+#include "drivers/vallen/TVallenRowReader.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
@@ -17,7 +18,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-#include <unordered_map>
 
 #if defined(__linux__)
 #include <sys/mman.h>
@@ -262,6 +262,8 @@ void TAEVallen::ClearTables() {
 }
 
 void TAEVallen::ClearIndex() {
+    // The reading thread goes first: it still uses the parameters and the connection.
+    FRows.reset();
     TAEDriverDb::ClearIndex();
     FDataSets.clear();
     FDataSets.shrink_to_fit();
@@ -272,23 +274,37 @@ void TAEVallen::ClearIndex() {
 }
 
 bool TAEVallen::Load(std::string& message) {
-    const bool loaded = RunLoad(message, [this] {
+    if (!BeginLoad(message)) return false;
+    while (LoadPending())
+        if (!LoadMore(message)) return false;
+    return true;
+}
+
+bool TAEVallen::BeginLoad(std::string& message) {
+    const bool started = StartLoad(message, [this] {
         ClearTables();
         FInfoLines = {"", "Vallen Type", "Database: " + FileName()};
-        TSqliteDatabase db(FileName());
+        auto db = std::make_unique<TSqliteDatabase>(FileName());
         // Pages straight from the mapped file instead of copies through the page cache; the
         // connection is read-only, so a mapping never writes.
-        db.Exec("pragma mmap_size = 4294967296");
-        db.Finalize();
-        // The parameters first: each data row resolves its own ae_params row as it is read.
-        ReadParams(db);
-        ReadData(db);
-        ReadFieldInfo(db);
-        ReadGlobalInfo(db);
+        db->Exec("pragma mmap_size = 4294967296");
+        db->Finalize();
+        // What converting a row needs comes first: records are read while rows still come.
+        ReadParams(*db);
+        ReadFieldInfo(*db);
         BuildSteps();
+        StartRows(*db);
+        std::string query = DataQuery(*db);
+        FRows = std::make_unique<TVallenRowReader>(std::move(db), std::move(query), FParams);
     });
-    if (!loaded) ClearTables();
-    return loaded;
+    if (!started) ClearTables();
+    return started;
+}
+
+bool TAEVallen::LoadMore(std::string& message) {
+    const bool going = ContinueLoad(message, [this] { return AddRows(); });
+    if (!going) ClearTables();
+    return going;
 }
 
 void TAEVallen::ReadParams(TSqliteDatabase& db) {
@@ -335,120 +351,72 @@ void TAEVallen::ReadFieldInfo(TSqliteDatabase& db) {
     }
 }
 
-void TAEVallen::ReadData(TSqliteDatabase& db) {
+void TAEVallen::StartRows(TSqliteDatabase& db) {
     // Row ids give the size to expect; a table without them just grows as it is read.
-    uint64_t expected = 0;
+    FRowsAdded = 0;
+    FRowsExpected = 0;
     try {
         TSqliteQueryResults count(db, "SELECT max(rowid) FROM ae_data");
-        expected = static_cast<uint64_t>(std::max<int64_t>(0, count.ColumnInt64(0)));
+        FRowsExpected = static_cast<uint64_t>(std::max<int64_t>(0, count.ColumnInt64(0)));
     } catch (const EAEError&) {
     }
-    if (expected > 0 && expected < (1u << 31)) {
-        FIndex.reserve(expected);
-        FDataSets.reserve(expected);
+    if (FRowsExpected > 0 && FRowsExpected < (1u << 31)) {
+        FIndex.reserve(FRowsExpected);
+        FDataSets.reserve(FRowsExpected);
         AdviseLargePages(FDataSets);
     }
+}
 
-    // ParamIDs are small row ids: a table look-up, with a map for anything else.
-    std::vector<int32_t> denseRowOfID;
-    std::unordered_map<int64_t, int32_t> rowOfID;
-    std::unordered_map<int64_t, int32_t> firstRowOfChan;
-    for (size_t i = 0; i < FParams.size(); ++i) {
-        const int64_t id = FParams[i].ID;
-        if (id >= 0 && id < 65536) {
-            if (static_cast<size_t>(id) >= denseRowOfID.size())
-                denseRowOfID.resize(static_cast<size_t>(id) + 1, -1);
-            if (denseRowOfID[static_cast<size_t>(id)] < 0)
-                denseRowOfID[static_cast<size_t>(id)] = static_cast<int32_t>(i);
-        } else
-            rowOfID.emplace(id, static_cast<int32_t>(i));
-        firstRowOfChan.emplace(FParams[i].Chan, static_cast<int32_t>(i));
+bool TAEVallen::AddRows() {
+    const TVallenRowChunk* chunk = FRows->Next();
+    if (!chunk) {
+        ReadGlobalInfo(FRows->Database());
+        FRows.reset();
+        ReportProgress(FRowsAdded, FRowsAdded);
+        return true;
     }
-    auto paramRowOf = [&](int64_t id) -> int32_t {
-        if (id >= 0 && static_cast<uint64_t>(id) < denseRowOfID.size())
-            return denseRowOfID[static_cast<size_t>(id)];
-        auto it = rowOfID.find(id);
-        return it != rowOfID.end() ? it->second : -1;
-    };
+    for (size_t i = 0; i < chunk->Count; ++i) {
+        AddRow(chunk->Rows[i]);
+        if ((++FRowsAdded & 0xFFFF) == 0)
+            ReportProgress(FRowsAdded, std::max(FRowsAdded, FRowsExpected));
+    }
+    FRows->Release();
+    return false;
+}
 
-    TSqliteQueryResults q(db, DataQuery(db));
-    const int cSetID = q.ColumnIndex("SetID"), cSetType = q.ColumnIndex("SetType"),
-              cTime = q.ColumnIndex("Time"), cChan = q.ColumnIndex("Chan"),
-              cParamID = q.ColumnIndex("ParamID"), cThr = q.ColumnIndex("Thr"),
-              cAmp = q.ColumnIndex("Amp"), cRiseT = q.ColumnIndex("RiseT"),
-              cDur = q.ColumnIndex("Dur"), cEny = q.ColumnIndex("Eny"), cRMS = q.ColumnIndex("RMS"),
-              cCounts = q.ColumnIndex("Counts");
-    sqlite3_stmt* st = q.Statement();
-    auto column = [st](int c) -> int64_t { return c < 0 ? 0 : sqlite3_column_int64(st, c); };
-
-    std::unique_ptr<TSqliteQueryResults> markerQuery;
-    int markerText = -1;
-    auto markerTextOf = [&](int64_t setID) {
-        // Bound, never pasted into the SQL: the id comes from the file.
-        if (!markerQuery) {
-            markerQuery = std::make_unique<TSqliteQueryResults>(
-                db, "SELECT * FROM ae_markers WHERE SetID = ?",
-                std::initializer_list<TSqliteParam>{setID});
-            markerText = markerQuery->ColumnIndex("Data");
-        } else
-            markerQuery->Requery({setID});
-        return markerQuery->Eof() ? std::string() : markerQuery->ColumnText(markerText);
-    };
-
-    uint64_t rows = 0;
-    for (; !q.Eof(); q.Next()) {
-        CheckIndexSize(FIndex.size() + 1);
-        const int64_t setType = column(cSetType);
-        TDriverIndexItem item;
-        if (setType == stStatus || setType == stHit || setType == stParametric) {
-            TVallenWideDataSet d;
-            d.Time = column(cTime);
-            d.Chan = column(cChan);
-            d.Thr = column(cThr);
-            d.Amp = column(cAmp);
-            d.RiseT = column(cRiseT);
-            d.Dur = column(cDur);
-            d.Eny = column(cEny);
-            d.RMS = column(cRMS);
-            d.Counts = column(cCounts);
-            if (cParamID >= 0) {
-                if (sqlite3_column_type(st, cParamID) != SQLITE_NULL)
-                    d.ParamRow = paramRowOf(sqlite3_column_int64(st, cParamID));
-            } else {
-                // Files without ParamID have one parameter row per channel.
-                auto it = firstRowOfChan.find(d.Chan);
-                if (it != firstRowOfChan.end()) d.ParamRow = it->second;
-            }
-            item.Kind = static_cast<uint8_t>(setType);
-            item.Size = sizeof(TVallenDataSet);
-            if (Fits32(d.Chan) && Fits32(d.Thr) && Fits32(d.Amp) && Fits32(d.RiseT) &&
-                Fits32(d.Dur) && Fits32(d.RMS) && Fits32(d.Counts)) {
-                item.Offset = FDataSets.size();
-                FDataSets.push_back({d.Time, d.Eny, static_cast<int32_t>(d.Chan),
-                                     static_cast<int32_t>(d.Thr), static_cast<int32_t>(d.Amp),
-                                     static_cast<int32_t>(d.RiseT), static_cast<int32_t>(d.Dur),
-                                     static_cast<int32_t>(d.RMS), static_cast<int32_t>(d.Counts),
-                                     d.ParamRow});
-            } else {
-                item.Offset = FWideDataSets.size();
-                item.Extra = 1;
-                item.Size = sizeof(TVallenWideDataSet);
-                FWideDataSets.push_back(d);
-            }
-        } else if (setType == stLabel || setType == stDateTime || setType == stSection) {
-            TVallenMarker m;
-            m.SetID = column(cSetID);
-            m.Time = column(cTime);
-            m.Text = markerTextOf(m.SetID);
-            item.Kind = setType == stLabel ? LabelKind(m.Text) : static_cast<uint8_t>(setType);
-            item.Offset = FMarkers.size();
-            item.Size = static_cast<uint32_t>(m.Text.size());
-            FMarkers.push_back(std::move(m));
+void TAEVallen::AddRow(const TVallenRow& row) {
+    CheckIndexSize(FIndex.size() + 1);
+    const int64_t setType = row.SetType;
+    TDriverIndexItem item;
+    if (setType == stStatus || setType == stHit || setType == stParametric) {
+        const TVallenWideDataSet& d = row.Data;
+        item.Kind = static_cast<uint8_t>(setType);
+        item.Size = sizeof(TVallenDataSet);
+        if (Fits32(d.Chan) && Fits32(d.Thr) && Fits32(d.Amp) && Fits32(d.RiseT) && Fits32(d.Dur) &&
+            Fits32(d.RMS) && Fits32(d.Counts)) {
+            item.Offset = FDataSets.size();
+            FDataSets.push_back({d.Time, d.Eny, static_cast<int32_t>(d.Chan),
+                                 static_cast<int32_t>(d.Thr), static_cast<int32_t>(d.Amp),
+                                 static_cast<int32_t>(d.RiseT), static_cast<int32_t>(d.Dur),
+                                 static_cast<int32_t>(d.RMS), static_cast<int32_t>(d.Counts),
+                                 d.ParamRow});
+        } else {
+            item.Offset = FWideDataSets.size();
+            item.Extra = 1;
+            item.Size = sizeof(TVallenWideDataSet);
+            FWideDataSets.push_back(d);
         }
-        FIndex.push_back(item);
-        if ((++rows & 0xFFFF) == 0) ReportProgress(rows, std::max(rows, expected));
+    } else if (setType == stLabel || setType == stDateTime || setType == stSection) {
+        TVallenMarker m;
+        m.SetID = row.SetID;
+        m.Time = row.Data.Time;
+        m.Text = row.Text;
+        item.Kind = setType == stLabel ? LabelKind(m.Text) : static_cast<uint8_t>(setType);
+        item.Offset = FMarkers.size();
+        item.Size = static_cast<uint32_t>(m.Text.size());
+        FMarkers.push_back(std::move(m));
     }
-    ReportProgress(rows, rows);
+    FIndex.push_back(item);
 }
 
 void TAEVallen::ReadGlobalInfo(TSqliteDatabase& db) {

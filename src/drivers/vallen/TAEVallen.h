@@ -13,12 +13,15 @@
 #include "drivers/TAEDriverDb.h"
 
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace vorelt {
 
 class TSqliteDatabase;
+class TVallenRowReader;
+struct TVallenRow;
 
 // Format kinds of label markers (SetType 4), by their text.
 constexpr uint8_t vkLabel = 4;         // any other text: user comment
@@ -98,6 +101,9 @@ public:
     // missing or foreign file gets no companion log.
     bool Open(const std::string& fileName, std::string& message) override;
     bool Load(std::string& message) override;
+    // The rows of ae_data come from a thread of their own and are in the index chunk by chunk.
+    bool BeginLoad(std::string& message) override;
+    bool LoadMore(std::string& message) override;
     bool Initialize(std::string& message) override;
     void ClearIndex() override;
     std::vector<std::string> InfoLines() const override { return FInfoLines; }
@@ -146,7 +152,11 @@ private:
     void ClearTables();
     void ReadParams(TSqliteDatabase& db);
     void ReadFieldInfo(TSqliteDatabase& db);
-    void ReadData(TSqliteDatabase& db);
+    // Starts reading ae_data after what its rows need; AddRows puts the next chunk in the
+    // index, or ends the load (true) after the last one.
+    void StartRows(TSqliteDatabase& db);
+    bool AddRows();
+    void AddRow(const TVallenRow& row);
     void ReadGlobalInfo(TSqliteDatabase& db);
     void BuildSteps();
     long double ParamValue(int32_t row, int column) const;
@@ -163,6 +173,9 @@ private:
     std::vector<TVallenWideDataSet> FWideDataSets;
     std::vector<TVallenMarker> FMarkers;
     std::vector<TConvertStep> FSteps;
+    std::unique_ptr<TVallenRowReader> FRows;
+    uint64_t FRowsAdded = 0;
+    uint64_t FRowsExpected = 0;
     // The first time row of ae_fieldinfo, used by markers.
     bool FHasTime = false;
     long double FTimeFactor = 0;

@@ -1,0 +1,87 @@
+#pragma once
+// The rows of ae_data read on a thread of their own, in chunks that the loading thread takes in
+// order: stepping SQLite through millions of rows costs about as much as everything the driver
+// does with them, and the two then overlap. Only the reading thread touches the connection
+// until the last chunk is taken; the chunks take turns, so their memory is written once.
+
+#include "drivers/vallen/TAEVallen.h"
+
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <exception>
+#include <memory>
+#include <mutex>
+#include <string>
+#include <thread>
+#include <unordered_map>
+#include <vector>
+
+namespace vorelt {
+
+class TSqliteDatabase;
+
+// One row of ae_data as read: its set type, the values of a data set (a marker uses Time) with
+// the row of its own parameters resolved, and a marker's SetID and text from ae_markers.
+struct TVallenRow {
+    int64_t SetType = 0;
+    TVallenWideDataSet Data;
+    int64_t SetID = 0;
+    std::string Text;
+};
+
+struct TVallenRowChunk {
+    std::vector<TVallenRow> Rows; // the first Count are read
+    size_t Count = 0;
+};
+
+class TVallenRowReader {
+public:
+    static constexpr size_t ChunkRows = 1024;
+
+    // Starts reading the rows of `query` (the columns named as the driver reads them) over
+    // `db`; `params` resolve each data set's ParamID.
+    TVallenRowReader(std::unique_ptr<TSqliteDatabase> db, std::string query,
+                     const std::vector<TVallenChannelParams>& params);
+    // Stops the reading wherever it is.
+    ~TVallenRowReader();
+    TVallenRowReader(const TVallenRowReader&) = delete;
+    TVallenRowReader& operator=(const TVallenRowReader&) = delete;
+
+    // The next chunk, once it is read; nullptr after the last one. Throws what ended the
+    // reading early (a failing step, a damaged file).
+    const TVallenRowChunk* Next();
+    // The chunk Next gave is used: the reader may fill it again.
+    void Release();
+    // The connection, for the caller's own queries once Next has returned nullptr.
+    TSqliteDatabase& Database() { return *FDb; }
+
+private:
+    static constexpr size_t Slots = 4;
+
+    void Run();
+    void ReadRows();
+    // Waits for slot `k` to be free; false when told to stop.
+    bool WaitFree(size_t k);
+    void Publish(size_t k);
+    int32_t ParamRowOf(int64_t id) const;
+
+    std::unique_ptr<TSqliteDatabase> FDb;
+    std::string FQuery;
+    // ParamIDs are small row ids: a table look-up, with a map for anything else.
+    std::vector<int32_t> FDenseRowOfID;
+    std::unordered_map<int64_t, int32_t> FRowOfID;
+    // Files without ParamID have one parameter row per channel.
+    std::unordered_map<int64_t, int32_t> FFirstRowOfChan;
+    TVallenRowChunk FChunks[Slots];
+    bool FFilled[Slots] = {};
+    size_t FTake = 0;
+    bool FEnd = false;
+    bool FStop = false;
+    std::exception_ptr FError;
+    std::mutex FMutex;
+    std::condition_variable FChanged;
+    std::thread FThread;
+};
+
+} // namespace vorelt
