@@ -340,6 +340,12 @@ bool TfrmAeGr::SetAxisField(uint8_t kind, const std::string& id) {
             RefreshAxes();
             return false;
         }
+        // A new field has no fixed bounds yet: its range comes from the data until the user
+        // types one.
+        if ((!a.Min() || a.Min()->IsNull()) && (!a.Max() || a.Max()->IsNull())) {
+            a.SetAutoMin(true);
+            a.SetAutoMax(true);
+        }
     }
     a.Changed(true);
     RefreshAxes();

@@ -7,6 +7,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
 #include "processing/TAEMessages.h"
+#include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "project/TDispatchDraw.h"
@@ -884,6 +885,11 @@ void TGraphVC::UpdateMenu() {
     FItems["mHideHitMarksVC"]->setEnabled(FHitMarkPosition != -1);
     FItems["mUnzoomVC"]->setEnabled(!FZoom.Empty());
     FItems["mUnzoomAllVC"]->setEnabled(!FZoom.Empty());
+    // The groups a request would undo are the database processor's.
+    const auto* db = FGraph ? dynamic_cast<const TGVDb*>(FGraph->Top()) : nullptr;
+    FItems["mUnselectVC"]->setEnabled(db && db->SelectedGroupCount() > 0);
+    FItems["mUnDeleteVC"]->setEnabled(db && db->DeletedGroupCount() > 0);
+    FItems["mUnDeleteAllVC"]->setEnabled(db && db->DeletedGroupCount() > 0);
     FItems["mTimeMarksVC"]->setChecked(FShowTimeMarks);
 }
 

@@ -128,6 +128,7 @@ TEST_F(TGraphFrameFixture, AxesAndSeriesMakeTheGraphReady) {
     EXPECT_TRUE(f.SetAxisField(akBottom, fidTime));
     EXPECT_FALSE(f.SetAxisField(akLeft, "9999999999999999"));
     EXPECT_EQ(view.LeftAxis().FieldId(), fidAmpl);
+    EXPECT_TRUE(view.LeftAxis().AutoMin() && view.LeftAxis().AutoMax()); // no bounds yet
 
     // A new series that the dialog cancels is not kept.
     TFSeries::DialogRunner() = [](TFSeries&) { return int(QDialog::Rejected); };
