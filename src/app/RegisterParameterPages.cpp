@@ -5,15 +5,18 @@
 #include "app/TfrmAeCriterion.h"
 #include "app/TfrmAeDb.h"
 #include "app/TfrmAeFltr.h"
+#include "app/TfrmAeGr.h"
 #include "app/TfrmAeLoc.h"
 #include "app/TfrmAePrc.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TGVCPUFltr.h"
 #include "processing/filter/TGVCPUTurnOffFltr.h"
+#include "processing/graph/TGVCPUGr.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
 #include "processing/math/TGVCPUPrc.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "view2d/TGraphVC.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TSchemaEditorF.h"
@@ -56,6 +59,14 @@ void RegisterParameterPages() {
                                   auto* table = dynamic_cast<TGVCPUTbl*>(&p);
                                   if (!table) return nullptr;
                                   auto* frame = new TfrmAeTbl(*table, parent);
+                                  frame->OnChanged = c.RefreshNode;
+                                  return frame;
+                              });
+    TParameterPages::Register("TGVCPUGr",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* g = dynamic_cast<TGVCPUGr*>(&p);
+                                  if (!g || !dynamic_cast<TGraphVC*>(g->GetView())) return nullptr;
+                                  auto* frame = new TfrmAeGr(*g, c, parent);
                                   frame->OnChanged = c.RefreshNode;
                                   return frame;
                               });

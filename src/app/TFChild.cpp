@@ -1,4 +1,6 @@
 #include "app/TFChild.h"
+#include "app/TFillStop.h"
+#include "view2d/TGraphVC.h"
 
 #include "app/IDialogService.h"
 #include "app/TChannelPanel.h"
@@ -304,6 +306,15 @@ void TFChild::InstallViewHandlers(TGVVisualClass* view) {
     view->OnPopupMenu = [this](TVisualClass& v, const QPoint& pos, const QList<QAction*>& items) {
         ShowViewPopup(v, pos, items);
     };
+    if (auto* graph = dynamic_cast<TGraphVC*>(view)) {
+        graph->OnProgress = [](int64_t records) {
+            if (TFillStop* f = TFillStop::Current()) f->Progress(records);
+        };
+        graph->OnAborted = [] {
+            TFillStop* f = TFillStop::Current();
+            return f && f->Stopped();
+        };
+    }
 }
 
 void TFChild::ShowError(const std::string& text) {
@@ -827,6 +838,7 @@ void TFChild::Run(bool checkedOnly) {
     const int active = FPageControl->currentIndex();
     try {
         TStatusGuard s(FStatus.get(), "Loading Data...");
+        TFillStop stop(FMain ? FMain->StatusPanel(2) : nullptr);
         FProject->Db().ClearErrors();
         ForEachPlacedView([&](int page, int, TGVVisualClass* v) {
             if (checkedOnly && !v->GetCheckMark()) return;
@@ -851,6 +863,7 @@ void TFChild::ActivateOutdated(int tab, bool reportErrors) {
         [&](int page, int, TGVVisualClass* v) { any |= page == tab && v->Outdated(); });
     if (any) {
         TStatusGuard s(FStatus.get(), "Loading Data...");
+        TFillStop stop(FMain ? FMain->StatusPanel(2) : nullptr);
         ForEachPlacedView([&](int page, int, TGVVisualClass* v) {
             if (page != tab || !v->Outdated()) return;
             v->SetActive(true);

@@ -7,6 +7,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
 #include "processing/TAEMessages.h"
+#include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "project/TDispatchDraw.h"
@@ -197,7 +198,7 @@ void TGraphVC::AttachObject(TSeriesGr& series, TGraphAEVObject* object,
     auto link = std::make_unique<TSeriesObjectLink>(object);
     series.SetObject(link.get(), className);
     FLinks[&series] = std::move(link);
-    if (series.Color() != -1) object->SetColor(PaletteColor(series.Color() - 1));
+    if (series.Color() != -1) object->SetColor(PaletteColor(series.Color()));
     object->SetVisible(series.Visible());
     if (auto* p = dynamic_cast<TGraphPointAEVObject*>(object)) p->SetPointStyle(series.TypePoint());
 }
@@ -742,7 +743,7 @@ void TGraphVC::UpdateAppearance() {
             TSeriesGr& s = *FSeries.Get(i);
             TGraphAEVObject* o = SeriesObject(s);
             if (!o || !s.Visible()) continue;
-            if (s.Color() != -1) o->SetColor(PaletteColor(s.Color() - 1));
+            if (s.Color() != -1) o->SetColor(PaletteColor(s.Color()));
             if (auto* hist = dynamic_cast<THistigramAEVObject*>(o))
                 hist->FramePen().SetColor(scheme.Background);
         }
@@ -754,6 +755,14 @@ void TGraphVC::UpdateAppearance() {
     } else {
         FContainer->SetColor(TCanvasDraw::FromQColor(Content()->palette().color(QPalette::Button)));
         FContainer->Core().SetBandColor(0);
+    }
+    // The series dialog changes these on the series; the objects follow here.
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        const TSeriesGr& s = *FSeries.Get(i);
+        TGraphAEVObject* o = SeriesObject(s);
+        if (!o) continue;
+        o->SetVisible(s.Visible());
+        if (auto* p = dynamic_cast<TGraphPointAEVObject*>(o)) p->SetPointStyle(s.TypePoint());
     }
     FContainer->RedrawObjects();
     FContainer->update();
@@ -884,6 +893,11 @@ void TGraphVC::UpdateMenu() {
     FItems["mHideHitMarksVC"]->setEnabled(FHitMarkPosition != -1);
     FItems["mUnzoomVC"]->setEnabled(!FZoom.Empty());
     FItems["mUnzoomAllVC"]->setEnabled(!FZoom.Empty());
+    // The groups a request would undo are the database processor's.
+    const auto* db = FGraph ? dynamic_cast<const TGVDb*>(FGraph->Top()) : nullptr;
+    FItems["mUnselectVC"]->setEnabled(db && db->SelectedGroupCount() > 0);
+    FItems["mUnDeleteVC"]->setEnabled(db && db->DeletedGroupCount() > 0);
+    FItems["mUnDeleteAllVC"]->setEnabled(db && db->DeletedGroupCount() > 0);
     FItems["mTimeMarksVC"]->setChecked(FShowTimeMarks);
 }
 

@@ -29,8 +29,7 @@ public:
         FObject->ChannelColors().Clear();
         for (size_t i = 0; i < count; ++i)
             if (channels[i] >= 1 && channels[i] <= 128)
-                FObject->ChannelColors().SetChannelColour(channels[i],
-                                                          PaletteColor(channels[i] - 1));
+                FObject->ChannelColors().SetChannelColour(channels[i], PaletteColor(channels[i]));
     }
     void SortSeriesPoints() override { FObject->SortIndex(); }
     void ApplyChannelColors() override { FObject->ApplyToPoints(); }

@@ -257,3 +257,16 @@ TEST_F(TGraphViewFixture, ThePopupMenuHasTheItemsInOrder) {
     EXPECT_FALSE(v->MenuItem("mZoomVC")->isEnabled());
     EXPECT_FALSE(v->MenuItem("mUnzoomVC")->isEnabled());
 }
+
+TEST_F(TGraphViewFixture, SeriesDrawInThePaletteColourOfTheirNumber) {
+    TGraphVC* v = NewGraph("GR1", "0000000000000951");
+    TSeriesGr& s = *v->Series().Get(0);
+    EXPECT_EQ(s.Color(), 1); // the first free colour
+    v->SetActive(true);
+    ASSERT_TRUE(v->Active()) << v->FillError();
+    // Colour 1 is the palette's first colour, not the black outside the palette.
+    EXPECT_EQ(v->SeriesObject(s)->GetColor(), PaletteColor(1));
+    s.SetColor(5);
+    v->UpdateAppearance();
+    EXPECT_EQ(v->SeriesObject(s)->GetColor(), PaletteColor(5));
+}

@@ -1,0 +1,210 @@
+// A graph built in the tree window and placed on a page of a project window offscreen: Run
+// fills it, "Show Info Rectangle" opens the info window with the records under the rectangle,
+// the Unselect and Undelete items follow the database processor's groups, and a long fill shows
+// its progress in the status bar and stops on Escape, leaving the graph inactive.
+
+#include "TScriptedDialogs.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TFSeries.h"
+#include "app/TFTreePrj.h"
+#include "app/TLongShoF.h"
+#include "app/TfrmAeGr.h"
+#include "common/TestData.h"
+#include "mkdata/TGenerateDataFile.h"
+#include "model/TAEFieldIDs.h"
+#include "processing/TAEMessages.h"
+#include "processing/db/TGVDb.h"
+#include "processing/graph/TGVCPUGr.h"
+#include "processing/table/TGVCPUTbl.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TIniApplic.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TCanvasContainer.h"
+#include "view2d/TGraphVC.h"
+#include "view2d/TRoShemRectAEVObject.h"
+#include "view2d/TTableVC.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QDialog>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QTabWidget>
+#include <QTimer>
+#include <gtest/gtest.h>
+
+using namespace vorelt;
+using vorelt::test::TScriptedDialogs;
+using vorelt::test::TTempDir;
+
+namespace {
+
+struct TGraphWindowFixture : ::testing::Test {
+    TTempDir dir;
+    std::unique_ptr<TIniApplic> settings;
+    TScriptedDialogs dialogs;
+    std::unique_ptr<TFMain> main;
+    TFChild* child = nullptr;
+    TGVCPUGr* graph = nullptr;
+
+    void SetUp() override {
+        RegisterCoreClasses();
+        RegisterView2dClasses();
+        TLongShoF::SetMinimumShowTime(0);
+        const std::string data = dir.File("run.pci");
+        TGenerateOptions o;
+        o.Format = "pci";
+        o.FileName = data;
+        o.Hits = 60000; // enough records for the fill to report progress a few times
+        o.Channels = 4;
+        o.Seed = 7;
+        std::string error;
+        ASSERT_TRUE(GenerateDataFile(o, error)) << error;
+        settings = std::make_unique<TIniApplic>(dir.Path() + "/");
+        main = std::make_unique<TFMain>(*settings, dialogs);
+        main->resize(1000, 760);
+        main->show();
+        dialogs.Files = {dir.File("p.xml"), data};
+        child = main->OpenProjectWindow({}, true);
+        ASSERT_NE(child, nullptr);
+        TFSeries::DialogRunner() = [](TFSeries&) { return int(QDialog::Accepted); };
+        TFChild::TreeRunner() = [this](QDialog& d) {
+            auto& w = static_cast<TFTreePrj&>(d);
+            TGVDb& db = child->Project().Db();
+            w.SelectProcessor(&db);
+            EXPECT_TRUE(w.InsertProcessor(pkGr));
+            graph = dynamic_cast<TGVCPUGr*>(db.Child(db.ChildCount() - 1));
+            if (!graph) return int(QDialog::Rejected);
+            w.SelectProcessor(graph);
+            auto* frame = qobject_cast<TfrmAeGr*>(w.ParameterPage());
+            EXPECT_NE(frame, nullptr);
+            if (!frame) return int(QDialog::Rejected);
+            frame->SetAxisField(akLeft, fidAmpl);
+            frame->SetAxisField(akBottom, fidTime);
+            frame->AddSeries(stPointPlot);
+            frame->AddInfoField(fidAmpl);
+            frame->AddInfoField(fidChan);
+            w.Tabs()->setCurrentIndex(1);
+            w.SelectPage(0);
+            EXPECT_TRUE(w.TreeToPreview(graph, QPoint(10, 10)));
+            if (TRoShemRectAEVObject* box = w.BoxOf(graph->ID())) {
+                box->SetRect(0, 0, 297, 210);
+                box->OnEndEdit(*box);
+            }
+            w.CloseWindow();
+            return w.result();
+        };
+        child->Action("mProjectThreeView")->trigger();
+        ASSERT_NE(graph, nullptr);
+        QApplication::processEvents();
+    }
+    void TearDown() override {
+        TFSeries::DialogRunner() = nullptr;
+        TFChild::TreeRunner() = nullptr;
+        dialogs.Answers = {mrNo};
+        main.reset();
+    }
+    TGraphVC& View() { return *dynamic_cast<TGraphVC*>(graph->GetView()); }
+    // A band over the whole plot of the focused graph.
+    void Band() {
+        View().SetFocusedView(true);
+        const int w = View().Container()->Mapping()->Width();
+        const int h = View().Container()->Mapping()->Height();
+        View().SelectRect(TRectInt{2, 2, w - 3, h - 3});
+    }
+};
+
+} // namespace
+
+TEST_F(TGraphWindowFixture, ShowInfoOpensTheRecordsUnderTheRectangle) {
+    child->ExecuteCommand(cmRun);
+    ASSERT_TRUE(View().Active()) << View().FillError();
+    EXPECT_GT(View().RecordsRead(), 0);
+    Band();
+    ASSERT_NE(View().InfoRect(), nullptr);
+    const size_t found = View().FoundPositions().size();
+    EXPECT_GT(found, 0u);
+    QAction* info = View().MenuItem("mInfoVC");
+    ASSERT_TRUE(info->isEnabled());
+    std::string title;
+    int rows = -1, columns = -1, children = -1;
+    QTimer::singleShot(0, [&] {
+        QWidget* w = QApplication::activeModalWidget();
+        if (auto* d = qobject_cast<QDialog*>(w)) {
+            title = d->windowTitle().toStdString();
+            children = graph->ChildCount();
+            if (auto* t = dynamic_cast<TGVCPUTbl*>(graph->Child(0)))
+                if (auto* tv = dynamic_cast<TTableVC*>(t->GetView())) {
+                    rows = tv->Data().RowCount();
+                    columns = tv->Data().Columns().Count();
+                }
+            d->grab().save(QString::fromStdString(dir.File("info.png")));
+            d->reject();
+        }
+    });
+    info->trigger();
+    EXPECT_EQ(title, "Show Info");
+    EXPECT_EQ(children, 1); // the table reads through the graph while it is open
+    EXPECT_EQ(rows, static_cast<int>(found));
+    EXPECT_GE(columns, 2);             // the information fields
+    EXPECT_EQ(graph->ChildCount(), 0); // and leaves with the window
+    EXPECT_TRUE(View().GetFocusedView());
+}
+
+TEST_F(TGraphWindowFixture, UnselectAndUndeleteFollowTheDatabaseGroups) {
+    child->ExecuteCommand(cmRun);
+    ASSERT_TRUE(View().Active());
+    EXPECT_FALSE(View().MenuItem("mUnselectVC")->isEnabled());
+    EXPECT_FALSE(View().MenuItem("mUnDeleteVC")->isEnabled());
+    EXPECT_FALSE(View().MenuItem("mUnDeleteAllVC")->isEnabled());
+    Band();
+    ASSERT_TRUE(View().SelectFound());
+    EXPECT_TRUE(View().MenuItem("mUnselectVC")->isEnabled());
+    EXPECT_FALSE(View().MenuItem("mUnDeleteVC")->isEnabled());
+    Band();
+    ASSERT_TRUE(View().DeleteFound());
+    EXPECT_TRUE(View().MenuItem("mUnDeleteVC")->isEnabled());
+    EXPECT_TRUE(View().MenuItem("mUnDeleteAllVC")->isEnabled());
+    View().MenuItem("mUnDeleteVC")->trigger();
+    View().MenuItem("mUnselectVC")->trigger();
+    EXPECT_FALSE(View().MenuItem("mUnDeleteVC")->isEnabled());
+    EXPECT_FALSE(View().MenuItem("mUnselectVC")->isEnabled());
+}
+
+TEST_F(TGraphWindowFixture, EscapeStopsALongFillAndTheGraphStaysInactive) {
+    // A whole fill shows how far it got.
+    std::vector<std::string> shown;
+    QLabel* status = main->StatusPanel(2);
+    auto progress = View().OnProgress;
+    ASSERT_TRUE(progress);
+    View().OnProgress = [&](int64_t n) {
+        progress(n);
+        shown.push_back(status->text().toStdString());
+    };
+    child->ExecuteCommand(cmRun);
+    ASSERT_TRUE(View().Active()) << View().FillError();
+    ASSERT_FALSE(shown.empty());
+    EXPECT_NE(shown.front().find("Loading Data..."), std::string::npos);
+    EXPECT_EQ(status->text().toStdString().find("Loading Data..."), std::string::npos);
+
+    // Escape while it reads: the fill ends, the graph is empty and inactive, the error is
+    // reported once, and switching pages does not fill it again.
+    int reports = 0;
+    View().OnProgress = [&](int64_t n) {
+        if (++reports == 1) {
+            QCoreApplication::postEvent(
+                View().Container(),
+                new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
+        }
+        progress(n);
+    };
+    dialogs.Boxes.clear();
+    child->ExecuteCommand(cmRun);
+    EXPECT_EQ(reports, 1);
+    EXPECT_FALSE(View().Active());
+    EXPECT_FALSE(View().Outdated());
+    EXPECT_EQ(View().FillError(), "Abort");
+    EXPECT_TRUE(dialogs.Asked("Abort"));
+    EXPECT_EQ(View().RecordsRead(), 0);
+}
