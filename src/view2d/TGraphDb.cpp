@@ -8,11 +8,14 @@
 #include "processing/filter/TFilterCommon.h"
 #include "testprog/TTestGraphMapping.h"
 #include "testprog/TTestProgramRules.h"
+#include "view2d/TCanvasContainer.h"
 #include "view2d/TypesPrg.h"
 
 #include <QAction>
+#include <QEvent>
 #include <QFrame>
 #include <QMenu>
+#include <QTimer>
 #include <algorithm>
 
 namespace vorelt {
@@ -27,8 +30,30 @@ long double BoundOf(const TAEField* f) {
 
 } // namespace
 
+namespace {
+
+// The axes are laid out for the plot's size: a window that resizes the graph lays them out
+// again (pages do it for the graphs they place).
+class TResizeWatch : public QObject {
+public:
+    TResizeWatch(TGraphDb& graph, QObject* parent) : QObject(parent), FGraph(graph) {}
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override {
+        if (event->type() == QEvent::Resize)
+            QTimer::singleShot(0, this, [this] { FGraph.UpdateAppearance(); });
+        return QObject::eventFilter(watched, event);
+    }
+
+private:
+    TGraphDb& FGraph;
+};
+
+} // namespace
+
 TGraphDb::TGraphDb(TGVDb& db) : TGraphVC(nullptr, &db), FDb(db) {
     Panel()->setObjectName("pnlTestGraph");
+    Container()->installEventFilter(new TResizeWatch(*this, Container()));
     HideCheckButton();
     FDbMenu = new QMenu("Edit", Panel());
     FDbMenu->setObjectName("mGVVisualClass");
@@ -117,7 +142,8 @@ bool TGraphDb::ApplyDefaults() {
         }
     }
     if (plan.AddPointSeries && Series().Count() == 0) {
-        AddSeries(stPointPlot);
+        // A series with its own default colour (2), which shows on both colour schemes.
+        if (TSeriesGr* s = AddSeries(stPointPlot)) s->SetColor(2);
         changed = true;
     }
     if (changed) UpdateAppearance();
