@@ -9,6 +9,7 @@
 #include "app/TFMain.h"
 #include "app/TFParametric.h"
 #include "app/TFProjectOptions.h"
+#include "app/TFTestProgram.h"
 #include "app/TFTreePrj.h"
 #include "app/TFVariants.h"
 #include "app/TLongShoF.h"
@@ -119,6 +120,8 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     connect(Action("mDataDeletedInfo"), &QAction::triggered, this, [this] { OpenDelHitWindow(); });
     connect(Action("mParametricData"), &QAction::triggered, this,
             [this] { OpenParametricWindow(); });
+    connect(Action("mTestingGraph"), &QAction::triggered, this,
+            [this] { OpenTestProgramWindow(); });
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -153,6 +156,8 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
 TFChild::~TFChild() {
     // The frame may be half gone already: closing the data file reports no more states.
     FDestroying = true;
+    // The test program window holds the database's test graph: it gives it back first.
+    delete FTestProgram.data();
     // Views are parented to the tabs: take them off before the tabs go.
     if (FProject) {
         TAEOMSG msg;
@@ -190,6 +195,18 @@ TFParametric* TFChild::OpenParametricWindow() {
     FParametric->raise();
     FParametric->activateWindow();
     return FParametric;
+}
+
+TFTestProgram* TFChild::OpenTestProgramWindow() {
+    if (!FTestProgram) {
+        FTestProgram =
+            new TFTestProgram(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, this);
+        FTestProgram->setAttribute(Qt::WA_DeleteOnClose);
+    }
+    FTestProgram->show();
+    FTestProgram->raise();
+    FTestProgram->activateWindow();
+    return FTestProgram;
 }
 
 QAction* TFChild::MakeAction(const QString& name, const QString& caption, int command) {
@@ -259,8 +276,8 @@ void TFChild::UpdateCommandStates() {
     for (const char* name : {"mProjectThreeView", "mPagesDispatcher", "mVariantsEditor",
                              "mProjectOptions", "mParametricData"})
         Action(name)->setEnabled(ready);
-    // The test program window waits for the test graph.
-    Action("mTestingGraph")->setEnabled(false);
+    // The test graph needs the fields of an open data file.
+    Action("mTestingGraph")->setEnabled(ready && hasData);
     Action("mDataDeletedInfo")->setEnabled(ready && FProject->Db().DeletedGroupCount() > 0);
     TGVVisualClass* focused = FocusedView();
     Action("mReloadData")->setEnabled(ready && focused != nullptr);

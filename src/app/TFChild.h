@@ -31,6 +31,7 @@ class IDialogService;
 class TChannelPanel;
 class TFDelHit;
 class TFParametric;
+class TFTestProgram;
 class TDataFileCommands;
 class TFMain;
 class TGVVisualClass;
@@ -111,6 +112,8 @@ public:
     // "Data Deleted Info" and "Parametric Data": one window each, shown again when open.
     TFDelHit* OpenDelHitWindow();
     TFParametric* OpenParametricWindow();
+    // "Testing Graph": the test program window, shown again when open.
+    TFTestProgram* OpenTestProgramWindow();
 
     // Views of the pages: (page, placement, view) for every placed view.
     void ForEachPlacedView(const std::function<void(int, int, TGVVisualClass*)>& visit) const;
@@ -174,6 +177,7 @@ private:
     std::vector<QAction*> FActions;
     QPointer<TFDelHit> FDelHit;
     QPointer<TFParametric> FParametric;
+    QPointer<TFTestProgram> FTestProgram;
 };
 
 } // namespace vorelt

@@ -7,11 +7,16 @@
 #include "project/TIniApplic.h"
 #include "testprog/TTestProgramRules.h"
 #include "testprog/TTestSection.h"
+#include "view2d/TCanvasContainer.h"
+#include "view2d/TGraphDb.h"
+#include "view2d/TRectFillAEVObject.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
+#include <QFrame>
 #include <QLabel>
 #include <QLineEdit>
+#include <QSplitter>
 #include <QTreeWidget>
 #include <QVBoxLayout>
 
@@ -78,8 +83,8 @@ void TSectionDialog::StoreInto(TTestSection& section) const {
 }
 
 TFSelSection::TFSelSection(TTestSectionList& sections, const std::vector<std::string>& chosenIDs,
-                           TIniApplic* settings, QWidget* parent)
-    : QDialog(parent), FSections(sections), FSettings(settings) {
+                           TIniApplic* settings, QWidget* parent, TGraphDb* graph)
+    : QDialog(parent), FSections(sections), FGraph(graph), FSettings(settings) {
     setObjectName("FSelSection");
     setWindowTitle("Sections");
     resize(480, 320);
@@ -94,8 +99,29 @@ TFSelSection::TFSelSection(TTestSectionList& sections, const std::vector<std::st
     connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* box = new QVBoxLayout(this);
-    box->addWidget(new QLabel("  Sections List", this));
-    box->addWidget(FList, 1);
+    auto* lower = new QWidget(this);
+    auto* lowerBox = new QVBoxLayout(lower);
+    lowerBox->setContentsMargins(0, 0, 0, 0);
+    lowerBox->addWidget(new QLabel("  Sections List", lower));
+    lowerBox->addWidget(FList, 1);
+    if (FGraph) {
+        resize(720, 560);
+        auto* split = new QSplitter(Qt::Vertical, this);
+        auto* holder = new QWidget(split);
+        auto* holderBox = new QVBoxLayout(holder);
+        holderBox->setContentsMargins(0, 0, 0, 0);
+        FGraph->SetParentWindow(holder);
+        holderBox->addWidget(FGraph->Panel());
+        FGraph->SetVisible(true);
+        if (!FGraph->Active()) FGraph->SetActive(true);
+        split->addWidget(lower);
+        split->setSizes({360, 200});
+        box->addWidget(split, 1);
+        FGraph->OnAppearance = [this] { PlaceRectangles(); };
+        PlaceRectangles();
+    } else {
+        box->addWidget(lower, 1);
+    }
     box->addWidget(buttons);
     if (FSettings && FSettings->File().SectionExists(Section)) {
         int32_t top = y(), left = x(), w = width(), h = height();
@@ -106,6 +132,15 @@ TFSelSection::TFSelSection(TTestSectionList& sections, const std::vector<std::st
 }
 
 TFSelSection::~TFSelSection() {
+    if (FGraph) {
+        FGraph->OnAppearance = nullptr;
+        for (TRectFillAEVObject* r : FRects) {
+            const int i = FGraph->Container()->IndexOfObject(r);
+            if (i >= 0) FGraph->Container()->DeleteObject(i);
+        }
+        FGraph->SetVisible(false);
+        FGraph->SetParentWindow(nullptr);
+    }
     if (!FSettings) return;
     const QRect g = geometry();
     FSettings->WriteBounds(Section, g.top(), g.left(), g.height(), g.width());
@@ -120,6 +155,37 @@ void TFSelSection::Refresh() {
                                                  QString::number(s->MaxVal())});
         item->setCheckState(0, s->Checked() ? Qt::Checked : Qt::Unchecked);
     }
+}
+
+void TFSelSection::PlaceRectangles() {
+    if (!FGraph) return;
+    TCanvasContainer* c = FGraph->Container();
+    for (TRectFillAEVObject* r : FRects) {
+        const int i = c->IndexOfObject(r);
+        if (i >= 0) c->DeleteObject(i);
+    }
+    FRects.clear();
+    if (!FGraph->Active()) return;
+    const TColorScheme& scheme = ColorScheme(FGraph->ColorSchemeIndex());
+    for (int i = 0; i < FSections.Count(); ++i) {
+        const TTestSection* s = FSections.Get(i);
+        long double x0 = 0, x1 = 0;
+        if (!FGraph->SecondsToSheetX(s->MinVal(), x0) || !FGraph->SecondsToSheetX(s->MaxVal(), x1))
+            continue;
+        auto rect = std::make_unique<TRectFillAEVObject>();
+        rect->SetScale(1, 1);
+        rect->SetLineWidth(0.5L);
+        rect->SetMovable(false);
+        rect->SetResizable(false);
+        rect->FramePen().SetColor(scheme.Foreground);
+        rect->SelectedPen().SetColor(scheme.Alert);
+        rect->EditingPen().SetColor(scheme.Highlight);
+        rect->SetRect(x0, 0, x1, LogicalHeightUnits - 1.0L);
+        FRects.push_back(rect.get());
+        c->AddObject(std::move(rect));
+    }
+    c->RedrawObjects();
+    c->update();
 }
 
 void TFSelSection::Toggle(int row) {

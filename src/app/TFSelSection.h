@@ -1,10 +1,11 @@
 #pragma once
 // The section dialog of the test program (name and range in whole seconds, checked on OK) and
 // the section selection window of criterion fields ("SelSection"): the sections list, where a
-// double click marks or unmarks a section, and OK hands the marked sections' IDs back. The
-// test graph above the list joins these windows once the graph view exists.
+// double click marks or unmarks a section, and OK hands the marked sections' IDs back. Given
+// the test graph, the window shows it above the list with the sections' rectangles.
 
 #include <QDialog>
+#include <QPointer>
 #include <functional>
 #include <string>
 #include <vector>
@@ -15,7 +16,9 @@ class QTreeWidget;
 namespace vorelt {
 
 class IDialogService;
+class TGraphDb;
 class TIniApplic;
+class TRectFillAEVObject;
 class TTestSection;
 class TTestSectionList;
 
@@ -47,7 +50,7 @@ class TFSelSection : public QDialog {
 public:
     // The marks start from `chosenIDs`.
     TFSelSection(TTestSectionList& sections, const std::vector<std::string>& chosenIDs,
-                 TIniApplic* settings, QWidget* parent = nullptr);
+                 TIniApplic* settings, QWidget* parent = nullptr, TGraphDb* graph = nullptr);
     ~TFSelSection() override;
 
     QTreeWidget* List() const { return FList; }
@@ -55,9 +58,15 @@ public:
     // The marked sections' IDs, in list order.
     std::vector<std::string> CheckedIDs() const;
     void Refresh();
+    // The rectangles shown on the test graph, one per section that could be placed.
+    int RectangleCount() const { return static_cast<int>(FRects.size()); }
 
 private:
+    void PlaceRectangles();
+
     TTestSectionList& FSections;
+    TGraphDb* FGraph;
+    std::vector<TRectFillAEVObject*> FRects;
     TIniApplic* FSettings;
     QTreeWidget* FList;
 };

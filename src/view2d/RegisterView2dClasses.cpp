@@ -1,9 +1,11 @@
 #include "view2d/RegisterView2dClasses.h"
 
+#include "processing/db/TGVDb.h"
 #include "processing/graph/RegisterGraphClasses.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "view2d/TGraphDb.h"
 #include "view2d/TGraphLineAEVObject.h"
 #include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
@@ -25,6 +27,9 @@ void RegisterView2dClasses() {
     TGVCPUGr::SetViewFactory([](TGVCPUGr& graph) -> std::unique_ptr<IFinalView> {
         return std::make_unique<TGraphVC>(&graph);
     });
+    // Every database made from now on gets the real test graph.
+    TGVDb::SetTestGraphFactory(
+        [](TGVDb& db) -> std::unique_ptr<ITestGraph> { return std::make_unique<TGraphDb>(db); });
 }
 
 } // namespace vorelt

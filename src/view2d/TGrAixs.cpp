@@ -197,6 +197,9 @@ void TGrAixs::FinishRange() {
 
 void TGrAixs::FinishCurrentRange() {
     if (!FCurMin || !FCurMax) return;
+    // An end that no value reached (an axis without series of its own) shows the configured one.
+    if (FCurMax->IsNull() && FMax && !FMax->IsNull()) FCurMax->SetAsFloat(FMax->GetAsFloat());
+    if (FCurMin->IsNull() && FMin && !FMin->IsNull()) FCurMin->SetAsFloat(FMin->GetAsFloat());
     Finish(*FCurMin, *FCurMax);
 }
 

@@ -98,8 +98,11 @@ constexpr TMenuEntry EditItems[] = {
 
 } // namespace
 
-TGraphVC::TGraphVC(TGVCPUGr* processor)
-    : TPanelVC(processor), FGraph(processor), FLeft(std::make_unique<TGrAixs>(this, akLeft)),
+TGraphVC::TGraphVC(TGVCPUGr* processor) : TGraphVC(processor, processor) {}
+
+TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
+    : TPanelVC(processor), FGraph(processor), FSource(source),
+      FLeft(std::make_unique<TGrAixs>(this, akLeft)),
       FRight(std::make_unique<TGrAixs>(this, akRight)),
       FBottom(std::make_unique<TGrAixs>(this, akBottom)), FLeftScale(*FLeft), FRightScale(*FRight),
       FBottomScale(*FBottom), FSeries(this) {
@@ -256,7 +259,7 @@ void TGraphVC::SetEnableRightAixs(bool v) {
 }
 
 const TAEField* TGraphVC::FindAixsField(const std::string& fieldId) const {
-    return FGraph ? FGraph->FindField(fieldId) : nullptr;
+    return FSource ? FSource->FindField(fieldId) : nullptr;
 }
 
 // ---- Filling -----------------------------------------------------------------------------------
@@ -301,24 +304,24 @@ void TGraphVC::SetActive(bool value) {
     ClearFill();
     FFillError.clear();
     FRecordsRead = 0;
-    if (FGraph) {
-        FGraph->Nav().Kinds = GraphKinds;
-        FGraph->PrepareRecord();
+    if (FSource) {
+        FSource->Nav().Kinds = GraphKinds;
+        FSource->PrepareRecord();
     }
-    const bool go = FActive && FGraph && FLeft->HasField() && FBottom->HasField() &&
+    const bool go = FActive && FSource && FLeft->HasField() && FBottom->HasField() &&
                     GetStatus() != vsUnavailable;
     if (go) {
         TGraphFillRequest request;
-        request.Processor = FGraph;
+        request.Processor = FSource;
         request.Axes = Run();
         request.Series = &FSeries;
-        request.FirstHitOnly = FGraph->GetFirstHitOnly();
+        request.FirstHitOnly = FGraph && FGraph->GetFirstHitOnly();
         request.Aborted = OnAborted;
         request.Progress = OnProgress;
         TGraphFillResult result;
         if (!FillGraphRecords(request, result)) {
             FFillError = result.Error;
-            FGraph->AddError(result.Error);
+            FSource->AddError(result.Error);
             TVisualClass::SetActive(false);
             ClearFill();
         } else {
@@ -692,8 +695,16 @@ void TGraphVC::GraphChanged(bool propagate) {
 
 // ---- Appearance --------------------------------------------------------------------------------
 
+std::string TGraphVC::OwnerName() const {
+    return FGraph ? FGraph->Name() : std::string();
+}
+
+void TGraphVC::HideCheckButton() {
+    if (QWidget* check = Panel()->findChild<QWidget*>("sbCheck")) check->hide();
+}
+
 std::string TGraphVC::GetCaption() const {
-    const std::string name = FGraph ? FGraph->Name() : std::string();
+    const std::string name = OwnerName();
     const std::string title = Title();
     if (!title.empty()) return title + " [" + name + "]";
     const TAEField* l = FindAixsField(FLeft->FieldId());
@@ -782,7 +793,7 @@ void TGraphVC::SetFocusedView(bool value) {
 }
 
 void TGraphVC::RefreshAxisCaptions() {
-    if (!FGraph || FGraph->GetSourceState() != 3) return;
+    if (!FSource || FSource->GetSourceState() != 3) return;
     for (TGrAixs* a : {FLeft.get(), FBottom.get()})
         if (const TAEField* f = FindAixsField(a->FieldId()))
             if (auto* legend = a->Properties().FindAs<TGVProperty>("Legend"))
@@ -805,8 +816,8 @@ bool TGraphVC::ReportFieldUse(std::string_view id, std::vector<std::string>& lin
     bool used = UsesField(std::string(id));
     if (used) {
         const TAEField* f = FindAixsField(std::string(id));
-        const std::string line = "Field: " + (f ? f->FieldName() : std::string(id)) + "[" +
-                                 (FGraph ? FGraph->Name() : std::string()) + "]";
+        const std::string line =
+            "Field: " + (f ? f->FieldName() : std::string(id)) + "[" + OwnerName() + "]";
         if (std::find(lines.begin(), lines.end(), line) == lines.end()) lines.push_back(line);
     }
     for (int i = 0; i < FSeries.Count(); ++i) {

@@ -44,6 +44,9 @@ public:
     std::string ClassName() const override { return "TGraphVC"; }
 
     TGVCPUGr* Graph() const { return FGraph; }
+    // The processor whose records the graph reads and whose fields its axes show: the graph
+    // processor, or the database for its test graph.
+    TGVCPU* Source() const { return FSource; }
     TGrAixs& LeftAxis() { return *FLeft; }
     TGrAixs& RightAxis() { return *FRight; }
     TGrAixs& BottomAxis() { return *FBottom; }
@@ -145,7 +148,14 @@ public:
     QAction* MenuItem(const std::string& name);
 
 protected:
+    // A graph reading the records of `source`; `processor` is none for a graph that belongs to
+    // no graph processor.
+    TGraphVC(TGVCPUGr* processor, TGVCPU* source);
     QList<QAction*> PopupItems() override;
+    // The name in captions and field-use lines.
+    virtual std::string OwnerName() const;
+    // The title bar's check button.
+    void HideCheckButton();
 
 private:
     TGraphRun Run();
@@ -164,6 +174,7 @@ private:
     bool IsPointPlotVisible(uint8_t side) const;
 
     TGVCPUGr* FGraph;
+    TGVCPU* FSource;
     std::unique_ptr<TGrAixs> FLeft;
     std::unique_ptr<TGrAixs> FRight;
     std::unique_ptr<TGrAixs> FBottom;
