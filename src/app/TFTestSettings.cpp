@@ -2,6 +2,7 @@
 
 #include "app/IDialogService.h"
 #include "app/TFParametric.h"
+#include "app/TFSeries.h"
 #include "app/TPickerMenu.h"
 #include "model/TAEListFields.h"
 #include "model/TFieldPicker.h"
@@ -367,12 +368,17 @@ void TFTestSettings::RefreshSeries() {
     SeriesButton("btnSeriesDown")->setEnabled(i >= 0 && i + 1 < n);
 }
 
+bool TFTestSettings::RunSeriesEditor(TSeriesGr& series, bool isNew) {
+    if (SeriesEditor()) return SeriesEditor()(series, isNew);
+    return vorelt::EditSeries(this, series, SeriesContextOf(FGraph, series, FSettings), isNew);
+}
+
 void TFTestSettings::AddSeries(uint8_t type) {
     if (!CanAddSeries(FGraph.LeftAxis().HasField(), FGraph.BottomAxis().HasField())) return;
     TSeriesGr* s = FGraph.AddSeries(type);
     if (!s) return;
     const int index = FGraph.Series().Count() - 1;
-    if (SeriesEditor() && !SeriesEditor()(*s, true)) {
+    if (!RunSeriesEditor(*s, true)) {
         FGraph.DeleteSeries(index);
         RefreshSeries();
         return;
@@ -385,8 +391,8 @@ void TFTestSettings::AddSeries(uint8_t type) {
 void TFTestSettings::EditSeries() {
     const int i = FSeries->indexOfTopLevelItem(FSeries->currentItem());
     TSeriesGr* s = FGraph.Series().Get(i);
-    if (!s || !SeriesEditor()) return;
-    if (SeriesEditor()(*s, false)) FGraph.SetModified(true);
+    if (!s) return;
+    if (RunSeriesEditor(*s, false)) FGraph.SetModified(true);
     RefreshSeries();
 }
 
