@@ -1,9 +1,14 @@
 #include "view2d/RegisterView2dClasses.h"
 
+#include "processing/criterion/TGVCPUCriterion.h"
+#include "processing/db/TGVDb.h"
 #include "processing/graph/RegisterGraphClasses.h"
 #include "processing/graph/TGVCPUGr.h"
+#include "processing/math/IProjectParameters.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "view2d/TAddonVCLoadGr.h"
+#include "view2d/TAddonVCZip.h"
 #include "view2d/TGraphLineAEVObject.h"
 #include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
@@ -24,6 +29,19 @@ void RegisterView2dClasses() {
     RegisterClass<THistigramAEVObject>("THistigramAEVObject");
     TGVCPUGr::SetViewFactory([](TGVCPUGr& graph) -> std::unique_ptr<IFinalView> {
         return std::make_unique<TGraphVC>(&graph);
+    });
+    // The load line belongs on graphs against time only.
+    TGVDb::SetLoadAddOnFactory([](TGVDb& db, IFinalView* view) -> IGraphAddOn* {
+        auto* graph = dynamic_cast<TGraphVC*>(view);
+        if (!graph || !graph->BottomAxisIsTime()) return nullptr;
+        return new TAddonVCLoadGr(&db, graph);
+    });
+    TGVCPUCriterion::SetZipAddOnFactory([](TGVCPUCriterion& owner,
+                                           IFinalView* view) -> IGraphAddOn* {
+        auto* graph = dynamic_cast<TGraphVC*>(view);
+        if (!graph || !owner.OffersZip(graph->LeftAxis().FieldId(), graph->BottomAxis().FieldId()))
+            return nullptr;
+        return new TAddonVCZip(&owner, graph, &FindZIPParameters(owner));
     });
 }
 
