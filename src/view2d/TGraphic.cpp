@@ -240,7 +240,8 @@ void TGraphic::UpdateAppearance() {
         a->UpdateLayout();
     for (TAixs* a : {&FLeft, &FBottom, &FRight})
         a->BuildMarks();
-    FContainer->SetColor(FActive ? ColorScheme(1).Background : 0xF0F0F0);
+    // The dark scheme of graphs: palette colours stand out on it.
+    FContainer->SetColor(FActive ? ColorScheme(0).Background : 0xF0F0F0);
     FContainer->RedrawObjects();
     FContainer->update();
     update();

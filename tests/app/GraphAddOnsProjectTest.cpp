@@ -12,8 +12,11 @@
 #include "view2d/TGraphVC.h"
 #include "view2d/TLineAEVObject.h"
 
+#include <QApplication>
+#include <QFrame>
 #include <QProcess>
 #include <QWidget>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace vorelt;
@@ -96,6 +99,16 @@ TEST(GraphAddOnsProject, TheLoadLineSwitchSurvivesAFillWithoutAFileAndReopening)
         EXPECT_TRUE(line->GetEnabled());
         ASSERT_NE(line->Line(), nullptr);
         EXPECT_GE(line->Line()->Points().Count(), 1);
+        // A picture for the documentation when asked for (scripts/addon-shots).
+        if (const char* shots = std::getenv("VORELT_SHOT_DIR")) {
+            demo.page.show();
+            timed->SetWidth(900);
+            timed->SetHeight(560);
+            QApplication::processEvents();
+            timed->UpdateAppearance();
+            QApplication::processEvents();
+            timed->Panel()->grab().save(QString(shots) + "/graph-load-line.png");
+        }
 
         // The data file goes and a reset empties the graphs: a fill without a file.
         demo.project->CloseDataFile();

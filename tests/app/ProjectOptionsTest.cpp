@@ -9,11 +9,13 @@
 #include "view2d/TPolyLineAEVObject.h"
 #include "view2d/TypesPrg.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace vorelt;
@@ -105,6 +107,10 @@ TEST_F(TOptionsFixture, TheDiagramShowsTheWorkingCopyOfTheZones) {
     const TAEVPointList& z3 = dialog.ZoneLines()[3]->Points();
     EXPECT_NEAR(static_cast<double>(z3.X(before)), LogicalWidthUnits / 2.0, 1e-9);
     EXPECT_NEAR(static_cast<double>(z3.Y(before)), LogicalHeightUnits / 2.0, 1e-9);
+    if (const char* shots = std::getenv("VORELT_SHOT_DIR")) {
+        QApplication::processEvents();
+        dialog.grab().save(QString(shots) + "/project-options-zones.png");
+    }
     // Nothing reached the project before OK.
     EXPECT_EQ(project.ZipParameters().Zones().Count(), 6);
     EXPECT_FALSE(project.Modified());
