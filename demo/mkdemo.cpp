@@ -163,7 +163,17 @@ int main(int argc, char** argv) {
     channels.Title = "Hits per Channel";
     channels.Left.FieldId = fidAmpl;
     channels.Bottom.FieldId = fidChan;
-    channels.Series.push_back({stHistigram, 5, 12, bsCnt, true, false});
+    // Counts start at 0, and one bin per channel 0 .. 13 centred on its number, so the bars
+    // of channels 1 and 12 are whole and stand on the axis.
+    channels.Left.Legend = "Hits";
+    channels.Left.Like = project.Db().FindField(fidAmpl);
+    channels.Left.FixedMin = true;
+    channels.Left.Min = 0;
+    channels.Bottom.Like = project.Db().FindField(fidChan);
+    channels.Bottom.FixedMin = channels.Bottom.FixedMax = true;
+    channels.Bottom.Min = 0;
+    channels.Bottom.Max = 13;
+    channels.Series.push_back({stHistigram, 5, 14, bsCnt, true, false});
     addGraph(channels, 1);
     TGraphViewPlan counts;
     counts.Title = "Counts vs Amplitude";

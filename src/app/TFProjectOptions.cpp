@@ -2,8 +2,13 @@
 
 #include "app/IDialogService.h"
 #include "app/TKeyFilter.h"
+#include "persist/TGVProperty.h"
 #include "persist/TNumberFormat.h"
 #include "project/TProjectAE.h"
+#include "view2d/TCanvasContainer.h"
+#include "view2d/TGraphic.h"
+#include "view2d/TPolyLineAEVObject.h"
+#include "view2d/TypesPrg.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>
@@ -111,7 +116,32 @@ TFProjectOptions::TFProjectOptions(TProjectAE& project, IDialogService& dialogs,
     graph->setMinimumSize(240, 200);
     auto* graphLayout = new QVBoxLayout(graph);
     graphLayout->addWidget(new QLabel("Severity vs Historic Index", graph), 0, Qt::AlignHCenter);
-    graphLayout->addStretch(1);
+    FDiagram = new TGraphic(graph);
+    FDiagram->setMinimumSize(220, 170);
+    auto axis = [](TAixs& a, const char* legend, long double lo, long double hi) {
+        TGraphic::SetRange(a, lo, hi);
+        if (auto* p = a.Properties().FindAs<TGVProperty>("Legend")) p->SetAsString(legend);
+    };
+    // The grid of the classification: linear on both axes.
+    axis(FDiagram->BottomAxis(), "Historic Index", TZIPParameters::HistoricIndexMin,
+         TZIPParameters::HistoricIndexMax);
+    axis(FDiagram->LeftAxis(), "Severity", TZIPParameters::SeverityMin,
+         TZIPParameters::SeverityMax);
+    FDiagram->OnClear = [this](TGraphic& g) {
+        for (TPolyLineAEVObject* p : FZoneLines) {
+            const int i = g.Container()->IndexOfObject(p);
+            if (i >= 0) g.Container()->DeleteObject(i);
+        }
+        FZoneLines.clear();
+    };
+    FDiagram->OnFill = [this](TGraphic&) { FillDiagram(); };
+    FDiagram->OnTransform = [this](TGraphic&, const TViewTransform& t) {
+        for (TPolyLineAEVObject* p : FZoneLines)
+            for (int k = 0; k < p->Points().Count(); ++k)
+                p->TransformPoint(k, t.YOriginLeft, t.YScaleLeft, t.XOrigin, t.XScale);
+        FDiagram->Container()->RedrawObjects();
+    };
+    graphLayout->addWidget(FDiagram, 1);
     FGraph = graph;
     zoneRow->addWidget(graph, 1);
     auto* zoneSide = new QVBoxLayout();
@@ -141,6 +171,7 @@ TFProjectOptions::TFProjectOptions(TProjectAE& project, IDialogService& dialogs,
         FZones->addTab(list, TZIPParameters::ZoneName(z));
         RefreshZone(z);
     }
+    connect(FZones, &QTabWidget::currentChanged, this, [this] { FDiagram->SetActive(true); });
     zoneSide->addWidget(FZones, 1);
     zoneRow->addLayout(zoneSide, 1);
     layout->addLayout(zoneRow, 1);
@@ -159,6 +190,28 @@ int TFProjectOptions::CurrentZone() const {
     return FZones->currentIndex();
 }
 
+void TFProjectOptions::FillDiagram() {
+    const int current = FZones ? CurrentZone() : -1;
+    for (int z = 0; z < TZIPParameters::ZoneCount; ++z) {
+        auto p = std::make_unique<TPolyLineAEVObject>();
+        p->SetMovable(false);
+        p->SetResizable(false);
+        p->SetEnabled(false);
+        p->FramePen().SetColor(PaletteColor(z));
+        // The zone being edited stands out.
+        p->SetLineWidth(z == current ? 0.6L : 0.2L);
+        TAixs& b = FDiagram->BottomAxis();
+        TAixs& l = FDiagram->LeftAxis();
+        long double bLo = 0, bHi = 0, lLo = 0, lHi = 0;
+        b.CurrentRange(bLo, bHi);
+        l.CurrentRange(lLo, lHi);
+        for (const TGVCoord& c : FEdit.Zone(z))
+            p->AddValue(l.Normalize(c.Y - lLo), b.Normalize(c.X - bLo));
+        FZoneLines.push_back(p.get());
+        FDiagram->Container()->AddObject(std::move(p));
+    }
+}
+
 int TFProjectOptions::CurrentPoint() const {
     QTreeWidget* list = PointList(CurrentZone());
     return list && list->currentItem() ? list->indexOfTopLevelItem(list->currentItem()) : -1;
@@ -172,6 +225,7 @@ void TFProjectOptions::RefreshZone(int zone) {
     for (const TGVCoord& p : FEdit.Zone(zone))
         new QTreeWidgetItem(list, {Number(p.X), Number(p.Y)});
     if (row >= 0 && row < list->topLevelItemCount()) list->setCurrentItem(list->topLevelItem(row));
+    if (FDiagram) FDiagram->SetActive(true);
 }
 
 bool TFProjectOptions::RunDialog(TCoordDialog& d) {

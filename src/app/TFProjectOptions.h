@@ -18,6 +18,8 @@ class QTreeWidget;
 namespace vorelt {
 
 class IDialogService;
+class TGraphic;
+class TPolyLineAEVObject;
 class TProjectAE;
 
 // "Add Coord Zone Zip" / "Edit Coord Zone Zip".
@@ -52,6 +54,10 @@ public:
     QTreeWidget* PointList(int zone) const;
     // The diagram of the zones; it joins once the passive graph exists.
     QWidget* ZoneGraph() const { return FGraph; }
+    // The passive graph inside it: one outline per zone of the working copy, drawn again on
+    // every change of points.
+    TGraphic* ZoneDiagram() const { return FDiagram; }
+    const std::vector<TPolyLineAEVObject*>& ZoneLines() const { return FZoneLines; }
 
     void AddPoint();
     void EditPoint();
@@ -78,6 +84,9 @@ private:
     QTabWidget* FZones;
     std::vector<QTreeWidget*> FLists;
     QWidget* FGraph;
+    TGraphic* FDiagram = nullptr;
+    std::vector<TPolyLineAEVObject*> FZoneLines;
+    void FillDiagram();
 };
 
 } // namespace vorelt

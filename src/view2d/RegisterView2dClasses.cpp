@@ -1,10 +1,14 @@
 #include "view2d/RegisterView2dClasses.h"
 
+#include "processing/criterion/TGVCPUCriterion.h"
 #include "processing/db/TGVDb.h"
 #include "processing/graph/RegisterGraphClasses.h"
 #include "processing/graph/TGVCPUGr.h"
+#include "processing/math/IProjectParameters.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "view2d/TAddonVCLoadGr.h"
+#include "view2d/TAddonVCZip.h"
 #include "view2d/TGraphDb.h"
 #include "view2d/TGraphLineAEVObject.h"
 #include "view2d/TGraphPointAEVObject.h"
@@ -30,6 +34,19 @@ void RegisterView2dClasses() {
     // Every database made from now on gets the real test graph.
     TGVDb::SetTestGraphFactory(
         [](TGVDb& db) -> std::unique_ptr<ITestGraph> { return std::make_unique<TGraphDb>(db); });
+    // The load line belongs on graphs against time only.
+    TGVDb::SetLoadAddOnFactory([](TGVDb& db, IFinalView* view) -> IGraphAddOn* {
+        auto* graph = dynamic_cast<TGraphVC*>(view);
+        if (!graph || !graph->BottomAxisIsTime()) return nullptr;
+        return new TAddonVCLoadGr(&db, graph);
+    });
+    TGVCPUCriterion::SetZipAddOnFactory([](TGVCPUCriterion& owner,
+                                           IFinalView* view) -> IGraphAddOn* {
+        auto* graph = dynamic_cast<TGraphVC*>(view);
+        if (!graph || !owner.OffersZip(graph->LeftAxis().FieldId(), graph->BottomAxis().FieldId()))
+            return nullptr;
+        return new TAddonVCZip(&owner, graph, &FindZIPParameters(owner));
+    });
 }
 
 } // namespace vorelt

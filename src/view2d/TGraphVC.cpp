@@ -12,6 +12,7 @@
 #include "processing/table/TGVCPUTbl.h"
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
+#include "view2d/TAddonVC.h"
 #include "view2d/TAixsStrip.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TCanvasDraw.h"
@@ -144,7 +145,9 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
         if (FFocused) ShowPopup(FContainer->mapToGlobal(QPoint(x, y)));
     };
     FContainer->installEventFilter(new TClickWatch(*this, FContainer));
+    FTimeMarks = std::make_unique<TTimeMarksGr>(FContainer, FBottom.get());
     CreateGridLines();
+    FTimeMarks->CreateLine();
     BuildMenu();
     UpdateAppearance();
 }
@@ -161,6 +164,8 @@ void TGraphVC::Clicked() {
 }
 
 TGraphVC::~TGraphVC() {
+    // Add-ons take their objects out of the container, which must still be there.
+    FAddOns.clear();
     // The series' objects live in the container, which Qt frees with the panel.
     FLinks.clear();
     FSeries.SetGraph(nullptr);
@@ -271,6 +276,7 @@ TGraphRun TGraphVC::Run() {
     run.Bottom = &FBottomScale;
     run.RightEnabled = FRight->Enabled();
     run.RightOn = FRight->Enabled() && FRight->HasField();
+    run.Points = FFillPoints;
     return run;
 }
 
@@ -302,6 +308,9 @@ void TGraphVC::SetActive(bool value) {
     for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
         a->RebindField();
     ClearFill();
+    FTimeMarks->ClearLines();
+    FTimeMarks->ClearMarks();
+    CollectAddOns();
     FFillError.clear();
     FRecordsRead = 0;
     if (FSource) {
@@ -318,18 +327,89 @@ void TGraphVC::SetActive(bool value) {
         request.FirstHitOnly = FGraph && FGraph->GetFirstHitOnly();
         request.Aborted = OnAborted;
         request.Progress = OnProgress;
+        request.KeepMembers = true;
+        request.TakeTimeMark = [this](int32_t index, long double x) { FTimeMarks->Take(index, x); };
         TGraphFillResult result;
         if (!FillGraphRecords(request, result)) {
             FFillError = result.Error;
             FSource->AddError(result.Error);
             TVisualClass::SetActive(false);
             ClearFill();
+            FTimeMarks->ClearMarks();
         } else {
             FRecordsRead = static_cast<int64_t>(result.Points.size());
-            if (!result.Points.empty()) RescaleView();
+            if (!result.Points.empty()) {
+                for (const auto& a : FAddOns)
+                    a->Fill();
+                FTimeMarks->BuildLines();
+                FFillPoints = &result.Points;
+                RescaleView();
+                FFillPoints = nullptr;
+            }
         }
+        for (int i = 0; i < FSeries.Count(); ++i)
+            FSeries.Get(i)->ClearMembers();
     }
     UpdateAppearance();
+}
+
+bool TGraphVC::DataFileOpen() const {
+    return FGraph && FGraph->GetSourceState() != 0;
+}
+
+void TGraphVC::CollectAddOns() {
+    for (const auto& a : FAddOns)
+        a->Clear();
+    FAddOns.clear();
+    if (!FGraph) return;
+    std::vector<IGraphAddOn*> offered;
+    FGraph->CollectGraphAddOns(this, offered);
+    for (IGraphAddOn* o : offered) {
+        std::unique_ptr<IGraphAddOn> owned(o);
+        if (auto* a = dynamic_cast<TAddonVC*>(o)) {
+            owned.release();
+            FAddOns.emplace_back(a);
+        }
+    }
+    // Without a data file the chain offers what it offers, but nothing was restored: storing
+    // then would overwrite the saved switches with the defaults of a newly offered add-on.
+    if (!DataFileOpen()) return;
+    for (const auto& a : FAddOns)
+        for (const auto& [id, enabled] : FAddOnStates)
+            if (id == a->GetID()) {
+                a->SetEnabled(enabled == 1);
+                break;
+            }
+    StoreAddOnStates();
+}
+
+void TGraphVC::StoreAddOnStates() {
+    if (!DataFileOpen()) return;
+    FAddOnStates.clear();
+    for (const auto& a : FAddOns)
+        FAddOnStates.emplace_back(a->GetID(), a->GetEnabled() ? 1 : 0);
+}
+
+void TGraphVC::ApplyOverlayTransform(const TViewTransform& t) {
+    FTimeMarks->ApplyTransform(t);
+    for (const auto& a : FAddOns)
+        a->ApplyTransform(t);
+}
+
+bool TGraphVC::RefillPointPlots(const TGraphRun& run) {
+    if (FFillPoints) {
+        for (int i = 0; i < FSeries.Count(); ++i) {
+            TSeriesGr& s = *FSeries.Get(i);
+            if (!s.Visible() || !s.IsPointPlot() || !s.Object()) continue;
+            s.Object()->ClearSeriesPoints();
+            s.BuildPoints(run);
+        }
+        return true;
+    }
+    // Between fills the members are gone: only reading the records again places the points.
+    if (!FActive) return false;
+    SetActive(true);
+    return true;
 }
 
 bool TGraphVC::IsPointPlotVisible(uint8_t side) const {
@@ -370,24 +450,26 @@ void TGraphVC::RescaleView() {
         FLeftScale.AxisFinishCurrentRange();
         FRightScale.AxisFinishCurrentRange();
         t = ComputeTransform(old, run);
+        if (t.Refill && (IsPointPlotVisible(sdLeft) || IsPointPlotVisible(sdRight))) {
+            // Between fills this runs a whole fill, which rescales by itself.
+            const bool inFill = FFillPoints != nullptr;
+            RefillPointPlots(run);
+            if (!inFill) return;
+        }
     }
     for (int i = 0; i < FSeries.Count(); ++i) {
         TSeriesGr& s = *FSeries.Get(i);
         if (!s.Visible()) continue;
-        if (s.IsPointPlot() && FZoom.Empty()) {
-            if (t.Refill) {
-                // Nothing to move the points from: they are built again on the new ranges,
-                // which needs the members of the fill; without them the points stay.
-            } else {
-                s.ApplyTransform(run, t);
-            }
-        }
+        if (s.IsPointPlot() && FZoom.Empty() && !t.Refill) s.ApplyTransform(run, t);
         RebuildSeries(s, run);
     }
+    if (FZoom.Empty()) ApplyOverlayTransform(t);
     UpdateAppearance();
 }
 
 void TGraphVC::ApplyTransformAll(const TViewTransform& t) {
+    // A zoom never starts from a range without width (fills widen them), so a refill here
+    // would only lose the zoom: the point plots stay as drawn.
     const TGraphRun run = Run();
     for (int i = 0; i < FSeries.Count(); ++i) {
         TSeriesGr& s = *FSeries.Get(i);
@@ -397,6 +479,7 @@ void TGraphVC::ApplyTransformAll(const TViewTransform& t) {
         else
             s.ApplyTransform(run, t);
     }
+    ApplyOverlayTransform(t);
 }
 
 bool TGraphVC::InfoFractions(TZoomRect& r) const {
@@ -758,6 +841,8 @@ void TGraphVC::UpdateAppearance() {
             if (auto* hist = dynamic_cast<THistigramAEVObject*>(o))
                 hist->FramePen().SetColor(scheme.Background);
         }
+        FTimeMarks->SetColor(FTimeMarks->GetColor());
+        FTimeMarks->SetVisible(FShowTimeMarks);
         if (FInfoRect) {
             FInfoRect->FramePen().SetColor(scheme.Foreground);
             FInfoRect->SelectedPen().SetColor(scheme.Alert);
@@ -891,7 +976,7 @@ void TGraphVC::BuildMenu() {
     marks->setCheckable(true);
     FItems["mTimeMarksVC"] = marks;
     QObject::connect(marks, &QAction::triggered, [this] {
-        FShowTimeMarks = !FShowTimeMarks;
+        SetShowTimeMarks(!FShowTimeMarks);
         UpdateAppearance();
     });
 }
@@ -936,10 +1021,7 @@ void TGraphVC::SaveToNode(TNodePersist& node) const {
     FSeries.SaveToNode(*node.AddNode("SeriesAixs"));
     FFieldsInfo.SaveToNode(*node.AddNode("FIELDSINFO"));
     node.AddItem("FirstPointInfo", Bool(FFirstPointInfo));
-    TNodePersist* marks = node.AddNode("TimeMarks");
-    marks->AddItem("ClassName", "TTimeMarksGr");
-    marks->AddItem("Color", "2");
-    marks->AddItem("Visible", Bool(FShowTimeMarks));
+    FTimeMarks->SaveToNode(*node.AddNode("TimeMarks"));
     TNodePersist* addon = node.AddNode("Addon");
     for (const auto& [id, enabled] : FAddOnStates) {
         TNodePersist* item = addon->AddNode("Item");
@@ -963,8 +1045,10 @@ void TGraphVC::LoadFromNode(const TNodePersist& node) {
     FInfoRect = nullptr;
     FLinks.clear();
     FSeries.Clear();
+    FAddOns.clear();
     FContainer->Clear();
     CreateGridLines();
+    FTimeMarks->CreateLine();
     for (int i = 0; i < node.NodeCount(); ++i) {
         const TNodePersist& child = *node.Node(i);
         const std::string& name = child.Name();
@@ -979,8 +1063,8 @@ void TGraphVC::LoadFromNode(const TNodePersist& node) {
         else if (SameTextTrimmed(name, "FIELDSINFO"))
             FFieldsInfo.LoadFromNode(child);
         else if (SameTextTrimmed(name, "TimeMarks")) {
-            if (child.IndexOfItem("Visible") >= 0)
-                FShowTimeMarks = Trim(child.GetValue("Visible")) == "1";
+            FTimeMarks->LoadFromNode(child);
+            FShowTimeMarks = FTimeMarks->GetVisible();
         } else if (SameTextTrimmed(name, "Addon")) {
             FAddOnStates.clear();
             for (int k = 0; k < child.NodeCount(); ++k) {

@@ -13,6 +13,7 @@
 #include "view2d/TGrAixsScale.h"
 #include "view2d/TPanelVC.h"
 #include "view2d/TSeriesObjectLink.h"
+#include "view2d/TTimeMarksGr.h"
 #include "view2d/TypesPrg.h"
 
 #include <functional>
@@ -27,6 +28,7 @@ class QMenu;
 
 namespace vorelt {
 
+class TAddonVC;
 class TAixsStrip;
 class TCanvasContainer;
 class TCellLineAEVObject;
@@ -60,10 +62,25 @@ public:
     int32_t HitMarkPosition() const { return FHitMarkPosition; }
     TRectAEVObject* InfoRect() const { return FInfoRect; }
     bool ShowTimeMarks() const { return FShowTimeMarks; }
-    void SetShowTimeMarks(bool v) { FShowTimeMarks = v; }
+    // The layer's visibility follows, so that the saved layer says what the graph shows.
+    void SetShowTimeMarks(bool v) {
+        FShowTimeMarks = v;
+        FTimeMarks->SetVisible(v);
+    }
     bool FirstPointInfo() const { return FFirstPointInfo; }
     void SetFirstPointInfo(bool v) { FFirstPointInfo = v; }
     const std::vector<std::pair<std::string, int32_t>>& AddOnStates() const { return FAddOnStates; }
+    // The add-ons the chain offered at the last fill, in the order offered.
+    const std::vector<std::unique_ptr<TAddonVC>>& AddOns() const { return FAddOns; }
+    TTimeMarksGr& TimeMarks() { return *FTimeMarks; }
+    // The bottom field carries the time-mark attribute: time marks, the "Time Marks" item and
+    // the load line belong to such graphs only.
+    bool BottomAxisIsTime() const { return TimeAxis(); }
+    // A data file is open at the root of the chain: only then do the add-on switches of a
+    // fill mean anything.
+    bool DataFileOpen() const;
+    // The switches of the present add-ons become the stored ones, while a data file is open.
+    void StoreAddOnStates();
     // The last fill's error, empty when it went through.
     const std::string& FillError() const { return FFillError; }
     // Records read into the graph by the last fill.
@@ -146,6 +163,8 @@ public:
 
     // The popup items of the view, created on demand; by object name for tests.
     QAction* MenuItem(const std::string& name);
+    // The top items of the popup menu as built now.
+    QList<QAction*> PopupActions() { return PopupItems(); }
 
 protected:
     // A graph reading the records of `source`; `processor` is none for a graph that belongs to
@@ -171,6 +190,12 @@ private:
     // A rectangle of the info rectangle as fractions of the ranges.
     bool InfoFractions(TZoomRect& r) const;
     bool TimeAxis() const;
+    // Frees the add-ons, asks the chain for new ones and gives them their stored switches.
+    void CollectAddOns();
+    void ApplyOverlayTransform(const TViewTransform& t);
+    // A transform that cannot move the drawn points: point plots are built again from the
+    // members of the fill in progress, or the graph is filled again.
+    bool RefillPointPlots(const TGraphRun& run);
     bool IsPointPlotVisible(uint8_t side) const;
 
     TGVCPUGr* FGraph;
@@ -197,6 +222,10 @@ private:
     TCellLineAEVObject* FGridH = nullptr;
     TCellLineAEVObject* FGridV = nullptr;
     std::vector<std::pair<std::string, int32_t>> FAddOnStates;
+    std::vector<std::unique_ptr<TAddonVC>> FAddOns;
+    std::unique_ptr<TTimeMarksGr> FTimeMarks;
+    // The data points of the fill in progress (none between fills).
+    const std::vector<TGraphDataPoint>* FFillPoints = nullptr;
     int32_t FHitMarkPosition = -1;
     std::string FFillError;
     int64_t FRecordsRead = 0;

@@ -5,12 +5,17 @@
 #include "app/TFProjectOptions.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
+#include "view2d/TGraphic.h"
+#include "view2d/TPolyLineAEVObject.h"
+#include "view2d/TypesPrg.h"
 
+#include <QApplication>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableWidget>
 #include <QTest>
 #include <QTreeWidget>
+#include <cstdlib>
 #include <gtest/gtest.h>
 
 using namespace vorelt;
@@ -74,3 +79,39 @@ TEST_F(TOptionsFixture, ZonePointsWaitForOKAndCancelChangesNothing) {
 }
 
 } // namespace
+
+TEST_F(TOptionsFixture, TheDiagramShowsTheWorkingCopyOfTheZones) {
+    TFProjectOptions::DialogRunner() = [&](TCoordDialog& d) {
+        d.XEdit()->setText("5,5");
+        d.YEdit()->setText("505");
+        return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    };
+    TFProjectOptions dialog(project, dialogs);
+    dialog.resize(900, 700);
+    dialog.show();
+    ASSERT_NE(dialog.ZoneDiagram(), nullptr);
+    EXPECT_TRUE(dialog.ZoneDiagram()->Active());
+    ASSERT_EQ(dialog.ZoneLines().size(), 6u);
+    // "Zone 0" (1, 25), (10, 25), (10, 10), (1, 10) on the fixed grid 1 .. 10 by 10 .. 1000.
+    const TAEVPointList& z0 = dialog.ZoneLines()[0]->Points();
+    ASSERT_EQ(z0.Count(), 4);
+    EXPECT_NEAR(static_cast<double>(z0.X(0)), 0.0, 1e-9);
+    EXPECT_NEAR(static_cast<double>(z0.X(1)), LogicalWidthUnits, 1e-9);
+    EXPECT_NEAR(static_cast<double>(z0.Y(0)), LogicalHeightUnits * (1 - 15.0 / 990.0), 1e-9);
+    dialog.ZoneTabs()->setCurrentIndex(3);
+    const int before = dialog.ZoneLines()[3]->Points().Count();
+    dialog.AddPoint();
+    ASSERT_EQ(dialog.ZoneLines().size(), 6u);
+    ASSERT_EQ(dialog.ZoneLines()[3]->Points().Count(), before + 1);
+    // The new point (5,5; 505) halfway across and halfway up.
+    const TAEVPointList& z3 = dialog.ZoneLines()[3]->Points();
+    EXPECT_NEAR(static_cast<double>(z3.X(before)), LogicalWidthUnits / 2.0, 1e-9);
+    EXPECT_NEAR(static_cast<double>(z3.Y(before)), LogicalHeightUnits / 2.0, 1e-9);
+    if (const char* shots = std::getenv("VORELT_SHOT_DIR")) {
+        QApplication::processEvents();
+        dialog.grab().save(QString(shots) + "/project-options-zones.png");
+    }
+    // Nothing reached the project before OK.
+    EXPECT_EQ(project.ZipParameters().Zones().Count(), 6);
+    EXPECT_FALSE(project.Modified());
+}

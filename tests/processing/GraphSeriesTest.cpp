@@ -329,6 +329,27 @@ TEST(TGraphZoomTest, AZeroWidthOldRangeAsksForARefill) {
     EXPECT_DOUBLE_EQ(static_cast<double>(t.YScaleLeft), 2.0);
 }
 
+TEST(TGraphZoomTest, AnUnchangedRangeWithoutWidthMovesNothing) {
+    // A rescale that leaves a zero-width range as it was has nothing to move: no refill (which
+    // would read the records again) and no NaN.
+    TFakeAxis l, b;
+    l.AxisSetCurrent(0, 0);
+    b.AxisSetCurrent(0, 100);
+    TGraphRun run;
+    run.Left = &l;
+    run.Bottom = &b;
+    const TRangeSnapshot old = SnapshotRanges(run);
+    const TViewTransform t = ComputeTransform(old, run);
+    EXPECT_FALSE(t.Refill);
+    EXPECT_EQ(t.YOriginLeft, 1);
+    EXPECT_EQ(t.YScaleLeft, 1);
+    EXPECT_EQ(t.XOrigin, 0);
+    EXPECT_EQ(t.XScale, 1);
+    // From zero width to a proper range: a refill.
+    l.AxisSetCurrent(0, 10);
+    EXPECT_TRUE(ComputeTransform(old, run).Refill);
+}
+
 TEST(TGraphZoomTest, ARectangleBeyondTheRangeLeavesThatBound) {
     TFakeAxis l, b;
     l.AxisSetCurrent(0, 100);

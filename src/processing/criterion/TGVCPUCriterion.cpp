@@ -177,6 +177,41 @@ const TAECrtFunc* TGVCPUCriterion::FunctionOf(int fieldIndex) const {
                : nullptr;
 }
 
+namespace {
+
+TGVCPUCriterion::TZipAddOnFactory& ZipFactory() {
+    static TGVCPUCriterion::TZipAddOnFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void TGVCPUCriterion::SetZipAddOnFactory(TZipAddOnFactory factory) {
+    ZipFactory() = std::move(factory);
+}
+
+bool TGVCPUCriterion::OffersZip(std::string_view leftId, std::string_view bottomId) const {
+    bool zip = false;
+    for (int i = 0; i < FOwnFields.Count() && !zip; ++i)
+        if (const TAECriterion* c = CriterionOf(*FOwnFields.Get(i)))
+            zip = c->TypeResult == trFunction && c->HasFunction() &&
+                  SameText(Trim(c->Expresion().Text()), "ZIP");
+    if (!zip) return false;
+    auto linksTo = [this](std::string_view id, const char* output) {
+        const TAEField* f = FOwnFields.FindByID(id);
+        const TAECriterion* c = f ? CriterionOf(*f) : nullptr;
+        if (!c || c->TypeResult != trLink || c->Result().Count() < 1) return false;
+        return SameText(Trim(c->Result().Items(0)->Text()), output);
+    };
+    return linksTo(leftId, txtMaxSeverityOut) && linksTo(bottomId, txtMaxHistoricIndexOut);
+}
+
+void TGVCPUCriterion::CollectGraphAddOns(IFinalView* graphView, std::vector<IGraphAddOn*>& list) {
+    TGVComputedList::CollectGraphAddOns(graphView, list);
+    if (!ZipFactory()) return;
+    if (IGraphAddOn* addOn = ZipFactory()(*this, graphView)) list.push_back(addOn);
+}
+
 bool TGVCPUCriterion::UsesZIP() const {
     for (int i = 0; i < FOwnFields.Count(); ++i)
         if (const TAECriterion* c = CriterionOf(*FOwnFields.Get(i)))

@@ -19,12 +19,15 @@
 #include "processing/math/TStatFormParam.h"
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
 
 namespace vorelt {
 
+class IFinalView;
+class IGraphAddOn;
 class TAECriterion;
 
 inline constexpr char txtCriterionRecordsRefused[] =
@@ -32,8 +35,19 @@ inline constexpr char txtCriterionRecordsRefused[] =
 
 class TGVCPUCriterion : public TGVComputedList, public IExprOwner, public ILCOwner {
 public:
+    // The visual layer installs the zone-diagram add-on for a graph once at start-up.
+    using TZipAddOnFactory = std::function<IGraphAddOn*(TGVCPUCriterion& owner, IFinalView* graph)>;
+    static void SetZipAddOnFactory(TZipAddOnFactory factory);
+
     TGVCPUCriterion();
     ~TGVCPUCriterion() override;
+
+    // Whether a graph with these left and bottom fields gets the zone diagram: a criterion
+    // field computes "ZIP" as its result, the left field is a link to its maximum severity
+    // and the bottom field a link to its maximum historic index.
+    bool OffersZip(std::string_view leftId, std::string_view bottomId) const;
+    // The parent's add-ons, then the zone diagram from the factory.
+    void CollectGraphAddOns(IFinalView* graphView, std::vector<IGraphAddOn*>& list) override;
     std::string ClassName() const override { return "TGVCPUCriterion"; }
 
     // The output set "Database Fields" (Chan, IndexRec, Deleted, Selected, ...).

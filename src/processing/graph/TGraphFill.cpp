@@ -125,7 +125,7 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
             s->PrepareLists(result.Channels, 2);
             s->Aggregate(run, 2);
             s->BuildPoints(run);
-            s->ClearMembers();
+            if (!request.KeepMembers) s->ClearMembers();
         }
     } catch (const std::exception& e) {
         result.Error = nav.Out.Message.empty() ? e.what() : nav.Out.Message;

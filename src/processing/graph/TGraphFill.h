@@ -25,6 +25,9 @@ struct TGraphFillRequest {
     std::function<void(int64_t)> Progress;
     // A time-mark record (data point index, bottom value) while the bottom field is a time.
     std::function<void(int32_t, long double)> TakeTimeMark;
+    // The series keep their members after the fill, so that the caller can build point
+    // plots again while the data points still exist; the caller clears them.
+    bool KeepMembers = false;
 };
 
 struct TGraphFillResult {

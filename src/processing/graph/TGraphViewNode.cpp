@@ -1,5 +1,6 @@
 #include "processing/graph/TGraphViewNode.h"
 
+#include "model/TAEField.h"
 #include "persist/TGVProperties.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNodePersist.h"
@@ -13,11 +14,27 @@ void AxisNode(TNodePersist& node, int kind, const TGraphAxisPlan& plan) {
     node.AddItem("ClassName", "TGrAixs");
     node.AddItem("Type", IntToStr(kind));
     node.AddItem("FieldID", plan.FieldId);
-    node.AddItem("AutoMin", "1");
-    node.AddItem("AutoMax", "1");
+    // The axis takes saved bounds only in pairs; an automatic one is emptied by every fill.
+    const bool fixedMin = plan.Like && plan.FixedMin;
+    const bool fixedMax = plan.Like && plan.FixedMax;
+    if (fixedMin || fixedMax)
+        for (const auto& [name, value] :
+             {std::pair{"MinValue", plan.Min}, {"MaxValue", plan.Max}}) {
+            std::unique_ptr<TAEField> v = plan.Like->Clone(cmConstant);
+            v->SetFlags(static_cast<uint16_t>(v->Flags() | ffPersistValue));
+            v->SetAsFloat(value);
+            v->SaveToNode(*node.AddNode(name));
+        }
+    node.AddItem("AutoMin", fixedMin ? "0" : "1");
+    node.AddItem("AutoMax", fixedMax ? "0" : "1");
     node.AddItem("ShowMarkValue", "0");
     // "1" linear, "0" logarithmic.
     node.AddItem("TypeScale", plan.Logarithmic ? "0" : "1");
+    if (!plan.Legend.empty()) {
+        TGVProperties props;
+        props.AddNew<TGVStringProperty>("Legend")->SetAsString(plan.Legend);
+        props.SaveToNode(*node.AddNode("Properties"));
+    }
 }
 
 const char* ObjectClass(uint8_t type) {

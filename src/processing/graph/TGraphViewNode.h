@@ -13,9 +13,20 @@ namespace vorelt {
 
 class TNodePersist;
 
+class TAEField;
+
 struct TGraphAxisPlan {
     std::string FieldId;
     bool Logarithmic = false;
+    // The caption instead of the field's name; empty keeps the name.
+    std::string Legend;
+    // Fixed bounds instead of automatic ones; they are saved as values of `Like` (the axis
+    // field as the data file declares it), and stay automatic without it.
+    const TAEField* Like = nullptr;
+    bool FixedMin = false;
+    long double Min = 0;
+    bool FixedMax = false;
+    long double Max = 0;
 };
 
 struct TGraphSeriesPlan {

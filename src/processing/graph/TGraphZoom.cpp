@@ -21,6 +21,12 @@ long double Lg(long double v) {
 // Origin and scale of one axis; false when the old range has no width.
 bool Pair(const IGraphAxis& a, long double o1, long double o2, long double n1, long double n2,
           bool fromMin, long double& origin, long double& scale) {
+    if (o1 == n1 && o2 == n2) {
+        // Nothing moved, whatever the width.
+        origin = fromMin ? 0 : 1;
+        scale = 1;
+        return true;
+    }
     long double d = 0, od = 0, nd = 0;
     if (a.AxisLogarithmic()) {
         od = Lg(o2) - Lg(o1);
