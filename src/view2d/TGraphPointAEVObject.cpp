@@ -5,6 +5,7 @@
 
 #include <algorithm>
 #include <array>
+#include <thread>
 #if defined(__SSE2__)
 #include <emmintrin.h>
 #endif
@@ -91,6 +92,9 @@ void DrawFirstPerPixel(TLogicalCanvas& canvas, const TSeriesMapping& map,
 // the channel array at a random place for every pixel.
 constexpr size_t PackedKeyLimit = (size_t(1) << 24) - 1;
 
+// Series from this size claim their pixels on two cores.
+constexpr size_t ParallelClaimFrom = size_t(1) << 20;
+
 // Pixel of a coordinate for the container's own mapping. The conversion gives INT32_MIN for
 // NaN and for values beyond 32 bits, so such coordinates fail the range test like every other
 // coordinate outside, and no test on the double is needed first.
@@ -105,13 +109,13 @@ template <bool Packed, bool Fast>
                                    const std::array<uint8_t, 256>& listed,
                                    TPixelOccupancy& occupancy, uint32_t* __restrict holder,
                                    std::vector<TDevicePoint>& selected,
-                                   std::vector<TDevicePoint>& marked) {
+                                   std::vector<TDevicePoint>& marked, size_t lo, size_t hi,
+                                   std::vector<uint32_t>* deferred) {
     const int32_t w = occupancy.Width();
     const int32_t h = occupancy.Height();
     const auto uw = static_cast<uint32_t>(w);
     const auto uh = static_cast<uint32_t>(h);
     const auto width = static_cast<size_t>(w);
-    const size_t n = static_cast<size_t>(points.Count());
     const double* __restrict xs = points.XData();
     const double* __restrict ys = points.YData();
     const uint8_t* __restrict flags = points.FlagsData();
@@ -119,9 +123,9 @@ template <bool Packed, bool Fast>
     const uint8_t* __restrict isListed = listed.data();
     const double kx = map.Kx();
     const double ky = map.Ky();
-    for (size_t i = n; i-- > 0;) {
+    for (size_t i = hi; i-- > lo;) {
         // Streams read downwards are fetched ahead by hand.
-        if ((i & 7) == 0 && i >= 512) {
+        if ((i & 7) == 0 && i >= lo + 512) {
             __builtin_prefetch(xs + i - 512);
             __builtin_prefetch(ys + i - 512);
             if ((i & 63) == 0) {
@@ -150,7 +154,9 @@ template <bool Packed, bool Fast>
         holder[p] =
             Packed ? (static_cast<uint32_t>(i + 1) << 8) | ch : static_cast<uint32_t>(i + 1);
         // Selected and marked points all look the same, so their order does not matter.
-        if (f & (pfSelected | pfMarked))
+        if ((f & (pfSelected | pfMarked)) && deferred)
+            deferred->push_back(static_cast<uint32_t>(i));
+        else if (f & (pfSelected | pfMarked))
             Remember(occupancy, f, static_cast<int32_t>(x), static_cast<int32_t>(y), selected,
                      marked);
     }
@@ -274,14 +280,46 @@ void ComposeFirstPerPixel(const TPixelAccess& pixels, int32_t k, const TSeriesMa
 #else
     const bool fast = false;
 #endif
-    if (packed && fast)
-        ClaimPixels<true, true>(map, points, listed, occupancy, holder, selected, marked);
-    else if (packed)
-        ClaimPixels<true, false>(map, points, listed, occupancy, holder, selected, marked);
-    else if (fast)
-        ClaimPixels<false, true>(map, points, listed, occupancy, holder, selected, marked);
-    else
-        ClaimPixels<false, false>(map, points, listed, occupancy, holder, selected, marked);
+    const size_t n = static_cast<size_t>(points.Count());
+    if (packed && fast && n >= ParallelClaimFrom && std::thread::hardware_concurrency() > 1) {
+        // The claims are bound by memory latency and bandwidth per core, so a second core
+        // claims the later half of the points into a map of its own. A pixel keeps the claim of
+        // the first half where it has one: that is the earlier point. The second half's
+        // selected and marked points are remembered here afterwards, as the map of drawn
+        // selected pixels is not shared.
+        const size_t mid = n / 2;
+        uint32_t* second = nullptr;
+        std::vector<uint32_t> deferred;
+        std::vector<TDevicePoint> none;
+        std::thread other([&] {
+            second = occupancy.ResetSecondHolders();
+            ClaimPixels<true, true>(map, points, listed, occupancy, second, none, none, mid, n,
+                                    &deferred);
+        });
+        ClaimPixels<true, true>(map, points, listed, occupancy, holder, selected, marked, 0, mid,
+                                nullptr);
+        other.join();
+        const size_t cells = static_cast<size_t>(w) * static_cast<size_t>(h);
+        for (size_t p = 0; p < cells; ++p)
+            holder[p] = holder[p] ? holder[p] : second[p];
+        for (const uint32_t i : deferred) {
+            const auto x = static_cast<int32_t>(FastPixel(points.XData()[i], map.Kx()));
+            const auto y = static_cast<int32_t>(FastPixel(points.YData()[i], map.Ky()));
+            Remember(occupancy, points.FlagsData()[i], x, y, selected, marked);
+        }
+    } else if (packed && fast) {
+        ClaimPixels<true, true>(map, points, listed, occupancy, holder, selected, marked, 0, n,
+                                nullptr);
+    } else if (packed) {
+        ClaimPixels<true, false>(map, points, listed, occupancy, holder, selected, marked, 0, n,
+                                 nullptr);
+    } else if (fast) {
+        ClaimPixels<false, true>(map, points, listed, occupancy, holder, selected, marked, 0, n,
+                                 nullptr);
+    } else {
+        ClaimPixels<false, false>(map, points, listed, occupancy, holder, selected, marked, 0, n,
+                                  nullptr);
+    }
     // A pixel with a selected point gives up its holder: the selected square drawn last covers
     // every pixel whose colour that holder could decide, so this changes no pixel, and the
     // pixels with a selected point are known without reading the flags of every holder.
