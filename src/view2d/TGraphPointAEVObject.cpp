@@ -5,6 +5,10 @@
 
 #include <algorithm>
 #include <array>
+#include <thread>
+#if defined(__SSE2__)
+#include <emmintrin.h>
+#endif
 
 namespace vorelt {
 
@@ -83,25 +87,45 @@ void DrawFirstPerPixel(TLogicalCanvas& canvas, const TSeriesMapping& map,
     if (count) canvas.DrawDevicePoints(batch, count);
 }
 
+// Holder keys. Below 2^24 points a key is (index + 1) << 8 | channel: the largest key is still
+// that of the latest holder, and the winner's colour comes with it instead of from a read of
+// the channel array at a random place for every pixel.
+constexpr size_t PackedKeyLimit = (size_t(1) << 24) - 1;
+
+// Series from this size claim their pixels on two cores.
+constexpr size_t ParallelClaimFrom = size_t(1) << 20;
+
+// Pixel of a coordinate for the container's own mapping. The conversion gives INT32_MIN for
+// NaN and for values beyond 32 bits, so such coordinates fail the range test like every other
+// coordinate outside, and no test on the double is needed first.
+inline uint32_t FastPixel(double v, double k) {
+    return static_cast<uint32_t>(RoundEvenSmall(v * k)) + 2u;
+}
+
 // Step 1 below. Kept apart, with its arrays declared unaliased, so that the loop keeps its
 // values in registers: a store through a byte pointer could otherwise change anything.
+template <bool Packed, bool Fast>
 [[gnu::noinline]] void ClaimPixels(const TSeriesMapping map, const TAEVPointList& points,
                                    const std::array<uint8_t, 256>& listed,
                                    TPixelOccupancy& occupancy, uint32_t* __restrict holder,
                                    std::vector<TDevicePoint>& selected,
-                                   std::vector<TDevicePoint>& marked) {
+                                   std::vector<TDevicePoint>& marked, size_t lo, size_t hi,
+                                   std::vector<uint32_t>* deferred) {
     const int32_t w = occupancy.Width();
     const int32_t h = occupancy.Height();
+    const auto uw = static_cast<uint32_t>(w);
+    const auto uh = static_cast<uint32_t>(h);
     const auto width = static_cast<size_t>(w);
-    const size_t n = static_cast<size_t>(points.Count());
     const double* __restrict xs = points.XData();
     const double* __restrict ys = points.YData();
     const uint8_t* __restrict flags = points.FlagsData();
     const uint8_t* __restrict channels = points.ChannelData();
     const uint8_t* __restrict isListed = listed.data();
-    for (size_t i = n; i-- > 0;) {
+    const double kx = map.Kx();
+    const double ky = map.Ky();
+    for (size_t i = hi; i-- > lo;) {
         // Streams read downwards are fetched ahead by hand.
-        if ((i & 7) == 0 && i >= 512) {
+        if ((i & 7) == 0 && i >= lo + 512) {
             __builtin_prefetch(xs + i - 512);
             __builtin_prefetch(ys + i - 512);
             if ((i & 63) == 0) {
@@ -111,15 +135,127 @@ void DrawFirstPerPixel(TLogicalCanvas& canvas, const TSeriesMapping& map,
         }
         const uint8_t f = flags[i];
         if (f & (pfDeleted | pfChannelHidden)) continue;
-        int32_t x = 0;
-        int32_t y = 0;
-        if (!map.MapInside(xs[i], ys[i], w, h, x, y)) continue;
+        uint32_t x = 0;
+        uint32_t y = 0;
+        if constexpr (Fast) {
+            x = FastPixel(xs[i], kx);
+            y = FastPixel(ys[i], ky);
+            if (x >= uw || y >= uh) continue;
+        } else {
+            int32_t dx = 0;
+            int32_t dy = 0;
+            if (!map.MapInside(xs[i], ys[i], w, h, dx, dy)) continue;
+            x = static_cast<uint32_t>(dx);
+            y = static_cast<uint32_t>(dy);
+        }
         const uint8_t ch = channels[i];
         if (!isListed[ch]) continue;
-        const size_t p = static_cast<size_t>(y) * width + static_cast<size_t>(x);
-        holder[p] = static_cast<uint32_t>(i + 1);
+        const size_t p = static_cast<size_t>(y) * width + x;
+        holder[p] =
+            Packed ? (static_cast<uint32_t>(i + 1) << 8) | ch : static_cast<uint32_t>(i + 1);
         // Selected and marked points all look the same, so their order does not matter.
-        if (f & (pfSelected | pfMarked)) Remember(occupancy, f, x, y, selected, marked);
+        if ((f & (pfSelected | pfMarked)) && deferred)
+            deferred->push_back(static_cast<uint32_t>(i));
+        else if (f & (pfSelected | pfMarked))
+            Remember(occupancy, f, static_cast<int32_t>(x), static_cast<int32_t>(y), selected,
+                     marked);
+    }
+}
+
+#if defined(__SSE2__)
+// Unsigned maximum of four lanes; plain SSE2 compares only signed.
+inline __m128i MaxU32(__m128i a, __m128i b) {
+    const __m128i sign = _mm_set1_epi32(INT32_MIN);
+    const __m128i greater = _mm_cmpgt_epi32(_mm_xor_si128(a, sign), _mm_xor_si128(b, sign));
+    return _mm_or_si128(_mm_and_si128(greater, a), _mm_andnot_si128(greater, b));
+}
+
+// Pixels 0 .. x - 1 of one row of points drawn as 2 x 2 squares, four at a time and without
+// branches on the keys (which are random in a dense plot); returns x. The keys of pixel q are
+// those of columns q and q + 1 in this row and the next.
+inline int32_t ComposeRowPacked(const uint32_t* upper, const uint32_t* lower, uint32_t* out,
+                                const std::array<uint32_t, 256>& pixel, int32_t w) {
+    int32_t x = 0;
+    alignas(16) uint32_t keys[4];
+    for (; x + 4 < w; x += 4) {
+        const auto* u = reinterpret_cast<const __m128i*>(upper + x);
+        const auto* l = reinterpret_cast<const __m128i*>(lower + x);
+        const __m128i here = MaxU32(_mm_loadu_si128(u), _mm_loadu_si128(l));
+        const __m128i next =
+            MaxU32(_mm_loadu_si128(reinterpret_cast<const __m128i*>(upper + x + 1)),
+                   _mm_loadu_si128(reinterpret_cast<const __m128i*>(lower + x + 1)));
+        const __m128i m = MaxU32(here, next);
+        _mm_store_si128(reinterpret_cast<__m128i*>(keys), m);
+        const __m128i colour = _mm_set_epi32(static_cast<int32_t>(pixel[keys[3] & 0xFF]),
+                                             static_cast<int32_t>(pixel[keys[2] & 0xFF]),
+                                             static_cast<int32_t>(pixel[keys[1] & 0xFF]),
+                                             static_cast<int32_t>(pixel[keys[0] & 0xFF]));
+        // Pixels without a key keep the background.
+        const __m128i none = _mm_cmpeq_epi32(m, _mm_setzero_si128());
+        auto* o = reinterpret_cast<__m128i*>(out + x);
+        const __m128i old = _mm_loadu_si128(o);
+        _mm_storeu_si128(o, _mm_or_si128(_mm_and_si128(none, old), _mm_andnot_si128(none, colour)));
+    }
+    return x;
+}
+#endif
+
+// Step 2 below, for one kind of holder key.
+template <bool Packed>
+void ComposeFromHolders(const TPixelAccess& pixels, int32_t k, const uint32_t* holder,
+                        const uint8_t* channels, const std::array<uint32_t, 256>& pixel, int32_t w,
+                        int32_t h) {
+    const auto width = static_cast<size_t>(w);
+    // The square of a point at x covers x - k .. x + k - 1: pixel q is covered by the points at
+    // q - k + 1 .. q + k on each axis.
+    auto paint = [&](uint32_t* out, uint32_t m) {
+        if (!m) return;
+        if constexpr (Packed)
+            *out = pixel[m & 0xFF];
+        else
+            *out = pixel[channels[m - 1]];
+    };
+    if (k == 1) {
+        // Each column's maximum of this row and the next serves the pixel on its left too.
+        for (int32_t y = 0; y < h; ++y) {
+            const uint32_t* upper = holder + static_cast<size_t>(y) * width;
+            const uint32_t* lower = y + 1 < h ? upper + width : upper;
+            uint32_t* out = pixels.Bits + static_cast<ptrdiff_t>(y) * pixels.Stride;
+            int32_t x = 0;
+#if defined(__SSE2__)
+            if constexpr (Packed) x = ComposeRowPacked(upper, lower, out, pixel, w);
+#endif
+            uint32_t left = std::max(upper[x], lower[x]);
+            for (; x + 1 < w; ++x) {
+                const uint32_t right = std::max(upper[x + 1], lower[x + 1]);
+                paint(out + x, std::max(left, right));
+                left = right;
+            }
+            paint(out + w - 1, left);
+        }
+        return;
+    }
+    // Larger squares: the window maximum along the rows, then along the columns.
+    std::vector<uint32_t> across(width * static_cast<size_t>(h));
+    for (int32_t y = 0; y < h; ++y) {
+        const size_t row = static_cast<size_t>(y) * width;
+        for (int32_t x = 0; x < w; ++x) {
+            uint32_t m = 0;
+            for (int32_t s = std::max(x - k + 1, 0); s <= std::min(x + k, w - 1); ++s)
+                m = std::max(m, holder[row + static_cast<size_t>(s)]);
+            across[row + static_cast<size_t>(x)] = m;
+        }
+    }
+    for (int32_t y = 0; y < h; ++y) {
+        uint32_t* out = pixels.Bits + static_cast<ptrdiff_t>(y) * pixels.Stride;
+        const int32_t top = std::max(y - k + 1, 0);
+        const int32_t bottom = std::min(y + k, h - 1);
+        for (int32_t x = 0; x < w; ++x) {
+            uint32_t m = 0;
+            for (int32_t s = top; s <= bottom; ++s)
+                m = std::max(m, across[static_cast<size_t>(s) * width + static_cast<size_t>(x)]);
+            paint(out + x, m);
+        }
     }
 }
 
@@ -137,10 +273,53 @@ void ComposeFirstPerPixel(const TPixelAccess& pixels, int32_t k, const TSeriesMa
                           std::vector<TDevicePoint>& selected, std::vector<TDevicePoint>& marked) {
     const int32_t w = occupancy.Width();
     const int32_t h = occupancy.Height();
-    const auto width = static_cast<size_t>(w);
     uint32_t* const holder = occupancy.ResetHolders();
-    const uint8_t* const channels = points.ChannelData();
-    ClaimPixels(map, points, listed, occupancy, holder, selected, marked);
+    const bool packed = static_cast<size_t>(points.Count()) <= PackedKeyLimit;
+#if defined(__SSE2__)
+    const bool fast = map.Fast();
+#else
+    const bool fast = false;
+#endif
+    const size_t n = static_cast<size_t>(points.Count());
+    if (packed && fast && n >= ParallelClaimFrom && std::thread::hardware_concurrency() > 1) {
+        // The claims are bound by memory latency and bandwidth per core, so a second core
+        // claims the later half of the points into a map of its own. A pixel keeps the claim of
+        // the first half where it has one: that is the earlier point. The second half's
+        // selected and marked points are remembered here afterwards, as the map of drawn
+        // selected pixels is not shared.
+        const size_t mid = n / 2;
+        uint32_t* second = nullptr;
+        std::vector<uint32_t> deferred;
+        std::vector<TDevicePoint> none;
+        std::thread other([&] {
+            second = occupancy.ResetSecondHolders();
+            ClaimPixels<true, true>(map, points, listed, occupancy, second, none, none, mid, n,
+                                    &deferred);
+        });
+        ClaimPixels<true, true>(map, points, listed, occupancy, holder, selected, marked, 0, mid,
+                                nullptr);
+        other.join();
+        const size_t cells = static_cast<size_t>(w) * static_cast<size_t>(h);
+        for (size_t p = 0; p < cells; ++p)
+            holder[p] = holder[p] ? holder[p] : second[p];
+        for (const uint32_t i : deferred) {
+            const auto x = static_cast<int32_t>(FastPixel(points.XData()[i], map.Kx()));
+            const auto y = static_cast<int32_t>(FastPixel(points.YData()[i], map.Ky()));
+            Remember(occupancy, points.FlagsData()[i], x, y, selected, marked);
+        }
+    } else if (packed && fast) {
+        ClaimPixels<true, true>(map, points, listed, occupancy, holder, selected, marked, 0, n,
+                                nullptr);
+    } else if (packed) {
+        ClaimPixels<true, false>(map, points, listed, occupancy, holder, selected, marked, 0, n,
+                                 nullptr);
+    } else if (fast) {
+        ClaimPixels<false, true>(map, points, listed, occupancy, holder, selected, marked, 0, n,
+                                 nullptr);
+    } else {
+        ClaimPixels<false, false>(map, points, listed, occupancy, holder, selected, marked, 0, n,
+                                  nullptr);
+    }
     // A pixel with a selected point gives up its holder: the selected square drawn last covers
     // every pixel whose colour that holder could decide, so this changes no pixel, and the
     // pixels with a selected point are known without reading the flags of every holder.
@@ -150,51 +329,10 @@ void ComposeFirstPerPixel(const TPixelAccess& pixels, int32_t k, const TSeriesMa
     std::array<uint32_t, 256> pixel;
     for (size_t c = 0; c < pixel.size(); ++c)
         pixel[c] = TPixelAccess::Pixel(colours[c]);
-    // The square of a point at x covers x - k .. x + k - 1: pixel q is covered by the points at
-    // q - k + 1 .. q + k on each axis. The winner's channel is read only once it is known: a
-    // channel beside each holder would make the claims above write twice the cache lines.
-    auto key = [&](size_t p) { return holder[p]; };
-    auto paint = [&](uint32_t* out, uint32_t m) {
-        if (m) *out = pixel[channels[m - 1]];
-    };
-    if (k == 1) {
-        // Each column's maximum of this row and the next serves the pixel on its left too.
-        for (int32_t y = 0; y < h; ++y) {
-            const uint32_t* upper = holder + static_cast<size_t>(y) * width;
-            const uint32_t* lower = y + 1 < h ? upper + width : upper;
-            uint32_t* out = pixels.Bits + static_cast<ptrdiff_t>(y) * pixels.Stride;
-            uint32_t left = std::max(upper[0], lower[0]);
-            for (int32_t x = 0; x < w; ++x) {
-                const uint32_t right =
-                    x + 1 < w ? std::max(upper[x + 1], lower[x + 1]) : uint32_t(0);
-                paint(out + x, std::max(left, right));
-                left = right;
-            }
-        }
-        return;
-    }
-    // Larger squares: the window maximum along the rows, then along the columns.
-    std::vector<uint32_t> across(width * static_cast<size_t>(h));
-    for (int32_t y = 0; y < h; ++y) {
-        const size_t row = static_cast<size_t>(y) * width;
-        for (int32_t x = 0; x < w; ++x) {
-            uint32_t m = 0;
-            for (int32_t s = std::max(x - k + 1, 0); s <= std::min(x + k, w - 1); ++s)
-                m = std::max(m, key(row + static_cast<size_t>(s)));
-            across[row + static_cast<size_t>(x)] = m;
-        }
-    }
-    for (int32_t y = 0; y < h; ++y) {
-        uint32_t* out = pixels.Bits + static_cast<ptrdiff_t>(y) * pixels.Stride;
-        const int32_t top = std::max(y - k + 1, 0);
-        const int32_t bottom = std::min(y + k, h - 1);
-        for (int32_t x = 0; x < w; ++x) {
-            uint32_t m = 0;
-            for (int32_t s = top; s <= bottom; ++s)
-                m = std::max(m, across[static_cast<size_t>(s) * width + static_cast<size_t>(x)]);
-            paint(out + x, m);
-        }
-    }
+    if (packed)
+        ComposeFromHolders<true>(pixels, k, holder, points.ChannelData(), pixel, w, h);
+    else
+        ComposeFromHolders<false>(pixels, k, holder, points.ChannelData(), pixel, w, h);
 }
 
 TLogicalPoint Unscaled(int32_t x, int32_t y) {

@@ -43,6 +43,14 @@ public:
         return FHolders.data();
     }
     uint32_t* Holders() { return FHolders.data(); }
+    // A second set of holders, all clear, for claims made on another thread.
+    uint32_t* ResetSecondHolders() {
+        const size_t n = static_cast<size_t>(FWidth) * static_cast<size_t>(FHeight);
+        if (FSecondHolders.size() < n) FSecondHolders.resize(n);
+        std::fill(FSecondHolders.begin(), FSecondHolders.begin() + static_cast<ptrdiff_t>(n),
+                  uint32_t(0));
+        return FSecondHolders.data();
+    }
     // Sets the bit of pixel `index`; true when it was clear.
     static bool TestAndSet(uint64_t* map, size_t index) {
         uint64_t& word = map[index >> 6];
@@ -63,6 +71,7 @@ private:
     std::vector<uint64_t> FSelected;
     std::vector<uint64_t> FMarked;
     std::vector<uint32_t> FHolders;
+    std::vector<uint32_t> FSecondHolders;
 };
 
 } // namespace vorelt

@@ -27,6 +27,9 @@ public:
     TSeriesMapping(const ICoordConvert* converter, uint16_t flags);
 
     bool Fast() const { return FFast; }
+    // The factors of the fast conversion (only meaningful when Fast()).
+    double Kx() const { return FKx; }
+    double Ky() const { return FKy; }
 
     // The pixel of a point; false for coordinates no pixel can show (NaN, infinities, and
     // positions beyond a billion pixels).

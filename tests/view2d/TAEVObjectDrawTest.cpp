@@ -325,6 +325,43 @@ TEST(DrawPointSeries, ComposedPixelsMatchDrawingPointByPoint) {
     SetSizePoint(1);
 }
 
+// Large series claim their pixels on two threads, each with half of the points.
+TEST(DrawPointSeries, ComposedPixelsOfOverAMillionPointsMatchDrawingPointByPoint) {
+    std::mt19937 gen(11);
+    std::uniform_real_distribution<double> wide(-3, 300);
+    std::uniform_real_distribution<double> high(-3, 213);
+    std::uniform_int_distribution<int> channel(0, 3);
+    std::uniform_int_distribution<int> kind(0, 9999);
+    TImageFixture composed;
+    TImageFixture byPoint;
+    TPointByPointDraw slow(byPoint.mapping, &byPoint.image);
+    TGraphPointAEVObject a;
+    TGraphPointAEVObject b;
+    a.Attach(nullptr, &composed.draw);
+    b.Attach(nullptr, &slow);
+    for (TGraphPointAEVObject* s : {&a, &b}) {
+        s->ChannelColors().SetChannelColour(1, RGBColor(200, 0, 0));
+        s->ChannelColors().SetChannelColour(2, RGBColor(0, 160, 0));
+        s->ChannelColors().SetChannelColour(3, RGBColor(0, 0, 220));
+        s->MarkPen().SetColor(RGBColor(0, 0, 0));
+        s->Reserve(1'200'000);
+    }
+    for (int i = 0; i < 1'200'000; ++i) {
+        const double x = wide(gen);
+        const double y = high(gen);
+        const int r = kind(gen);
+        // Few selected and marked points, so that some pixels keep an unselected one.
+        const uint8_t flags = r < 2 ? pfSelected : r < 3 ? pfMarked : r < 20 ? pfDeleted : 0;
+        const auto ch = static_cast<uint8_t>(channel(gen));
+        AddAt(a, i, x, y, ch, flags);
+        AddAt(b, i, x, y, ch, flags);
+    }
+    a.Draw();
+    b.Draw();
+    EXPECT_EQ(composed.image, byPoint.image);
+    EXPECT_GT(composed.CountNot(clWhite), 10000);
+}
+
 TEST(DrawPointSeries, DirectPixelsKeepTheirPlaceInAnOpenPaint) {
     TImageFixture f;
     f.draw.BeginPaint();
