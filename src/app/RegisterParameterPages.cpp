@@ -16,6 +16,7 @@
 #include "processing/location/TGVCPULoc.h"
 #include "processing/math/TGVCPUPrc.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "view2d/TAddonPanels.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/TGraph3DVC.h"
@@ -70,6 +71,14 @@ void RegisterParameterPages() {
                                   frame->OnChanged = c.RefreshNode;
                                   return frame;
                               });
+    // The add-ons the chain offers (zone diagram, load line) switch on the records page.
+    static const bool addonPanels = [] {
+        TfrmAeGr::RegisterRecordsPanel([](TGVCPUGr& graph, QWidget* parent) {
+            return CreateAddonPanels(dynamic_cast<TGraphVC*>(graph.GetView()), parent);
+        });
+        return true;
+    }();
+    (void)addonPanels;
     TParameterPages::Register(
         "TGVCPUGr3D", [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
             auto* g = dynamic_cast<TGVCPUGr3D*>(&p);
