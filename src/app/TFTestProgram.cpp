@@ -183,7 +183,10 @@ TFTestProgram::TFTestProgram(TProjectAE& project, IDialogService& dialogs, TIniA
     });
     connect(FSections, &QTreeWidget::itemDoubleClicked, this, [this] { EditSection(); });
     connect(FPoints, &QTreeWidget::currentItemChanged, this, [this] {
-        if (FLine && !FPlacing) FGraph.Container()->SelectObject(FLine);
+        if (FLine && !FPlacing) {
+            FGraph.Container()->SelectObject(FLine);
+            MarkVertex(FPoints->indexOfTopLevelItem(FPoints->currentItem()));
+        }
         UpdateButtons();
     });
 
@@ -374,12 +377,31 @@ void TFTestProgram::PlaceLine() {
     const TAxisSpan bottom = SpanOf(FGraph.BottomAxis());
     const TAxisSpan right = SpanOf(FGraph.RightAxis());
     FLine->ClearPoints();
+    FVertexOfPoint.clear();
     for (const TGVCoord& c : points.Points()) {
         const std::optional<long double> x = SecondsToFraction(c.X, toAxis, bottom);
         const std::optional<long double> y = ValueToFraction(c.Y, right);
+        // A point that cannot be placed has no vertex; the later ones keep theirs.
+        FVertexOfPoint.push_back(x && y ? FLine->Points().Count() : -1);
         if (!x || !y) continue;
         FLine->AddPoint(*x * LogicalWidthUnits, (1 - *y) * LogicalHeightUnits);
     }
+    if (FPoints) MarkVertex(FPoints->indexOfTopLevelItem(FPoints->currentItem()));
+}
+
+void TFTestProgram::MarkVertex(int point) {
+    if (!FLine) return;
+    TAEVPointList& vertices = FLine->Points();
+    const int vertex =
+        point >= 0 && point < static_cast<int>(FVertexOfPoint.size()) ? FVertexOfPoint[point] : -1;
+    bool changed = false;
+    for (int i = 0; i < vertices.Count(); ++i) {
+        const bool marked = i == vertex;
+        if (vertices.HasFlag(i, pfMarked) == marked) continue;
+        vertices.SetFlag(i, pfMarked, marked);
+        changed = true;
+    }
+    if (changed) FGraph.Container()->RedrawObjects();
 }
 
 void TFTestProgram::RemoveShape(TBaseAEVObject* object) {

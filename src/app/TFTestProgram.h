@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <functional>
 #include <string>
+#include <vector>
 
 class QLabel;
 class QLineEdit;
@@ -85,6 +86,8 @@ private:
     void Activate();
     void PlaceSection(TTestSection& section);
     void PlaceLine();
+    // Marks the vertex of the load line's point (row) `point`, and no other.
+    void MarkVertex(int point);
     void RemoveShape(TBaseAEVObject* object);
     void RemoveAllShapes();
     void LineDrawn(TLoadLineAEVObject& line);
@@ -104,13 +107,15 @@ private:
     QSplitter* FSplitter;
     QWidget* FGraphHolder;
     QTreeWidget* FSections;
-    QTreeWidget* FPoints;
+    QTreeWidget* FPoints = nullptr;
     QTabWidget* FPages;
     QLabel* FInfo;
     QLineEdit* FMinEdit;
     QLineEdit* FMaxEdit;
     QLineEdit* FWidthEdit;
     TLoadLineAEVObject* FLine = nullptr;
+    // The vertex of FLine that shows each point of the load line, -1 for one not placed.
+    std::vector<int> FVertexOfPoint;
     TLoadLineAEVObject* FDrawing = nullptr;
     bool FSaved = false;
     bool FPlacing = false;

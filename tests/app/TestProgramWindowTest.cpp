@@ -283,7 +283,18 @@ TEST_F(TTestProgramFixture, PointsGoInTimeOrderAndTheLastPairTakesTheLineWithIt)
     EXPECT_EQ(dialogs.Boxes.back(), "Invalid Value 150[MPa]");
     EXPECT_EQ(Times().size(), 3u);
 
+    // Choosing a point marks its vertex, and only that one.
+    auto marked = [&] {
+        std::vector<int> m;
+        const TAEVPointList& v = w->LineObject()->Points();
+        for (int i = 0; i < v.Count(); ++i)
+            if (v.HasFlag(i, pfMarked)) m.push_back(i);
+        return m;
+    };
+    w->Points()->setCurrentItem(w->Points()->topLevelItem(2));
+    EXPECT_EQ(marked(), (std::vector<int>{2}));
     w->Points()->setCurrentItem(w->Points()->topLevelItem(1));
+    EXPECT_EQ(marked(), (std::vector<int>{1}));
     w->DeletePoint();
     EXPECT_EQ(Times(), (std::vector<long double>{0, 100}));
     ASSERT_NE(w->LineObject(), nullptr);
