@@ -6,7 +6,6 @@
 #include <cerrno>
 #include <cstring>
 #include <fcntl.h>
-#include <sys/mman.h>
 #include <unistd.h>
 
 namespace vorelt {
@@ -42,18 +41,6 @@ size_t TBlockReader::Fill(size_t carried) {
 
 void TBlockReader::Keep(size_t used, size_t carried) {
     if (carried > 0) std::memmove(FBuffer.get(), FBuffer.get() + used, carried);
-}
-
-void AdviseLargeIndex(void* data, size_t bytes) {
-#if defined(MADV_HUGEPAGE)
-    constexpr uintptr_t Huge = uintptr_t{2} << 20;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(data) + Huge - 1) & ~(Huge - 1);
-    const uintptr_t end = (reinterpret_cast<uintptr_t>(data) + bytes) & ~(Huge - 1);
-    if (end > begin) ::madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)data;
-    (void)bytes;
-#endif
 }
 
 } // namespace vorelt

@@ -40,8 +40,4 @@ private:
     std::unique_ptr<uint8_t[]> FBuffer;
 };
 
-// The index of a large file is written once from start to end: huge pages spare most of the
-// page faults of that first touch. `data` and `bytes` describe the reserved storage.
-void AdviseLargeIndex(void* data, size_t bytes);
-
 } // namespace vorelt

@@ -1,6 +1,6 @@
 #include "drivers/TDriverIndex.h"
 
-#include "drivers/TBlockReader.h"
+#include "model/TLargePages.h"
 
 #include <limits>
 
@@ -95,7 +95,7 @@ void TDriverIndex::reserve(size_t count) {
     if (want <= s.Entries.capacity()) return;
     s.Entries.reserve(want);
     s.Bases.reserve((want >> GroupBits) + 1);
-    AdviseLargeIndex(s.Entries.data(), s.Entries.capacity() * sizeof(TEntry));
+    AdviseLargePages(s.Entries.data(), s.Entries.capacity() * sizeof(TEntry));
 }
 
 size_t TDriverIndex::capacity() const {

@@ -1,5 +1,7 @@
 #include "view2d/TAEVPointList.h"
 
+#include "model/TLargePages.h"
+
 namespace vorelt {
 
 TLogicalPoint TAEVPointList::Get(int i) const {
@@ -70,6 +72,11 @@ void TAEVPointList::Reserve(size_t n) {
     FTag.reserve(n);
     FChannel.reserve(n);
     FFlags.reserve(n);
+    AdviseLargePages(FX);
+    AdviseLargePages(FY);
+    AdviseLargePages(FTag);
+    AdviseLargePages(FChannel);
+    AdviseLargePages(FFlags);
 }
 
 size_t TAEVPointList::BytesAllocated() const {

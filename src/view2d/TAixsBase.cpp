@@ -82,19 +82,20 @@ int32_t TAixsBase::UsableLength() const {
     return FStrip ? StripLength() - 1 - 4 : 0;
 }
 
-long double TAixsBase::Normalize(long double d) const {
+TAxisScale TAixsBase::Scale() const {
+    TAxisScale s;
     long double lo = 0;
     long double hi = 0;
-    if (!CurrentRange(lo, hi)) return 0;
+    if (!CurrentRange(lo, hi)) return s;
+    s.Known = true;
     if (Logarithmic()) {
-        const long double top = SafeLog10(hi);
-        const long double span = top - SafeLog10(lo);
-        if (span == 0 || !std::isfinite(span)) return d == top ? d : 0;
-        return d / span;
+        s.Top = SafeLog10(hi);
+        s.Span = s.Top - SafeLog10(lo);
+    } else {
+        s.Top = hi;
+        s.Span = hi - lo;
     }
-    const long double span = hi - lo;
-    if (span == 0 || !std::isfinite(span)) return d == hi ? d : 0;
-    return d / span;
+    return s;
 }
 
 int32_t TAixsBase::ValueToPixel(long double d) const {

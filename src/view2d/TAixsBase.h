@@ -7,6 +7,7 @@
 
 #include "persist/TGVProperties.h"
 #include "persist/TPersistObject.h"
+#include "processing/graph/TAxisScale.h"
 #include "view2d/ITextMetrics.h"
 #include "view2d/TAixsLabel.h"
 
@@ -114,7 +115,8 @@ public:
     int32_t UsableLength() const;
     // A distance from CurMin (on a logarithmic axis a difference of decimal logarithms) as a
     // fraction of the range. A zero-width range gives 0, except for the maximum itself.
-    long double Normalize(long double d) const;
+    long double Normalize(long double d) const { return Scale().Normalize(d); }
+    TAxisScale Scale() const;
     int32_t ValueToPixel(long double d) const;
     long double PixelToValue(int32_t p) const;
 

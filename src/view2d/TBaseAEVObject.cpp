@@ -688,6 +688,8 @@ void TBaseAEVObject::TransformPoints(long double yOrigin, long double yScale, lo
     const double oy = static_cast<double>(LogicalHeight() - yOrigin * LogicalHeight());
     const auto sx = static_cast<double>(xScale);
     const auto sy = static_cast<double>(yScale);
+    // A rescale that moved nothing (every fill ends with one) leaves each point where it is.
+    if (ox == 0 && oy == 0 && sx == 1 && sy == 1) return;
     double* x = FPoints.XData();
     double* y = FPoints.YData();
     const size_t n = static_cast<size_t>(FPoints.Count());

@@ -43,7 +43,7 @@ public:
     void AxisEmptyCurrentMax() override {
         if (FAxis.HasField()) FAxis.CurMax()->Clear();
     }
-    long double AxisNormalize(long double d) const override { return FAxis.Normalize(d); }
+    TAxisScale AxisScale() const override { return FAxis.Scale(); }
     void AxisWidenRange(long double& a, long double& b) const override {
         TGrAixs::WidenRange(a, b);
     }

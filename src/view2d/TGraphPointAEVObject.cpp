@@ -1,5 +1,7 @@
 #include "view2d/TGraphPointAEVObject.h"
 
+#include "model/TLargePages.h"
+
 #include "view2d/TLogicalCanvas.h"
 #include "view2d/TSeriesMapping.h"
 
@@ -364,6 +366,7 @@ void TGraphPointAEVObject::ClearIndex() {
 void TGraphPointAEVObject::Reserve(size_t n) {
     FPoints.Reserve(n);
     FSortIndex.reserve(n);
+    AdviseLargePages(FSortIndex);
 }
 
 size_t TGraphPointAEVObject::BytesAllocated() const {
@@ -387,9 +390,13 @@ void TGraphPointAEVObject::SortIndex() {
     if (plain && *plain == &TGraphPointAEVObject::CompareXY) {
         const double* x = FPoints.XData();
         const double* y = FPoints.YData();
-        std::stable_sort(FSortIndex.begin(), FSortIndex.end(), [x, y](int32_t a, int32_t b) {
+        auto less = [x, y](int32_t a, int32_t b) {
             return x[a] < x[b] || (!(x[b] < x[a]) && y[a] < y[b]);
-        });
+        };
+        // Points against time come in order already; a stable sort would leave them as
+        // they are, at the price of a buffer and a merge of every run.
+        if (!std::is_sorted(FSortIndex.begin(), FSortIndex.end(), less))
+            std::stable_sort(FSortIndex.begin(), FSortIndex.end(), less);
     } else {
         std::stable_sort(FSortIndex.begin(), FSortIndex.end(),
                          [this](int32_t a, int32_t b) { return OnCompare(*this, a, b) < 0; });

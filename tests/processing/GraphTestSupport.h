@@ -75,9 +75,12 @@ public:
         HasCurLo = HasCurHi = true;
     }
     void AxisEmptyCurrentMax() override { HasCurHi = false; }
-    long double AxisNormalize(long double d) const override {
-        const long double w = Log ? std::log10(CurHi) - std::log10(CurLo) : CurHi - CurLo;
-        return w == 0 ? 0 : d / w;
+    TAxisScale AxisScale() const override {
+        TAxisScale s;
+        s.Known = true;
+        s.Span = Log ? std::log10(CurHi) - std::log10(CurLo) : CurHi - CurLo;
+        s.Top = s.Span == 0 ? 0 : std::nan("");
+        return s;
     }
     void AxisWidenRange(long double& a, long double& b) const override {
         if (b < a) std::swap(a, b);

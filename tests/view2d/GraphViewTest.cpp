@@ -109,6 +109,22 @@ TEST_F(TGraphViewFixture, RunFillsThePointPlotAndTheAxes) {
     EXPECT_EQ(Points(*v)->Points().Count(), 0);
 }
 
+TEST_F(TGraphViewFixture, TheCollectedRangeSkipsWhatALogarithmicAxisCannotShow) {
+    AddHit(*source, 100, 1, 0);
+    AddHit(*source, 101, 2, -5);
+    AddHit(*source, 102, 3, 7);
+    TGraphVC* v = NewGraph("GR1", "0000000000000901");
+    v->LeftAxis().SetTypeScale(tsLogarithmic);
+    v->SetActive(true);
+    ASSERT_TRUE(v->Active()) << v->FillError();
+    EXPECT_EQ(v->RecordsRead(), 103);
+    EXPECT_EQ(Points(*v)->Points().Count(), 101);
+    EXPECT_EQ(v->LeftAxis().Min()->GetAsFloat(), 7);
+    EXPECT_EQ(v->LeftAxis().Max()->GetAsFloat(), 100);
+    EXPECT_EQ(v->BottomAxis().Min()->GetAsFloat(), 0);
+    EXPECT_EQ(v->BottomAxis().Max()->GetAsFloat(), 102);
+}
+
 TEST_F(TGraphViewFixture, ARectangleZoomNarrowsAndUnzoomAllRestores) {
     TGraphVC* v = NewGraph("GR1", "0000000000000901");
     v->SetActive(true);

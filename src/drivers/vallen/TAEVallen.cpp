@@ -8,6 +8,7 @@
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
+#include "model/TLargePages.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -18,10 +19,6 @@
 #include <cstdio>
 #include <cstring>
 #include <exception>
-
-#if defined(__linux__)
-#include <sys/mman.h>
-#endif
 
 namespace vorelt {
 
@@ -37,21 +34,6 @@ constexpr int64_t stSection = 6;
 
 bool IsDataKind(uint8_t kind) {
     return kind == stStatus || kind == stHit || kind == stParametric;
-}
-
-// Asks for large pages under a big reserved array that has not been touched yet: millions of
-// rows otherwise cost one page fault per 4 KiB, which is a good part of the loading time.
-// Only a hint; nothing changes where the system has no such thing.
-template <class T> void AdviseLargePages(const std::vector<T>& v) {
-#if defined(__linux__) && defined(MADV_HUGEPAGE)
-    constexpr uintptr_t huge = uintptr_t{2} << 20;
-    const uintptr_t begin = (reinterpret_cast<uintptr_t>(v.data()) + huge - 1) & ~(huge - 1);
-    const uintptr_t end =
-        (reinterpret_cast<uintptr_t>(v.data()) + v.capacity() * sizeof(T)) & ~(huge - 1);
-    if (end > begin) madvise(reinterpret_cast<void*>(begin), end - begin, MADV_HUGEPAGE);
-#else
-    (void)v;
-#endif
 }
 
 // static_cast<int64_t>(std::trunc(x)) for the times of a file: that pair switches the x87

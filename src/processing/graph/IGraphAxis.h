@@ -2,6 +2,8 @@
 // What the filling and zooming of a graph ask of an axis. The axes themselves belong to the
 // visual layer; the core sees their ranges as numbers.
 
+#include "processing/graph/TAxisScale.h"
+
 #include <string>
 
 namespace vorelt {
@@ -27,9 +29,9 @@ public:
     virtual void AxisSetCurrent(long double lo, long double hi) = 0;
     // Empties CurMax, so that the next values collected for the current range decide it.
     virtual void AxisEmptyCurrentMax() = 0;
-    // A distance from CurMin (a difference of decimal logarithms on a logarithmic axis) as a
-    // fraction of the current range.
-    virtual long double AxisNormalize(long double d) const = 0;
+    // Maps a distance from CurMin (a difference of decimal logarithms on a logarithmic axis)
+    // to a fraction of the current range.
+    virtual TAxisScale AxisScale() const = 0;
     // Makes a proper range of any pair, by the axis' rules.
     virtual void AxisWidenRange(long double& a, long double& b) const = 0;
 };

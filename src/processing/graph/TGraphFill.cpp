@@ -4,10 +4,13 @@
 #include "model/TAEFieldTypes.h"
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
+#include "model/TLargePages.h"
 #include "processing/TGVCPU.h"
 #include "processing/filter/ILCOwner.h"
 #include "processing/graph/IGraphAxis.h"
 
+#include <cmath>
+#include <optional>
 #include <stdexcept>
 
 namespace vorelt {
@@ -16,6 +19,60 @@ namespace {
 
 struct TAbort : std::runtime_error {
     TAbort() : std::runtime_error("Abort") {}
+};
+
+// Stands in for an axis during the walk: the range an axis collects is its smallest and
+// largest value, so the walk keeps those two and hands them over once at its end instead of
+// passing each of millions of values through the axis' fields.
+class TCollectingAxis final : public IGraphAxis {
+public:
+    explicit TCollectingAxis(IGraphAxis* axis) : FAxis(axis), FLog(axis->AxisLogarithmic()) {}
+
+    void Flush() {
+        if (!FAny) return;
+        FAxis->AxisAddValue(FMin);
+        FAxis->AxisAddValue(FMax);
+        FAny = false;
+    }
+
+    bool AxisHasField() const override { return FAxis->AxisHasField(); }
+    std::string AxisFieldId() const override { return FAxis->AxisFieldId(); }
+    bool AxisEnabled() const override { return FAxis->AxisEnabled(); }
+    bool AxisLogarithmic() const override { return FLog; }
+    void AxisResetAuto() override { FAxis->AxisResetAuto(); }
+    void AxisAddValue(long double x) override {
+        if (std::isnan(x) || (FLog && !(x > 0))) return;
+        if (!FAny) {
+            FMin = FMax = x;
+            FAny = true;
+        } else if (x < FMin) {
+            FMin = x;
+        } else if (x > FMax) {
+            FMax = x;
+        }
+    }
+    void AxisAddCurrentValue(long double x) override { FAxis->AxisAddCurrentValue(x); }
+    void AxisFinishRange() override { FAxis->AxisFinishRange(); }
+    void AxisFinishCurrentRange() override { FAxis->AxisFinishCurrentRange(); }
+    bool AxisBounds(long double& lo, long double& hi) const override {
+        return FAxis->AxisBounds(lo, hi);
+    }
+    bool AxisCurrent(long double& lo, long double& hi) const override {
+        return FAxis->AxisCurrent(lo, hi);
+    }
+    void AxisSetCurrent(long double lo, long double hi) override { FAxis->AxisSetCurrent(lo, hi); }
+    void AxisEmptyCurrentMax() override { FAxis->AxisEmptyCurrentMax(); }
+    TAxisScale AxisScale() const override { return FAxis->AxisScale(); }
+    void AxisWidenRange(long double& a, long double& b) const override {
+        FAxis->AxisWidenRange(a, b);
+    }
+
+private:
+    IGraphAxis* FAxis;
+    bool FLog;
+    bool FAny = false;
+    long double FMin = 0;
+    long double FMax = 0;
 };
 
 } // namespace
@@ -62,8 +119,19 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         if (TGVCPU* db = processor.Db()) {
             TAEPNav counting;
             const int32_t total = db->RecordCount(counting, record);
-            if (total > 0) result.Points.reserve(static_cast<size_t>(total));
+            if (total > 0) {
+                result.Points.reserve(static_cast<size_t>(total));
+                AdviseLargePages(result.Points);
+                for (TSeriesGr* s : visible)
+                    s->ReserveMembers(static_cast<size_t>(total));
+            }
         }
+        TCollectingAxis leftRange(axes.Left), bottomRange(axes.Bottom);
+        std::optional<TCollectingAxis> rightRange;
+        TGraphRun walk = run;
+        walk.Left = &leftRange;
+        walk.Bottom = &bottomRange;
+        if (axes.Right) walk.Right = &rightRange.emplace(axes.Right);
         uint32_t step = 0;
         int32_t i = processor.FirstRecord(nav, record, -1);
         while ((nav.Out.Status & nsEndForward) == 0) {
@@ -96,7 +164,7 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
                     result.Points.push_back(p);
                     if (kind == rkHit || kind == rkCriterion) {
                         for (TSeriesGr* s : visible)
-                            s->Accept(run, index, record);
+                            s->Accept(walk, index, record);
                     } else if (kind == rkTimeMark && result.TimeAxis && request.TakeTimeMark) {
                         request.TakeTimeMark(index, p.X);
                     }
@@ -105,6 +173,9 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
             i = processor.NextRecord(nav, record, i);
         }
         if (nav.Out.Status & nsError) throw std::runtime_error(nav.Out.Message);
+        leftRange.Flush();
+        bottomRange.Flush();
+        if (rightRange) rightRange->Flush();
         if (result.Points.empty()) return true;
 
         if (const auto* list = dynamic_cast<const TAEListIntegerField*>(channels))

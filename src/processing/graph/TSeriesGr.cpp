@@ -1,6 +1,7 @@
 #include "processing/graph/TSeriesGr.h"
 
 #include "model/TAERecord.h"
+#include "model/TLargePages.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -97,6 +98,11 @@ void TSeriesGr::ClearRun() {
 void TSeriesGr::ClearMembers() {
     FMembers.clear();
     FMembers.shrink_to_fit();
+}
+
+void TSeriesGr::ReserveMembers(size_t count) {
+    FMembers.reserve(count);
+    AdviseLargePages(FMembers);
 }
 
 void TSeriesGr::BindCondition(const TAEListFields& layout, const TGVVariants* variants) {
@@ -282,12 +288,12 @@ std::vector<std::pair<int, uint8_t>> TSeriesGr::ShownLists() const {
     return out;
 }
 
-bool TSeriesGr::NormY(IGraphAxis& axis, long double v, long double curMin, long double& out) {
-    if (axis.AxisLogarithmic()) {
-        out = axis.AxisNormalize(LogOrZero(v) - LogOrZero(curMin));
-    } else {
-        out = axis.AxisNormalize(v - curMin);
-    }
+TSeriesGr::TNormalizer::TNormalizer(const IGraphAxis& axis, long double curMin)
+    : Scale(axis.AxisScale()), Log(axis.AxisLogarithmic()),
+      Origin(Log ? LogOrZero(curMin) : curMin) {}
+
+bool TSeriesGr::TNormalizer::operator()(long double v, long double& out) const {
+    out = Scale.Normalize(Log ? LogOrZero(v) - Origin : v - Origin);
     return std::isfinite(out);
 }
 
@@ -301,9 +307,9 @@ void TSeriesGr::BuildPoints(const TGraphRun& run) {
     const bool sLog = s.AxisLogarithmic();
     const bool bLog = b.AxisLogarithmic();
     long double yn = 0, xn = 0;
+    const TNormalizer normY(s, sMin), normX(b, bMin);
     auto add = [&](int32_t tag, uint8_t flags, uint8_t channel, long double x, long double y) {
-        if (NormY(s, y, sMin, yn) && NormY(b, x, bMin, xn))
-            FObject->AddSeriesPoint(tag, flags, channel, yn, xn);
+        if (normY(y, yn) && normX(x, xn)) FObject->AddSeriesPoint(tag, flags, channel, yn, xn);
     };
     switch (FTypeSeries) {
     case stPointPlot: {

@@ -8,6 +8,7 @@
 #include "persist/TGVProperties.h"
 #include "persist/TPersistObject.h"
 #include "processing/filter/TLCBlock.h"
+#include "processing/graph/IGraphAxis.h"
 #include "processing/graph/TGraphTypes.h"
 
 #include <array>
@@ -112,6 +113,8 @@ public:
     // Takes the data point `index` (the processor's current record is `record`) as a member
     // when it plots it; point plots add its side value to the side axis, every type its X to
     // the bottom axis.
+    // Room for the members of a walk over `count` records, before it starts.
+    void ReserveMembers(size_t count);
     bool Accept(const TGraphRun& run, int32_t index, const TAERecord& record);
     void ComputeBinCount(const TGraphRun& run);
     // Pass 1 before the axes' ranges are finished, pass 2 after.
@@ -143,8 +146,15 @@ private:
     // Bin width and the index of a value; false when the value falls in no bin.
     bool BinIndex(long double lo, long double hi, long double x, int32_t& index) const;
     long double SideValue(const TGraphDataPoint& p) const;
-    // The side axis' value as a normalised coordinate; false when it cannot be shown.
-    static bool NormY(IGraphAxis& axis, long double v, long double curMin, long double& out);
+    // A coordinate as a fraction of an axis' current range (false where none is finite),
+    // with the range and the logarithm of its minimum taken once.
+    struct TNormalizer {
+        TNormalizer(const IGraphAxis& axis, long double curMin);
+        bool operator()(long double v, long double& out) const;
+        TAxisScale Scale;
+        bool Log;
+        long double Origin;
+    };
     // The lists drawn: (list index, channel) pairs.
     std::vector<std::pair<int, uint8_t>> ShownLists() const;
 
