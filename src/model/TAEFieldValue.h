@@ -88,6 +88,35 @@ inline void SetFieldString(TAEField& f, const std::string& s) {
     }
 }
 
+// The value of `from`, or its absence, into `to`, a field of the same class.
+inline void CopyFieldValue(const TAEField& from, TAEField& to) {
+    if (from.IsNull()) {
+        ClearFieldValue(to);
+        return;
+    }
+    switch (to.ValueFamily()) {
+    case vfFloat:
+        static_cast<TAEExtendedField&>(to).SetValueRaw(
+            static_cast<const TAEExtendedField&>(from).GetValuePtr());
+        break;
+    case vfInteger:
+        static_cast<TAEIntegerField&>(to).SetValueRaw(
+            static_cast<const TAEIntegerField&>(from).GetValuePtr());
+        break;
+    case vfBoolean:
+        static_cast<TAEBooleanField&>(to).SetValueRaw(
+            static_cast<const TAEBooleanField&>(from).GetValuePtr());
+        break;
+    case vfList:
+        static_cast<TAEListIntegerField&>(to).SetValueRaw(
+            static_cast<const TAEListIntegerField&>(from).GetValuePtr());
+        break;
+    default:
+        to.SetValueRaw(from.GetValuePtr());
+        break;
+    }
+}
+
 // `source` as SetValueRaw takes it.
 inline void SetFieldRaw(TAEField& f, const void* source) {
     switch (f.ValueFamily()) {

@@ -4,13 +4,22 @@
 
 #include "persist/TNodePersist.h"
 
+#include <atomic>
+#include <typeinfo>
+
 namespace vorelt {
 
 void TAERecord::SaveToNode(TNodePersist& node) const {
     node.AddItem("ClassName", ClassName());
 }
 
+uint64_t TAERecord::NewLayoutStamp() {
+    static std::atomic<uint64_t> last{0};
+    return ++last;
+}
+
 void TAERecord::Clear() {
+    FLayoutStamp = NewLayoutStamp();
     FFlat.clear();
     FFields.Clear();
     FKind = 0;
@@ -25,6 +34,7 @@ void TAERecord::ClearValues() {
 
 TAEFields* TAERecord::AddFields(std::unique_ptr<TAEFields> set) {
     TAEFields* added = FFields.Add(std::move(set));
+    FLayoutStamp = NewLayoutStamp();
     if (added)
         for (int i = 0; i < added->Count(); ++i)
             FFlat.push_back(added->Get(i));
@@ -39,12 +49,36 @@ void TAERecord::BuildForLayout(const TAEListFields& layout) {
 }
 
 void TAERecord::RebuildFlat() {
+    FLayoutStamp = NewLayoutStamp();
     FFlat.clear();
     for (int s = 0; s < FFields.Count(); ++s) {
         TAEFields* set = FFields.Get(s);
         for (int i = 0; i < set->Count(); ++i)
             FFlat.push_back(set->Get(i));
     }
+}
+
+bool TAERecord::StartsWithLayoutOf(const TAERecord& prefix) const {
+    if (prefix.FFlat.size() > FFlat.size()) return false;
+    for (size_t i = 0; i < prefix.FFlat.size(); ++i) {
+        const TAEField& a = *prefix.FFlat[i];
+        const TAEField& b = *FFlat[i];
+        if (typeid(a) != typeid(b) || a.ValueFamily() != b.ValueFamily() ||
+            a.DataType() != b.DataType() || a.ID() != b.ID())
+            return false;
+    }
+    return true;
+}
+
+void TAERecord::CopyValuesFrom(const TAERecord& prefix) {
+    FKind = prefix.FKind;
+    FIndex = prefix.FIndex;
+    FRecFlags = prefix.FRecFlags;
+    const size_t n = prefix.FFlat.size();
+    for (size_t i = 0; i < n; ++i)
+        CopyFieldValue(*prefix.FFlat[i], *FFlat[i]);
+    for (size_t i = n; i < FFlat.size(); ++i)
+        ClearFieldValue(*FFlat[i]);
 }
 
 } // namespace vorelt

@@ -59,12 +59,24 @@ public:
     const std::vector<TAEField*>& FlatFields() const { return FFlat; }
     void RebuildFlat();
 
+    // Changes whenever the fields are built anew; no two layouts of any records share one.
+    uint64_t LayoutStamp() const { return FLayoutStamp; }
+    // Whether this record's first fields are those of `prefix`, in order and of the same classes.
+    bool StartsWithLayoutOf(const TAERecord& prefix) const;
+    // What reading the same message into this record gives, taken from `prefix`, which holds
+    // it and whose layout this record starts with: kind, index, flags and the values of its
+    // fields; the fields beyond are emptied.
+    void CopyValuesFrom(const TAERecord& prefix);
+
 private:
     TAEListFields FFields;
     std::vector<TAEField*> FFlat;
     uint8_t FKind = 0;
     int32_t FIndex = -1;
     uint8_t FRecFlags = 0;
+    uint64_t FLayoutStamp = NewLayoutStamp();
+
+    static uint64_t NewLayoutStamp();
 };
 
 } // namespace vorelt

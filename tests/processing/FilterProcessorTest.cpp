@@ -196,6 +196,56 @@ TEST_F(FilterEvents, AMemberWhoseFirstHitIsGoneIsJudgedOnItself) {
     EXPECT_EQ(passed, expected);
 }
 
+// A consumer reads each record right after the step to it; the filter hands over the hit it
+// has just judged. Whatever the path, the record must be the parent's, and fields the
+// consumer adds must come empty.
+TEST_F(FilterEvents, ARecordReadAfterTheStepIsTheParentsRecord) {
+    FillEvents(*Stream);
+    Stream->AddRecord(rkTimeMark);
+    Require(fidChan, coEquals, "2");
+    TAERecord record;
+    Filter->PrepareRecord(record);
+    auto own = std::make_unique<TAEFields>();
+    own->Add(NewStandardField(fidEnergy, dtExtended));
+    TAEField* extra = record.AddFields(std::move(own))->Get(0);
+    auto expectParents = [&](int32_t i, const TAEPNav& nav) {
+        TAERecord direct;
+        Stream->PrepareRecord(direct);
+        TAEPNav directNav;
+        Stream->ReadRecord(directNav, direct, i);
+        EXPECT_EQ(record.Kind(), direct.Kind()) << i;
+        EXPECT_EQ(record.Index(), direct.Index()) << i;
+        EXPECT_EQ(record.RecFlags(), direct.RecFlags()) << i;
+        EXPECT_EQ(nav.Out.Status, directNav.Out.Status) << i;
+        EXPECT_EQ(nav.Out.EventFlags, directNav.Out.EventFlags) << i;
+        for (int f = 0; f < direct.FieldCount(); ++f) {
+            EXPECT_EQ(record.Field(f)->IsNull(), direct.Field(f)->IsNull()) << i << " " << f;
+            EXPECT_EQ(record.Field(f)->GetAsString(), direct.Field(f)->GetAsString())
+                << i << " " << f;
+        }
+        EXPECT_TRUE(extra->IsNull()) << i;
+    };
+    TAEPNav nav;
+    std::vector<int32_t> read;
+    for (int32_t i = Filter->FirstRecord(nav, record, -1); !(nav.Out.Status & nsEndForward);
+         i = Filter->NextRecord(nav, record, i)) {
+        extra->SetAsFloat(1);
+        Filter->ReadRecord(nav, record, i);
+        expectParents(i, nav);
+        // Read again, the record comes from the parent and is the same.
+        extra->SetAsFloat(1);
+        Filter->ReadRecord(nav, record, i);
+        expectParents(i, nav);
+        read.push_back(i);
+    }
+    // Members 0 and 2 were judged on their first hit, 1: their own values came back.
+    EXPECT_EQ(read, (TPositions{0, 1, 2, 5, 6}));
+    // A record other than the one judged last.
+    Filter->NextRecord(nav, record, 0);
+    Filter->ReadRecord(nav, record, 5);
+    expectParents(5, nav);
+}
+
 struct TVariantsContext : IProcessorContext, IProjectVariants {
     TGVVariants Variants;
     IIDGenerator* IDGenerator() override { return nullptr; }

@@ -20,10 +20,12 @@ void TGVCPUFltr::Dispatch(TAEOMSG& msg) {
 void TGVCPUFltr::Invalidate() {
     FReady = false;
     FCachedFirstHit = -1;
+    FHeldIndex = -1;
 }
 
 void TGVCPUFltr::PrepareTest(bool rebind) {
     FCachedFirstHit = -1;
+    FHeldIndex = -1;
     TAEListFields layout;
     GetFields(&layout, false);
     bool same = FReady && static_cast<int>(FSignature.size()) == layout.Count();
@@ -66,12 +68,15 @@ int32_t TGVCPUFltr::FirstHitInParent(int64_t index) {
 }
 
 bool TGVCPUFltr::Passes(const TAEPNav& nav, int32_t index) {
+    FHeldIndex = -1;
     if (nav.Out.Kind != rkHit) return true;
     try {
         FNav.Kinds = 0;
         FNav.Out.Status = nsPositioned;
         FParent->ReadRecord(FNav, FRecord, index);
         if (FNav.Out.Status & nsError) return false;
+        FHeldIndex = index;
+        FHeldOut = FNav.Out;
         uint8_t flags = FRecord.RecFlags();
         if ((flags & rfEventHit) && !(flags & rfFirstHit)) {
             const TAEField* idx = FRecord.Field(FIdxFirstHitPos);
@@ -80,6 +85,7 @@ bool TGVCPUFltr::Passes(const TAEPNav& nav, int32_t index) {
             // its own values.
             if (first >= 0) {
                 if (first == FCachedFirstHit) return FCachedResult;
+                FHeldIndex = -1;
                 FParent->ReadRecord(FNav, FRecord, first);
                 if (FNav.Out.Status & nsError) return false;
                 bool result = FRoot.Evaluate(FRecord);
@@ -92,6 +98,32 @@ bool TGVCPUFltr::Passes(const TAEPNav& nav, int32_t index) {
     } catch (...) {
         return false;
     }
+}
+
+void TGVCPUFltr::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) {
+    const bool held =
+        FEnabled && FParent && index >= 0 && index == FHeldIndex && &record != &FRecord;
+    FHeldIndex = -1;
+    if (held) {
+        if (record.LayoutStamp() != FAgreedStamp || FRecord.LayoutStamp() != FAgreedScratchStamp) {
+            if (record.StartsWithLayoutOf(FRecord)) {
+                FAgreedStamp = record.LayoutStamp();
+                FAgreedScratchStamp = FRecord.LayoutStamp();
+            } else {
+                FAgreedStamp = FAgreedScratchStamp = 0;
+            }
+        }
+        if (FAgreedStamp != 0) {
+            record.CopyValuesFrom(FRecord);
+            // What the parent answers for a record it reads; the kind and the source state
+            // stay as the step to the record left them.
+            nav.Out.Status = FHeldOut.Status;
+            nav.Out.EventFlags = FHeldOut.EventFlags;
+            nav.Out.Message = FHeldOut.Message;
+            return;
+        }
+    }
+    TGVSource::ReadRecord(nav, record, index);
 }
 
 int32_t TGVCPUFltr::NoRecord(TAEPNav& nav, uint8_t status) {

@@ -23,6 +23,9 @@ public:
     int32_t LastRecord(TAEPNav& nav, TAERecord& record, int32_t start) override;
     int32_t NextRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
     int32_t PriorRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
+    // The hit just judged is in the scratch record already: a consumer that reads it next gets
+    // a copy instead of a second decoding of the message.
+    void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
 
 private:
     void DropResults(bool) override { Invalidate(); }
@@ -49,6 +52,14 @@ private:
     std::vector<int32_t> FScratchList;
     int32_t FCachedFirstHit = -1;
     bool FCachedResult = false;
+    // The parent's index whose record the scratch record holds, read by the last test and not
+    // handed over yet (-1: none), and the parent's answer for it.
+    int32_t FHeldIndex = -1;
+    TAEPNavOut FHeldOut;
+    // The layouts of the last consumer's record and of the scratch record that were found to
+    // agree.
+    uint64_t FAgreedStamp = 0;
+    uint64_t FAgreedScratchStamp = 0;
 };
 
 } // namespace vorelt
