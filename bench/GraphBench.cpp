@@ -87,12 +87,12 @@ void Fill(benchmark::State& state, uint8_t type) {
 void BM_GraphFillPointPlot(benchmark::State& state) {
     Fill(state, stPointPlot);
 }
-BENCHMARK(BM_GraphFillPointPlot)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GraphFillPointPlot)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_GraphFillHistogram(benchmark::State& state) {
     Fill(state, stHistigram);
 }
-BENCHMARK(BM_GraphFillHistogram)->Unit(benchmark::kMillisecond)->Iterations(3);
+BENCHMARK(BM_GraphFillHistogram)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 // A horizontal zoom to the middle half and back, each followed by the paint of the plot. The
 // counters split one turn into the zoom, its paint, the zoom back and its paint.

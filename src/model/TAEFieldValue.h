@@ -91,7 +91,8 @@ inline void SetFieldString(TAEField& f, const std::string& s) {
 // The value of `from`, or its absence, into `to`, a field of the same class.
 inline void CopyFieldValue(const TAEField& from, TAEField& to) {
     if (from.IsNull()) {
-        ClearFieldValue(to);
+        // A null field holds the cleared value already.
+        if (!to.IsNull()) ClearFieldValue(to);
         return;
     }
     switch (to.ValueFamily()) {

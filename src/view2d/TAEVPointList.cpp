@@ -1,6 +1,7 @@
 #include "view2d/TAEVPointList.h"
 
 #include "model/TLargePages.h"
+#include "model/TPageWarmer.h"
 
 namespace vorelt {
 
@@ -77,6 +78,14 @@ void TAEVPointList::Reserve(size_t n) {
     AdviseLargePages(FTag);
     AdviseLargePages(FChannel);
     AdviseLargePages(FFlags);
+}
+
+void TAEVPointList::AddTo(TPageWarmer& warmer) {
+    warmer.Add(FX);
+    warmer.Add(FY);
+    warmer.Add(FTag);
+    warmer.Add(FChannel);
+    warmer.Add(FFlags);
 }
 
 size_t TAEVPointList::BytesAllocated() const {

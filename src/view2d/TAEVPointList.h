@@ -13,6 +13,8 @@
 
 namespace vorelt {
 
+class TPageWarmer;
+
 // Bits of a point's Flags as graph series use them.
 constexpr uint8_t pfSelected = 0x01;
 constexpr uint8_t pfDeleted = 0x02;
@@ -41,6 +43,8 @@ public:
     void Delete(int i);
     void Clear();
     void Reserve(size_t n);
+    // Hands the reserved storage of every array to a warmer.
+    void AddTo(TPageWarmer& warmer);
     // Memory held by the arrays, capacity included.
     size_t BytesAllocated() const;
 

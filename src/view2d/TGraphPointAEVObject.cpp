@@ -1,6 +1,7 @@
 #include "view2d/TGraphPointAEVObject.h"
 
 #include "model/TLargePages.h"
+#include "model/TPageWarmer.h"
 
 #include "view2d/TLogicalCanvas.h"
 #include "view2d/TSeriesMapping.h"
@@ -358,7 +359,10 @@ void TGraphPointAEVObject::AddValueEx(int32_t position, uint8_t flags, uint8_t c
     FIndexSorted = false;
 }
 
+TGraphPointAEVObject::~TGraphPointAEVObject() = default;
+
 void TGraphPointAEVObject::ClearIndex() {
+    FWarmer.reset();
     std::vector<int32_t>().swap(FSortIndex);
     FIndexSorted = false;
 }
@@ -367,6 +371,10 @@ void TGraphPointAEVObject::Reserve(size_t n) {
     FPoints.Reserve(n);
     FSortIndex.reserve(n);
     AdviseLargePages(FSortIndex);
+    FWarmer = std::make_unique<TPageWarmer>();
+    FPoints.AddTo(*FWarmer);
+    FWarmer->Add(FSortIndex);
+    FWarmer->Start();
 }
 
 size_t TGraphPointAEVObject::BytesAllocated() const {
@@ -383,6 +391,7 @@ int TGraphPointAEVObject::CompareXY(const TGraphPointAEVObject& series, int a, i
 }
 
 void TGraphPointAEVObject::SortIndex() {
+    FWarmer.reset();
     if (!FSearchEnabled || !OnCompare) return;
     // A stable merge sort stays inside the array even if a handler does not order
     // consistently (NaN coordinates, for one).

@@ -8,12 +8,16 @@
 #include "view2d/TPixelOccupancy.h"
 
 #include <functional>
+#include <memory>
 
 namespace vorelt {
+
+class TPageWarmer;
 
 class TGraphPointAEVObject : public TGraphAEVObject {
 public:
     TGraphPointAEVObject();
+    ~TGraphPointAEVObject() override;
     std::string ClassName() const override { return "TGraphPointAEVObject"; }
 
     void Draw() override;
@@ -65,6 +69,8 @@ private:
     uint8_t FPointStyle = ptPoint;
     bool FConnect = false;
     std::vector<int32_t> FSortIndex;
+    // Populates the reserved points while they are added, until they are sorted.
+    std::unique_ptr<TPageWarmer> FWarmer;
     bool FIndexSorted = false;
     bool FSearchEnabled = true;
     bool FSearchDisabled = false;

@@ -5,12 +5,11 @@
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
 #include "model/TLargePages.h"
+#include "model/TPageWarmer.h"
 #include "processing/TGVCPU.h"
 #include "processing/filter/ILCOwner.h"
 #include "processing/graph/IGraphAxis.h"
 
-#include <cmath>
-#include <optional>
 #include <stdexcept>
 
 namespace vorelt {
@@ -21,59 +20,8 @@ struct TAbort : std::runtime_error {
     TAbort() : std::runtime_error("Abort") {}
 };
 
-// Stands in for an axis during the walk: the range an axis collects is its smallest and
-// largest value, so the walk keeps those two and hands them over once at its end instead of
-// passing each of millions of values through the axis' fields.
-class TCollectingAxis final : public IGraphAxis {
-public:
-    explicit TCollectingAxis(IGraphAxis* axis) : FAxis(axis), FLog(axis->AxisLogarithmic()) {}
-
-    void Flush() {
-        if (!FAny) return;
-        FAxis->AxisAddValue(FMin);
-        FAxis->AxisAddValue(FMax);
-        FAny = false;
-    }
-
-    bool AxisHasField() const override { return FAxis->AxisHasField(); }
-    std::string AxisFieldId() const override { return FAxis->AxisFieldId(); }
-    bool AxisEnabled() const override { return FAxis->AxisEnabled(); }
-    bool AxisLogarithmic() const override { return FLog; }
-    void AxisResetAuto() override { FAxis->AxisResetAuto(); }
-    void AxisAddValue(long double x) override {
-        if (std::isnan(x) || (FLog && !(x > 0))) return;
-        if (!FAny) {
-            FMin = FMax = x;
-            FAny = true;
-        } else if (x < FMin) {
-            FMin = x;
-        } else if (x > FMax) {
-            FMax = x;
-        }
-    }
-    void AxisAddCurrentValue(long double x) override { FAxis->AxisAddCurrentValue(x); }
-    void AxisFinishRange() override { FAxis->AxisFinishRange(); }
-    void AxisFinishCurrentRange() override { FAxis->AxisFinishCurrentRange(); }
-    bool AxisBounds(long double& lo, long double& hi) const override {
-        return FAxis->AxisBounds(lo, hi);
-    }
-    bool AxisCurrent(long double& lo, long double& hi) const override {
-        return FAxis->AxisCurrent(lo, hi);
-    }
-    void AxisSetCurrent(long double lo, long double hi) override { FAxis->AxisSetCurrent(lo, hi); }
-    void AxisEmptyCurrentMax() override { FAxis->AxisEmptyCurrentMax(); }
-    TAxisScale AxisScale() const override { return FAxis->AxisScale(); }
-    void AxisWidenRange(long double& a, long double& b) const override {
-        FAxis->AxisWidenRange(a, b);
-    }
-
-private:
-    IGraphAxis* FAxis;
-    bool FLog;
-    bool FAny = false;
-    long double FMin = 0;
-    long double FMax = 0;
-};
+// Records the pages of the data points are populated ahead of the walk.
+constexpr size_t WarmAhead = size_t{1} << 20;
 
 } // namespace
 
@@ -116,22 +64,25 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         if (!bottom) throw std::runtime_error("Field Not Found");
         // Room for every record of the file: a branch never passes more, and pages that are
         // not written to cost nothing.
+        // The pages are populated a little ahead of the walk, which may pass far fewer.
+        TPageWarmer warmer;
         if (TGVCPU* db = processor.Db()) {
             TAEPNav counting;
             const int32_t total = db->RecordCount(counting, record);
             if (total > 0) {
                 result.Points.reserve(static_cast<size_t>(total));
                 AdviseLargePages(result.Points);
+                warmer.Add(result.Points);
                 for (TSeriesGr* s : visible)
-                    s->ReserveMembers(static_cast<size_t>(total));
+                    s->ReserveMembers(static_cast<size_t>(total), warmer);
+                warmer.Start(WarmAhead);
             }
         }
-        TCollectingAxis leftRange(axes.Left), bottomRange(axes.Bottom);
-        std::optional<TCollectingAxis> rightRange;
+        TRangeCollector leftRange(axes.Left), bottomRange(axes.Bottom), rightRange(axes.Right);
         TGraphRun walk = run;
-        walk.Left = &leftRange;
-        walk.Bottom = &bottomRange;
-        if (axes.Right) walk.Right = &rightRange.emplace(axes.Right);
+        walk.LeftRange = &leftRange;
+        walk.BottomRange = &bottomRange;
+        walk.RightRange = &rightRange;
         uint32_t step = 0;
         int32_t i = processor.FirstRecord(nav, record, -1);
         while ((nav.Out.Status & nsEndForward) == 0) {
@@ -139,6 +90,7 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
             if ((++step & 0x3FFF) == 0) {
                 if (request.Aborted && request.Aborted()) throw TAbort();
                 if (request.Progress) request.Progress(step);
+                warmer.Reached(result.Points.size());
             }
             const uint8_t kind = nav.Out.Kind;
             const bool skipHit =
@@ -173,9 +125,10 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
             i = processor.NextRecord(nav, record, i);
         }
         if (nav.Out.Status & nsError) throw std::runtime_error(nav.Out.Message);
-        leftRange.Flush();
-        bottomRange.Flush();
-        if (rightRange) rightRange->Flush();
+        warmer.Stop();
+        leftRange.HandTo(axes.Left);
+        bottomRange.HandTo(axes.Bottom);
+        rightRange.HandTo(axes.Right);
         if (result.Points.empty()) return true;
 
         if (const auto* list = dynamic_cast<const TAEListIntegerField*>(channels))

@@ -2,6 +2,7 @@
 
 #include "model/TAERecord.h"
 #include "model/TLargePages.h"
+#include "model/TPageWarmer.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -100,9 +101,10 @@ void TSeriesGr::ClearMembers() {
     FMembers.shrink_to_fit();
 }
 
-void TSeriesGr::ReserveMembers(size_t count) {
+void TSeriesGr::ReserveMembers(size_t count, TPageWarmer& warmer) {
     FMembers.reserve(count);
     AdviseLargePages(FMembers);
+    warmer.Add(FMembers);
 }
 
 void TSeriesGr::BindCondition(const TAEListFields& layout, const TGVVariants* variants) {
@@ -127,8 +129,16 @@ bool TSeriesGr::Accept(const TGraphRun& run, int32_t index, const TAERecord& rec
     if (FEnabledFilter && !FLogCons.Evaluate(record)) return false;
     if (!FUseDelRec && p.Deleted) return false;
     FMembers.push_back(index);
-    if (IsPointPlot()) side->AxisAddValue(y);
-    run.Bottom->AxisAddValue(p.X);
+    if (IsPointPlot()) {
+        if (TRangeCollector* r = run.SideRange(FSide))
+            r->Add(y);
+        else
+            side->AxisAddValue(y);
+    }
+    if (run.BottomRange)
+        run.BottomRange->Add(p.X);
+    else
+        run.Bottom->AxisAddValue(p.X);
     return true;
 }
 

@@ -12,6 +12,7 @@
 #include "processing/graph/TGraphTypes.h"
 
 #include <array>
+#include <cmath>
 #include <memory>
 #include <string>
 #include <vector>
@@ -19,6 +20,7 @@
 namespace vorelt {
 
 class IGraphAxis;
+class TPageWarmer;
 class ILCOwner;
 class ISeriesPoints;
 class TAERecord;
@@ -38,16 +40,54 @@ public:
 };
 
 // What a fill of the graph hands to its series.
+// The smallest and largest value an axis collects during a walk over the records: the range
+// an axis collects depends on nothing else, so a walk hands the two over once at its end
+// instead of passing millions of values through the axis' fields.
+struct TRangeCollector {
+    bool Logarithmic = false;
+    bool Any = false;
+    long double Min = 0;
+    long double Max = 0;
+
+    explicit TRangeCollector(const IGraphAxis* axis)
+        : Logarithmic(axis && axis->AxisLogarithmic()) {}
+    void Add(long double x) {
+        // What the axis would refuse: no number, and on a logarithmic axis no positive one.
+        if (std::isnan(x) || (Logarithmic && !(x > 0))) return;
+        if (!Any) {
+            Min = Max = x;
+            Any = true;
+        } else if (x < Min) {
+            Min = x;
+        } else if (x > Max) {
+            Max = x;
+        }
+    }
+    void HandTo(IGraphAxis* axis) {
+        if (!Any || !axis) return;
+        axis->AxisAddValue(Min);
+        axis->AxisAddValue(Max);
+        Any = false;
+    }
+};
+
 struct TGraphRun {
     IGraphAxis* Left = nullptr;
     IGraphAxis* Right = nullptr;
     IGraphAxis* Bottom = nullptr;
+    // During the walk, the collected ranges go here instead of to the axes, when set.
+    TRangeCollector* LeftRange = nullptr;
+    TRangeCollector* RightRange = nullptr;
+    TRangeCollector* BottomRange = nullptr;
     // The right axis is enabled; and enabled with a field.
     bool RightEnabled = false;
     bool RightOn = false;
     const std::vector<TGraphDataPoint>* Points = nullptr;
 
     IGraphAxis* SideAxis(uint8_t side) const { return side == sdRight ? Right : Left; }
+    TRangeCollector* SideRange(uint8_t side) const {
+        return side == sdRight ? RightRange : LeftRange;
+    }
 };
 
 class TSeriesGr : public TPersistObject {
@@ -113,8 +153,9 @@ public:
     // Takes the data point `index` (the processor's current record is `record`) as a member
     // when it plots it; point plots add its side value to the side axis, every type its X to
     // the bottom axis.
-    // Room for the members of a walk over `count` records, before it starts.
-    void ReserveMembers(size_t count);
+    // Room for the members of a walk over `count` records, before it starts; the warmer
+    // populates it as the walk goes.
+    void ReserveMembers(size_t count, TPageWarmer& warmer);
     bool Accept(const TGraphRun& run, int32_t index, const TAERecord& record);
     void ComputeBinCount(const TGraphRun& run);
     // Pass 1 before the axes' ranges are finished, pass 2 after.
