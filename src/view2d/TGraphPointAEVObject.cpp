@@ -361,6 +361,22 @@ void TGraphPointAEVObject::AddValueEx(int32_t position, uint8_t flags, uint8_t c
 
 TGraphPointAEVObject::~TGraphPointAEVObject() = default;
 
+void TGraphPointAEVObject::AddValues(size_t n, const int32_t* position, const uint8_t* flags,
+                                     const uint8_t* channel, const long double* yNorm,
+                                     const long double* xNorm) {
+    if (n == 0) return;
+    // The arithmetic of AddValueEx, with the logical size read once.
+    const long double lw = LogicalWidth();
+    const long double lh = LogicalHeight();
+    auto next = static_cast<int32_t>(FPoints.Count());
+    for (size_t i = 0; i < n; ++i) {
+        FSortIndex.push_back(next++);
+        FPoints.Add(static_cast<double>(xNorm[i] * lw), static_cast<double>(lh - yNorm[i] * lh),
+                    position[i], channel[i], flags[i]);
+    }
+    FIndexSorted = false;
+}
+
 void TGraphPointAEVObject::ClearIndex() {
     FWarmer.reset();
     std::vector<int32_t>().swap(FSortIndex);

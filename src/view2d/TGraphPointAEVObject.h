@@ -24,6 +24,9 @@ public:
     void FindPointAt(THitInfo& info) override;
     void AddValueEx(int32_t position, uint8_t flags, uint8_t channel, long double yNorm,
                     long double xNorm) override;
+    // AddValueEx for each of `n` points, in order.
+    void AddValues(size_t n, const int32_t* position, const uint8_t* flags, const uint8_t* channel,
+                   const long double* yNorm, const long double* xNorm);
     void ClearIndex() override;
     void SetColor(TColor c) override { FColorPen.SetColor(c); }
     TColor GetColor() const override { return FColorPen.Color(); }

@@ -21,6 +21,12 @@ public:
                         long double xNorm) override {
         FObject->AddValueEx(tag, flags, channel, yNorm, xNorm);
     }
+    void AddSeriesPoints(const TSeriesPointBatch& b) override {
+        if (auto* p = dynamic_cast<TGraphPointAEVObject*>(FObject))
+            p->AddValues(b.Count, b.Tag, b.Flags, b.Channel, b.Y, b.X);
+        else
+            ISeriesPoints::AddSeriesPoints(b);
+    }
     bool ChannelColorsEmpty() const override { return FObject->ChannelColors().Empty(); }
     bool ChannelColored(uint8_t channel) const override {
         return FObject->ChannelColors().IndexOfChannel(channel) >= 0;

@@ -242,6 +242,39 @@ TEST(PointSeries, SortIndexOrdersByXThenYAndAddingUnsortsIt) {
     EXPECT_FALSE(s->IndexSorted());
 }
 
+TEST(PointSeries, PointsAddedInBlocksEqualPointsAddedOneByOne) {
+    TSeriesFixture f;
+    auto one = f.Make<TGraphPointAEVObject>();
+    auto block = f.Make<TGraphPointAEVObject>();
+    std::vector<int32_t> tags;
+    std::vector<uint8_t> flags, channels;
+    std::vector<long double> ys, xs;
+    for (int i = 0; i < 1000; ++i) {
+        tags.push_back(7 * i);
+        flags.push_back(static_cast<uint8_t>(i % 2));
+        channels.push_back(static_cast<uint8_t>(1 + i % 5));
+        ys.push_back(static_cast<long double>(i % 97) / 96.3L);
+        xs.push_back(1.0L - static_cast<long double>(i) / 999.7L);
+        one->AddValueEx(tags.back(), flags.back(), channels.back(), ys.back(), xs.back());
+    }
+    block->AddValues(400, tags.data(), flags.data(), channels.data(), ys.data(), xs.data());
+    block->AddValues(600, tags.data() + 400, flags.data() + 400, channels.data() + 400,
+                     ys.data() + 400, xs.data() + 400);
+    ASSERT_EQ(block->Points().Count(), one->Points().Count());
+    for (int i = 0; i < one->Points().Count(); ++i) {
+        EXPECT_EQ(block->Points().X(i), one->Points().X(i)) << i;
+        EXPECT_EQ(block->Points().Y(i), one->Points().Y(i)) << i;
+        EXPECT_EQ(block->Points().Tag(i), one->Points().Tag(i)) << i;
+        EXPECT_EQ(block->Points().Channel(i), one->Points().Channel(i)) << i;
+        EXPECT_EQ(block->Points().Flags(i), one->Points().Flags(i)) << i;
+    }
+    EXPECT_EQ(block->SortedIndex(), one->SortedIndex());
+    EXPECT_FALSE(block->IndexSorted());
+    block->SortIndex();
+    one->SortIndex();
+    EXPECT_EQ(block->SortedIndex(), one->SortedIndex());
+}
+
 TEST(PointSeries, FindPointAtScansFromTheLastOrAsksTheRectangleSearch) {
     TSeriesFixture f;
     auto s = f.Make<TGraphPointAEVObject>();

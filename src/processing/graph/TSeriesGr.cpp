@@ -326,12 +326,23 @@ void TSeriesGr::BuildPoints(const TGraphRun& run) {
         if ((sLog && !(sMin > 0)) || (bLog && !(bMin > 0))) break;
         const std::vector<TGraphDataPoint>& points = *run.Points;
         FObject->ReserveSeriesPoints(FMembers.size());
+        auto batch = std::make_unique<TSeriesPointBatch>();
+        TSeriesPointBatch& out = *batch;
         for (int32_t m : FMembers) {
             const TGraphDataPoint& p = points[static_cast<size_t>(m)];
             const long double y = SideValue(p);
             if ((sLog && !(y > 0)) || (bLog && !(p.X > 0))) continue;
-            add(p.Position, p.Selected ? 1 : 0, p.Channel, p.X, y);
+            const size_t k = out.Count;
+            if (!normY(y, out.Y[k]) || !normX(p.X, out.X[k])) continue;
+            out.Tag[k] = p.Position;
+            out.Flags[k] = p.Selected ? 1 : 0;
+            out.Channel[k] = p.Channel;
+            if (++out.Count == TSeriesPointBatch::Capacity) {
+                FObject->AddSeriesPoints(out);
+                out.Count = 0;
+            }
         }
+        if (out.Count > 0) FObject->AddSeriesPoints(out);
         FObject->SortSeriesPoints();
         break;
     }
