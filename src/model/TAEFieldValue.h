@@ -97,8 +97,7 @@ inline void CopyFieldValue(const TAEField& from, TAEField& to) {
     }
     switch (to.ValueFamily()) {
     case vfFloat:
-        static_cast<TAEExtendedField&>(to).SetValueRaw(
-            static_cast<const TAEExtendedField&>(from).GetValuePtr());
+        static_cast<TAEExtendedField&>(to).CopyValue(static_cast<const TAEExtendedField&>(from));
         break;
     case vfInteger:
         static_cast<TAEIntegerField&>(to).SetValueRaw(

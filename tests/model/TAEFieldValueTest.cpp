@@ -73,6 +73,26 @@ TEST(FieldValue, FastAccessMatchesTheVirtualOperations) {
                 "string");
 }
 
+// A copy between records gives what the value's own raw copy gives, null included.
+TEST(FieldValue, CopyMatchesTheRawCopyOfTheValue) {
+    for (const char* text : {"", "0", "-2,5", "1E30", "255", "12"}) {
+        auto source = [text](const TAEField& f) {
+            std::unique_ptr<TAEField> from = NewFieldOfType(f.DataType());
+            if (*text) from->SetAsString(text);
+            return from;
+        };
+        Compare([&](TAEField& f) { CopyFieldValue(*source(f), f); },
+                [&](TAEField& f) {
+                    std::unique_ptr<TAEField> from = source(f);
+                    if (from->IsNull())
+                        f.Clear();
+                    else
+                        f.SetValueRaw(from->GetValuePtr());
+                },
+                std::string("copy of ") + text);
+    }
+}
+
 // The helpers take the fields of a record, whose classes are known only at run time; the fields
 // below come from NewFieldOfType for that reason.
 TEST(FieldValue, ListFieldTakesTheListAndClears) {
