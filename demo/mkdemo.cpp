@@ -87,9 +87,17 @@ void AddPipeRun(TGVCPUGr3D& graph) {
 int main(int argc, char** argv) {
     using namespace vorelt;
     int64_t hits = 20000;
+    const std::string first = argc > 1 ? argv[1] : "";
+    if (argc == 2 && (first == "--help" || first == "-h" || first == "help")) {
+        std::cout << "usage: vorelt-mkdemo FOLDER [--hits N]\n"
+                     "Makes the demo project and its synthetic data file in FOLDER.\n";
+        return 0;
+    }
+    // A mistyped option is not a folder to fill.
     const bool withHits = argc == 4 && std::string(argv[2]) == "--hits";
-    if ((argc != 2 && !withHits) || (withHits && (!TryStrToInt64(argv[3], hits) || hits < 1 ||
-                                                  hits > static_cast<int64_t>(MaxGenerateHits)))) {
+    if ((argc != 2 && !withHits) || first.empty() || first[0] == '-' ||
+        (withHits && (!TryStrToInt64(argv[3], hits) || hits < 1 ||
+                      hits > static_cast<int64_t>(MaxGenerateHits)))) {
         std::cerr << "usage: vorelt-mkdemo FOLDER [--hits N]\n";
         return 2;
     }
