@@ -28,8 +28,9 @@ void TAERecord::Clear() {
 }
 
 void TAERecord::ClearValues() {
+    // A null field holds the cleared value already; most fields of a message stay null.
     for (TAEField* f : FFlat)
-        ClearFieldValue(*f);
+        if (!f->IsNull()) ClearFieldValue(*f);
 }
 
 TAEFields* TAERecord::AddFields(std::unique_ptr<TAEFields> set) {

@@ -300,10 +300,12 @@ std::vector<std::pair<int, uint8_t>> TSeriesGr::ShownLists() const {
 
 TSeriesGr::TNormalizer::TNormalizer(const IGraphAxis& axis, long double curMin)
     : Scale(axis.AxisScale()), Log(axis.AxisLogarithmic()),
-      Origin(Log ? LogOrZero(curMin) : curMin) {}
+      Origin(Log ? LogOrZero(curMin) : curMin),
+      Direct(Scale.Known && Scale.Span != 0 && std::isfinite(Scale.Span)) {}
 
 bool TSeriesGr::TNormalizer::operator()(long double v, long double& out) const {
-    out = Scale.Normalize(Log ? LogOrZero(v) - Origin : v - Origin);
+    const long double d = Log ? LogOrZero(v) - Origin : v - Origin;
+    out = Direct ? d / Scale.Span : Scale.Normalize(d);
     return std::isfinite(out);
 }
 

@@ -195,6 +195,8 @@ private:
         TAxisScale Scale;
         bool Log;
         long double Origin;
+        // A known range of finite, non-zero width: a plain division.
+        bool Direct;
     };
     // The lists drawn: (list index, channel) pairs.
     std::vector<std::pair<int, uint8_t>> ShownLists() const;
