@@ -132,8 +132,10 @@ constexpr const char* DataColumns[] = {"SetID", "SetType", "Time", "Chan", "Para
 // The rows of ae_data in the order of their row ids, with only the columns the driver reads:
 // acquisition files carry several more, and SQLite decodes every column a query names for
 // every row, a good part of loading millions of hits. Whatever the table lacks stays out (and
-// reads as 0, as before); a table this cannot be done for is read in full.
-std::string DataQuery(TSqliteDatabase& db) {
+// reads as 0, as before); a table this cannot be done for is read in full. `columns` is the
+// list of the narrow query, empty for the full one.
+std::string DataQuery(TSqliteDatabase& db, std::string& columns) {
+    columns.clear();
     const std::string all = "SELECT * FROM ae_data";
     try {
         TSqliteQueryResults probe(db, all + " LIMIT 0");
@@ -154,6 +156,7 @@ std::string DataQuery(TSqliteDatabase& db) {
         // Never through an index: the order stays that of the table.
         const std::string narrow = "SELECT " + list + " FROM ae_data NOT INDEXED";
         TSqliteQueryResults check(db, narrow + " LIMIT 0");
+        columns = list;
         return narrow;
     } catch (const EAEError&) {
         return all;
@@ -294,8 +297,10 @@ bool TAEVallen::BeginLoad(std::string& message) {
         ReadFieldInfo(*db);
         BuildSteps();
         StartRows(*db);
-        std::string query = DataQuery(*db);
-        FRows = std::make_unique<TVallenRowReader>(std::move(db), std::move(query), FParams);
+        std::string columns;
+        std::string query = DataQuery(*db, columns);
+        FRows = std::make_unique<TVallenRowReader>(std::move(db), std::move(query),
+                                                   std::move(columns), FParams);
     });
     if (!started) ClearTables();
     return started;
