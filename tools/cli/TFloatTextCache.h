@@ -15,8 +15,7 @@ namespace vorelt::cli {
 class TFloatTextCache {
 public:
     // The text of WriteFloatText(out, x) with 15 digits at `out`, which has room for
-    // NumberTextCapacity bytes; returns the end. The value is read where it is kept: a copy
-    // made for the call would be read back in pieces, which stalls.
+    // NumberTextCapacity bytes; returns the end.
     char* Write(char* out, const long double& x) {
         if (FOff) return WriteFloatText(out, x);
         uint64_t mantissa;
