@@ -181,6 +181,34 @@ TEST(FloatText, RandomValues) {
     }
 }
 
+TEST(FloatText, WholeNumbers) {
+    // Written as integers below 10^precision; from there on, and for anything with a fraction,
+    // by the digits path. Both must give the old texts at every precision.
+    std::mt19937_64 random(99);
+    for (int i = 0; i < 200000; ++i) {
+        const int bits = static_cast<int>(random() % 62) + 1;
+        const uint64_t n = random() >> (64 - bits);
+        const long double x = static_cast<long double>(n) * (i & 1 ? -1 : 1);
+        const int p = i % 3 == 0 ? static_cast<int>(random() % 18) + 1 : 15;
+        ASSERT_EQ(Written(x, p), ReferenceFloatToStr(x, p)) << n << " " << p;
+        const long double half = x + (x < 0 ? -0.5L : 0.5L);
+        ASSERT_EQ(Written(half, p), ReferenceFloatToStr(half, p)) << n << " " << p;
+    }
+    for (int p = 1; p <= 18; ++p) {
+        long double ten = 1;
+        for (int k = 0; k < p; ++k)
+            ten *= 10;
+        for (long double x : {ten, ten - 1, ten + 1, ten - 2, ten / 10, ten / 10 - 1})
+            Check(x, true);
+    }
+    for (int e = 0; e < 64; ++e) {
+        const long double x = std::ldexp(1.0L, e);
+        Check(x, true);
+        Check(x - 1, true);
+        Check(x + 1, true);
+    }
+}
+
 TEST(FloatText, DigitsOfTheIntegerPathAreExact) {
     // At 15 digits the integer path covers 2e-13 to 1e41; beyond, printf gives the digits.
     TDecimalDigits d;

@@ -9,14 +9,6 @@
 
 namespace vorelt::cli {
 
-namespace {
-
-// Blocks of this size go to the stream; a value longer than the slack is written in pieces.
-constexpr size_t BlockBytes = 1 << 20;
-constexpr size_t SlackBytes = 4096;
-
-} // namespace
-
 TRecordTextWriter::TRecordTextWriter(std::ostream& out)
     : FOut(out), FBuffer(new char[BlockBytes + SlackBytes]) {}
 
@@ -28,19 +20,6 @@ bool TRecordTextWriter::Flush() {
     if (FSize > 0) FOut.write(FBuffer.get(), static_cast<std::streamsize>(FSize));
     FSize = 0;
     return static_cast<bool>(FOut);
-}
-
-char* TRecordTextWriter::Reserve(size_t bytes) {
-    if (FSize + bytes > BlockBytes + SlackBytes) Flush();
-    return FBuffer.get() + FSize;
-}
-
-void TRecordTextWriter::Separate() {
-    if (FLineStarted) {
-        *Reserve(1) = ';';
-        ++FSize;
-    }
-    FLineStarted = true;
 }
 
 void TRecordTextWriter::Add(std::string_view text) {
@@ -70,30 +49,6 @@ void TRecordTextWriter::AddList(const TAEChannelList* list) {
     Add(FListText);
 }
 
-template <class TWrite> void TRecordTextWriter::AddNumber(const TWrite& write) {
-    char* const start = Reserve(NumberTextCapacity + 1);
-    char* p = start;
-    if (FLineStarted) *p++ = ';';
-    FLineStarted = true;
-    p = write(p);
-    FSize += static_cast<size_t>(p - start);
-}
-
-void TRecordTextWriter::AddFloat(long double x) {
-    AddNumber([x](char* p) { return WriteFloatText(p, x); });
-}
-
-void TRecordTextWriter::AddInt(int64_t n) {
-    AddNumber([n](char* p) { return WriteIntText(p, n); });
-}
-
-void TRecordTextWriter::AddBoolean(bool b) {
-    AddNumber([b](char* p) {
-        std::memcpy(p, b ? "True" : "False", 5);
-        return p + (b ? 4 : 5);
-    });
-}
-
 void TRecordTextWriter::Add(const TAEField& f) {
     if (f.IsNull()) return Separate();
     if (f.DataType() == dtListInteger)
@@ -115,7 +70,7 @@ void TRecordTextWriter::Add(const TAEField& f) {
 void TRecordTextWriter::EndLine() {
     *Reserve(1) = '\n';
     ++FSize;
-    FLineStarted = false;
+    FColumn = 0;
     if (FSize >= BlockBytes) Flush();
 }
 

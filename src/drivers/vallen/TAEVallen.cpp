@@ -114,8 +114,10 @@ constexpr const char* DataColumns[] = {"SetID", "SetType", "Time", "Chan", "Para
 // The rows of ae_data in the order of their row ids, with only the columns the driver reads:
 // acquisition files carry several more, and SQLite decodes every column a query names for
 // every row, a good part of loading millions of hits. Whatever the table lacks stays out (and
-// reads as 0, as before); a table this cannot be done for is read in full.
-std::string DataQuery(TSqliteDatabase& db) {
+// reads as 0, as before); a table this cannot be done for is read in full. `columns` is the
+// list of the narrow query, empty for the full one.
+std::string DataQuery(TSqliteDatabase& db, std::string& columns) {
+    columns.clear();
     const std::string all = "SELECT * FROM ae_data";
     try {
         TSqliteQueryResults probe(db, all + " LIMIT 0");
@@ -136,6 +138,7 @@ std::string DataQuery(TSqliteDatabase& db) {
         // Never through an index: the order stays that of the table.
         const std::string narrow = "SELECT " + list + " FROM ae_data NOT INDEXED";
         TSqliteQueryResults check(db, narrow + " LIMIT 0");
+        columns = list;
         return narrow;
     } catch (const EAEError&) {
         return all;
@@ -276,8 +279,10 @@ bool TAEVallen::BeginLoad(std::string& message) {
         ReadFieldInfo(*db);
         BuildSteps();
         StartRows(*db);
-        std::string query = DataQuery(*db);
-        FRows = std::make_unique<TVallenRowReader>(std::move(db), std::move(query), FParams);
+        std::string columns;
+        std::string query = DataQuery(*db, columns);
+        FRows = std::make_unique<TVallenRowReader>(std::move(db), std::move(query),
+                                                   std::move(columns), FParams);
     });
     if (!started) ClearTables();
     return started;
@@ -477,17 +482,31 @@ long double TAEVallen::ParamValue(int32_t row, int column) const {
     return static_cast<size_t>(column) < values.size() ? values[static_cast<size_t>(column)] : 0;
 }
 
-void TAEVallen::SetTimeFields(TAERecord& record, long double us) const {
+void TAEVallen::SetTimeFields(TAERecord& record, long double us) {
     const long double s = us / 1000000.0L;
     SetTimeValues(record, us);
-    const int64_t h = Truncated(s / 3600.0L);
-    const int64_t m = Truncated((s - 3600.0L * h) / 60.0L);
-    const long double r = s - 3600.0L * h - 60.0L * m;
-    const int64_t whole = Truncated(r);
-    std::string text;
-    AppendHHMMSS(text, h, m, whole);
-    record.Field(FPosHHMMSS)->SetAsString(text);
-    record.Field(FPosTimeUS)->SetAsFloat(r - whole);
+    TClock& c = FClock;
+    if (!(s >= c.From && s <= c.To)) {
+        c.Hours = Truncated(s / 3600.0L);
+        c.Minutes = Truncated((s - 3600.0L * c.Hours) / 60.0L);
+        c.Seconds = Truncated(s - 3600.0L * c.Hours - 60.0L * c.Minutes);
+        c.Text.clear();
+        AppendHHMMSS(c.Text, c.Hours, c.Minutes, c.Seconds);
+        // Within the same whole second, away from its ends by far more than the rounding of
+        // the divisions above can move a quotient, they give the same three numbers again.
+        // Records come in time order: thousands of them share a second.
+        c.From = 1;
+        c.To = 0;
+        if (s >= 0 && s < 1e9L && c.Hours >= 0 && c.Minutes >= 0 && c.Minutes < 60 &&
+            c.Seconds >= 0 && c.Seconds < 60) {
+            const long double second = 3600.0L * c.Hours + 60.0L * c.Minutes + c.Seconds;
+            c.From = second + 1e-6L;
+            c.To = second + 1 - 1e-6L;
+        }
+    }
+    const long double r = s - 3600.0L * c.Hours - 60.0L * c.Minutes;
+    record.Field(FPosHHMMSS)->SetAsString(c.Text);
+    record.Field(FPosTimeUS)->SetAsFloat(r - c.Seconds);
 }
 
 long double TAEVallen::Decibels(long double v) {

@@ -164,7 +164,7 @@ private:
     // 20 log10 v, remembered for the levels seen last: amplitudes and thresholds repeat, and
     // the 80-bit logarithm is the dearest step of a hit.
     long double Decibels(long double v);
-    void SetTimeFields(TAERecord& record, long double us) const;
+    void SetTimeFields(TAERecord& record, long double us);
 
     std::vector<TVallenFieldInfo> FFieldInfos;
     std::vector<std::string> FParamNames;
@@ -186,6 +186,14 @@ private:
         long double Value = 0;
     };
     std::vector<TDecibels> FDecibels;
+
+    // The clock of the whole second the last time fell in, and the seconds it holds for.
+    struct TClock {
+        long double From = 1, To = 0; // none
+        int64_t Hours = 0, Minutes = 0, Seconds = 0;
+        std::string Text;
+    };
+    TClock FClock;
 
     // Flat positions of the fields ReadMessage fills.
     int FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy, FPosThreshold, FPosRMS;

@@ -2,14 +2,16 @@
 
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "drivers/vallen/TSqliteQueryResults.h"
+#include "persist/TErrors.h"
 
 #include <sqlite3.h>
 
 namespace vorelt {
 
 TVallenRowReader::TVallenRowReader(std::unique_ptr<TSqliteDatabase> db, std::string query,
+                                   std::string columns,
                                    const std::vector<TVallenChannelParams>& params)
-    : FDb(std::move(db)), FQuery(std::move(query)) {
+    : FDb(std::move(db)), FQuery(std::move(query)), FColumnList(std::move(columns)) {
     for (size_t i = 0; i < params.size(); ++i) {
         const int64_t id = params[i].ID;
         if (id >= 0 && id < 65536) {
@@ -78,6 +80,8 @@ void TVallenRowReader::Run() {
     } catch (...) {
         FError = std::current_exception();
     }
+    // No statement of the reader stays open on the connection it hands back.
+    FMarkerQuery.reset();
     {
         std::lock_guard lock(FMutex);
         FEnd = true;
@@ -92,74 +96,144 @@ int32_t TVallenRowReader::ParamRowOf(int64_t id) const {
     return it != FRowOfID.end() ? it->second : -1;
 }
 
-void TVallenRowReader::ReadRows() {
-    TSqliteDatabase& db = *FDb;
-    TSqliteQueryResults q(db, FQuery);
-    const int cSetID = q.ColumnIndex("SetID"), cSetType = q.ColumnIndex("SetType"),
-              cTime = q.ColumnIndex("Time"), cChan = q.ColumnIndex("Chan"),
-              cParamID = q.ColumnIndex("ParamID"), cThr = q.ColumnIndex("Thr"),
-              cAmp = q.ColumnIndex("Amp"), cRiseT = q.ColumnIndex("RiseT"),
-              cDur = q.ColumnIndex("Dur"), cEny = q.ColumnIndex("Eny"), cRMS = q.ColumnIndex("RMS"),
-              cCounts = q.ColumnIndex("Counts");
-    sqlite3_stmt* st = q.Statement();
-    auto column = [st](int c) -> int64_t { return c < 0 ? 0 : sqlite3_column_int64(st, c); };
+TVallenRowReader::TColumns TVallenRowReader::ColumnsOf(const TSqliteQueryResults& q) {
+    return {q.ColumnIndex("SetID"), q.ColumnIndex("SetType"), q.ColumnIndex("Time"),
+            q.ColumnIndex("Chan"),  q.ColumnIndex("ParamID"), q.ColumnIndex("Thr"),
+            q.ColumnIndex("Amp"),   q.ColumnIndex("RiseT"),   q.ColumnIndex("Dur"),
+            q.ColumnIndex("Eny"),   q.ColumnIndex("RMS"),     q.ColumnIndex("Counts")};
+}
 
-    std::unique_ptr<TSqliteQueryResults> markerQuery;
-    int markerText = -1;
-    auto markerTextOf = [&](int64_t setID, std::string& text) {
-        // Bound, never pasted into the SQL: the id comes from the file.
-        if (!markerQuery) {
-            markerQuery = std::make_unique<TSqliteQueryResults>(
-                db, "SELECT * FROM ae_markers WHERE SetID = ?",
-                std::initializer_list<TSqliteParam>{setID});
-            markerText = markerQuery->ColumnIndex("Data");
-        } else
-            markerQuery->Requery({setID});
-        if (markerQuery->Eof())
-            text.clear();
-        else
-            text = markerQuery->ColumnText(markerText);
-    };
+namespace {
 
-    size_t k = 0;
-    if (!WaitFree(k)) return;
-    FChunks[k].Count = 0;
-    for (; !q.Eof(); q.Next()) {
-        TVallenRowChunk& chunk = FChunks[k];
-        TVallenRow& row = chunk.Rows[chunk.Count];
-        row.SetType = column(cSetType);
-        if (row.SetType == 1 || row.SetType == 2 || row.SetType == 3) {
-            TVallenWideDataSet& d = row.Data;
-            d.Time = column(cTime);
-            d.Chan = column(cChan);
-            d.Thr = column(cThr);
-            d.Amp = column(cAmp);
-            d.RiseT = column(cRiseT);
-            d.Dur = column(cDur);
-            d.Eny = column(cEny);
-            d.RMS = column(cRMS);
-            d.Counts = column(cCounts);
-            d.ParamRow = -1;
-            if (cParamID >= 0) {
-                if (sqlite3_column_type(st, cParamID) != SQLITE_NULL)
-                    d.ParamRow = ParamRowOf(sqlite3_column_int64(st, cParamID));
-            } else {
-                auto it = FFirstRowOfChan.find(d.Chan);
-                if (it != FFirstRowOfChan.end()) d.ParamRow = it->second;
-            }
-        } else if (row.SetType == 4 || row.SetType == 5 || row.SetType == 6) {
-            row.SetID = column(cSetID);
-            row.Data.Time = column(cTime);
-            markerTextOf(row.SetID, row.Text);
+// The values of the current row of a stepped query.
+struct TStatementValues {
+    sqlite3_stmt* Statement;
+    int64_t Int(int c) const { return c < 0 ? 0 : sqlite3_column_int64(Statement, c); }
+    bool IsNull(int c) const { return sqlite3_column_type(Statement, c) == SQLITE_NULL; }
+};
+
+// The arguments of one step of the aggregate function, in the order of the column list.
+struct TArgumentValues {
+    sqlite3_value** Values;
+    int64_t Int(int c) const { return c < 0 ? 0 : sqlite3_value_int64(Values[c]); }
+    bool IsNull(int c) const { return sqlite3_value_type(Values[c]) == SQLITE_NULL; }
+};
+
+constexpr char TakeRowsFunction[] = "vorelt_take_rows";
+
+void TakeRowsFinal(sqlite3_context* context) {
+    sqlite3_result_null(context);
+}
+
+} // namespace
+
+void TVallenRowReader::MarkerText(int64_t setID, std::string& text) {
+    // Bound, never pasted into the SQL: the id comes from the file.
+    if (!FMarkerQuery) {
+        FMarkerQuery =
+            std::make_unique<TSqliteQueryResults>(*FDb, "SELECT * FROM ae_markers WHERE SetID = ?",
+                                                  std::initializer_list<TSqliteParam>{setID});
+        FMarkerText = FMarkerQuery->ColumnIndex("Data");
+    } else
+        FMarkerQuery->Requery({setID});
+    if (FMarkerQuery->Eof())
+        text.clear();
+    else
+        text = FMarkerQuery->ColumnText(FMarkerText);
+}
+
+template <class TValues> bool TVallenRowReader::TakeRow(const TValues& values) {
+    const TColumns& c = FColumns;
+    TVallenRowChunk& chunk = FChunks[FSlot];
+    TVallenRow& row = chunk.Rows[chunk.Count];
+    row.SetType = values.Int(c.SetType);
+    if (row.SetType == 1 || row.SetType == 2 || row.SetType == 3) {
+        TVallenWideDataSet& d = row.Data;
+        d.Time = values.Int(c.Time);
+        d.Chan = values.Int(c.Chan);
+        d.Thr = values.Int(c.Thr);
+        d.Amp = values.Int(c.Amp);
+        d.RiseT = values.Int(c.RiseT);
+        d.Dur = values.Int(c.Dur);
+        d.Eny = values.Int(c.Eny);
+        d.RMS = values.Int(c.RMS);
+        d.Counts = values.Int(c.Counts);
+        d.ParamRow = -1;
+        if (c.ParamID >= 0) {
+            if (!values.IsNull(c.ParamID)) d.ParamRow = ParamRowOf(values.Int(c.ParamID));
+        } else {
+            auto it = FFirstRowOfChan.find(d.Chan);
+            if (it != FFirstRowOfChan.end()) d.ParamRow = it->second;
         }
-        if (++chunk.Count == ChunkRows) {
-            Publish(k);
-            k = (k + 1) % Slots;
-            if (!WaitFree(k)) return;
-            FChunks[k].Count = 0;
-        }
+    } else if (row.SetType == 4 || row.SetType == 5 || row.SetType == 6) {
+        row.SetID = values.Int(c.SetID);
+        row.Data.Time = values.Int(c.Time);
+        MarkerText(row.SetID, row.Text);
     }
-    if (FChunks[k].Count > 0) Publish(k);
+    if (++chunk.Count == ChunkRows) {
+        Publish(FSlot);
+        FSlot = (FSlot + 1) % Slots;
+        if (!WaitFree(FSlot)) {
+            FStopped = true;
+            return false;
+        }
+        FChunks[FSlot].Count = 0;
+    }
+    return true;
+}
+
+void TVallenRowReader::TakeRowStep(sqlite3_context* context, int, sqlite3_value** values) {
+    auto* self = static_cast<TVallenRowReader*>(sqlite3_user_data(context));
+    try {
+        if (self->TakeRow(TArgumentValues{values})) return;
+        sqlite3_result_error(context, "reading stopped", -1);
+    } catch (...) {
+        // Nothing may pass through SQLite's frames; the step fails and the reader raises this.
+        self->FRowError = std::current_exception();
+        sqlite3_result_error(context, "reading failed", -1);
+    }
+}
+
+bool TVallenRowReader::ReadRowsByFunction() {
+    if (FColumnList.empty()) return false;
+    TSqliteDatabase& db = *FDb;
+    if (sqlite3_create_function_v2(db.Handle(), TakeRowsFunction, -1,
+                                   SQLITE_UTF8 | SQLITE_DIRECTONLY, this, nullptr, &TakeRowStep,
+                                   &TakeRowsFinal, nullptr) != SQLITE_OK)
+        return false;
+    const std::string query = std::string("SELECT ") + TakeRowsFunction + "(" + FColumnList +
+                              ") FROM ae_data NOT INDEXED";
+    sqlite3_stmt* probe = nullptr;
+    const int rc = sqlite3_prepare_v2(db.Handle(), query.c_str(), -1, &probe, nullptr);
+    sqlite3_finalize(probe);
+    if (rc != SQLITE_OK) return false;
+    {
+        // The names of the arguments, as the column list gives them.
+        TSqliteQueryResults names(db, FQuery + " LIMIT 0");
+        FColumns = ColumnsOf(names);
+    }
+    try {
+        TSqliteQueryResults all(db, query);
+    } catch (const EAEError&) {
+        if (FRowError) std::rethrow_exception(FRowError);
+        if (FStopped) return true;
+        throw;
+    }
+    return true;
+}
+
+void TVallenRowReader::ReadRows() {
+    FSlot = 0;
+    if (!WaitFree(FSlot)) return;
+    FChunks[FSlot].Count = 0;
+    if (!ReadRowsByFunction()) {
+        TSqliteQueryResults q(*FDb, FQuery);
+        FColumns = ColumnsOf(q);
+        const TStatementValues values{q.Statement()};
+        for (; !q.Eof(); q.Next())
+            if (!TakeRow(values)) return;
+    }
+    if (!FStopped && FChunks[FSlot].Count > 0) Publish(FSlot);
 }
 
 } // namespace vorelt

@@ -3,6 +3,8 @@
 // order: stepping SQLite through millions of rows costs about as much as everything the driver
 // does with them, and the two then overlap. Only the reading thread touches the connection
 // until the last chunk is taken; the chunks take turns, so their memory is written once.
+// Where the columns are named, the rows are taken by an aggregate function of the connection
+// in one step over the whole table, so that a row costs no step and no column call of its own.
 
 #include "drivers/vallen/TAEVallen.h"
 
@@ -17,9 +19,13 @@
 #include <unordered_map>
 #include <vector>
 
+struct sqlite3_context;
+struct sqlite3_value;
+
 namespace vorelt {
 
 class TSqliteDatabase;
+class TSqliteQueryResults;
 
 // One row of ae_data as read: its set type, the values of a data set (a marker uses Time) with
 // the row of its own parameters resolved, and a marker's SetID and text from ae_markers.
@@ -40,8 +46,9 @@ public:
     static constexpr size_t ChunkRows = 1024;
 
     // Starts reading the rows of `query` (the columns named as the driver reads them) over
-    // `db`; `params` resolve each data set's ParamID.
-    TVallenRowReader(std::unique_ptr<TSqliteDatabase> db, std::string query,
+    // `db`; `columns` is the list of the columns `query` selects from ae_data, when it names
+    // them. `params` resolve each data set's ParamID.
+    TVallenRowReader(std::unique_ptr<TSqliteDatabase> db, std::string query, std::string columns,
                      const std::vector<TVallenChannelParams>& params);
     // Stops the reading wherever it is.
     ~TVallenRowReader();
@@ -59,8 +66,21 @@ public:
 private:
     static constexpr size_t Slots = 4;
 
+    // Positions of the columns in the rows as read; -1 for those the table lacks.
+    struct TColumns {
+        int SetID, SetType, Time, Chan, ParamID, Thr, Amp, RiseT, Dur, Eny, RMS, Counts;
+    };
+
+    static TColumns ColumnsOf(const TSqliteQueryResults& q);
     void Run();
     void ReadRows();
+    // One step of the aggregate function: takes one row; false when it could not be started.
+    bool ReadRowsByFunction();
+    static void TakeRowStep(sqlite3_context* context, int count, sqlite3_value** values);
+    // Puts one row in the chunk being filled, from values read as TValues gives them; false
+    // when told to stop.
+    template <class TValues> bool TakeRow(const TValues& values);
+    void MarkerText(int64_t setID, std::string& text);
     // Waits for slot `k` to be free; false when told to stop.
     bool WaitFree(size_t k);
     void Publish(size_t k);
@@ -68,6 +88,14 @@ private:
 
     std::unique_ptr<TSqliteDatabase> FDb;
     std::string FQuery;
+    std::string FColumnList;
+    TColumns FColumns{};
+    std::unique_ptr<TSqliteQueryResults> FMarkerQuery;
+    int FMarkerText = -1;
+    size_t FSlot = 0;
+    bool FStopped = false;
+    // What a row taken inside SQLite raised; SQLite only sees a failing step.
+    std::exception_ptr FRowError;
     // ParamIDs are small row ids: a table look-up, with a map for anything else.
     std::vector<int32_t> FDenseRowOfID;
     std::unordered_map<int64_t, int32_t> FRowOfID;
