@@ -1,5 +1,4 @@
 #include "app/TfrmAeCriterion.h"
-#include "app/TFieldListBar.h"
 
 #include "app/IDialogService.h"
 #include "app/TFSelSection.h"
@@ -16,6 +15,7 @@
 #include "processing/filter/ILCOwner.h"
 #include "processing/filter/TLCBlock.h"
 #include "testprog/TTestSection.h"
+#include "view2d/TFieldListBar.h"
 #include "view2d/TLCEditor.h"
 
 #include <QCheckBox>

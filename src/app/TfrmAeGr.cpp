@@ -8,6 +8,7 @@
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/graph/TSeriesEditRules.h"
 #include "processing/graph/TSeriesGr.h"
+#include "view2d/TFieldListBar.h"
 #include "view2d/TGraphVC.h"
 
 #include <QCheckBox>
@@ -40,12 +41,6 @@ std::vector<TExtraPage>& ExtraPages() {
 std::vector<TfrmAeGr::TPanelFactory>& RecordsPanels() {
     static std::vector<TfrmAeGr::TPanelFactory> panels;
     return panels;
-}
-
-QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
-    auto* b = new QPushButton(caption, parent);
-    b->setObjectName(name);
-    return b;
 }
 
 QCheckBox* Box(const QString& name, const char* caption, QWidget* parent) {
@@ -102,37 +97,23 @@ TfrmAeGr::TfrmAeGr(TGVCPUGr& graph, const TPageContext& context, QWidget* parent
     FPages->addTab(axes, "Aixs");
 
     // Series
-    auto* series = new QWidget(FPages);
-    FSeriesList = new QListWidget(series);
-    FSeriesList->setObjectName("lbSeries");
-    auto* add = Button("btnAddSeries", "Add", series);
-    FAddSeries = new QMenu(add);
-    FAddSeries->setObjectName("ppAddSeries");
+    TListPage series = MakeListPage(
+        FPages, "lbSeries",
+        {{"btnAddSeries", "Add", {}, "ppAddSeries"},
+         {"btnEditSeries", "Edit", [this] { EditSeries(FSeriesList->currentRow()); }},
+         {"btnUpSeries", "Up", [this] { MoveSeries(FSeriesList->currentRow(), -1); }},
+         {"btnDownSeries", "Down", [this] { MoveSeries(FSeriesList->currentRow(), 1); }},
+         {"btnDeleteSeries", "Delete", [this] { DeleteSeries(FSeriesList->currentRow()); }}});
+    FSeriesList = series.List;
+    FAddSeries = series.Buttons[0]->menu();
     for (uint8_t type = stPointPlot; type <= stLinePointToPoint; ++type) {
         QAction* a = FAddSeries->addAction(QString::fromStdString(SeriesTypeCaption(type)));
         a->setObjectName(QString("mSeries_%1").arg(type));
         connect(a, &QAction::triggered, this, [this, type] { AddSeries(type); });
     }
-    add->setMenu(FAddSeries);
-    auto* edit = Button("btnEditSeries", "Edit", series);
-    auto* up = Button("btnUpSeries", "Up", series);
-    auto* down = Button("btnDownSeries", "Down", series);
-    auto* del = Button("btnDeleteSeries", "Delete", series);
-    connect(edit, &QPushButton::clicked, this, [this] { EditSeries(FSeriesList->currentRow()); });
     connect(FSeriesList, &QListWidget::itemDoubleClicked, this,
             [this] { EditSeries(FSeriesList->currentRow()); });
-    connect(up, &QPushButton::clicked, this, [this] { MoveSeries(FSeriesList->currentRow(), -1); });
-    connect(down, &QPushButton::clicked, this,
-            [this] { MoveSeries(FSeriesList->currentRow(), 1); });
-    connect(del, &QPushButton::clicked, this, [this] { DeleteSeries(FSeriesList->currentRow()); });
-    auto* seriesButtons = new QVBoxLayout();
-    for (QPushButton* b : {add, edit, up, down, del})
-        seriesButtons->addWidget(b);
-    seriesButtons->addStretch(1);
-    auto* seriesBox = new QHBoxLayout(series);
-    seriesBox->addWidget(FSeriesList, 1);
-    seriesBox->addLayout(seriesButtons);
-    FPages->addTab(series, "Series");
+    FPages->addTab(series.Page, "Series");
 
     // Records
     FRecords = new QWidget(FPages);
@@ -158,31 +139,16 @@ TfrmAeGr::TfrmAeGr(TGVCPUGr& graph, const TPageContext& context, QWidget* parent
     FPages->addTab(FRecords, "Records");
 
     // Info
-    auto* info = new QWidget(FPages);
-    FInfoList = new QListWidget(info);
-    FInfoList->setObjectName("lbFieldsInfo");
-    auto* addInfo = Button("btnAddInfo", "Add", info);
-    FAddInfo = new QMenu(addInfo);
-    FAddInfo->setObjectName("ppAddInfo");
-    addInfo->setMenu(FAddInfo);
+    TListPage info = MakeListPage(
+        FPages, "lbFieldsInfo",
+        {{"btnAddInfo", "Add", {}, "ppAddInfo"},
+         {"btnUpInfo", "Up", [this] { MoveInfoField(FInfoList->currentRow(), -1); }},
+         {"btnDownInfo", "Down", [this] { MoveInfoField(FInfoList->currentRow(), 1); }},
+         {"btnDeleteInfo", "Delete", [this] { DeleteInfoField(FInfoList->currentRow()); }}});
+    FInfoList = info.List;
+    FAddInfo = info.Buttons[0]->menu();
     connect(FAddInfo, &QMenu::aboutToShow, this, [this] { PrepareInfoMenu(); });
-    auto* infoUp = Button("btnUpInfo", "Up", info);
-    auto* infoDown = Button("btnDownInfo", "Down", info);
-    auto* infoDel = Button("btnDeleteInfo", "Delete", info);
-    connect(infoUp, &QPushButton::clicked, this,
-            [this] { MoveInfoField(FInfoList->currentRow(), -1); });
-    connect(infoDown, &QPushButton::clicked, this,
-            [this] { MoveInfoField(FInfoList->currentRow(), 1); });
-    connect(infoDel, &QPushButton::clicked, this,
-            [this] { DeleteInfoField(FInfoList->currentRow()); });
-    auto* infoButtons = new QVBoxLayout();
-    for (QPushButton* b : {addInfo, infoUp, infoDown, infoDel})
-        infoButtons->addWidget(b);
-    infoButtons->addStretch(1);
-    auto* infoBox = new QHBoxLayout(info);
-    infoBox->addWidget(FInfoList, 1);
-    infoBox->addLayout(infoButtons);
-    FPages->addTab(info, "Info");
+    FPages->addTab(info.Page, "Info");
 
     // Comments
     auto* comments = new QWidget(FPages);

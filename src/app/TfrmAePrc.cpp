@@ -1,5 +1,4 @@
 #include "app/TfrmAePrc.h"
-#include "app/TFieldListBar.h"
 
 #include "app/IDialogService.h"
 #include "app/TKeyFilter.h"
@@ -14,6 +13,7 @@
 #include "processing/expr/TPreProcessor.h"
 #include "processing/math/TAEStatFunc.h"
 #include "processing/math/TGVCPUPrc.h"
+#include "view2d/TFieldListBar.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>

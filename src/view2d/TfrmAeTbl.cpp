@@ -5,6 +5,7 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "view2d/TFieldListBar.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TViewMessages.h"
 
@@ -156,32 +157,19 @@ TfrmAeTbl::TfrmAeTbl(TGVCPUTbl& table, QWidget* parent) : QWidget(parent), FTabl
     FPages->setObjectName("pcTable");
 
     // Columns
-    auto* columns = new QWidget(FPages);
-    FColumns = new QListWidget(columns);
-    FColumns->setObjectName("lbColumns");
-    auto* add = Button("btnAddColumn", "Add", columns);
-    FAddMenu = new QMenu(add);
-    FAddMenu->setObjectName("ppAddColumn");
-    add->setMenu(FAddMenu);
+    TListPage columns = MakeListPage(
+        FPages, "lbColumns",
+        {{"btnAddColumn", "Add", {}, "ppAddColumn"},
+         {"btnEditColumn", "Edit", [this] { EditColumn(FColumns->currentRow()); }},
+         {"btnUpColumn", "Up", [this] { MoveColumn(FColumns->currentRow(), -1); }},
+         {"btnDownColumn", "Down", [this] { MoveColumn(FColumns->currentRow(), 1); }},
+         {"btnDeleteColumn", "Delete", [this] { DeleteColumn(FColumns->currentRow()); }}});
+    FColumns = columns.List;
+    FAddMenu = columns.Buttons[0]->menu();
     connect(FAddMenu, &QMenu::aboutToShow, this, [this] { PrepareAddMenu(); });
-    auto* edit = Button("btnEditColumn", "Edit", columns);
-    auto* up = Button("btnUpColumn", "Up", columns);
-    auto* down = Button("btnDownColumn", "Down", columns);
-    auto* del = Button("btnDeleteColumn", "Delete", columns);
-    connect(edit, &QPushButton::clicked, this, [this] { EditColumn(FColumns->currentRow()); });
     connect(FColumns, &QListWidget::itemDoubleClicked, this,
             [this] { EditColumn(FColumns->currentRow()); });
-    connect(up, &QPushButton::clicked, this, [this] { MoveColumn(FColumns->currentRow(), -1); });
-    connect(down, &QPushButton::clicked, this, [this] { MoveColumn(FColumns->currentRow(), 1); });
-    connect(del, &QPushButton::clicked, this, [this] { DeleteColumn(FColumns->currentRow()); });
-    auto* columnButtons = new QVBoxLayout();
-    for (QPushButton* b : {add, edit, up, down, del})
-        columnButtons->addWidget(b);
-    columnButtons->addStretch(1);
-    auto* columnBox = new QHBoxLayout(columns);
-    columnBox->addWidget(FColumns, 1);
-    columnBox->addLayout(columnButtons);
-    FPages->addTab(columns, "Columns");
+    FPages->addTab(columns.Page, "Columns");
 
     // Records
     auto* records = new QWidget(FPages);
@@ -205,27 +193,15 @@ TfrmAeTbl::TfrmAeTbl(TGVCPUTbl& table, QWidget* parent) : QWidget(parent), FTabl
     FPages->addTab(records, "Records");
 
     // Tabs
-    auto* tabs = new QWidget(FPages);
-    FTabs = new QListWidget(tabs);
-    FTabs->setObjectName("lbTabs");
-    auto* addTab = Button("btnAddTab", "Add", tabs);
-    auto* editTab = Button("btnEditTab", "Edit", tabs);
-    auto* delTab = Button("btnDeleteTab", "Delete", tabs);
-    auto* upTab = Button("btnUpTab", "Up", tabs);
-    auto* downTab = Button("btnDownTab", "Down", tabs);
-    connect(addTab, &QPushButton::clicked, this, [this] { AddTab(); });
-    connect(editTab, &QPushButton::clicked, this, [this] { RenameTab(FTabs->currentRow()); });
-    connect(delTab, &QPushButton::clicked, this, [this] { DeleteTab(FTabs->currentRow()); });
-    connect(upTab, &QPushButton::clicked, this, [this] { MoveTab(FTabs->currentRow(), -1); });
-    connect(downTab, &QPushButton::clicked, this, [this] { MoveTab(FTabs->currentRow(), 1); });
-    auto* tabButtons = new QVBoxLayout();
-    for (QPushButton* b : {addTab, editTab, delTab, upTab, downTab})
-        tabButtons->addWidget(b);
-    tabButtons->addStretch(1);
-    auto* tabBox = new QHBoxLayout(tabs);
-    tabBox->addWidget(FTabs, 1);
-    tabBox->addLayout(tabButtons);
-    FPages->addTab(tabs, "Tabs");
+    TListPage tabs =
+        MakeListPage(FPages, "lbTabs",
+                     {{"btnAddTab", "Add", [this] { AddTab(); }},
+                      {"btnEditTab", "Edit", [this] { RenameTab(FTabs->currentRow()); }},
+                      {"btnDeleteTab", "Delete", [this] { DeleteTab(FTabs->currentRow()); }},
+                      {"btnUpTab", "Up", [this] { MoveTab(FTabs->currentRow(), -1); }},
+                      {"btnDownTab", "Down", [this] { MoveTab(FTabs->currentRow(), 1); }}});
+    FTabs = tabs.List;
+    FPages->addTab(tabs.Page, "Tabs");
 
     auto* form = new QFormLayout();
     form->addRow("Title", FTitle);

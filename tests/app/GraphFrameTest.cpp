@@ -28,6 +28,7 @@
 #include <QLineEdit>
 #include <QListWidget>
 #include <QMenu>
+#include <QPushButton>
 #include <QTabWidget>
 #include <gtest/gtest.h>
 
@@ -219,4 +220,28 @@ TEST_F(TGraphFrameFixture, RegisteredPagesAndRecordsPanelsJoinTheFrame) {
     auto* panel = f.RecordsPage()->findChild<QCheckBox*>("cbAddon_0");
     ASSERT_NE(panel, nullptr);
     EXPECT_EQ(panel->text().toStdString(), "GR01");
+}
+
+TEST_F(TGraphFrameFixture, InfoButtonsActOnTheCurrentRow) {
+    InsertGraph();
+    ASSERT_NE(Frame(), nullptr);
+    TfrmAeGr& f = *Frame();
+    QStringList order;
+    for (QPushButton* b : f.InfoList()->parentWidget()->findChildren<QPushButton*>(
+             QString(), Qt::FindDirectChildrenOnly))
+        order << b->objectName();
+    EXPECT_EQ(order.join(",").toStdString(), "btnAddInfo,btnUpInfo,btnDownInfo,btnDeleteInfo");
+    auto button = [&](const char* name) { return f.findChild<QPushButton*>(name); };
+    ASSERT_EQ(button("btnAddInfo")->menu(), f.AddInfoMenu());
+    ASSERT_EQ(button("btnAddSeries")->menu(), f.AddSeriesMenu());
+    ASSERT_TRUE(f.AddInfoField(fidAmpl));
+    ASSERT_TRUE(f.AddInfoField(fidChan));
+    f.InfoList()->setCurrentRow(0);
+    button("btnDownInfo")->click();
+    EXPECT_EQ(f.InfoList()->currentRow(), 1);
+    EXPECT_TRUE(f.InfoList()->item(0)->text().startsWith(
+        QString::fromStdString(f.Graph().FindField(fidChan)->FieldName())));
+    button("btnDeleteInfo")->click();
+    EXPECT_EQ(f.InfoList()->count(), 1);
+    EXPECT_FALSE(f.View().UsesField(std::string(fidAmpl)));
 }

@@ -167,3 +167,26 @@ TEST_F(TSettingsFixture, TitleIsStoredTrimmed) {
     EXPECT_EQ(view->Title(), "Hits");
     EXPECT_EQ(view->GetCaption(), "Hits [TB1]");
 }
+
+TEST_F(TSettingsFixture, ColumnButtonsActOnTheCurrentRow) {
+    for (const char* id : {fidAmpl, fidChan, fidTimeMS})
+        table->Data().AddColumn(*table->FindField(id));
+    TfrmAeTbl frame(*table);
+    QStringList order;
+    for (QPushButton* b : frame.ColumnList()->parentWidget()->findChildren<QPushButton*>(
+             QString(), Qt::FindDirectChildrenOnly))
+        order << b->objectName();
+    EXPECT_EQ(order.join(",").toStdString(),
+              "btnAddColumn,btnEditColumn,btnUpColumn,btnDownColumn,btnDeleteColumn");
+    auto button = [&](const char* name) { return frame.findChild<QPushButton*>(name); };
+    ASSERT_EQ(button("btnAddColumn")->menu(), frame.AddColumnMenu());
+    frame.ColumnList()->setCurrentRow(0);
+    button("btnDownColumn")->click();
+    EXPECT_EQ(Column(1)->Value(), fidAmpl);
+    EXPECT_EQ(frame.ColumnList()->currentRow(), 1);
+    button("btnUpColumn")->click();
+    EXPECT_EQ(Column(0)->Value(), fidAmpl);
+    button("btnDeleteColumn")->click();
+    ASSERT_EQ(table->Data().Columns().Count(), 2);
+    EXPECT_EQ(Column(0)->Value(), fidChan);
+}

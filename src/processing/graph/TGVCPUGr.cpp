@@ -2,6 +2,7 @@
 
 #include "persist/TNodePersist.h"
 #include "persist/TTextHelpers.h"
+#include "processing/TViewNodeCopy.h"
 #include "processing/filter/TFilterCommon.h"
 #include "processing/graph/IGraphView.h"
 
@@ -99,14 +100,7 @@ void TGVCPUGr::SaveToNode(TNodePersist& node) const {
         return;
     }
     // Without a view the view's node goes back as it came.
-    if (!FViewNode) {
-        visual->AddItem("ClassName", "TGraphVC");
-        return;
-    }
-    for (int i = 0; i < FViewNode->ItemCount(); ++i)
-        visual->AddItem(FViewNode->ItemName(i), FViewNode->ItemValue(i));
-    for (int i = 0; i < FViewNode->NodeCount(); ++i)
-        visual->AdoptNode(FViewNode->Node(i)->CloneTree());
+    CopyViewNode(*visual, FViewNode.get(), "TGraphVC");
 }
 
 void TGVCPUGr::LoadFromNode(const TNodePersist& node) {

@@ -6,6 +6,7 @@
 #include "persist/TNodePersist.h"
 #include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
+#include "processing/TViewNodeCopy.h"
 #include "processing/graph3d/IGraph3DView.h"
 
 #include <algorithm>
@@ -115,15 +116,11 @@ void TGVCPUGr3D::SaveToNode(TNodePersist& node) const {
         return;
     }
     // Without a view the parts that belong to the view's classes go back as they came.
-    visual->AddItem("ClassName", FViewNode ? FViewNode->GetValue("ClassName") : "TGraph3DVC");
+    CopyViewClassName(*visual, FViewNode.get(), "TGraph3DVC");
     visual->AddItem(ItemShowActivity, FData.ShowActivity() ? "1" : "0");
-    if (FViewNode)
-        if (const TNodePersist* p = FViewNode->FindNode("Properties"))
-            visual->AdoptNode(p->CloneTree());
+    CopyViewPart(*visual, FViewNode.get(), "Properties");
     FData.SaveSchema(*visual);
-    if (FViewNode)
-        if (const TNodePersist* s = FViewNode->FindNode("SlaveWindow"))
-            visual->AdoptNode(s->CloneTree());
+    CopyViewPart(*visual, FViewNode.get(), "SlaveWindow");
     FData.SaveInfoFields(*visual);
 }
 

@@ -4,6 +4,7 @@
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
+#include "processing/TViewNodeCopy.h"
 #include "processing/filter/TFilterCommon.h"
 #include "processing/table/ITableView.h"
 
@@ -123,14 +124,10 @@ void TGVCPUTbl::SaveToNode(TNodePersist& node) const {
         return;
     }
     // Without a view the parts that belong to the view's classes go back as they came.
-    visual->AddItem("ClassName", FViewNode ? FViewNode->GetValue("ClassName") : "TTableVC");
-    if (FViewNode)
-        if (const TNodePersist* p = FViewNode->FindNode("Properties"))
-            visual->AdoptNode(p->CloneTree());
+    CopyViewClassName(*visual, FViewNode.get(), "TTableVC");
+    CopyViewPart(*visual, FViewNode.get(), "Properties");
     FData.SaveToNode(*visual);
-    if (FViewNode)
-        if (const TNodePersist* s = FViewNode->FindNode("SlaveWindow"))
-            visual->AdoptNode(s->CloneTree());
+    CopyViewPart(*visual, FViewNode.get(), "SlaveWindow");
 }
 
 void TGVCPUTbl::LoadFromNode(const TNodePersist& node) {
