@@ -15,6 +15,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cmath>
+
 using namespace vorelt;
 using namespace vorelt::test;
 
@@ -91,6 +93,32 @@ TEST_F(TSeriesFixture, HundredBinsOverHundredPutTheLastValueInTheLastBin) {
     EXPECT_EQ(bins[0].Count, 1);
     EXPECT_DOUBLE_EQ(static_cast<double>(bins[99].Start), 99.0);
     EXPECT_DOUBLE_EQ(static_cast<double>(bins[99].End), 100.0);
+}
+
+// The bin of a value is the truncated quotient (x - Min) / width, kept when it lies in
+// 0 .. BinCount - 1: also just below each edge, a little below the minimum, and at the maximum.
+TEST_F(TSeriesFixture, EveryValueFallsInTheBinOfItsTruncatedQuotient) {
+    series.SetTypeSeries(stHistigram);
+    // The data points hold doubles.
+    std::vector<double> xs = {-1, -0.999, -0.5, -0.0, 100, 100.5, 1e30};
+    for (int k = 0; k < 100; ++k) {
+        const auto edge = static_cast<double>(k);
+        xs.push_back(edge);
+        xs.push_back(std::nextafter(edge, -1.0));
+        xs.push_back(std::nextafter(edge, 101.0));
+        xs.push_back(edge + 0.5);
+    }
+    std::vector<int32_t> expected(100, 0);
+    for (double x : xs) {
+        Add(x, 1);
+        const double i = std::trunc(x);
+        if (i >= 0 && i <= 99) ++expected[static_cast<size_t>(i)];
+    }
+    Fill();
+    ASSERT_EQ(series.BinCount(), 100);
+    const auto& bins = series.BinLists()[0];
+    for (size_t k = 0; k < 100; ++k)
+        EXPECT_EQ(bins[k].Count, expected[k]) << k;
 }
 
 TEST_F(TSeriesFixture, CentredBinsAreWiderAndStartHalfABinEarly) {
