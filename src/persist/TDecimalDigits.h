@@ -89,6 +89,16 @@ inline TCut CutOf(u128 rest, u128 divisor) {
     return true;
 }
 
+// The x87 extended layout of a long double: the 64-bit significand with its integer bit, then
+// the sign and the 15-bit biased exponent.
+[[gnu::always_inline]] inline void SplitExtended(long double x, uint64_t& significand,
+                                                 uint16_t& signExponent) {
+    unsigned char bytes[sizeof(long double)];
+    std::memcpy(bytes, &x, sizeof x);
+    std::memcpy(&significand, bytes, 8);
+    std::memcpy(&signExponent, bytes + 8, 2);
+}
+
 } // namespace decimal_digits
 
 // |x| rounded to `precision` (1..18) significant digits, to nearest with ties to even, as printf
@@ -102,14 +112,9 @@ inline TCut CutOf(u128 rest, u128 divisor) {
         return false;
     } else {
         if (precision < 1 || precision > 18) return false;
-        // The x87 extended layout: 64-bit significand with its integer bit, then sign and a
-        // 15-bit biased exponent.
-        unsigned char bytes[sizeof(long double)];
-        std::memcpy(bytes, &x, sizeof x);
         uint64_t m;
         uint16_t signExp;
-        std::memcpy(&m, bytes, 8);
-        std::memcpy(&signExp, bytes + 8, 2);
+        SplitExtended(x, m, signExp);
         const int biased = signExp & 0x7FFF;
         // Zero, denormals, infinities, NaN and the encodings without the integer bit.
         if (biased == 0 || biased == 0x7FFF || !(m >> 63)) return false;

@@ -199,12 +199,9 @@ char* WriteFloatTextSlowly(char* out, long double x, int precision) {
     if constexpr (std::numeric_limits<long double>::digits != 64) {
         return nullptr;
     } else {
-        unsigned char bytes[sizeof(long double)];
-        std::memcpy(bytes, &x, sizeof x);
         uint64_t m;
         uint16_t signExp;
-        std::memcpy(&m, bytes, 8);
-        std::memcpy(&signExp, bytes + 8, 2);
+        decimal_digits::SplitExtended(x, m, signExp);
         const int biased = signExp & 0x7FFF;
         if (biased == 0) {
             if (m != 0) return nullptr;

@@ -4,6 +4,7 @@
 
 #include "cli/TFloatTextCache.h"
 #include "cli/TRecordTextWriter.h"
+#include "common/TExtendedBits.h"
 #include "persist/TNumberFormat.h"
 
 #include <gtest/gtest.h>
@@ -20,14 +21,7 @@ using namespace vorelt;
 
 namespace {
 
-long double FromBits(uint64_t mantissa, uint16_t signExponent) {
-    long double x = 0;
-    unsigned char bytes[sizeof x] = {};
-    std::memcpy(bytes, &mantissa, 8);
-    std::memcpy(bytes + 8, &signExponent, 2);
-    std::memcpy(&x, bytes, sizeof x);
-    return x;
-}
+using vorelt::test::FromBits;
 
 std::string Fresh(long double x) {
     char buf[NumberTextCapacity];

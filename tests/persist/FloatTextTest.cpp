@@ -2,6 +2,7 @@
 // FloatToStr, kept here as it was (printf's "%.*Le" under the C locale, then the layout), over
 // the edges of every rule and of the integer arithmetic, and over many random values.
 
+#include "common/TExtendedBits.h"
 #include "persist/TDecimalDigits.h"
 #include "persist/TNumberFormat.h"
 
@@ -20,6 +21,8 @@
 using namespace vorelt;
 
 namespace {
+
+using vorelt::test::FromBits;
 
 // The formatting as it stood before the integer path, unchanged.
 std::string ReferenceFloatToStr(long double x, int precision = 15) {
@@ -64,15 +67,6 @@ std::string ReferenceFloatToStr(long double x, int precision = 15) {
         out += std::to_string(std::abs(exponent));
     }
     return out;
-}
-
-long double FromBits(uint64_t mantissa, uint16_t signExponent) {
-    long double x = 0;
-    unsigned char bytes[sizeof x] = {};
-    std::memcpy(bytes, &mantissa, 8);
-    std::memcpy(bytes + 8, &signExponent, 2);
-    std::memcpy(&x, bytes, sizeof x);
-    return x;
 }
 
 std::string Written(long double x, int precision = 15) {
