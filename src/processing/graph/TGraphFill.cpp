@@ -20,7 +20,7 @@ struct TAbort : std::runtime_error {
     TAbort() : std::runtime_error("Abort") {}
 };
 
-// Records the pages of the data points are populated ahead of the walk.
+// How many records ahead of the walk the pages of the data points are populated.
 constexpr size_t WarmAhead = size_t{1} << 20;
 
 } // namespace
@@ -63,8 +63,8 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         if (axes.Right) axes.Right->AxisResetAuto();
         if (!bottom) throw std::runtime_error("Field Not Found");
         // Room for every record of the file: a branch never passes more, and pages that are
-        // not written to cost nothing.
-        // The pages are populated a little ahead of the walk, which may pass far fewer.
+        // not written to cost nothing. They are populated only a little ahead of the walk,
+        // which may pass far fewer.
         TPageWarmer warmer;
         if (TGVCPU* db = processor.Db()) {
             TAEPNav counting;
