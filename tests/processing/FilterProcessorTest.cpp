@@ -60,6 +60,20 @@ TEST_F(FilterProcessor, PassesMatchingHitsAndEveryOtherMessageInBothDirections) 
 TEST_F(FilterProcessor, EmptyConditionPassesEverything) {
     Fill(5);
     EXPECT_EQ(WalkForward(*Filter).size(), 6u);
+    // What a consumer reads after each step is the parent's record.
+    TAERecord record, direct;
+    Filter->PrepareRecord(record);
+    Stream->PrepareRecord(direct);
+    TAEPNav nav, directNav;
+    for (int32_t i = Filter->FirstRecord(nav, record, -1); !(nav.Out.Status & nsEndForward);
+         i = Filter->NextRecord(nav, record, i)) {
+        Filter->ReadRecord(nav, record, i);
+        Stream->ReadRecord(directNav, direct, i);
+        ASSERT_EQ(record.FieldCount(), direct.FieldCount());
+        EXPECT_EQ(record.Kind(), direct.Kind()) << i;
+        for (int f = 0; f < direct.FieldCount(); ++f)
+            EXPECT_EQ(record.Field(f)->GetAsString(), direct.Field(f)->GetAsString()) << i;
+    }
 }
 
 TEST_F(FilterProcessor, DisabledFilterIsTheParentsStream) {

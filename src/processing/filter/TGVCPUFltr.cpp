@@ -70,6 +70,9 @@ int32_t TGVCPUFltr::FirstHitInParent(int64_t index) {
 bool TGVCPUFltr::Passes(const TAEPNav& nav, int32_t index) {
     FHeldIndex = -1;
     if (nav.Out.Kind != rkHit) return true;
+    // A root without conditions passes every hit, whatever its values or its event: reading
+    // them would only cost a decoding and a copy of each record.
+    if (FRoot.Count() == 0) return true;
     try {
         FNav.Kinds = 0;
         FNav.Out.Status = nsPositioned;
