@@ -183,27 +183,39 @@ void TSeriesGr::PrepareLists(const std::vector<int32_t>& channels, int pass) {
     FBinLists.assign(1 + n, std::vector<TGraphBin>(static_cast<size_t>(FBinCount)));
 }
 
-bool TSeriesGr::BinIndex(long double lo, long double hi, long double x, int32_t& index) const {
-    if (FCenterBin && FBinCount == 1) {
-        // One centred bin spans the whole range.
+TSeriesGr::TBinning TSeriesGr::Binning(long double lo, long double hi) const {
+    TBinning b;
+    b.Lo = lo;
+    b.Hi = hi;
+    b.Count = FBinCount;
+    b.Whole = FCenterBin && FBinCount == 1;
+    if (b.Whole) return b;
+    b.Width = (hi - lo) / (FCenterBin ? FBinCount - 1 : FBinCount);
+    b.Usable = b.Width != 0 && std::isfinite(b.Width);
+    return b;
+}
+
+inline bool TSeriesGr::TBinning::Index(long double x, int32_t& index) const {
+    if (Whole) {
         index = 0;
-        return x >= lo && x <= hi;
+        return x >= Lo && x <= Hi;
     }
-    const long double w = (hi - lo) / (FCenterBin ? FBinCount - 1 : FBinCount);
-    if (w == 0 || !std::isfinite(w)) return false;
+    if (!Usable) return false;
     // The bin is the truncated quotient: values a little below the minimum (quotient above
     // -1) fall in the first bin. Rounding to the nearest integer and stepping down where it
     // rounded up gives the same index without switching the x87 rounding mode twice for each
-    // value, which cost more than the rest of a histogram fill.
-    const long double q = (x - lo) / w;
-    if (!(q > -1 && q < FBinCount)) return false;
+    // value, which cost more than the rest of a histogram fill. The whole number below the
+    // bin count is exact in a double, whose conversion needs no mode switch either (llrintl is
+    // a library call where math functions may set errno).
+    const long double q = (x - Lo) / Width;
+    if (!(q > -1 && q < Count)) return false;
     if (q < 0) {
         index = 0;
         return true;
     }
-    long long n = llrintl(q);
-    if (static_cast<long double>(n) > q) --n;
-    index = static_cast<int32_t>(n);
+    long double n = rintl(q);
+    if (n > q) n -= 1;
+    index = static_cast<int32_t>(static_cast<double>(n));
     return true;
 }
 
@@ -225,6 +237,7 @@ void TSeriesGr::Aggregate(const TGraphRun& run, int pass) {
         if (FBinCount <= 0) return;
         long double lo = 0, hi = 0;
         if (!run.Bottom->AxisBounds(lo, hi)) return;
+        const TBinning binning = Binning(lo, hi);
         for (int32_t m : FMembers) {
             const TGraphDataPoint& p = points[static_cast<size_t>(m)];
             const int slot = ChannelSlot(p.Channel);
@@ -233,7 +246,7 @@ void TSeriesGr::Aggregate(const TGraphRun& run, int pass) {
             std::vector<TGraphBin>& a = FBinLists[0];
             if (l.empty() || a.empty()) continue;
             int32_t i = 0;
-            if (!BinIndex(lo, hi, p.X, i)) continue;
+            if (!binning.Index(p.X, i)) continue;
             const long double y = SideValue(p);
             for (TGraphBin* b : {&l[static_cast<size_t>(i)], &a[static_cast<size_t>(i)]}) {
                 ++b->Count;

@@ -184,8 +184,19 @@ private:
     // Whether the pass is the one the type works in (histograms after the ranges, lines
     // before); point plots work in neither.
     bool WorksInPass(int pass) const;
-    // Bin width and the index of a value; false when the value falls in no bin.
-    bool BinIndex(long double lo, long double hi, long double x, int32_t& index) const;
+    // The bins over [Lo, Hi], their width taken once for a whole pass. Index is false when
+    // the value falls in no bin.
+    struct TBinning {
+        long double Lo = 0;
+        long double Hi = 0;
+        long double Width = 0;
+        int32_t Count = 0;
+        // One centred bin spans the whole range.
+        bool Whole = false;
+        bool Usable = false;
+        bool Index(long double x, int32_t& index) const;
+    };
+    TBinning Binning(long double lo, long double hi) const;
     long double SideValue(const TGraphDataPoint& p) const;
     // A coordinate as a fraction of an axis' current range (false where none is finite),
     // with the range and the logarithm of its minimum taken once.
