@@ -166,9 +166,10 @@ void TAETarvelPci::ReadHit(TAERecord& record, const uint8_t* b, uint32_t size, b
         const uint64_t n = LoadU16(b + 24) | (static_cast<uint64_t>(LoadU16(b + 26)) << 16) |
                            (static_cast<uint64_t>(LoadU16(b + 28)) << 32);
         const bool setA = !longForm || c->Selector != 0;
-        const long double d = setA ? c->DA : c->DB;
-        const long double q = setA ? c->QA : c->QB;
-        long double e = d * d * static_cast<long double>(n) * (1000.0L / q) * 10.0L;
+        // d d n (1000 / q) 10, with the factors of the channel taken once.
+        const long double dd = setA ? c->EnergySquareA : c->EnergySquareB;
+        const long double k = setA ? c->EnergyPerQA : c->EnergyPerQB;
+        long double e = dd * static_cast<long double>(n) * k * 10.0L;
         if (longForm) e /= 1000000.0L;
         SetFinite(record, FPosEnergy, e);
     }

@@ -136,6 +136,10 @@ void ParsePciTable(const uint8_t* table, uint64_t tableOffset, THeader& h) {
         c.QA = LoadU32(r + 360);
         c.DB = LoadF64(r + 488);
         c.QB = LoadU32(r + 520);
+        c.EnergySquareA = static_cast<long double>(c.DA) * static_cast<long double>(c.DA);
+        c.EnergyPerQA = 1000.0L / static_cast<long double>(c.QA);
+        c.EnergySquareB = static_cast<long double>(c.DB) * static_cast<long double>(c.DB);
+        c.EnergyPerQB = 1000.0L / static_cast<long double>(c.QB);
         if (c.Active != 0 && c.Number < 255)
             h.ActiveChannels.push_back(static_cast<uint8_t>(c.Number + 1));
     }

@@ -82,6 +82,10 @@ struct TPciChannel {
     uint32_t QA = 0;
     double DB = 0;
     uint32_t QB = 0;
+    // The factors of every hit's energy, d d and 1000 / q of each set, taken once: the
+    // products a hit forms from them are the same as when it forms them itself.
+    long double EnergySquareA = 0, EnergyPerQA = 0;
+    long double EnergySquareB = 0, EnergyPerQB = 0;
 };
 
 // What the header region of a file says, after every size in it has been checked.
