@@ -183,10 +183,10 @@ void TAEDriverDb::LockFields() {
 }
 
 void TAEDriverDb::SetTimeValues(TAERecord& record, long double us) const {
-    if (TAEField* f = record.Field(FPosTime)) SetFieldFloat(*f, us);
-    if (TAEField* f = record.Field(FPosTimeS)) SetFieldFloat(*f, us / 1000000.0L);
-    if (TAEField* f = record.Field(FPosTimeHH)) SetFieldFloat(*f, us / 3600000000.0L);
-    if (TAEField* f = record.Field(FPosTimeMS)) SetFieldFloat(*f, us / 1000.0L);
+    if (TAEField* f = record.Target(FPosTime)) SetFieldFloat(*f, us);
+    if (TAEField* f = record.Target(FPosTimeS)) SetFieldFloat(*f, us / 1000000.0L);
+    if (TAEField* f = record.Target(FPosTimeHH)) SetFieldFloat(*f, us / 3600000000.0L);
+    if (TAEField* f = record.Target(FPosTimeMS)) SetFieldFloat(*f, us / 1000.0L);
 }
 
 // --- Load ---
@@ -386,12 +386,13 @@ void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
     if (item.Flags & ifDeleted) recFlags |= rfDeleted;
     if (item.Flags & ifSelected) recFlags |= rfSelected;
     record.SetRecFlags(recFlags);
-    if (TAEField* f = record.Field(FPosDeleted)) SetFieldBoolean(*f, (item.Flags & ifDeleted) != 0);
-    if (TAEField* f = record.Field(FPosSelected))
+    if (TAEField* f = record.Target(FPosDeleted))
+        SetFieldBoolean(*f, (item.Flags & ifDeleted) != 0);
+    if (TAEField* f = record.Target(FPosSelected))
         SetFieldBoolean(*f, (item.Flags & ifSelected) != 0);
-    if (TAEField* f = record.Field(FPosHit)) SetFieldInt64(*f, 1);
-    if (TAEField* f = record.Field(FPosIndexRec)) SetFieldInt64(*f, pos);
-    if (TAEField* f = record.Field(FPosChannels); f && f->DataType() == dtListInteger)
+    if (TAEField* f = record.Target(FPosHit)) SetFieldInt64(*f, 1);
+    if (TAEField* f = record.Target(FPosIndexRec)) SetFieldInt64(*f, pos);
+    if (TAEField* f = record.Target(FPosChannels); f && f->DataType() == dtListInteger)
         SetFieldRaw(*f, &FChannelList);
     try {
         ReadMessage(record, pos, item);

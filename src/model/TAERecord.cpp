@@ -21,6 +21,8 @@ uint64_t TAERecord::NewLayoutStamp() {
 void TAERecord::Clear() {
     FLayoutStamp = NewLayoutStamp();
     FFlat.clear();
+    FTargets.clear();
+    FHasDemand = false;
     FFields.Clear();
     FKind = 0;
     FIndex = -1;
@@ -39,6 +41,7 @@ TAEFields* TAERecord::AddFields(std::unique_ptr<TAEFields> set) {
     if (added)
         for (int i = 0; i < added->Count(); ++i)
             FFlat.push_back(added->Get(i));
+    ClearDemand();
     return added;
 }
 
@@ -57,6 +60,19 @@ void TAERecord::RebuildFlat() {
         for (int i = 0; i < set->Count(); ++i)
             FFlat.push_back(set->Get(i));
     }
+    ClearDemand();
+}
+
+void TAERecord::SetDemand(const std::vector<uint8_t>& wanted) {
+    FTargets = FFlat;
+    for (size_t i = 0; i < FTargets.size(); ++i)
+        if (i >= wanted.size() || wanted[i] == 0) FTargets[i] = nullptr;
+    FHasDemand = true;
+}
+
+void TAERecord::ClearDemand() {
+    FTargets = FFlat;
+    FHasDemand = false;
 }
 
 bool TAERecord::StartsWithLayoutOf(const TAERecord& prefix) const {
@@ -76,8 +92,16 @@ void TAERecord::CopyValuesFrom(const TAERecord& prefix) {
     FIndex = prefix.FIndex;
     FRecFlags = prefix.FRecFlags;
     const size_t n = prefix.FFlat.size();
-    for (size_t i = 0; i < n; ++i)
-        CopyFieldValue(*prefix.FFlat[i], *FFlat[i]);
+    if (FHasDemand) {
+        for (size_t i = 0; i < n; ++i)
+            if (FTargets[i])
+                CopyFieldValue(*prefix.FFlat[i], *FFlat[i]);
+            else if (!FFlat[i]->IsNull())
+                ClearFieldValue(*FFlat[i]);
+    } else {
+        for (size_t i = 0; i < n; ++i)
+            CopyFieldValue(*prefix.FFlat[i], *FFlat[i]);
+    }
     for (size_t i = n; i < FFlat.size(); ++i)
         ClearFieldValue(*FFlat[i]);
 }

@@ -59,18 +59,35 @@ public:
     const std::vector<TAEField*>& FlatFields() const { return FFlat; }
     void RebuildFlat();
 
+    // A reader that will look at only some fields may say so; a source then fills only those
+    // and may leave the others null. Target(n) is the field a source fills at position n: the
+    // field itself, or none when it is not wanted. Without a demand every field is wanted;
+    // building the fields anew drops it.
+    TAEField* Target(int n) const {
+        return static_cast<unsigned>(n) < FTargets.size() ? FTargets[static_cast<size_t>(n)]
+                                                          : nullptr;
+    }
+    // One flag per flat position; positions beyond the flags are not wanted.
+    void SetDemand(const std::vector<uint8_t>& wanted);
+    void ClearDemand();
+    bool HasDemand() const { return FHasDemand; }
+
     // Changes whenever the fields are built anew; no two layouts of any records share one.
     uint64_t LayoutStamp() const { return FLayoutStamp; }
     // Whether this record's first fields are those of `prefix`, in order and of the same classes.
     bool StartsWithLayoutOf(const TAERecord& prefix) const;
     // What reading the same message into this record gives, taken from `prefix`, which holds
     // it and whose layout this record starts with: kind, index, flags and the values of its
-    // fields; the fields beyond are emptied.
+    // fields; the fields beyond are emptied. Under a demand the fields not wanted are emptied
+    // too.
     void CopyValuesFrom(const TAERecord& prefix);
 
 private:
     TAEListFields FFields;
     std::vector<TAEField*> FFlat;
+    // FFlat, with none where a demand does not want the field.
+    std::vector<TAEField*> FTargets;
+    bool FHasDemand = false;
     uint8_t FKind = 0;
     int32_t FIndex = -1;
     uint8_t FRecFlags = 0;

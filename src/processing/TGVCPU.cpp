@@ -468,6 +468,10 @@ void TGVCPU::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) {
     if (FParent) FParent->ReadRecord(nav, record, index);
 }
 
+bool TGVCPU::WidenDemand(const TAERecord&, std::vector<uint8_t>&) const {
+    return false;
+}
+
 int32_t TGVCPU::RecordCount(TAEPNav& nav, TAERecord& record) {
     if (!FParent) return 0;
     return CountByWalking(nav, record);

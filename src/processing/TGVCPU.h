@@ -214,6 +214,12 @@ public:
     // 0 without parent; otherwise the number of records walked from FirstRecord; 0 after an
     // error or an exception.
     int32_t RecordCount(TAEPNav& nav, TAERecord& record) override;
+    // A reader below will look only at the fields `wanted` flags, by flat position in
+    // `record`. Adds the fields this processor itself reads from the records it passes on, and
+    // answers whether it can tell: a reader may put the demand on its record only when every
+    // processor from it up to the database can. Processors that compute fields or judge the
+    // record they pass on cannot, unless they say otherwise.
+    virtual bool WidenDemand(const TAERecord& record, std::vector<uint8_t>& wanted) const;
 
     // --- Tree operations ------------------------------------------------------------------
     // Moves this processor below `newParent`. Refused (false) when the structural rules

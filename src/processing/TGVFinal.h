@@ -16,6 +16,8 @@ public:
     std::string ClassName() const override { return "TGVFinal"; }
 
     virtual IFinalView* GetView() const { return FView.get(); }
+    // Records pass through unchanged; the view reads them.
+    bool WidenDemand(const TAERecord&, std::vector<uint8_t>&) const override { return true; }
     // Takes the view over; the previous one is freed.
     virtual void SetView(std::unique_ptr<IFinalView> view);
     // Hands the view back without freeing it.

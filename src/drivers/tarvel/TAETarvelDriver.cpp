@@ -243,8 +243,8 @@ void TAETarvelDriver::SetTimeFields(TAERecord& record, int64_t t) {
         FClockSeconds = seconds;
         FClockNegative = negative;
     }
-    if (TAEField* f = record.Field(FPosHHMMSS)) SetFieldString(*f, FClockText);
-    if (TAEField* f = record.Field(FPosTimeUS))
+    if (TAEField* f = record.Target(FPosHHMMSS)) SetFieldString(*f, FClockText);
+    if (TAEField* f = record.Target(FPosTimeUS))
         SetFieldFloat(*f, static_cast<long double>(a % 1000000) / 1000000.0L);
 }
 
@@ -254,11 +254,11 @@ void TAETarvelDriver::SetRounded(TAERecord& record, int pos, long double x) {
     // saving and restoring the floating-point environment for every hit; values out of the
     // 64-bit range take the saturating path.
     const int64_t n = std::fabs(x) < 4.0e18L ? static_cast<int64_t>(rintl(x)) : RoundToInt64(x);
-    if (TAEField* f = record.Field(pos)) SetFieldInt64(*f, n);
+    if (TAEField* f = record.Target(pos)) SetFieldInt64(*f, n);
 }
 
 void TAETarvelDriver::SetText(TAERecord& record, const std::string& text) {
-    if (TAEField* f = record.Field(FPosText)) SetFieldString(*f, text);
+    if (TAEField* f = record.Target(FPosText)) SetFieldString(*f, text);
 }
 
 void TAETarvelDriver::SetUnknownText(TAERecord& record, unsigned kind) {

@@ -111,7 +111,7 @@ protected:
     // Sets a float field when the value is finite; a value that cannot be computed stays empty.
     static void SetFinite(TAERecord& record, int pos, long double x) {
         if (!std::isfinite(x)) return;
-        if (TAEField* f = record.Field(pos)) SetFieldFloat(*f, x);
+        if (TAEField* f = record.Target(pos)) SetFieldFloat(*f, x);
     }
     static void SetRounded(TAERecord& record, int pos, long double x);
     // An amplitude in dB, round(x) with x worked out in extended precision as the format says,
@@ -128,7 +128,7 @@ protected:
         const double fraction = y - whole;
         if (std::fabs(fraction - 0.5) < 1.0e-7) return false;
         const int64_t n = static_cast<int64_t>(whole) + (fraction > 0.5 ? 1 : 0);
-        if (TAEField* f = record.Field(pos)) SetFieldInt64(*f, n);
+        if (TAEField* f = record.Target(pos)) SetFieldInt64(*f, n);
         return true;
     }
     void SetText(TAERecord& record, const std::string& text);

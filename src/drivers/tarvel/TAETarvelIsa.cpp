@@ -154,7 +154,7 @@ void TAETarvelIsa::ReadMessage(TAERecord& record, int32_t pos, const TDriverInde
         break;
     case 2:
     case 5:
-        if (TAEField* f = record.Field(FPosChan)) SetFieldInt64(*f, b[8] + 1);
+        if (TAEField* f = record.Target(FPosChan)) SetFieldInt64(*f, b[8] + 1);
         SetText(record, FNoiseText);
         break;
     case 3:
@@ -167,11 +167,11 @@ void TAETarvelIsa::ReadMessage(TAERecord& record, int32_t pos, const TDriverInde
 
 void TAETarvelIsa::ReadHit(TAERecord& record, const uint8_t* b, const TDriverIndexItem& item) {
     const uint8_t ch = b[8];
-    if (TAEField* f = record.Field(FPosChan)) SetFieldInt64(*f, ch + 1);
-    if (TAEField* f = record.Field(FPosEnergy)) SetFieldInt64(*f, LoadU32(b + 12));
-    if (TAEField* f = record.Field(FPosDurat)) SetFieldInt64(*f, LoadU32(b + 16));
-    if (TAEField* f = record.Field(FPosRise)) SetFieldInt64(*f, LoadU32(b + 20));
-    if (TAEField* f = record.Field(FPosCount)) SetFieldInt64(*f, LoadU32(b + 24));
+    if (TAEField* f = record.Target(FPosChan)) SetFieldInt64(*f, ch + 1);
+    if (TAEField* f = record.Target(FPosEnergy)) SetFieldInt64(*f, LoadU32(b + 12));
+    if (TAEField* f = record.Target(FPosDurat)) SetFieldInt64(*f, LoadU32(b + 16));
+    if (TAEField* f = record.Target(FPosRise)) SetFieldInt64(*f, LoadU32(b + 20));
+    if (TAEField* f = record.Target(FPosCount)) SetFieldInt64(*f, LoadU32(b + 24));
     // Amplitude and gain need the channel record; a channel the set-up does not describe
     // leaves them empty, as does an amplitude code of 0 or a zero divisor.
     if (ch >= FHeader.IsaChannels.size()) return;
@@ -186,7 +186,7 @@ void TAETarvelIsa::ReadHit(TAERecord& record, const uint8_t* b, const TDriverInd
                          QuickDecibels(a) + static_cast<double>(FAmplitudeOffset[ch]) + 0.375 * g))
         SetRounded(record, FPosAmpl,
                    20.0L * std::log10(static_cast<long double>(a)) + FAmplitudeOffset[ch] + gainDb);
-    if (TAEField* f = record.Field(FPosGain)) SetFieldInt64(*f, gain);
+    if (TAEField* f = record.Target(FPosGain)) SetFieldInt64(*f, gain);
 }
 
 } // namespace vorelt

@@ -101,7 +101,7 @@ void TAETarvelPci::ReadMessage(TAERecord& record, int32_t pos, const TDriverInde
     if (kind <= 6 && size >= 8) SetTimeFields(record, BodyTime(b));
     auto channel = [&]() {
         if (size >= 10)
-            if (TAEField* f = record.Field(FPosChan)) SetFieldInt64(*f, LoadU16(b + 8) + 1);
+            if (TAEField* f = record.Target(FPosChan)) SetFieldInt64(*f, LoadU16(b + 8) + 1);
     };
     switch (kind) {
     case 0:
@@ -139,14 +139,16 @@ void TAETarvelPci::ReadHit(TAERecord& record, const uint8_t* b, uint32_t size, b
     // A body shorter than the format's hit carries only the fields that lie inside it.
     if (size < 10) return;
     const uint16_t ch = LoadU16(b + 8);
-    if (TAEField* f = record.Field(FPosChan)) SetFieldInt64(*f, ch + 1);
+    if (TAEField* f = record.Target(FPosChan)) SetFieldInt64(*f, ch + 1);
     const TPciChannel* c = ch < FHeader.PciChannels.size() ? &FHeader.PciChannels[ch] : nullptr;
-    if (size >= 12) {
+    // The amplitude and the energy take the most work of a hit: each is left out for a reader
+    // that does not want it.
+    if (size >= 12 && record.Target(FPosAmpl)) {
         const uint16_t a = LoadU16(b + 10);
         // a S is exact in a double (16 and 24 significant bits), and the estimate of
         // 20 log10(a 1000 S / 1000) may drop the factors that cancel.
         if (a == 0) {
-            if (TAEField* f = record.Field(FPosAmpl)) SetFieldInt64(*f, 0);
+            if (TAEField* f = record.Target(FPosAmpl)) SetFieldInt64(*f, 0);
         } else if (c &&
                    !SetQuickRounded(record, FPosAmpl,
                                     QuickDecibels(static_cast<double>(a) * c->Scale) - c->Gain)) {
@@ -157,12 +159,12 @@ void TAETarvelPci::ReadHit(TAERecord& record, const uint8_t* b, uint32_t size, b
         }
     }
     if (size >= 16)
-        if (TAEField* f = record.Field(FPosDurat)) SetFieldInt64(*f, LoadU32(b + 12));
+        if (TAEField* f = record.Target(FPosDurat)) SetFieldInt64(*f, LoadU32(b + 12));
     if (size >= 20)
-        if (TAEField* f = record.Field(FPosRise)) SetFieldInt64(*f, LoadU32(b + 16));
+        if (TAEField* f = record.Target(FPosRise)) SetFieldInt64(*f, LoadU32(b + 16));
     if (size >= 24)
-        if (TAEField* f = record.Field(FPosCount)) SetFieldInt64(*f, LoadU32(b + 20));
-    if (size >= 30 && c) {
+        if (TAEField* f = record.Target(FPosCount)) SetFieldInt64(*f, LoadU32(b + 20));
+    if (size >= 30 && c && record.Target(FPosEnergy)) {
         const uint64_t n = LoadU16(b + 24) | (static_cast<uint64_t>(LoadU16(b + 26)) << 16) |
                            (static_cast<uint64_t>(LoadU16(b + 28)) << 32);
         const bool setA = !longForm || c->Selector != 0;
@@ -175,9 +177,9 @@ void TAETarvelPci::ReadHit(TAERecord& record, const uint8_t* b, uint32_t size, b
     }
     if (longForm) {
         if (size >= 52)
-            if (TAEField* f = record.Field(FPosGain)) SetFieldInt64(*f, LoadI32(b + 48));
+            if (TAEField* f = record.Target(FPosGain)) SetFieldInt64(*f, LoadI32(b + 48));
     } else if (c) {
-        if (TAEField* f = record.Field(FPosGain)) SetFieldInt64(*f, c->Gain);
+        if (TAEField* f = record.Target(FPosGain)) SetFieldInt64(*f, c->Gain);
     }
 }
 

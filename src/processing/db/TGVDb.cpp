@@ -533,14 +533,47 @@ void TGVDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) {
     CalcDerivedFields(record);
 }
 
+bool TGVDb::WidenDemand(const TAERecord& record, std::vector<uint8_t>& wanted) const {
+    // The flat position of the field CalcDerivedFields finds for `id`, or -1.
+    auto at = [&record](int pos, std::string_view id) {
+        if (const TAEField* f = record.Field(pos); f && f->ID() == id) return pos;
+        const std::vector<TAEField*>& flat = record.FlatFields();
+        for (size_t i = 0; i < flat.size(); ++i)
+            if (flat[i]->ID() == id) return static_cast<int>(i);
+        return -1;
+    };
+    auto isWanted = [&wanted](int pos) {
+        return pos >= 0 && static_cast<size_t>(pos) < wanted.size() &&
+               wanted[static_cast<size_t>(pos)] != 0;
+    };
+    auto want = [&wanted](int pos) {
+        if (pos >= 0 && static_cast<size_t>(pos) < wanted.size())
+            wanted[static_cast<size_t>(pos)] = 1;
+    };
+    if (FPosTimeS >= 0 && FPosCalcLoading >= 0 && isWanted(at(FPosCalcLoading, fidCalcLoading)))
+        want(at(FPosTimeS, fidTimeS));
+    const int ownBase = DriverFieldCount();
+    for (int i = 0; i < FOwnFields.Count(); ++i) {
+        const TAEField* own = FOwnFields.Get(i);
+        if (!isWanted(at(ownBase + i, own->ID()))) continue;
+        const TAEParametric* p = ParametricOf(*own);
+        if (!p || p->SourceID().empty()) continue;
+        const int pos = FDriver ? FDriver->FieldPos(p->SourceID()) : -1;
+        want(at(pos, p->SourceID()));
+    }
+    return true;
+}
+
 void TGVDb::CalcDerivedFields(TAERecord& record) {
     if (FPosTimeS >= 0 && FPosCalcLoading >= 0) {
-        const TAEField* time = FieldAtOrByID(record, FPosTimeS, fidTimeS);
+        TAEField* f = FieldAtOrByID(record, FPosCalcLoading, fidCalcLoading);
+        // A reader that does not want the loading does without it.
+        const bool skip =
+            f && f == record.Field(FPosCalcLoading) && !record.Target(FPosCalcLoading);
+        const TAEField* time = f && !skip ? FieldAtOrByID(record, FPosTimeS, fidTimeS) : nullptr;
         if (time && !time->IsNull()) {
             long double load = 0;
-            if (FTestLoadLine.CalcLoading(time->GetAsFloat(), load))
-                if (TAEField* f = FieldAtOrByID(record, FPosCalcLoading, fidCalcLoading))
-                    f->SetAsFloat(load);
+            if (FTestLoadLine.CalcLoading(time->GetAsFloat(), load)) f->SetAsFloat(load);
         }
     }
     const int n = FOwnFields.Count();

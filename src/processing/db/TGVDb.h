@@ -134,6 +134,8 @@ public:
     int32_t PriorRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
     void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
     int32_t RecordCount(TAEPNav& nav, TAERecord& record) override;
+    // The loading needs the time, a parametric field its source.
+    bool WidenDemand(const TAERecord& record, std::vector<uint8_t>& wanted) const override;
 
     void SaveToNode(TNodePersist& node) const override;
     void LoadFromNode(const TNodePersist& node) override;

@@ -26,6 +26,9 @@ public:
     // The hit just judged is in the scratch record already: a consumer that reads it next gets
     // a copy instead of a second decoding of the message.
     void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
+    // Hits are judged in the scratch record, which is always read whole; a consumer's record
+    // gets the parent's values.
+    bool WidenDemand(const TAERecord&, std::vector<uint8_t>&) const override { return true; }
 
 private:
     void DropResults(bool) override { Invalidate(); }

@@ -23,6 +23,38 @@ struct TAbort : std::runtime_error {
 // How many records ahead of the walk the pages of the data points are populated.
 constexpr size_t WarmAhead = size_t{1} << 20;
 
+// The walk reads only the fields of the axes, the flags, the channels and what the series'
+// conditions test. When every processor up to the database can tell what it reads itself,
+// the record says so and the source leaves the rest alone, for the length of the walk.
+class TWalkDemand {
+public:
+    TWalkDemand(TGVCPU& processor, TAERecord& record, const std::vector<TSeriesGr*>& series,
+                std::initializer_list<const TAEField*> fields)
+        : FRecord(record) {
+        const std::vector<TAEField*>& flat = record.FlatFields();
+        std::vector<uint8_t> wanted(flat.size(), 0);
+        for (size_t i = 0; i < flat.size(); ++i) {
+            for (const TAEField* f : fields)
+                if (flat[i] == f) wanted[i] = 1;
+            for (const TSeriesGr* s : series)
+                if (s->LogCons().ReferencesId(flat[i]->ID())) wanted[i] = 1;
+        }
+        TGVCPU* const db = processor.Db();
+        if (!db) return;
+        for (const TGVCPU* p = &processor;; p = p->Parent()) {
+            if (!p || !p->WidenDemand(record, wanted)) return;
+            if (p == db) break;
+        }
+        record.SetDemand(wanted);
+    }
+    ~TWalkDemand() { FRecord.ClearDemand(); }
+    TWalkDemand(const TWalkDemand&) = delete;
+    TWalkDemand& operator=(const TWalkDemand&) = delete;
+
+private:
+    TAERecord& FRecord;
+};
+
 } // namespace
 
 bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
@@ -78,6 +110,8 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
                 warmer.Start(WarmAhead);
             }
         }
+        const TWalkDemand demand(processor, record, visible,
+                                 {chan, bottom, left, right, selected, deleted, channels});
         TRangeCollector leftRange(axes.Left), bottomRange(axes.Bottom), rightRange(axes.Right);
         TGraphRun walk = run;
         walk.LeftRange = &leftRange;
