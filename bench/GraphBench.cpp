@@ -7,6 +7,7 @@
 #include "persist/TNumberFormat.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TGVCPUFltr.h"
+#include "processing/filter/TLCCondition.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
@@ -29,20 +30,24 @@ using namespace vorelt;
 
 namespace {
 
-// The project with one filter and a graph below it, at full-HD size.
+// The project with one filter and a graph below it, at full-HD size. The filter holds no
+// condition, or (`judged`) one that every hit passes but that makes it read each hit.
 struct TGraphSetup {
     TProjectAE Project;
     TGVCPUGr* Graph = nullptr;
     TGraphVC* View = nullptr;
     QWidget Page;
 
-    explicit TGraphSetup(uint8_t type) {
+    explicit TGraphSetup(uint8_t type, bool judged = false) {
         std::string error;
         if (!Project.OpenDataFile(TenMillionHitsFile(), error)) {
             std::fprintf(stderr, "%s\n", error.c_str());
             std::exit(1);
         }
         auto* filter = Project.Db().AddNew<TGVCPUFltr>();
+        if (judged)
+            filter->Condition().Add(
+                std::make_unique<TLCCondition>(fidChan, coGreaterOrEquals, "0"));
         Graph = filter->AddNew<TGVCPUGr>();
         View = dynamic_cast<TGraphVC*>(Graph->GetView());
         Page.resize(1920, 1080);
@@ -65,8 +70,8 @@ struct TGraphSetup {
     ~TGraphSetup() { View->Detach(); }
 };
 
-void Fill(benchmark::State& state, uint8_t type) {
-    TGraphSetup s(type);
+void Fill(benchmark::State& state, uint8_t type, bool judged = false) {
+    TGraphSetup s(type, judged);
     for (auto _ : state) {
         state.PauseTiming();
         s.View->SetActive(false);
@@ -88,6 +93,11 @@ void BM_GraphFillPointPlot(benchmark::State& state) {
     Fill(state, stPointPlot);
 }
 BENCHMARK(BM_GraphFillPointPlot)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
+
+void BM_GraphFillPointPlotJudged(benchmark::State& state) {
+    Fill(state, stPointPlot, true);
+}
+BENCHMARK(BM_GraphFillPointPlotJudged)->Unit(benchmark::kMillisecond)->Iterations(3)->UseRealTime();
 
 void BM_GraphFillHistogram(benchmark::State& state) {
     Fill(state, stHistigram);

@@ -23,6 +23,7 @@ void TAERecord::Clear() {
     FFlat.clear();
     FTargets.clear();
     FHasDemand = false;
+    FDemandStamp = NewLayoutStamp();
     FFields.Clear();
     FKind = 0;
     FIndex = -1;
@@ -68,11 +69,13 @@ void TAERecord::SetDemand(const std::vector<uint8_t>& wanted) {
     for (size_t i = 0; i < FTargets.size(); ++i)
         if (i >= wanted.size() || wanted[i] == 0) FTargets[i] = nullptr;
     FHasDemand = true;
+    FDemandStamp = NewLayoutStamp();
 }
 
 void TAERecord::ClearDemand() {
     FTargets = FFlat;
     FHasDemand = false;
+    FDemandStamp = NewLayoutStamp();
 }
 
 bool TAERecord::StartsWithLayoutOf(const TAERecord& prefix) const {

@@ -71,6 +71,8 @@ public:
     void SetDemand(const std::vector<uint8_t>& wanted);
     void ClearDemand();
     bool HasDemand() const { return FHasDemand; }
+    // Changes with every SetDemand and ClearDemand.
+    uint64_t DemandStamp() const { return FDemandStamp; }
 
     // Changes whenever the fields are built anew; no two layouts of any records share one.
     uint64_t LayoutStamp() const { return FLayoutStamp; }
@@ -88,6 +90,7 @@ private:
     // FFlat, with none where a demand does not want the field.
     std::vector<TAEField*> FTargets;
     bool FHasDemand = false;
+    uint64_t FDemandStamp = NewLayoutStamp();
     uint8_t FKind = 0;
     int32_t FIndex = -1;
     uint8_t FRecFlags = 0;

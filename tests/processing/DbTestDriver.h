@@ -94,9 +94,9 @@ protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem&) override {
         const size_t i = static_cast<size_t>(pos);
         if (FTimes[i])
-            if (TAEField* f = record.Field(FPosTimeS)) f->SetAsFloat(*FTimes[i]);
+            if (TAEField* f = record.Target(FPosTimeS)) f->SetAsFloat(*FTimes[i]);
         if (FParams[i])
-            if (TAEField* f = record.Field(FPosParam)) f->SetAsFloat(*FParams[i]);
+            if (TAEField* f = record.Target(FPosParam)) f->SetAsFloat(*FParams[i]);
     }
 
 private:

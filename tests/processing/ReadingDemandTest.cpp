@@ -141,6 +141,37 @@ TEST_F(ReadingDemand, WorkedOutFieldsBringWhatTheyAreWorkedOutFrom) {
     EXPECT_GT(read, 20);
 }
 
+// The filter judges on the loading, which the consumer does not want: its own record must
+// still read the loading and the time it is worked out from.
+TEST_F(ReadingDemand, TheFilterReadsWhatItsConditionNeedsBesidesWhatTheConsumerWants) {
+    Filter->Condition().Clear();
+    Filter->Condition().Add(std::make_unique<TLCCondition>(fidCalcLoading, coGreaterOrEquals, "5"));
+    auto walk = [&](bool demand) {
+        TAERecord record;
+        Graph->PrepareRecord(record);
+        if (demand) {
+            std::vector<uint8_t> wanted = Wanted(record, {Pressure->ID()});
+            EXPECT_TRUE(Db.WidenDemand(record, wanted));
+            record.SetDemand(wanted);
+        }
+        const TAEField* pressure = record.FindByID(Pressure->ID());
+        std::vector<std::string> out;
+        TAEPNav nav;
+        nav.Kinds = KindBit(rkHit);
+        for (int32_t i = Graph->FirstRecord(nav, record, -1); !(nav.Out.Status & nsEndForward);
+             i = Graph->NextRecord(nav, record, i)) {
+            Graph->ReadRecord(nav, record, i);
+            out.push_back(IntToStr(i) + ":" + (pressure->IsNull() ? "-" : pressure->GetAsString()));
+        }
+        return out;
+    };
+    const std::vector<std::string> whole = walk(false);
+    EXPECT_EQ(whole.size(), 27u);
+    EXPECT_EQ(walk(true), whole);
+    // And whole again after it.
+    EXPECT_EQ(walk(false), whole);
+}
+
 TEST_F(ReadingDemand, AGraphFillGivesWhatWholeRecordsGive) {
     test::TFakeAxis left, bottom, right;
     TSeriesGrList list;

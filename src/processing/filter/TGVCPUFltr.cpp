@@ -37,6 +37,7 @@ void TGVCPUFltr::PrepareTest(bool rebind) {
         for (int i = 0; i < layout.Count(); ++i)
             FSignature.emplace_back(layout.Get(i), layout.Get(i)->Count());
         FRecord.BuildForLayout(layout);
+        FDemandStamp = 0;
         FIdxFirstHitPos = layout.IndexOfID(fidIdxFirstHit);
         // The first-hit index belongs to the processor that adds the field; every processor
         // between it and this filter may number records differently.
@@ -53,6 +54,28 @@ void TGVCPUFltr::PrepareTest(bool rebind) {
     }
     if (rebind) FRoot.Bind(FRecord.Fields(), ConditionVariants());
     FReady = true;
+}
+
+void TGVCPUFltr::FollowDemand(const TAERecord& record) {
+    const uint64_t stamp = record.HasDemand() ? record.DemandStamp() : 0;
+    if (stamp == FDemandStamp) return;
+    FDemandStamp = stamp;
+    // A record read for another demand is not handed over.
+    FHeldIndex = -1;
+    FCachedFirstHit = -1;
+    FRecord.ClearDemand();
+    if (stamp == 0) return;
+    const int n = FRecord.FieldCount();
+    std::vector<uint8_t> wanted(static_cast<size_t>(n), 0);
+    for (int i = 0; i < n; ++i)
+        wanted[static_cast<size_t>(i)] =
+            record.Target(i) || i == FIdxFirstHitPos || FRoot.ReferencesId(FRecord.Field(i)->ID());
+    TGVCPU* const db = GetDb();
+    for (const TGVCPU* p = FParent;; p = p->Parent()) {
+        if (!p || !db || !p->WidenDemand(FRecord, wanted)) return;
+        if (p == db) break;
+    }
+    FRecord.SetDemand(wanted);
 }
 
 int32_t TGVCPUFltr::FirstHitInParent(int64_t index) {
@@ -104,8 +127,10 @@ bool TGVCPUFltr::Passes(const TAEPNav& nav, int32_t index) {
 }
 
 void TGVCPUFltr::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) {
-    const bool held =
-        FEnabled && FParent && index >= 0 && index == FHeldIndex && &record != &FRecord;
+    // The scratch record holds what this consumer wants only when it was read for its demand.
+    const bool held = FEnabled && FParent && index >= 0 && index == FHeldIndex &&
+                      &record != &FRecord &&
+                      FDemandStamp == (record.HasDemand() ? record.DemandStamp() : 0);
     FHeldIndex = -1;
     if (held) {
         if (record.LayoutStamp() != FAgreedStamp || FRecord.LayoutStamp() != FAgreedScratchStamp) {
@@ -150,6 +175,7 @@ int32_t TGVCPUFltr::FirstRecord(TAEPNav& nav, TAERecord& record, int32_t start) 
     if (!FEnabled) return FParent->FirstRecord(nav, record, start);
     try {
         PrepareTest(true);
+        FollowDemand(record);
         int32_t i = FParent->FirstRecord(nav, record, -1);
         while (!(nav.Out.Status & nsEndForward)) {
             if (nav.Out.Status & nsError) return -1;
@@ -167,6 +193,7 @@ int32_t TGVCPUFltr::NextRecord(TAEPNav& nav, TAERecord& record, int32_t index) {
     if (!FEnabled) return FParent->NextRecord(nav, record, index);
     try {
         if (!FReady) PrepareTest(true);
+        FollowDemand(record);
         int32_t i = FParent->NextRecord(nav, record, index);
         while (!(nav.Out.Status & nsEndForward)) {
             if (nav.Out.Status & nsError) return -1;
@@ -184,6 +211,7 @@ int32_t TGVCPUFltr::LastRecord(TAEPNav& nav, TAERecord& record, int32_t start) {
     if (!FEnabled) return FParent->LastRecord(nav, record, start);
     try {
         PrepareTest(true);
+        FollowDemand(record);
         // Going backward the parent reports the start, never the end: the walk stops there.
         int32_t i = FParent->LastRecord(nav, record, -1);
         while (!(nav.Out.Status & nsStartBackward)) {
@@ -202,6 +230,7 @@ int32_t TGVCPUFltr::PriorRecord(TAEPNav& nav, TAERecord& record, int32_t index) 
     if (!FEnabled) return FParent->PriorRecord(nav, record, index);
     try {
         if (!FReady) PrepareTest(true);
+        FollowDemand(record);
         int32_t i = FParent->PriorRecord(nav, record, index);
         while (!(nav.Out.Status & nsStartBackward)) {
             if (nav.Out.Status & nsError) return -1;

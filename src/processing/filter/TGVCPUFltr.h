@@ -44,6 +44,9 @@ private:
     static int32_t NoRecord(TAEPNav& nav, uint8_t status);
     static int32_t Aborted(TAEPNav& nav, const char* text);
     void Invalidate();
+    // The scratch record reads what the consumer's record wants, with what the condition
+    // tests and what its parents work those from; whole when the consumer wants everything.
+    void FollowDemand(const TAERecord& record);
 
     // Test state, rebuilt when the layout changes.
     bool FReady = false;
@@ -63,6 +66,8 @@ private:
     // agree.
     uint64_t FAgreedStamp = 0;
     uint64_t FAgreedScratchStamp = 0;
+    // The consumer's demand the scratch record follows (0: none).
+    uint64_t FDemandStamp = 0;
 };
 
 } // namespace vorelt
