@@ -22,6 +22,7 @@ void TAERecord::Clear() {
     FLayoutStamp = NewLayoutStamp();
     FFlat.clear();
     FTargets.clear();
+    FWanted.clear();
     FHasDemand = false;
     FDemandStamp = NewLayoutStamp();
     FFields.Clear();
@@ -32,7 +33,7 @@ void TAERecord::Clear() {
 
 void TAERecord::ClearValues() {
     // A null field holds the cleared value already; most fields of a message stay null.
-    for (TAEField* f : FFlat)
+    for (TAEField* f : FHasDemand ? FWanted : FFlat)
         if (!f->IsNull()) ClearFieldValue(*f);
 }
 
@@ -66,14 +67,22 @@ void TAERecord::RebuildFlat() {
 
 void TAERecord::SetDemand(const std::vector<uint8_t>& wanted) {
     FTargets = FFlat;
-    for (size_t i = 0; i < FTargets.size(); ++i)
-        if (i >= wanted.size() || wanted[i] == 0) FTargets[i] = nullptr;
+    FWanted.clear();
+    for (size_t i = 0; i < FTargets.size(); ++i) {
+        if (i < wanted.size() && wanted[i] != 0) {
+            FWanted.push_back(FFlat[i]);
+            continue;
+        }
+        FTargets[i] = nullptr;
+        ClearFieldValue(*FFlat[i]);
+    }
     FHasDemand = true;
     FDemandStamp = NewLayoutStamp();
 }
 
 void TAERecord::ClearDemand() {
     FTargets = FFlat;
+    FWanted.clear();
     FHasDemand = false;
     FDemandStamp = NewLayoutStamp();
 }

@@ -43,7 +43,8 @@ public:
 
     // Frees all sets; Kind 0, Index -1, RecFlags 0.
     void Clear();
-    // Every field becomes null.
+    // Every field becomes null; under a demand every wanted field (the others are null already,
+    // or hold what no reader under the demand looks at).
     void ClearValues();
     // Appends a set; the record owns it from now on.
     TAEFields* AddFields(std::unique_ptr<TAEFields> set);
@@ -59,10 +60,11 @@ public:
     const std::vector<TAEField*>& FlatFields() const { return FFlat; }
     void RebuildFlat();
 
-    // A reader that will look at only some fields may say so; a source then fills only those
-    // and may leave the others null. Target(n) is the field a source fills at position n: the
-    // field itself, or none when it is not wanted. Without a demand every field is wanted;
-    // building the fields anew drops it.
+    // A reader that will look at only some fields may say so; a source then fills only those.
+    // Target(n) is the field a source fills at position n: the field itself, or none when it
+    // is not wanted. SetDemand empties the fields not wanted; a source that fills them anyway
+    // leaves values that a reader under the demand never looks at. Without a demand every
+    // field is wanted; building the fields anew drops it.
     TAEField* Target(int n) const {
         return static_cast<unsigned>(n) < FTargets.size() ? FTargets[static_cast<size_t>(n)]
                                                           : nullptr;
@@ -89,6 +91,8 @@ private:
     std::vector<TAEField*> FFlat;
     // FFlat, with none where a demand does not want the field.
     std::vector<TAEField*> FTargets;
+    // The wanted fields alone.
+    std::vector<TAEField*> FWanted;
     bool FHasDemand = false;
     uint64_t FDemandStamp = NewLayoutStamp();
     uint8_t FKind = 0;

@@ -27,15 +27,6 @@ void TAEVPointList::Set(int i, const TLogicalPoint& p) {
     FFlags[k] = p.Flags;
 }
 
-int TAEVPointList::Add(double x, double y, int32_t tag, uint8_t channel, uint8_t flags) {
-    FX.push_back(x);
-    FY.push_back(y);
-    FTag.push_back(tag);
-    FChannel.push_back(channel);
-    FFlags.push_back(flags);
-    return Count() - 1;
-}
-
 int TAEVPointList::Insert(int i, double x, double y, int32_t tag, uint8_t channel, uint8_t flags) {
     if (i >= Count()) return Add(x, y, tag, channel, flags);
     if (i < 0) i = 0;

@@ -36,7 +36,14 @@ public:
         FY[static_cast<size_t>(i)] = y;
     }
     // Appends; returns the new index.
-    int Add(double x, double y, int32_t tag = 0, uint8_t channel = 0, uint8_t flags = 0);
+    int Add(double x, double y, int32_t tag = 0, uint8_t channel = 0, uint8_t flags = 0) {
+        FX.push_back(x);
+        FY.push_back(y);
+        FTag.push_back(tag);
+        FChannel.push_back(channel);
+        FFlags.push_back(flags);
+        return Count() - 1;
+    }
     // An index past the end appends; a negative one inserts at the front.
     int Insert(int i, double x, double y, int32_t tag = 0, uint8_t channel = 0, uint8_t flags = 0);
     // Ignored out of range.

@@ -120,18 +120,23 @@ bool TSeriesGr::Accept(const TGraphRun& run, int32_t index, const TAERecord& rec
     if (FSide == sdRight && !run.RightOn) return false;
     if (FSide == sdRight ? p.RightNull : p.LeftNull) return false;
     IGraphAxis* side = run.SideAxis(FSide);
+    TRangeCollector* sideRange = run.SideRange(FSide);
     const long double y = SideValue(p);
     if (IsPointPlot()) {
-        // A logarithm is taken of both coordinates: what has none is not plotted.
-        if (side->AxisLogarithmic() && !(y > 0)) return false;
-        if (run.Bottom->AxisLogarithmic() && !(p.X > 0)) return false;
+        // A logarithm is taken of both coordinates: what has none is not plotted. During the
+        // walk the collectors know which axes are logarithmic.
+        const bool sideLog = sideRange ? sideRange->Logarithmic : side->AxisLogarithmic();
+        const bool bottomLog =
+            run.BottomRange ? run.BottomRange->Logarithmic : run.Bottom->AxisLogarithmic();
+        if (sideLog && !(y > 0)) return false;
+        if (bottomLog && !(p.X > 0)) return false;
     }
     if (FEnabledFilter && !FLogCons.Evaluate(record)) return false;
     if (!FUseDelRec && p.Deleted) return false;
     FMembers.push_back(index);
     if (IsPointPlot()) {
-        if (TRangeCollector* r = run.SideRange(FSide))
-            r->Add(y);
+        if (sideRange)
+            sideRange->Add(y);
         else
             side->AxisAddValue(y);
     }
