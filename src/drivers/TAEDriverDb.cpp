@@ -256,10 +256,8 @@ void TAEDriverDb::ThrowTooManyMessages(uint64_t items) {
 
 std::span<const uint8_t> TAEDriverDb::Data(int32_t pos) const {
     const std::optional<TDriverIndexItem> item = Item(pos);
-    if (!item || !FFile.Data()) return {};
-    uint64_t size = FFile.Size();
-    if (item->Offset > size || item->Size > size - item->Offset) return {};
-    return {FFile.Data() + item->Offset, item->Size};
+    if (!item) return {};
+    return Data(*item);
 }
 
 std::vector<std::string> TAEDriverDb::InfoLines() const {

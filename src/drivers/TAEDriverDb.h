@@ -156,6 +156,13 @@ public:
     // The message body of a position as a view into the mapping; empty when the position is
     // outside, the driver has no mapping or the item does not lie inside the file.
     std::span<const uint8_t> Data(int32_t pos) const;
+    // The same for an item of the index already at hand.
+    std::span<const uint8_t> Data(const TDriverIndexItem& item) const {
+        const uint8_t* base = FFile.Data();
+        const uint64_t size = FFile.Size();
+        if (!base || item.Offset > size || item.Size > size - item.Offset) return {};
+        return {base + item.Offset, item.Size};
+    }
     TByteReader Reader(int32_t pos) const { return TByteReader(Data(pos)); }
     // The whole mapped file (empty without mapping).
     TByteReader FileReader() const { return TByteReader(FFile.Bytes()); }

@@ -89,12 +89,12 @@ bool TAETarvelPci::MessageTimes(int32_t first, int32_t count, const TFileView& v
                              });
 }
 
-void TAETarvelPci::ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) {
+void TAETarvelPci::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& item) {
     if (item.Kind == ikHeader) {
         SetUnknownText(record, ikHeader);
         return;
     }
-    const std::span<const uint8_t> body = Data(pos);
+    const std::span<const uint8_t> body = Data(item);
     const uint8_t* b = body.data();
     const uint32_t size = static_cast<uint32_t>(body.size());
     const uint8_t kind = item.Kind;

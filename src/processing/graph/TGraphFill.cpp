@@ -2,6 +2,7 @@
 
 #include "model/TAEFieldIDs.h"
 #include "model/TAEFieldTypes.h"
+#include "model/TAEFieldValue.h"
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
 #include "model/TLargePages.h"
@@ -136,16 +137,16 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
                     TGraphDataPoint p;
                     p.Position = i;
                     if (chan && !chan->IsNull()) {
-                        const int64_t c = chan->GetAsInt64();
+                        const int64_t c = GetFieldInt64(*chan);
                         p.Channel = static_cast<uint8_t>(c < 0 ? 0 : c > 255 ? 255 : c);
                     }
-                    p.Selected = selected && !selected->IsNull() && selected->GetAsBoolean();
-                    p.Deleted = deleted && !deleted->IsNull() && deleted->GetAsBoolean();
+                    p.Selected = selected && !selected->IsNull() && GetFieldBoolean(*selected);
+                    p.Deleted = deleted && !deleted->IsNull() && GetFieldBoolean(*deleted);
                     p.LeftNull = !left || left->IsNull();
-                    if (!p.LeftNull) p.LeftY = static_cast<double>(left->GetAsFloat());
+                    if (!p.LeftNull) p.LeftY = static_cast<double>(GetFieldFloat(*left));
                     p.RightNull = !right || right->IsNull();
-                    if (!p.RightNull) p.RightY = static_cast<double>(right->GetAsFloat());
-                    p.X = static_cast<double>(bottom->GetAsFloat());
+                    if (!p.RightNull) p.RightY = static_cast<double>(GetFieldFloat(*right));
+                    p.X = static_cast<double>(GetFieldFloat(*bottom));
                     const int32_t index = static_cast<int32_t>(result.Points.size());
                     result.Points.push_back(p);
                     if (kind == rkHit || kind == rkCriterion) {
