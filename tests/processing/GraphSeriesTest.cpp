@@ -121,6 +121,57 @@ TEST_F(TSeriesFixture, EveryValueFallsInTheBinOfItsTruncatedQuotient) {
         EXPECT_EQ(bins[k].Count, expected[k]) << k;
 }
 
+// Enough members that the bins and the points are worked out on two threads, block by block:
+// the outcome is the one of a single pass in order.
+TEST_F(TSeriesFixture, ManyMembersGiveTheBinsAndPointsOfOnePassInOrder) {
+    const int n = 250'003;
+    for (int k = 0; k < n; ++k)
+        Add(static_cast<long double>((k * 7919) % 10007) / 100.0L, k % 97, 1 + k % 3,
+            k % 1001 == 5);
+    series.SetTypeSeries(stHistigram);
+    series.SetBinSumType(bsSum);
+    Fill();
+    std::vector<int32_t> counts(100, 0);
+    std::vector<long double> sums(100, 0);
+    for (const TGraphDataPoint& p : points) {
+        if (p.Deleted) continue;
+        const long double i = std::trunc((p.X - 0) / 1);
+        if (i < 0 || i > 99) continue;
+        ++counts[static_cast<size_t>(i)];
+        sums[static_cast<size_t>(i)] += p.LeftY;
+    }
+    const auto& bins = series.BinLists()[0];
+    for (size_t k = 0; k < 100; ++k) {
+        EXPECT_EQ(bins[k].Count, counts[k]) << k;
+        EXPECT_EQ(bins[k].Value, sums[k]) << k;
+    }
+
+    series.ClearRun();
+    object.ClearSeriesPoints();
+    series.SetTypeSeries(stPointPlot);
+    Fill();
+    ASSERT_GT(object.Points.size(), 240'000u);
+    // The points one by one in order, through the object's own sort.
+    const long double y0 = left.CurLo, ySpan = left.CurHi - left.CurLo;
+    const long double x0 = bottom.CurLo, xSpan = bottom.CurHi - bottom.CurLo;
+    TFakeSeriesPoints expected;
+    for (const TGraphDataPoint& p : points)
+        if (!p.Deleted)
+            expected.AddSeriesPoint(p.Position, 0, p.Channel,
+                                    (static_cast<long double>(p.LeftY) - y0) / ySpan,
+                                    (static_cast<long double>(p.X) - x0) / xSpan);
+    expected.SortSeriesPoints();
+    ASSERT_EQ(object.Points.size(), expected.Points.size());
+    for (size_t k = 0; k < expected.Points.size(); ++k) {
+        const TFakePoint& a = object.Points[k];
+        const TFakePoint& b = expected.Points[k];
+        ASSERT_EQ(a.Tag, b.Tag) << k;
+        ASSERT_EQ(a.Channel, b.Channel) << k;
+        ASSERT_EQ(a.Y, b.Y) << k;
+        ASSERT_EQ(a.X, b.X) << k;
+    }
+}
+
 TEST_F(TSeriesFixture, CentredBinsAreWiderAndStartHalfABinEarly) {
     series.SetTypeSeries(stHistigram);
     series.SetCenterBin(true);

@@ -9,6 +9,7 @@
 #include "processing/filter/ILCOwner.h"
 #include "processing/graph/IGraphAxis.h"
 #include "processing/graph/ISeriesPoints.h"
+#include "processing/graph/TBlocksInOrder.h"
 
 #include <algorithm>
 #include <cmath>
@@ -26,6 +27,21 @@ const char* Bool(bool v) {
 long double LogOrZero(long double v) {
     return std::log10(v == 0 ? GraphLogZero : v);
 }
+
+// Members per block where the costly part of a pass over the members runs on two threads.
+constexpr size_t MembersPerBlock = 64 * TSeriesPointBatch::Capacity;
+
+// The bin of each member of a block, -1 for none.
+struct TBinBlock {
+    size_t From = 0;
+    std::vector<int32_t> Bins;
+};
+
+// The drawn points of a block of members, in batches.
+struct TPointBlock {
+    std::unique_ptr<TSeriesPointBatch[]> Batches;
+    size_t Used = 0;
+};
 
 } // namespace
 
@@ -243,72 +259,94 @@ void TSeriesGr::Aggregate(const TGraphRun& run, int pass) {
         long double lo = 0, hi = 0;
         if (!run.Bottom->AxisBounds(lo, hi)) return;
         const TBinning binning = Binning(lo, hi);
-        for (int32_t m : FMembers) {
-            const TGraphDataPoint& p = points[static_cast<size_t>(m)];
-            const int slot = ChannelSlot(p.Channel);
-            if (slot < 0) continue;
-            std::vector<TGraphBin>& l = FBinLists[1 + static_cast<size_t>(slot)];
-            std::vector<TGraphBin>& a = FBinLists[0];
-            if (l.empty() || a.empty()) continue;
-            int32_t i = 0;
-            if (!binning.Index(p.X, i)) continue;
-            const long double y = SideValue(p);
-            for (TGraphBin* b : {&l[static_cast<size_t>(i)], &a[static_cast<size_t>(i)]}) {
-                ++b->Count;
-                switch (FBinSumType) {
-                case bsCnt:
-                    b->Value += 1;
-                    break;
-                case bsAve:
-                case bsSum:
-                    b->Value += y;
-                    break;
-                case bsMax:
-                    b->Value = std::max(y, b->Value);
-                    break;
-                case bsMin:
-                    b->Value = std::min(y, b->Value);
-                    break;
-                default:
-                    break;
-                }
+        // The bins are found ahead on two threads; the counts and sums are taken in order.
+        auto reset = [](TBinBlock& out) { out.Bins.resize(MembersPerBlock); };
+        auto find = [&](size_t from, size_t to, TBinBlock& out) {
+            out.From = from;
+            for (size_t k = from; k < to; ++k) {
+                int32_t i = 0;
+                const long double x = points[static_cast<size_t>(FMembers[k])].X;
+                out.Bins[k - from] = binning.Index(x, i) ? i : -1;
             }
-        }
-        for (std::vector<TGraphBin>& list : FBinLists) {
-            if (FBinSumType == bsAve)
-                for (TGraphBin& b : list)
-                    if (b.Count != 0) b.Value /= b.Count;
-            if (FTypeSeries == stLineGraph && list.size() > 1) {
-                if (FBinCumulation == bcMinMax)
-                    for (size_t i = 1; i < list.size(); ++i)
-                        list[i].Value += list[i - 1].Value;
-                else if (FBinCumulation == bcMaxMin)
-                    for (size_t i = list.size() - 1; i-- > 0;)
-                        list[i].Value += list[i + 1].Value;
+        };
+        auto take = [&](const TBinBlock& block) {
+            const size_t to = std::min(FMembers.size(), block.From + MembersPerBlock);
+            for (size_t k = block.From; k < to; ++k) {
+                const TGraphDataPoint& p = points[static_cast<size_t>(FMembers[k])];
+                const int32_t i = block.Bins[k - block.From];
+                if (i < 0) continue;
+                TakeIntoBins(p, i);
             }
-            for (const TGraphBin& b : list)
-                if (b.Count != 0) side->AxisAddValue(b.Value);
-            // The extents.
-            const size_t n = list.size();
-            for (size_t i = 0; i < n; ++i) {
-                TGraphBin& b = list[i];
-                if (FCenterBin && FBinCount == 1) {
-                    b.Start = lo;
-                    b.End = hi;
-                } else if (FCenterBin) {
-                    const long double w = (hi - lo) / (FBinCount - 1);
-                    b.Start = lo + w * static_cast<long double>(i) - w / 2;
-                    b.End = lo + w * static_cast<long double>(i) + w / 2;
-                } else {
-                    const long double w = (hi - lo) / FBinCount;
-                    b.Start = lo + w * static_cast<long double>(i);
-                    b.End = lo + w * static_cast<long double>(i + 1);
-                }
-            }
-        }
+        };
+        RunBlocksInOrder<TBinBlock>(FMembers.size(), MembersPerBlock, reset, find, take);
+        FinishBins(*side, lo, hi);
     }
     run.Left->AxisFinishRange();
     if (run.Right && run.RightOn) run.Right->AxisFinishRange();
+}
+
+void TSeriesGr::TakeIntoBins(const TGraphDataPoint& p, int32_t i) {
+    const int slot = ChannelSlot(p.Channel);
+    if (slot < 0) return;
+    std::vector<TGraphBin>& l = FBinLists[1 + static_cast<size_t>(slot)];
+    std::vector<TGraphBin>& a = FBinLists[0];
+    if (l.empty() || a.empty()) return;
+    const long double y = SideValue(p);
+    for (TGraphBin* b : {&l[static_cast<size_t>(i)], &a[static_cast<size_t>(i)]}) {
+        ++b->Count;
+        switch (FBinSumType) {
+        case bsCnt:
+            b->Value += 1;
+            break;
+        case bsAve:
+        case bsSum:
+            b->Value += y;
+            break;
+        case bsMax:
+            b->Value = std::max(y, b->Value);
+            break;
+        case bsMin:
+            b->Value = std::min(y, b->Value);
+            break;
+        default:
+            break;
+        }
+    }
+}
+
+void TSeriesGr::FinishBins(IGraphAxis& side, long double lo, long double hi) {
+    for (std::vector<TGraphBin>& list : FBinLists) {
+        if (FBinSumType == bsAve)
+            for (TGraphBin& b : list)
+                if (b.Count != 0) b.Value /= b.Count;
+        if (FTypeSeries == stLineGraph && list.size() > 1) {
+            if (FBinCumulation == bcMinMax)
+                for (size_t i = 1; i < list.size(); ++i)
+                    list[i].Value += list[i - 1].Value;
+            else if (FBinCumulation == bcMaxMin)
+                for (size_t i = list.size() - 1; i-- > 0;)
+                    list[i].Value += list[i + 1].Value;
+        }
+        for (const TGraphBin& b : list)
+            if (b.Count != 0) side.AxisAddValue(b.Value);
+        // The extents.
+        const size_t n = list.size();
+        for (size_t i = 0; i < n; ++i) {
+            TGraphBin& b = list[i];
+            if (FCenterBin && FBinCount == 1) {
+                b.Start = lo;
+                b.End = hi;
+            } else if (FCenterBin) {
+                const long double w = (hi - lo) / (FBinCount - 1);
+                b.Start = lo + w * static_cast<long double>(i) - w / 2;
+                b.End = lo + w * static_cast<long double>(i) + w / 2;
+            } else {
+                const long double w = (hi - lo) / FBinCount;
+                b.Start = lo + w * static_cast<long double>(i);
+                b.End = lo + w * static_cast<long double>(i + 1);
+            }
+        }
+    }
 }
 
 std::vector<std::pair<int, uint8_t>> TSeriesGr::ShownLists() const {
@@ -356,23 +394,38 @@ void TSeriesGr::BuildPoints(const TGraphRun& run) {
         if ((sLog && !(sMin > 0)) || (bLog && !(bMin > 0))) break;
         const std::vector<TGraphDataPoint>& points = *run.Points;
         FObject->ReserveSeriesPoints(FMembers.size());
-        auto batch = std::make_unique<TSeriesPointBatch>();
-        TSeriesPointBatch& out = *batch;
-        for (int32_t m : FMembers) {
-            const TGraphDataPoint& p = points[static_cast<size_t>(m)];
-            const long double y = SideValue(p);
-            if ((sLog && !(y > 0)) || (bLog && !(p.X > 0))) continue;
-            const size_t k = out.Count;
-            if (!normY(y, out.Y[k]) || !normX(p.X, out.X[k])) continue;
-            out.Tag[k] = p.Position;
-            out.Flags[k] = p.Selected ? 1 : 0;
-            out.Channel[k] = p.Channel;
-            if (++out.Count == TSeriesPointBatch::Capacity) {
-                FObject->AddSeriesPoints(out);
-                out.Count = 0;
+        // The points are normalised ahead on two threads and handed to the object in order.
+        constexpr size_t batches = MembersPerBlock / TSeriesPointBatch::Capacity;
+        auto reset = [](TPointBlock& block) {
+            block.Batches = std::make_unique_for_overwrite<TSeriesPointBatch[]>(batches);
+        };
+        auto normalise = [&](size_t from, size_t to, TPointBlock& block) {
+            block.Used = 0;
+            TSeriesPointBatch* out = &block.Batches[0];
+            out->Count = 0;
+            for (size_t i = from; i < to; ++i) {
+                const TGraphDataPoint& p = points[static_cast<size_t>(FMembers[i])];
+                const long double y = SideValue(p);
+                if ((sLog && !(y > 0)) || (bLog && !(p.X > 0))) continue;
+                const size_t k = out->Count;
+                if (!normY(y, out->Y[k]) || !normX(p.X, out->X[k])) continue;
+                out->Tag[k] = p.Position;
+                out->Flags[k] = p.Selected ? 1 : 0;
+                out->Channel[k] = p.Channel;
+                if (++out->Count == TSeriesPointBatch::Capacity) {
+                    out = &block.Batches[++block.Used];
+                    // A full last batch leaves Used at the count of batches.
+                    if (block.Used == batches) break;
+                    out->Count = 0;
+                }
             }
-        }
-        if (out.Count > 0) FObject->AddSeriesPoints(out);
+            if (block.Used < batches && block.Batches[block.Used].Count > 0) ++block.Used;
+        };
+        auto hand = [&](const TPointBlock& block) {
+            for (size_t k = 0; k < block.Used; ++k)
+                FObject->AddSeriesPoints(block.Batches[k]);
+        };
+        RunBlocksInOrder<TPointBlock>(FMembers.size(), MembersPerBlock, reset, normalise, hand);
         FObject->SortSeriesPoints();
         break;
     }

@@ -197,6 +197,10 @@ private:
         bool Index(long double x, int32_t& index) const;
     };
     TBinning Binning(long double lo, long double hi) const;
+    // A member of bin i into its channel's bins and those of all channels.
+    void TakeIntoBins(const TGraphDataPoint& p, int32_t i);
+    // Averages, cumulation, the range of the values and the extents of every bin.
+    void FinishBins(IGraphAxis& side, long double lo, long double hi);
     long double SideValue(const TGraphDataPoint& p) const;
     // A coordinate as a fraction of an axis' current range (false where none is finite),
     // with the range and the logarithm of its minimum taken once.
