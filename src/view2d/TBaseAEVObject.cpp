@@ -688,29 +688,37 @@ void TBaseAEVObject::TransformPoints(long double yOrigin, long double yScale, lo
     const double oy = static_cast<double>(LogicalHeight() - yOrigin * LogicalHeight());
     const auto sx = static_cast<double>(xScale);
     const auto sy = static_cast<double>(yScale);
-    // A rescale that moved nothing (every fill ends with one) leaves each point where it is.
-    if (ox == 0 && oy == 0 && sx == 1 && sy == 1) return;
+    // A rescale that moved nothing (every fill ends with one) leaves each point where it is;
+    // a zoom along one axis leaves the other coordinate as it is.
+    const bool moveX = !(ox == 0 && sx == 1);
+    const bool moveY = !(oy == 0 && sy == 1);
+    if (!moveX && !moveY) return;
     double* x = FPoints.XData();
     double* y = FPoints.YData();
     const size_t n = static_cast<size_t>(FPoints.Count());
-    auto moveX = [=] {
-        for (size_t i = 0; i < n; ++i)
-            x[i] = sx * (x[i] - ox);
+    auto move = [](double* v, size_t from, size_t to, double s, double o) {
+        for (size_t i = from; i < to; ++i)
+            v[i] = s * (v[i] - o);
     };
-    auto moveY = [=] {
-        for (size_t i = 0; i < n; ++i)
-            y[i] = sy * (y[i] - oy);
-    };
-    // A zoom of millions of points is bound by the memory bandwidth one core gets; the two
-    // arrays are independent, so a second core moves one of them.
+    // A zoom of millions of points is bound by the memory bandwidth one core gets: a second
+    // core moves one of the arrays, or half of the only one that moves.
     constexpr size_t ParallelFrom = size_t(1) << 20;
     if (n >= ParallelFrom && std::thread::hardware_concurrency() > 1) {
-        std::thread other(moveY);
-        moveX();
-        other.join();
+        if (moveX && moveY) {
+            std::thread other([=] { move(y, 0, n, sy, oy); });
+            move(x, 0, n, sx, ox);
+            other.join();
+        } else {
+            double* v = moveX ? x : y;
+            const double s = moveX ? sx : sy;
+            const double o = moveX ? ox : oy;
+            std::thread other([=] { move(v, n / 2, n, s, o); });
+            move(v, 0, n / 2, s, o);
+            other.join();
+        }
     } else {
-        moveX();
-        moveY();
+        if (moveX) move(x, 0, n, sx, ox);
+        if (moveY) move(y, 0, n, sy, oy);
     }
 }
 

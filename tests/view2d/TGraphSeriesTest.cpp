@@ -361,6 +361,38 @@ TEST(Series, AddValueAndTransformMoveTheLogicalPoints) {
     EXPECT_DOUBLE_EQ(static_cast<double>(b.Y), 105);
 }
 
+// Enough points that the bulk pass runs on two threads: along one axis, the other, or both,
+// every point lands where the point-by-point pass puts it.
+TEST(PointSeries, TheBulkPassOverMillionsOfPointsMovesEachLikeThePointByPointOne) {
+    struct TMove {
+        long double YOrigin, YScale, XOrigin, XScale;
+    };
+    for (const TMove m : {TMove{1, 1, 0.5L, 2}, TMove{0.5L, 2, 0, 1}, TMove{0.25L, 4, 0.125L, 3}}) {
+        TSeriesFixture f;
+        auto bulk = f.Make<TGraphPointAEVObject>();
+        auto single = f.Make<TGraphPointAEVObject>();
+        const int n = (1 << 20) + 3;
+        bulk->Reserve(static_cast<size_t>(n));
+        single->Reserve(static_cast<size_t>(n));
+        for (int i = 0; i < n; ++i) {
+            const long double x = static_cast<long double>(i % 1009) / 1009;
+            const long double y = static_cast<long double>(i % 997) / 997;
+            bulk->AddValueEx(i, 0, 1, y, x);
+            single->AddValueEx(i, 0, 1, y, x);
+        }
+        bulk->TransformPoints(m.YOrigin, m.YScale, m.XOrigin, m.XScale);
+        for (int i = 0; i < n; ++i)
+            single->TransformPoint(i, m.YOrigin, m.YScale, m.XOrigin, m.XScale);
+        for (int i = 0; i < n; ++i) {
+            TLogicalPoint a, b;
+            bulk->GetPoint(i, a);
+            single->GetPoint(i, b);
+            ASSERT_EQ(a.X, b.X) << i;
+            ASSERT_EQ(a.Y, b.Y) << i;
+        }
+    }
+}
+
 TEST(PointSeries, PointsTakeAtMostThirtyTwoBytes) {
     TSeriesFixture f;
     auto s = f.Make<TGraphPointAEVObject>();
