@@ -23,6 +23,7 @@ void TAERecord::Clear() {
     FFlat.clear();
     FTargets.clear();
     FWanted.clear();
+    FWantedAt.clear();
     FHasDemand = false;
     FDemandStamp = NewLayoutStamp();
     FFields.Clear();
@@ -68,9 +69,11 @@ void TAERecord::RebuildFlat() {
 void TAERecord::SetDemand(const std::vector<uint8_t>& wanted) {
     FTargets = FFlat;
     FWanted.clear();
+    FWantedAt.clear();
     for (size_t i = 0; i < FTargets.size(); ++i) {
         if (i < wanted.size() && wanted[i] != 0) {
             FWanted.push_back(FFlat[i]);
+            FWantedAt.push_back(static_cast<uint32_t>(i));
             continue;
         }
         FTargets[i] = nullptr;
@@ -83,6 +86,7 @@ void TAERecord::SetDemand(const std::vector<uint8_t>& wanted) {
 void TAERecord::ClearDemand() {
     FTargets = FFlat;
     FWanted.clear();
+    FWantedAt.clear();
     FHasDemand = false;
     FDemandStamp = NewLayoutStamp();
 }
@@ -105,15 +109,16 @@ void TAERecord::CopyValuesFrom(const TAERecord& prefix) {
     FRecFlags = prefix.FRecFlags;
     const size_t n = prefix.FFlat.size();
     if (FHasDemand) {
-        for (size_t i = 0; i < n; ++i)
-            if (FTargets[i])
+        // The others are null since the demand was set, or hold what no reader under it reads.
+        for (const uint32_t i : FWantedAt)
+            if (i < n)
                 CopyFieldValue(*prefix.FFlat[i], *FFlat[i]);
-            else if (!FFlat[i]->IsNull())
+            else
                 ClearFieldValue(*FFlat[i]);
-    } else {
-        for (size_t i = 0; i < n; ++i)
-            CopyFieldValue(*prefix.FFlat[i], *FFlat[i]);
+        return;
     }
+    for (size_t i = 0; i < n; ++i)
+        CopyFieldValue(*prefix.FFlat[i], *FFlat[i]);
     for (size_t i = n; i < FFlat.size(); ++i)
         ClearFieldValue(*FFlat[i]);
 }

@@ -82,8 +82,8 @@ public:
     bool StartsWithLayoutOf(const TAERecord& prefix) const;
     // What reading the same message into this record gives, taken from `prefix`, which holds
     // it and whose layout this record starts with: kind, index, flags and the values of its
-    // fields; the fields beyond are emptied. Under a demand the fields not wanted are emptied
-    // too.
+    // fields; the fields beyond are emptied. Under a demand only the wanted fields are taken
+    // or emptied.
     void CopyValuesFrom(const TAERecord& prefix);
 
 private:
@@ -91,8 +91,9 @@ private:
     std::vector<TAEField*> FFlat;
     // FFlat, with none where a demand does not want the field.
     std::vector<TAEField*> FTargets;
-    // The wanted fields alone.
+    // The wanted fields alone, and their positions.
     std::vector<TAEField*> FWanted;
+    std::vector<uint32_t> FWantedAt;
     bool FHasDemand = false;
     uint64_t FDemandStamp = NewLayoutStamp();
     uint8_t FKind = 0;
