@@ -123,12 +123,15 @@ void TRecordBatches::Fill(TRecordBatch& b, int32_t& p) {
         TRecordCell* const cells = b.Cells.data() + b.Count * FColumns.size();
         if (FCells && !(FNav.Out.Status & nsError)) FCells->Begin(cells, b.Texts);
         if (FCells && !(FNav.Out.Status & nsError) && FDriver.ReadCells(p, *FCells)) {
+            FCellsRead = true;
             for (size_t i : FListColumns)
                 if (cells[i].Kind == TRecordCell::List)
                     cells[i].Value.List = KeptList(cells[i].Value.List);
         } else {
-            // A value the cells could not take as it is will come again in the next records.
-            if (FCells && FCells->Missed()) FCells.reset();
+            // A value the cells could not take as it is will come again in the next records;
+            // a driver that has read none of the first records into cells has no such path.
+            if (FCells && (FCells->Missed() || (!FCellsRead && ++FCellsRefused == BatchRecords)))
+                FCells.reset();
             if (!(FNav.Out.Status & nsError)) FDriver.ReadRecord(FNav, FRecord, p);
             if (FNav.Out.Status & nsError) {
                 b.Last = b.Failed = true;

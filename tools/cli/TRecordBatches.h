@@ -77,6 +77,8 @@ private:
     // The driver's own conversion into the cells, where it has one (ReadCells).
     // None when the cells cannot stand for the records.
     std::optional<TRecordCellSink> FCells;
+    bool FCellsRead = false;
+    size_t FCellsRefused = 0;
     // Columns that hold channel lists.
     std::vector<size_t> FListColumns;
     // Copies of the channel lists the records point to: a failing load empties the driver's
