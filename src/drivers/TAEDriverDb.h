@@ -184,8 +184,9 @@ public:
     virtual void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos);
     // The values ReadRecord would give the columns of `sink` for the record at pos (in the
     // index, as the cursor gave it), straight into the sink's cells, where the driver can do
-    // that for the record; false leaves the record to ReadRecord. Cursor and record state are
-    // not touched. Drivers without such a path have none.
+    // that for the record; false leaves the record to ReadRecord (cells written so far do not
+    // count). The caller has begun the sink for this record. Cursor and record state are not
+    // touched. Drivers without such a path have none.
     virtual bool ReadCells(int32_t pos, TRecordCellSink& sink);
 
     virtual std::vector<std::string> InfoLines() const;
