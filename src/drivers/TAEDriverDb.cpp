@@ -1,5 +1,7 @@
 #include "drivers/TAEDriverDb.h"
 
+#include "drivers/TRecordSinks.h"
+
 #include "model/TAEFieldIDs.h"
 #include "model/TAEFieldValue.h"
 #include "model/TAEListFields.h"
@@ -183,10 +185,8 @@ void TAEDriverDb::LockFields() {
 }
 
 void TAEDriverDb::SetTimeValues(TAERecord& record, long double us) const {
-    if (TAEField* f = record.Target(FPosTime)) SetFieldFloat(*f, us);
-    if (TAEField* f = record.Target(FPosTimeS)) SetFieldFloat(*f, us / 1000000.0L);
-    if (TAEField* f = record.Target(FPosTimeHH)) SetFieldFloat(*f, us / 3600000000.0L);
-    if (TAEField* f = record.Target(FPosTimeMS)) SetFieldFloat(*f, us / 1000.0L);
+    TRecordFieldSink sink(record);
+    PutTimeValues(sink, us);
 }
 
 // --- Load ---
@@ -384,14 +384,8 @@ void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
     if (item.Flags & ifDeleted) recFlags |= rfDeleted;
     if (item.Flags & ifSelected) recFlags |= rfSelected;
     record.SetRecFlags(recFlags);
-    if (TAEField* f = record.Target(FPosDeleted))
-        SetFieldBoolean(*f, (item.Flags & ifDeleted) != 0);
-    if (TAEField* f = record.Target(FPosSelected))
-        SetFieldBoolean(*f, (item.Flags & ifSelected) != 0);
-    if (TAEField* f = record.Target(FPosHit)) SetFieldInt64(*f, 1);
-    if (TAEField* f = record.Target(FPosIndexRec)) SetFieldInt64(*f, pos);
-    if (TAEField* f = record.Target(FPosChannels); f && f->DataType() == dtListInteger)
-        SetFieldRaw(*f, &FChannelList);
+    TRecordFieldSink sink(record);
+    PutCommonValues(sink, pos, item);
     try {
         ReadMessage(record, pos, item);
     } catch (const std::exception& e) {
@@ -400,6 +394,10 @@ void TAEDriverDb::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos) {
         nav.Out.State = FState;
         nav.Out.Message = e.what();
     }
+}
+
+bool TAEDriverDb::ReadCells(int32_t, TRecordCellSink&) {
+    return false;
 }
 
 // --- Groups ---

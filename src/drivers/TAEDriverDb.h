@@ -35,6 +35,7 @@ class IRecordSource;
 class TAEField;
 class TAEListFields;
 class TAERecord;
+class TRecordCellSink;
 class TSortedCopy;
 
 // Driver states.
@@ -188,6 +189,12 @@ public:
     // outside the index; an exception of ReadMessage (a read beyond a damaged message) becomes
     // the cursor's error bit and message.
     virtual void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t pos);
+    // The values ReadRecord would give the columns of `sink` for the record at pos (in the
+    // index, as the cursor gave it), straight into the sink's cells, where the driver can do
+    // that for the record; false leaves the record to ReadRecord (cells written so far do not
+    // count). The caller has begun the sink for this record. Cursor and record state are not
+    // touched. Drivers without such a path have none.
+    virtual bool ReadCells(int32_t pos, TRecordCellSink& sink);
 
     virtual std::vector<std::string> InfoLines() const;
 
@@ -333,6 +340,23 @@ protected:
     // "Time" (microseconds since the test start), "TimeS", "TimeHH" and "TimeMS" of `us`, where
     // the driver declares them.
     void SetTimeValues(TAERecord& record, long double us) const;
+    // The same through a sink (TRecordSinks.h).
+    template <class TSink> void PutTimeValues(TSink& sink, long double us) const {
+        sink.Float(FPosTime, us);
+        sink.Float(FPosTimeS, us / 1000000.0L);
+        sink.Float(FPosTimeHH, us / 3600000000.0L);
+        sink.Float(FPosTimeMS, us / 1000.0L);
+    }
+    // What ReadRecord sets in every record of item at pos before ReadMessage: "Deleted",
+    // "Selected", "Hit", "IndexRec" and "Channels".
+    template <class TSink>
+    void PutCommonValues(TSink& sink, int32_t pos, const TDriverIndexItem& item) const {
+        sink.Boolean(FPosDeleted, (item.Flags & ifDeleted) != 0);
+        sink.Boolean(FPosSelected, (item.Flags & ifSelected) != 0);
+        sink.Int(FPosHit, 1);
+        sink.Int(FPosIndexRec, pos);
+        sink.List(FPosChannels, &FChannelList);
+    }
 
     TDriverIndex FIndex;
     std::vector<std::string> FInfoLines;

@@ -39,6 +39,11 @@ TRecordBatches::TRecordBatches(TAEDriverDb& driver, const TAEListFields& layout,
                                std::vector<size_t> columns)
     : FDriver(driver), FColumns(std::move(columns)) {
     FRecord.BuildForLayout(layout);
+    FCells.emplace(FRecord, FColumns);
+    if (!FCells->Usable()) FCells.reset();
+    for (size_t i = 0; i < FColumns.size(); ++i)
+        if (FRecord.FlatFields()[FColumns[i]]->DataType() == dtListInteger)
+            FListColumns.push_back(i);
     for (TRecordBatch& b : FBatches) {
         b.Cells.resize(BatchRecords * FColumns.size());
         b.Positions.resize(BatchRecords);
@@ -115,13 +120,26 @@ void TRecordBatches::Fill(TRecordBatch& b, int32_t& p) {
             b.Last = true;
             return;
         }
-        if (!(FNav.Out.Status & nsError)) FDriver.ReadRecord(FNav, FRecord, p);
-        if (FNav.Out.Status & nsError) {
-            b.Last = b.Failed = true;
-            b.Message = FNav.Out.Message;
-            return;
+        TRecordCell* const cells = b.Cells.data() + b.Count * FColumns.size();
+        if (FCells && !(FNav.Out.Status & nsError)) FCells->Begin(cells, b.Texts);
+        if (FCells && !(FNav.Out.Status & nsError) && FDriver.ReadCells(p, *FCells)) {
+            FCellsRead = true;
+            for (size_t i : FListColumns)
+                if (cells[i].Kind == TRecordCell::List)
+                    cells[i].Value.List = KeptList(cells[i].Value.List);
+        } else {
+            // A value the cells could not take as it is will come again in the next records;
+            // a driver that has read none of the first records into cells has no such path.
+            if (FCells && (FCells->Missed() || (!FCellsRead && ++FCellsRefused == BatchRecords)))
+                FCells.reset();
+            if (!(FNav.Out.Status & nsError)) FDriver.ReadRecord(FNav, FRecord, p);
+            if (FNav.Out.Status & nsError) {
+                b.Last = b.Failed = true;
+                b.Message = FNav.Out.Message;
+                return;
+            }
+            Keep(b, cells);
         }
-        Keep(b, b.Cells.data() + b.Count * FColumns.size());
         b.Positions[b.Count++] = p;
         p = Advance(p);
     }
@@ -155,14 +173,8 @@ void TRecordBatches::Keep(TRecordBatch& b, TRecordCell* cells) {
         if (f.IsNull()) {
             cell.Kind = TRecordCell::Null;
         } else if (f.DataType() == dtListInteger) {
-            // The list belongs to the driver, not to the record: it outlives the batch.
-            const auto* list = static_cast<const TAEChannelList*>(f.GetValuePtr());
-            if (list && (list != FListSource || *list != FLists.back())) {
-                FListSource = list;
-                FLists.push_back(*list);
-            }
             cell.Kind = TRecordCell::List;
-            cell.Value.List = list ? &FLists.back() : nullptr;
+            cell.Value.List = KeptList(static_cast<const TAEChannelList*>(f.GetValuePtr()));
         } else {
             switch (f.ValueFamily()) {
             case vfFloat:
@@ -186,6 +198,16 @@ void TRecordBatches::Keep(TRecordBatch& b, TRecordCell* cells) {
             }
         }
     }
+}
+
+// The list belongs to the driver, not to the record: the copy outlives the batch.
+const TAEChannelList* TRecordBatches::KeptList(const TAEChannelList* list) {
+    if (!list) return nullptr;
+    if (list != FListSource || *list != FLists.back()) {
+        FListSource = list;
+        FLists.push_back(*list);
+    }
+    return &FLists.back();
 }
 
 } // namespace vorelt::cli

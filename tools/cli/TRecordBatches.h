@@ -3,13 +3,15 @@
 // order: reading and converting a record costs about as much as writing its text, and the two
 // then overlap. The reader keeps the values of the dumped columns of each record, packed in
 // the batch, so that the writer touches one block of memory instead of every field object the
-// reader has just filled. Two batches take turns; the reader fills one while the other is
-// written. A driver whose load is still pending is loaded further by the reader, as far as the
-// next record needs: the dump of a large file starts before its load ends.
+// reader has just filled; a driver that converts its records straight into such values does
+// so without filling the record at all. Two batches take turns; the reader fills one while the
+// other is written. A driver whose load is still pending is loaded further by the reader, as far as
+// the next record needs: the dump of a large file starts before its load ends.
 
 #include "cli/TRecordTextWriter.h"
 
 #include "drivers/TAEDriverDb.h"
+#include "drivers/TRecordSinks.h"
 #include "model/TAERecord.h"
 
 #include <condition_variable>
@@ -18,26 +20,12 @@
 #include <deque>
 #include <memory>
 #include <mutex>
+#include <optional>
 #include <string>
 #include <thread>
 #include <vector>
 
 namespace vorelt::cli {
-
-// The value of one column of one record, as TRecordTextWriter::Add(field) would write it.
-struct TRecordCell {
-    enum TKind : uint8_t { Null, Float, Int, Boolean, Text, List };
-    TKind Kind = Null;
-    union {
-        long double Float;
-        int64_t Int;
-        bool Boolean;
-        struct {
-            uint32_t Offset, Size; // in the batch's Texts
-        } Text;
-        const TAEChannelList* List;
-    } Value{};
-};
 
 struct TRecordBatch {
     std::vector<TRecordCell> Cells; // Count records of one cell per column
@@ -79,11 +67,20 @@ private:
     // to come cannot change the answer.
     int32_t Advance(int32_t p);
     void Keep(TRecordBatch& b, TRecordCell* cells);
+    // A copy of `list` that outlives the driver's.
+    const TAEChannelList* KeptList(const TAEChannelList* list);
 
     TAEDriverDb& FDriver;
     TAEPNav FNav;
     TAERecord FRecord;
     std::vector<size_t> FColumns;
+    // The driver's own conversion into the cells, where it has one (ReadCells).
+    // None when the cells cannot stand for the records.
+    std::optional<TRecordCellSink> FCells;
+    bool FCellsRead = false;
+    size_t FCellsRefused = 0;
+    // Columns that hold channel lists.
+    std::vector<size_t> FListColumns;
     // Copies of the channel lists the records point to: a failing load empties the driver's
     // while the writer may still be at records that show it.
     std::deque<TAEChannelList> FLists;

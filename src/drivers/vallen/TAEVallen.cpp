@@ -1,6 +1,7 @@
 #include "drivers/vallen/TAEVallen.h"
 
 #include "drivers/TDriverRegistry.h"
+#include "drivers/TRecordSinks.h"
 #include "drivers/TTimeText.h"
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "drivers/vallen/TSqliteQueryResults.h"
@@ -482,9 +483,9 @@ long double TAEVallen::ParamValue(int32_t row, int column) const {
     return static_cast<size_t>(column) < values.size() ? values[static_cast<size_t>(column)] : 0;
 }
 
-void TAEVallen::SetTimeFields(TAERecord& record, long double us) {
+template <class TSink> void TAEVallen::SetTimeFields(TSink& sink, long double us) {
     const long double s = us / 1000000.0L;
-    SetTimeValues(record, us);
+    PutTimeValues(sink, us);
     TClock& c = FClock;
     if (!(s >= c.From && s <= c.To)) {
         c.Hours = Truncated(s / 3600.0L);
@@ -505,8 +506,8 @@ void TAEVallen::SetTimeFields(TAERecord& record, long double us) {
         }
     }
     const long double r = s - 3600.0L * c.Hours - 60.0L * c.Minutes;
-    record.Field(FPosHHMMSS)->SetAsString(c.Text);
-    record.Field(FPosTimeUS)->SetAsFloat(r - c.Seconds);
+    sink.Text(FPosHHMMSS, c.Text);
+    sink.Float(FPosTimeUS, r - c.Seconds);
 }
 
 long double TAEVallen::Decibels(long double v) {
@@ -525,25 +526,25 @@ long double TAEVallen::Decibels(long double v) {
     return slot.Value;
 }
 
-template <class TDataSet> void TAEVallen::ConvertDataSet(TAERecord& record, const TDataSet& d) {
+template <class TSink, class TDataSet>
+void TAEVallen::ConvertDataSet(TSink& sink, const TDataSet& d) {
     for (const TConvertStep& step : FSteps) {
         const long double f = step.Factor;
         switch (step.Kind) {
         case TStepKind::Time:
-            SetTimeFields(record, TimeMicroseconds(d.Time, f, step.Divisor));
+            SetTimeFields(sink, TimeMicroseconds(d.Time, f, step.Divisor));
             break;
         case TStepKind::Chan:
-            record.Field(FPosChan)->SetAsInt64(d.Chan);
+            sink.Int(FPosChan, d.Chan);
             break;
         case TStepKind::Rise:
-            record.Field(FPosRise)->SetAsInt64(f > 0 ? RoundToInt64(d.RiseT * f) : d.RiseT);
+            sink.Int(FPosRise, f > 0 ? RoundToInt64(d.RiseT * f) : d.RiseT);
             break;
         case TStepKind::Count:
-            record.Field(FPosCount)->SetAsInt64(d.Counts);
+            sink.Int(FPosCount, d.Counts);
             break;
         case TStepKind::Durat:
-            record.Field(FPosDurat)->SetAsFloat(f > 0 ? d.Dur * f
-                                                      : static_cast<long double>(d.Dur));
+            sink.Float(FPosDurat, f > 0 ? d.Dur * f : static_cast<long double>(d.Dur));
             break;
         case TStepKind::Ampl:
         case TStepKind::Threshold: {
@@ -552,43 +553,42 @@ template <class TDataSet> void TAEVallen::ConvertDataSet(TAERecord& record, cons
             const long double v = h > 0 ? raw * h : static_cast<long double>(raw);
             // No level at all has no decibel value: the field stays empty.
             if (v > 0)
-                record.Field(step.Kind == TStepKind::Ampl ? FPosAmpl : FPosThreshold)
-                    ->SetAsFloat(Decibels(v));
+                sink.Float(step.Kind == TStepKind::Ampl ? FPosAmpl : FPosThreshold, Decibels(v));
             break;
         }
         case TStepKind::Energy: {
             const long double h = ParamValue(d.ParamRow, step.ParamColumn);
-            record.Field(FPosEnergy)
-                ->SetAsFloat(h > 0 ? d.Eny * h : static_cast<long double>(d.Eny));
+            sink.Float(FPosEnergy, h > 0 ? d.Eny * h : static_cast<long double>(d.Eny));
             break;
         }
         case TStepKind::RMS: {
             const long double h = ParamValue(d.ParamRow, step.ParamColumn);
             long double v = h > 0 ? d.RMS * h : static_cast<long double>(d.RMS);
             if (f > 0) v *= f;
-            record.Field(FPosRMS)->SetAsFloat(v * step.Unit);
+            sink.Float(FPosRMS, v * step.Unit);
             break;
         }
         }
     }
 }
 
+template <class TSink> void TAEVallen::ConvertDataItem(TSink& sink, const TDriverIndexItem& item) {
+    if (item.Extra == 1) {
+        if (item.Offset < FWideDataSets.size()) ConvertDataSet(sink, FWideDataSets[item.Offset]);
+    } else if (item.Offset < FDataSets.size())
+        ConvertDataSet(sink, FDataSets[item.Offset]);
+}
+
 void TAEVallen::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& item) {
-    if (IsDataKind(item.Kind)) {
-        if (item.Extra == 1) {
-            if (item.Offset < FWideDataSets.size())
-                ConvertDataSet(record, FWideDataSets[item.Offset]);
-        } else if (item.Offset < FDataSets.size())
-            ConvertDataSet(record, FDataSets[item.Offset]);
-        return;
-    }
+    TRecordFieldSink sink(record);
+    if (IsDataKind(item.Kind)) return ConvertDataItem(sink, item);
     if (IsMarkerKind(item.Kind)) {
         if (item.Offset >= FMarkers.size()) return;
         const TVallenMarker& m = FMarkers[item.Offset];
         long double us = 0;
         if (FHasTime) {
             us = TimeMicroseconds(m.Time, FTimeFactor, FTimeDivisor);
-            SetTimeFields(record, us);
+            SetTimeFields(sink, us);
         }
         // The time text: time of day and seven digits of the second, counted in ticks of
         // 0.1 µs so that float noise cannot turn .0700000 into .0699999.
@@ -606,6 +606,15 @@ void TAEVallen::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& 
         text += digits;
         record.Field(FPosText)->SetAsString(text);
     }
+}
+
+bool TAEVallen::ReadCells(int32_t pos, TRecordCellSink& sink) {
+    if (static_cast<size_t>(pos) >= FIndex.size()) return false;
+    const TDriverIndexItem& item = FIndex[static_cast<size_t>(pos)];
+    if (!IsDataKind(item.Kind)) return false;
+    PutCommonValues(sink, pos, item);
+    ConvertDataItem(sink, item);
+    return !sink.Missed();
 }
 
 bool TAEVallen::Initialize(std::string& message) {

@@ -130,6 +130,9 @@ public:
     // the unit is empty or not a voltage.
     static long double MillivoltsPer(std::string_view unit);
 
+    // Data sets (set types 1, 2 and 3) straight into the cells; markers go through ReadRecord.
+    bool ReadCells(int32_t pos, TRecordCellSink& sink) override;
+
 protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
     bool MapsDataFile() const override { return false; }
@@ -160,11 +163,13 @@ private:
     void ReadGlobalInfo(TSqliteDatabase& db);
     void BuildSteps();
     long double ParamValue(int32_t row, int column) const;
-    template <class TDataSet> void ConvertDataSet(TAERecord& record, const TDataSet& d);
+    // Into either sink of TRecordSinks.h: the same values for records and for cells.
+    template <class TSink, class TDataSet> void ConvertDataSet(TSink& sink, const TDataSet& d);
+    template <class TSink> void ConvertDataItem(TSink& sink, const TDriverIndexItem& item);
     // 20 log10 v, remembered for the levels seen last: amplitudes and thresholds repeat, and
     // the 80-bit logarithm is the dearest step of a hit.
     long double Decibels(long double v);
-    void SetTimeFields(TAERecord& record, long double us);
+    template <class TSink> void SetTimeFields(TSink& sink, long double us);
 
     std::vector<TVallenFieldInfo> FFieldInfos;
     std::vector<std::string> FParamNames;
