@@ -2,6 +2,7 @@
 
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
+#include "processing/TDemandChain.h"
 
 #include <algorithm>
 #include <limits>
@@ -70,12 +71,7 @@ void TGVCPUFltr::FollowDemand(const TAERecord& record) {
     for (int i = 0; i < n; ++i)
         wanted[static_cast<size_t>(i)] =
             record.Target(i) || i == FIdxFirstHitPos || FRoot.ReferencesId(FRecord.Field(i)->ID());
-    TGVCPU* const db = GetDb();
-    for (const TGVCPU* p = FParent;; p = p->Parent()) {
-        if (!p || !db || !p->WidenDemand(FRecord, wanted)) return;
-        if (p == db) break;
-    }
-    FRecord.SetDemand(wanted);
+    if (WidenDemandToDb(FParent, FRecord, wanted)) FRecord.SetDemand(wanted);
 }
 
 int32_t TGVCPUFltr::FirstHitInParent(int64_t index) {

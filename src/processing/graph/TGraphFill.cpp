@@ -7,6 +7,7 @@
 #include "model/TAERecord.h"
 #include "model/TLargePages.h"
 #include "model/TPageWarmer.h"
+#include "processing/TDemandChain.h"
 #include "processing/TGVCPU.h"
 #include "processing/filter/ILCOwner.h"
 #include "processing/graph/IGraphAxis.h"
@@ -40,13 +41,7 @@ public:
             for (const TSeriesGr* s : series)
                 if (s->LogCons().ReferencesId(flat[i]->ID())) wanted[i] = 1;
         }
-        TGVCPU* const db = processor.Db();
-        if (!db) return;
-        for (const TGVCPU* p = &processor;; p = p->Parent()) {
-            if (!p || !p->WidenDemand(record, wanted)) return;
-            if (p == db) break;
-        }
-        record.SetDemand(wanted);
+        if (WidenDemandToDb(&processor, record, wanted)) record.SetDemand(wanted);
     }
     ~TWalkDemand() { FRecord.ClearDemand(); }
     TWalkDemand(const TWalkDemand&) = delete;
