@@ -11,6 +11,7 @@
 #include <sqlite3.h>
 
 #include <array>
+#include <filesystem>
 #include <tuple>
 
 namespace vorelt {
@@ -98,6 +99,47 @@ TEST(VallenWriterTest, GeneratedDatabaseOpensWithTheVallenDriverAsWritten) {
     for (int c = 1; c <= options.Channels; ++c)
         all.push_back(static_cast<uint8_t>(c));
     EXPECT_EQ(driver->Channels(), all);
+}
+
+} // namespace
+} // namespace vorelt
+
+namespace vorelt {
+namespace {
+
+// Rows the pages cannot give alone are read through SQLite from there on: a float where an
+// integer is stored gives the records of the integer SQLite makes of it, none lost or twice.
+TEST(VallenWriterTest, ARowSqliteMustConvertIsReadOnThroughSqlite) {
+    RegisterVallenDriver();
+    test::TTempDir dir;
+    TGenerateOptions options;
+    options.Format = "vallen";
+    options.FileName = dir.File("whole.pridb");
+    options.Hits = 3000;
+    options.Channels = 4;
+    options.Seed = 5;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(options, error)) << error;
+    const std::string converted = dir.File("converted.pridb");
+    std::filesystem::copy_file(options.FileName, converted);
+    const std::string row = "(SELECT SetID FROM ae_data WHERE SetType = 2 LIMIT 1 OFFSET 1700)";
+    test::MakeDatabase(converted, {"UPDATE ae_data SET Amp = Amp + 0.75 WHERE SetID = " + row});
+    test::MakeDatabase(options.FileName, {"UPDATE ae_data SET Amp = Amp + 0 WHERE SetID = " + row});
+    ASSERT_EQ(CountRows(converted, "SELECT count(*) FROM ae_data WHERE typeof(Amp) = 'real'"), 1);
+
+    std::unique_ptr<TAEDriverDb> whole = test::OpenVallen(options.FileName);
+    std::unique_ptr<TAEDriverDb> resumed = test::OpenVallen(converted);
+    ASSERT_TRUE(whole && resumed);
+    const std::vector<test::TReadRecord> a = test::ReadAll(*whole), b = test::ReadAll(*resumed);
+    ASSERT_EQ(a.size(), b.size());
+    for (size_t i = 0; i < a.size(); ++i) {
+        EXPECT_EQ(a[i].Kind, b[i].Kind) << i;
+        EXPECT_EQ(a[i].Time, b[i].Time) << i;
+        EXPECT_EQ(a[i].Ampl, b[i].Ampl) << i;
+        EXPECT_EQ(a[i].Energy, b[i].Energy) << i;
+        EXPECT_EQ(a[i].Chan, b[i].Chan) << i;
+        EXPECT_EQ(a[i].DefaultText, b[i].DefaultText) << i;
+    }
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "drivers/vallen/TSqliteQueryResults.h"
+#include "drivers/vallen/TSqliteTableScan.h"
 #include "persist/TErrors.h"
 
 #include <sqlite3.h>
@@ -194,7 +195,7 @@ void TVallenRowReader::TakeRowStep(sqlite3_context* context, int, sqlite3_value*
     }
 }
 
-bool TVallenRowReader::ReadRowsByFunction() {
+bool TVallenRowReader::ReadRowsByFunction(const std::string& rest) {
     if (FColumnList.empty()) return false;
     TSqliteDatabase& db = *FDb;
     if (sqlite3_create_function_v2(db.Handle(), TakeRowsFunction, -1,
@@ -202,7 +203,7 @@ bool TVallenRowReader::ReadRowsByFunction() {
                                    &TakeRowsFinal, nullptr) != SQLITE_OK)
         return false;
     const std::string query = std::string("SELECT ") + TakeRowsFunction + "(" + FColumnList +
-                              ") FROM ae_data NOT INDEXED";
+                              ") FROM ae_data NOT INDEXED" + rest;
     sqlite3_stmt* probe = nullptr;
     const int rc = sqlite3_prepare_v2(db.Handle(), query.c_str(), -1, &probe, nullptr);
     sqlite3_finalize(probe);
@@ -222,12 +223,62 @@ bool TVallenRowReader::ReadRowsByFunction() {
     return true;
 }
 
+namespace {
+
+// The values of a row as the page scan decodes them.
+struct TScanValues {
+    const TSqliteScanValue* Values;
+    int64_t Int(int c) const { return c < 0 ? 0 : Values[c].Int; }
+    bool IsNull(int c) const { return c < 0 || Values[c].Null; }
+};
+
+constexpr const char* RowColumns[] = {"SetID", "SetType", "Time", "Chan", "ParamID", "Thr",
+                                      "Amp",   "RiseT",   "Dur",  "Eny",  "RMS",     "Counts"};
+
+} // namespace
+
+bool TVallenRowReader::ReadRowsFromPages(std::string& rest) {
+    rest.clear();
+    TSqliteTableScan scan(*FDb);
+    if (!scan.Open("ae_data",
+                   std::vector<std::string>(std::begin(RowColumns), std::end(RowColumns))))
+        return false;
+    int* const positions[] = {&FColumns.SetID, &FColumns.SetType, &FColumns.Time,
+                              &FColumns.Chan,  &FColumns.ParamID, &FColumns.Thr,
+                              &FColumns.Amp,   &FColumns.RiseT,   &FColumns.Dur,
+                              &FColumns.Eny,   &FColumns.RMS,     &FColumns.Counts};
+    for (size_t i = 0; i < std::size(positions); ++i)
+        *positions[i] = scan.HasColumn(i) ? static_cast<int>(i) : -1;
+    struct TRows : TSqliteTableScan::IRows {
+        TVallenRowReader& Reader;
+        explicit TRows(TVallenRowReader& reader) : Reader(reader) {}
+        bool Row(int64_t, const TSqliteScanValue* values) override {
+            return Reader.TakeRow(TScanValues{values});
+        }
+    } rows(*this);
+    switch (scan.Scan(rows)) {
+    case TSqliteTableScan::TEnd::Done:
+    case TSqliteTableScan::TEnd::Stopped:
+        return true;
+    case TSqliteTableScan::TEnd::Unreadable:
+        break;
+    }
+    // SQLite goes on after the last row taken, in the same order.
+    if (scan.AnyRow()) rest = " WHERE rowid > " + std::to_string(scan.LastRowid());
+    return false;
+}
+
 void TVallenRowReader::ReadRows() {
     FSlot = 0;
     if (!WaitFree(FSlot)) return;
     FChunks[FSlot].Count = 0;
-    if (!ReadRowsByFunction()) {
-        TSqliteQueryResults q(*FDb, FQuery);
+    std::string rest;
+    if (ReadRowsFromPages(rest)) {
+        if (!FStopped && FChunks[FSlot].Count > 0) Publish(FSlot);
+        return;
+    }
+    if (!ReadRowsByFunction(rest)) {
+        TSqliteQueryResults q(*FDb, FQuery + rest);
         FColumns = ColumnsOf(q);
         const TStatementValues values{q.Statement()};
         for (; !q.Eof(); q.Next())

@@ -74,8 +74,13 @@ private:
     static TColumns ColumnsOf(const TSqliteQueryResults& q);
     void Run();
     void ReadRows();
+    // The rows straight from the pages of the file, as far as they can be read so. Returns
+    // true when every row is taken (or the reading is told to stop); else `rest` is the
+    // condition that selects the rows still to read through SQLite.
+    bool ReadRowsFromPages(std::string& rest);
     // One step of the aggregate function: takes one row; false when it could not be started.
-    bool ReadRowsByFunction();
+    // `rest` as above, empty for the whole table.
+    bool ReadRowsByFunction(const std::string& rest);
     static void TakeRowStep(sqlite3_context* context, int count, sqlite3_value** values);
     // Puts one row in the chunk being filled, from values read as TValues gives them; false
     // when told to stop.
