@@ -34,22 +34,23 @@ std::string Describe(const TRecordCell& c, const std::string& texts) {
         return "null";
     case TRecordCell::Float: {
         unsigned char bytes[sizeof(long double)] = {};
-        std::memcpy(bytes, &c.Value.Float, 10);
+        const long double x = c.GetFloat();
+        std::memcpy(bytes, &x, 10);
         std::string s = "float ";
         for (int i = 9; i >= 0; --i)
             s += "0123456789abcdef"[bytes[i] >> 4], s += "0123456789abcdef"[bytes[i] & 15];
-        return s + " (" + std::to_string(static_cast<double>(c.Value.Float)) + ")";
+        return s + " (" + std::to_string(static_cast<double>(x)) + ")";
     }
     case TRecordCell::Int:
-        return "int " + std::to_string(c.Value.Int);
+        return "int " + std::to_string(c.GetInt());
     case TRecordCell::Boolean:
-        return c.Value.Boolean ? "true" : "false";
+        return c.GetBoolean() ? "true" : "false";
     case TRecordCell::Text:
-        return "text '" + texts.substr(c.Value.Text.Offset, c.Value.Text.Size) + "'";
+        return "text '" + texts.substr(c.TextOffset(), c.TextSize()) + "'";
     case TRecordCell::List: {
         std::string s = "list";
-        if (c.Value.List)
-            for (uint8_t v : *c.Value.List)
+        if (c.GetList())
+            for (uint8_t v : *c.GetList())
                 s += " " + std::to_string(v);
         return s;
     }
@@ -64,21 +65,16 @@ std::string Describe(const TAEField& f) {
     if (f.IsNull()) {
         c.Kind = TRecordCell::Null;
     } else if (f.DataType() == dtListInteger) {
-        c.Kind = TRecordCell::List;
-        c.Value.List = static_cast<const TAEChannelList*>(f.GetValuePtr());
+        c.SetList(static_cast<const TAEChannelList*>(f.GetValuePtr()));
     } else if (f.ValueFamily() == vfFloat) {
-        c.Kind = TRecordCell::Float;
-        c.Value.Float = static_cast<const TAEExtendedField&>(f).Value();
+        c.SetFloat(static_cast<const TAEExtendedField&>(f).Value());
     } else if (f.ValueFamily() == vfInteger) {
-        c.Kind = TRecordCell::Int;
-        c.Value.Int = static_cast<const TAEIntegerField&>(f).Value();
+        c.SetInt(static_cast<const TAEIntegerField&>(f).Value());
     } else if (f.ValueFamily() == vfBoolean) {
-        c.Kind = TRecordCell::Boolean;
-        c.Value.Boolean = static_cast<const TAEBooleanField&>(f).Value();
+        c.SetBoolean(static_cast<const TAEBooleanField&>(f).Value());
     } else {
         texts = f.GetAsString();
-        c.Kind = TRecordCell::Text;
-        c.Value.Text = {0, static_cast<uint32_t>(texts.size())};
+        c.SetText(0, static_cast<uint32_t>(texts.size()));
     }
     return Describe(c, texts);
 }

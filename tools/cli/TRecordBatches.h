@@ -85,8 +85,9 @@ private:
     // while the writer may still be at records that show it.
     std::deque<TAEChannelList> FLists;
     const TAEChannelList* FListSource = nullptr;
-    TRecordBatch FBatches[2];
-    bool FFilled[2] = {false, false};
+    static constexpr size_t Slots = 2;
+    TRecordBatch FBatches[Slots];
+    bool FFilled[Slots] = {};
     size_t FTake = 0;
     bool FDone = false;
     bool FStop = false;
