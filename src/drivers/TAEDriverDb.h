@@ -195,6 +195,9 @@ public:
     // count). The caller has begun the sink for this record. Cursor and record state are not
     // touched. Drivers without such a path have none.
     virtual bool ReadCells(int32_t pos, TRecordCellSink& sink);
+    // Whether, once the load has ended, ReadRecord and ReadCells may run on several threads at
+    // once (each with its own cursor, record and sink): they then change nothing in the driver.
+    virtual bool ConcurrentReads() const { return false; }
 
     virtual std::vector<std::string> InfoLines() const;
 

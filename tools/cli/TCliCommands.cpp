@@ -2,6 +2,7 @@
 
 #include "cli/TCliProject.h"
 #include "cli/TRecordBatches.h"
+#include "cli/TRecordTextBlocks.h"
 #include "cli/TRecordTextWriter.h"
 
 #include "drivers/TDriverRecordSource.h"
@@ -139,10 +140,54 @@ int Info(const std::string& fileName, std::ostream& out, std::ostream& err) {
     return ExitOk;
 }
 
+// The rest of Dump for a driver that converts records on several threads at once: the load
+// ends first, then the lines are written by two threads and go out block by block.
+int DumpInBlocks(const std::string& fileName, TAEDriverDb& d, const TAEListFields& layout,
+                 uint16_t kinds, const std::vector<size_t>& positions, TRecordTextWriter& text,
+                 std::ostream& out, std::ostream& err) {
+    if (d.LoadPending()) {
+        TProgress loading(err, "loading");
+        d.SetOnProgress([&loading](uint64_t done, uint64_t total) { loading(done, total); });
+        std::string message;
+        while (d.LoadPending())
+            if (!d.LoadMore(message)) {
+                err << "error: " << fileName << ": " << message << "\n";
+                return ExitFailed;
+            }
+        d.Initialize(message);
+    }
+    d.SetOnProgress({});
+    if (!text.Flush()) {
+        err << "error: " << fileName << ": " << WriteFailed << "\n";
+        return ExitFailed;
+    }
+    TProgress progress(err, "dumping");
+    const auto total = static_cast<uint64_t>(d.Count());
+    TRecordTextBlocks blocks(d, layout, kinds, positions, 2);
+    while (const TTextBlock* block = blocks.Next()) {
+        out.write(block->Text.data(), static_cast<std::streamsize>(block->Text.size()));
+        if (!out) break;
+        if (block->LastPosition >= 0) progress(static_cast<uint64_t>(block->LastPosition), total);
+        if (block->Failed) {
+            blocks.Stop();
+            err << "error: " << fileName << ": " << block->Message << "\n";
+            return ExitFailed;
+        }
+        blocks.Release();
+    }
+    blocks.Stop();
+    if (!out.flush()) {
+        err << "error: " << fileName << ": " << WriteFailed << "\n";
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
 int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::string>& ids,
          std::ostream& out, std::ostream& err) {
     // Records are written while the file is still loading where the driver can do that; the
-    // load then tells the number to expect (the progress total), on the reading thread.
+    // load then tells the number to expect (the progress total), on the reading thread. A
+    // driver that converts on several threads at once loads first (DumpInBlocks).
     std::atomic<uint64_t> expected{0};
     std::unique_ptr<TAEDriverDb> d;
     {
@@ -187,6 +232,8 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
     for (const TAEField* f : columns)
         text.Add(f->FieldName());
     text.EndLine();
+    if (d->ConcurrentReads())
+        return DumpInBlocks(fileName, *d, layout, kinds, positions, text, out, err);
     TProgress progress(err, "dumping");
     const uint64_t loaded = static_cast<uint64_t>(d->Count());
     auto total = [&] { return loading ? expected.load(std::memory_order_relaxed) : loaded; };

@@ -10,16 +10,24 @@
 namespace vorelt::cli {
 
 TRecordTextWriter::TRecordTextWriter(std::ostream& out)
-    : FOut(out), FBuffer(new char[BlockBytes + SlackBytes]) {}
+    : FOut(&out), FBuffer(new char[BlockBytes + SlackBytes]) {}
+
+TRecordTextWriter::TRecordTextWriter(std::string& out)
+    : FText(&out), FBuffer(new char[BlockBytes + SlackBytes]) {}
 
 TRecordTextWriter::~TRecordTextWriter() {
     Flush();
 }
 
 bool TRecordTextWriter::Flush() {
-    if (FSize > 0) FOut.write(FBuffer.get(), static_cast<std::streamsize>(FSize));
+    if (FText) {
+        FText->append(FBuffer.get(), FSize);
+        FSize = 0;
+        return true;
+    }
+    if (FSize > 0) FOut->write(FBuffer.get(), static_cast<std::streamsize>(FSize));
     FSize = 0;
-    return static_cast<bool>(FOut);
+    return static_cast<bool>(*FOut);
 }
 
 void TRecordTextWriter::Add(std::string_view text) {

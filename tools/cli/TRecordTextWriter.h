@@ -21,6 +21,8 @@ namespace vorelt::cli {
 class TRecordTextWriter {
 public:
     explicit TRecordTextWriter(std::ostream& out);
+    // Into a text instead, appended block by block (for lines written on another thread).
+    explicit TRecordTextWriter(std::string& out);
     // Hands what is left to the stream.
     ~TRecordTextWriter();
     TRecordTextWriter(const TRecordTextWriter&) = delete;
@@ -75,7 +77,8 @@ private:
         FSize += static_cast<size_t>(p - start);
     }
 
-    std::ostream& FOut;
+    std::ostream* FOut = nullptr;
+    std::string* FText = nullptr;
     std::unique_ptr<char[]> FBuffer;
     size_t FSize = 0;
     // The columns of the current line begun so far.

@@ -483,10 +483,30 @@ long double TAEVallen::ParamValue(int32_t row, int column) const {
     return static_cast<size_t>(column) < values.size() ? values[static_cast<size_t>(column)] : 0;
 }
 
+namespace {
+
+// What converting remembers from record to record, for each thread apart: loaded drivers are
+// read by several at once. Both are functions of the value alone, whatever file it comes from.
+struct TDecibels {
+    long double Level = 0; // never a level that has decibels: those are above 0
+    long double Value = 0;
+};
+thread_local std::vector<TDecibels> tDecibels;
+
+// The clock of the whole second the last time fell in, and the seconds it holds for.
+struct TClock {
+    long double From = 1, To = 0; // none
+    int64_t Hours = 0, Minutes = 0, Seconds = 0;
+    std::string Text;
+};
+thread_local TClock tClock;
+
+} // namespace
+
 template <class TSink> void TAEVallen::SetTimeFields(TSink& sink, long double us) {
     const long double s = us / 1000000.0L;
     PutTimeValues(sink, us);
-    TClock& c = FClock;
+    TClock& c = tClock;
     if (!(s >= c.From && s <= c.To)) {
         c.Hours = Truncated(s / 3600.0L);
         c.Minutes = Truncated((s - 3600.0L * c.Hours) / 60.0L);
@@ -512,13 +532,14 @@ template <class TSink> void TAEVallen::SetTimeFields(TSink& sink, long double us
 
 long double TAEVallen::Decibels(long double v) {
     constexpr int slotBits = 12;
-    if (FDecibels.empty()) FDecibels.resize(size_t{1} << slotBits);
+    std::vector<TDecibels>& cache = tDecibels;
+    if (cache.empty()) cache.resize(size_t{1} << slotBits);
     uint64_t bits;
     std::memcpy(&bits, &v, sizeof bits);
     uint16_t exponent;
     std::memcpy(&exponent, reinterpret_cast<const char*>(&v) + 8, sizeof exponent);
     const uint64_t key = (bits ^ (bits >> 29) ^ (uint64_t{exponent} << 17)) * 0x9E3779B97F4A7C15ULL;
-    TDecibels& slot = FDecibels[key >> (64 - slotBits)];
+    TDecibels& slot = cache[key >> (64 - slotBits)];
     if (slot.Level != v) {
         slot.Level = v;
         slot.Value = 20.0L * std::log10(v);

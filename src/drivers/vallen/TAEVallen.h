@@ -132,6 +132,8 @@ public:
 
     // Data sets (set types 1, 2 and 3) straight into the cells; markers go through ReadRecord.
     bool ReadCells(int32_t pos, TRecordCellSink& sink) override;
+    // Reading converts what the index holds; what it remembers on the way is the thread's own.
+    bool ConcurrentReads() const override { return true; }
 
 protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
@@ -168,7 +170,7 @@ private:
     template <class TSink> void ConvertDataItem(TSink& sink, const TDriverIndexItem& item);
     // 20 log10 v, remembered for the levels seen last: amplitudes and thresholds repeat, and
     // the 80-bit logarithm is the dearest step of a hit.
-    long double Decibels(long double v);
+    static long double Decibels(long double v);
     template <class TSink> void SetTimeFields(TSink& sink, long double us);
 
     std::vector<TVallenFieldInfo> FFieldInfos;
@@ -185,20 +187,6 @@ private:
     bool FHasTime = false;
     long double FTimeFactor = 0;
     long double FTimeDivisor = 0;
-
-    struct TDecibels {
-        long double Level = 0; // never a level that has decibels: those are above 0
-        long double Value = 0;
-    };
-    std::vector<TDecibels> FDecibels;
-
-    // The clock of the whole second the last time fell in, and the seconds it holds for.
-    struct TClock {
-        long double From = 1, To = 0; // none
-        int64_t Hours = 0, Minutes = 0, Seconds = 0;
-        std::string Text;
-    };
-    TClock FClock;
 
     // Flat positions of the fields ReadMessage fills.
     int FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy, FPosThreshold, FPosRMS;
