@@ -12,7 +12,6 @@
 
 #include <cstddef>
 #include <cstdint>
-#include <cstring>
 #include <span>
 #include <string>
 #include <string_view>
@@ -20,64 +19,20 @@
 
 namespace vorelt {
 
-// The value of one column of one record: a field's value taken out of the field. Sixteen
-// bytes, unaligned values inside: the cells of millions of records pass from the thread that
-// reads them to the one that writes them, and every byte crosses between processor caches.
+// The value of one column of one record: a field's value taken out of the field.
 struct TRecordCell {
     enum TKind : uint8_t { Null, Float, Int, Boolean, Text, List };
     TKind Kind = Null;
-
-    long double GetFloat() const {
-        long double x = 0;
-        std::memcpy(&x, FBytes + FloatAt, 10);
-        return x;
-    }
-    int64_t GetInt() const { return Get<int64_t>(); }
-    bool GetBoolean() const { return FBytes[WordAt] != 0; }
-    // Offset and size in the texts kept beside the cells.
-    uint32_t TextOffset() const { return Get<uint32_t>(); }
-    uint32_t TextSize() const { return Get<uint32_t>(4); }
-    const TAEChannelList* GetList() const { return Get<const TAEChannelList*>(); }
-
-    void SetFloat(long double x) {
-        Kind = Float;
-        std::memcpy(FBytes + FloatAt, &x, 10);
-    }
-    void SetInt(int64_t n) {
-        Kind = Int;
-        Put(n);
-    }
-    void SetBoolean(bool b) {
-        Kind = Boolean;
-        FBytes[WordAt] = b ? 1 : 0;
-    }
-    void SetText(uint32_t offset, uint32_t size) {
-        Kind = Text;
-        Put(offset);
-        Put(size, 4);
-    }
-    void SetList(const TAEChannelList* list) {
-        Kind = List;
-        Put(list);
-    }
-
-private:
-    // The 80 bits of a float end with the cell; the other values take its last eight bytes.
-    static constexpr size_t FloatAt = 5;
-    static constexpr size_t WordAt = 7;
-
-    template <class T> T Get(size_t at = 0) const {
-        T v;
-        std::memcpy(&v, FBytes + WordAt + at, sizeof v);
-        return v;
-    }
-    template <class T> void Put(const T& v, size_t at = 0) {
-        std::memcpy(FBytes + WordAt + at, &v, sizeof v);
-    }
-
-    unsigned char FBytes[15] = {};
+    union {
+        long double Float;
+        int64_t Int;
+        bool Boolean;
+        struct {
+            uint32_t Offset, Size; // in the texts kept beside the cells
+        } Text;
+        const TAEChannelList* List;
+    } Value{};
 };
-static_assert(sizeof(TRecordCell) == 16, "a cell costs 16 bytes");
 
 // The fields of a record by flat position, as ReadRecord fills them: those its demand wants.
 class TRecordFieldSink {
@@ -132,17 +87,28 @@ public:
     bool Missed() const { return FMissed; }
 
     void Float(int pos, long double x) {
-        if (TRecordCell* c = Cell(pos, vfFloat)) c->SetFloat(x);
+        if (TRecordCell* c = Cell(pos, vfFloat)) {
+            c->Kind = TRecordCell::Float;
+            c->Value.Float = x;
+        }
     }
     void Int(int pos, int64_t n) {
-        if (TRecordCell* c = Cell(pos, vfInteger)) c->SetInt(n);
+        if (TRecordCell* c = Cell(pos, vfInteger)) {
+            c->Kind = TRecordCell::Int;
+            c->Value.Int = n;
+        }
     }
     void Boolean(int pos, bool b) {
-        if (TRecordCell* c = Cell(pos, vfBoolean)) c->SetBoolean(b);
+        if (TRecordCell* c = Cell(pos, vfBoolean)) {
+            c->Kind = TRecordCell::Boolean;
+            c->Value.Boolean = b;
+        }
     }
     void Text(int pos, std::string_view s) {
         if (TRecordCell* c = Cell(pos, vfString)) {
-            c->SetText(static_cast<uint32_t>(FTexts->size()), static_cast<uint32_t>(s.size()));
+            c->Kind = TRecordCell::Text;
+            c->Value.Text.Offset = static_cast<uint32_t>(FTexts->size());
+            c->Value.Text.Size = static_cast<uint32_t>(s.size());
             FTexts->append(s);
         }
     }
@@ -150,7 +116,10 @@ public:
         if (static_cast<size_t>(pos) >= FSlots.size() ||
             FSlots[static_cast<size_t>(pos)].Type != dtListInteger)
             return; // as the field sink: nothing set
-        if (TRecordCell* c = Cell(pos, vfList)) c->SetList(list);
+        if (TRecordCell* c = Cell(pos, vfList)) {
+            c->Kind = TRecordCell::List;
+            c->Value.List = list;
+        }
     }
 
 private:

@@ -34,23 +34,22 @@ std::string Describe(const TRecordCell& c, const std::string& texts) {
         return "null";
     case TRecordCell::Float: {
         unsigned char bytes[sizeof(long double)] = {};
-        const long double x = c.GetFloat();
-        std::memcpy(bytes, &x, 10);
+        std::memcpy(bytes, &c.Value.Float, 10);
         std::string s = "float ";
         for (int i = 9; i >= 0; --i)
             s += "0123456789abcdef"[bytes[i] >> 4], s += "0123456789abcdef"[bytes[i] & 15];
-        return s + " (" + std::to_string(static_cast<double>(x)) + ")";
+        return s + " (" + std::to_string(static_cast<double>(c.Value.Float)) + ")";
     }
     case TRecordCell::Int:
-        return "int " + std::to_string(c.GetInt());
+        return "int " + std::to_string(c.Value.Int);
     case TRecordCell::Boolean:
-        return c.GetBoolean() ? "true" : "false";
+        return c.Value.Boolean ? "true" : "false";
     case TRecordCell::Text:
-        return "text '" + texts.substr(c.TextOffset(), c.TextSize()) + "'";
+        return "text '" + texts.substr(c.Value.Text.Offset, c.Value.Text.Size) + "'";
     case TRecordCell::List: {
         std::string s = "list";
-        if (c.GetList())
-            for (uint8_t v : *c.GetList())
+        if (c.Value.List)
+            for (uint8_t v : *c.Value.List)
                 s += " " + std::to_string(v);
         return s;
     }
@@ -65,16 +64,21 @@ std::string Describe(const TAEField& f) {
     if (f.IsNull()) {
         c.Kind = TRecordCell::Null;
     } else if (f.DataType() == dtListInteger) {
-        c.SetList(static_cast<const TAEChannelList*>(f.GetValuePtr()));
+        c.Kind = TRecordCell::List;
+        c.Value.List = static_cast<const TAEChannelList*>(f.GetValuePtr());
     } else if (f.ValueFamily() == vfFloat) {
-        c.SetFloat(static_cast<const TAEExtendedField&>(f).Value());
+        c.Kind = TRecordCell::Float;
+        c.Value.Float = static_cast<const TAEExtendedField&>(f).Value();
     } else if (f.ValueFamily() == vfInteger) {
-        c.SetInt(static_cast<const TAEIntegerField&>(f).Value());
+        c.Kind = TRecordCell::Int;
+        c.Value.Int = static_cast<const TAEIntegerField&>(f).Value();
     } else if (f.ValueFamily() == vfBoolean) {
-        c.SetBoolean(static_cast<const TAEBooleanField&>(f).Value());
+        c.Kind = TRecordCell::Boolean;
+        c.Value.Boolean = static_cast<const TAEBooleanField&>(f).Value();
     } else {
         texts = f.GetAsString();
-        c.SetText(0, static_cast<uint32_t>(texts.size()));
+        c.Kind = TRecordCell::Text;
+        c.Value.Text = {0, static_cast<uint32_t>(texts.size())};
     }
     return Describe(c, texts);
 }

@@ -15,19 +15,20 @@ void TRecordBatch::WriteLine(size_t k, size_t columns, TRecordTextWriter& text) 
             text.AddNull();
             break;
         case TRecordCell::Float:
-            text.AddFloat(cell->GetFloat());
+            text.AddFloat(cell->Value.Float);
             break;
         case TRecordCell::Int:
-            text.AddInt(cell->GetInt());
+            text.AddInt(cell->Value.Int);
             break;
         case TRecordCell::Boolean:
-            text.AddBoolean(cell->GetBoolean());
+            text.AddBoolean(cell->Value.Boolean);
             break;
         case TRecordCell::Text:
-            text.Add(std::string_view(Texts).substr(cell->TextOffset(), cell->TextSize()));
+            text.Add(
+                std::string_view(Texts).substr(cell->Value.Text.Offset, cell->Value.Text.Size));
             break;
         case TRecordCell::List:
-            text.AddList(cell->GetList());
+            text.AddList(cell->Value.List);
             break;
         }
     }
@@ -67,7 +68,7 @@ void TRecordBatches::Release() {
         std::lock_guard lock(FMutex);
         FDone = FBatches[FTake].Last;
         FFilled[FTake] = false;
-        FTake = (FTake + 1) % Slots;
+        FTake ^= 1;
     }
     FChanged.notify_all();
 }
@@ -85,7 +86,7 @@ void TRecordBatches::Stop() {
 void TRecordBatches::Read() {
     int32_t p = -1;
     bool started = false;
-    for (size_t slot = 0;; slot = (slot + 1) % Slots) {
+    for (size_t slot = 0;; slot ^= 1) {
         {
             std::unique_lock lock(FMutex);
             FChanged.wait(lock, [&] { return FStop || !FFilled[slot]; });
@@ -125,7 +126,7 @@ void TRecordBatches::Fill(TRecordBatch& b, int32_t& p) {
             FCellsRead = true;
             for (size_t i : FListColumns)
                 if (cells[i].Kind == TRecordCell::List)
-                    cells[i].SetList(KeptList(cells[i].GetList()));
+                    cells[i].Value.List = KeptList(cells[i].Value.List);
         } else {
             // A value the cells could not take as it is will come again in the next records;
             // a driver that has read none of the first records into cells has no such path.
@@ -161,7 +162,9 @@ int32_t TRecordBatches::Advance(int32_t p) {
 // What TRecordTextWriter::Add(field) would write, taken out of the field.
 void TRecordBatches::Keep(TRecordBatch& b, TRecordCell* cells) {
     auto text = [&](TRecordCell& cell, std::string_view s) {
-        cell.SetText(static_cast<uint32_t>(b.Texts.size()), static_cast<uint32_t>(s.size()));
+        cell.Kind = TRecordCell::Text;
+        cell.Value.Text.Offset = static_cast<uint32_t>(b.Texts.size());
+        cell.Value.Text.Size = static_cast<uint32_t>(s.size());
         b.Texts.append(s);
     };
     for (size_t column : FColumns) {
@@ -170,17 +173,21 @@ void TRecordBatches::Keep(TRecordBatch& b, TRecordCell* cells) {
         if (f.IsNull()) {
             cell.Kind = TRecordCell::Null;
         } else if (f.DataType() == dtListInteger) {
-            cell.SetList(KeptList(static_cast<const TAEChannelList*>(f.GetValuePtr())));
+            cell.Kind = TRecordCell::List;
+            cell.Value.List = KeptList(static_cast<const TAEChannelList*>(f.GetValuePtr()));
         } else {
             switch (f.ValueFamily()) {
             case vfFloat:
-                cell.SetFloat(static_cast<const TAEExtendedField&>(f).Value());
+                cell.Kind = TRecordCell::Float;
+                cell.Value.Float = static_cast<const TAEExtendedField&>(f).Value();
                 break;
             case vfInteger:
-                cell.SetInt(static_cast<const TAEIntegerField&>(f).Value());
+                cell.Kind = TRecordCell::Int;
+                cell.Value.Int = static_cast<const TAEIntegerField&>(f).Value();
                 break;
             case vfBoolean:
-                cell.SetBoolean(static_cast<const TAEBooleanField&>(f).Value());
+                cell.Kind = TRecordCell::Boolean;
+                cell.Value.Boolean = static_cast<const TAEBooleanField&>(f).Value();
                 break;
             case vfString:
                 text(cell, static_cast<const TAEStringField&>(f).Value());

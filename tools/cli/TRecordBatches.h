@@ -85,9 +85,8 @@ private:
     // while the writer may still be at records that show it.
     std::deque<TAEChannelList> FLists;
     const TAEChannelList* FListSource = nullptr;
-    static constexpr size_t Slots = 2;
-    TRecordBatch FBatches[Slots];
-    bool FFilled[Slots] = {};
+    TRecordBatch FBatches[2];
+    bool FFilled[2] = {false, false};
     size_t FTake = 0;
     bool FDone = false;
     bool FStop = false;
