@@ -1,12 +1,12 @@
 #include "app/TFDelHit.h"
 
 #include "app/TDelHitGrid.h"
-#include "app/TPickerMenu.h"
 #include "model/TAEListFields.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNumberFormat.h"
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
+#include "view2d/TPickerMenu.h"
 #include "view2d/TfrmAeTbl.h"
 
 #include <QAction>

@@ -1,11 +1,11 @@
 #include "app/TFParametric.h"
 
 #include "app/IDialogService.h"
-#include "app/TPickerMenu.h"
 #include "model/TAEField.h"
 #include "model/TAEListFields.h"
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
+#include "view2d/TPickerMenu.h"
 
 #include <QAction>
 #include <QDialogButtonBox>

@@ -3,7 +3,6 @@
 #include "app/IDialogService.h"
 #include "app/TFParametric.h"
 #include "app/TFSeries.h"
-#include "app/TPickerMenu.h"
 #include "model/TAEListFields.h"
 #include "model/TFieldPicker.h"
 #include "persist/TGVProperty.h"
@@ -12,6 +11,7 @@
 #include "project/TIniApplic.h"
 #include "testprog/TTestSettingsRules.h"
 #include "view2d/TGraphDb.h"
+#include "view2d/TPickerMenu.h"
 
 #include <QCheckBox>
 #include <QComboBox>

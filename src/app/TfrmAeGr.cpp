@@ -10,6 +10,7 @@
 #include "processing/graph/TSeriesGr.h"
 #include "view2d/TFieldListBar.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TPickerMenu.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -464,24 +465,10 @@ void TfrmAeGr::PrepareInfoMenu() {
     for (int i = 0; i < info.Count(); ++i)
         if (auto* p = dynamic_cast<const TGVStringProperty*>(info.Get(i)))
             shown.push_back(p->Value());
-    std::function<void(QMenu&, const std::vector<TFieldPickerItem>&)> fill =
-        [&](QMenu& menu, const std::vector<TFieldPickerItem>& items) {
-            for (const TFieldPickerItem& item : items) {
-                const QString caption = QString::fromStdString(item.Caption);
-                if (item.Field) {
-                    QAction* a = menu.addAction(caption);
-                    a->setObjectName(QString::fromStdString(item.ComponentName));
-                    a->setEnabled(item.Enabled);
-                    const std::string id = item.Field->ID();
-                    connect(a, &QAction::triggered, this, [this, id] { AddInfoField(id); });
-                } else {
-                    QMenu* sub = menu.addMenu(caption);
-                    sub->setEnabled(item.Enabled);
-                    fill(*sub, item.Items);
-                }
-            }
-        };
-    fill(*FAddInfo, BuildFieldPickerMenu(layout, fpmAllFields, shown, {}));
+    FillPickerMenu(*FAddInfo, BuildFieldPickerMenu(layout, fpmAllFields, shown, {}),
+                   [this](const TAEField* f) {
+                       if (f) AddInfoField(f->ID());
+                   });
 }
 
 bool TfrmAeGr::AddInfoField(const std::string& id) {

@@ -9,6 +9,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/filter/TLCCondition.h"
 #include "processing/filter/TLCEditRules.h"
+#include "view2d/TPickerMenu.h"
 #include "view2d/TViewMessages.h"
 
 #include <QComboBox>
@@ -41,25 +42,6 @@ public:
 private:
     const TAEField& FField;
 };
-
-void AddPickerItems(QMenu& menu, const std::vector<TFieldPickerItem>& items,
-                    const std::function<void(const TAEField*)>& choose) {
-    for (const TFieldPickerItem& item : items) {
-        QString caption = QString::fromStdString(item.Caption);
-        if (item.Field) {
-            QAction* a = menu.addAction(caption);
-            a->setObjectName(QString::fromStdString(item.ComponentName));
-            a->setEnabled(item.Enabled);
-            const TAEField* f = item.Field;
-            QObject::connect(a, &QAction::triggered, &menu, [choose, f] { choose(f); });
-        } else {
-            QMenu* sub = menu.addMenu(caption);
-            sub->menuAction()->setObjectName(QString::fromStdString(item.ComponentName));
-            sub->setEnabled(item.Enabled);
-            AddPickerItems(*sub, item.Items, choose);
-        }
-    }
-}
 
 } // namespace
 
@@ -109,7 +91,7 @@ TLCDialog::~TLCDialog() = default;
 
 void TLCDialog::BuildFieldMenu() {
     FFieldMenu->clear();
-    AddPickerItems(*FFieldMenu, BuildFieldPickerMenu(FLayout, fpmCondition, {}, {}),
+    FillPickerMenu(*FFieldMenu, BuildFieldPickerMenu(FLayout, fpmCondition, {}, {}),
                    [this](const TAEField* f) { SelectField(f); });
 }
 

@@ -6,6 +6,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TFieldListBar.h"
+#include "view2d/TPickerMenu.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TViewMessages.h"
 
@@ -55,25 +56,6 @@ QPushButton* Button(const char* name, const char* caption, QWidget* parent) {
     auto* b = new QPushButton(caption, parent);
     b->setObjectName(name);
     return b;
-}
-
-void AddPickerItems(QMenu& menu, const std::vector<TFieldPickerItem>& items,
-                    const std::function<void(const TAEField*)>& choose) {
-    for (const TFieldPickerItem& item : items) {
-        const QString caption = QString::fromStdString(item.Caption);
-        if (item.Field) {
-            QAction* a = menu.addAction(caption);
-            a->setObjectName(QString::fromStdString(item.ComponentName));
-            a->setEnabled(item.Enabled);
-            const TAEField* f = item.Field;
-            QObject::connect(a, &QAction::triggered, &menu, [choose, f] { choose(f); });
-        } else {
-            QMenu* sub = menu.addMenu(caption);
-            sub->menuAction()->setObjectName(QString::fromStdString(item.ComponentName));
-            sub->setEnabled(item.Enabled);
-            AddPickerItems(*sub, item.Items, choose);
-        }
-    }
 }
 
 } // namespace
@@ -288,7 +270,7 @@ void TfrmAeTbl::PrepareAddMenu() {
     std::vector<std::string> shown;
     for (int i = 0; i < FTable.Data().Columns().Count(); ++i)
         if (const TGVStringProperty* c = ColumnAt(FTable, i)) shown.push_back(c->Value());
-    AddPickerItems(*FAddMenu, BuildFieldPickerMenu(layout, fpmAllFields, shown, {}),
+    FillPickerMenu(*FAddMenu, BuildFieldPickerMenu(layout, fpmAllFields, shown, {}),
                    [this](const TAEField* f) {
                        if (!f) return;
                        FTable.Data().AddColumn(*f);

@@ -7,6 +7,7 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
+#include "view2d/TPickerMenu.h"
 #include "view3d/TGraph3DVC.h"
 
 #include <QCheckBox>
@@ -28,28 +29,6 @@
 #include <QVBoxLayout>
 
 namespace vorelt {
-
-namespace {
-
-void AddPickerItems(QMenu& menu, const std::vector<TFieldPickerItem>& items) {
-    for (const TFieldPickerItem& item : items) {
-        if (!item.Field) {
-            QMenu* sub = menu.addMenu(QString::fromStdString(item.Caption));
-            sub->setObjectName(QString::fromStdString(item.ComponentName));
-            sub->setEnabled(item.Enabled);
-            AddPickerItems(*sub, item.Items);
-            continue;
-        }
-        QAction* a = menu.addAction(QString::fromStdString(item.Caption));
-        a->setObjectName(QString::fromStdString(item.ComponentName));
-        a->setEnabled(item.Enabled);
-        a->setCheckable(true);
-        a->setChecked(item.Checked);
-        a->setData(QString::fromStdString(item.Field->ID()));
-    }
-}
-
-} // namespace
 
 TfrmAeGraph3D::TfrmAeGraph3D(TGraph3DVC& view, QWidget* parent) : QWidget(parent), FView(view) {
     setObjectName("frmAeGraph3D");
@@ -326,7 +305,7 @@ QMenu* TfrmAeGraph3D::BuildFieldMenu() {
     for (int i = 0; i < list.Count(); ++i)
         if (auto* p = dynamic_cast<const TGVProperty*>(list.Get(i)))
             checked.push_back(p->GetAsString());
-    AddPickerItems(*menu, BuildFieldPickerMenu(layout, fpmAny, {}, checked));
+    FillPickerMenu(*menu, BuildFieldPickerMenu(layout, fpmAny, {}, checked));
     return menu;
 }
 

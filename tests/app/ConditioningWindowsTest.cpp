@@ -8,7 +8,6 @@
 #include "app/TFDelHit.h"
 #include "app/TFParametric.h"
 #include "app/TFSelSection.h"
-#include "app/TPickerMenu.h"
 #include "app/TPointDialog.h"
 #include "common/TestData.h"
 #include "mkdata/TGenerateDataFile.h"
@@ -21,6 +20,7 @@
 #include "project/TProjectAE.h"
 #include "testprog/TAEParametric.h"
 #include "testprog/TTestSection.h"
+#include "view2d/TPickerMenu.h"
 #include "view2d/TfrmAeTbl.h"
 
 #include <QAction>

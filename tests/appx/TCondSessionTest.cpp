@@ -11,7 +11,6 @@
 #include "app/TFMain.h"
 #include "app/TFParametric.h"
 #include "app/TLongShoF.h"
-#include "app/TPickerMenu.h"
 #include "app/TSingleInstance.h"
 #include "common/TestData.h"
 #include "model/TAEFieldIDs.h"
@@ -21,6 +20,7 @@
 #include "project/TIniApplic.h"
 #include "testprog/TAEParametric.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view2d/TPickerMenu.h"
 #include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
 

@@ -1,4 +1,4 @@
-#include "app/TPickerMenu.h"
+#include "view2d/TPickerMenu.h"
 
 #include "model/TAEField.h"
 
@@ -19,9 +19,10 @@ void FillPickerMenu(QMenu& menu, const std::vector<TFieldPickerItem>& items,
             a->setChecked(item.Checked);
             a->setData(QString::fromStdString(item.Field->ID()));
             const TAEField* f = item.Field;
-            QObject::connect(a, &QAction::triggered, &menu, [choose, f] { choose(f); });
+            if (choose) QObject::connect(a, &QAction::triggered, &menu, [choose, f] { choose(f); });
         } else {
             QMenu* sub = menu.addMenu(caption);
+            sub->setObjectName(QString::fromStdString(item.ComponentName));
             sub->menuAction()->setObjectName(QString::fromStdString(item.ComponentName));
             sub->setEnabled(item.Enabled);
             FillPickerMenu(*sub, item.Items, choose);
