@@ -21,6 +21,18 @@
 namespace vorelt::cli {
 namespace {
 
+std::string GeneratedVallen(const test::TTempDir& dir, uint64_t hits, int channels) {
+    TGenerateOptions options;
+    options.Format = "vallen";
+    options.FileName = dir.File("gen.pridb");
+    options.Hits = hits;
+    options.Channels = channels;
+    options.Seed = 3;
+    std::string error;
+    EXPECT_TRUE(GenerateDataFile(options, error)) << error;
+    return options.FileName;
+}
+
 std::unique_ptr<TAEDriverDb> LoadedVallen(const std::string& file) {
     RegisterVallenDriver();
     std::string message;
@@ -65,15 +77,8 @@ std::string InBlocks(TAEDriverDb& d, const TAEListFields& layout, uint16_t kinds
 
 TEST(RecordTextBlocksTest, LinesAreThoseOfOneThreadInIndexOrder) {
     test::TTempDir dir;
-    TGenerateOptions options;
-    options.Format = "vallen";
-    options.FileName = dir.File("gen.pridb");
-    options.Hits = 9000;
-    options.Channels = 5;
-    options.Seed = 3;
-    std::string error;
-    ASSERT_TRUE(GenerateDataFile(options, error)) << error;
-    std::unique_ptr<TAEDriverDb> d = LoadedVallen(options.FileName);
+    const std::string file = GeneratedVallen(dir, 9000, 5);
+    std::unique_ptr<TAEDriverDb> d = LoadedVallen(file);
     ASSERT_TRUE(d && d->ConcurrentReads());
     EXPECT_GT(d->Count(), 4 * TRecordTextBlocks::BlockPositions);
     TAEListFields layout;
@@ -115,19 +120,13 @@ private:
 
 TEST(RecordTextBlocksTest, AClosedOutputEndsTheDumpWithAnError) {
     test::TTempDir dir;
-    TGenerateOptions options;
-    options.Format = "vallen";
-    options.FileName = dir.File("gen.pridb");
-    options.Hits = 20000;
-    options.Channels = 2;
-    std::string error;
-    ASSERT_TRUE(GenerateDataFile(options, error)) << error;
+    const std::string file = GeneratedVallen(dir, 20000, 2);
     RegisterVallenDriver();
     TShortBuffer buffer(1 << 20);
     std::ostream out(&buffer);
     std::ostringstream err;
-    EXPECT_NE(RunCli({"dump", options.FileName}, out, err), 0);
-    EXPECT_NE(err.str().find("error: " + options.FileName + ": "), std::string::npos) << err.str();
+    EXPECT_NE(RunCli({"dump", file}, out, err), 0);
+    EXPECT_NE(err.str().find("error: " + file + ": "), std::string::npos) << err.str();
 }
 
 } // namespace
