@@ -28,9 +28,11 @@ struct TRow {
 };
 
 struct TCollect : TSqliteTableScan::IRows {
+    explicit TCollect(size_t columns, size_t stopAfter = SIZE_MAX)
+        : Columns(columns), StopAfter(stopAfter) {}
     std::vector<TRow> Rows;
-    size_t StopAfter = SIZE_MAX;
-    size_t Columns = 0;
+    size_t Columns;
+    size_t StopAfter;
     bool Row(int64_t rowid, const TSqliteScanValue* values) override {
         if (Rows.size() == StopAfter) return false;
         Rows.push_back({rowid, std::vector<TSqliteScanValue>(values, values + Columns)});
@@ -97,8 +99,7 @@ TEST(SqliteTableScanTest, RowsAreThoseSqliteGives) {
     // The rowid alias, names in another case, and a column the table lacks.
     ASSERT_TRUE(scan.Open("T", {"B", "id", "a", "missing"}));
     EXPECT_FALSE(scan.HasColumn(3));
-    TCollect rows;
-    rows.Columns = 4;
+    TCollect rows(4);
     EXPECT_EQ(scan.Scan(rows), TSqliteTableScan::TEnd::Done);
     ExpectSameRows(rows.Rows, SqliteRows(file, "b, Id, a, NULL", 4), 4);
     EXPECT_EQ(rows.Rows.size(), 3000u);
@@ -116,8 +117,7 @@ TEST(SqliteTableScanTest, StopsBeforeAValueSqliteWouldConvertAndTellsWhere) {
     {
         TSqliteTableScan scan(db);
         ASSERT_TRUE(scan.Open("t", {"a", "b"}));
-        TCollect rows;
-        rows.Columns = 2;
+        TCollect rows(2);
         EXPECT_EQ(scan.Scan(rows), TSqliteTableScan::TEnd::Unreadable);
         ASSERT_TRUE(scan.AnyRow());
         EXPECT_EQ(scan.LastRowid(), 1497);
@@ -126,9 +126,7 @@ TEST(SqliteTableScanTest, StopsBeforeAValueSqliteWouldConvertAndTellsWhere) {
     // A text in a column not asked for is no reason to stop; a caller's stop is its own end.
     TSqliteTableScan scan(db);
     ASSERT_TRUE(scan.Open("t", {"a"}));
-    TCollect rows;
-    rows.Columns = 1;
-    rows.StopAfter = 10;
+    TCollect rows(1, 10);
     EXPECT_EQ(scan.Scan(rows), TSqliteTableScan::TEnd::Stopped);
     EXPECT_EQ(scan.LastRowid(), 30);
 }
@@ -144,8 +142,7 @@ TEST(SqliteTableScanTest, ColumnsAddedLaterReadAsTheirNullDefault) {
         TSqliteDatabase db(file);
         TSqliteTableScan scan(db);
         ASSERT_TRUE(scan.Open("t", {"d"}));
-        TCollect rows;
-        rows.Columns = 1;
+        TCollect rows(1);
         EXPECT_EQ(scan.Scan(rows), TSqliteTableScan::TEnd::Done);
         ExpectSameRows(rows.Rows, SqliteRows(file, "d", 1), 1);
     }
@@ -156,8 +153,7 @@ TEST(SqliteTableScanTest, ColumnsAddedLaterReadAsTheirNullDefault) {
     TSqliteDatabase db(other);
     TSqliteTableScan scan(db);
     ASSERT_TRUE(scan.Open("t", {"d"}));
-    TCollect rows;
-    rows.Columns = 1;
+    TCollect rows(1);
     EXPECT_EQ(scan.Scan(rows), TSqliteTableScan::TEnd::Unreadable);
     EXPECT_FALSE(scan.AnyRow());
 }
@@ -181,8 +177,7 @@ TEST(SqliteTableScanTest, OnlyRowidTablesOfRollbackJournalFiles) {
     // Its pages are no table b-tree: the scan stops before any row.
     TSqliteTableScan scan(db);
     if (scan.Open("w", {"a", "b"})) {
-        TCollect rows;
-        rows.Columns = 2;
+        TCollect rows(2);
         EXPECT_EQ(scan.Scan(rows), TSqliteTableScan::TEnd::Unreadable);
         EXPECT_TRUE(rows.Rows.empty());
     }
@@ -209,8 +204,7 @@ TEST(SqliteTableScanTest, DamagedPagesAreNeverReadPast) {
             TSqliteDatabase db(copy);
             TSqliteTableScan scan(db);
             if (!scan.Open("t", {"Id", "a", "b"})) continue;
-            TCollect rows;
-            rows.Columns = 3;
+            TCollect rows(3);
             scan.Scan(rows);
             EXPECT_LE(rows.Rows.size(), 100000u);
         } catch (const std::exception&) {

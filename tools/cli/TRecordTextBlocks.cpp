@@ -60,6 +60,8 @@ void TRecordTextBlocks::Work() {
     std::optional<TRecordCellSink> sink;
     sink.emplace(record, FColumns);
     if (!sink->Usable()) sink.reset();
+    TRecordBatch row;
+    row.Cells.resize(FColumns.size());
     std::string lines;
     TRecordTextWriter text(lines);
     for (;;) {
@@ -75,7 +77,7 @@ void TRecordTextBlocks::Work() {
         b.Failed = false;
         b.Message.clear();
         try {
-            Fill(b, block, record, sink, text);
+            Fill(b, block, record, sink, row, text);
         } catch (const std::exception& e) {
             b.Failed = true;
             b.Message = e.what();
@@ -93,13 +95,12 @@ void TRecordTextBlocks::Work() {
 }
 
 void TRecordTextBlocks::Fill(TTextBlock& b, int64_t block, TAERecord& record,
-                             std::optional<TRecordCellSink>& sink, TRecordTextWriter& text) {
+                             std::optional<TRecordCellSink>& sink, TRecordBatch& row,
+                             TRecordTextWriter& text) {
     const auto first = static_cast<int32_t>(block * BlockPositions);
     const int32_t end = std::min(first + BlockPositions, FDriver.Count());
     b.LastPosition = -1;
     b.Last = block == FBlocks - 1;
-    TRecordBatch row;
-    row.Cells.resize(FColumns.size());
     TAEPNav nav;
     nav.Kinds = FKinds;
     for (int32_t p = first; p < end; ++p) {

@@ -22,6 +22,8 @@
 
 namespace vorelt::cli {
 
+struct TRecordBatch;
+
 struct TTextBlock {
     std::string Text;
     // The last position written; -1 for none.
@@ -54,8 +56,9 @@ private:
     static constexpr int64_t Slots = 8;
 
     void Work();
+    // `row` holds the cells of one record, for the sink.
     void Fill(TTextBlock& b, int64_t block, TAERecord& record, std::optional<TRecordCellSink>& sink,
-              TRecordTextWriter& text);
+              TRecordBatch& row, TRecordTextWriter& text);
 
     TAEDriverDb& FDriver;
     const TAEListFields& FLayout;

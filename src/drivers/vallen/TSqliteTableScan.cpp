@@ -151,52 +151,44 @@ const uint8_t* TSqliteTableScan::Page(uint32_t number) const {
 
 TSqliteTableScan::TEnd TSqliteTableScan::Scan(IRows& rows) {
     FPagesSeen = 0;
-    switch (Walk(FRoot, 0, rows)) {
-    case TStep::Going:
-        return TEnd::Done;
-    case TStep::Stopped:
-        return TEnd::Stopped;
-    case TStep::Unreadable:
-        break;
-    }
-    return TEnd::Unreadable;
+    return Walk(FRoot, 0, rows);
 }
 
-TSqliteTableScan::TStep TSqliteTableScan::Walk(uint32_t number, int depth, IRows& rows) {
+TSqliteTableScan::TEnd TSqliteTableScan::Walk(uint32_t number, int depth, IRows& rows) {
     const uint8_t* page = Page(number);
     // A page seen more often than the file has pages means a loop in a damaged tree.
-    if (!page || depth > MaxDepth || ++FPagesSeen > FPageCount) return TStep::Unreadable;
+    if (!page || depth > MaxDepth || ++FPagesSeen > FPageCount) return TEnd::Unreadable;
     const size_t header = number == 1 ? 100 : 0;
     if (page[header] == LeafTablePage) return Leaf(page, header, rows);
-    if (page[header] != InteriorTablePage || header + 12 > FUsable) return TStep::Unreadable;
+    if (page[header] != InteriorTablePage || header + 12 > FUsable) return TEnd::Unreadable;
     const unsigned cells = Big16(page + header + 3);
-    if (header + 12 + 2 * size_t{cells} > FUsable) return TStep::Unreadable;
+    if (header + 12 + 2 * size_t{cells} > FUsable) return TEnd::Unreadable;
     for (unsigned i = 0; i < cells; ++i) {
         const unsigned at = Big16(page + header + 12 + 2 * i);
-        if (at + 4 > FUsable) return TStep::Unreadable;
-        const TStep step = Walk(Big32(page + at), depth + 1, rows);
-        if (step != TStep::Going) return step;
+        if (at + 4 > FUsable) return TEnd::Unreadable;
+        const TEnd step = Walk(Big32(page + at), depth + 1, rows);
+        if (step != TEnd::Done) return step;
     }
     return Walk(Big32(page + header + 8), depth + 1, rows);
 }
 
-TSqliteTableScan::TStep TSqliteTableScan::Leaf(const uint8_t* page, size_t header, IRows& rows) {
-    if (header + 8 > FUsable) return TStep::Unreadable;
+TSqliteTableScan::TEnd TSqliteTableScan::Leaf(const uint8_t* page, size_t header, IRows& rows) {
+    if (header + 8 > FUsable) return TEnd::Unreadable;
     const unsigned cells = Big16(page + header + 3);
-    if (header + 8 + 2 * size_t{cells} > FUsable) return TStep::Unreadable;
+    if (header + 8 + 2 * size_t{cells} > FUsable) return TEnd::Unreadable;
     const uint8_t* const end = page + FUsable;
     for (unsigned i = 0; i < cells; ++i) {
         const unsigned at = Big16(page + header + 8 + 2 * i);
-        if (at >= FUsable) return TStep::Unreadable;
+        if (at >= FUsable) return TEnd::Unreadable;
         int64_t rowid = 0;
-        if (!Decode(page + at, end, rowid)) return TStep::Unreadable;
+        if (!Decode(page + at, end, rowid)) return TEnd::Unreadable;
         // Rowids rise along the leaves of a sound tree; the caller's resumption relies on it.
-        if (FAnyRow && rowid <= FLastRowid) return TStep::Unreadable;
-        if (!rows.Row(rowid, FValues.data())) return TStep::Stopped;
+        if (FAnyRow && rowid <= FLastRowid) return TEnd::Unreadable;
+        if (!rows.Row(rowid, FValues.data())) return TEnd::Stopped;
         FAnyRow = true;
         FLastRowid = rowid;
     }
-    return TStep::Going;
+    return TEnd::Done;
 }
 
 bool TSqliteTableScan::Decode(const uint8_t* cell, const uint8_t* end, int64_t& rowid) {

@@ -27,6 +27,7 @@ struct TSqliteScanValue {
 
 class TSqliteTableScan {
 public:
+    // Done: every row so far (for a part of the tree: go on with the next part).
     enum class TEnd { Done, Stopped, Unreadable };
 
     class IRows {
@@ -55,12 +56,9 @@ public:
     int64_t LastRowid() const { return FLastRowid; }
 
 private:
-    // What the scan stopped at.
-    enum class TStep { Going, Stopped, Unreadable };
-
     const uint8_t* Page(uint32_t number) const;
-    TStep Walk(uint32_t page, int depth, IRows& rows);
-    TStep Leaf(const uint8_t* page, size_t header, IRows& rows);
+    TEnd Walk(uint32_t page, int depth, IRows& rows);
+    TEnd Leaf(const uint8_t* page, size_t header, IRows& rows);
     // One cell of a leaf page: false when it cannot be decoded here.
     bool Decode(const uint8_t* cell, const uint8_t* end, int64_t& rowid);
 
