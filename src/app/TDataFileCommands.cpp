@@ -2,6 +2,7 @@
 
 #include "app/IDialogService.h"
 #include "drivers/TTimeOrder.h"
+#include "drivers/TWriteTarget.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
@@ -87,10 +88,15 @@ bool TDataFileCommands::AskCopyName(const std::string& title, std::string& targe
     o.ConfirmOverwrite = true;
     for (;;) {
         if (!FDialogs.SaveFile(o, target)) return false;
-        if (!SameText(std::filesystem::absolute(target).lexically_normal().string(),
-                      std::filesystem::absolute(source).lexically_normal().string()))
+        // Never over the recording (also by its name in other letters), its log, the project
+        // or another recording.
+        std::string reason;
+        if (SameText(std::filesystem::absolute(target).lexically_normal().string(),
+                     std::filesystem::absolute(source).lexically_normal().string()))
+            reason = "the target is the project's data file " + source;
+        else if (CheckWriteTarget(target, {source, FProject.FileName()}, reason))
             return true;
-        FDialogs.ShowMessageBox(std::string("Invalid File Name") + "!", TMsgKind::Error, mbOK);
+        FDialogs.ShowMessageBox("Invalid File Name: " + reason, TMsgKind::Error, mbOK);
     }
 }
 

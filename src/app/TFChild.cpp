@@ -13,6 +13,8 @@
 #include "app/TFTreePrj.h"
 #include "app/TFVariants.h"
 #include "app/TLongShoF.h"
+#include "drivers/TAEDriverDb.h"
+#include "drivers/TLogFile.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
@@ -453,6 +455,10 @@ void TFChild::ExecuteCommand(int code) {
             } else {
                 FCommandState = csCloseConfirmed;
             }
+            if (FCommandState == csCloseConfirmed && !KeepGroupsBeforeClose()) {
+                FCommandState = remembered;
+                return;
+            }
             continue;
         case csCloseConfirmed:
             FCloseConfirmed = true;
@@ -461,6 +467,33 @@ void TFChild::ExecuteCommand(int code) {
             return;
         }
     }
+}
+
+bool TFChild::KeepGroupsBeforeClose() {
+    TAEDriverDb* driver = FProject->Db().Driver();
+    if (!driver) return true;
+    std::string error;
+    while (!driver->SaveLog(error)) {
+        // The deleted and selected groups of this session would be lost in silence: the user
+        // keeps them elsewhere or the close is cancelled.
+        const std::string text = "The deleted and selected groups cannot be kept: " + error + "\r" +
+                                 "Keep them in another file?" + "\r" +
+                                 "Cancel keeps the project open.";
+        if (FDialogs.ShowMessageBox(text, TMsgKind::Warning, mbOKCancel) != mrOK) return false;
+        TFileDialogOptions o;
+        o.Title = "Keep Deleted And Selected Groups";
+        o.Filter = "Log Files (*.log)|*.log|All Files|*.*";
+        o.DefaultExt = "*.log";
+        o.InitialFile =
+            std::filesystem::path(TLogFile::CompanionName(driver->FileName())).filename().string();
+        o.ConfirmOverwrite = true;
+        std::string target;
+        if (!FDialogs.SaveFile(o, target) || target.empty()) continue;
+        std::string keptError;
+        if (driver->SaveLogAs(target, keptError)) return true;
+        FDialogs.ShowMessageBox(keptError, TMsgKind::Error, mbOK);
+    }
+    return true;
 }
 
 void TFChild::closeEvent(QCloseEvent* event) {
@@ -554,6 +587,9 @@ bool TFChild::SaveProjectAs(const std::string& fileName, std::string& error, boo
 
 bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
     TGVDb& db = FProject->Db();
+    // Another data file closes this one: its groups are kept first, or nothing happens.
+    error.clear();
+    if (!KeepGroupsBeforeClose()) return false;
     EmptyViews();
     const std::string oldClass = db.Driver() ? db.Driver()->ClassName() : std::string();
     TFileDialogOptions o;

@@ -153,6 +153,10 @@ private:
                            std::string& error);
     void MaximizeView(TGVVisualClass* view, bool maximize);
     void ShowCommandError(const std::string& text);
+    // Before the window or its data file closes: writes the data file's companion log; when it
+    // cannot be written, offers to keep the groups in another file. False: the close is
+    // cancelled.
+    bool KeepGroupsBeforeClose();
 
     TFMain* FMain;
     IDialogService& FDialogs;

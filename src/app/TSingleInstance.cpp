@@ -4,7 +4,6 @@
 #include <QStandardPaths>
 #include <cstdlib>
 #include <filesystem>
-#include <unistd.h>
 
 namespace vorelt {
 
@@ -27,17 +26,9 @@ void TSingleInstance::Release() {
     FLock->unlock();
 }
 
-std::string ProgramDirectory(const char* argv0) {
-    std::error_code ec;
-    std::filesystem::path exe = std::filesystem::read_symlink("/proc/self/exe", ec);
-    if (ec && argv0) exe = std::filesystem::absolute(argv0, ec);
-    std::string dir = exe.parent_path().string();
-    if (dir.empty() || dir.back() != '/') dir += '/';
-    return dir;
-}
-
-std::string SettingsDirectory(const std::string& programDir) {
-    if (!programDir.empty() && ::access(programDir.c_str(), W_OK) == 0) return programDir;
+std::string SettingsDirectory() {
+    // The user's own configuration folder ($XDG_CONFIG_HOME, else ~/.config): an installed
+    // program's folder is read-only, and two users must not share their recent projects.
     std::string dir =
         QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation).toStdString() +
         "/vorelt/";

@@ -23,10 +23,7 @@ private:
     std::unique_ptr<QLockFile> FLock;
 };
 
-// The folder of the settings file: the program's folder, or the user's configuration folder
-// ("vorelt" in it) when the program's folder is not writable.
-std::string SettingsDirectory(const std::string& programDir);
-// The folder of the running program, with a trailing separator.
-std::string ProgramDirectory(const char* argv0);
+// The folder of the settings file: "vorelt" in the user's configuration folder.
+std::string SettingsDirectory();
 
 } // namespace vorelt

@@ -20,7 +20,7 @@ int main(int argc, char** argv) {
 
     QApplication app(argc, argv);
     QApplication::setApplicationName("Vorelt");
-    TIniApplic settings(SettingsDirectory(ProgramDirectory(argv[0])));
+    TIniApplic settings(SettingsDirectory());
     RegisterCoreClasses();
     RegisterView2dClasses();
     RegisterView3dClasses();

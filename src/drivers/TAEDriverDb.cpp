@@ -1,12 +1,14 @@
 #include "drivers/TAEDriverDb.h"
 
 #include "drivers/TRecordSinks.h"
+#include "drivers/TWriteTarget.h"
 
 #include "model/TAEFieldIDs.h"
 #include "model/TAEFieldValue.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
+#include "persist/TFileWriter.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 
@@ -99,6 +101,33 @@ void TAEDriverDb::Close() {
     }
     SetState(dsClose);
     ClearIndex();
+}
+
+bool TAEDriverDb::SaveLog(std::string& message) {
+    message.clear();
+    if (!FOpen) return true;
+    if (!FLog.InUse()) {
+        // A log that could not be used (a folder or a pipe of its name, not a log): the groups
+        // made since have no place to go.
+        if (FDeletedGroups.empty() && FSelectedGroups.empty()) return true;
+        message = FLog.Note().empty() ? "Log File Not Used: " + FLog.FileName() : FLog.Note();
+        return false;
+    }
+    if (FLog.Rewrite(FDeletedGroups, FSelectedGroups, message)) return true;
+    if (FLog.Keeps(FDeletedGroups, FSelectedGroups)) {
+        message.clear();
+        return true;
+    }
+    return false;
+}
+
+bool TAEDriverDb::SaveLogAs(const std::string& target, std::string& message) const {
+    message.clear();
+    if (!CheckWriteTarget(target, {FFileName, {}}, message)) return false;
+    const std::vector<uint8_t> bytes = FLog.Bytes(FDeletedGroups, FSelectedGroups);
+    return WriteFileAtomically(
+        target, std::string_view(reinterpret_cast<const char*>(bytes.data()), bytes.size()),
+        message);
 }
 
 bool TAEDriverDb::Initialize(std::string& message) {

@@ -112,6 +112,13 @@ public:
     virtual bool Open(const std::string& fileName, std::string& message);
     virtual bool IsOpen() const { return FOpen; }
     virtual void Close();
+    // Writes the companion log now, as Close will. False with the file and the reason only when
+    // groups the user made would be lost: the log on the disk does not keep them and cannot be
+    // written. Closing then loses them unless they are kept elsewhere (SaveLogAs).
+    bool SaveLog(std::string& message);
+    // Writes the log with the current groups to `target` instead (refused over the data file or
+    // another recording); the user can put it beside the data file later.
+    bool SaveLogAs(const std::string& target, std::string& message) const;
     virtual bool Load(std::string& message) = 0;
     // Loading while the records are already read, for a consumer that goes once through a large
     // file: BeginLoad returns as soon as records can be read, LoadMore waits for further rows and

@@ -5,12 +5,13 @@
 #include "drivers/TAEDriverDb.h"
 #include "drivers/TCopySetup.h"
 
-#include "drivers/TFileWriter.h"
 #include "drivers/TSortedCopy.h"
+#include "drivers/TWriteTarget.h"
 #include "model/IRecordSource.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
+#include "persist/TFileWriter.h"
 
 #include <exception>
 #include <filesystem>
@@ -77,6 +78,12 @@ bool TAEDriverDb::CheckTarget(const std::string& target, std::string& message) c
                           : nullptr;
     if (why) {
         message = std::string("Invalid File Name: ") + why;
+        return false;
+    }
+    // Nor any other recording, log or special file: the rule of every file the program writes.
+    std::string reason;
+    if (!CheckWriteTarget(target, {FFileName, {}}, reason)) {
+        message = "Invalid File Name: " + reason;
         return false;
     }
     return true;

@@ -2,6 +2,7 @@
 
 #include "drivers/TByteReader.h"
 #include "persist/TFileCheck.h"
+#include "persist/TFileWriter.h"
 
 #include <cerrno>
 #include <cstring>
@@ -72,22 +73,6 @@ bool StartsWithStartEntry(const std::vector<uint8_t>& bytes) {
            bytes[2] == lkStart;
 }
 
-// Creates the log with its start entry; false with the system's text.
-bool CreateLog(const std::string& fileName, bool mustBeNew, std::string& message) {
-    int flags =
-        O_WRONLY | O_CREAT | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC | (mustBeNew ? O_EXCL : O_TRUNC);
-    int fd = ::open(fileName.c_str(), flags, 0666);
-    if (fd < 0) {
-        message = SystemText();
-        return false;
-    }
-    std::vector<uint8_t> start = TLogFile::Entry(lkStart, nullptr, 0);
-    bool ok = WriteAll(fd, start.data(), start.size(), 0);
-    if (!ok) message = SystemText();
-    ::close(fd);
-    return ok;
-}
-
 // Whether a name is that of a companion log: its extension is ".log".
 bool HasLogName(const std::filesystem::path& p) {
     std::string ext = p.extension().string();
@@ -152,6 +137,9 @@ void TLogFile::Reset() {
     FText.clear();
     FRewritePos = 0;
     FInUse = false;
+    FPresent = false;
+    FKeptDeleted.clear();
+    FKeptSelected.clear();
 }
 
 bool TLogFile::KeepDamaged(const std::vector<uint8_t>& bytes, std::string& message) {
@@ -222,10 +210,8 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
             FNote = "Log File Not Used: " + SystemText() + ": " + FFileName;
             return;
         }
-        if (!CreateLog(FPath, true, error)) {
-            FNote = "Log File Not Created: " + error + ": " + FFileName;
-            return;
-        }
+        // Nothing is written beside a data file that is only read: the log is made by the
+        // first rewrite that has groups to keep.
         FRewritePos = StartEntrySize;
         FInUse = true;
         return;
@@ -252,12 +238,9 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
             FNote = "Log File Not Used: a link to an empty file: " + FFileName;
             return;
         }
-        if (!CreateLog(FPath, false, error)) {
-            FNote = "Log File Not Created: " + error + ": " + FFileName;
-            return;
-        }
         FRewritePos = StartEntrySize;
         FInUse = true;
+        FPresent = true;
         return;
     }
     if (!StartsWithStartEntry(bytes)) {
@@ -265,6 +248,7 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
         return;
     }
     FInUse = true;
+    FPresent = true;
 
     // One walk finds the entries up to the first damaged one and the rewrite position.
     struct TEntryPos {
@@ -343,55 +327,97 @@ void TLogFile::Open(const std::string& dataFileName, TRecordGroups& selected,
             if (v <= static_cast<uint32_t>(INT32_MAX)) target->push_back(static_cast<int32_t>(v));
         }
     }
+    FKeptDeleted = deleted;
+    FKeptSelected = selected;
+}
+
+bool TLogFile::ReadCurrent(std::vector<uint8_t>& bytes, bool& exists, std::string& message) const {
+    bytes.clear();
+    exists = false;
+    const int fd = ::open(FPath.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC);
+    if (fd < 0) {
+        if (errno == ENOENT) return true; // removed while the data file was open: start again
+        message = SystemText() + ": " + FFileName;
+        return false;
+    }
+    struct stat st {};
+    const bool looked = ::fstat(fd, &st) == 0;
+    const bool regular = looked && S_ISREG(st.st_mode);
+    const bool read = regular && ReadAll(fd, bytes);
+    ::close(fd);
+    if (!regular) {
+        message = "Log File Not Used: " + (looked ? FileTypeText(st.st_mode) : SystemText()) +
+                  ": " + FFileName;
+        return false;
+    }
+    if (!read) {
+        message = SystemText() + ": " + FFileName;
+        return false;
+    }
+    // Only a file that is still this log is replaced.
+    if (!bytes.empty() && !StartsWithStartEntry(bytes)) {
+        message = "Log File Not Used: not a log file: " + FFileName;
+        return false;
+    }
+    exists = true;
+    return true;
+}
+
+std::vector<uint8_t> TLogFile::Compose(const std::vector<uint8_t>& current,
+                                       const TRecordGroups& deleted,
+                                       const TRecordGroups& selected) const {
+    std::vector<uint8_t> out;
+    if (current.size() >= StartEntrySize)
+        out.assign(current.begin(), current.begin() + static_cast<ptrdiff_t>(std::min<uint64_t>(
+                                                          FRewritePos, current.size())));
+    else
+        out = Entry(lkStart, nullptr, 0);
+    const std::vector<uint8_t> close = Entry(lkClose, nullptr, 0);
+    out.insert(out.end(), close.begin(), close.end());
+    for (const TRecordGroup& g : deleted)
+        AppendGroup(out, lkDeleted, g);
+    for (const TRecordGroup& g : selected)
+        AppendGroup(out, lkSelected, g);
+    return out;
+}
+
+std::vector<uint8_t> TLogFile::Bytes(const TRecordGroups& deleted,
+                                     const TRecordGroups& selected) const {
+    std::vector<uint8_t> current;
+    bool exists = false;
+    std::string ignored;
+    if (!ReadCurrent(current, exists, ignored)) current.clear();
+    return Compose(current, deleted, selected);
+}
+
+bool TLogFile::Keeps(const TRecordGroups& deleted, const TRecordGroups& selected) const {
+    return deleted == FKeptDeleted && selected == FKeptSelected;
 }
 
 bool TLogFile::Rewrite(const TRecordGroups& deleted, const TRecordGroups& selected,
                        std::string& message) {
     if (!FInUse) return true;
-    constexpr int Flags = O_RDWR | O_NONBLOCK | O_NOFOLLOW | O_CLOEXEC;
-    int fd = ::open(FPath.c_str(), Flags);
-    if (fd < 0 && errno == ENOENT) {
-        // Removed while the data file was open: start it again.
-        if (!CreateLog(FPath, true, message)) return false;
-        FRewritePos = StartEntrySize;
-        fd = ::open(FPath.c_str(), Flags);
-    }
-    if (fd < 0) {
-        message = SystemText() + ": " + FFileName;
+    std::vector<uint8_t> current;
+    bool exists = false;
+    if (!ReadCurrent(current, exists, message)) {
+        if (message.starts_with("Log File Not Used")) FInUse = false;
         return false;
     }
-    struct stat st {};
-    if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
-        message = "Log File Not Used: " +
-                  (S_ISREG(st.st_mode) ? SystemText() : FileTypeText(st.st_mode)) + ": " +
-                  FFileName;
-        ::close(fd);
-        FInUse = false;
+    if (!exists && !FPresent && deleted.empty() && selected.empty()) return true;
+    const std::vector<uint8_t> out = Compose(current, deleted, selected);
+    std::string error;
+    if (!WriteFileAtomically(
+            FPath, std::string_view(reinterpret_cast<const char*>(out.data()), out.size()),
+            error)) {
+        message = error;
         return false;
     }
-    // Only a file that is still this log is truncated.
-    uint8_t head[EntryHead] = {};
-    ssize_t n = ::pread(fd, head, EntryHead, 0);
-    if (n != static_cast<ssize_t>(EntryHead) || head[0] != LogTimestampSize || head[1] != 0 ||
-        head[2] != lkStart) {
-        ::close(fd);
-        message = "Log File Not Used: not a log file: " + FFileName;
-        FInUse = false;
-        return false;
-    }
-    std::vector<uint8_t> out = Entry(lkClose, nullptr, 0);
-    for (const TRecordGroup& g : deleted)
-        AppendGroup(out, lkDeleted, g);
-    for (const TRecordGroup& g : selected)
-        AppendGroup(out, lkSelected, g);
-    bool ok = ::ftruncate(fd, static_cast<off_t>(FRewritePos)) == 0 &&
-              WriteAll(fd, out.data(), out.size(), FRewritePos);
-    if (!ok) message = SystemText() + ": " + FFileName;
-    if (::close(fd) != 0 && ok) {
-        message = SystemText() + ": " + FFileName;
-        ok = false;
-    }
-    return ok;
+    FRewritePos = current.size() >= StartEntrySize ? std::min<uint64_t>(FRewritePos, current.size())
+                                                   : StartEntrySize;
+    FPresent = true;
+    FKeptDeleted = deleted;
+    FKeptSelected = selected;
+    return true;
 }
 
 } // namespace vorelt

@@ -33,17 +33,25 @@ public:
     // The companion name of a data file: its extension replaced by ".log".
     static std::string CompanionName(const std::string& dataFileName);
 
-    // Adopts the companion log of `dataFileName` or creates it with its start entry, and reads
-    // the groups after its rewrite position. A file of that name that does not begin with a
-    // start entry, that is no regular file, or a link to anything but another companion log, is
-    // left untouched and the log is not used (`InUse` false, `Note` says why). A damaged entry
-    // ends the reading and what came before it is kept; the rewrite would cut the rest, so the
-    // whole file is first kept beside it (KeptAs) and `Note` tells where the damage starts
-    // (without a kept copy the log is not used). Never fails.
+    // Adopts the companion log of `dataFileName` and reads the groups after its rewrite
+    // position; a missing log is not created now (Rewrite creates it once there are groups). A file
+    // of that name that does not begin with a start entry, that is no regular file, or a link to
+    // anything but another companion log, is left untouched and the log is not used (`InUse` false,
+    // `Note` says why). A damaged entry ends the reading and what came before it is kept; the
+    // rewrite would cut the rest, so the whole file is first kept beside it (KeptAs) and `Note`
+    // tells where the damage starts (without a kept copy the log is not used). Never fails.
     void Open(const std::string& dataFileName, TRecordGroups& selected, TRecordGroups& deleted);
-    // Truncates the log at its rewrite position and appends a close mark, one entry per deleted
-    // group, then one per selected group. False with the system's text on failure.
+    // Keeps the log up to its rewrite position and appends a close mark, one entry per deleted
+    // group, then one per selected group. The new log is written beside the old one and renamed
+    // over it, so a failure (a read-only folder, a full disk) leaves the old log as it was.
+    // Without a log before and without groups nothing is written. False with the file and the
+    // system's text on failure.
     bool Rewrite(const TRecordGroups& deleted, const TRecordGroups& selected, std::string& message);
+    // Whether the log on the disk keeps exactly these groups (as read by Open or last written),
+    // so that nothing is lost when it cannot be written now.
+    bool Keeps(const TRecordGroups& deleted, const TRecordGroups& selected) const;
+    // The whole log that Rewrite would write, for a copy kept elsewhere.
+    std::vector<uint8_t> Bytes(const TRecordGroups& deleted, const TRecordGroups& selected) const;
     // Forgets the file (nothing is written).
     void Reset();
 
@@ -73,6 +81,13 @@ private:
     // Keeps the bytes of a damaged log in a file of their own beside it; false with the
     // system's text.
     bool KeepDamaged(const std::vector<uint8_t>& bytes, std::string& message);
+    // The log as it is on the disk now; `exists` false when there is none. False with the
+    // reason when it is no longer a regular file that begins as a log.
+    bool ReadCurrent(std::vector<uint8_t>& bytes, bool& exists, std::string& message) const;
+    // The log to write: the current one up to the rewrite position, then the close mark and
+    // the groups.
+    std::vector<uint8_t> Compose(const std::vector<uint8_t>& current, const TRecordGroups& deleted,
+                                 const TRecordGroups& selected) const;
 
     std::string FFileName;
     std::string FPath;
@@ -82,6 +97,10 @@ private:
     std::string FText;
     uint64_t FRewritePos = 0;
     bool FInUse = false;
+    bool FPresent = false; // a log was there when the data file was opened
+    // The groups the log on the disk keeps.
+    TRecordGroups FKeptDeleted;
+    TRecordGroups FKeptSelected;
 };
 
 } // namespace vorelt

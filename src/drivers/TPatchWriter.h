@@ -1,7 +1,7 @@
 #pragma once
 // Writing pieces of a copy at their places over what is already written.
 
-#include "drivers/TFileWriter.h"
+#include "persist/TFileWriter.h"
 
 #include <cstdint>
 #include <vector>

@@ -7,9 +7,9 @@
 // the copy message by message instead. The bytes are read into one buffer: a first pass through
 // the mapping costs more where each page is touched for the first time.
 
-#include "drivers/TFileWriter.h"
 #include "drivers/TSourceFd.h"
 #include "drivers/TTimeOrder.h"
+#include "persist/TFileWriter.h"
 
 #include <cstddef>
 #include <cstdint>

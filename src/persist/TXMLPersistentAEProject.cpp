@@ -1,6 +1,7 @@
 #include "persist/TXMLPersistentAEProject.h"
 
 #include "persist/TFileCheck.h"
+#include "persist/TFileWriter.h"
 #include "persist/TNodePersist.h"
 #include "persist/TTextCodec.h"
 
@@ -11,7 +12,6 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
-#include <random>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -270,43 +270,6 @@ bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string&
     std::fclose(f);
     if (bad) {
         error = "Cannot read file \"" + fileName + "\"";
-        return false;
-    }
-    return true;
-}
-
-bool WriteFileAtomically(const std::string& fileName, const std::string& bytes,
-                         std::string& error) {
-    std::random_device rd;
-    std::string tmp = fileName + ".tmp" + std::to_string(rd() % 1000000);
-    int fd = ::open(tmp.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
-    if (fd < 0) {
-        error = "Cannot create file \"" + fileName + "\": " + std::strerror(errno);
-        return false;
-    }
-    // Keep the permissions of the file being replaced.
-    struct stat st;
-    if (::stat(fileName.c_str(), &st) == 0) ::fchmod(fd, st.st_mode & 07777);
-    size_t done = 0;
-    while (done < bytes.size()) {
-        ssize_t w = ::write(fd, bytes.data() + done, bytes.size() - done);
-        if (w < 0) {
-            if (errno == EINTR) continue;
-            error = "Cannot write file \"" + fileName + "\": " + std::strerror(errno);
-            ::close(fd);
-            ::unlink(tmp.c_str());
-            return false;
-        }
-        done += size_t(w);
-    }
-    if (::fsync(fd) != 0 || ::close(fd) != 0) {
-        error = "Cannot write file \"" + fileName + "\": " + std::strerror(errno);
-        ::unlink(tmp.c_str());
-        return false;
-    }
-    if (std::rename(tmp.c_str(), fileName.c_str()) != 0) {
-        error = "Cannot replace file \"" + fileName + "\": " + std::strerror(errno);
-        ::unlink(tmp.c_str());
         return false;
     }
     return true;

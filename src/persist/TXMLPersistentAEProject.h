@@ -42,9 +42,6 @@ public:
     static bool Parse(const std::string& bytes, TNodePersist& root, std::string& error);
 };
 
-// Writes bytes to a temporary file in the target's folder and renames it over the target, so
-// a failure never leaves a half-written or emptied file behind.
-bool WriteFileAtomically(const std::string& fileName, const std::string& bytes, std::string& error);
 bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error);
 
 } // namespace vorelt

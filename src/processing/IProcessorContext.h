@@ -3,6 +3,8 @@
 // generator, the prompt for questions and error boxes, and the receiver of messages that pass
 // the root on their way up.
 
+#include <string>
+
 namespace vorelt {
 
 class IIDGenerator;
@@ -18,6 +20,8 @@ public:
     virtual IUserPrompt* Prompt() = 0;
     // An upward message that reached the top of the tree.
     virtual void TopMessage(TAEOMSG& msg) = 0;
+    // The project file, which nothing the tree writes may replace; empty when there is none.
+    virtual std::string ProjectFileName() const { return {}; }
 };
 
 } // namespace vorelt

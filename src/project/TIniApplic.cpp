@@ -1,5 +1,6 @@
 #include "project/TIniApplic.h"
 
+#include "persist/TFileWriter.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextCodec.h"
 #include "persist/TTextHelpers.h"

@@ -1,5 +1,6 @@
 #pragma once
-// Application-wide settings: the settings file "vorelt.ini" beside the program, held in memory.
+// Application-wide settings: the settings file "vorelt.ini" in the user's configuration folder,
+// held in memory.
 // It is read once when the object is created and written back once (atomically) when the
 // program ends; in between every read and write goes to memory. Sections and keys compare
 // without regard to case and keep the order of their first appearance; a section or key that
@@ -68,7 +69,8 @@ public:
     static constexpr const char* Title = "Vorelt";
     static constexpr const char* SettingsFileName = "vorelt.ini";
 
-    // `appDir`: the program's folder; the settings file is read from it now.
+    // `appDir`: the folder of the settings file (the user's configuration folder in the
+    // application); the settings file is read from it now.
     explicit TIniApplic(const std::string& appDir);
     // Writes the settings back unless Flush already did.
     ~TIniApplic();

@@ -1,5 +1,6 @@
 #include "project/TProjectAE.h"
 
+#include "drivers/TWriteTarget.h"
 #include "model/TAEIDGenerator.h"
 #include "persist/TErrors.h"
 #include "persist/TNodeLookups.h"
@@ -9,7 +10,6 @@
 #include "processing/TAEMessages.h"
 #include "processing/db/TGVDb.h"
 #include "project/TDispatchDraw.h"
-#include "project/TProjectTarget.h"
 #include "project/TShowMessage.h"
 
 #include <chrono>
@@ -114,7 +114,7 @@ bool TProjectAE::SaveProject(const std::string& fileName, std::string& error) {
     const std::string name = fileName.empty() ? FFileName : fileName;
     if (name.empty()) return false;
     std::string reason;
-    if (!CheckProjectTarget(name, FDbName, reason)) {
+    if (!CheckWriteTarget(name, {FDbName, {}}, reason)) {
         error += ": " + reason;
         return false;
     }
@@ -140,7 +140,7 @@ bool TProjectAE::LoadProject(const std::string& fileName, std::string& error, bo
     if (name.empty()) return false;
     std::string reason;
     // A new project starts by writing an empty project file there.
-    if (isNew && !CheckProjectTarget(name, FDbName, reason)) {
+    if (isNew && !CheckWriteTarget(name, {FDbName, {}}, reason)) {
         error = WithReason(txtErrorSavingProject, reason);
         return false;
     }

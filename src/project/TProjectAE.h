@@ -126,6 +126,7 @@ public:
     IIDGenerator* IDGenerator() override;
     IUserPrompt* Prompt() override { return FPrompt; }
     void TopMessage(TAEOMSG& msg) override { Dispatch(msg); }
+    std::string ProjectFileName() const override { return FFileName; }
     // IProjectVariants: the conditions of filters read the project's variants.
     const TGVVariants* ProjectVariants() const override { return &FVariants; }
 

@@ -6,7 +6,12 @@
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
 #include "common/TestData.h"
+#include "drivers/TAEDriverDb.h"
+#include "drivers/TLogFile.h"
 #include "mkdata/TGenerateDataFile.h"
+#include "model/TAEMessageNumbers.h"
+#include "model/TAERecordProtocol.h"
+#include "processing/db/TGVDb.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 
@@ -118,12 +123,18 @@ TEST(SafeProject, StatusLineShowsADamagedLogAndWhereItIsKept) {
     {
         TFChild* child = s.main->OpenProjectWindow({}, true);
         ASSERT_NE(child, nullptr);
+        // A deleted group gives the data file its log.
+        TAEOMSG del;
+        del.Msg = omDeleteGroup;
+        del.List = {1};
+        child->Project().Db().Driver()->HandleMessage(del);
         child->Project().SetModified(false);
         s.dialogs.Answers = {mrNo};
         child->parentWidget()->close();
         ASSERT_EQ(s.WindowCount(), 0);
     }
     const std::string clean = test::ReadFileBytes(log);
+    ASSERT_FALSE(clean.empty());
     test::WriteFileBytes(log, clean + "\x30");
     s.dialogs.Files = {};
     TFChild* child = s.main->OpenProjectWindow(s.dir.File("p.xml"), false);
@@ -135,4 +146,45 @@ TEST(SafeProject, StatusLineShowsADamagedLogAndWhereItIsKept) {
         << status;
     EXPECT_NE(status.find(log + ".damaged"), std::string::npos) << status;
     EXPECT_EQ(test::ReadFileBytes(log + ".damaged"), clean + "\x30");
+}
+
+TEST(SafeProject, ClosingWhenTheLogCannotBeWrittenOffersToKeepTheGroups) {
+    TSafeShell s;
+    const std::string data = s.Generate("pci", "run.pci");
+    s.dialogs.Files = {s.dir.File("p.xml"), data};
+    TFChild* child = s.main->OpenProjectWindow({}, true);
+    ASSERT_NE(child, nullptr);
+    child->Project().SetModified(false);
+    TAEDriverDb* driver = child->Project().Db().Driver();
+    ASSERT_NE(driver, nullptr);
+    TAEOMSG del;
+    del.Msg = omDeleteGroup;
+    del.List = {1, 2, 3};
+    driver->HandleMessage(del);
+    // The log cannot be written: a folder has taken its name.
+    const std::string log = s.dir.File("run.log");
+    std::filesystem::create_directory(log);
+
+    // The project is not saved (No); then Cancel: the window stays, with its groups.
+    s.dialogs.Boxes.clear();
+    s.dialogs.Answers = {mrNo, mrCancel};
+    child->parentWidget()->close();
+    EXPECT_EQ(s.WindowCount(), 1);
+    ASSERT_EQ(s.dialogs.Boxes.size(), 2u);
+    EXPECT_NE(s.dialogs.Boxes[1].find("The deleted and selected groups cannot be kept: "),
+              std::string::npos);
+    EXPECT_NE(s.dialogs.Boxes[1].find(log), std::string::npos) << s.dialogs.Boxes[1];
+
+    // OK: the groups go to a file the user names, then the window closes.
+    const std::string kept = s.dir.File("kept.log");
+    s.dialogs.Answers = {mrNo, mrOK};
+    s.dialogs.Files = {kept};
+    child->parentWidget()->close();
+    EXPECT_EQ(s.WindowCount(), 0);
+    TLogFile reader;
+    TRecordGroups selected, deleted;
+    std::filesystem::remove(log);
+    std::filesystem::copy_file(kept, log);
+    reader.Open(data, selected, deleted);
+    EXPECT_EQ(deleted, (TRecordGroups{{1, 2, 3}}));
 }

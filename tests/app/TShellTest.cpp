@@ -370,11 +370,19 @@ TEST(DataFile, AnUnsortedFileGetsASortedCopyButNeverOverItself) {
     f.dialogs.Boxes.clear();
     f.dialogs.Titles.clear();
     // The data file's own name, in other letters, is refused.
-    f.dialogs.Files = {f.dir.File("RUN.PCI"), copy};
+    // So is the project file.
+    const std::string project = child->Project().FileName();
+    const std::string projectBytes = ReadText(project);
+    f.dialogs.Files = {f.dir.File("RUN.PCI"), project, copy};
     f.SortDatabase(child);
-    EXPECT_EQ(f.dialogs.Boxes,
-              (std::vector<std::string>{"Invalid File Name!", "Complited Sorting!"}));
-    EXPECT_EQ(f.dialogs.Titles, (std::vector<std::string>{"Save DataBase As", "Save DataBase As"}));
+    EXPECT_EQ(
+        f.dialogs.Boxes,
+        (std::vector<std::string>{
+            "Invalid File Name: the target is the project's data file " + f.data,
+            "Invalid File Name: the target is the project file " + project, "Complited Sorting!"}));
+    EXPECT_EQ(f.dialogs.Titles, (std::vector<std::string>{"Save DataBase As", "Save DataBase As",
+                                                          "Save DataBase As"}));
+    EXPECT_EQ(ReadText(project), projectBytes);
     EXPECT_EQ(ReadText(f.data), before);
     // The copy passes the check.
     std::string error;

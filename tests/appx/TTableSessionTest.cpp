@@ -194,14 +194,29 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
         ASSERT_EQ(spy->Marked.size(), 1u);
         EXPECT_EQ(spy->Marked[0], view->Data().RowPosition(second - TTableGrid::FixedRows));
 
-        // "Export CSV" from the popup menu.
-        TTableVC::CsvFileChooser() = [&](QWidget*, const std::string&) { return menuCsv; };
-        view->ShowContextMenu(QPoint(10, 10));
-        QAction* exportCopy = nullptr;
-        for (QAction* a : popup->actions())
-            if (a->objectName() == "mExportCsvVC") exportCopy = a;
-        ASSERT_NE(exportCopy, nullptr);
-        exportCopy->trigger();
+        // "Export CSV" from the popup menu: onto the recording or the project it is refused
+        // with the reason and changes nothing; onto a new name it writes the rows.
+        auto exportTo = [&](const std::string& target) {
+            TTableVC::CsvFileChooser() = [=](QWidget*, const std::string&) { return target; };
+            view->ShowContextMenu(QPoint(10, 10));
+            QAction* exportCopy = nullptr;
+            for (QAction* a : popup->actions())
+                if (a->objectName() == "mExportCsvVC") exportCopy = a;
+            ASSERT_NE(exportCopy, nullptr);
+            exportCopy->trigger();
+        };
+        const std::string pci = dir.File("demo.pci");
+        const std::string recording = vorelt::test::ReadFileBytes(pci);
+        const std::string project = vorelt::test::ReadFileBytes(demo);
+        exportTo(pci);
+        exportTo(demo);
+        ASSERT_EQ(boxes.size(), 2u);
+        EXPECT_EQ(boxes[0], "the target is the project's data file " + pci);
+        EXPECT_EQ(boxes[1], "the target is the project file " + demo);
+        EXPECT_TRUE(vorelt::test::ReadFileBytes(pci) == recording) << "the recording changed";
+        EXPECT_EQ(vorelt::test::ReadFileBytes(demo), project);
+        boxes.clear();
+        exportTo(menuCsv);
         ASSERT_TRUE(std::filesystem::exists(menuCsv));
 
         // A picture of the window for whoever looks at the run.

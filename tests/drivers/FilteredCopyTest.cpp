@@ -56,6 +56,8 @@ void CheckCopy(TAEDriverDb& source, uint16_t kinds, const std::string& target) {
     SCOPED_TRACE("kinds " + std::to_string(kinds));
     TDriverRecordSource filter(source, kinds, false);
     std::string message;
+    // A copy never replaces a recording: the copy of the previous kinds goes first.
+    std::filesystem::remove(target);
     ASSERT_TRUE(source.SaveToFile(filter, target, message)) << message;
     std::unique_ptr<TAEDriverDb> copy = Open(target);
     ASSERT_TRUE(copy) << "the copy does not open";

@@ -305,15 +305,19 @@ TEST_F(DriverBase, RestorePartOfDeletedGroup) {
 
 // --- Companion log ---
 
-TEST_F(DriverBase, NewLogIsOneStartEntry) {
+TEST_F(DriverBase, NewLogIsOneStartEntryAndOnlyForGroups) {
     auto d = OpenTest(File());
+    EXPECT_TRUE(d->Log().InUse());
+    EXPECT_FALSE(std::filesystem::exists(LogName())) << "opening wrote a log";
+    TAEOMSG del = Msg(omDeleteGroup, {1});
+    d->HandleMessage(del);
+    d->Close();
     std::string log = ReadFileBytes(LogName());
-    ASSERT_EQ(log.size(), 10u);
+    ASSERT_EQ(log.size(), 10u + 10u + 14u); // start, close mark, one group of one
     EXPECT_EQ(log[0], 7);
     EXPECT_EQ(log[1], 0);
     EXPECT_EQ(log[2], 1);
     EXPECT_EQ(static_cast<uint8_t>(log[4]), 20); // century
-    EXPECT_TRUE(d->Log().InUse());
 }
 
 TEST_F(DriverBase, GroupsSurviveReopenAndLogIsRewrittenFromCloseMark) {

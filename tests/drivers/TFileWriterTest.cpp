@@ -2,7 +2,7 @@
 // what is there and cuts, as the sorted copy uses them; nothing under the target's name until
 // the copy is committed, and no temporary file left when it is not.
 
-#include "drivers/TFileWriter.h"
+#include "persist/TFileWriter.h"
 #include "common/TestData.h"
 #include "persist/TErrors.h"
 

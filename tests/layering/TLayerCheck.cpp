@@ -75,6 +75,11 @@ bool TLayerCheck::LoadRules(const std::string& layersFile, std::string& error) {
     tools.insert({"common", "mkdata", "cli"});
     tests["tests/tools"] = tools;
     tests["tests/campaign"] = tools;
+    // The tests of the tools that write files run them as programs; they see what the
+    // export tool sees.
+    std::set<std::string> exporting = FAllowed["tools/export"];
+    exporting.insert({"common", "mkdata"});
+    tests["tests/export"] = exporting;
     tests["tests/layering"] = {"common"};
     tests["tests/common"] = {"common", "persist"};
     for (auto& [unit, allowed] : tests)

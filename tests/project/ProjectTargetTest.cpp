@@ -3,6 +3,10 @@
 
 #include "ProjectTestSupport.h"
 #include "cli/TCliCommands.h"
+#include "drivers/TAEDriverDb.h"
+#include "model/TAEMessageNumbers.h"
+#include "model/TAERecordProtocol.h"
+#include "processing/db/TGVDb.h"
 
 #include <atomic>
 #include <chrono>
@@ -97,10 +101,14 @@ TEST_F(ProjectTarget, SaveNeverWritesOverAnyDataFileOrLog) {
     EXPECT_FALSE(project.SaveProject(other, error));
     EXPECT_EQ(error, "Error Saving Project: the target is a data file (TAESpartan)");
     EXPECT_EQ(test::ReadFileBytes(other), otherBytes);
-    // The log of another data file.
+    // The log of another data file (there is one once a group was deleted in it).
     {
         TProjectAE second;
         ASSERT_TRUE(second.OpenDataFile(other, error)) << error;
+        TAEOMSG del;
+        del.Msg = omDeleteGroup;
+        del.List = {1};
+        second.Db().Driver()->HandleMessage(del);
     }
     const std::string otherLog = fs::path(other).replace_extension(".log").string();
     const std::string logBytes = test::ReadFileBytes(otherLog);

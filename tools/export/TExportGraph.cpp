@@ -1,5 +1,7 @@
 #include "export/TExportGraph.h"
 
+#include "drivers/TWriteTarget.h"
+#include "persist/TFileWriter.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/TGVFinal.h"
@@ -11,6 +13,7 @@
 #include "view2d/TGraphVC.h"
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
 #include <QPageSize>
 #include <QPainter>
@@ -123,6 +126,12 @@ int ExportGraph(const std::string& projectFile, const std::string& name, const s
         err << "error: no graph named " << name << "\n";
         return ExitFailed;
     }
+    // Refused before any work: the picture must not replace the recording, its log or the project.
+    std::string reason;
+    if (!CheckWriteTarget(target, {project.DbName(), projectFile}, reason)) {
+        err << "error: " << target << ": " << reason << "\n";
+        return ExitFailed;
+    }
     if (project.DbName().empty() || !project.OpenDataFile(project.DbName(), error)) {
         err << "error: " << project.DbName() << ": " << error << "\n";
         return ExitFailed;
@@ -152,22 +161,33 @@ int ExportGraph(const std::string& projectFile, const std::string& name, const s
     QImage image(width, height, QImage::Format_RGB32);
     image.fill(Qt::white);
     page.render(&image);
-    bool written = false;
-    if (pdf) {
-        QPdfWriter writer(QString::fromStdString(target));
-        writer.setResolution(96);
-        writer.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Point));
-        writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-        QPainter painter(&writer);
-        written = painter.isActive();
-        if (written) painter.drawImage(painter.viewport(), image);
-        written = written && painter.end();
-    } else {
-        written = image.save(QString::fromStdString(target), "PNG");
+    // Encoded in memory, then written beside the target and renamed over it: a full disk or
+    // an I/O error leaves the old file as it was.
+    QByteArray bytes;
+    bool encoded = false;
+    {
+        QBuffer buffer(&bytes);
+        buffer.open(QIODevice::WriteOnly);
+        if (pdf) {
+            QPdfWriter writer(&buffer);
+            writer.setResolution(96);
+            writer.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Point));
+            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
+            QPainter painter(&writer);
+            encoded = painter.isActive();
+            if (encoded) painter.drawImage(painter.viewport(), image);
+            encoded = encoded && painter.end();
+        } else {
+            encoded = image.save(&buffer, "PNG");
+        }
     }
     view->Detach();
-    if (!written) {
-        err << "error: " << target << ": cannot write the file\n";
+    if (!encoded) {
+        err << "error: " << target << ": the picture could not be made\n";
+        return ExitFailed;
+    }
+    if (!WriteFileAtomically(target, std::string_view(bytes.constData(), bytes.size()), error)) {
+        err << "error: " << error << "\n";
         return ExitFailed;
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(filled - start).count();

@@ -1,13 +1,13 @@
 #include "drivers/spartan/TAESpartan.h"
 
 #include "drivers/TDriverRegistry.h"
-#include "drivers/TFileWriter.h"
 #include "drivers/TTimeText.h"
 #include "drivers/spartan/TSpartanFormat.h"
 #include "model/IRecordSource.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
+#include "persist/TFileWriter.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextCodec.h"
 

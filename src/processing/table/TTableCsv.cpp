@@ -4,30 +4,14 @@
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
+#include "persist/TFileWriter.h"
 #include "persist/TNumberFormat.h"
+#include "processing/TTreeFiles.h"
 #include "processing/table/TGVCPUTbl.h"
 
-#include <cstdio>
-#include <filesystem>
-#include <memory>
 #include <vector>
 
 namespace vorelt {
-
-namespace {
-
-struct TFileCloser {
-    void operator()(std::FILE* f) const {
-        if (f) std::fclose(f);
-    }
-};
-
-// A temporary name beside the target, so that the rename stays on one file system.
-std::string TemporaryName(const std::string& fileName) {
-    return fileName + ".part~";
-}
-
-} // namespace
 
 std::string CsvValueText(const TAEField& field) {
     if (field.IsNull()) return {};
@@ -87,16 +71,20 @@ bool ExportTableCsv(TGVCPUTbl& table, const std::string& fileName, std::string& 
         return -1;
     }();
 
-    const std::string temporary = TemporaryName(fileName);
-    std::unique_ptr<std::FILE, TFileCloser> file(std::fopen(temporary.c_str(), "wb"));
-    if (!file) {
-        error = "Cannot create file " + fileName;
+    std::string reason;
+    if (!CheckWriteTarget(fileName, KeptFiles(table), reason)) {
+        error = reason;
+        return false;
+    }
+    // Written beside the target and renamed over it: a failure keeps the old file.
+    TFileWriter file(fileName, true);
+    try {
+        file.Open();
+    } catch (const std::exception& e) {
+        error = e.what();
         return false;
     }
     auto fail = [&](const std::string& text) {
-        file.reset();
-        std::error_code ec;
-        std::filesystem::remove(temporary, ec);
         error = text;
         return false;
     };
@@ -142,22 +130,19 @@ bool ExportTableCsv(TGVCPUTbl& table, const std::string& fileName, std::string& 
         }
         buffer += "\r\n";
         if (buffer.size() >= (1u << 20)) {
-            if (std::fwrite(buffer.data(), 1, buffer.size(), file.get()) != buffer.size())
-                return fail("Cannot write file " + fileName);
+            try {
+                file.Write(buffer.data(), buffer.size());
+            } catch (const std::exception& e) {
+                return fail(e.what());
+            }
             buffer.clear();
         }
     }
-    if (!buffer.empty() &&
-        std::fwrite(buffer.data(), 1, buffer.size(), file.get()) != buffer.size())
-        return fail("Cannot write file " + fileName);
-    if (std::fflush(file.get()) != 0) return fail("Cannot write file " + fileName);
-    file.reset();
-    std::error_code ec;
-    std::filesystem::rename(temporary, fileName, ec);
-    if (ec) {
-        std::filesystem::remove(temporary, ec);
-        error = "Cannot write file " + fileName;
-        return false;
+    try {
+        file.Write(buffer.data(), buffer.size());
+        file.Commit();
+    } catch (const std::exception& e) {
+        return fail(e.what());
     }
     if (progress) progress(total, total);
     return true;

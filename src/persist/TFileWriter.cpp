@@ -1,6 +1,5 @@
-#include "drivers/TFileWriter.h"
+#include "persist/TFileWriter.h"
 
-#include "drivers/TByteReader.h"
 #include "persist/TErrors.h"
 
 #include <algorithm>
@@ -24,13 +23,17 @@ constexpr size_t DirectWrite = size_t{64} << 10;
 // copy, large enough that each step is one stream of writes.
 constexpr uint64_t WritebackStep = uint64_t{8} << 20;
 
+// The source of a copy ended before the bytes to copy: the drivers' text for a damaged file.
+constexpr char SourceEnded[] = "Invalid Structure File";
+
 [[noreturn]] void FailWith(const std::string& fileName) {
     throw EAEError(std::string(std::strerror(errno)) + ": " + fileName);
 }
 
 } // namespace
 
-TFileWriter::TFileWriter(std::string target) : FTarget(std::move(target)) {}
+TFileWriter::TFileWriter(std::string target, bool durable)
+    : FTarget(std::move(target)), FDurable(durable) {}
 
 TFileWriter::~TFileWriter() {
     if (FFd >= 0) ::close(FFd);
@@ -54,6 +57,10 @@ void TFileWriter::Open() {
     }
     FBuffer.reserve(BufferSize);
     FReplacing = TargetExists();
+    // A replaced file keeps its permissions: a file only its owner may read stays so.
+    struct stat st {};
+    if (::stat(FTarget.c_str(), &st) == 0 && S_ISREG(st.st_mode))
+        (void)::fchmod(FFd, st.st_mode & 07777);
 }
 
 void TFileWriter::WriteFully(const uint8_t* data, size_t size, uint64_t at) {
@@ -145,7 +152,7 @@ void TFileWriter::CopyRange(int fd, uint64_t offset, uint64_t size, uint64_t at,
         const ssize_t n = ::pread(fd, chunk.data(), chunk.size(), in);
         if (n < 0 && errno == EINTR) continue;
         if (n < 0) FailWith(FTarget);
-        if (n == 0) throw EAEError(ErrInvalidStructure);
+        if (n == 0) throw EAEError(SourceEnded);
         WriteFully(chunk.data(), static_cast<size_t>(n), static_cast<uint64_t>(out));
         in += n;
         out += n;
@@ -170,7 +177,7 @@ void TFileWriter::Commit() {
     // neither would be left: wait for the disk before the rename. A new name holds nothing yet;
     // like cp, the copy takes it without waiting, and the disk catches up with the writes already
     // started.
-    FSynced = TargetExists();
+    FSynced = FDurable || TargetExists();
     if (FSynced && ::fsync(FFd) != 0) FailWith(FTarget);
     int fd = FFd;
     FFd = -1;
@@ -183,6 +190,27 @@ bool TFileWriter::TargetExists() const {
     struct stat st {};
     // Anything there (even what cannot be looked at) counts as existing: waiting is the safe side.
     return ::lstat(FTarget.c_str(), &st) == 0 || errno != ENOENT;
+}
+
+bool WriteFileAtomically(const std::string& fileName, std::string_view bytes, std::string& error) {
+    bool opened = false;
+    try {
+        TFileWriter out(fileName, true);
+        out.Open();
+        opened = true;
+        out.Write(bytes.data(), bytes.size());
+        out.Commit();
+        return true;
+    } catch (const std::exception& e) {
+        // The writer's text ends with the file's name, which the message names first.
+        std::string reason = e.what();
+        const std::string tail = ": " + fileName;
+        if (reason.size() > tail.size() && reason.ends_with(tail))
+            reason.resize(reason.size() - tail.size());
+        error = (opened ? "Cannot write file \"" : "Cannot create file \"") + fileName +
+                "\": " + reason;
+        return false;
+    }
 }
 
 } // namespace vorelt

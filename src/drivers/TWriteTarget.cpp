@@ -1,4 +1,4 @@
-#include "project/TProjectTarget.h"
+#include "drivers/TWriteTarget.h"
 
 #include "drivers/TDriverRegistry.h"
 #include "drivers/TLogFile.h"
@@ -8,22 +8,29 @@
 
 namespace vorelt {
 
-bool CheckProjectTarget(const std::string& target, const std::string& dataFile,
-                        std::string& reason) {
+bool CheckWriteTarget(const std::string& target, const TKeptFiles& kept, std::string& reason) {
     reason.clear();
-    if (!dataFile.empty()) {
-        if (SameFile(target, dataFile)) {
-            reason = "the target is the project's data file " + dataFile;
-            return false;
-        }
-        const std::string log = TLogFile::CompanionName(dataFile);
+    if (target.empty()) {
+        reason = "no file name";
+        return false;
+    }
+    if (SameFile(target, kept.DataFile)) {
+        reason = "the target is the project's data file " + kept.DataFile;
+        return false;
+    }
+    if (!kept.DataFile.empty()) {
+        const std::string log = TLogFile::CompanionName(kept.DataFile);
         if (SameFile(target, log)) {
             reason = "the target is the data file's companion log " + log;
             return false;
         }
     }
+    if (SameFile(target, kept.ProjectFile)) {
+        reason = "the target is the project file " + kept.ProjectFile;
+        return false;
+    }
     struct stat st {};
-    if (::stat(target.c_str(), &st) != 0) return true; // a new file (or a folder that is not)
+    if (::stat(target.c_str(), &st) != 0) return true; // a new file (or a dangling link)
     if (!S_ISREG(st.st_mode)) {
         reason = "the target " + FileTypeText(st.st_mode);
         return false;

@@ -1,20 +1,24 @@
 #pragma once
 // Writing of a new file under a temporary name in the target's folder; Commit renames it over
-// the target, so a failed copy never leaves a half-written target behind. When the target exists,
-// Commit first makes the copy durable, so that a crash leaves the old file or the new one. The
-// system starts writing the data to the disk as it comes, so that Commit finds little left to
-// wait for.
+// the target, so a failed write (a full disk, a quota, an I/O error) never leaves a half-written
+// target behind and the old target stays as it was. When the target exists, or when the writer
+// is durable, Commit first makes the file durable, so that a crash leaves the old file or the
+// new one. The system starts writing the data to the disk as it comes, so that Commit finds
+// little left to wait for. Every file the program writes goes through here.
 
 #include <cstddef>
 #include <cstdint>
 #include <string>
+#include <string_view>
 #include <vector>
 
 namespace vorelt {
 
 class TFileWriter {
 public:
-    explicit TFileWriter(std::string target);
+    // `durable`: Commit always waits for the disk, also for a new name (small files the user
+    // keeps: projects, exports, settings, logs); large copies to a new name do as cp does.
+    explicit TFileWriter(std::string target, bool durable = false);
     // Removes the temporary file unless committed.
     ~TFileWriter();
     TFileWriter(const TFileWriter&) = delete;
@@ -54,6 +58,7 @@ private:
     std::string FTarget;
     std::string FTemp;
     int FFd = -1;
+    bool FDurable = false;
     bool FCommitted = false;
     bool FSynced = false;
     bool FReplacing = false; // the target existed when the copy began
@@ -62,5 +67,9 @@ private:
     uint64_t FStarted = 0;   // bytes before this are being written to the disk
     std::vector<uint8_t> FBuffer;
 };
+
+// Writes `bytes` to `fileName` through a durable TFileWriter. False with "Cannot write file
+// "NAME": reason" (the system's text); the old file is then untouched and no temporary is left.
+bool WriteFileAtomically(const std::string& fileName, std::string_view bytes, std::string& error);
 
 } // namespace vorelt
