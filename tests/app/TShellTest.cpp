@@ -417,6 +417,24 @@ TEST(SingleInstance, SecondHolderIsRefusedUntilTheFirstLetsGo) {
     EXPECT_TRUE(second.Acquire());
 }
 
+TEST(Settings, AreKeptInTheUsersConfigurationFolder) {
+    TTempDir dir;
+    const QByteArray saved = qgetenv("XDG_CONFIG_HOME");
+    qputenv("XDG_CONFIG_HOME", QByteArray::fromStdString(dir.File("config")));
+    const std::string folder = SettingsDirectory();
+    if (saved.isNull())
+        qunsetenv("XDG_CONFIG_HOME");
+    else
+        qputenv("XDG_CONFIG_HOME", saved);
+    EXPECT_EQ(folder, dir.File("config") + "/vorelt/");
+    EXPECT_TRUE(std::filesystem::is_directory(folder));
+    {
+        TIniApplic settings(folder);
+        settings.File().WriteString("Test", "Key", "1");
+    }
+    EXPECT_TRUE(std::filesystem::exists(folder + "vorelt.ini"));
+}
+
 TEST(Settings, OversizedMainBoundsAreClampedToTheScreen) {
     TTempDir dir;
     RegisterCoreClasses();
