@@ -14,7 +14,6 @@
 #include "app/TFVariants.h"
 #include "app/TLongShoF.h"
 #include "drivers/TAEDriverDb.h"
-#include "drivers/TLogFile.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
@@ -484,8 +483,10 @@ bool TFChild::KeepGroupsBeforeClose() {
         o.Title = "Keep Deleted And Selected Groups";
         o.Filter = "Log Files (*.log)|*.log|All Files|*.*";
         o.DefaultExt = "*.log";
-        o.InitialFile =
-            std::filesystem::path(TLogFile::CompanionName(driver->FileName())).filename().string();
+        // Beside the data file, under a name of its own: the user puts it in place of the log
+        // later, by renaming it.
+        const std::filesystem::path data(driver->FileName());
+        o.InitialFile = (data.parent_path() / (data.stem().string() + "-kept.log")).string();
         o.ConfirmOverwrite = true;
         std::string target;
         if (!FDialogs.SaveFile(o, target) || target.empty()) continue;
