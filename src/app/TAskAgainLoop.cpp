@@ -23,6 +23,9 @@ bool TAskAgainLoop::Run(std::string& fileName, std::string& error, bool chooseFi
             return true;
         case TTryResult::ChooseAgain:
             break;
+        case TTryResult::Cancelled:
+            error.clear();
+            return false;
         case TTryResult::Failed:
             // OK chooses another file; Cancel gives up (the question showed the error already).
             if (FDialogs.ShowMessageBox(error + "\r" + FQuestion, TMsgKind::Error, mbOKCancel) !=

@@ -16,7 +16,9 @@ enum class TTryResult {
     // `error` tells why; the question follows.
     Failed,
     // Back to the file dialog without the question (the user chose so already).
-    ChooseAgain
+    ChooseAgain,
+    // The user gave up while the file was tried: no question, no message.
+    Cancelled
 };
 
 class TAskAgainLoop {

@@ -592,7 +592,6 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
     error.clear();
     if (!KeepGroupsBeforeClose()) return false;
     EmptyViews();
-    const std::string oldClass = db.Driver() ? db.Driver()->ClassName() : std::string();
     TFileDialogOptions o;
     o.Title = "Open Database";
     o.DefaultExt = "*.*";
@@ -606,57 +605,33 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
         return false;
     };
     auto attempt = [&](const std::string& name, std::string& tryError) {
-        return TryDataFile(name, oldClass, tryError);
+        return TryDataFile(name, tryError);
     };
     std::string name = fileName;
     return TAskAgainLoop(FDialogs, "Open Other Database?", choose, attempt)
         .Run(name, error, name.empty());
 }
 
-TTryResult TFChild::TryDataFile(const std::string& fileName, const std::string& oldClass,
-                                std::string& error) {
-    TGVDb& db = FProject->Db();
-    bool ok;
-    {
-        TStatusGuard s(FStatus.get(), "Opening Database...");
-        // State changes of the driver show in the status bar of the active window.
-        ok = db.OpenDataFile(fileName, error, [this](uint8_t) {
-            if (FMain && !FDestroying && FMain->ActiveChild() == this) FMain->RefreshStatusBar();
-        });
-    }
-    if (!ok) {
-        if (error.empty()) error = txtTypeFileNotSupport;
+TTryResult TFChild::TryDataFile(const std::string& fileName, std::string& error) {
+    TProjectAE::TOpenSteps steps;
+    // State changes of the driver show in the status bar of the active window.
+    steps.OnState = [this](uint8_t) {
+        if (FMain && !FDestroying && FMain->ActiveChild() == this) FMain->RefreshStatusBar();
+    };
+    // OK opens the file of the other type; Cancel keeps the data file open now.
+    steps.ConfirmTypeChange = [this](const std::string&, const std::string&) {
+        return FDialogs.ShowMessageBox(std::string("Attention! You Change Type Database") + "\r" +
+                                           "Open Other Database?",
+                                       TMsgKind::Information, mbOKCancel) == mrOK;
+    };
+    if (!FProject->OpenDataFile(fileName, error, steps)) {
+        if (error.empty()) return TTryResult::Cancelled;
+        // The refusal names the file, as the tools do.
+        error = fileName + ": " + error;
         return TTryResult::Failed;
-    }
-    TAEDriverDb* pending = db.PendingDriver();
-    const bool typeChanged = !oldClass.empty() && pending && pending->ClassName() != oldClass;
-    if (typeChanged && FDialogs.ShowMessageBox(std::string("Attension! You Change Type Database") +
-                                                   "\r" + "Open Other Database?",
-                                               TMsgKind::Information, mbOKCancel) == mrOK) {
-        // OK: choose another file instead; Cancel goes on with this one.
-        db.CancelDataFile();
-        return TTryResult::ChooseAgain;
-    }
-    {
-        TStatusGuard s(FStatus.get(), "Loading Database...");
-        ok = db.LoadData(error);
-    }
-    if (ok) {
-        TStatusGuard s(FStatus.get(), "Initialization Database...");
-        ok = db.InitializeData(error);
-    }
-    if (!ok) {
-        db.CancelDataFile();
-        return TTryResult::Failed;
-    }
-    if (typeChanged) {
-        db.TestSections().Clear();
-        db.TestLoadLine().Clear();
-        db.RemoveOwnFields();
     }
     EmptyViews();
     SetListChannels(false);
-    FProject->SetDbName(fileName);
     UpdateCommandStates();
     return TTryResult::Done;
 }

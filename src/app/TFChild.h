@@ -149,8 +149,7 @@ private:
     void TabChanged(int index);
     void SendSplitChannels();
     // One try of OpenDatabase with a chosen file.
-    TTryResult TryDataFile(const std::string& fileName, const std::string& oldClass,
-                           std::string& error);
+    TTryResult TryDataFile(const std::string& fileName, std::string& error);
     void MaximizeView(TGVVisualClass* view, bool maximize);
     void ShowCommandError(const std::string& text);
     // Before the window or its data file closes: writes the data file's companion log; when it

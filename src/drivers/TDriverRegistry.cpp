@@ -5,6 +5,7 @@
 #include "persist/TTextHelpers.h"
 
 #include <algorithm>
+#include <filesystem>
 
 namespace vorelt {
 
@@ -35,6 +36,8 @@ const TDriverClass* FindDriverClass(const std::string& fileName, std::string& me
         if (c.CanOpen(fileName, answer)) return &c;
     }
     message = "This Type File Not Support";
+    std::error_code ec;
+    if (std::filesystem::file_size(fileName, ec) == 0 && !ec) message += ": the file is empty";
     return nullptr;
 }
 

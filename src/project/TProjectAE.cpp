@@ -192,11 +192,47 @@ bool TProjectAE::LoadProject(const std::string& fileName, std::string& error, bo
 // --- Data file ------------------------------------------------------------------------------
 
 bool TProjectAE::OpenDataFile(const std::string& fileName, std::string& error) {
+    return OpenDataFile(fileName, error, {});
+}
+
+bool TProjectAE::OpenDataFile(const std::string& fileName, std::string& error,
+                              const TOpenSteps& steps) {
     error.clear();
-    TStatusGuard status(FStatus, "Opening Database...");
-    if (!FDb->ChangeDataFile(fileName, error)) {
+    const std::string oldClass = FDb->Driver() ? FDb->Driver()->ClassName() : std::string();
+    bool ok;
+    {
+        TStatusGuard status(FStatus, "Opening Database...");
+        ok = FDb->OpenDataFile(fileName, error, steps.OnState);
+    }
+    if (!ok) {
         if (error.empty()) error = txtTypeFileNotSupport;
         return false;
+    }
+    const TAEDriverDb* pending = FDb->PendingDriver();
+    const bool typeChanged = !oldClass.empty() && pending && pending->ClassName() != oldClass;
+    if (typeChanged && steps.ConfirmTypeChange &&
+        !steps.ConfirmTypeChange(oldClass, pending->ClassName())) {
+        FDb->CancelDataFile();
+        error.clear();
+        return false;
+    }
+    {
+        TStatusGuard status(FStatus, "Loading Database...");
+        ok = FDb->LoadData(error);
+    }
+    if (ok) {
+        TStatusGuard status(FStatus, "Initialization Database...");
+        ok = FDb->InitializeData(error);
+    }
+    if (!ok) {
+        FDb->CancelDataFile();
+        if (error.empty()) error = txtTypeFileNotSupport;
+        return false;
+    }
+    if (typeChanged) {
+        FDb->TestSections().Clear();
+        FDb->TestLoadLine().Clear();
+        FDb->RemoveOwnFields();
     }
     FDbName = fileName;
     return true;

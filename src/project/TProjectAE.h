@@ -101,6 +101,21 @@ public:
     // initializes it; on success DbName follows. On failure the previous data file stays open
     // and DbName is unchanged.
     bool OpenDataFile(const std::string& fileName, std::string& error);
+    // What the window adds to the opening of a data file; the tools pass none of it.
+    struct TOpenSteps {
+        // Asked when the file is of another type than the data file open now (class names);
+        // false gives up and keeps the file open now.
+        std::function<bool(const std::string& oldClass, const std::string& newClass)>
+            ConfirmTypeChange;
+        // The driver's state changes while it opens, loads and initializes.
+        std::function<void(uint8_t state)> OnState;
+    };
+    // The one way to open a data file, for the tools and the window: the driver class is chosen
+    // by the content, opened, loaded and initialized, each step under its status text. A file
+    // of another type drops what belonged to the old one (test sections, load line, own
+    // fields). False with the reason on failure (the previous data file stays open), false with
+    // an empty `error` when ConfirmTypeChange gave up.
+    bool OpenDataFile(const std::string& fileName, std::string& error, const TOpenSteps& steps);
     // The database processor closes its data file (its log is written).
     void CloseDataFile();
 

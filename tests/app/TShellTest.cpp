@@ -449,3 +449,55 @@ TEST(Settings, OversizedMainBoundsAreClampedToTheScreen) {
     EXPECT_EQ(main.geometry().left(), 0);
     EXPECT_EQ(main.geometry().top(), 0);
 }
+
+TEST(DataFile, RefusedFilesAreNamedWithTheReason) {
+    TShellFixture f;
+    TFChild* child = f.NewProject("p.xml");
+    ASSERT_NE(child, nullptr);
+    const std::string text = f.dir.File("notes.txt");
+    vorelt::test::WriteFileBytes(text, "not a recording\n");
+    const std::string empty = f.dir.File("empty.pci");
+    vorelt::test::WriteFileBytes(empty, "");
+    // "Select Database", a file that is no recording, OK to try another, an empty file,
+    // Cancel: each question names the file and the reason; the data file stays.
+    f.dialogs.Boxes.clear();
+    f.dialogs.Files = {text, empty};
+    f.dialogs.Answers = {mrOK, mrCancel};
+    child->ExecuteCommand(cmSelectDatabase);
+    ASSERT_EQ(f.dialogs.Boxes.size(), 2u);
+    EXPECT_EQ(f.dialogs.Boxes[0], text + ": This Type File Not Support\rOpen Other Database?");
+    EXPECT_EQ(f.dialogs.Boxes[1],
+              empty + ": This Type File Not Support: the file is empty\rOpen Other Database?");
+    EXPECT_EQ(child->Project().DbName(), f.data);
+    EXPECT_EQ(child->Project().Db().GetFileName(), f.data);
+}
+
+TEST(DataFile, ChangingTheTypeDoesWhatTheButtonsSay) {
+    TShellFixture f;
+    TFChild* child = f.NewProject("p.xml");
+    ASSERT_NE(child, nullptr);
+    TGenerateOptions o;
+    o.Format = "disp";
+    o.FileName = f.dir.File("other.DTA");
+    o.Hits = 100;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
+    // Cancel keeps the data file open now, without another dialog.
+    f.dialogs.Boxes.clear();
+    f.dialogs.Files = {o.FileName};
+    f.dialogs.Answers = {mrCancel};
+    child->ExecuteCommand(cmSelectDatabase);
+    ASSERT_EQ(f.dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(f.dialogs.Boxes[0], "Attention! You Change Type Database\rOpen Other Database?");
+    EXPECT_TRUE(f.dialogs.Files.empty());
+    EXPECT_EQ(child->Project().DbName(), f.data);
+    EXPECT_EQ(child->Project().Db().GetFileName(), f.data);
+    // OK opens the other database.
+    f.dialogs.Boxes.clear();
+    f.dialogs.Files = {o.FileName};
+    f.dialogs.Answers = {mrOK};
+    child->ExecuteCommand(cmSelectDatabase);
+    ASSERT_EQ(f.dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(child->Project().DbName(), o.FileName);
+    EXPECT_EQ(child->Project().Db().GetFileName(), o.FileName);
+}
