@@ -15,6 +15,7 @@
 #include "view2d/TypesPrg.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
+#include "view3d/TSceneTransformNode.h"
 #include "view3d/TSchemaScene.h"
 
 #include <QAction>
@@ -81,6 +82,10 @@ TGraph3DVC::TGraph3DVC(TGVCPUGr3D* processor) : TPanelVC(processor) {
         if (OnPopupMenu) ShowPopup(QCursor::pos());
     };
     FContainer->OnClick = [this](TOGLContainer&) { RequestFocus(); };
+    // The turn, shift and zoom are saved with the view, so changing them changes the project.
+    FContainer->OnSceneChanged = [this](TOGLContainer&) {
+        if (FProcessor) FProcessor->NotifyModified();
+    };
     UpdateAppearance();
 }
 
@@ -328,6 +333,9 @@ void TGraph3DVC::SaveToNode(TNodePersist& node) const {
     Data().SaveSchema(node);
     SaveSlaveWindow(node);
     Data().SaveInfoFields(node);
+    TOGLManipulator& scene = FContainer->Manipulator();
+    SaveSceneTransform(node, scene.Scene());
+    scene.MarkSaved();
 }
 
 void TGraph3DVC::LoadFromNode(const TNodePersist& node) {
@@ -341,6 +349,11 @@ void TGraph3DVC::LoadFromNode(const TNodePersist& node) {
         else if (SameTextTrimmed(part.Name(), NodeFieldsInfo))
             Data().LoadInfoFields(part);
     }
+    // Views saved without a transformation show the standard view.
+    TSceneTransform scene;
+    if (const TNodePersist* part = node.FindNode(NodeScene)) LoadSceneTransform(*part, scene);
+    FContainer->Manipulator().SetScene(scene);
+    FContainer->Manipulator().MarkSaved();
     RebuildScene();
     UpdateAppearance();
 }

@@ -11,6 +11,7 @@
 #include <QPalette>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 
 namespace vorelt {
 
@@ -72,6 +73,9 @@ TOGLContainer::TOGLContainer(QWidget* parent)
     FTimer->setInterval(ShortCutInterval);
     connect(FTimer, &QTimer::timeout, this, [this] { FCore.ShortCutTimer(); });
     FManipulator.OnRepaint = [this] { Redraw(); };
+    FManipulator.OnSceneChanged = [this] {
+        if (OnSceneChanged) OnSceneChanged(*this);
+    };
     FCore.OnClickPoint = [this](int32_t x, int32_t y, int32_t flag) {
         if (OnClickPoint) OnClickPoint(*this, x, y, flag);
     };
@@ -342,6 +346,11 @@ void TOGLContainer::keyPressEvent(QKeyEvent* e) {
         code = e->text().at(0).unicode();
     if (code == 0) return;
     FCore.KeyDown(code);
+    e->accept();
+}
+
+void TOGLContainer::wheelEvent(QWheelEvent* e) {
+    FManipulator.Wheel(e->angleDelta().y());
     e->accept();
 }
 

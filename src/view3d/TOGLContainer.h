@@ -90,6 +90,8 @@ public:
     std::function<bool(TOGLContainer&, const std::string& text)> OnShortCut;
     // Any mouse press on the scene, after the container handled it.
     std::function<void(TOGLContainer&)> OnClick;
+    // The user turned, moved or zoomed the scene, or put it back.
+    std::function<void(TOGLContainer&)> OnSceneChanged;
     // Message boxes; a QMessageBox when none is set.
     std::function<void(const std::string& text, const std::string& caption)> OnMessageBox;
 
@@ -103,6 +105,7 @@ protected:
     void mouseReleaseEvent(QMouseEvent* e) override;
     void mouseMoveEvent(QMouseEvent* e) override;
     void keyPressEvent(QKeyEvent* e) override;
+    void wheelEvent(QWheelEvent* e) override;
     void resizeEvent(QResizeEvent* e) override;
     void showEvent(QShowEvent* e) override;
 

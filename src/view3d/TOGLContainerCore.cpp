@@ -86,6 +86,11 @@ void TOGLContainerCore::EnterMode(uint8_t mode, uint8_t axis) {
 void TOGLContainerCore::WaitCommand(int32_t code, bool modeLeft) {
     if (code >= ccToDefault && code <= ccReset) {
         FAxis = axNone;
+        // The scene goes back to the standard view, or to the one last saved.
+        if (code == ccToLastSave)
+            FDraw.RestoreSaved();
+        else
+            FDraw.ResetScene();
         FHost.NotifyOwner(code);
     } else if (code == ccZoom) {
         EnterMode(cmZoom, axNone);

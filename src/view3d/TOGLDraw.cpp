@@ -104,6 +104,9 @@ void TOGLDraw::SetupProjection(int32_t width, int32_t height) {
     glGetIntegerv(GL_VIEWPORT, vp);
     FCaptured.Viewport = {vp[0], vp[1], vp[2], vp[3]};
     FManipulator.SetProjection(FCaptured);
+    // The user's turn, shift and zoom stand in front of everything drawn.
+    glMultMatrixd(FManipulator.Scene().Matrix().M.data());
+    glGetDoublev(GL_MODELVIEW_MATRIX, FCaptured.ModelView.M.data());
 }
 
 bool TOGLDraw::Paint(std::string& message) {

@@ -42,6 +42,7 @@ public:
     // lists.
     void DrawText(const std::string& text, double x, double y, double z);
     GLUquadric* Quadric() const { return FQuadric; }
+    // The matrices of the last set-up, the scene's transformation included.
     const TGLProjection& Captured() const { return FCaptured; }
 
     void SetBackColor(float r, float g, float b) { FBack = {r, g, b, 1}; }

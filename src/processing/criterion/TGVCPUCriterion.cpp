@@ -280,6 +280,7 @@ void TGVCPUCriterion::Compute() {
             const bool ok = ConsumeRecords(
                 *FParent, FNav, FParentRecord,
                 [&](TAERecord& rec, int32_t) {
+                    if (!StatisticsTakeKind(rec.Kind())) return true;
                     for (TFieldRun& run : runs) {
                         if (run.FirstHitOnly && (rec.RecFlags() & rfFirstHit) == 0) continue;
                         if (run.Sections) {

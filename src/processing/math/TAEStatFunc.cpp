@@ -25,7 +25,7 @@ void TAEStatFunc::Start(const TAERecord& record) {
 }
 
 bool TAEStatFunc::KindYields(const TAERecord& record) {
-    return record.Kind() == rkHit || record.Kind() == rkCriterion;
+    return StatisticsTakeKind(record.Kind());
 }
 
 TStatAccumulator& TAEStatFunc::Accumulator(const TAERecord& record) {

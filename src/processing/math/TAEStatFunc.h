@@ -8,6 +8,7 @@
 // values differ only above 2^31 are never merged. Groups are found through a hash map with a
 // one-entry cache for runs of the same key.
 
+#include "model/TAERecordProtocol.h"
 #include "processing/expr/TExprValue.h"
 #include "processing/math/TAEStatFuncParam.h"
 
@@ -80,6 +81,13 @@ private:
     std::unordered_map<int64_t, int32_t> FIndex;
     int32_t FLast = -1;
 };
+
+// Statistics of a channel take its AE hits and the records of a criterion processor above;
+// status, set-up and marker records carry values of another meaning (a Vallen status set holds
+// the channel's energy over an interval, with no counts, rise time or duration).
+inline bool StatisticsTakeKind(uint8_t kind) {
+    return kind == rkHit || kind == rkCriterion;
+}
 
 class TAEStatFunc {
 public:

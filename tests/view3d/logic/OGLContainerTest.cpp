@@ -260,6 +260,9 @@ TEST(OGLManipulator, DragRecordFollowsTheProjectedAxes) {
     EXPECT_EQ(m.Drag().T1, 1.0f);
     m.MouseMove(static_cast<int32_t>(ox), 399, true);
     EXPECT_EQ(m.Drag().T1, -1.0f);
+    // The drag moved the scene; Escape puts it back for the angles below.
+    m.KeyDown(vkEscape);
+    EXPECT_TRUE(m.Scene().IsDefault());
     m.LeftButtonUp(0, 0);
 
     m.Perform(oglLeaveMove, 0);
