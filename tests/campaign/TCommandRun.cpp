@@ -1,12 +1,15 @@
 #include "TCommandRun.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <chrono>
 #include <csignal>
+#include <cstdlib>
 #include <fcntl.h>
 #include <fstream>
 #include <iterator>
 #include <spawn.h>
+#include <string>
 #include <sys/resource.h>
 #include <sys/wait.h>
 #include <thread>
@@ -15,6 +18,21 @@
 extern char** environ;
 
 namespace vorelt::test {
+
+namespace {
+
+// The peak resident memory of a running process in KiB ("VmHWM"), 0 when it cannot be read.
+// The kernel's figure of a child reaped by wait4 starts from the peak of the parent that
+// spawned it (the child shares its memory until exec), so the campaign reads the child's own.
+long PeakOf(pid_t pid) {
+    std::ifstream in("/proc/" + std::to_string(pid) + "/status");
+    std::string line;
+    while (std::getline(in, line))
+        if (line.rfind("VmHWM:", 0) == 0) return std::atol(line.c_str() + 6);
+    return 0;
+}
+
+} // namespace
 
 TCommandResult RunCommand(const std::vector<std::string>& args, double timeoutSeconds,
                           const std::string& errFile, const std::string& outFile,
@@ -58,7 +76,10 @@ TCommandResult RunCommand(const std::vector<std::string>& args, double timeoutSe
     int status = 0;
     struct rusage usage {};
     auto wait = std::chrono::microseconds(200);
+    long peak = 0;
     for (;;) {
+        // Before reaping: a zombie has no memory left to measure.
+        peak = std::max(peak, PeakOf(pid));
         const pid_t got = ::wait4(pid, &status, WNOHANG, &usage);
         if (got == pid) break;
         if (got < 0 && errno != EINTR) break;
@@ -74,7 +95,7 @@ TCommandResult RunCommand(const std::vector<std::string>& args, double timeoutSe
         wait = std::min(wait * 2, std::chrono::microseconds(2000));
     }
     r.Seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    r.PeakKb = usage.ru_maxrss;
+    r.PeakKb = peak > 0 ? peak : usage.ru_maxrss;
     if (!r.TimedOut) {
         if (WIFEXITED(status)) r.Status = WEXITSTATUS(status);
         if (WIFSIGNALED(status)) r.Signal = WTERMSIG(status);

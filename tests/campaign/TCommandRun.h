@@ -13,7 +13,7 @@ struct TCommandResult {
     bool TimedOut = false; // killed at the time limit
     std::string Err;       // what it wrote to standard error
     double Seconds = 0;
-    long PeakKb = 0; // the largest resident set of the program, in KiB (wait4)
+    long PeakKb = 0; // the largest resident set of the program, in KiB
 };
 
 // Runs `args` (args[0] is the program) with standard input from /dev/null, standard output to
