@@ -1,5 +1,6 @@
 #include "persist/TGVListCoordProperty.h"
 
+#include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -75,6 +76,9 @@ void TGVListCoordProperty::LoadFromNode(const TNodePersist& node) {
     for (int i = 0; i < list->NodeCount(); ++i) {
         const TNodePersist* coord = list->Node(i);
         if (!SameTextTrimmed(coord->Name(), "Coord")) continue;
+        if (points.size() >= MaxPoints)
+            throw EAEError("more than " + std::to_string(MaxPoints) + " points: " + list->Where() +
+                           " expects at most " + std::to_string(MaxPoints) + " points");
         std::string x = coord->GetValue("CoordX");
         std::string y = coord->GetValue("CoordY");
         if (x.empty() || y.empty()) continue;

@@ -16,6 +16,9 @@ struct TGVCoord {
 
 class TGVListCoordProperty : public TAESaveProperty {
 public:
+    // Points of one list (a load line, a zone outline); real lists hold dozens.
+    static constexpr size_t MaxPoints = 100000;
+
     explicit TGVListCoordProperty(std::string name = {}) : TAESaveProperty(std::move(name)) {}
     std::string ClassName() const override { return "TGVListCoordProperty"; }
     std::unique_ptr<TAESaveProperty> Clone() const override;

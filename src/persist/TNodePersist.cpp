@@ -8,6 +8,12 @@ namespace vorelt {
 
 TNodePersist::TNodePersist(std::string name) : FName(std::move(name)) {}
 
+std::string TNodePersist::Where() const {
+    std::string s = "element \"" + FName + "\"";
+    if (FLine > 0) s += " at line " + std::to_string(FLine);
+    return s;
+}
+
 TNodePersist* TNodePersist::AddNode(std::string name) {
     auto node = std::make_unique<TNodePersist>(std::move(name));
     return AdoptNode(std::move(node));
@@ -17,6 +23,14 @@ TNodePersist* TNodePersist::AdoptNode(std::unique_ptr<TNodePersist> node) {
     node->FParent = this;
     FNodes.push_back(std::move(node));
     return FNodes.back().get();
+}
+
+std::unique_ptr<TNodePersist> TNodePersist::TakeNode(int i) {
+    if (i < 0 || i >= NodeCount()) return nullptr;
+    std::unique_ptr<TNodePersist> node = std::move(FNodes[size_t(i)]);
+    FNodes.erase(FNodes.begin() + i);
+    node->FParent = nullptr;
+    return node;
 }
 
 void TNodePersist::AddItem(std::string name, std::string value, int line) {

@@ -27,11 +27,15 @@ public:
     // Line of the node's element in the file it was read from; 0 when not read from one.
     int Line() const { return FLine; }
     void SetLine(int line) { FLine = line; }
+    // "element \"Name\" at line N" (without the line when it is not known), for refusals.
+    std::string Where() const;
 
     TNodePersist* AddNode(std::string name);
     // Takes over a detached subtree (used to keep nodes that no loaded class understood).
     TNodePersist* AdoptNode(std::unique_ptr<TNodePersist> node);
     void AddItem(std::string name, std::string value, int line = 0);
+    // Detaches child i and hands it over; none when i is outside.
+    std::unique_ptr<TNodePersist> TakeNode(int i);
 
     // Names compare trimmed and without regard to case; the first match wins.
     std::string GetValue(std::string_view name) const;

@@ -12,6 +12,8 @@
 #include <cstdio>
 #include <cstring>
 #include <fcntl.h>
+#include <iterator>
+#include <stdexcept>
 #include <sys/stat.h>
 #include <unistd.h>
 #include <vector>
@@ -129,7 +131,52 @@ private:
     std::vector<size_t> FStarts{0};
 };
 
-void ReadElement(const pugi::xml_node& element, TNodePersist& parent, const TLineMap& lines) {
+// A refusal of what the file holds: the element, its line and what was expected there.
+class EBadProject : public std::runtime_error {
+public:
+    using std::runtime_error::runtime_error;
+};
+
+std::string Where(const pugi::xml_node& element, const TLineMap& lines) {
+    return "element \"" + std::string(element.name()).substr(0, 64) + "\" at line " +
+           std::to_string(lines.Line(element.offset_debug()));
+}
+
+// Characters of UTF-8 text.
+size_t Characters(const char* text) {
+    size_t n = 0;
+    for (const char* c = text; *c; ++c)
+        if ((static_cast<unsigned char>(*c) & 0xC0) != 0x80) ++n;
+    return n;
+}
+
+// `subject` () names the element or item, and the line of the text; it is called only for a
+// text that is refused.
+template <class F> void CheckText(const char* text, F subject) {
+    // Cheap test first: bytes are at least as many as characters.
+    if (std::strlen(text) <= TXMLPersistentAEProject::MaxTextLength) return;
+    const size_t n = Characters(text);
+    if (n <= TXMLPersistentAEProject::MaxTextLength) return;
+    throw EBadProject("a text of " + std::to_string(n) + " characters: " + subject() +
+                      " expects at most " + std::to_string(TXMLPersistentAEProject::MaxTextLength) +
+                      " characters");
+}
+
+std::string ItemAt(const char* name, const pugi::xml_node& element, const pugi::xml_node& at,
+                   const TLineMap& lines) {
+    return "item \"" + std::string(name).substr(0, 64) + "\" of element \"" + element.name() +
+           "\" at line " + std::to_string(lines.Line(at.offset_debug()));
+}
+
+// Depth counts nodes: a section is at depth 1, a node in its "NODES" at depth 2. The depth is
+// checked before going down, so a file nested a hundred thousand levels deep costs no stack.
+void ReadElement(const pugi::xml_node& element, TNodePersist& parent, const TLineMap& lines,
+                 int depth) {
+    if (depth > TXMLPersistentAEProject::MaxNodeDepth)
+        throw EBadProject("nodes nested too deep: " + Where(element, lines) + " expects at most " +
+                          std::to_string(TXMLPersistentAEProject::MaxNodeDepth) +
+                          " levels of nodes");
+    CheckText(element.name(), [&] { return Where(element, lines) + " (its name)"; });
     TNodePersist* node = parent.AddNode(element.name());
     node->SetLine(lines.Line(element.offset_debug()));
     for (pugi::xml_node child = element.first_child(); child; child = child.next_sibling()) {
@@ -140,12 +187,20 @@ void ReadElement(const pugi::xml_node& element, TNodePersist& parent, const TLin
                 pugi::xml_node name = p.child("Name");
                 if (!name) continue;
                 const pugi::xml_node value = p.child("Value");
+                CheckText(name.child_value(), [&] {
+                    return "the name of an item of element \"" +
+                           std::string(element.name()).substr(0, 64) + "\" at line " +
+                           std::to_string(lines.Line(name.offset_debug()));
+                });
+                if (value)
+                    CheckText(value.child_value(),
+                              [&] { return ItemAt(name.child_value(), element, value, lines); });
                 node->AddItem(name.child_value(), value.child_value(),
                               lines.Line(value ? value.offset_debug() : p.offset_debug()));
             }
         } else if (std::strcmp(child.name(), "NODES") == 0) {
             for (pugi::xml_node c = child.first_child(); c; c = c.next_sibling())
-                if (c.type() == pugi::node_element) ReadElement(c, *node, lines);
+                if (c.type() == pugi::node_element) ReadElement(c, *node, lines, depth + 1);
         }
     }
 }
@@ -221,12 +276,30 @@ bool TXMLPersistentAEProject::Parse(const std::string& bytes, TNodePersist& root
         return false;
     }
     pugi::xml_node param = top.child("ParamPRG");
-    for (pugi::xml_node c = param.first_child(); c; c = c.next_sibling()) {
-        if (c.type() != pugi::node_element) continue;
-        if (std::strcmp(c.name(), "PRJ") == 0 || std::strcmp(c.name(), "DISP") == 0 ||
-            std::strcmp(c.name(), "GVDb") == 0)
-            ReadElement(c, root, lines);
+    // A refused file leaves the root as it was.
+    TNodePersist incoming(root.Name());
+    try {
+        pugi::xml_node seen[std::size(kSections)];
+        for (pugi::xml_node c = param.first_child(); c; c = c.next_sibling()) {
+            if (c.type() != pugi::node_element) continue;
+            for (size_t k = 0; k < std::size(kSections); ++k) {
+                if (std::strcmp(c.name(), kSections[k]) != 0) continue;
+                // A second copy would be read and ignored: what it holds is no project.
+                if (seen[k])
+                    throw EBadProject("a section that comes twice: " + Where(c, lines) +
+                                      " expects one \"" + kSections[k] +
+                                      "\", and there is one at line " +
+                                      std::to_string(lines.Line(seen[k].offset_debug())));
+                seen[k] = c;
+                ReadElement(c, incoming, lines, 1);
+            }
+        }
+    } catch (const EBadProject& e) {
+        error = e.what();
+        return false;
     }
+    while (incoming.NodeCount() > 0)
+        root.AdoptNode(incoming.TakeNode(0));
     return true;
 }
 
@@ -243,11 +316,12 @@ bool TXMLPersistentAEProject::LoadFromFile(const std::string& fileName, TNodePer
                                            bool writeFrameFirst, std::string& error) {
     if (writeFrameFirst && !WriteFrame(fileName, error)) return false;
     std::string bytes;
-    if (!ReadWholeFile(fileName, bytes, error)) return false;
+    if (!ReadWholeFile(fileName, bytes, error, MaxFileSize)) return false;
     return Parse(bytes, root, error);
 }
 
-bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error) {
+bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error,
+                   size_t limit) {
     // Only a regular file: a named pipe would wait for a writer, a device would never end.
     std::string reason;
     const int fd = OpenRegularFile(fileName, 0, reason);
@@ -264,8 +338,15 @@ bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string&
     bytes.clear();
     char buf[65536];
     size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0)
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) {
+        if (n > limit - std::min(limit, bytes.size())) {
+            std::fclose(f);
+            error = "the file holds more than " + std::to_string(limit) + " bytes: at most " +
+                    std::to_string(limit) + " bytes expected";
+            return false;
+        }
         bytes.append(buf, n);
+    }
     bool bad = std::ferror(f) != 0;
     std::fclose(f);
     if (bad) {

@@ -3,6 +3,8 @@
 // text) and below "ParamPRG" the nodes "PRJ", "DISP" and "GVDb" of the persistence tree.
 // Files are encoded in windows-1251.
 
+#include <cstddef>
+#include <cstdint>
 #include <string>
 
 namespace vorelt {
@@ -25,6 +27,12 @@ public:
 
 class TXMLPersistentAEProject : public IPersistentAEProject {
 public:
+    // What a project file may hold. Real projects nest a few dozen levels (processors, their
+    // views, conditions, pipe schemas) and hold short texts; a file beyond these limits is
+    // refused with the element, its line and the limit, before any object is built from it.
+    static constexpr int MaxNodeDepth = 256;
+    static constexpr size_t MaxTextLength = 65536; // characters of one name or value
+    static constexpr size_t MaxFileSize = size_t(32) << 20;
     static constexpr const char* Declaration =
         "<?xml version=\"1.0\" encoding=\"windows-1251\" standalone=\"yes\"?>";
     static constexpr const char* VersionText = "1.00 ( Build 1.00 )";
@@ -38,10 +46,14 @@ public:
 
     // The bytes SaveToFile writes (windows-1251), for callers that store elsewhere.
     static std::string Serialize(const TNodePersist& root);
-    // Parses file bytes into root; same results as LoadFromFile.
+    // Parses file bytes into root; same results as LoadFromFile. A section ("PRJ", "DISP",
+    // "GVDb") that comes twice, nodes nested deeper than MaxNodeDepth and texts longer than
+    // MaxTextLength are refused.
     static bool Parse(const std::string& bytes, TNodePersist& root, std::string& error);
 };
 
-bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error);
+// Reads a regular file; one larger than `limit` bytes is refused without reading it all.
+bool ReadWholeFile(const std::string& fileName, std::string& bytes, std::string& error,
+                   size_t limit = SIZE_MAX);
 
 } // namespace vorelt

@@ -1,5 +1,6 @@
 #include "project/TDispatchDraw.h"
 
+#include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -112,9 +113,14 @@ void TAEPage::SaveToNode(TNodePersist& node) const {
 
 void TAEPage::LoadFromNode(const TNodePersist& node) {
     if (node.IndexOfItem("Name") >= 0) FName = node.GetValue("Name");
+    int placed = 0;
     for (int i = 0; i < node.NodeCount(); ++i) {
         const TNodePersist& child = *node.Node(i);
         if (child.Name() != "GVCPU") continue;
+        if (++placed > MaxPlacements)
+            throw EAEError("more than " + std::to_string(MaxPlacements) +
+                           " views: " + node.Where() + " expects at most " +
+                           std::to_string(MaxPlacements) + " views on a page");
         RecListGVCPU p;
         p.ID = child.GetValue("ID");
         p.TopLeftX = ReadCoord(child, "TopLeftX");
@@ -255,12 +261,20 @@ void TDispatchDraw::SaveToNode(TNodePersist& node) const {
 void TDispatchDraw::LoadFromNode(const TNodePersist& node) {
     if (node.IndexOfItem("CountCellsXY") >= 0) {
         int32_t n = 0;
-        if (TryStrToInt(node.GetValue("CountCellsXY"), n))
-            FCountCellsXY = std::max(n, DefaultCountCellsXY);
+        const std::string text = node.GetValue("CountCellsXY");
+        if (TryStrToInt(text, n) && n > MaxCountCellsXY)
+            throw EConvertError("'" + text + "' is not a valid grid size",
+                                "at most " + std::to_string(MaxCountCellsXY) + " cells",
+                                "CountCellsXY");
+        if (TryStrToInt(text, n)) FCountCellsXY = std::max(n, DefaultCountCellsXY);
     }
+    int pages = 0;
     for (int i = 0; i < node.NodeCount(); ++i) {
         const TNodePersist& child = *node.Node(i);
         if (child.Name() != "PAGE") continue;
+        if (++pages > MaxPages)
+            throw EAEError("more than " + std::to_string(MaxPages) + " pages: " + node.Where() +
+                           " expects at most " + std::to_string(MaxPages) + " pages");
         std::unique_ptr<TAEPage> page =
             TClassRegistry::Instance().CreateAs<TAEPage>(child.GetValue("ClassName"));
         if (!page) continue;

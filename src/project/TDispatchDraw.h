@@ -33,6 +33,9 @@ bool PlacementsOverlap(const RecListGVCPU& a, const RecListGVCPU& b);
 
 class TAEPage : public TPersistObject {
 public:
+    // Views on one page; a page of a real project shows a few.
+    static constexpr int MaxPlacements = 1024;
+
     explicit TAEPage(TDispatchDraw* dispatcher = nullptr) : FDispatcher(dispatcher) {}
     std::string ClassName() const override { return "TAEPage"; }
 
@@ -72,6 +75,10 @@ public:
     static constexpr int32_t DefaultLogicalWidth = 297;
     static constexpr int32_t DefaultLogicalHeight = 210;
     static constexpr int32_t DefaultCountCellsXY = 16;
+    // What a project file may ask for: each page is a tab with its own views, each grid cell
+    // a line drawn on the page.
+    static constexpr int MaxPages = 256;
+    static constexpr int32_t MaxCountCellsXY = 1024;
 
     TDispatchDraw();
     virtual ~TDispatchDraw();

@@ -371,6 +371,15 @@ TCampaign::TCampaign(TCampaignOptions options) : FOptions(std::move(options)), F
     FCliSource = FOptions.Cli;
     if (fs::copy_file(FOptions.Cli, own, fs::copy_options::overwrite_existing, ec))
         FOptions.Cli = own;
+    const std::string ownExport = FDir + "/vorelt-export";
+    if (!FOptions.Export.empty() &&
+        fs::copy_file(FOptions.Export, ownExport, fs::copy_options::overwrite_existing, ec))
+        FOptions.Export = ownExport;
+    // Qt and the tools want a runtime folder of their own; no warning about it in the output.
+    const std::string runtime = FDir + "/runtime";
+    fs::create_directories(runtime, ec);
+    fs::permissions(runtime, fs::perms::owner_all, ec);
+    ::setenv("XDG_RUNTIME_DIR", runtime.c_str(), 1);
 }
 
 TCampaign::~TCampaign() {
@@ -460,11 +469,30 @@ void TCampaign::Fail(TCase& c, const std::string& why) {
 
 TCommandResult TCampaign::Cli(TCase& c, const std::vector<std::string>& args,
                               const std::string& outFile) {
+    return Tool(c, FOptions.Cli, "vorelt-cli", args, outFile);
+}
+
+TCommandResult TCampaign::ExportTool(TCase& c, const std::vector<std::string>& args,
+                                     const std::string& outFile) {
+    return Tool(c, FOptions.Export, "vorelt-export", args, outFile);
+}
+
+TCommandResult TCampaign::Tool(TCase& c, const std::string& program, const std::string& shown,
+                               const std::vector<std::string>& args, const std::string& outFile) {
     ++FCounts[c.Part].Runs;
-    std::vector<std::string> full{FOptions.Cli};
+    std::vector<std::string> full{program};
     full.insert(full.end(), args.begin(), args.end());
-    TCommandResult r = RunCommand(full, FOptions.Timeout, FDir + "/stderr.txt", outFile);
-    const std::string command = "vorelt-cli " + Join(args);
+    TCommandResult r = RunCommand(full, FOptions.Timeout, FDir + "/stderr.txt", outFile,
+                                  FOptions.AddressLimitMb * 1024);
+    const std::string command = shown + " " + Join(args);
+    if (r.PeakKb > FPeakKb) {
+        FPeakKb = r.PeakKb;
+        FPeakCommand = c.Part + ": " + c.What + ": " + command;
+    }
+    if (!r.TimedOut && r.Seconds > FSlowest) {
+        FSlowest = r.Seconds;
+        FSlowestCommand = c.Part + ": " + c.What + ": " + command;
+    }
     if (r.TimedOut)
         Fail(c, "no answer within " + std::to_string(static_cast<int>(FOptions.Timeout)) +
                     " s: " + command);
@@ -478,6 +506,9 @@ TCommandResult TCampaign::Cli(TCase& c, const std::vector<std::string>& args,
         Fail(c, "usage error: " + command + ": " + FirstLines(r.Err, 2));
     else if (r.Status != 0 && !NamesFileAndReason(c, r.Err))
         Fail(c, "refusal without file and reason: " + command + ": " + FirstLines(r.Err, 3));
+    if (FOptions.MemoryLimitMb > 0 && r.PeakKb > FOptions.MemoryLimitMb * 1024)
+        Fail(c, "took " + std::to_string(r.PeakKb / 1024) + " MB (at most " +
+                    std::to_string(FOptions.MemoryLimitMb) + " MB expected): " + command);
     if (r.Status != 0) NoteReason(c, r.Err);
     return r;
 }
@@ -908,12 +939,16 @@ bool TCampaign::Run(std::ostream& out) {
     if (wanted("logs")) RunLogs(out);
     if (wanted("projects")) RunProjects(out);
     if (wanted("special")) RunSpecialFiles(out);
+    if (wanted("export")) RunExport(out);
     int cases = 0, runs = 0;
     for (const auto& [part, k] : FCounts) {
         cases += k.Cases;
         runs += k.Runs;
     }
     out << "total: " << cases << " cases, " << runs << " runs, " << FFailureCount << " failures"
+        << std::endl;
+    out << "largest memory: " << FPeakKb / 1024 << " MB (" << FPeakCommand << ")\n";
+    out << "slowest run: " << static_cast<int>(FSlowest * 1000) << " ms (" << FSlowestCommand << ")"
         << std::endl;
     out << "refusals by reason:\n";
     for (const auto& [reason, count] : FReasons)

@@ -19,6 +19,8 @@ namespace vorelt::test {
 
 struct TCampaignOptions {
     std::string Cli;        // the vorelt-cli to try
+    std::string Export;     // the vorelt-export to try
+    std::string MkDemo;     // the vorelt-mkdemo that makes the demo project
     std::string WorkDir;    // cases are written here; a new temporary folder when empty
     std::string SharedData; // the real acquisition files; none when empty
     uint32_t Seed = 20240611;
@@ -26,10 +28,14 @@ struct TCampaignOptions {
     int SqliteCases = 40;
     int LogCases = 30;
     int ProjectCases = 40;
-    double Timeout = 20; // seconds per command
+    int ExportCases = 40; // mutated demo projects, each exported and read by vorelt-cli
+    int DemoHits = 2000;
+    long MemoryLimitMb = 400; // peak resident memory a case may take
+    long AddressLimitMb = 0;  // an address-space limit for every run; none when 0
+    double Timeout = 20;      // seconds per command
     int MaxReported = 30;
-    // The parts to run (isa, pci, disp, spartan, sqlite, logs, projects, special); all when
-    // empty.
+    // The parts to run (isa, pci, disp, spartan, sqlite, logs, projects, special, export);
+    // all when empty.
     std::vector<std::string> Parts;
 };
 
@@ -63,6 +69,11 @@ private:
 
     TCommandResult Cli(TCase& c, const std::vector<std::string>& args,
                        const std::string& outFile = {});
+    TCommandResult ExportTool(TCase& c, const std::vector<std::string>& args,
+                              const std::string& outFile = {});
+    // One run of a program under test, with every check that applies to all runs.
+    TCommandResult Tool(TCase& c, const std::string& program, const std::string& shown,
+                        const std::vector<std::string>& args, const std::string& outFile);
     void Fail(TCase& c, const std::string& why);
     // Records the fingerprints of the kept files, and checks them afterwards.
     std::map<std::string, std::string> Fingerprints(const TCase& c) const;
@@ -79,6 +90,11 @@ private:
     void RunLogs(std::ostream& out);
     void RunProjects(std::ostream& out);
     void RunSpecialFiles(std::ostream& out);
+    // Mutated demo projects with views through vorelt-export (every view, every format) and
+    // vorelt-cli, and exports onto the files of the project.
+    void RunExport(std::ostream& out);
+    // Checks what an export that reported success wrote.
+    void CheckExported(TCase& c, const std::string& target);
 
     std::string Generate(const std::string& format, const std::string& file, uint64_t hits,
                          uint64_t seed);
@@ -92,6 +108,11 @@ private:
     std::string FDir;
     bool FOwnDir = false;
     std::string FCliSource; // the program the copy was taken from
+    // The largest peak memory and the slowest run, with their commands.
+    long FPeakKb = 0;
+    std::string FPeakCommand;
+    double FSlowest = 0;
+    std::string FSlowestCommand;
     std::mt19937 FRng;
     std::map<std::string, TCounts> FCounts;
     std::vector<std::string> FFailures;

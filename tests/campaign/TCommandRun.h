@@ -13,12 +13,15 @@ struct TCommandResult {
     bool TimedOut = false; // killed at the time limit
     std::string Err;       // what it wrote to standard error
     double Seconds = 0;
+    long PeakKb = 0; // the largest resident set of the program, in KiB
 };
 
 // Runs `args` (args[0] is the program) with standard input from /dev/null, standard output to
 // `outFile` ("/dev/null" when empty) and standard error collected; the whole process group is
-// killed after `timeoutSeconds`.
+// killed after `timeoutSeconds`. `memoryLimitKb` (0: none) bounds the address space of the
+// program, so that a runaway allocation ends it instead of the machine.
 TCommandResult RunCommand(const std::vector<std::string>& args, double timeoutSeconds,
-                          const std::string& errFile, const std::string& outFile = {});
+                          const std::string& errFile, const std::string& outFile = {},
+                          long memoryLimitKb = 0);
 
 } // namespace vorelt::test

@@ -1,6 +1,7 @@
-// vorelt-campaign: bad input against vorelt-cli. The short form (the default) runs a few
-// hundred cases for the test command; --long runs at least 3000 mutated files per binary
-// format, 400 damaged SQLite files, 300 broken logs and 420 broken projects.
+// vorelt-campaign: bad input against vorelt-cli and vorelt-export. The short form (the
+// default) runs a few hundred cases for the test command; --long runs at least 3000 mutated
+// files per binary format, 400 damaged SQLite files, 300 broken logs, 420 broken projects and
+// 3000 broken demo projects with views through vorelt-export.
 
 #include "TCampaign.h"
 
@@ -12,6 +13,8 @@ int main(int argc, char** argv) {
     using vorelt::test::TCampaign;
     vorelt::test::TCampaignOptions o;
     o.Cli = VORELT_BINARY_DIR "/tools/cli/vorelt-cli";
+    o.Export = VORELT_BINARY_DIR "/tools/export/vorelt-export";
+    o.MkDemo = VORELT_BINARY_DIR "/demo/vorelt-mkdemo";
     std::error_code ec;
     if (std::filesystem::is_directory(VORELT_SHARED_DATA, ec))
         o.SharedData = std::filesystem::canonical(VORELT_SHARED_DATA, ec).string();
@@ -31,8 +34,19 @@ int main(int argc, char** argv) {
             o.SqliteCases = 400;
             o.LogCases = 300;
             o.ProjectCases = 420;
+            o.ExportCases = 3000;
         } else if (a == "--cli") {
             o.Cli = value();
+        } else if (a == "--export") {
+            o.Export = value();
+        } else if (a == "--mkdemo") {
+            o.MkDemo = value();
+        } else if (a == "--exports") {
+            o.ExportCases = std::stoi(value());
+        } else if (a == "--memory") {
+            o.MemoryLimitMb = std::stol(value());
+        } else if (a == "--address-limit") {
+            o.AddressLimitMb = std::stol(value());
         } else if (a == "--work") {
             o.WorkDir = value();
         } else if (a == "--shared") {
@@ -57,10 +71,12 @@ int main(int argc, char** argv) {
                 if (at > start) o.Parts.push_back(list.substr(start, at - start));
             }
         } else {
-            std::cerr << "usage: vorelt-campaign [--short | --long] [--cli PATH] [--work DIR]\n"
-                         "       [--shared DIR] [--seed N] [--timeout SECONDS] [--binary N]\n"
-                         "       [--sqlite N] [--logs N] [--projects N]\n"
-                         "       [--parts isa,pci,disp,spartan,sqlite,logs,projects,special]\n";
+            std::cerr
+                << "usage: vorelt-campaign [--short | --long] [--cli PATH] [--export PATH]\n"
+                   "       [--mkdemo PATH] [--work DIR] [--shared DIR] [--seed N]\n"
+                   "       [--timeout SECONDS] [--binary N] [--sqlite N] [--logs N]\n"
+                   "       [--projects N] [--exports N] [--memory MB] [--address-limit MB]\n"
+                   "       [--parts isa,pci,disp,spartan,sqlite,logs,projects,special,export]\n";
             return 2;
         }
     }

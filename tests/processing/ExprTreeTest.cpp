@@ -248,3 +248,26 @@ TEST(ExprValue, MovesLeaveTheSourceEmptyAndCopiesOwnTheirText) {
 }
 
 } // namespace
+
+// Every step after parsing walks the tree recursively, and a chain of operators is as deep as
+// it is long: an expression in a project file of a hundred thousand "1+" would exhaust the
+// stack. Such texts are refused with the place where the limit was passed.
+TEST(ExprTree, ExpressionsLongerThanTheLimitAreRefused) {
+    std::string fits = "1";
+    while (fits.size() + 2 < TPreProcessor::MaxTokens)
+        fits += "+1";
+    TAEExpresion tree;
+    TPreProcessor pp;
+    std::string error;
+    pp.SetText(fits);
+    EXPECT_TRUE(pp.Compile(tree, error)) << error;
+    std::string chain = "1";
+    for (int i = 0; i < 100000; ++i)
+        chain += "+1";
+    pp.SetText(chain);
+    EXPECT_FALSE(pp.Compile(tree, error));
+    EXPECT_EQ(error, "Expresion Too Long: at most 4096 elements expected");
+    EXPECT_EQ(pp.ErrorPosition(), 4096);
+    pp.SetText(std::string(50000, '(') + "1" + std::string(50000, ')'));
+    EXPECT_FALSE(pp.Compile(tree, error));
+}

@@ -1,6 +1,7 @@
 #include "export/TExportGraph.h"
 
 #include "drivers/TWriteTarget.h"
+#include "export/TExportViews.h"
 #include "persist/TFileWriter.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -29,25 +30,6 @@ namespace {
 
 constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
-
-TGVCPU* FindByName(TGVCPU* p, const std::string& name) {
-    if (SameText(Trim(p->Name()), Trim(name))) return p;
-    for (int i = 0; i < p->ChildCount(); ++i)
-        if (TGVCPU* hit = FindByName(p->Child(i), name)) return hit;
-    return nullptr;
-}
-
-// A graph by its processor's name, else by its view's title.
-TGVCPUGr* FindGraph(TGVCPU* p, const std::string& name) {
-    if (auto* g = dynamic_cast<TGVCPUGr*>(FindByName(p, name))) return g;
-    if (auto* g = dynamic_cast<TGVCPUGr*>(p))
-        if (auto* v = dynamic_cast<TGraphVC*>(g->GetView());
-            v && SameText(Trim(v->Title()), Trim(name)))
-            return g;
-    for (int i = 0; i < p->ChildCount(); ++i)
-        if (TGVCPUGr* hit = FindGraph(p->Child(i), name)) return hit;
-    return nullptr;
-}
 
 void ListFinal(const TGVCPU& p, std::ostream& out) {
     if (p.IsFinal()) {
@@ -120,20 +102,28 @@ int ExportGraph(const std::string& projectFile, const std::string& name, const s
         err << "error: " << projectFile << ": " << error << "\n";
         return ExitFailed;
     }
-    TGVCPUGr* graph = FindGraph(&project.Db(), name);
+    TGVCPU* found = FindView(project.Db(), name);
+    if (const std::string refusal = ExportRefusal(projectFile, project.Db(), found, name, target,
+                                                  pdf ? TExportFormat::Pdf : TExportFormat::Png);
+        !refusal.empty()) {
+        err << refusal;
+        return ExitFailed;
+    }
+    auto* graph = dynamic_cast<TGVCPUGr*>(found);
     auto* view = graph ? dynamic_cast<TGraphVC*>(graph->GetView()) : nullptr;
     if (!view) {
-        err << "error: no graph named " << name << "\n";
+        err << "error: " << projectFile << ": " << name << ": the graph has no view\n";
         return ExitFailed;
     }
     // Refused before any work: the picture must not replace the recording, its log or the project.
     std::string reason;
     if (!CheckWriteTarget(target, {project.DbName(), projectFile}, reason)) {
-        err << "error: " << target << ": " << reason << "\n";
+        err << "error: " << projectFile << ": " << target << ": " << reason << "\n";
         return ExitFailed;
     }
     if (project.DbName().empty() || !project.OpenDataFile(project.DbName(), error)) {
-        err << "error: " << project.DbName() << ": " << error << "\n";
+        err << "error: " << projectFile << ": data file " << project.DbName() << ": " << error
+            << "\n";
         return ExitFailed;
     }
     QWidget page;
@@ -150,7 +140,7 @@ int ExportGraph(const std::string& projectFile, const std::string& name, const s
     view->SetActive(true);
     const auto filled = std::chrono::steady_clock::now();
     if (!view->Active()) {
-        err << "error: " << name << ": "
+        err << "error: " << projectFile << ": " << name << ": "
             << (view->FillError().empty() ? std::string("the graph could not be filled")
                                           : view->FillError())
             << "\n";
@@ -183,11 +173,11 @@ int ExportGraph(const std::string& projectFile, const std::string& name, const s
     }
     view->Detach();
     if (!encoded) {
-        err << "error: " << target << ": the picture could not be made\n";
+        err << "error: " << projectFile << ": " << target << ": the picture could not be made\n";
         return ExitFailed;
     }
     if (!WriteFileAtomically(target, std::string_view(bytes.constData(), bytes.size()), error)) {
-        err << "error: " << error << "\n";
+        err << "error: " << projectFile << ": " << error << "\n";
         return ExitFailed;
     }
     const auto ms = std::chrono::duration_cast<std::chrono::milliseconds>(filled - start).count();

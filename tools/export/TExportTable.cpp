@@ -1,10 +1,12 @@
 #include "export/TExportTable.h"
 
 #include "export/TExportGraph.h"
+#include "export/TExportViews.h"
 
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/db/TGVDb.h"
+#include "processing/graph/RegisterGraphClasses.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "processing/table/TTableCsv.h"
@@ -24,13 +26,6 @@ constexpr int ExitUsage = 2;
 const char Usage[] = "usage: vorelt-export PROJECT.xml NAME OUT.csv|OUT.png|OUT.pdf [--size WxH]\n"
                      "       vorelt-export PROJECT.xml --list\n";
 
-TGVCPU* FindByName(TGVCPU* p, const std::string& name) {
-    if (SameText(Trim(p->Name()), Trim(name))) return p;
-    for (int i = 0; i < p->ChildCount(); ++i)
-        if (TGVCPU* hit = FindByName(p->Child(i), name)) return hit;
-    return nullptr;
-}
-
 } // namespace
 
 int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
@@ -39,9 +34,18 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         return ExitOk;
     }
     if (args.size() == 2 && args[1] == "--list") return ListViews(args[0], out, err);
-    const bool picture = args.size() >= 3 && (UpperCase(args[2]).ends_with(".PNG") ||
-                                              UpperCase(args[2]).ends_with(".PDF"));
-    if (picture) {
+    if (args.size() < 3) {
+        err << Usage;
+        return ExitUsage;
+    }
+    const TExportFormat format = FormatOf(args[2]);
+    if (format == TExportFormat::Other) {
+        err << "error: " << args[0] << ": " << args[2]
+            << ": not a .csv, .png or .pdf file: vorelt-export writes tables as .csv and graphs as "
+               ".png or .pdf\n";
+        return ExitFailed;
+    }
+    if (format != TExportFormat::Csv) {
         int width = 1280, height = 800;
         if (args.size() == 5 && args[3] == "--size" && ParseSize(args[4], width, height))
             return ExportGraph(args[0], args[1], args[2], width, height, out, err);
@@ -56,6 +60,8 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     }
     RegisterCoreClasses();
     RegisterTableClasses();
+    // Graphs are known by their class, so that a graph asked for as CSV is named as one.
+    RegisterGraphClasses();
     const std::string& projectFile = args[0];
     const std::string& name = args[1];
     const std::string& target = args[2];
@@ -65,21 +71,25 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
         err << "error: " << projectFile << ": " << error << "\n";
         return ExitFailed;
     }
-    if (project.DbName().empty() || !project.OpenDataFile(project.DbName(), error)) {
-        err << "error: " << project.DbName() << ": " << error << "\n";
+    TGVCPU* view = FindView(project.Db(), name);
+    if (const std::string refusal =
+            ExportRefusal(projectFile, project.Db(), view, name, target, format);
+        !refusal.empty()) {
+        err << refusal;
         return ExitFailed;
     }
-    auto* table = dynamic_cast<TGVCPUTbl*>(FindByName(&project.Db(), name));
-    if (!table) {
-        err << "error: no table named " << name << "\n";
+    auto* table = dynamic_cast<TGVCPUTbl*>(view);
+    if (project.DbName().empty() || !project.OpenDataFile(project.DbName(), error)) {
+        err << "error: " << projectFile << ": data file " << project.DbName() << ": " << error
+            << "\n";
         return ExitFailed;
     }
     if (!table->Data().LoadRows(error)) {
-        err << "error: " << name << ": " << error << "\n";
+        err << "error: " << projectFile << ": " << name << ": " << error << "\n";
         return ExitFailed;
     }
     if (!ExportTableCsv(*table, target, error)) {
-        err << "error: " << target << ": " << error << "\n";
+        err << "error: " << projectFile << ": " << target << ": " << error << "\n";
         return ExitFailed;
     }
     out << table->Data().RowCount() << " rows\n";

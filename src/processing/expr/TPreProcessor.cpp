@@ -121,6 +121,12 @@ int TPreProcessor::SpecialIndex(char ch) const {
 
 void TPreProcessor::Emit(size_t position, uint8_t cls, int tableIndex, uint8_t code,
                          std::string text) {
+    // The tree of a chain of operators is as deep as the chain is long, and every later step
+    // walks it recursively: a text of a hundred thousand "1+" would exhaust the stack.
+    if (FTokens.size() >= MaxTokens)
+        throw EExprError("Expresion Too Long: at most " + std::to_string(MaxTokens) +
+                             " elements expected",
+                         static_cast<int>(position));
     RecLeksem t;
     t.Position = static_cast<int>(position);
     t.Class = cls;

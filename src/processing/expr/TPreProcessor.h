@@ -61,6 +61,10 @@ struct RecReservWord {
 
 class TPreProcessor {
 public:
+    // Elements (numbers, names, operators, brackets) of one expression; real ones have a few
+    // dozen.
+    static constexpr size_t MaxTokens = 4096;
+
     TPreProcessor();
 
     void SetText(std::string text) { FText = std::move(text); }

@@ -1,10 +1,16 @@
 #include "processing/graph/TGVCPUGr.h"
 
+#include "persist/TErrors.h"
 #include "persist/TNodePersist.h"
+#include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/TViewNodeCopy.h"
 #include "processing/filter/TFilterCommon.h"
 #include "processing/graph/IGraphView.h"
+#include "processing/graph/TGraphTypes.h"
+#include "processing/graph/TSeriesGr.h"
+
+#include <cmath>
 
 namespace vorelt {
 
@@ -16,6 +22,43 @@ TGVCPUGr::TViewFactory& Factory() {
 }
 
 constexpr char NodeVisualClass[] = "VisualClass";
+
+// What the stored view asks of the data: each series is a pass over the branch's records and
+// each bin a cell per channel, so a view that asks for more than any graph can show is refused
+// before it is built.
+void CheckViewNode(const TNodePersist& view) {
+    const TNodePersist* axis = view.FindNode("SeriesAixs");
+    if (!axis) return;
+    for (int i = 0; i < axis->NodeCount(); ++i) {
+        const TNodePersist& list = *axis->Node(i);
+        if (!SameTextTrimmed(list.Name(), "Serieses")) continue;
+        int count = 0;
+        for (int k = 0; k < list.NodeCount(); ++k) {
+            const TNodePersist& item = *list.Node(k);
+            if (!SameTextTrimmed(item.Name(), "Series")) continue;
+            if (++count > static_cast<int>(MaxGraphSeries))
+                throw EAEError("more than " + std::to_string(MaxGraphSeries) +
+                               " series: " + list.Where() + " expects at most " +
+                               std::to_string(MaxGraphSeries) + " series");
+            if (item.IndexOfItem("BinNum") < 0) continue;
+            int32_t type = bnCount;
+            if (!TryStrToInt(Trim(item.GetValue("BinNumType")), type)) type = bnCount;
+            const std::string text = item.GetValue("BinNum");
+            long double bins = 0;
+            // Texts that are no number keep the default, as they always did.
+            if (!TryStrToFloat(Trim(text), bins)) continue;
+            if (type == bnValueInc) {
+                if (!std::isfinite(bins))
+                    throw EConvertError("'" + text + "' is not a valid bin width",
+                                        "a finite number", "BinNum");
+            } else if (!std::isfinite(bins) || bins < 0 || bins > MaxBinCount) {
+                throw EConvertError("'" + text + "' is not a valid bin count",
+                                    "a bin count from 0 to " + std::to_string(MaxBinCount),
+                                    "BinNum");
+            }
+        }
+    }
+}
 
 } // namespace
 
@@ -109,6 +152,7 @@ void TGVCPUGr::LoadFromNode(const TNodePersist& node) {
     for (int i = 0; i < node.NodeCount(); ++i) {
         const TNodePersist& child = *node.Node(i);
         if (!SameTextTrimmed(child.Name(), NodeVisualClass)) continue;
+        CheckViewNode(child);
         if (IGraphView* view = GraphView())
             view->LoadGraphView(child);
         else

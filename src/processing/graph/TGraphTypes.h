@@ -39,6 +39,8 @@ constexpr uint16_t GraphKinds = 578;
 
 // Channel lists of series are cut to this many channels.
 constexpr size_t MaxSeriesChannels = 129;
+// Series of one graph: each is a pass over the branch's records. A real graph has a handful.
+constexpr size_t MaxGraphSeries = 256;
 
 // Stands for 0 where a logarithm must be taken (far below any plot).
 constexpr long double GraphLogZero = 3.6E-4931L;

@@ -28,6 +28,9 @@ long double LogOrZero(long double v) {
     return std::log10(v == 0 ? GraphLogZero : v);
 }
 
+// Bin counts up to this many always keep every bin: a few megabytes at most.
+constexpr int32_t SparseBinsFrom = 4096;
+
 // Members per block where the costly part of a pass over the members runs on two threads.
 constexpr size_t MembersPerBlock = 64 * TSeriesPointBatch::Capacity;
 
@@ -106,6 +109,8 @@ void TSeriesGr::ClearRun() {
     FMembers.clear();
     FMembers.shrink_to_fit();
     FBinLists.clear();
+    FSparse.clear();
+    FSparseBins = false;
     FRunLists.clear();
     FChannels.clear();
     FChannelSlot.fill(-1);
@@ -201,6 +206,15 @@ void TSeriesGr::PrepareLists(const std::vector<int32_t>& channels, int pass) {
         FRunLists.assign(1 + n, {});
         return;
     }
+    // A count far above the members would be mostly empty bins, for every channel.
+    FSparseBins =
+        FBinCount > SparseBinsFrom && static_cast<size_t>(FBinCount) > 2 * FMembers.size() + 1;
+    if (FSparseBins) {
+        FBinLists.assign(1 + n, {});
+        FSparse.assign(1 + n, {});
+        return;
+    }
+    FSparse.clear();
     FBinLists.assign(1 + n, std::vector<TGraphBin>(static_cast<size_t>(FBinCount)));
 }
 
@@ -288,33 +302,84 @@ void TSeriesGr::Aggregate(const TGraphRun& run, int pass) {
 void TSeriesGr::TakeIntoBins(const TGraphDataPoint& p, int32_t i) {
     const int slot = ChannelSlot(p.Channel);
     if (slot < 0) return;
-    std::vector<TGraphBin>& l = FBinLists[1 + static_cast<size_t>(slot)];
-    std::vector<TGraphBin>& a = FBinLists[0];
-    if (l.empty() || a.empty()) return;
     const long double y = SideValue(p);
-    for (TGraphBin* b : {&l[static_cast<size_t>(i)], &a[static_cast<size_t>(i)]}) {
-        ++b->Count;
+    auto take = [&](TGraphBin& b) {
+        ++b.Count;
         switch (FBinSumType) {
         case bsCnt:
-            b->Value += 1;
+            b.Value += 1;
             break;
         case bsAve:
         case bsSum:
-            b->Value += y;
+            b.Value += y;
             break;
         case bsMax:
-            b->Value = std::max(y, b->Value);
+            b.Value = std::max(y, b.Value);
             break;
         case bsMin:
-            b->Value = std::min(y, b->Value);
+            b.Value = std::min(y, b.Value);
             break;
         default:
             break;
         }
+    };
+    if (FSparseBins) {
+        if (FSparse.empty()) return;
+        take(FSparse[1 + static_cast<size_t>(slot)][i]);
+        take(FSparse[0][i]);
+        return;
+    }
+    std::vector<TGraphBin>& l = FBinLists[1 + static_cast<size_t>(slot)];
+    std::vector<TGraphBin>& a = FBinLists[0];
+    if (l.empty() || a.empty()) return;
+    take(l[static_cast<size_t>(i)]);
+    take(a[static_cast<size_t>(i)]);
+}
+
+void TSeriesGr::BinExtent(int32_t i, long double lo, long double hi, TGraphBin& b) const {
+    if (FCenterBin && FBinCount == 1) {
+        b.Start = lo;
+        b.End = hi;
+    } else if (FCenterBin) {
+        const long double w = (hi - lo) / (FBinCount - 1);
+        b.Start = lo + w * static_cast<long double>(i) - w / 2;
+        b.End = lo + w * static_cast<long double>(i) + w / 2;
+    } else {
+        const long double w = (hi - lo) / FBinCount;
+        b.Start = lo + w * static_cast<long double>(i);
+        b.End = lo + w * static_cast<long double>(i + 1);
     }
 }
 
+void TSeriesGr::SpreadSparseBins(long double lo, long double hi) {
+    for (size_t k = 0; k < FSparse.size() && k < FBinLists.size(); ++k) {
+        std::vector<TGraphBin>& list = FBinLists[k];
+        list.clear();
+        auto gap = [&](int32_t first, int32_t last) {
+            if (first > last) return;
+            TGraphBin from, to;
+            BinExtent(first, lo, hi, from);
+            BinExtent(last, lo, hi, to);
+            TGraphBin b;
+            b.Start = from.Start;
+            b.End = to.End;
+            list.push_back(b);
+        };
+        int32_t next = 0;
+        for (const auto& [i, bin] : FSparse[k]) {
+            gap(next, i - 1);
+            TGraphBin b = bin;
+            BinExtent(i, lo, hi, b);
+            list.push_back(b);
+            next = i + 1;
+        }
+        gap(next, FBinCount - 1);
+    }
+    FSparse.clear();
+}
+
 void TSeriesGr::FinishBins(IGraphAxis& side, long double lo, long double hi) {
+    if (FSparseBins) SpreadSparseBins(lo, hi);
     for (std::vector<TGraphBin>& list : FBinLists) {
         if (FBinSumType == bsAve)
             for (TGraphBin& b : list)
@@ -329,23 +394,10 @@ void TSeriesGr::FinishBins(IGraphAxis& side, long double lo, long double hi) {
         }
         for (const TGraphBin& b : list)
             if (b.Count != 0) side.AxisAddValue(b.Value);
-        // The extents.
-        const size_t n = list.size();
-        for (size_t i = 0; i < n; ++i) {
-            TGraphBin& b = list[i];
-            if (FCenterBin && FBinCount == 1) {
-                b.Start = lo;
-                b.End = hi;
-            } else if (FCenterBin) {
-                const long double w = (hi - lo) / (FBinCount - 1);
-                b.Start = lo + w * static_cast<long double>(i) - w / 2;
-                b.End = lo + w * static_cast<long double>(i) + w / 2;
-            } else {
-                const long double w = (hi - lo) / FBinCount;
-                b.Start = lo + w * static_cast<long double>(i);
-                b.End = lo + w * static_cast<long double>(i + 1);
-            }
-        }
+        // The extents; sparse bins have theirs.
+        if (!FSparseBins)
+            for (size_t i = 0; i < list.size(); ++i)
+                BinExtent(static_cast<int32_t>(i), lo, hi, list[i]);
     }
 }
 

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cmath>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -171,8 +172,12 @@ public:
     const std::vector<int32_t>& Members() const { return FMembers; }
     void ClearMembers();
     const std::vector<int32_t>& Channels() const { return FChannels; }
-    // Entry 0 all channels, entry k the channel Channels[k - 1].
+    // Entry 0 all channels, entry k the channel Channels[k - 1]. One bin per bin of the count,
+    // unless the count is far above the number of members: then only the bins that took
+    // members are kept, and each run of empty bins between them is one empty bin that spans
+    // the run (it draws the same), so memory follows the data, not the count asked for.
     const std::vector<std::vector<TGraphBin>>& BinLists() const { return FBinLists; }
+    bool SparseBins() const { return FSparseBins; }
     const std::vector<std::vector<TGraphDataPoint>>& RunLists() const { return FRunLists; }
     // The index into Channels of a channel that takes part, or -1.
     int ChannelSlot(uint8_t channel) const;
@@ -201,6 +206,10 @@ private:
     void TakeIntoBins(const TGraphDataPoint& p, int32_t i);
     // Averages, cumulation, the range of the values and the extents of every bin.
     void FinishBins(IGraphAxis& side, long double lo, long double hi);
+    // The extent of bin i over lo .. hi.
+    void BinExtent(int32_t i, long double lo, long double hi, TGraphBin& bin) const;
+    // Turns the sparse bins into lists of kept bins and empty runs.
+    void SpreadSparseBins(long double lo, long double hi);
     long double SideValue(const TGraphDataPoint& p) const;
     // A coordinate as a fraction of an axis' current range (false where none is finite),
     // with the range and the logarithm of its minimum taken once.
@@ -234,6 +243,9 @@ private:
     std::array<int16_t, 256> FChannelSlot{};
     long double FBinNum = 100;
     std::vector<std::vector<TGraphBin>> FBinLists;
+    // The bins that took members by index, while a sparse fill runs.
+    std::vector<std::map<int32_t, TGraphBin>> FSparse;
+    bool FSparseBins = false;
     std::vector<std::vector<TGraphDataPoint>> FRunLists;
     uint8_t FBinNumType = bnCount;
     uint8_t FBinSumType = bsCnt;
