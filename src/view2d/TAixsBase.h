@@ -50,7 +50,9 @@ public:
     virtual int32_t StripHeight() const = 0;
     // The plot's length along the axis in pixels: the values are placed on the plot, so the
     // ticks are placed by its length. A strip beside no plot spans it itself.
-    virtual int32_t PlotLength(bool vertical) const { return vertical ? StripHeight() : StripWidth(); }
+    virtual int32_t PlotLength(bool vertical) const {
+        return vertical ? StripHeight() : StripWidth();
+    }
     // The strip's width (vertical axes) or height (bottom axis) in pixels.
     virtual void SetThickness(int32_t pixels) = 0;
     virtual void RepaintStrip() = 0;
