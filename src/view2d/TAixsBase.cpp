@@ -5,6 +5,7 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "view2d/TAixsRange.h"
+#include "view2d/TypesPrg.h"
 
 #include <algorithm>
 #include <cmath>
@@ -73,13 +74,12 @@ void TAixsBase::Changed(bool) {
 
 // ---- Mapping -------------------------------------------------------------------------------
 
-int32_t TAixsBase::StripLength() const {
-    if (!FStrip) return 0;
-    return Vertical() ? FStrip->StripHeight() : FStrip->StripWidth();
+int32_t TAixsBase::PlotLength() const {
+    return FStrip ? FStrip->PlotLength(Vertical()) : 0;
 }
 
 int32_t TAixsBase::UsableLength() const {
-    return FStrip ? StripLength() - 1 - 4 : 0;
+    return FStrip ? PlotLength() - 1 - 4 : 0;
 }
 
 TAxisScale TAixsBase::Scale() const {
@@ -99,7 +99,22 @@ TAxisScale TAixsBase::Scale() const {
 }
 
 int32_t TAixsBase::ValueToPixel(long double d) const {
-    return RoundToInt32(Normalize(d) * UsableLength());
+    return FractionToPixel(Normalize(d));
+}
+
+int32_t TAixsBase::FractionToPixel(long double fraction) const {
+    // The plot maps its logical sheet onto its pixels; a mark asks that same mapping where its
+    // value lies, so it sits on the grid line and the points of that value at any size.
+    const int32_t length = PlotLength();
+    const TCoordMapping plot(length, length);
+    int32_t x = 0;
+    int32_t y = 0;
+    if (Vertical()) {
+        plot.LogicalToDevice(1, 1, 0, PlotLogicalY(fraction), x, y);
+        return length - 3 - y;
+    }
+    plot.LogicalToDevice(1, 1, PlotLogicalX(fraction), 0, x, y);
+    return x - 2;
 }
 
 long double TAixsBase::PixelToValue(int32_t p) const {
@@ -226,14 +241,23 @@ bool TAixsBase::NiceDecadeStep(bool vertical, int32_t length, TAixsStep& step) c
 
 // ---- Marks ---------------------------------------------------------------------------------
 
-RecMarkAixs TAixsBase::LabelledMark(int32_t pos, const std::string& text, uint8_t kind) const {
-    RecMarkAixs mark;
-    mark.Pos = pos;
+RecMarkAixs TAixsBase::TickMark(long double d) const {
+    RecMarkAixs tick;
+    tick.Kind = mkTick;
+    tick.Norm = Normalize(d);
+    tick.Pos = FractionToPixel(tick.Norm);
+    tick.LabelPos = tick.Pos;
+    return tick;
+}
+
+RecMarkAixs TAixsBase::LabelledMark(long double d, const std::string& text, uint8_t kind) const {
+    RecMarkAixs mark = TickMark(d);
+    const int32_t pos = mark.Pos;
     mark.Text = text;
     const TTextExtent e = MeasureAixsLabel(FormatAixsLabel(text, FTypeMarkValue), Metrics());
     const int32_t half = (Vertical() ? e.Height : e.Width) / 2;
-    // Pixel positions run from -2 to the strip's length - 3 (the 2-pixel margin of the plot).
-    const bool leaves = pos - half < -2 || pos + half > StripLength() - 3;
+    // Pixel positions run from -2 to the plot's length - 3 (the 2-pixel margin of the plot).
+    const bool leaves = pos - half < -2 || pos + half > PlotLength() - 3;
     mark.Kind = leaves ? mkTick : kind;
     mark.LabelPos = Vertical() ? pos + half : pos - half;
     return mark;
@@ -266,19 +290,14 @@ void TAixsBase::BuildLinearMarks(long double curMin, long double curMax) {
             if (std::fabs(v - r) > 1E-9L * std::max(1.0L, std::fabs(v))) continue;
             v = r;
         }
-        const int32_t pos = ValueToPixel(k * st.Step - shift);
-        FMarks.push_back(LabelledMark(pos, FloatToStr(v), mkMajor));
+        FMarks.push_back(LabelledMark(k * st.Step - shift, FloatToStr(v), mkMajor));
         // Minor ticks between this major and the next, inside the current range.
         if (k == st.Count || st.Multiplier <= 1 || (integer && !(st.Step > 1))) continue;
         for (int32_t e = 1; e < st.Multiplier; ++e) {
             const long double offset = k * st.Step + e * st.Step / st.Multiplier;
             const long double mv = st.Lo + offset;
             if (mv < curMin || mv > curMax) continue;
-            RecMarkAixs tick;
-            tick.Kind = mkTick;
-            tick.Pos = ValueToPixel(offset - shift);
-            tick.LabelPos = tick.Pos;
-            FMarks.push_back(tick);
+            FMarks.push_back(TickMark(offset - shift));
         }
     }
 }
@@ -296,8 +315,7 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
         if (decades != std::trunc(decades)) continue;
         if (spacing == 0 && decades != 0) spacing = decades;
         const long double v = std::pow(10.0L, logLo + decades);
-        const int32_t pos = ValueToPixel(std::log10(v) - logMin);
-        FMarks.push_back(LabelledMark(pos, FloatToStr(v), mkMajor));
+        FMarks.push_back(LabelledMark(std::log10(v) - logMin, FloatToStr(v), mkMajor));
     }
     if (spacing == 1) {
         // Every decade also gets 2 .. 9 times its power: labelled when a label fits between
@@ -312,16 +330,12 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
             for (int m = 2; m <= 9; ++m) {
                 const long double v = m * power;
                 if (v < curMin || v > curMax) continue;
-                const int32_t pos = ValueToPixel(std::log10(v) - logMin);
+                const long double d = std::log10(v) - logMin;
                 if (labelled) {
                     const bool inside = v > curMin && v < curMax;
-                    RecMarkAixs mark = LabelledMark(pos, inside ? FloatToStr(v) : "", mkMinor);
-                    FMarks.push_back(mark);
+                    FMarks.push_back(LabelledMark(d, inside ? FloatToStr(v) : "", mkMinor));
                 } else {
-                    RecMarkAixs tick;
-                    tick.Pos = pos;
-                    tick.LabelPos = pos;
-                    FMarks.push_back(tick);
+                    FMarks.push_back(TickMark(d));
                 }
             }
         }
@@ -330,8 +344,7 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
                                       [](const RecMarkAixs& m) { return m.Kind != mkTick; });
     if (!anyLabel) {
         const long double mid = (curMin + curMax) / 2;
-        FMarks.push_back(
-            LabelledMark(ValueToPixel(SafeLog10(mid) - logMin), FloatToStr(mid), mkMinor));
+        FMarks.push_back(LabelledMark(SafeLog10(mid) - logMin, FloatToStr(mid), mkMinor));
         FMarks.back().Kind = mkMinor;
     }
 }

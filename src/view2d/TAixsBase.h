@@ -32,20 +32,27 @@ constexpr uint8_t mkMajor = 1;
 constexpr uint8_t mkMinor = 2;
 
 // One tick mark; positions are pixels along the axis from its start (the bottom of vertical
-// axes, the left of the bottom axis).
+// axes, the left of the bottom axis). Norm is the mark's place as a fraction of the current
+// range, which grid lines take so that they are drawn through the plot's own mapping.
 struct RecMarkAixs {
     uint8_t Kind = mkTick;
     std::string Text;
     int32_t LabelPos = 0;
     int32_t Pos = 0;
+    long double Norm = 0;
 };
 
-// The paint box an axis draws on.
+// The paint box an axis draws on, beside the plot whose values the axis tells.
 class IAixsStrip {
 public:
     virtual ~IAixsStrip() = default;
     virtual int32_t StripWidth() const = 0;
     virtual int32_t StripHeight() const = 0;
+    // The plot's length along the axis in pixels: the values are placed on the plot, so the
+    // ticks are placed by its length. A strip beside no plot spans it itself.
+    virtual int32_t PlotLength(bool vertical) const {
+        return vertical ? StripHeight() : StripWidth();
+    }
     // The strip's width (vertical axes) or height (bottom axis) in pixels.
     virtual void SetThickness(int32_t pixels) = 0;
     virtual void RepaintStrip() = 0;
@@ -111,13 +118,19 @@ public:
     virtual void Changed(bool resetData);
 
     // ---- Mapping ----------------------------------------------------------------------------
-    // Pixels along the strip that the range spans: its length less 5.
+    // The plot's length along the axis, in pixels (0 without a strip).
+    int32_t PlotLength() const;
+    // Pixels along the plot that the range spans: its length less 5.
     int32_t UsableLength() const;
     // A distance from CurMin (on a logarithmic axis a difference of decimal logarithms) as a
     // fraction of the range. A zero-width range gives 0, except for the maximum itself.
     long double Normalize(long double d) const { return Scale().Normalize(d); }
     TAxisScale Scale() const;
+    // The pixel of a distance from CurMin along the axis, counted from the axis start behind the
+    // plot's 2-pixel margin: the plot's own logical-to-device mapping of the value's place.
     int32_t ValueToPixel(long double d) const;
+    // The same for a fraction of the range.
+    int32_t FractionToPixel(long double fraction) const;
     long double PixelToValue(int32_t p) const;
 
     // ---- Marks ------------------------------------------------------------------------------
@@ -145,9 +158,11 @@ protected:
     void LoadCommon(const TNodePersist& node);
     // The label extent of a value as drawn.
     TTextExtent LabelExtent(long double v) const;
-    // A mark at `pos` for the value text: labelled when the label stays on the strip.
-    RecMarkAixs LabelledMark(int32_t pos, const std::string& text, uint8_t kind) const;
-    int32_t StripLength() const;
+    // A mark at the distance `d` from CurMin for the value text: labelled when the label stays
+    // beside the plot.
+    RecMarkAixs LabelledMark(long double d, const std::string& text, uint8_t kind) const;
+    // A plain tick at the distance `d` from CurMin.
+    RecMarkAixs TickMark(long double d) const;
 
     uint8_t FKind;
     bool FEnabled = true;

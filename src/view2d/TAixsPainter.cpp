@@ -56,7 +56,7 @@ void DrawLabel(QPainter& p, int32_t x, int32_t y, const TAixsLabel& label,
 } // namespace
 
 void PaintAixs(const TAixsBase& axis, QPainter& p, int32_t width, int32_t height,
-               const TQtTextMetrics& fonts, TColor face) {
+               const TQtTextMetrics& fonts, TColor face, int32_t plotStart) {
     p.save();
     p.setRenderHint(QPainter::Antialiasing, false);
     p.fillRect(QRect(0, 0, width, height), TCanvasDraw::ToQColor(face));
@@ -104,14 +104,17 @@ void PaintAixs(const TAixsBase& axis, QPainter& p, int32_t width, int32_t height
     const int32_t major = axis.MmToPixels(3);
     const int32_t minor = axis.MmToPixels(0.5L);
     const int32_t gap = axis.MmToPixels(3);
+    // Positions count from the plot's first pixel (left) or last (bottom) behind its 2-pixel
+    // margin; the strip shows them where the plot lies beside it.
+    const int32_t bottom = plotStart + axis.PlotLength() - 1;
     p.setPen(QPen(Qt::black, 1));
     for (const RecMarkAixs& m : axis.Marks()) {
         const int32_t len = m.Kind == mkMajor ? major : minor;
         if (kind == akBottom) {
-            const int32_t x = m.Pos + 2;
+            const int32_t x = plotStart + m.Pos + 2;
             p.drawLine(x, 0, x, len - 1);
         } else {
-            const int32_t y = height - 1 - m.Pos - 2;
+            const int32_t y = bottom - m.Pos - 2;
             if (kind == akLeft)
                 p.drawLine(width - 1, y, width - len, y);
             else
@@ -121,11 +124,11 @@ void PaintAixs(const TAixsBase& axis, QPainter& p, int32_t width, int32_t height
         const TAixsLabel label = FormatAixsLabel(m.Text, axis.TypeMarkValue());
         const TTextExtent e = MeasureAixsLabel(label, fonts);
         if (kind == akBottom)
-            DrawLabel(p, m.LabelPos + 2, gap, label, fonts);
+            DrawLabel(p, plotStart + m.LabelPos + 2, gap, label, fonts);
         else if (kind == akLeft)
-            DrawLabel(p, width - 1 - gap - e.Width, height - 1 - m.LabelPos - 2, label, fonts);
+            DrawLabel(p, width - 1 - gap - e.Width, bottom - m.LabelPos - 2, label, fonts);
         else
-            DrawLabel(p, gap, height - 1 - m.LabelPos - 2, label, fonts);
+            DrawLabel(p, gap, bottom - m.LabelPos - 2, label, fonts);
     }
     p.restore();
 }

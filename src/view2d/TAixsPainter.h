@@ -11,8 +11,10 @@ namespace vorelt {
 
 inline constexpr char txtEmptyMarkAixs[] = "Empty Mark Aixs";
 
-// Paints the strip of width x height pixels; `face` fills it first.
+// Paints the strip of width x height pixels; `face` fills it first. `plotStart` is where the
+// plot that the axis tells begins along the strip (its top for vertical axes, its left for the
+// bottom axis), in strip pixels: ticks and labels go where the plot draws their values.
 void PaintAixs(const TAixsBase& axis, QPainter& painter, int32_t width, int32_t height,
-               const TQtTextMetrics& fonts, TColor face = clBtnFace);
+               const TQtTextMetrics& fonts, TColor face = clBtnFace, int32_t plotStart = 0);
 
 } // namespace vorelt

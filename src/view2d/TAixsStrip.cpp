@@ -3,6 +3,7 @@
 #include "view2d/TAixsPainter.h"
 #include "view2d/TCanvasDraw.h"
 
+#include <QLayout>
 #include <QPainter>
 
 namespace vorelt {
@@ -23,6 +24,17 @@ void TAixsStrip::SetAxis(TAixsBase* axis) {
     update();
 }
 
+int32_t TAixsStrip::PlotLength(bool vertical) const {
+    if (!FPlot) return vertical ? height() : width();
+    return vertical ? FPlot->height() : FPlot->width();
+}
+
+int32_t TAixsStrip::PlotStart() const {
+    if (!FPlot || !FAxis) return 0;
+    const QPoint offset = FPlot->mapTo(window(), QPoint(0, 0)) - mapTo(window(), QPoint(0, 0));
+    return FAxis->Vertical() ? offset.y() : offset.x();
+}
+
 void TAixsStrip::SetThickness(int32_t pixels) {
     if (!FAxis || FAxis->Vertical())
         setFixedWidth(pixels);
@@ -33,9 +45,20 @@ void TAixsStrip::SetThickness(int32_t pixels) {
 void TAixsStrip::paintEvent(QPaintEvent*) {
     QPainter p(this);
     if (FAxis)
-        PaintAixs(*FAxis, p, width(), height(), FFonts);
+        PaintAixs(*FAxis, p, width(), height(), FFonts, clBtnFace, PlotStart());
     else
         p.fillRect(rect(), TCanvasDraw::ToQColor(clBtnFace));
+}
+
+void LayOutAixs(std::initializer_list<TAixsBase*> axes, QLayout* apply) {
+    for (TAixsBase* a : axes)
+        a->BuildMarks();
+    for (TAixsBase* a : axes)
+        a->UpdateLayout();
+    // New thicknesses resize the plot; applied now, the marks below fit the plot as drawn.
+    if (apply) apply->activate();
+    for (TAixsBase* a : axes)
+        a->BuildMarks();
 }
 
 } // namespace vorelt

@@ -109,6 +109,7 @@ void TCanvasContainer::paintEvent(QPaintEvent*) {
 void TCanvasContainer::resizeEvent(QResizeEvent*) {
     FMapping->SetSize(width(), height());
     FDirty = true;
+    if (OnResized) OnResized(*this);
 }
 
 uint16_t TCanvasContainer::KeyStateOf(const QMouseEvent* e) {

@@ -70,6 +70,9 @@ public:
 
     // Called when DragObjects is set and a selected object is dragged off.
     std::function<void(TCanvasContainer&)> OnStartDrag;
+    // Called after the client area changed its size (the mapping already follows it), so that
+    // what is measured in its pixels outside it, such as axis ticks, follows too.
+    std::function<void(TCanvasContainer&)> OnResized;
 
 protected:
     void paintEvent(QPaintEvent* event) override;

@@ -125,6 +125,8 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
     FBottomStrip->SetAxis(FBottom.get());
     FLeftStrip->setFixedWidth(4);
     FRightStrip->setFixedWidth(4);
+    for (TAixsStrip* s : {FLeftStrip, FRightStrip, FBottomStrip})
+        s->SetPlot(FContainer);
     grid->addWidget(FLeftStrip, 0, 0);
     grid->addWidget(FContainer, 0, 1);
     grid->addWidget(FRightStrip, 0, 2);
@@ -133,6 +135,7 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
     grid->setRowStretch(0, 1);
     auto* holder = new QWidget(Content());
     holder->setLayout(grid);
+    FAxesLayout = grid;
     ContentLayout()->addWidget(holder, 1);
 
     TCanvasContainerCore& core = FContainer->Core();
@@ -145,6 +148,9 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
         if (FFocused) ShowPopup(FContainer->mapToGlobal(QPoint(x, y)));
     };
     FContainer->installEventFilter(new TClickWatch(*this, FContainer));
+    // The marks are pixels of the plot: every new size of it (a resize of the window, a tiling,
+    // a strip growing for its labels) lays the axes out again.
+    FContainer->OnResized = [this](TCanvasContainer&) { LayoutAxes(false); };
     FTimeMarks = std::make_unique<TTimeMarksGr>(FContainer, FBottom.get());
     CreateGridLines();
     FTimeMarks->CreateLine();
@@ -164,6 +170,8 @@ void TGraphVC::Clicked() {
 }
 
 TGraphVC::~TGraphVC() {
+    // The panel and its container outlive this object's members by a little.
+    FContainer->OnResized = nullptr;
     // Add-ons take their objects out of the container, which must still be there.
     FAddOns.clear();
     // The series' objects live in the container, which Qt frees with the panel.
@@ -278,6 +286,26 @@ TGraphRun TGraphVC::Run() {
     run.RightOn = FRight->Enabled() && FRight->HasField();
     run.Points = FFillPoints;
     return run;
+}
+
+void TGraphVC::LayoutAxes(bool apply) {
+    // Applying the layout resizes the plot, which asks for this again: the outer call has it.
+    if (FLayingOutAxes) return;
+    FLayingOutAxes = true;
+    LayOutAixs({FLeft.get(), FBottom.get(), FRight.get()}, apply ? FAxesLayout : nullptr);
+    FLayingOutAxes = false;
+    if (!FGridH) return;
+    FGridH->ClearValues();
+    FGridV->ClearValues();
+    if (FActive) {
+        // The grid lines take the marks' fractions and go through the plot's mapping like the
+        // points do; the marks' pixels came from the same mapping.
+        for (const RecMarkAixs& m : FLeft->Marks())
+            if (m.Kind == mkMajor || m.Kind == mkMinor) FGridH->AddValue(m.Norm, 0);
+        for (const RecMarkAixs& m : FBottom->Marks())
+            if (m.Kind == mkMajor || m.Kind == mkMinor) FGridV->AddValue(0, m.Norm);
+    }
+    FContainer->Repaint();
 }
 
 void TGraphVC::CreateGridLines() {
@@ -810,29 +838,14 @@ void TGraphVC::UpdateAppearance() {
         if (FOutdated) text += "  (outdated)";
         caption->setText(text);
     }
-    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
-        a->BuildMarks();
-    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
-        a->UpdateLayout();
-    for (TGrAixs* a : {FLeft.get(), FBottom.get(), FRight.get()})
-        a->BuildMarks();
+    LayoutAxes(true);
     if (!FGridH) return;
-    FGridH->ClearValues();
-    FGridV->ClearValues();
     const TColorScheme& scheme = ColorScheme(FColorScheme);
     if (FActive) {
         FContainer->SetColor(scheme.Background);
         FContainer->Core().SetBandColor(scheme.Foreground);
         FGridH->Pen().SetColor(scheme.CellLine);
         FGridV->Pen().SetColor(scheme.CellLine);
-        const int h = std::max(FContainer->height() - 5, 1);
-        const int w = std::max(FContainer->width() - 4, 1);
-        for (const RecMarkAixs& m : FLeft->Marks())
-            if (m.Kind == mkMajor || m.Kind == mkMinor)
-                FGridH->AddValue(static_cast<long double>(m.Pos) / h, 0);
-        for (const RecMarkAixs& m : FBottom->Marks())
-            if (m.Kind == mkMajor || m.Kind == mkMinor)
-                FGridV->AddValue(0, static_cast<long double>(m.Pos) / w);
         for (int i = 0; i < FSeries.Count(); ++i) {
             TSeriesGr& s = *FSeries.Get(i);
             TGraphAEVObject* o = SeriesObject(s);

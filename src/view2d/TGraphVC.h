@@ -24,6 +24,7 @@
 #include <vector>
 
 class QAction;
+class QLayout;
 class QMenu;
 
 namespace vorelt {
@@ -186,6 +187,9 @@ private:
     void AttachObject(TSeriesGr& series, TGraphAEVObject* object, const std::string& className);
     void RemoveObject(TBaseAEVObject* object);
     void CreateGridLines();
+    // Marks and strips for the plot's present size, and the grid lines at the labelled marks;
+    // `apply` applies the strips' new thickness at once (not while the plot is being resized).
+    void LayoutAxes(bool apply);
     void RebuildSeries(TSeriesGr& s, const TGraphRun& run);
     // A rectangle of the info rectangle as fractions of the ranges.
     bool InfoFractions(TZoomRect& r) const;
@@ -210,6 +214,8 @@ private:
     TAixsStrip* FRightStrip;
     TAixsStrip* FBottomStrip;
     TCanvasContainer* FContainer;
+    QLayout* FAxesLayout = nullptr;
+    bool FLayingOutAxes = false;
     TSeriesGrList FSeries;
     std::map<const TSeriesGr*, std::unique_ptr<TSeriesObjectLink>> FLinks;
     TRectAEVObject* FInfoRect = nullptr;

@@ -82,6 +82,10 @@ TGraphic::TGraphic(QWidget* parent) : QWidget(parent) {
     FBottomStrip->SetAxis(&FBottom);
     FLeftStrip->setFixedWidth(4);
     FRightStrip->setFixedWidth(4);
+    for (TAixsStrip* s : {FLeftStrip, FRightStrip, FBottomStrip})
+        s->SetPlot(FContainer);
+    // The marks are pixels of the plot: every new size of it lays the axes out again.
+    FContainer->OnResized = [this](TCanvasContainer&) { LayoutAxes(false); };
     grid->addWidget(FLeftStrip, 0, 0);
     grid->addWidget(FContainer, 0, 1);
     grid->addWidget(FRightStrip, 0, 2);
@@ -104,7 +108,17 @@ TGraphic::TGraphic(QWidget* parent) : QWidget(parent) {
     BuildMenu();
 }
 
-TGraphic::~TGraphic() = default;
+TGraphic::~TGraphic() {
+    FContainer->OnResized = nullptr;
+}
+
+void TGraphic::LayoutAxes(bool apply) {
+    // Applying the layout resizes the plot, which asks for this again: the outer call has it.
+    if (FLayingOutAxes) return;
+    FLayingOutAxes = true;
+    LayOutAixs({&FLeft, &FBottom, &FRight}, apply ? layout() : nullptr);
+    FLayingOutAxes = false;
+}
 
 void TGraphic::SetRange(TAixs& axis, long double lo, long double hi) {
     axis.SetAutoMin(false);
@@ -234,12 +248,7 @@ bool TGraphic::UnzoomView(bool all) {
 }
 
 void TGraphic::UpdateAppearance() {
-    for (TAixs* a : {&FLeft, &FBottom, &FRight})
-        a->BuildMarks();
-    for (TAixs* a : {&FLeft, &FBottom, &FRight})
-        a->UpdateLayout();
-    for (TAixs* a : {&FLeft, &FBottom, &FRight})
-        a->BuildMarks();
+    LayoutAxes(true);
     // The dark scheme of graphs: palette colours stand out on it.
     FContainer->SetColor(FActive ? ColorScheme(0).Background : 0xF0F0F0);
     FContainer->RedrawObjects();

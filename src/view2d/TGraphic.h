@@ -66,6 +66,9 @@ private:
     TViewTransform Transform(const TSnapshot& old);
     void BuildMenu();
     void UpdateMenu();
+    // Marks and strips for the plot's present size; `apply` applies the strips' new thickness
+    // at once (not while the plot is being resized).
+    void LayoutAxes(bool apply);
 
     TAixs FLeft{akLeft};
     TAixs FRight{akRight};
@@ -76,6 +79,7 @@ private:
     TCanvasContainer* FContainer;
     TRectAEVObject* FInfoRect = nullptr;
     bool FActive = false;
+    bool FLayingOutAxes = false;
     std::vector<TSnapshot> FStack;
     QMenu* FEditMenu = nullptr;
     std::map<std::string, QAction*> FItems;

@@ -64,6 +64,18 @@ constexpr uint16_t sfBoth = PackScale(1, 1);
 constexpr int32_t LogicalWidthUnits = 297;
 constexpr int32_t LogicalHeightUnits = 210;
 
+// Where a fraction of a graph axis's range lies on the logical sheet: across from the left, and
+// up from the bottom (logical Y grows downwards). It is the arithmetic by which series objects
+// and grid lines place their values (`AddValueEx`), rounded to a double as their point lists
+// keep it; axis ticks go through it too, so that one value lands on one pixel whatever draws
+// it.
+inline double PlotLogicalX(long double fraction) {
+    return static_cast<double>(fraction * LogicalWidthUnits);
+}
+inline double PlotLogicalY(long double fraction) {
+    return static_cast<double>(LogicalHeightUnits - fraction * LogicalHeightUnits);
+}
+
 class ICoordConvert {
 public:
     virtual ~ICoordConvert() = default;

@@ -136,10 +136,11 @@ TEST(AixsStep, ZeroToHundredOnFiveHundredPixelsStepsByFiveWithFourMinorTicks) {
     EXPECT_EQ(betweenFirst, 4);
     EXPECT_EQ(f.axis.MarkCount(), 21 + 20 * 4);
     EXPECT_EQ(f.axis.Marks().back().Text, "100");
-    // Positions: 50 is half of 495 pixels, ties to even.
+    // Positions are where the plot draws the values: 50 lies 247.5 rows below the plot's top
+    // margin, ties to even give row 248, which is 495 - 248 = 247 above the axis start.
     for (const RecMarkAixs& m : f.axis.Marks())
         if (m.Text == "50") {
-            EXPECT_EQ(m.Pos, 248);
+            EXPECT_EQ(m.Pos, 247);
         }
     EXPECT_EQ(f.axis.Marks()[1].Pos, 5); // the minor tick at 1: 4.95
 }
