@@ -37,19 +37,24 @@ namespace vorelt {
 
 namespace {
 
-// Clicks on the plot reach the view before the container handles them.
+// Clicks on the plot reach the view before the container handles them; the notice over the
+// plot keeps the container's size.
 class TClickWatch : public QObject {
 public:
-    explicit TClickWatch(TGraphVC& view, QObject* parent) : QObject(parent), FView(view) {}
+    TClickWatch(TGraphVC& view, QWidget* notice, QObject* parent)
+        : QObject(parent), FView(view), FNotice(notice) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonPress) FView.Clicked();
+        if (event->type() == QEvent::Resize)
+            if (auto* w = qobject_cast<QWidget*>(watched)) FNotice->setGeometry(w->rect());
         return QObject::eventFilter(watched, event);
     }
 
 private:
     TGraphVC& FView;
+    QWidget* FNotice;
 };
 
 constexpr char ClassPoint[] = "TGraphPointAEVObject";
@@ -144,7 +149,18 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
         handled = true;
         if (FFocused) ShowPopup(FContainer->mapToGlobal(QPoint(x, y)));
     };
-    FContainer->installEventFilter(new TClickWatch(*this, FContainer));
+    FNoticeLabel = new QLabel(FContainer);
+    FNoticeLabel->setObjectName("lNotice");
+    FNoticeLabel->setAlignment(Qt::AlignCenter);
+    FNoticeLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    {
+        QFont font = FNoticeLabel->font();
+        font.setPointSize(font.pointSize() + 4);
+        font.setBold(true);
+        FNoticeLabel->setFont(font);
+    }
+    FNoticeLabel->hide();
+    FContainer->installEventFilter(new TClickWatch(*this, FNoticeLabel, FContainer));
     FTimeMarks = std::make_unique<TTimeMarksGr>(FContainer, FBottom.get());
     CreateGridLines();
     FTimeMarks->CreateLine();
@@ -312,6 +328,7 @@ void TGraphVC::SetActive(bool value) {
     FTimeMarks->ClearMarks();
     CollectAddOns();
     FFillError.clear();
+    FNotice.clear();
     FRecordsRead = 0;
     if (FSource) {
         FSource->Nav().Kinds = GraphKinds;
@@ -330,7 +347,9 @@ void TGraphVC::SetActive(bool value) {
         request.KeepMembers = true;
         request.TakeTimeMark = [this](int32_t index, long double x) { FTimeMarks->Take(index, x); };
         TGraphFillResult result;
-        if (!FillGraphRecords(request, result)) {
+        const bool filled = FillGraphRecords(request, result);
+        FNotice = FillNotice(filled, result);
+        if (!filled) {
             FFillError = result.Error;
             FSource->AddError(result.Error);
             TVisualClass::SetActive(false);
@@ -732,10 +751,14 @@ void TGraphVC::ViewMessage(TAEOMSG& msg) {
     }
     case omSelectedAdded:
     case omSelectedRemoved:
-    case omDeletedAdded:
-    case omDeletedRemoved:
+        // Only point plots draw the selection.
         if (FActive && (IsPointPlotVisible(sdLeft) || IsPointPlotVisible(sdRight)))
             SetOutdated(true);
+        return;
+    case omDeletedAdded:
+    case omDeletedRemoved:
+        // Deleted records leave the bins of lines and histograms too.
+        if (FActive) SetOutdated(true);
         return;
     case omMarkRecord:
         if (FActive && GetCheckMark() && !msg.List.empty()) {
@@ -859,6 +882,11 @@ void TGraphVC::UpdateAppearance() {
         if (!o) continue;
         o->SetVisible(s.Visible());
         if (auto* p = dynamic_cast<TGraphPointAEVObject*>(o)) p->SetPointStyle(s.TypePoint());
+    }
+    if (FNoticeLabel) {
+        FNoticeLabel->setText(QString::fromStdString(FNotice));
+        FNoticeLabel->setGeometry(FContainer->rect());
+        FNoticeLabel->setVisible(!FNotice.empty());
     }
     FContainer->RedrawObjects();
     FContainer->update();
