@@ -884,6 +884,11 @@ void TGraphVC::UpdateAppearance() {
         if (auto* p = dynamic_cast<TGraphPointAEVObject*>(o)) p->SetPointStyle(s.TypePoint());
     }
     if (FNoticeLabel) {
+        // Readable on the plot's colour, whichever scheme or state.
+        const QColor back = TCanvasDraw::ToQColor(FContainer->GetColor());
+        QPalette palette = FNoticeLabel->palette();
+        palette.setColor(QPalette::WindowText, back.lightness() < 128 ? Qt::white : Qt::black);
+        FNoticeLabel->setPalette(palette);
         FNoticeLabel->setText(QString::fromStdString(FNotice));
         FNoticeLabel->setGeometry(FContainer->rect());
         FNoticeLabel->setVisible(!FNotice.empty());

@@ -20,6 +20,7 @@
 #include <QLabel>
 #include <QMouseEvent>
 #include <QProcess>
+#include <QScreen>
 #include <QTabWidget>
 #include <QTest>
 
@@ -89,12 +90,17 @@ public:
         return found;
     }
 
-    // Saves a picture of the main window where VORELT_SHOTS points, when it is set.
+    // Saves a picture where VORELT_SHOTS points, when it is set: the whole screen on a real
+    // X server (menus and the find window are windows of their own), else the main window.
     void Shot(const char* name) const {
         const QString dir = qEnvironmentVariable("VORELT_SHOTS");
         if (dir.isEmpty() || !Main) return;
         QApplication::processEvents();
-        Main->grab().save(dir + "/" + name);
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (QGuiApplication::platformName() == "xcb" && screen)
+            screen->grabWindow(0).save(dir + "/" + name);
+        else
+            Main->grab().save(dir + "/" + name);
     }
 
     TTempDir Dir;

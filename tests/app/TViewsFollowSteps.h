@@ -278,7 +278,9 @@ inline void SeekLandsOnHitsInTheMiddle(TDemoSession& s) {
         ASSERT_TRUE(table->FetchRow(nav, record, data + 1, view->Data().RowPosition(data)));
         EXPECT_EQ(record.Kind(), rkHit) << "Seek landed on a row of kind " << int(record.Kind());
         const int middle = grid->TopRow() + grid->VisibleDataRows() / 2;
-        if (grid->TopRow() > TTableGrid::FixedRows) EXPECT_NEAR(row, middle, 1);
+        if (grid->TopRow() > TTableGrid::FixedRows) {
+            EXPECT_NEAR(row, middle, 1);
+        }
         const QRect shown(
             grid->viewport()->mapToGlobal(
                 QPoint(0, (TTableGrid::FixedRows + row - grid->TopRow()) * TTableGrid::RowHeight)),
@@ -345,6 +347,8 @@ inline void DrawnLoadLineReadsSensibly(TDemoSession& s) {
     QTest::mouseClick(c, Qt::RightButton, Qt::NoModifier, QPoint(c->width() / 2, c->height() / 2));
     QApplication::processEvents();
     ASSERT_GE(w->Points()->topLevelItemCount(), 2);
+    w->Pages()->setCurrentIndex(1); // "Line Points"
+    QApplication::processEvents();
     const QString shot = qEnvironmentVariable("VORELT_SHOTS");
     if (!shot.isEmpty()) w->grab().save(shot + "/load-line-points.png");
     for (int i = 0; i < w->Points()->topLevelItemCount(); ++i) {
