@@ -28,6 +28,7 @@
 #include "project/TProjectHelpers.h"
 #include "view2d/TCanvasDraw.h"
 #include "view2d/TPanelVC.h"
+#include "view2d/TTableVC.h"
 #include "view2d/TypesPrg.h"
 
 #include <QAction>
@@ -100,6 +101,10 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     MakeAction("mResetView", "Reset", cmResetFocused);
     MakeAction("mLoadSplitChannels", "Load Splitting Channels Data", cmSplitChannels);
     MakeAction("mReloadChecked", "Reload Data For Selected Processors", cmRunChecked);
+    MakeAction("mFindInTable", "Find", -1);
+    connect(Action("mFindInTable"), &QAction::triggered, this, [this] {
+        if (TTableVC* t = FindTable()) t->OpenFindWindow();
+    });
     connect(Action("mCloseProject"), &QAction::triggered, this, [this] {
         if (QWidget* w = parentWidget())
             w->close();
@@ -240,7 +245,9 @@ QList<QAction*> TFChild::EditActions() const {
             Action("mPagesDispatcher"),
             nullptr,
             Action("mSelectAllVisual"),
-            Action("mUnSelectAllVisual")};
+            Action("mUnSelectAllVisual"),
+            nullptr,
+            Action("mFindInTable")};
 }
 
 QList<QAction*> TFChild::AnalyzeActions() const {
@@ -287,6 +294,19 @@ void TFChild::UpdateCommandStates() {
     ForEachPlacedView([&](int, int, TGVVisualClass* v) { anyChecked |= v->GetCheckMark(); });
     Action("mReloadChecked")->setEnabled(ready && anyChecked);
     Action("mCloseProject")->setEnabled(true);
+    const TTableVC* table = FindTable();
+    Action("mFindInTable")->setEnabled(ready && table && table->CanFind());
+}
+
+TTableVC* TFChild::FindTable() const {
+    if (auto* t = dynamic_cast<TTableVC*>(FocusedView())) return t;
+    // Without a focused table, the first table of the page in view.
+    TTableVC* first = nullptr;
+    const int active = FPageControl ? FPageControl->currentIndex() : -1;
+    ForEachPlacedView([&](int page, int, TGVVisualClass* v) {
+        if (!first && page == active) first = dynamic_cast<TTableVC*>(v);
+    });
+    return first;
 }
 
 // ---- Project handlers ----------------------------------------------------------------------
@@ -579,6 +599,7 @@ bool TFChild::SaveProjectAs(const std::string& fileName, std::string& error, boo
     FIsNew = false;
     setWindowTitle(QString::fromStdString(name));
     if (QWidget* w = parentWidget()) w->setWindowTitle(windowTitle());
+    if (FMain) FMain->NoteRecentProject(name);
     if (tellCompleted) FDialogs.ShowMessageBox("Operation Completed", TMsgKind::Information, mbOK);
     UpdateCommandStates();
     return true;

@@ -36,6 +36,7 @@ class TDataFileCommands;
 class TFMain;
 class TGVVisualClass;
 class TLongShoF;
+class TTableVC;
 class TVisualClass;
 
 // Command codes of ExecuteCommand.
@@ -118,6 +119,9 @@ public:
     // Views of the pages: (page, placement, view) for every placed view.
     void ForEachPlacedView(const std::function<void(int, int, TGVVisualClass*)>& visit) const;
     TGVVisualClass* FocusedView() const;
+    // The table the Edit menu's "Find" searches: the focused one, else the first of the page
+    // in view; none without a table there.
+    TTableVC* FindTable() const;
     // Shows the view popup menu (the shared one) at the screen position.
     void ShowViewPopup(TVisualClass& view, const QPoint& screenPos, const QList<QAction*>& items);
     QMenu* ViewPopup() const { return FViewPopup; }

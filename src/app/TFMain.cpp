@@ -148,6 +148,11 @@ void TFMain::WriteSettings() {
 }
 
 void TFMain::BuildRecentActions() {
+    // An item may be the one being triggered: it goes once its signal is over.
+    for (QAction* a : FRecentActions) {
+        a->setObjectName(QString());
+        a->deleteLater();
+    }
     FRecentActions.clear();
     if (FRecent.Count() == 0) return;
     auto* sep = new QAction(this);
@@ -155,17 +160,25 @@ void TFMain::BuildRecentActions() {
     sep->setObjectName("mFEmptyStack");
     FRecentActions << sep;
     const QFontMetrics fm(font());
-    for (int i = 0; i < FRecent.ShownCount(); ++i) {
-        const QString name = QString::fromStdString(FRecent.GetShown(i));
+    for (int i = 0; i < FRecent.Count(); ++i) {
+        const std::string file = FRecent.Get(i);
+        const QString name = QString::fromStdString(file);
         auto* a = new QAction(
             QString::number(i + 1) + " " + fm.elidedText(name, Qt::ElideMiddle, 200), this);
         a->setObjectName("mFStack" + QString::number(i));
         a->setData(i);
         a->setToolTip(name);
-        connect(a, &QAction::triggered, this,
-                [this, i] { OpenProjectWindow(FRecent.GetShown(i), false); });
+        // The name, not the place: opening it moves it to the top of the list.
+        connect(a, &QAction::triggered, this, [this, file] { OpenProjectWindow(file, false); });
         FRecentActions << a;
     }
+}
+
+void TFMain::NoteRecentProject(const std::string& fileName) {
+    if (Trim(fileName).empty()) return;
+    FRecent.Add(fileName);
+    BuildRecentActions();
+    RebuildMenus();
 }
 
 TFChild* TFMain::ActiveChild() const {
@@ -205,6 +218,9 @@ void TFMain::RebuildMenus() {
         QMenu* edit = bar->addMenu("Edit");
         edit->setObjectName("mEdit");
         addAll(edit, child->EditActions());
+        // What the items apply to (the focused view, the page in view) changes without a
+        // command: their states are taken when the menu opens.
+        connect(edit, &QMenu::aboutToShow, child, [child] { child->UpdateCommandStates(); });
         QMenu* analyze = bar->addMenu("Analyze");
         analyze->setObjectName("mAnalyze");
         addAll(analyze, child->AnalyzeActions());
@@ -280,6 +296,7 @@ TFChild* TFMain::OpenProjectWindow(const std::string& fileName, bool isNew) {
         return nullptr;
     }
     FRecent.Add(child->ProjectFileName());
+    BuildRecentActions();
     sub->showMaximized();
     child->ExecuteCommand(cmNone);
     FMdi->setActiveSubWindow(sub);

@@ -47,6 +47,8 @@ public:
     void RebuildMenus();
     // The recent-project items of the File menu ("mFEmptyStack", "mFStack0" ...).
     QList<QAction*> RecentActions() const { return FRecentActions; }
+    // A project opened or saved under a name goes to the top of the recent list at once.
+    void NoteRecentProject(const std::string& fileName);
     // Writes "STACKPROJECT", "MAIN", "WSTATE", "COLORS" and "Main" "SizePoint".
     void WriteSettings();
 

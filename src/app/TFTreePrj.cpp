@@ -551,12 +551,14 @@ bool TFTreePrj::InsertProcessor(const TProcessorKind& kind) {
     TGVCPU* added = p.get();
     selected->AddChild(std::move(p));
     if (IIDGenerator* g = FProject.IDGenerator()) added->AssignIDs(false, *g);
-    QTreeWidgetItem* child = AddSubtree(node, added, std::string());
+    AddSubtree(node, added, std::string());
     FProject.Pages().NotifyModified();
     FTree->expandAll();
+    // Sorting takes the nodes out and back, which moves the current node to the root: the
+    // user goes on with the processor just added.
     SortTree(FTree->topLevelItem(0));
+    SelectProcessor(added);
     UpdateButtons();
-    (void)child;
     return true;
 }
 

@@ -6,6 +6,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 
 namespace vorelt {
 
@@ -61,6 +63,17 @@ bool StoreSectionEdges(TTestSection& section, long double x0, long double x1,
     return true;
 }
 
+long double LoadAtFraction(long double f, const TAxisSpan& right) {
+    const long double v = FractionToValue(f, right);
+    const long double width = std::fabs(right.Hi - right.Lo);
+    if (!std::isfinite(v) || !(width > 0) || !std::isfinite(width)) return v;
+    const int digits = std::clamp(static_cast<int>(std::ceil(-std::log10(width / 1000))), 0, 6);
+    // Through the decimal text, so that the value is the one its digits say.
+    char text[64];
+    std::snprintf(text, sizeof text, "%.*Lf", digits, v);
+    return std::strtold(text, nullptr);
+}
+
 void RebuildLinePoints(TTestGrLine& line, const std::vector<TPlotFraction>& vertices,
                        const TTimeConvert& toSeconds, const TAxisSpan& bottom,
                        const TAxisSpan& right) {
@@ -68,7 +81,7 @@ void RebuildLinePoints(TTestGrLine& line, const std::vector<TPlotFraction>& vert
     for (const TPlotFraction& v : vertices) {
         const std::optional<long double> t = FractionToSeconds(v.X, toSeconds, bottom);
         if (!t) continue;
-        InsertLinePoint(line, {*t, FractionToValue(v.Y, right)});
+        InsertLinePoint(line, {*t, LoadAtFraction(v.Y, right)});
     }
 }
 

@@ -49,8 +49,14 @@ std::optional<long double> FractionToSeconds(long double f, const TTimeConvert& 
 bool StoreSectionEdges(TTestSection& section, long double x0, long double x1,
                        const TTimeConvert& toSeconds, const TAxisSpan& bottom);
 
+// The load at a Y fraction of the right axis, rounded to the axis' resolution: a thousandth of
+// its range, in decimal digits (0,1 MPa on a 0..100 axis), which is finer than a pixel of any
+// graph. A pointer does not place a load more exactly, and the rounded value reads as typed.
+long double LoadAtFraction(long double f, const TAxisSpan& right);
+
 // The load line drawn on the graph: its vertices give the points, X in whole seconds (a vertex
-// whose time does not convert is dropped), Y the load on the right axis, kept in time order.
+// whose time does not convert is dropped), Y the load on the right axis (LoadAtFraction), kept
+// in time order.
 void RebuildLinePoints(TTestGrLine& line, const std::vector<TPlotFraction>& vertices,
                        const TTimeConvert& toSeconds, const TAxisSpan& bottom,
                        const TAxisSpan& right);

@@ -266,9 +266,10 @@ RecMarkAixs TAixsBase::LabelledMark(long double d, const std::string& text, uint
 void TAixsBase::BuildMarks() {
     long double curMin = 0;
     long double curMax = 0;
-    if (!FStrip || !GraphActive() || !FEnabled || !HasField() || !CurrentRange(curMin, curMax))
-        return;
+    if (!FStrip || !GraphActive() || !FEnabled || !HasField()) return;
+    // A fill without values leaves no range: the marks of an earlier one must not stay.
     FMarks.clear();
+    if (!CurrentRange(curMin, curMax)) return;
     if (Logarithmic())
         BuildLogMarks(curMin, curMax);
     else

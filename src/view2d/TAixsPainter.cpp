@@ -83,6 +83,12 @@ void PaintAixs(const TAixsBase& axis, QPainter& p, int32_t width, int32_t height
             TextAt(p, start, height - e.Height, 0, text, fonts.FontOf(font), Qt::black);
     }
 
+    // An active graph without a range (nothing plotted) has no marks to miss.
+    long double lo = 0, hi = 0;
+    if (axis.MarkCount() == 0 && !axis.CurrentRange(lo, hi)) {
+        p.restore();
+        return;
+    }
     if (axis.MarkCount() == 0) {
         TFontAttrs font = AxisFont("Arial", 8, fsBold);
         const TTextExtent e = fonts.Measure(txtEmptyMarkAixs, font);

@@ -1,6 +1,7 @@
 #include "view2d/TFindTextF.h"
 
 #include "processing/table/TGVCPUTbl.h"
+#include "processing/table/TSeekPlacement.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
@@ -10,6 +11,7 @@
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QPushButton>
+#include <QScreen>
 #include <QVBoxLayout>
 
 namespace vorelt {
@@ -54,6 +56,18 @@ void TFindTextF::NewSeekToggled(bool on) {
     FMode = on ? smFromFirst : smFromCurrent;
 }
 
+void TFindTextF::KeepOffRow(const QRect& row) {
+    if (!isVisible()) return;
+    const QRect frame = frameGeometry();
+    QRect area(0, 0, 1280, 1024);
+    if (QScreen* s = screen()) area = s->availableGeometry();
+    auto rect = [](const QRect& r) {
+        return TScreenRect{r.left(), r.top(), r.width(), r.height()};
+    };
+    const TScreenRect to = WindowOffRow(rect(frame), rect(row), rect(area));
+    if (to.Left != frame.left() || to.Top != frame.top()) move(to.Left, to.Top);
+}
+
 int TFindTextF::Seek() {
     FStatus->setText(txtFindText);
     TTableGrid* grid = FView.Grid();
@@ -62,7 +76,8 @@ int TFindTextF::Seek() {
     const int32_t found = FView.Data().Seek(TTableData::SeekStart(FMode, currentRow));
     const QSignalBlocker block(FNewSeek);
     if (found >= 0) {
-        grid->SetCurrentRow(found + TTableGrid::FixedRows);
+        grid->CenterCurrentRow(found + TTableGrid::FixedRows);
+        KeepOffRow(grid->RowScreenRect(grid->CurrentRow()));
         FStatus->setText("Ok");
         FSeek->setText(txtSeek);
         FNewSeek->setChecked(false);

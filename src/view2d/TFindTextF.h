@@ -1,7 +1,8 @@
 #pragma once
 // The table's find window: the search condition as an editable tree with its text below, and
 // the "Seek" button with its three modes (from the first row, after the current row, from the
-// current row). Stay-on-top; Esc closes it.
+// current row). Stay-on-top; Esc closes it. A row found is scrolled into the middle of the
+// grid, and the window steps off it.
 
 #include <QDialog>
 
@@ -29,6 +30,8 @@ public:
 
 private:
     void NewSeekToggled(bool on);
+    // Moves the window off the row (screen coordinates) when it covers it.
+    void KeepOffRow(const QRect& row);
 
     TTableVC& FView;
     TLCEditor* FEditor;

@@ -37,19 +37,24 @@ namespace vorelt {
 
 namespace {
 
-// Clicks on the plot reach the view before the container handles them.
+// Clicks on the plot reach the view before the container handles them; the notice over the
+// plot keeps the container's size.
 class TClickWatch : public QObject {
 public:
-    explicit TClickWatch(TGraphVC& view, QObject* parent) : QObject(parent), FView(view) {}
+    TClickWatch(TGraphVC& view, QWidget* notice, QObject* parent)
+        : QObject(parent), FView(view), FNotice(notice) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
         if (event->type() == QEvent::MouseButtonPress) FView.Clicked();
+        if (event->type() == QEvent::Resize)
+            if (auto* w = qobject_cast<QWidget*>(watched)) FNotice->setGeometry(w->rect());
         return QObject::eventFilter(watched, event);
     }
 
 private:
     TGraphVC& FView;
+    QWidget* FNotice;
 };
 
 constexpr char ClassPoint[] = "TGraphPointAEVObject";
@@ -147,7 +152,18 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
         handled = true;
         if (FFocused) ShowPopup(FContainer->mapToGlobal(QPoint(x, y)));
     };
-    FContainer->installEventFilter(new TClickWatch(*this, FContainer));
+    FNoticeLabel = new QLabel(FContainer);
+    FNoticeLabel->setObjectName("lNotice");
+    FNoticeLabel->setAlignment(Qt::AlignCenter);
+    FNoticeLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    {
+        QFont font = FNoticeLabel->font();
+        font.setPointSize(font.pointSize() + 4);
+        font.setBold(true);
+        FNoticeLabel->setFont(font);
+    }
+    FNoticeLabel->hide();
+    FContainer->installEventFilter(new TClickWatch(*this, FNoticeLabel, FContainer));
     // The marks are pixels of the plot: every new size of it (a resize of the window, a tiling,
     // a strip growing for its labels) lays the axes out again.
     FContainer->OnResized = [this](TCanvasContainer&) { LayoutAxes(false); };
@@ -340,6 +356,7 @@ void TGraphVC::SetActive(bool value) {
     FTimeMarks->ClearMarks();
     CollectAddOns();
     FFillError.clear();
+    FNotice.clear();
     FRecordsRead = 0;
     if (FSource) {
         FSource->Nav().Kinds = GraphKinds;
@@ -358,7 +375,9 @@ void TGraphVC::SetActive(bool value) {
         request.KeepMembers = true;
         request.TakeTimeMark = [this](int32_t index, long double x) { FTimeMarks->Take(index, x); };
         TGraphFillResult result;
-        if (!FillGraphRecords(request, result)) {
+        const bool filled = FillGraphRecords(request, result);
+        FNotice = FillNotice(filled, result);
+        if (!filled) {
             FFillError = result.Error;
             FSource->AddError(result.Error);
             TVisualClass::SetActive(false);
@@ -760,10 +779,14 @@ void TGraphVC::ViewMessage(TAEOMSG& msg) {
     }
     case omSelectedAdded:
     case omSelectedRemoved:
-    case omDeletedAdded:
-    case omDeletedRemoved:
+        // Only point plots draw the selection.
         if (FActive && (IsPointPlotVisible(sdLeft) || IsPointPlotVisible(sdRight)))
             SetOutdated(true);
+        return;
+    case omDeletedAdded:
+    case omDeletedRemoved:
+        // Deleted records leave the bins of lines and histograms too.
+        if (FActive) SetOutdated(true);
         return;
     case omMarkRecord:
         if (FActive && GetCheckMark() && !msg.List.empty()) {
@@ -872,6 +895,16 @@ void TGraphVC::UpdateAppearance() {
         if (!o) continue;
         o->SetVisible(s.Visible());
         if (auto* p = dynamic_cast<TGraphPointAEVObject*>(o)) p->SetPointStyle(s.TypePoint());
+    }
+    if (FNoticeLabel) {
+        // Readable on the plot's colour, whichever scheme or state.
+        const QColor back = TCanvasDraw::ToQColor(FContainer->GetColor());
+        QPalette palette = FNoticeLabel->palette();
+        palette.setColor(QPalette::WindowText, back.lightness() < 128 ? Qt::white : Qt::black);
+        FNoticeLabel->setPalette(palette);
+        FNoticeLabel->setText(QString::fromStdString(FNotice));
+        FNoticeLabel->setGeometry(FContainer->rect());
+        FNoticeLabel->setVisible(!FNotice.empty());
     }
     FContainer->RedrawObjects();
     FContainer->update();

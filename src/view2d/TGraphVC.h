@@ -86,6 +86,9 @@ public:
     const std::string& FillError() const { return FFillError; }
     // Records read into the graph by the last fill.
     int64_t RecordsRead() const { return FRecordsRead; }
+    // What the graph says where its plot would be ("Stopped", "No Data"), empty while it has
+    // a plot or was never filled.
+    const std::string& Notice() const { return FNotice; }
 
     // ---- Series ----------------------------------------------------------------------------
     // A new series of the type on the left side, with the first free colour and its object.
@@ -235,6 +238,8 @@ private:
     int32_t FHitMarkPosition = -1;
     std::string FFillError;
     int64_t FRecordsRead = 0;
+    std::string FNotice;
+    QLabel* FNoticeLabel = nullptr;
     std::map<std::string, QAction*> FItems;
     QMenu* FEditMenu = nullptr;
     QAction* FEditItem = nullptr;

@@ -1,6 +1,7 @@
 #include "view2d/TRecordGrid.h"
 
 #include "model/TAEFieldTypes.h"
+#include "processing/table/TSeekPlacement.h"
 
 #include <QKeyEvent>
 #include <QScrollBar>
@@ -42,6 +43,19 @@ void TRecordGrid::SetCurrentRow(int row) {
     else if (FCurrentRow >= top + visible)
         verticalScrollBar()->setValue(FCurrentRow - FixedRows - visible + 1);
     viewport()->update();
+}
+
+void TRecordGrid::CenterCurrentRow(int row) {
+    FCurrentRow = std::clamp(row, FixedRows, FRowCount - 1);
+    QScrollBar* bar = verticalScrollBar();
+    bar->setValue(CenteredScroll(FCurrentRow - FixedRows, VisibleDataRows(), bar->maximum()));
+    viewport()->update();
+}
+
+QRect TRecordGrid::RowScreenRect(int row) const {
+    const int y = (FixedRows + row - TopRow()) * RowHeight;
+    const QPoint origin = viewport()->mapToGlobal(QPoint(0, y));
+    return QRect(origin, QSize(viewport()->width(), RowHeight));
 }
 
 int TRecordGrid::TopRow() const {

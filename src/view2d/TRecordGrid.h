@@ -24,6 +24,10 @@ public:
     // The current grid row, clamped to the data rows (2 and up), scrolled into sight.
     int CurrentRow() const { return FCurrentRow; }
     void SetCurrentRow(int row);
+    // The same, with the row scrolled into the middle of the rows in sight.
+    void CenterCurrentRow(int row);
+    // The row's rectangle on the screen (the part of the viewport it takes).
+    QRect RowScreenRect(int row) const;
     // The first data row in sight.
     int TopRow() const;
     int VisibleDataRows() const;

@@ -100,6 +100,10 @@ TTableVC::TTableVC(TGVCPUTbl* processor) : TPanelVC(processor), FTable(processor
         Data().SetHitMarks(!Data().HitMarks());
         FHitMarksItem->setChecked(Data().HitMarks());
     });
+    // "f" and Ctrl+F open it too; the menu says so.
+    FFindItem = FEditMenu->addAction("Find\tCtrl+F");
+    FFindItem->setObjectName("mFindVC");
+    QObject::connect(FFindItem, &QAction::triggered, FGrid, [this] { OpenFindWindow(); });
     FExportItem = new QAction("Export CSV", FGrid);
     FExportItem->setObjectName("mExportCsvVC");
     QObject::connect(FExportItem, &QAction::triggered, FGrid, [this] { ExportCsvInteractive(); });
@@ -368,6 +372,7 @@ void TTableVC::ShortCutTimeout() {
 QList<QAction*> TTableVC::PopupItems() {
     FHitMarksItem->setChecked(Data().HitMarks());
     FExportItem->setEnabled(FActive && Data().RowCount() > 0);
+    FFindItem->setEnabled(CanFind());
     return {FEditMenuItem, FExportItem};
 }
 
@@ -377,6 +382,10 @@ void TTableVC::ShowContextMenu(const QPoint& screenPos) {
 
 TFindTextF* TTableVC::FindWindow() const {
     return static_cast<TFindTextF*>(FFind.data());
+}
+
+bool TTableVC::CanFind() const {
+    return FActive && Data().RowCount() > 0;
 }
 
 void TTableVC::OpenFindWindow() {

@@ -79,6 +79,8 @@ public:
 
     // The find window; opened on "f".
     void OpenFindWindow();
+    // A search has rows to go through.
+    bool CanFind() const;
     TFindTextF* FindWindow() const;
 
     // Writes the rows to a CSV file: progress in the status line, Esc stops it.
@@ -107,6 +109,7 @@ private:
     std::string FShortCutText;
     QPointer<QDialog> FFind;
     QAction* FEditMenuItem;
+    QAction* FFindItem = nullptr;
     QMenu* FEditMenu;
     QAction* FHitMarksItem;
     QAction* FExportItem;

@@ -93,6 +93,12 @@ TSchemaEditorF::TSchemaEditorF(TAEOBJ3D& schema, QWidget* parent)
     setWindowTitle(txtEditSchema);
     setModal(true);
     BuildUi();
+    // Enter confirms the field being edited; no button of the editor takes it, so that the
+    // editor stays open ("Close" closes it).
+    for (QPushButton* b : findChildren<QPushButton*>()) {
+        b->setAutoDefault(false);
+        b->setDefault(false);
+    }
     RestoreWindow();
     FTypeView = std::clamp(FSchema.PropertyInt("TypeView"), 0, 2);
     SetLayout(FTypeView);

@@ -135,6 +135,9 @@ TEST_F(TTreeWindowFixture, InsertChecksShowTheirMessageAndCreateNothing) {
     // Siblings: feeding processors before final ones, whatever the order of insertion.
     w->SelectProcessor(&Project().Db());
     ASSERT_TRUE(w->InsertProcessor(pkTbl));
+    // The table just inserted is selected now; the next one goes below the database again.
+    EXPECT_EQ(w->SelectedProcessor()->ClassName(), "TGVCPUTbl");
+    w->SelectProcessor(&Project().Db());
     ASSERT_TRUE(w->InsertProcessor(pkFltr));
     EXPECT_EQ(Captions(*w), (std::vector<std::string>{"FR01", "LC01", "FR02", "TB01"}));
     EXPECT_TRUE(w->ProjectChanged());

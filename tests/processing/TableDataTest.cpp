@@ -8,6 +8,7 @@
 #include "processing/filter/TLCCondition.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "processing/table/TSeekPlacement.h"
 #include "processing/table/TTableCsv.h"
 
 #include <gtest/gtest.h>
@@ -348,10 +349,11 @@ TEST_F(TTableFixture, FieldUseOfColumns) {
     EXPECT_EQ(table->Data().Columns().Count(), 0);
 }
 
-TEST_F(TTableFixture, SeekFindsHitsByConditionAndStopsAtMessages) {
+TEST_F(TTableFixture, SeekFindsHitsByConditionAndPassesOverMessages) {
     AddHit(*source, 1, 1, 50);
     AddHit(*source, 2, 3, 85);
     source->AddRecord(rkTimeMark);
+    source->AddRecord(rkUnknown);
     AddHit(*source, 3, 3, 90);
     AddHit(*source, 4, 2, 95);
     table->Data().SetTypeRec(0);
@@ -360,12 +362,60 @@ TEST_F(TTableFixture, SeekFindsHitsByConditionAndStopsAtMessages) {
     root.Add(std::make_unique<TLCCondition>(fidAmpl, coGreater, "80"));
     root.Add(std::make_unique<TLCCondition>(fidChan, coEquals, "3"));
     EXPECT_EQ(table->Data().Seek(0), 1);
-    EXPECT_EQ(table->Data().Seek(2), 2); // a time mark matches whatever the condition says
-    EXPECT_EQ(table->Data().Seek(3), 3);
-    EXPECT_EQ(table->Data().Seek(4), -1); // the last row fails
+    // The time mark and the unknown message are not what a condition on hits asks for.
+    EXPECT_EQ(table->Data().Seek(2), 4);
+    EXPECT_EQ(table->Data().Seek(4), 4);
+    EXPECT_EQ(table->Data().Seek(5), -1); // the last row fails
     EXPECT_EQ(TTableData::SeekStart(smFromFirst, 3), 0);
     EXPECT_EQ(TTableData::SeekStart(smAfterCurrent, 3), 4);
     EXPECT_EQ(TTableData::SeekStart(smFromCurrent, 3), 3);
+}
+
+TEST_F(TTableFixture, SeekLandsOnSetupMessagesWhenTheConditionNamesTheirFields) {
+    auto setup = std::make_unique<TAEFields>();
+    setup->SetName("Setup Database Fields");
+    setup->SetKind(fgSetup);
+    setup->Add(NewStandardField(fidThreshold, dtExtended));
+    source->AddSourceSet(std::move(setup));
+    const int posThreshold = 5; // after the stream's five fields
+    AddHit(*source, 1, 1, 85);
+    const int32_t message = source->AddRecord(rkSetup);
+    source->SetValue(message, posThreshold, 40);
+    AddHit(*source, 2, 1, 90);
+    table->Data().SetTypeRec(0);
+    Load();
+    TLCBase& root = table->Data().SeekCondition();
+    root.Add(std::make_unique<TLCCondition>(fidThreshold, coGreater, "30"));
+    EXPECT_EQ(table->Data().Seek(0), 1);
+    EXPECT_EQ(table->Data().Seek(2), -1); // the hits carry no threshold
+    EXPECT_FALSE(SeekTestsKind(rkTimeMark, false));
+    EXPECT_TRUE(SeekTestsKind(rkCriterion, false));
+    EXPECT_TRUE(SeekTestsKind(rkSetup, true));
+}
+
+TEST(SeekPlacement, TheFoundRowSitsInTheMiddleAndTheWindowStepsOffIt) {
+    // 20 rows in sight of 1000: row 500 shows from 490; near the ends the grid cannot centre.
+    EXPECT_EQ(CenteredScroll(500, 20, 980), 490);
+    EXPECT_EQ(CenteredScroll(3, 20, 980), 0);
+    EXPECT_EQ(CenteredScroll(999, 20, 980), 980);
+    EXPECT_EQ(CenteredScroll(5, 20, -1), 0);
+
+    const TScreenRect screen{0, 0, 1280, 1024};
+    const TScreenRect row{100, 500, 800, 20};
+    // A window away from the row stays.
+    const TScreenRect aside{100, 100, 300, 200};
+    EXPECT_EQ(WindowOffRow(aside, row, screen).Top, 100);
+    // Over the row: below it when there is room, otherwise above it.
+    const TScreenRect over{300, 400, 300, 200};
+    const TScreenRect moved = WindowOffRow(over, row, screen);
+    EXPECT_FALSE(moved.Intersects(row));
+    EXPECT_EQ(moved.Top, 524);
+    EXPECT_EQ(moved.Left, 300);
+    const TScreenRect low{300, 900, 300, 200};
+    const TScreenRect lowRow{100, 950, 800, 20};
+    const TScreenRect up = WindowOffRow(low, lowRow, screen);
+    EXPECT_FALSE(up.Intersects(lowRow));
+    EXPECT_EQ(up.Top, 950 - 4 - 200);
 }
 
 TEST_F(TTableFixture, SeekSkipsHitsTheConditionCannotEvaluate) {

@@ -3,6 +3,7 @@
 // points in time order with the vertices that do not convert dropped.
 
 #include "testprog/TTestGraphMapping.h"
+#include "persist/TNumberFormat.h"
 #include "testprog/TTestGrLine.h"
 #include "testprog/TTestSection.h"
 #include "testprog/TTestSettingsRules.h"
@@ -68,6 +69,15 @@ TEST(TestGraphMapping, ADrawnLineGivesPointsInTimeOrder) {
     ASSERT_EQ(line.Points().PointCount(), 2);
     EXPECT_EQ(line.Points().GetPoint(0), (TGVCoord{20, 10}));
     EXPECT_EQ(line.Points().GetPoint(1), (TGVCoord{60, 25}));
+}
+
+TEST(TestGraphMapping, ALoadPlacedWithThePointerKeepsTheAxisResolution) {
+    // 0 .. 100 MPa: tenths; 0 .. 5: thousandths; a wide range: whole units.
+    EXPECT_EQ(LoadAtFraction(0.0189523809523809L, {0, 100, false}), 1.9L);
+    EXPECT_EQ(FloatToStr(LoadAtFraction(0.0189523809523809L, {0, 100, false})), "1,9");
+    EXPECT_EQ(FloatToStr(LoadAtFraction(0.379047619L, {0, 5, false})), "1,895");
+    EXPECT_EQ(FloatToStr(LoadAtFraction(0.123456L, {0, 20000, false})), "2469");
+    EXPECT_EQ(LoadAtFraction(0.5L, {10, 10, false}), 10);
 }
 
 TEST(TestSettingsRules, EditsFollowTheAutoBoxesAndAddNeedsBothFields) {

@@ -117,9 +117,11 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         int32_t i = processor.FirstRecord(nav, record, -1);
         while ((nav.Out.Status & nsEndForward) == 0) {
             if (nav.Out.Status & nsError) break;
-            if ((++step & 0x3FFF) == 0) {
-                if (request.Aborted && request.Aborted()) throw TAbort();
+            // The user's input is looked at when the walk starts and now and then after:
+            // a stop asked for while the progress was shown ends the walk there.
+            if (++step == 1 || (step & 0x3FFF) == 0) {
                 if (request.Progress) request.Progress(step);
+                if (request.Aborted && request.Aborted()) throw TAbort();
                 warmer.Reached(result.Points.size());
             }
             const uint8_t kind = nav.Out.Kind;
@@ -159,6 +161,8 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         leftRange.HandTo(axes.Left);
         bottomRange.HandTo(axes.Bottom);
         rightRange.HandTo(axes.Right);
+        for (const TSeriesGr* s : visible)
+            result.Plotted += s->Members().size();
         if (result.Points.empty()) return true;
 
         if (const auto* list = dynamic_cast<const TAEListIntegerField*>(channels))
@@ -183,7 +187,11 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         }
     } catch (const std::exception& e) {
         result.Error = nav.Out.Message.empty() ? e.what() : nav.Out.Message;
-        if (dynamic_cast<const TAbort*>(&e)) result.Error = e.what();
+        if (dynamic_cast<const TAbort*>(&e)) {
+            result.Error = e.what();
+            result.Stopped = true;
+        }
+        result.Plotted = 0;
         result.Points.clear();
         result.Points.shrink_to_fit();
         for (TSeriesGr* s : visible)
@@ -191,6 +199,11 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         return false;
     }
     return true;
+}
+
+std::string FillNotice(bool filled, const TGraphFillResult& result) {
+    if (!filled) return result.Stopped ? txtStopped : std::string();
+    return result.Plotted == 0 ? txtNoData : std::string();
 }
 
 } // namespace vorelt

@@ -36,8 +36,19 @@ struct TGraphFillResult {
     std::vector<int32_t> Channels;
     // The bottom field carries the time-mark attribute.
     bool TimeAxis = false;
+    // Members taken by the visible series: none means nothing is plotted.
+    size_t Plotted = 0;
+    // The fill ended because the user stopped it.
+    bool Stopped = false;
     std::string Error;
 };
+
+inline constexpr char txtNoData[] = "No Data";
+inline constexpr char txtStopped[] = "Stopped";
+
+// What a graph says where its plot was after a fill (empty: the plot speaks for itself): a fill
+// the user stopped, and a fill in which no record reached a series, leave no stale picture.
+std::string FillNotice(bool filled, const TGraphFillResult& result);
 
 // Steps of a fill from the look-up of the fields to the drawn points. False with the cursor's
 // message on an abort or an error; the result's points are then empty.

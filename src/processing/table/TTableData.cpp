@@ -1,7 +1,11 @@
 #include "processing/table/TTableData.h"
 
 #include "model/TAEField.h"
+#include "model/TAEFieldTypes.h"
+#include "model/TAEFields.h"
+#include "model/TAEListFields.h"
 #include "model/TAERecord.h"
+#include "model/TAERecordProtocol.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -315,18 +319,33 @@ int32_t TTableData::SeekStart(int mode, int32_t currentRow) {
     }
 }
 
+bool SeekAsksOtherKinds(const TLogicalCondition& condition, const TAEListFields& layout) {
+    for (int i = 0; i < layout.Count(); ++i) {
+        const TAEFields* set = layout.Get(i);
+        if (!set || (set->Kind() != fgSetup && set->Kind() != fgParametric)) continue;
+        for (int k = 0; k < set->Count(); ++k)
+            if (const TAEField* f = set->Get(k); f && condition.ReferencesId(f->ID())) return true;
+    }
+    return false;
+}
+
+bool SeekTestsKind(uint8_t kind, bool otherKinds) {
+    return kind == rkHit || kind == rkCriterion || otherKinds;
+}
+
 int32_t TTableData::Seek(int32_t startRow) {
     TAEPNav nav;
     TAERecord& record = FOwner.Record();
     FOwner.PrepareRecord(record);
     const TAEListFields& layout = record.Fields();
     FSeekCondition.Bind(layout, FOwner.ConditionVariants());
+    const bool otherKinds = SeekAsksOtherKinds(FSeekCondition, layout);
     const int32_t n = RowCount();
     for (int32_t r = std::max<int32_t>(0, startRow); r < n; ++r) {
         nav.Out.Status = nsPositioned;
         FOwner.ReadRecord(nav, record, FRows[static_cast<size_t>(r)]);
         if (nav.Out.Status & nsError) continue;
-        if (record.Kind() != rkHit) return r;
+        if (!SeekTestsKind(record.Kind(), otherKinds)) continue;
         try {
             if (FSeekCondition.Evaluate(record)) return r;
         } catch (const std::exception&) {

@@ -18,6 +18,7 @@
 namespace vorelt {
 
 class TAEField;
+class TAEListFields;
 class TGVCPUTbl;
 class TNodePersist;
 
@@ -63,6 +64,14 @@ TShortCutAction InterpretShortCut(std::string_view text);
 constexpr int smFromFirst = 0;
 constexpr int smAfterCurrent = 1;
 constexpr int smFromCurrent = 2;
+
+// A search is for hits (and criterion output). Rows of other kinds (time marks, test-control,
+// set-up and status messages, messages the driver does not know) carry none of the hit values
+// a condition usually tests, so they match only when the condition asks for them: when it
+// names a field of the set-up or parametric sets, the values such messages carry.
+bool SeekAsksOtherKinds(const TLogicalCondition& condition, const TAEListFields& layout);
+// Whether a row of `kind` is tested against the condition at all.
+bool SeekTestsKind(uint8_t kind, bool otherKinds);
 
 class TTableData {
 public:
@@ -131,8 +140,8 @@ public:
     // --- Search ---------------------------------------------------------------------------
     TLCBase& SeekCondition() { return FSeekCondition; }
     const TLCBase& SeekCondition() const { return FSeekCondition; }
-    // The first row from `startRow` on that matches: any record that is not a hit, or a hit
-    // that satisfies the condition. A failing fetch does not match. -1 when none does.
+    // The first row from `startRow` on whose record satisfies the condition, among the kinds
+    // it asks for (SeekTestsKind). A failing fetch does not match. -1 when none does.
     int32_t Seek(int32_t startRow);
     // Where a search of `mode` starts, given the grid's current data row (-1: none).
     static int32_t SeekStart(int mode, int32_t currentRow);

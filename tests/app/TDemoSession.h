@@ -1,0 +1,149 @@
+#pragma once
+// The demo project in the application's main window, and the steps a user takes in it: shared
+// by the offscreen window tests and the sessions on a real X server, which run the same steps.
+
+#include "TScriptedDialogs.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TLongShoF.h"
+#include "common/TestData.h"
+#include "processing/graph/TSeriesGr.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TIniApplic.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TCanvasContainer.h"
+#include "view2d/TGraphVC.h"
+#include "view2d/TTableVC.h"
+#include "view3d/RegisterView3dClasses.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QProcess>
+#include <QScreen>
+#include <QTabWidget>
+#include <QTest>
+
+#include <filesystem>
+#include <memory>
+#include <string>
+
+namespace vorelt::test {
+
+class TDemoSession {
+public:
+    TDemoSession() {
+        const std::string runtime = Dir.File("run");
+        std::filesystem::create_directory(runtime);
+        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+        QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo",
+                          {QString::fromStdString(Dir.Path())});
+        Project = Dir.File("demo.xml");
+        RegisterCoreClasses();
+        RegisterView2dClasses();
+        RegisterView3dClasses();
+        TLongShoF::SetMinimumShowTime(0);
+        Settings = std::make_unique<TIniApplic>(Dir.Path() + "/");
+    }
+    ~TDemoSession() {
+        if (Main) {
+            if (Child) Child->Project().SetModified(false);
+            Main->close();
+        }
+    }
+
+    // The main window with the demo project open; false when it could not be opened.
+    bool Open() {
+        if (!std::filesystem::exists(Project)) return false;
+        Main = std::make_unique<TFMain>(*Settings, Dialogs);
+        Main->resize(1280, 900);
+        Main->show();
+        QApplication::processEvents();
+        Child = Main->OpenProjectWindow(Project, false);
+        QApplication::processEvents();
+        return Child != nullptr;
+    }
+
+    void ShowPage(int page) {
+        Child->PageControl()->setCurrentIndex(page);
+        QApplication::processEvents();
+    }
+    void Run() {
+        Child->ExecuteCommand(cmRun);
+        QApplication::processEvents();
+    }
+
+    TGraphVC* Graph(const std::string& title) const {
+        TGraphVC* found = nullptr;
+        Child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
+            auto* g = dynamic_cast<TGraphVC*>(v);
+            if (g && g->Title() == title) found = g;
+        });
+        return found;
+    }
+    TTableVC* Table() const {
+        TTableVC* found = nullptr;
+        Child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
+            if (!found) found = dynamic_cast<TTableVC*>(v);
+        });
+        return found;
+    }
+
+    // Saves a picture where VORELT_SHOTS points, when it is set: the whole screen on a real
+    // X server (menus and the find window are windows of their own), else the main window.
+    void Shot(const char* name) const {
+        const QString dir = qEnvironmentVariable("VORELT_SHOTS");
+        if (dir.isEmpty() || !Main) return;
+        QApplication::processEvents();
+        QScreen* screen = QGuiApplication::primaryScreen();
+        if (QGuiApplication::platformName() == "xcb" && screen)
+            screen->grabWindow(0).save(dir + "/" + name);
+        else
+            Main->grab().save(dir + "/" + name);
+    }
+
+    TTempDir Dir;
+    std::string Project;
+    std::unique_ptr<TIniApplic> Settings;
+    TScriptedDialogs Dialogs;
+    std::unique_ptr<TFMain> Main;
+    TFChild* Child = nullptr;
+};
+
+// The hits a histogram's bins hold, over all channels; -1 without bins.
+inline int64_t HistogramHits(TGraphVC& g) {
+    const TSeriesGr* s = g.Series().Get(0);
+    if (!s || s->BinLists().empty()) return -1;
+    int64_t n = 0;
+    for (const TGraphBin& b : s->BinLists()[0])
+        n += b.Count;
+    return n;
+}
+
+// The text over a graph's plot when it has no plot to show, empty when none is shown.
+inline std::string GraphNotice(TGraphVC& g) {
+    auto* label = g.Container()->findChild<QLabel*>("lNotice");
+    return label && label->isVisible() ? label->text().toStdString() : std::string();
+}
+
+// A band dragged with the mouse over fractions of the plot's width, after a click that
+// focuses the graph.
+inline void DragBand(TGraphVC& g, double from, double to) {
+    TCanvasContainer* c = g.Container();
+    QTest::mouseClick(c, Qt::LeftButton, Qt::NoModifier, QPoint(c->width() / 2, 3));
+    QApplication::processEvents();
+    const QPoint a(static_cast<int>(c->width() * from), static_cast<int>(c->height() * 0.03));
+    const QPoint b(static_cast<int>(c->width() * to), static_cast<int>(c->height() * 0.97));
+    QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, a);
+    for (int step = 1; step <= 4; ++step) {
+        const QPointF p = QPointF(a) + (QPointF(b) - QPointF(a)) * (step / 4.0);
+        QMouseEvent move(QEvent::MouseMove, p, c->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
+                         Qt::NoModifier);
+        QApplication::sendEvent(c, &move);
+    }
+    QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, b);
+    QApplication::processEvents();
+}
+
+} // namespace vorelt::test
