@@ -21,7 +21,8 @@ bool RefusedNumber(QLineEdit* edit, IDialogService* dialogs) {
         return false;
     }
     // Leaving the edit and then the frame with the same text tells it once.
-    if (edit->property(Shown).toString() != edit->text()) {
+    const QVariant shown = edit->property(Shown);
+    if (!shown.isValid() || shown.toString() != edit->text()) {
         edit->setProperty(Shown, edit->text());
         if (dialogs) dialogs->ShowMessageBox(refusal, TMsgKind::Error, mbOK);
     }

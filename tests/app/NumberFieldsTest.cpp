@@ -278,7 +278,7 @@ TEST_F(TNumberFieldsFixture, TestProgramWindowAndItsGraphSettings) {
                            [value] { return std::optional(value()); }};
         });
     auto& graph = dynamic_cast<TGraphDb&>(Db().TestGraph());
-    ASSERT_TRUE(graph.ApplyDefaults());
+    graph.ApplyDefaults();
     // The right axis ("CalcLoading", a decimal field) has a fixed range.
     for (const char* name : {"edMin", "edMax"})
         TryAll({"Test graph settings", name, true, false}, [&] {
@@ -325,9 +325,18 @@ TEST_F(TNumberFieldsFixture, SettingsFrames) {
                 else
                     location->SetAlgorithm(std::make_unique<TVallen>());
                 auto w = std::make_shared<TfrmAeLoc>(*location, context);
-                project->SetModified(false);
+                auto values = [location] {
+                    std::vector<long double> v;
+                    if (auto* m = dynamic_cast<TLocOutMPT*>(&location->Algorithm()))
+                        v = {(long double)m->LockOut(), (long double)m->MPT()};
+                    if (auto* a = dynamic_cast<TVallen*>(&location->Algorithm()))
+                        v = {(long double)a->FHCDT(), (long double)a->DT1X_MAX(),
+                             (long double)a->DTNX_MAX()};
+                    return v;
+                };
+                const auto was = values();
                 return TOpened{w, Edit(*w, name),
-                               EnterIn(Edit(*w, name), [this] { return project->Modified(); }),
+                               EnterIn(Edit(*w, name), [values, was] { return values() != was; }),
                                nullptr};
             });
     auto* math = Add<TGVCPUPrc>(Db());
