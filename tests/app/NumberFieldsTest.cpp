@@ -190,7 +190,17 @@ struct TNumberFieldsFixture : ::testing::Test {
             return changed();
         };
     }
+    // In a window that is a dialog Enter would press its default button: the edit is left.
+    static std::function<bool()> Leave(QLineEdit* edit, std::function<bool()> changed) {
+        return [edit, changed] {
+            emit edit->editingFinished();
+            return changed();
+        };
+    }
 };
+}
+}
+;
 
 } // namespace
 
@@ -274,7 +284,7 @@ TEST_F(TNumberFieldsFixture, TestProgramWindowAndItsGraphSettings) {
             };
             const long double was = value();
             return TOpened{w, Edit(*w, name),
-                           EnterIn(Edit(*w, name), [value, was] { return value() != was; }),
+                           Leave(Edit(*w, name), [value, was] { return value() != was; }),
                            [value] { return std::optional(value()); }};
         });
     auto& graph = dynamic_cast<TGraphDb&>(Db().TestGraph());
@@ -295,7 +305,7 @@ TEST_F(TNumberFieldsFixture, TestProgramWindowAndItsGraphSettings) {
                 return b ? std::optional(b->GetAsFloat()) : std::nullopt;
             };
             const auto was = value();
-            return TOpened{w, e, EnterIn(e, [value, was] { return value() != was; }), value};
+            return TOpened{w, e, Leave(e, [value, was] { return value() != was; }), value};
         });
 }
 
