@@ -198,9 +198,6 @@ struct TNumberFieldsFixture : ::testing::Test {
         };
     }
 };
-}
-}
-;
 
 } // namespace
 
