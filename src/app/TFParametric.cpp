@@ -5,6 +5,7 @@
 #include "model/TAEListFields.h"
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
 
 #include <QAction>
@@ -12,7 +13,6 @@
 #include <QFormLayout>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
@@ -43,30 +43,6 @@ void WriteBounds(TIniApplic* settings, const char* section, const QWidget& w) {
 
 } // namespace
 
-// --- Key filter -----------------------------------------------------------------------------
-
-TKeyRuleFilter::TKeyRuleFilter(QLineEdit* edit, std::function<bool(const std::string&, char)> rule)
-    : QObject(edit), FEdit(edit), FRule(std::move(rule)) {
-    edit->installEventFilter(this);
-}
-
-bool TKeyRuleFilter::eventFilter(QObject* watched, QEvent* event) {
-    if (watched != FEdit || event->type() != QEvent::KeyPress) return false;
-    const auto* key = static_cast<QKeyEvent*>(event);
-    const QString text = key->text();
-    // Keys without text (arrows, shortcuts) are control keys and pass.
-    if (text.size() != 1 || key->modifiers() & (Qt::ControlModifier | Qt::AltModifier))
-        return false;
-    const QChar c = text.at(0);
-    const char typed = c.unicode() < 0x80 ? static_cast<char>(c.unicode()) : '\x01';
-    // A selection is replaced by the key: the rule sees the text without it.
-    QString rest = FEdit->text();
-    if (FEdit->hasSelectedText())
-        rest.remove(FEdit->selectionStart(), FEdit->selectedText().size());
-    if (c.unicode() >= 0x80) return true;
-    return !FRule(rest.toStdString(), typed);
-}
-
 // --- Field dialog ---------------------------------------------------------------------------
 
 TFParametricField::TFParametricField(TParametricFields& fields, TParametricFieldEdit edit,
@@ -83,7 +59,7 @@ TFParametricField::TFParametricField(TParametricFields& fields, TParametricField
     FName->setObjectName("edFieldName");
     FName->setMaxLength(TParametricFields::MaxNameLength);
     FName->setReadOnly(FEdit.Editing);
-    new TKeyRuleFilter(FName, &TParametricFields::AcceptNameKey);
+    AttachNameKeys(FName);
     FDisplayName = new QLineEdit(QString::fromStdString(FEdit.DisplayName), attributes);
     FDisplayName->setObjectName("edDisplayName");
     FDimension = new QLineEdit(QString::fromStdString(FEdit.DisplayDimension), attributes);
@@ -111,10 +87,10 @@ TFParametricField::TFParametricField(TParametricFields& fields, TParametricField
     codeForm->addRow(new QLabel(" Value = <Field> * Factor - Offset", code));
     FFactor = new QLineEdit(QString::fromStdString(FEdit.FactorText), code);
     FFactor->setObjectName("edFactor");
-    new TKeyRuleFilter(FFactor, &TParametricFields::AcceptNumberKey);
+    TNumberEdit::Attach(FFactor, TParametricFields::FactorRule);
     FOffset = new QLineEdit(QString::fromStdString(FEdit.OffsetText), code);
     FOffset->setObjectName("edOffset");
-    new TKeyRuleFilter(FOffset, &TParametricFields::AcceptNumberKey);
+    TNumberEdit::Attach(FOffset, TParametricFields::FactorRule);
     codeForm->addRow("Factor", FFactor);
     codeForm->addRow("Offset", FOffset);
     FPages->addTab(code, "Field Code");
@@ -168,6 +144,7 @@ bool TFParametricField::TryAccept() {
     const TParametricCheck check = FFields.Check(FEdit);
     if (check.Ok) return true;
     FPages->setCurrentIndex(check.Page == TParametricPage::Attributes ? 0 : 1);
+    if (check.Page == TParametricPage::FieldCode) TNumberEdit::CheckAll({FFactor, FOffset});
     FDialogs.ShowMessageBox(check.Message, TMsgKind::Error, mbOK);
     return false;
 }

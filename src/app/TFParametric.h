@@ -6,7 +6,6 @@
 #include "processing/cond/TParametricFields.h"
 
 #include <QDialog>
-#include <QObject>
 #include <functional>
 
 class QLabel;
@@ -22,20 +21,6 @@ namespace vorelt {
 class IDialogService;
 class TGVDb;
 class TIniApplic;
-
-// Filters typed keys of an edit by a rule over its text and the key.
-class TKeyRuleFilter : public QObject {
-    Q_OBJECT
-public:
-    TKeyRuleFilter(QLineEdit* edit, std::function<bool(const std::string&, char)> rule);
-
-protected:
-    bool eventFilter(QObject* watched, QEvent* event) override;
-
-private:
-    QLineEdit* FEdit;
-    std::function<bool(const std::string&, char)> FRule;
-};
 
 class TFParametricField : public QDialog {
     Q_OBJECT

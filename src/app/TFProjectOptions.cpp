@@ -1,12 +1,12 @@
 #include "app/TFProjectOptions.h"
 
 #include "app/IDialogService.h"
-#include "app/TKeyFilter.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNumberFormat.h"
 #include "project/TProjectAE.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphic.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TPolyLineAEVObject.h"
 #include "view2d/TypesPrg.h"
 
@@ -49,8 +49,9 @@ TCoordDialog::TCoordDialog(IDialogService* dialogs, bool editing, const TGVCoord
     FX->setObjectName("edCoordX");
     FY = new QLineEdit(editing ? Number(point.Y) : QString(), this);
     FY->setObjectName("edCoordY");
-    TKeyFilter::Install(FX, TKeyRule::Float);
-    TKeyFilter::Install(FY, TKeyRule::Float);
+    // An empty coordinate is refused with "Empty Coord" below.
+    TNumberEdit::Attach(FX, TNumberRule{TNumberKind::Decimal, true});
+    TNumberEdit::Attach(FY, TNumberRule{TNumberKind::Decimal, true});
     form->addRow("Coord X", FX);
     form->addRow("Coord Y", FY);
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -62,8 +63,10 @@ TCoordDialog::TCoordDialog(IDialogService* dialogs, bool editing, const TGVCoord
 }
 
 bool TCoordDialog::TryAccept() {
-    const std::string error =
-        TProjectOptionsEdit::ReadCoord(FX->text().toStdString(), FY->text().toStdString(), FPoint);
+    std::string error = TNumberEdit::CheckAll({FX, FY});
+    if (error.empty())
+        error = TProjectOptionsEdit::ReadCoord(FX->text().toStdString(), FY->text().toStdString(),
+                                               FPoint);
     if (error.empty()) return true;
     if (FDialogs) FDialogs->ShowMessageBox(error, TMsgKind::Information, mbOK);
     return false;
@@ -89,7 +92,7 @@ TFProjectOptions::TFProjectOptions(TProjectAE& project, IDialogService& dialogs,
     top->addRow("Graph Background", FScheme);
     FSeverity = new QLineEdit(QString::fromStdString(FEdit.SeverityText), this);
     FSeverity->setObjectName("edSeverity");
-    TKeyFilter::Install(FSeverity, TKeyRule::Digits);
+    TNumberEdit::Attach(FSeverity, TNumberRule{TNumberKind::Count});
     top->addRow("ZIP Severity", FSeverity);
     layout->addLayout(top);
 
@@ -265,6 +268,10 @@ void TFProjectOptions::SetDefault() {
 }
 
 void TFProjectOptions::Accept() {
+    if (const std::string refusal = TNumberEdit::CheckAll({FSeverity}); !refusal.empty()) {
+        FDialogs.ShowMessageBox(refusal, TMsgKind::Error, mbOK);
+        return;
+    }
     FEdit.ColorBackGraph = static_cast<uint8_t>(std::max(0, FScheme->currentIndex()));
     FEdit.SeverityText = FSeverity->text().toStdString();
     for (int c = 0; c < TZIPParameters::KRowCount; ++c)

@@ -1,7 +1,6 @@
 #include "app/TFSelSection.h"
 
 #include "app/IDialogService.h"
-#include "app/TFParametric.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "project/TIniApplic.h"
@@ -9,6 +8,7 @@
 #include "testprog/TTestSection.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TRectFillAEVObject.h"
 
 #include <QDialogButtonBox>
@@ -26,10 +26,6 @@ namespace {
 
 const char Section[] = "SelSection";
 
-bool DigitRule(const std::string&, char key) {
-    return AcceptDigitKey(key);
-}
-
 } // namespace
 
 TSectionDialog::TSectionDialog(const TTestSectionList& sections, int editedIndex,
@@ -41,10 +37,10 @@ TSectionDialog::TSectionDialog(const TTestSectionList& sections, int editedIndex
     FName->setObjectName("edSectionName");
     FMin = new QLineEdit(this);
     FMin->setObjectName("edMinValue");
-    new TKeyRuleFilter(FMin, &DigitRule);
+    TNumberEdit::Attach(FMin, SectionSecondsRule);
     FMax = new QLineEdit(this);
     FMax->setObjectName("edMaxValue");
-    new TKeyRuleFilter(FMax, &DigitRule);
+    TNumberEdit::Attach(FMax, SectionSecondsRule);
     if (const TTestSection* s = sections.Get(editedIndex)) {
         FName->setText(QString::fromStdString(s->Text()));
         FMin->setText(QString::number(s->MinVal()));
@@ -69,6 +65,7 @@ bool TSectionDialog::TryAccept() {
         CheckSection(FSections, FEdited, FName->text().toStdString(), FMin->text().toStdString(),
                      FMax->text().toStdString());
     if (message.empty()) return true;
+    TNumberEdit::CheckAll({FMin, FMax});
     FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
     return false;
 }

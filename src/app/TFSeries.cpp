@@ -1,12 +1,13 @@
 #include "app/TFSeries.h"
 
-#include "app/TKeyFilter.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/graph/TSeriesEditRules.h"
 #include "processing/graph/TSeriesGr.h"
 #include "project/TIniApplic.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TNumberEdit.h"
+#include "view2d/TViewMessages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -160,9 +161,8 @@ TFSeries::TFSeries(TSeriesGr& series, const TSeriesContext& context, bool isNew,
     FBinNum = new QLineEdit(this);
     FBinNum->setObjectName("edBinNum");
     FBinNum->setEnabled(can.BinNum);
-    TKeyFilter::Install(FBinNum, [this](const std::string&, int, char ch) {
-        return AcceptsBinKey(FSeries.BinNumType(), FContext.BottomField, ch);
-    });
+    TNumberEdit::Attach(FBinNum,
+                        [this] { return BinNumRule(FSeries.BinNumType(), FContext.BottomField); });
     connect(FBinNum, &QLineEdit::textEdited, this, [this] { BinNumEdited(); });
     bins->addWidget(FBinNumLabel);
     bins->addWidget(FBinNum);
@@ -200,7 +200,14 @@ TFSeries::TFSeries(TSeriesGr& series, const TSeriesContext& context, bool isNew,
     layout->addWidget(FEditor, 1);
 
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        // A bin number that is no number of its mode keeps the dialog open.
+        if (const std::string refusal = TNumberEdit::CheckAll({FBinNum}); !refusal.empty()) {
+            ShowViewMessage(this, refusal);
+            return;
+        }
+        accept();
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, &TFSeries::reject);
     layout->addWidget(buttons);
 

@@ -1,9 +1,9 @@
 #include "app/TFTestProgram.h"
 
 #include "app/IDialogService.h"
-#include "app/TFParametric.h"
 #include "app/TFSelSection.h"
 #include "app/TFTestSettings.h"
+#include "app/TParameterPages.h"
 #include "app/TPointDialog.h"
 #include "drivers/TAEDriverDb.h"
 #include "model/TAEFieldIDs.h"
@@ -19,6 +19,7 @@
 #include "testprog/TTestSection.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TTestShapeAEVObject.h"
 
 #include <QGroupBox>
@@ -114,7 +115,7 @@ TFTestProgram::TFTestProgram(TProjectAE& project, IDialogService& dialogs, TIniA
         box->addWidget(new QLabel(caption, params));
         auto* e = new QLineEdit(params);
         e->setObjectName(name);
-        new TKeyRuleFilter(e, &AcceptDecimalKey);
+        TNumberEdit::Attach(e, LoadLineRule);
         box->addWidget(e);
         edits->addLayout(box);
         return e;
@@ -632,10 +633,11 @@ void TFTestProgram::ApplyMin() {
     TTestGrLine& line = FDb.TestLoadLine();
     const std::string text = Trim(FMinEdit->text().toStdString());
     if (text == FloatToStr(line.GetMin())) return;
+    // A text that is no number stays, marked, until the user mends it.
+    if (RefusedNumber(FMinEdit, &FDialogs)) return;
     long double v = 0;
-    if (!TryStrToFloat(text, v)) {
-        ShowError(std::string("Invalid") + " " + "Min Value");
-    } else if (const std::string refused = CheckLoadMin(line, v); !refused.empty()) {
+    TryStrToFloat(text, v);
+    if (const std::string refused = CheckLoadMin(line, v); !refused.empty()) {
         ShowError(refused);
     } else {
         line.SetMin(v);
@@ -649,10 +651,11 @@ void TFTestProgram::ApplyMax() {
     TTestGrLine& line = FDb.TestLoadLine();
     const std::string text = Trim(FMaxEdit->text().toStdString());
     if (text == FloatToStr(line.GetMax())) return;
+    // A text that is no number stays, marked, until the user mends it.
+    if (RefusedNumber(FMaxEdit, &FDialogs)) return;
     long double v = 0;
-    if (!TryStrToFloat(text, v)) {
-        ShowError(std::string("Invalid") + " " + "Max Value");
-    } else if (const std::string refused = CheckLoadMax(line, v); !refused.empty()) {
+    TryStrToFloat(text, v);
+    if (const std::string refused = CheckLoadMax(line, v); !refused.empty()) {
         ShowError(refused);
     } else {
         line.SetMax(v);
@@ -666,6 +669,7 @@ void TFTestProgram::ApplyWidth() {
     TTestGrLine& line = FDb.TestLoadLine();
     const std::string text = Trim(FWidthEdit->text().toStdString());
     if (text == FloatToStr(line.WidthLine())) return;
+    if (RefusedNumber(FWidthEdit, &FDialogs)) return;
     line.SetWidthLine(LineWidthOf(text));
     PlaceAll();
     Modified();

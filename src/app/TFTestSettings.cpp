@@ -1,8 +1,8 @@
 #include "app/TFTestSettings.h"
 
 #include "app/IDialogService.h"
-#include "app/TFParametric.h"
 #include "app/TFSeries.h"
+#include "app/TParameterPages.h"
 #include "model/TAEListFields.h"
 #include "model/TFieldPicker.h"
 #include "persist/TGVProperty.h"
@@ -11,6 +11,7 @@
 #include "project/TIniApplic.h"
 #include "testprog/TTestSettingsRules.h"
 #include "view2d/TGraphDb.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
 
 #include <QCheckBox>
@@ -177,12 +178,11 @@ void TFTestSettings::BuildGroup(int i, const char* title, QWidget* page) {
     grid->addWidget(g.Min, 1, 1);
     grid->addWidget(g.AutoMax, 1, 2);
     grid->addWidget(g.Max, 1, 3);
-    // The bounds take only what the axis field's class accepts.
+    // The bounds are numbers of the axis field's type.
     for (QLineEdit* e : {g.Min, g.Max})
-        new TKeyRuleFilter(e, [this, i](const std::string&, char key) {
+        TNumberEdit::Attach(e, [this, i] {
             const TAEField* f = FGraph.Db().FindField(FGroups[i].Axis->FieldId());
-            if (static_cast<unsigned char>(key) < 32) return true;
-            return f && f->IsValidChar(key);
+            return NumberRuleOfType(f ? f->DataType() : uint8_t(dtExtended));
         });
     connect(g.AutoMin, &QCheckBox::toggled, this, [this, i](bool on) {
         if (FRefreshing || FGroups[i].Axis->AutoMin() == on) return;
@@ -321,6 +321,7 @@ void TFTestSettings::ApplyBound(int i, bool max) {
     if (!bound || !edit->isEnabled()) return;
     const std::string text = Trim(edit->text().toStdString());
     if (text == bound->GetAsString()) return;
+    if (RefusedNumber(edit, &FDialogs)) return;
     try {
         bound->SetAsString(text);
     } catch (const std::exception&) {

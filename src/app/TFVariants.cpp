@@ -1,12 +1,12 @@
 #include "app/TFVariants.h"
 
 #include "app/IDialogService.h"
-#include "app/TKeyFilter.h"
 #include "persist/TGVVariant.h"
 #include "persist/TGVVariants.h"
 #include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
 #include "project/TVariantsRules.h"
+#include "view2d/TNumberEdit.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -31,19 +31,14 @@ TVariantDialog::TVariantDialog(TGVVariant& variant, bool editing, IDialogService
     FName = new QLineEdit(QString::fromStdString(editing ? variant.GetDisplayName() : ""), this);
     FName->setObjectName("edVariantName");
     FName->setReadOnly(editing);
-    TKeyFilter::Install(FName, TKeyRule::NoSpace);
+    AttachNameKeys(FName);
     form->addRow("Variant Name", FName);
     FValue = new QLineEdit(QString::fromStdString(variant.GetAsString()), this);
     FValue->setObjectName("edVariantValue");
     auto* valueRow = new QHBoxLayout();
     valueRow->addWidget(FValue, 1);
+    if (const auto rule = VariantNumberRule(variant.Kind())) TNumberEdit::Attach(FValue, *rule);
     switch (variant.Kind()) {
-    case TGVVariant::vkInteger:
-        TKeyFilter::Install(FValue, TKeyRule::Integer);
-        break;
-    case TGVVariant::vkFloat:
-        TKeyFilter::Install(FValue, TKeyRule::Float);
-        break;
     case TGVVariant::vkBoolean: {
         FValue->setReadOnly(true);
         FSelect = new QPushButton("Select Value", this);
@@ -72,6 +67,7 @@ bool TVariantDialog::TryAccept() {
     const std::string error =
         ApplyVariantInput(FVariant, FName->text().toStdString(), FValue->text().toStdString());
     if (error.empty()) return true;
+    TNumberEdit::CheckAll({FValue});
     FDialogs.ShowMessageBox(error, TMsgKind::Information, mbOK);
     return false;
 }

@@ -1,12 +1,33 @@
 #include "app/TParameterPages.h"
 
+#include "app/IDialogService.h"
 #include "persist/TTextHelpers.h"
 #include "processing/TGVCPU.h"
+#include "view2d/TNumberEdit.h"
 
 #include <QLabel>
+#include <QLineEdit>
 #include <QVBoxLayout>
 
 namespace vorelt {
+
+bool RefusedNumber(QLineEdit* edit, IDialogService* dialogs) {
+    static constexpr char Shown[] = "shownRefusal";
+    TNumberEdit* number = TNumberEdit::Of(edit);
+    if (!number) return false;
+    const std::string refusal = number->Check();
+    if (refusal.empty()) {
+        edit->setProperty(Shown, QVariant());
+        return false;
+    }
+    // Leaving the edit and then the frame with the same text tells it once.
+    const QVariant shown = edit->property(Shown);
+    if (!shown.isValid() || shown.toString() != edit->text()) {
+        edit->setProperty(Shown, edit->text());
+        if (dialogs) dialogs->ShowMessageBox(refusal, TMsgKind::Error, mbOK);
+    }
+    return true;
+}
 
 std::map<std::string, TParameterPages::TCreator>& TParameterPages::Creators() {
     static std::map<std::string, TCreator> creators;

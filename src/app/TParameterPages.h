@@ -8,6 +8,8 @@
 #include <map>
 #include <string>
 
+class QLineEdit;
+
 namespace vorelt {
 
 class IDialogService;
@@ -32,6 +34,11 @@ public:
     virtual ~IParameterPage() = default;
     virtual void CommitEdits() = 0;
 };
+
+// A number edit of a frame left with a text that is no number: the edit stays marked with its
+// text and the refusal is shown through the window's dialogs, once for each text left. True
+// when refused; the frame then stores nothing.
+bool RefusedNumber(QLineEdit* edit, IDialogService* dialogs);
 
 class TParameterPages {
 public:

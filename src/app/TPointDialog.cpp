@@ -1,7 +1,7 @@
 #include "app/TPointDialog.h"
 
 #include "app/IDialogService.h"
-#include "app/TFParametric.h"
+#include "view2d/TNumberEdit.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>
@@ -25,10 +25,10 @@ TPointDialog::TPointDialog(int points, std::optional<TSecondsRange> axisSeconds,
         auto* form = new QFormLayout(group);
         auto* time = new QLineEdit(group);
         time->setObjectName(QString("edTime%1").arg(i));
-        new TKeyRuleFilter(time, [](const std::string&, char key) { return AcceptDigitKey(key); });
+        TNumberEdit::Attach(time, LoadLineRule);
         auto* load = new QLineEdit(group);
         load->setObjectName(QString("edLoad%1").arg(i));
-        new TKeyRuleFilter(load, &AcceptDecimalKey);
+        TNumberEdit::Attach(load, LoadLineRule);
         form->addRow("Value [S]", time);
         form->addRow("Value [MPa]", load);
         FTimes.push_back(time);
@@ -51,6 +51,9 @@ bool TPointDialog::TryAccept() {
             CheckPoint(FTimes[i]->text().toStdString(), FLoads[i]->text().toStdString(), FAxis,
                        FLoadMin, FLoadMax, p);
         if (!message.empty()) {
+            // The edit at fault is marked (a time or load outside its range is no refused
+            // number: the message says what is wrong).
+            TNumberEdit::CheckAll({FTimes[i], FLoads[i]});
             FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
             return false;
         }

@@ -2,7 +2,6 @@
 
 #include "app/IDialogService.h"
 #include "app/TFSelSection.h"
-#include "app/TKeyFilter.h"
 #include "model/TAEField.h"
 #include "model/TAEFieldTypes.h"
 #include "model/TAEFields.h"
@@ -17,6 +16,7 @@
 #include "testprog/TTestSection.h"
 #include "view2d/TFieldListBar.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TNumberEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -87,7 +87,7 @@ TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, 
     FName = new QLineEdit(QString::fromStdString(field.FieldName()), attrs);
     FName->setMaxLength(40);
     FName->setReadOnly(editing);
-    TKeyFilter::Install(FName, TKeyRule::NoSpace);
+    AttachNameKeys(FName);
     FDisplayName = new QLineEdit(QString::fromStdString(field.GetDisplayName()), attrs);
     FDimension = new QLineEdit(QString::fromStdString(field.GetDisplayDimension()), attrs);
     form->addRow("Field Name", FName);
@@ -249,6 +249,7 @@ TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, 
             FWeights->setItem(r, 2, arrow);
             FWeights->setItem(r, 3, new QTableWidgetItem());
         }
+        AttachNumberCells(FWeights, {1, 3}, CriterionWeightRule);
         if (c) FillWeights(*c);
         FExpression = new QPlainTextEdit(resultPage);
         if (c && c->TypeResult == trExpression)

@@ -1,6 +1,6 @@
 #include "app/TfrmAeFltr.h"
 
-#include "app/TKeyFilter.h"
+#include "app/TParameterPages.h"
 #include "persist/TGVProperty.h"
 #include "persist/TTextHelpers.h"
 #include "processing/filter/TFilterCommon.h"
@@ -9,6 +9,7 @@
 #include "project/TProjectAE.h"
 #include "project/TTreePrjRules.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TNumberEdit.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -137,8 +138,8 @@ TfrmAeTurnOff::TfrmAeTurnOff(TGVCPUTurnOffFltr& filter, const TPageContext& cont
     FBefore->setObjectName("edDeltaBefore");
     FAfter = new QLineEdit(QString::number(filter.Condition().DeltaAfter()), page);
     FAfter->setObjectName("edDeltaAfter");
-    TKeyFilter::Install(FBefore, TKeyRule::Digits);
-    TKeyFilter::Install(FAfter, TKeyRule::Digits);
+    TNumberEdit::Attach(FBefore, TNumberRule{TNumberKind::Count});
+    TNumberEdit::Attach(FAfter, TNumberRule{TNumberKind::Count});
     connect(FBefore, &QLineEdit::editingFinished, this, [this] { BeforeEdited(); });
     connect(FAfter, &QLineEdit::editingFinished, this, [this] { AfterEdited(); });
     form->addRow("Delta Time Before[us]:", FBefore);
@@ -167,12 +168,14 @@ TfrmAeTurnOff::TfrmAeTurnOff(TGVCPUTurnOffFltr& filter, const TPageContext& cont
 }
 
 void TfrmAeTurnOff::BeforeEdited() {
+    if (RefusedNumber(FBefore, FContext.Dialogs)) return;
     const int32_t v = IntegerOr0(FBefore->text());
     if (v != FFilter.Condition().DeltaBefore()) FFilter.SetDeltaBefore(v);
     FBefore->setText(QString::number(FFilter.Condition().DeltaBefore()));
 }
 
 void TfrmAeTurnOff::AfterEdited() {
+    if (RefusedNumber(FAfter, FContext.Dialogs)) return;
     const int32_t v = IntegerOr0(FAfter->text());
     if (v != FFilter.Condition().DeltaAfter()) FFilter.SetDeltaAfter(v);
     FAfter->setText(QString::number(FFilter.Condition().DeltaAfter()));

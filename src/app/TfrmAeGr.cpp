@@ -10,6 +10,7 @@
 #include "processing/graph/TSeriesGr.h"
 #include "view2d/TFieldListBar.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
 
 #include <QCheckBox>
@@ -185,6 +186,12 @@ QWidget* TfrmAeGr::BuildAxisBox(uint8_t kind, const char* caption, QWidget* pare
     c.Min->setObjectName("ed" + prefix + "Min");
     c.Max = new QLineEdit(group);
     c.Max->setObjectName("ed" + prefix + "Max");
+    // The bounds are numbers of the axis field's type.
+    for (bool max : {false, true})
+        TNumberEdit::Attach(max ? c.Max : c.Min, [this, kind, max] {
+            const TAEField* bound = max ? Axis(kind).Max() : Axis(kind).Min();
+            return NumberRuleOfType(bound ? bound->DataType() : uint8_t(dtExtended));
+        });
     c.Log = Box("cb" + prefix + "Log", "Logarithmic", group);
     c.Legend = new QLineEdit(group);
     c.Legend->setObjectName("ed" + prefix + "Legend");
@@ -353,6 +360,7 @@ bool TfrmAeGr::CommitBound(uint8_t kind, bool max) {
     TAEField* now = max ? a.Max() : a.Min();
     QLineEdit* edit = max ? FAxes[kind].Max : FAxes[kind].Min;
     if (!now || (max ? a.AutoMax() : a.AutoMin())) return false;
+    if (RefusedNumber(edit, FContext.Dialogs)) return false;
     const std::string text = Trim(edit->text().toStdString());
     if (text.empty() || (!now->IsNull() && text == now->GetAsString())) return false;
     std::unique_ptr<TAEField> value = now->Clone(cmWorking);

@@ -1,12 +1,12 @@
 #include "app/TfrmAeLoc.h"
 
 #include "app/IDialogService.h"
-#include "app/TKeyFilter.h"
 #include "persist/TTextHelpers.h"
 #include "processing/location/TGVCPULoc.h"
 #include "processing/location/TLocChannelTypes.h"
 #include "processing/location/TLocOutMPT.h"
 #include "processing/location/TVallen.h"
+#include "view2d/TNumberEdit.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -46,7 +46,6 @@ TChannelTypeDialog::TChannelTypeDialog(IDialogService* dialogs, bool editing,
     FChannel->setObjectName("edChannel");
     FChannel->setMaxLength(static_cast<int>(MaxChannelTextLength));
     FChannel->setReadOnly(editing);
-    TKeyFilter::Install(FChannel, TKeyRule::ChannelNumber);
     form->addRow("Channel", FChannel);
     FType = new QComboBox(this);
     FType->setObjectName("cbType");
@@ -109,7 +108,7 @@ TfrmAeLoc::TfrmAeLoc(TGVCPULoc& location, const TPageContext& context, QWidget* 
     auto addEdit = [this](QFormLayout* form, QWidget* page, const char* key, const char* label) {
         auto* e = new QLineEdit(page);
         e->setObjectName(QString("ed") + key);
-        TKeyFilter::Install(e, TKeyRule::Digits);
+        TNumberEdit::Attach(e, TNumberRule{TNumberKind::Count});
         connect(e, &QLineEdit::editingFinished, this, [this, key] { ParameterLeft(key); });
         form->addRow(label, e);
         FEdits.emplace_back(key, e);
@@ -223,7 +222,7 @@ void TfrmAeLoc::AlgorithmLeft() {
 
 void TfrmAeLoc::ParameterLeft(const char* key) {
     QLineEdit* e = Edit(key);
-    if (!e) return;
+    if (!e || RefusedNumber(e, FContext.Dialogs)) return;
     const std::string k = key;
     const int32_t typed = IntegerOr0(e->text());
     const std::string trimmed = Trim(e->text().toStdString());

@@ -1,7 +1,6 @@
 #include "app/TfrmAePrc.h"
 
 #include "app/IDialogService.h"
-#include "app/TKeyFilter.h"
 #include "model/TAEField.h"
 #include "model/TAEFieldTypes.h"
 #include "model/TAEFields.h"
@@ -14,6 +13,7 @@
 #include "processing/math/TAEStatFunc.h"
 #include "processing/math/TGVCPUPrc.h"
 #include "view2d/TFieldListBar.h"
+#include "view2d/TNumberEdit.h"
 
 #include <QCheckBox>
 #include <QDialogButtonBox>
@@ -73,7 +73,7 @@ TCalcFieldDialog::TCalcFieldDialog(TGVCPUPrc& processor, TAEField& field, bool e
     FName->setObjectName("edFieldName");
     FName->setMaxLength(40);
     FName->setReadOnly(editing);
-    TKeyFilter::Install(FName, TKeyRule::NoSpace);
+    AttachNameKeys(FName);
     FDisplayName = new QLineEdit(attrs);
     FDisplayName->setObjectName("edDisplayName");
     FDimension = new QLineEdit(attrs);
@@ -279,7 +279,7 @@ void TCalcFieldDialog::BuildParameters() {
         } else {
             auto* e = new QLineEdit(p ? QString::fromStdString(p->Text) : QString(), row);
             e->setObjectName(QString::fromStdString("edParam" + key));
-            TKeyFilter::Install(e, TKeyRule::Float);
+            TNumberEdit::Attach(e, CalcConstantRule);
             h->addWidget(e, 1);
             FConstants.emplace_back(key, e);
         }
@@ -340,6 +340,10 @@ bool TCalcFieldDialog::TryAccept() {
     const TCalcFieldCheck r = ApplyCalcField(FProcessor, FField, FEditing, Input());
     if (r.Error.empty()) return true;
     FPages->setCurrentIndex(r.Page);
+    std::vector<QLineEdit*> constants;
+    for (const auto& [k, e] : FConstants)
+        constants.push_back(e);
+    TNumberEdit::CheckAll(constants);
     Show(r.Error);
     return false;
 }

@@ -2,6 +2,8 @@
 // Codes that travel with every field: data type, flag bits, unit category, field-set kind and
 // alignment. They are bytes in files and in the menus, so they stay plain integers.
 
+#include "persist/TNumberInput.h"
+
 #include <cstdint>
 #include <string_view>
 
@@ -33,6 +35,13 @@ constexpr bool IsFloatType(uint8_t t) {
 }
 constexpr bool IsNumericType(uint8_t t) {
     return IsIntegerType(t) || IsFloatType(t);
+}
+// What a number field typing a value of the type takes: unsigned types whole numbers without a
+// sign, other integer types whole numbers, the rest decimal numbers.
+constexpr TNumberRule NumberRuleOfType(uint8_t t) {
+    if (t >= dtByte && t <= dtLongWord) return {TNumberKind::Count};
+    if (IsIntegerType(t)) return {TNumberKind::Integer};
+    return {TNumberKind::Decimal};
 }
 
 // The text shown to the user for a type code ("Unknown" for codes outside the table).

@@ -2,6 +2,7 @@
 
 #include "model/TAEField.h"
 #include "persist/TNumberFormat.h"
+#include "persist/TNumberInput.h"
 #include "persist/TTextHelpers.h"
 #include "processing/expr/TAEExpresion.h"
 #include "processing/expr/TPreProcessor.h"
@@ -72,6 +73,10 @@ TCalcFieldCheck ApplyCalcField(TGVCPUPrc& processor, TAEField& field, bool editi
             if (empty) {
                 result.Error = txtParameterEmpty;
                 return result;
+            }
+            if (!isField) {
+                result.Error = NumberTextError(CalcConstantRule, p.Text);
+                if (!result.Error.empty()) return result;
             }
             if (isField)
                 p.Text.clear();

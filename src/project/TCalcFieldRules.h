@@ -3,6 +3,7 @@
 // the user entered, checked in the dialog's order, and applied to the field only when every
 // check passes. The attribute checks serve the criterion dialog too.
 
+#include "persist/TNumberInput.h"
 #include "processing/math/TStatFormParam.h"
 
 #include <string>
@@ -23,6 +24,10 @@ inline constexpr char txtParameterEmpty[] = "Parameter Empty";
 // Pages of the dialog a failure shows.
 constexpr int cpAttributes = 0;
 constexpr int cpCode = 1;
+
+// The constant parameters of a function are decimal numbers; one that is not is refused with
+// its conversion message on the code page.
+inline constexpr TNumberRule CalcConstantRule{TNumberKind::Decimal};
 
 struct TCalcFieldInput {
     std::string Name;

@@ -1,6 +1,7 @@
 #include "project/TCriterionRules.h"
 
 #include "model/TAEField.h"
+#include "persist/TNumberInput.h"
 #include "persist/TTextHelpers.h"
 #include "processing/criterion/TAECriterion.h"
 #include "processing/criterion/TAECrtFunc.h"
@@ -104,7 +105,12 @@ TCriterionCheck ApplyCriterion(TGVCPUCriterion& processor, TAEField& field, bool
                     r.Error = txtResultError;
                     return r;
                 }
-                weights.push_back({row.Op, Trim(row.Value), Trim(row.Weight)});
+                for (const std::string* text : {&row.Value, &row.Weight}) {
+                    r.Error = NumberTextError(CriterionWeightRule, *text);
+                    if (!r.Error.empty()) return r;
+                }
+                weights.push_back({row.Op, DecimalCommaText(Trim(row.Value)),
+                                   DecimalCommaText(Trim(row.Weight))});
             }
             if (weights.empty()) {
                 r.Error = txtResultError;

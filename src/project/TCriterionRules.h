@@ -2,6 +2,7 @@
 // The checks of the criterion dialog without the dialog: what the user entered on its pages,
 // checked in the dialog's order and applied to the criterion field only when all pass.
 
+#include "persist/TNumberInput.h"
 #include "processing/criterion/TGVCPUCriterion.h"
 #include "processing/math/TStatFormParam.h"
 
@@ -24,6 +25,10 @@ constexpr int kpData = 1;
 constexpr int kpFilter = 2;
 constexpr int kpFunction = 3;
 constexpr int kpResult = 4;
+
+// The values and weights of the weight table are decimal numbers; one that is not is refused
+// with its conversion message.
+inline constexpr TNumberRule CriterionWeightRule{TNumberKind::Decimal};
 
 struct TCriterionInput {
     std::string Name;

@@ -31,10 +31,18 @@ std::string VariantDialogTitle(bool editing, uint8_t kind) {
            "Variant";
 }
 
+std::optional<TNumberRule> VariantNumberRule(uint8_t kind) {
+    if (kind == TGVVariant::vkInteger) return TNumberRule{TNumberKind::Integer};
+    if (kind == TGVVariant::vkFloat) return TNumberRule{TNumberKind::Decimal};
+    return std::nullopt;
+}
+
 std::string ApplyVariantInput(TGVVariant& target, const std::string& name,
                               const std::string& value) {
     const std::string trimmed = Trim(name);
     if (trimmed.empty()) return txtEmptyName;
+    if (const auto rule = VariantNumberRule(target.Kind()))
+        if (std::string refusal = NumberTextError(*rule, value); !refusal.empty()) return refusal;
     std::unique_ptr<TGVVariant> trial = NewVariantOfKind(target.Kind());
     try {
         // The value is tried on a fresh variant first, so that a refusal changes nothing.

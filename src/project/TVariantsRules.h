@@ -2,8 +2,11 @@
 // The rules of the variants editor without its window: the new variant of a type, the checks
 // of the variant dialog, where a variant is used, and deleting one only while nothing uses it.
 
+#include "persist/TNumberInput.h"
+
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -21,9 +24,12 @@ std::unique_ptr<TGVVariant> NewVariantOfKind(uint8_t kind);
 // "Add Integer Variant", "Edit Float Variant", ...
 std::string VariantDialogTitle(bool editing, uint8_t kind);
 
+// What the value edit of a variant of the kind takes; none for boolean and string variants.
+std::optional<TNumberRule> VariantNumberRule(uint8_t kind);
 // OK of the variant dialog on `target` (a new variant or a working copy): an empty trimmed
-// name fails with "Empty Name"; otherwise the trimmed name and value are applied and a
-// conversion error is the result. Empty when accepted. A refusal leaves `target` as it was.
+// name fails with "Empty Name"; otherwise a value that is no number of a number
+// variant is refused with its conversion message, else the trimmed name and value are applied
+// and a conversion error is the result. Empty when accepted. A refusal leaves `target` as it was.
 std::string ApplyVariantInput(TGVVariant& target, const std::string& name,
                               const std::string& value);
 

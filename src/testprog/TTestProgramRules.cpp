@@ -11,11 +11,6 @@ namespace vorelt {
 
 namespace {
 
-bool IsControl(char key) {
-    const auto c = static_cast<unsigned char>(key);
-    return c < 0x20 || c == 0x7F;
-}
-
 int32_t IntOrZero(const std::string& text) {
     int32_t v = 0;
     return TryStrToInt(Trim(text), v) ? v : 0;
@@ -32,18 +27,12 @@ std::string CheckSection(const TTestSectionList& sections, int editedIndex, cons
     for (int i = 0; i < sections.Count(); ++i)
         if (i != editedIndex && sections.Get(i)->Text() == trimmed)
             return std::string("Name") + " " + "Exists";
+    for (const std::string* text : {&minText, &maxText})
+        if (std::string refusal = NumberTextError(SectionSecondsRule, *text); !refusal.empty())
+            return refusal;
     if (IntOrZero(minText) >= IntOrZero(maxText))
         return std::string("Invalid") + " Min( Max ) " + "Value";
     return {};
-}
-
-bool AcceptDigitKey(char key) {
-    return IsControl(key) || (key >= '0' && key <= '9');
-}
-
-bool AcceptDecimalKey(const std::string& text, char key) {
-    if (AcceptDigitKey(key)) return true;
-    return key == ',' && !text.empty() && text.find(',') == std::string::npos;
 }
 
 // --- Load line points -----------------------------------------------------------------------

@@ -5,6 +5,7 @@
 // checked sections of the section selection window.
 
 #include "persist/TGVListCoordProperty.h"
+#include "persist/TNumberInput.h"
 
 #include <cstdint>
 #include <optional>
@@ -21,13 +22,11 @@ class TTestSectionList;
 
 // The section dialog's OK: "Empty Name"; "Name Exists" for a name of another section than
 // `editedIndex` (-1 for a new one); "Invalid Min( Max ) Value" unless min < max. Empty on
-// success. The numbers are the texts of digit-only edits (empty reads as 0).
+// success. The bounds are whole seconds (empty reads as 0); one that is no such number is
+// refused with its conversion message before the comparison.
+inline constexpr TNumberRule SectionSecondsRule{TNumberKind::Count, true};
 std::string CheckSection(const TTestSectionList& sections, int editedIndex, const std::string& name,
                          const std::string& minText, const std::string& maxText);
-// Digits only, control keys pass.
-bool AcceptDigitKey(char key);
-// Digits and one decimal comma, never first; control keys pass.
-bool AcceptDecimalKey(const std::string& text, char key);
 
 // --- Load line points -----------------------------------------------------------------------
 
@@ -60,7 +59,10 @@ std::string CheckPoint(const std::string& timeText, const std::string& loadText,
 // minimum or below the load of some point. Empty when the bound is accepted.
 std::string CheckLoadMin(const TTestGrLine& line, long double value);
 std::string CheckLoadMax(const TTestGrLine& line, long double value);
-// "Width Line,mm": a text that is not a number becomes 0.1.
+// The texts of the point dialog and of "Min P,MPa", "Max P,MPa" and "Width Line,mm".
+inline constexpr TNumberRule LoadLineRule{TNumberKind::Decimal};
+// "Width Line,mm": a text that is not a number becomes 0.1 (the window refuses such a text
+// before it gets here).
 long double LineWidthOf(const std::string& text);
 
 // --- The test graph's defaults ---------------------------------------------------------------

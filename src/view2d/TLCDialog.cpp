@@ -9,6 +9,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/filter/TLCCondition.h"
 #include "processing/filter/TLCEditRules.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
 #include "view2d/TViewMessages.h"
 
@@ -20,30 +21,9 @@
 #include <QMenu>
 #include <QPushButton>
 #include <QVBoxLayout>
-#include <QValidator>
 #include <exception>
 
 namespace vorelt {
-
-namespace {
-
-// Refuses every keystroke that the chosen field does not accept.
-class TFieldCharValidator : public QValidator {
-public:
-    TFieldCharValidator(const TAEField& field, QObject* parent)
-        : QValidator(parent), FField(field) {}
-    State validate(QString& input, int&) const override {
-        const QByteArray bytes = input.toUtf8();
-        for (char c : bytes)
-            if (!FField.IsValidChar(c)) return Invalid;
-        return Acceptable;
-    }
-
-private:
-    const TAEField& FField;
-};
-
-} // namespace
 
 TLCDialog::TLCDialog(const TAEListFields& layout, const TGVVariants* variants, bool editing,
                      QWidget* parent)
@@ -62,6 +42,12 @@ TLCDialog::TLCDialog(const TAEListFields& layout, const TGVVariants* variants, b
     FOperation->setObjectName("cbOperation");
     FValue = new QLineEdit(this);
     FValue->setObjectName("edValue");
+    // A number field's value is a number of its type; other values are the field's to judge.
+    TNumberEdit::Attach(FValue, [this] {
+        return FField && IsNumericType(FField->DataType())
+                   ? NumberRuleOfType(FField->DataType())
+                   : TNumberRule{TNumberKind::Decimal, true};
+    });
     FVariant = new QComboBox(this);
     FVariant->setObjectName("cbVariant");
     grid->addWidget(FSelectField, 0, 0);
@@ -101,7 +87,6 @@ void TLCDialog::SelectField(const TAEField* field) {
     FVariant->blockSignals(true);
     FVariant->clear();
     FVariant->addItem(QString(), QString());
-    FValue->setValidator(nullptr);
     FValue->setReadOnly(false);
     FValue->setEnabled(true);
     if (!field) {
@@ -126,7 +111,6 @@ void TLCDialog::SelectField(const TAEField* field) {
         FValue->setReadOnly(true);
     } else {
         FValue->clear();
-        FValue->setValidator(new TFieldCharValidator(*field, FValue));
     }
     FOk->setEnabled(true);
 }
@@ -144,12 +128,6 @@ void TLCDialog::Prefill(const TLCCondition& condition) {
     const int v = FVariant->findData(QString::fromStdString(condition.VariantID()));
     if (!condition.VariantID().empty() && v > 0) {
         FVariant->setCurrentIndex(v);
-    } else if (FField && FField->DataType() != dtBoolean) {
-        // Set without the validator: the stored text was accepted once already.
-        const QValidator* keep = FValue->validator();
-        FValue->setValidator(nullptr);
-        FValue->setText(QString::fromStdString(condition.Value()));
-        FValue->setValidator(keep);
     } else if (FField) {
         FValue->setText(QString::fromStdString(condition.Value()));
     }
@@ -169,6 +147,11 @@ bool TLCDialog::TryAccept() {
         return true;
     }
     const std::string text = Trim(FValue->text().toStdString());
+    if (IsNumericType(FField->DataType()))
+        if (const std::string refusal = TNumberEdit::CheckAll({FValue}); !refusal.empty()) {
+            ShowViewMessage(this, refusal);
+            return false;
+        }
     std::unique_ptr<TAEField> probe = FField->Clone(cmConstant);
     probe->SetReadOnly(false);
     try {

@@ -6,6 +6,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TFieldListBar.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TViewMessages.h"
@@ -20,7 +21,6 @@
 #include <QListWidget>
 #include <QMenu>
 #include <QPushButton>
-#include <QRegularExpressionValidator>
 #include <QTabWidget>
 #include <QVBoxLayout>
 
@@ -71,7 +71,8 @@ TColumnDialog::TColumnDialog(const std::string& columnName, bool tabsInUse, QWid
     FName->setObjectName("edColumnName");
     FWidth = new QLineEdit(this);
     FWidth->setObjectName("edColumnWidth");
-    FWidth->setValidator(new QRegularExpressionValidator(QRegularExpression("[0-9]*"), FWidth));
+    // Empty or 0: the field's own width.
+    TNumberEdit::Attach(FWidth, TNumberRule{TNumberKind::Count, true});
     FAlignment = new QComboBox(this);
     FAlignment->setObjectName("cbAlignment");
     for (const char* a : AlignmentNames)
@@ -90,7 +91,13 @@ TColumnDialog::TColumnDialog(const std::string& columnName, bool tabsInUse, QWid
         form->addRow("Tabs", row);
     }
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
-    connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+    connect(buttons, &QDialogButtonBox::accepted, this, [this] {
+        if (const std::string refusal = TNumberEdit::CheckAll({FWidth}); !refusal.empty()) {
+            ShowViewMessage(this, refusal);
+            return;
+        }
+        accept();
+    });
     connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
     auto* box = new QVBoxLayout(this);
     box->addLayout(form);

@@ -5,6 +5,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TAEOBJ3DSchema.h"
+#include "view2d/TNumberEdit.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
 #include "view3d/TSchemaScene.h"
@@ -194,12 +195,16 @@ void TSchemaEditorF::BuildUi() {
 }
 
 QLineEdit* TSchemaEditorF::NewEdit(QWidget* parent, const char* name, const char* property,
-                                   TInputRule rule) {
+                                   std::optional<TSchemaNumber> number) {
     auto* e = new QLineEdit(parent);
     e->setObjectName(name);
     e->setProperty(PropProperty, property);
-    e->setProperty(PropRule, static_cast<int>(rule));
-    e->installEventFilter(this);
+    e->setProperty(PropRule, number ? static_cast<int>(*number) : NoRule);
+    // The vertical edit changes between angle and height: the rule is read when it is used.
+    if (number)
+        TNumberEdit::Attach(e, [e] {
+            return SchemaNumberRule(static_cast<TSchemaNumber>(e->property(PropRule).toInt()));
+        });
     connect(e, &QLineEdit::editingFinished, this, [this, e] { StoreEdit(e); });
     FEdits.push_back(e);
     return e;
@@ -212,20 +217,20 @@ QWidget* TSchemaEditorF::BuildSchemaPage() {
     auto* cl = new QVBoxLayout(coords);
     auto* origin = new QGroupBox("Original Coords (m)", coords);
     auto* ol = new QFormLayout(origin);
-    ol->addRow("X0", NewEdit(origin, "edX0", "BegCoordX", TInputRule::Float));
-    ol->addRow("Y0", NewEdit(origin, "edY0", "BegCoordY", TInputRule::Float));
-    ol->addRow("Z0", NewEdit(origin, "edZ0", "BegCoordZ", TInputRule::Float));
+    ol->addRow("X0", NewEdit(origin, "edX0", "BegCoordX", TSchemaNumber::Length));
+    ol->addRow("Y0", NewEdit(origin, "edY0", "BegCoordY", TSchemaNumber::Length));
+    ol->addRow("Z0", NewEdit(origin, "edZ0", "BegCoordZ", TSchemaNumber::Length));
     cl->addWidget(origin);
     auto* scale = new QFormLayout;
-    scale->addRow("Scale Schema (cm) 1:", NewEdit(coords, "edScale", "Scale", TInputRule::Scale));
+    scale->addRow("Scale Schema (cm) 1:",
+                  NewEdit(coords, "edScale", "Scale", TSchemaNumber::Scale));
     cl->addLayout(scale);
     cl->addStretch(1);
     page->addTab(coords, "Coords");
 
     auto* comments = new QWidget;
     auto* ml = new QFormLayout(comments);
-    QLineEdit* title = NewEdit(comments, "edTitle", "Title", TInputRule::Float);
-    title->setProperty(PropRule, NoRule);
+    QLineEdit* title = NewEdit(comments, "edTitle", "Title", std::nullopt);
     ml->addRow("Title", title);
     FComments = new QPlainTextEdit(comments);
     FComments->setObjectName("mmComments");
@@ -279,8 +284,8 @@ QWidget* TSchemaEditorF::BuildElementPage() {
     page->setObjectName("pgElement");
     auto* l = new QFormLayout(page);
     l->addRow("Horizontal Angle (degree) ",
-              NewEdit(page, "edAngleXZ", "AngleXZ", TInputRule::Angle));
-    l->addRow("Length (m) ", NewEdit(page, "edLength", "Length", TInputRule::Float));
+              NewEdit(page, "edAngleXZ", "AngleXZ", TSchemaNumber::Angle));
+    l->addRow("Length (m) ", NewEdit(page, "edLength", "Length", TSchemaNumber::Length));
     FByAngle = new QRadioButton("Vertical Angle (degree)", page);
     FByAngle->setObjectName("rbVerticalAngle");
     FByHeight = new QRadioButton("Height (m)", page);
@@ -290,7 +295,7 @@ QWidget* TSchemaEditorF::BuildElementPage() {
     choice->addWidget(FByHeight);
     l->addRow(choice);
     FVerticalLabel = new QLabel(page);
-    FVertical = NewEdit(page, "edVertical", "AngleXY", TInputRule::Angle);
+    FVertical = NewEdit(page, "edVertical", "AngleXY", TSchemaNumber::Angle);
     l->addRow(FVerticalLabel, FVertical);
     auto choose = [this](int typeCoord) {
         if (FFilling) return;
@@ -303,14 +308,13 @@ QWidget* TSchemaEditorF::BuildElementPage() {
     connect(FByHeight, &QRadioButton::clicked, this, [choose] { choose(1); });
     FIsScale = new QCheckBox("Scale Element (cm)    1:", page);
     FIsScale->setObjectName("cbIsScale");
-    QLineEdit* scale = NewEdit(page, "edElementScale", "Scale", TInputRule::Scale);
+    QLineEdit* scale = NewEdit(page, "edElementScale", "Scale", TSchemaNumber::Scale);
     l->addRow(FIsScale, scale);
     connect(FIsScale, &QCheckBox::toggled, this, [this](bool on) {
         if (FFilling) return;
         if (TAEOBJ3D* obj = Selected()) StoreValue(*obj, "IsScale", on ? "-1" : "0");
     });
-    QLineEdit* title = NewEdit(page, "edTitle", "Title", TInputRule::Float);
-    title->setProperty(PropRule, NoRule);
+    QLineEdit* title = NewEdit(page, "edTitle", "Title", std::nullopt);
     l->addRow("Title", title);
     return page;
 }
@@ -319,9 +323,8 @@ QWidget* TSchemaEditorF::BuildBranchPage() {
     auto* page = new QWidget;
     page->setObjectName("pgBranch");
     auto* l = new QFormLayout(page);
-    l->addRow("Offset (m)", NewEdit(page, "edOffset", "DeltaLength", TInputRule::Float));
-    QLineEdit* title = NewEdit(page, "edTitle", "Title", TInputRule::Float);
-    title->setProperty(PropRule, NoRule);
+    l->addRow("Offset (m)", NewEdit(page, "edOffset", "DeltaLength", TSchemaNumber::Length));
+    QLineEdit* title = NewEdit(page, "edTitle", "Title", std::nullopt);
     l->addRow("Title", title);
     return page;
 }
@@ -336,9 +339,8 @@ QWidget* TSchemaEditorF::BuildPAEPage() {
     FChannelLabel->setObjectName("lChannel");
     l->addRow(channel, FChannelLabel);
     connect(channel, &QPushButton::clicked, this, [this] { OpenChannelDialog(); });
-    l->addRow("Offset (m)    ", NewEdit(page, "edOffset", "DeltaLength", TInputRule::Float));
-    QLineEdit* title = NewEdit(page, "edTitle", "Title", TInputRule::Float);
-    title->setProperty(PropRule, NoRule);
+    l->addRow("Offset (m)    ", NewEdit(page, "edOffset", "DeltaLength", TSchemaNumber::Length));
+    QLineEdit* title = NewEdit(page, "edTitle", "Title", std::nullopt);
     l->addRow("Title", title);
     return page;
 }
@@ -431,8 +433,8 @@ void TSchemaEditorF::ShowPage() {
         FByHeight->setChecked(byHeight);
         FVerticalLabel->setText(byHeight ? "Height (m)" : "Vertical Angle (degree)");
         FVertical->setProperty(PropProperty, byHeight ? "Height" : "AngleXY");
-        FVertical->setProperty(PropRule,
-                               static_cast<int>(byHeight ? TInputRule::Float : TInputRule::Angle));
+        FVertical->setProperty(
+            PropRule, static_cast<int>(byHeight ? TSchemaNumber::Length : TSchemaNumber::Angle));
         FIsScale->setChecked(obj->PropertyBool("IsScale"));
     }
     if (index == 3)
@@ -460,32 +462,7 @@ bool TSchemaEditorF::eventFilter(QObject* watched, QEvent* event) {
         UpdateStatus();
         return false;
     }
-    auto* edit = qobject_cast<QLineEdit*>(watched);
-    if (!edit || event->type() != QEvent::KeyPress) return QDialog::eventFilter(watched, event);
-    const int rule = edit->property(PropRule).toInt();
-    if (rule == NoRule) return false;
-    auto* key = static_cast<QKeyEvent*>(event);
-    const QString typed = key->text();
-    if (typed.isEmpty() || typed.at(0).unicode() < 32 || typed.at(0).unicode() == 127)
-        return false; // editing and moving keys
-    // The text as it would be without the selection.
-    QString text = edit->text();
-    int pos = edit->cursorPosition();
-    if (edit->hasSelectedText()) {
-        pos = edit->selectionStart();
-        text.remove(pos, edit->selectedText().size());
-    }
-    char ch = typed.at(0).unicode() < 128 ? static_cast<char>(typed.at(0).unicode()) : '\0';
-    const bool dot = ch == '.';
-    if (dot) ch = ',';
-    if (!AcceptInputChar(static_cast<TInputRule>(rule), text.toStdString(),
-                         static_cast<size_t>(pos), ch))
-        return true;
-    if (dot) {
-        edit->insert(",");
-        return true;
-    }
-    return false;
+    return QDialog::eventFilter(watched, event);
 }
 
 void TSchemaEditorF::EnterText(const QString& editName, const QString& text) {
@@ -509,8 +486,14 @@ void TSchemaEditorF::StoreEdit(QLineEdit* edit) {
     TAEOBJ3D* obj = Selected();
     if (!obj) return;
     const std::string property = edit->property(PropProperty).toString().toStdString();
+    // A text that is no number stays, marked, and nothing is stored.
+    if (TNumberEdit* number = TNumberEdit::Of(edit))
+        if (const std::string refusal = number->Check(); !refusal.empty()) {
+            Message(refusal);
+            return;
+        }
     std::string text = Trim(edit->text().toStdString());
-    if (edit->property(PropRule).toInt() == static_cast<int>(TInputRule::Scale)) {
+    if (edit->property(PropRule).toInt() == static_cast<int>(TSchemaNumber::Scale)) {
         text = ScaleInputText(text);
         edit->setText(QString::fromStdString(text));
     }
@@ -657,18 +640,20 @@ void TSchemaEditorF::OpenChannelDialog() {
     l->addWidget(others);
     auto* edit = new QLineEdit(QString::number(pae->Channel()), &dialog);
     edit->setObjectName("edChannel");
-    edit->setProperty(PropRule, static_cast<int>(TInputRule::Scale));
-    edit->installEventFilter(this);
+    // Empty means channel 0.
+    TNumberEdit::Attach(edit, TNumberRule{TNumberKind::Count, true});
     l->addWidget(edit);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     l->addWidget(box);
     connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     connect(box, &QDialogButtonBox::accepted, &dialog, [this, &dialog, edit] {
         std::string error;
-        if (SetChannel(edit->text().toStdString(), error))
+        if (SetChannel(edit->text().toStdString(), error)) {
             dialog.accept();
-        else
+        } else {
+            TNumberEdit::CheckAll({edit});
             Message(error);
+        }
     });
     dialog.exec();
 }

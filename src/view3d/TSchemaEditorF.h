@@ -7,6 +7,7 @@
 
 #include <QDialog>
 #include <functional>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,7 +87,8 @@ private:
     QWidget* BuildElementPage();
     QWidget* BuildBranchPage();
     QWidget* BuildPAEPage();
-    QLineEdit* NewEdit(QWidget* parent, const char* name, const char* property, TInputRule rule);
+    QLineEdit* NewEdit(QWidget* parent, const char* name, const char* property,
+                       std::optional<TSchemaNumber> number);
     void RefreshTree();
     void AddItems(QTreeWidgetItem* parentItem, TAEOBJ3D& obj);
     void ShowPage();

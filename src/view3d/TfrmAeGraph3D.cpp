@@ -7,7 +7,9 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
+#include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
+#include "view2d/TViewMessages.h"
 #include "view3d/TGraph3DVC.h"
 
 #include <QCheckBox>
@@ -351,6 +353,8 @@ void TfrmAeGraph3D::EditInfoField() {
     name->setObjectName("edDisplayName");
     auto* width = new QLineEdit(QString::number(entry->GetDisplayWidth()), &dialog);
     width->setObjectName("edDisplayWidth");
+    // Empty or 0: the field's own width.
+    TNumberEdit::Attach(width, TNumberRule{TNumberKind::Count, true});
     auto* align = new QComboBox(&dialog);
     align->setObjectName("cbAlignment");
     align->addItems({"LeftJustify", "Center", "RightJustify"});
@@ -363,7 +367,13 @@ void TfrmAeGraph3D::EditInfoField() {
     form->addRow("Alignment", align);
     auto* box = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
     form->addRow(box);
-    connect(box, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+    connect(box, &QDialogButtonBox::accepted, &dialog, [&dialog, width] {
+        if (const std::string refusal = TNumberEdit::CheckAll({width}); !refusal.empty()) {
+            ShowViewMessage(&dialog, refusal);
+            return;
+        }
+        dialog.accept();
+    });
     connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     if (dialog.exec() != QDialog::Accepted) return;
     const std::string display = Trim(name->text().toStdString());

@@ -111,7 +111,7 @@ TEST_F(TMathFrameFixture, FunctionFormAndDeletingAUsedField) {
         QLineEdit* a = d.ConstantEdit("A");
         EXPECT_NE(a, nullptr);
         if (!a) return int(QDialog::Rejected);
-        QTest::keyClicks(a, "-2,5,");
+        QTest::keyClicks(a, "-2.5");
         EXPECT_EQ(a->text().toStdString(), "-2,5");
         d.ConstantEdit("K")->setText("2");
         EXPECT_FALSE(d.TryAccept());

@@ -70,21 +70,22 @@ TEST_F(TFramesFixture, FilterSwitchAndTrimmedTitle) {
     EXPECT_TRUE(saved);
 }
 
-TEST_F(TFramesFixture, TurnOffTakesDigitsOnlyAndSaysWhenItIsLocated) {
+TEST_F(TFramesFixture, TurnOffTakesWholeMicrosecondsOnlyAndSaysWhenItIsLocated) {
     auto* filter = Add<TGVCPUTurnOffFltr>(project.Db());
     {
         TfrmAeTurnOff frame(*filter, context);
         EXPECT_TRUE(frame.EnableBox()->isEnabled());
         EXPECT_TRUE(frame.LocatedLabel()->text().isEmpty());
         frame.BeforeEdit()->clear();
-        QTest::keyClicks(frame.BeforeEdit(), "1a2-5");
-        EXPECT_EQ(frame.BeforeEdit()->text().toStdString(), "125");
+        QTest::keyClicks(frame.BeforeEdit(), "125");
         frame.BeforeEdited();
         EXPECT_EQ(filter->Condition().DeltaBefore(), 125);
-        frame.AfterEdit()->setText("x"); // pasted text that is no integer reads as 0
+        const int32_t after = filter->Condition().DeltaAfter();
+        frame.AfterEdit()->setText("x"); // a text that is no number stays, refused
         frame.AfterEdited();
-        EXPECT_EQ(filter->Condition().DeltaAfter(), 0);
-        EXPECT_EQ(frame.AfterEdit()->text().toStdString(), "0");
+        EXPECT_EQ(filter->Condition().DeltaAfter(), after);
+        EXPECT_EQ(frame.AfterEdit()->text().toStdString(), "x");
+        EXPECT_EQ(dialogs.Boxes.back(), "'x' is not a valid integer value");
     }
     auto* location = Add<TGVCPULoc>(project.Db());
     auto* below = Add<TGVCPUTurnOffFltr>(*location);
@@ -123,10 +124,12 @@ TEST_F(TFramesFixture, ChannelDialogChecksInOrderAndARefusalChangesNothing) {
     EXPECT_EQ(frame.ChannelList()->topLevelItemCount(), 3);
     EXPECT_EQ(frame.ChannelList()->topLevelItem(0)->text(0).toStdString(), "003");
     EXPECT_EQ(frame.ChannelList()->topLevelItem(0)->text(1).toStdString(), "Guard");
-    // The channel edit takes digits and one "-" that does not come first.
+    // A channel text that is none stays as typed and is refused.
     TChannelTypeDialog d(&dialogs, false, std::string(), ctGuard);
     QTest::keyClicks(d.ChannelEdit(), "-1a-2-");
-    EXPECT_EQ(d.ChannelEdit()->text().toStdString(), "1-2");
+    EXPECT_EQ(d.ChannelEdit()->text().toStdString(), "-1a-2-");
+    EXPECT_FALSE(d.TryAccept());
+    EXPECT_EQ(dialogs.Boxes.back(), "Invalid Channel");
     // Editing to Normal removes the channel.
     frame.ChannelList()->setCurrentItem(frame.ChannelList()->topLevelItem(0));
     EXPECT_TRUE(frame.EditChannelButton()->isEnabled());

@@ -209,20 +209,28 @@ TParametricFieldEdit Pressure() {
     return e;
 }
 
-TEST_F(ConditioningWindows, FactorAndOffsetKeysAreFiltered) {
-    using P = TParametricFields;
-    EXPECT_TRUE(P::AcceptNumberKey("", '-'));
-    EXPECT_FALSE(P::AcceptNumberKey("1", '-'));
-    EXPECT_FALSE(P::AcceptNumberKey("", ','));
-    EXPECT_TRUE(P::AcceptNumberKey("1", ','));
-    EXPECT_FALSE(P::AcceptNumberKey("1,5", ','));
-    EXPECT_FALSE(P::AcceptNumberKey("1", '.'));
-    EXPECT_FALSE(P::AcceptNumberKey("1", 'e'));
-    EXPECT_TRUE(P::AcceptNumberKey("1,5", '7'));
-    EXPECT_TRUE(P::AcceptNumberKey("1,5", '\b'));
-    EXPECT_FALSE(P::AcceptNameKey("Pres", ' '));
-    EXPECT_FALSE(P::AcceptNameKey(std::string(40, 'a'), 'b'));
-    EXPECT_TRUE(P::AcceptNameKey(std::string(39, 'a'), 'b'));
+TEST_F(ConditioningWindows, FactorAndOffsetTakeEitherSeparatorAndRefuseOtherTexts) {
+    TParametricFields fields(Db);
+    TParametricFieldEdit e = Pressure();
+    e.FactorText = "2.5";
+    e.OffsetText = "0,5";
+    ASSERT_TRUE(fields.Check(e).Ok);
+    TAEField* f = fields.Add(e);
+    ASSERT_NE(f, nullptr);
+    EXPECT_EQ(fields.Row(fields.Count() - 1).Factor, "2,5");
+    EXPECT_EQ(fields.Row(fields.Count() - 1).Offset, "0,5");
+    for (const char* wrong : {"1,2,3", "abc", "-", "2,5x"}) {
+        e = Pressure();
+        e.FieldName = "Other";
+        e.FactorText = wrong;
+        const TParametricCheck c = fields.Check(e);
+        EXPECT_FALSE(c.Ok) << wrong;
+        EXPECT_EQ(c.Message, std::string("'") + wrong + "' is not a valid floating point value");
+        EXPECT_EQ(c.Page, TParametricPage::FieldCode);
+        e.FactorText = "1";
+        e.OffsetText = wrong;
+        EXPECT_FALSE(fields.Check(e).Ok) << wrong;
+    }
 }
 
 TEST_F(ConditioningWindows, OkChecksRunInOrderAndNameThePage) {

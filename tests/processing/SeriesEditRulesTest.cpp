@@ -52,12 +52,11 @@ TEST(SeriesEditRules, BinEditCaptionAndKeysFollowTheMode) {
     EXPECT_EQ(BinNumCaption(bnValueInc, &time), "Time of Hit[s]");
     EXPECT_EQ(BinNumCaption(bnCount, &time), "BinCount");
 
-    EXPECT_TRUE(AcceptsBinKey(bnCount, &time, '7'));
-    EXPECT_FALSE(AcceptsBinKey(bnCount, &time, ','));
-    EXPECT_FALSE(AcceptsBinKey(bnCount, &time, '-'));
-    EXPECT_TRUE(AcceptsBinKey(bnCount, &time, '\b'));
-    EXPECT_TRUE(AcceptsBinKey(bnValueInc, &time, ','));
-    EXPECT_FALSE(AcceptsBinKey(bnValueInc, &time, 'a'));
+    EXPECT_EQ(BinNumRule(bnCount, &time).Kind, TNumberKind::Count);
+    EXPECT_EQ(BinNumRule(bnValueInc, &time).Kind, TNumberKind::Decimal);
+    EXPECT_EQ(BinNumRule(bnValueInc, nullptr).Kind, TNumberKind::Decimal);
+    EXPECT_FALSE(IsNumberText(BinNumRule(bnCount, &time), "1,5"));
+    EXPECT_TRUE(IsNumberText(BinNumRule(bnValueInc, &time), "1.5"));
 
     long double v = -1;
     EXPECT_TRUE(ParseBinNum(bnCount, "12", v));

@@ -85,6 +85,25 @@ TEST_F(TCriterionRulesFixture, WeightRowsAreReadUpToTheFirstEmptyValue) {
     EXPECT_EQ(field->FieldName(), "MaxAmpl");
 }
 
+TEST_F(TCriterionRulesFixture, WeightValuesTakeEitherSeparatorAndRefuseOtherTexts) {
+    TCriterionInput in = Valid();
+    in.ResultType = 1;
+    in.Weights[0] = {"<=", "90.5", "1,5"};
+    ASSERT_EQ(Check(in).Error, "");
+    const auto rows = CriterionWeightRows(*TGVCPUCriterion::CriterionOf(*field));
+    ASSERT_EQ(rows.size(), 1u);
+    EXPECT_EQ(rows[0].Value, "90,5");
+    EXPECT_EQ(rows[0].Weight, "1,5");
+    for (const char* wrong : {"1,2,3", "abc", "-"}) {
+        in.Weights[0] = {"<=", wrong, "1"};
+        const TCriterionCheck r = Check(in);
+        EXPECT_EQ(r.Error, std::string("'") + wrong + "' is not a valid floating point value");
+        EXPECT_EQ(r.Page, kpResult);
+        in.Weights[0] = {"<=", "1", wrong};
+        EXPECT_FALSE(Check(in).Error.empty()) << wrong;
+    }
+}
+
 TEST_F(TCriterionRulesFixture, LinkNeedsSourceAndOutput) {
     ASSERT_EQ(Check(Valid()).Error, "");
     TAEField* link = criterion->AddCriterionField(dtExtended, "", trLink);

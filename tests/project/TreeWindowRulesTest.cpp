@@ -10,7 +10,6 @@
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/math/TGVCPUPrc.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "project/TKeyRules.h"
 #include "project/TModifiedWatch.h"
 #include "project/TPagesEditor.h"
 #include "project/TTreePrjRules.h"
@@ -362,33 +361,6 @@ TEST(TreeWindowWatch, NoChangeMeansCancelAndTheHandlerComesBack) {
     }
     project.SetModified(true);
     EXPECT_EQ(outer, 1);
-}
-
-} // namespace
-} // namespace vorelt
-
-namespace vorelt {
-namespace {
-
-TEST(KeyRules, NumbersNamesAndChannels) {
-    EXPECT_TRUE(AcceptsKey(TKeyRule::Digits, "12", 2, '3'));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::Digits, "", 0, '-'));
-    EXPECT_TRUE(AcceptsKey(TKeyRule::Digits, "12", 2, '\b'));
-    EXPECT_TRUE(AcceptsKey(TKeyRule::Integer, "", 0, '-'));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::Integer, "5", 0, '-'));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::Integer, "5", 1, ','));
-    // One comma five: the comma after a digit, and no second one.
-    EXPECT_FALSE(AcceptsKey(TKeyRule::Float, "", 0, ','));
-    EXPECT_TRUE(AcceptsKey(TKeyRule::Float, "1", 1, ','));
-    EXPECT_TRUE(AcceptsKey(TKeyRule::Float, "1,", 2, '5'));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::Float, "1,5", 3, ','));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::Float, "1,5", 1, '-'));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::Float, "1", 1, 'e'));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::NoSpace, "ab", 1, ' '));
-    EXPECT_TRUE(AcceptsKey(TKeyRule::NoSpace, "ab", 1, '_'));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::ChannelNumber, "", 0, '-'));
-    EXPECT_TRUE(AcceptsKey(TKeyRule::ChannelNumber, "3", 1, '-'));
-    EXPECT_FALSE(AcceptsKey(TKeyRule::ChannelNumber, "3-5", 3, '-'));
 }
 
 } // namespace

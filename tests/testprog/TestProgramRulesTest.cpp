@@ -33,15 +33,12 @@ TEST(SectionDialog, RefusesEmptyTakenNamesAndEmptyRanges) {
     EXPECT_EQ(CheckSection(list, 0, "Hold 2", "10", "25"), "Name Exists");
 }
 
-TEST(SectionDialog, KeyFilters) {
-    EXPECT_TRUE(AcceptDigitKey('7'));
-    EXPECT_FALSE(AcceptDigitKey('-'));
-    EXPECT_FALSE(AcceptDigitKey(','));
-    EXPECT_TRUE(AcceptDigitKey('\b'));
-    EXPECT_FALSE(AcceptDecimalKey("", ','));
-    EXPECT_TRUE(AcceptDecimalKey("1", ','));
-    EXPECT_FALSE(AcceptDecimalKey("1,2", ','));
-    EXPECT_FALSE(AcceptDecimalKey("1", '.'));
+TEST(SectionDialog, BoundsThatAreNoWholeSecondsAreRefusedAsTyped) {
+    TTestSectionList list;
+    EXPECT_EQ(CheckSection(list, -1, "Hold", "", "60"), "");
+    EXPECT_EQ(CheckSection(list, -1, "Hold", "10,5", "60"), "'10,5' is not a valid integer value");
+    EXPECT_EQ(CheckSection(list, -1, "Hold", "10", "abc"), "'abc' is not a valid integer value");
+    EXPECT_EQ(CheckSection(list, -1, "Hold", "-", "60"), "'-' is not a valid integer value");
 }
 
 TEST(LinePoints, APointAtFiftyGoesBetweenZeroAndHundred) {

@@ -131,7 +131,9 @@ TEST_F(TEditorFixture, AddingAConditionThroughTheDialog) {
         EXPECT_EQ(d.OperationBox()->count(), 6);
         ChooseOperation(d, coGreater);
         QTest::keyClicks(d.ValueEdit(), "8x0");
-        EXPECT_EQ(d.ValueEdit()->text(), "80"); // the letter is refused
+        EXPECT_EQ(d.ValueEdit()->text(), "8x0"); // kept as typed, and refused
+        EXPECT_FALSE(d.TryAccept());
+        d.ValueEdit()->setText("80");
         return d.TryAccept() ? 1 : 0;
     };
     editor->AddCondition();

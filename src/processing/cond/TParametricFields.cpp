@@ -87,7 +87,11 @@ TParametricCheck TParametricFields::Check(const TParametricFieldEdit& e) const {
     if (e.SourceID.empty() || !FDb.FindField(e.SourceID))
         return fail("Field Empty", TParametricPage::FieldCode);
     if (Trim(e.FactorText).empty()) return fail("Empty Factor", TParametricPage::FieldCode);
+    if (std::string refusal = NumberTextError(FactorRule, e.FactorText); !refusal.empty())
+        return fail(std::move(refusal), TParametricPage::FieldCode);
     if (Trim(e.OffsetText).empty()) return fail("Empty Offset", TParametricPage::FieldCode);
+    if (std::string refusal = NumberTextError(FactorRule, e.OffsetText); !refusal.empty())
+        return fail(std::move(refusal), TParametricPage::FieldCode);
     return {};
 }
 
@@ -164,22 +168,6 @@ std::vector<std::string> TParametricFields::SourceExclusions() const {
 
 bool TParametricFields::CanBeSource(const TAEField& field) const {
     return field.Group() == fgParametric && !FDb.OwnFields().FindByID(field.ID());
-}
-
-bool TParametricFields::AcceptNumberKey(const std::string& text, char key) {
-    const auto c = static_cast<unsigned char>(key);
-    if (c < 0x20 || c == 0x7F) return true;
-    if (key >= '0' && key <= '9') return true;
-    if (key == '-') return text.empty();
-    if (key == ',') return !text.empty() && text.find(',') == std::string::npos;
-    return false;
-}
-
-bool TParametricFields::AcceptNameKey(const std::string& text, char key) {
-    const auto c = static_cast<unsigned char>(key);
-    if (c < 0x20 || c == 0x7F) return true;
-    if (key == ' ') return false;
-    return text.size() < static_cast<size_t>(MaxNameLength);
 }
 
 } // namespace vorelt

@@ -2,9 +2,10 @@
 // The parametric fields of the database processor as their window and field dialog handle
 // them, without widgets: the list rows, adding, editing, deleting (refused while the field is
 // used) and the use report, the working copy that the dialog edits with its checks in order,
-// the source picker's exclusions and the key filter of the factor and offset edits.
+// and the source picker's exclusions.
 
 #include "model/TAEFieldTypes.h"
+#include "persist/TNumberInput.h"
 
 #include <memory>
 #include <string>
@@ -47,6 +48,8 @@ struct TParametricCheck {
 class TParametricFields {
 public:
     static constexpr int MaxNameLength = 40;
+    // "Factor" and "Offset" are decimal numbers.
+    static constexpr TNumberRule FactorRule{TNumberKind::Decimal};
 
     explicit TParametricFields(TGVDb& db);
 
@@ -62,7 +65,8 @@ public:
     // The dialog's copy of a new field, or of field i.
     TParametricFieldEdit NewEdit() const;
     TParametricFieldEdit EditOf(int i) const;
-    // The checks of OK in their order; the first failure ends them.
+    // The checks of OK in their order (a factor or offset that is no number is refused with
+    // its conversion message); the first failure ends them.
     TParametricCheck Check(const TParametricFieldEdit& edit) const;
     // A new field from a checked copy: appended, given an ID and the processor changed. None
     // when the copy does not pass.
@@ -82,12 +86,6 @@ public:
     // Fields that the source picker must not offer: all outside the driver's parametric set.
     std::vector<std::string> SourceExclusions() const;
     bool CanBeSource(const TAEField& field) const;
-
-    // The key filter of "Factor" and "Offset" for a key typed into `text`: digits; "-" only
-    // into an empty edit; "," not first and only once; control keys pass; nothing else.
-    static bool AcceptNumberKey(const std::string& text, char key);
-    // The field name edit: no blanks and at most MaxNameLength characters.
-    static bool AcceptNameKey(const std::string& text, char key);
 
 private:
     TGVDb& FDb;

@@ -7,7 +7,6 @@
 #include "processing/graph/TSeriesGr.h"
 
 #include <algorithm>
-#include <cctype>
 #include <cmath>
 
 namespace vorelt {
@@ -62,12 +61,10 @@ std::string BinNumCaption(uint8_t binNumType, const TAEField* bottom) {
     return bottom->GetDisplayName() + "[" + bottom->GetDisplayDimension() + "]";
 }
 
-bool AcceptsBinKey(uint8_t binNumType, const TAEField* bottom, char ch) {
-    const auto u = static_cast<unsigned char>(ch);
-    if (u < 32 || u == 127) return true;
-    if (binNumType != bnValueInc) return std::isdigit(u) != 0;
-    if (bottom) return bottom->IsValidChar(ch);
-    return std::isdigit(u) != 0 || ch == ',' || ch == '-';
+TNumberRule BinNumRule(uint8_t binNumType, const TAEField* bottom) {
+    if (binNumType != bnValueInc) return {TNumberKind::Count};
+    if (bottom && IsNumericType(bottom->DataType())) return NumberRuleOfType(bottom->DataType());
+    return {TNumberKind::Decimal};
 }
 
 bool ParseBinNum(uint8_t binNumType, const std::string& text, long double& value) {

@@ -1,9 +1,10 @@
 #pragma once
 // What the series dialog allows and how it shows a series, without the dialog: which controls
-// a series type can edit, the captions of the colour list and of the bin edit, the keys the bin
-// edit takes, and a copy of the settings that Cancel puts back.
+// a series type can edit, the captions of the colour list and of the bin edit, the numbers the
+// bin edit takes, and a copy of the settings that Cancel puts back.
 
 #include "persist/TNodePersist.h"
+#include "persist/TNumberInput.h"
 
 #include <cstdint>
 #include <memory>
@@ -41,10 +42,9 @@ std::string ColorCaption(int32_t n, bool usedByOther);
 // The label of the bin edit: in "BinValueInc" mode the bottom field's display name and its
 // unit in brackets, otherwise "BinCount".
 std::string BinNumCaption(uint8_t binNumType, const TAEField* bottom);
-// A key typed into the bin edit: control keys always; digits in "BinCount" mode; in
-// "BinValueInc" mode what the bottom field's value class takes (without a field: digits, a
-// comma and a minus sign).
-bool AcceptsBinKey(uint8_t binNumType, const TAEField* bottom, char ch);
+// What the bin edit takes: a count in "BinCount" mode; in "BinValueInc" mode a number of the
+// bottom field's type (without a field: a decimal number).
+TNumberRule BinNumRule(uint8_t binNumType, const TAEField* bottom);
 // The text of the bin edit as BinNum; false when it is no number of the mode.
 bool ParseBinNum(uint8_t binNumType, const std::string& text, long double& value);
 // BinNum as the edit shows it.

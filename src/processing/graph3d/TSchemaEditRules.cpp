@@ -154,18 +154,16 @@ bool CheckChannelInput(TAEOBJ3D& schema, const TAEOBJ3D* self, const std::string
     return true;
 }
 
-bool AcceptInputChar(TInputRule rule, const std::string& text, size_t pos, char ch) {
-    if (ch >= '0' && ch <= '9') return !(pos == 0 && !text.empty() && text[0] == '-');
-    if (ch == '-') {
-        if (rule == TInputRule::Scale) return false;
-        return pos == 0 && text.find('-') == std::string::npos;
+TNumberRule SchemaNumberRule(TSchemaNumber number) {
+    switch (number) {
+    case TSchemaNumber::Angle:
+        return {TNumberKind::Integer};
+    case TSchemaNumber::Scale:
+        return {TNumberKind::Count};
+    case TSchemaNumber::Length:
+        break;
     }
-    if (ch == ',' && rule == TInputRule::Float) {
-        if (text.find(',') != std::string::npos) return false;
-        // Not as the first character of the number (after a minus neither).
-        return pos > 0 && !(pos == 1 && text[0] == '-');
-    }
-    return false;
+    return {TNumberKind::Decimal};
 }
 
 std::string ScaleInputText(const std::string& text) {

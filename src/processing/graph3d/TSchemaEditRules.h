@@ -1,9 +1,10 @@
 #pragma once
 // The rules of the schema editor that do not depend on its window: what the "Add" menu offers
 // for the selected object and how new objects are named, which drops are allowed and where
-// they place the object, the order of the tree, the channel input and the keys that the
-// number edits accept.
+// they place the object, the order of the tree, the channel input and what the number
+// edits take.
 
+#include "persist/TNumberInput.h"
 #include "processing/graph3d/TAEOBJ3D.h"
 
 #include <cstdint>
@@ -64,15 +65,15 @@ std::vector<std::pair<int32_t, TAEOBJ3D*>> OtherSensors(TAEOBJ3D& schema, const 
 bool CheckChannelInput(TAEOBJ3D& schema, const TAEOBJ3D* self, const std::string& text,
                        int32_t& channel, std::string& error);
 
-// Keys of the number edits.
-enum class TInputRule : uint8_t {
-    Float, // digits, one comma (not first), a minus only first
-    Angle, // digits, a minus only first
-    Scale, // digits only
+// The number edits of the editor and what each takes.
+enum class TSchemaNumber : uint8_t {
+    Length, // coordinates, lengths, heights and offsets: decimal numbers
+    Angle,  // whole degrees, signed
+    Scale,  // whole numbers without a sign
 };
-// Whether typing `ch` at `pos` into `text` (the text without its selection) is accepted.
-bool AcceptInputChar(TInputRule rule, const std::string& text, size_t pos, char ch);
-// The text a scale edit stores: empty, zero or not a number become "1000".
+TNumberRule SchemaNumberRule(TSchemaNumber number);
+// The text a scale edit stores: zero (and, should one reach it, a text that is no number)
+// becomes "1000".
 std::string ScaleInputText(const std::string& text);
 
 } // namespace vorelt

@@ -396,22 +396,14 @@ TEST_F(TSchemaFixture, ChannelsAreCheckedAgainstTheOtherSensors) {
     EXPECT_EQ(OtherSensors(*Schema, b).size(), 2u);
 }
 
-TEST(SchemaInput, NumberEditsAcceptOnlyTheirKeys) {
-    using R = TInputRule;
-    EXPECT_TRUE(AcceptInputChar(R::Float, "", 0, '7'));
-    EXPECT_TRUE(AcceptInputChar(R::Float, "", 0, '-'));
-    EXPECT_FALSE(AcceptInputChar(R::Float, "1", 1, '-'));
-    EXPECT_FALSE(AcceptInputChar(R::Float, "-1", 0, '-'));
-    EXPECT_FALSE(AcceptInputChar(R::Float, "-1", 0, '3')); // nothing before the minus
-    EXPECT_FALSE(AcceptInputChar(R::Float, "", 0, ','));
-    EXPECT_FALSE(AcceptInputChar(R::Float, "-", 1, ','));
-    EXPECT_TRUE(AcceptInputChar(R::Float, "12", 1, ','));
-    EXPECT_FALSE(AcceptInputChar(R::Float, "1,2", 3, ','));
-    EXPECT_FALSE(AcceptInputChar(R::Float, "1", 1, 'e'));
-    EXPECT_TRUE(AcceptInputChar(R::Angle, "", 0, '-'));
-    EXPECT_FALSE(AcceptInputChar(R::Angle, "1", 1, ','));
-    EXPECT_FALSE(AcceptInputChar(R::Scale, "", 0, '-'));
-    EXPECT_TRUE(AcceptInputChar(R::Scale, "10", 2, '0'));
+TEST(SchemaInput, NumberEditsTakeTheirNumbers) {
+    using N = TSchemaNumber;
+    EXPECT_TRUE(IsNumberText(SchemaNumberRule(N::Length), "-1.5"));
+    EXPECT_FALSE(IsNumberText(SchemaNumberRule(N::Length), "1,2,3"));
+    EXPECT_TRUE(IsNumberText(SchemaNumberRule(N::Angle), "-45"));
+    EXPECT_FALSE(IsNumberText(SchemaNumberRule(N::Angle), "4,5"));
+    EXPECT_TRUE(IsNumberText(SchemaNumberRule(N::Scale), "250"));
+    EXPECT_FALSE(IsNumberText(SchemaNumberRule(N::Scale), "-250"));
     EXPECT_EQ(ScaleInputText(""), "1000");
     EXPECT_EQ(ScaleInputText("0"), "1000");
     EXPECT_EQ(ScaleInputText("x"), "1000");

@@ -33,6 +33,11 @@
 namespace vorelt {
 namespace {
 
+// A refused number field carries this dynamic property (style sheets can use it too).
+bool Marked(const QLineEdit* edit) {
+    return edit->property("refusedNumber").toBool();
+}
+
 using test::TTestLoc;
 using test::TTestTree;
 
@@ -397,14 +402,16 @@ TEST_F(TEditorFixture, AddingNamesAndTheAddMenuFollowTheSelection) {
 TEST_F(TEditorFixture, TypedValuesFollowTheInputRules) {
     TAEOBJ3D* pipe1 = Schema->Child(0);
     Editor->Select(pipe1);
-    Editor->EnterText("edLength", "1a2.5-");
+    Editor->EnterText("edLength", "12.5");
     EXPECT_EQ(pipe1->PropertyFloat("Length"), 12.5L);
-    Editor->EnterText("edAngleXZ", "-9,0");
+    Editor->EnterText("edLength", "1a2.5-"); // refused: the length stays
+    EXPECT_EQ(pipe1->PropertyFloat("Length"), 12.5L);
+    Editor->EnterText("edAngleXZ", "-90");
     EXPECT_EQ(pipe1->PropertyInt("AngleXZ"), -90);
     Editor->EnterText("edElementScale", "0");
     EXPECT_EQ(pipe1->PropertyInt("Scale"), 1000);
-    Editor->EnterText("edElementScale", "-25");
-    EXPECT_EQ(pipe1->PropertyInt("Scale"), 25);
+    Editor->EnterText("edElementScale", "-25"); // refused
+    EXPECT_EQ(pipe1->PropertyInt("Scale"), 1000);
     Editor->EnterText("edTitle", "Feed, 1-2");
     EXPECT_EQ(pipe1->PropertyText("Title"), "Feed, 1-2");
     EXPECT_EQ(Editor->ItemOf(pipe1)->text(0).toStdString(), "Feed, 1-2 [Pipe01]");
@@ -421,6 +428,55 @@ TEST_F(TEditorFixture, TypedValuesFollowTheInputRules) {
     EXPECT_EQ(static_cast<TAEOBJ3DPAEPS*>(Quiet)->Channel(), 0);
     Editor->Select(Busy);
     EXPECT_TRUE(Editor->SetChannel("0", error)); // 0 repeats freely
+}
+
+// Every number field of the editor, typed into: "90.5" and "90,5" show "90,5" and store 90,5
+// where the field takes decimals; other texts stay as typed, marked, refused with a message,
+// and the object keeps its value.
+TEST_F(TEditorFixture, EveryNumberFieldShowsTheCommaAndRefusesWhatIsNoNumber) {
+    TAEOBJ3D* pipe1 = Schema->Child(0);
+    Editor->Select(Schema);
+    Editor->AddObject(TSchemaAddKind::Host);
+    TAEOBJ3D* branch = Editor->AddObject(TSchemaAddKind::HostBranch);
+    ASSERT_NE(branch, nullptr);
+    struct TField {
+        TAEOBJ3D* Object;
+        const char* Edit;
+        const char* Property;
+        bool Decimal;
+    };
+    const TField fields[] = {
+        {Schema, "edX0", "BegCoordX", true},       {Schema, "edY0", "BegCoordY", true},
+        {Schema, "edZ0", "BegCoordZ", true},       {Schema, "edScale", "Scale", false},
+        {pipe1, "edAngleXZ", "AngleXZ", false},    {pipe1, "edLength", "Length", true},
+        {pipe1, "edVertical", "AngleXY", false},   {pipe1, "edElementScale", "Scale", false},
+        {branch, "edOffset", "DeltaLength", true}, {Busy, "edOffset", "DeltaLength", true},
+    };
+    for (const TField& f : fields)
+        for (const char* typed : {"90.5", "90,5", "1,2,3", "abc", "", "-"}) {
+            SCOPED_TRACE(std::string(f.Edit) + " / \"" + typed + "\"");
+            Editor->Select(f.Object);
+            QWidget* page = Editor->findChild<QWidget*>(Editor->PageName());
+            ASSERT_NE(page, nullptr);
+            QLineEdit* edit = page->findChild<QLineEdit*>(f.Edit);
+            ASSERT_NE(edit, nullptr);
+            Editor->EnterText(f.Edit, "2");
+            ASSERT_EQ(f.Object->PropertyFloat(f.Property), 2);
+            const size_t before = Messages.size();
+            Editor->EnterText(f.Edit, typed);
+            const QString shown = QString(typed).replace('.', ',');
+            EXPECT_EQ(edit->text(), shown);
+            const bool decimal = std::string(typed) == "90.5" || std::string(typed) == "90,5";
+            if (decimal && f.Decimal) {
+                EXPECT_EQ(f.Object->PropertyFloat(f.Property), 90.5L);
+                EXPECT_FALSE(Marked(edit));
+                EXPECT_EQ(Messages.size(), before);
+                continue;
+            }
+            EXPECT_EQ(f.Object->PropertyFloat(f.Property), 2);
+            EXPECT_GT(Messages.size(), before);
+            if (*typed) EXPECT_TRUE(Marked(edit));
+        }
 }
 
 TEST_F(TEditorFixture, DropsAreCheckedAndCopiesRenamed) {

@@ -1,0 +1,176 @@
+// A decimal point typed in a number on a real X server: in the project tree window a filter is
+// inserted, and the condition "TimeS < 90.5" is typed into its condition dialog with the
+// keyboard and confirmed with the mouse. The value is kept as 90,5 (not 905); "1,2,3" typed
+// instead stays as typed, is marked and refused with a message while the dialog stays open.
+// Screenshots of the screen go to the build folder.
+
+#include "../app/TScriptedDialogs.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TFTreePrj.h"
+#include "app/TLongShoF.h"
+#include "app/TSingleInstance.h"
+#include "app/TfrmAeFltr.h"
+#include "common/TestData.h"
+#include "mkdata/TGenerateDataFile.h"
+#include "model/TAEFieldIDs.h"
+#include "processing/TProcessorKind.h"
+#include "processing/db/TGVDb.h"
+#include "processing/filter/TLCCondition.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TIniApplic.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TLCDialog.h"
+#include "view2d/TLCEditor.h"
+#include "view2d/TPickerMenu.h"
+#include "view2d/TViewMessages.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QMenu>
+#include <QProcess>
+#include <QPushButton>
+#include <QTest>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vorelt;
+using vorelt::test::TScriptedDialogs;
+using vorelt::test::TTempDir;
+
+namespace {
+
+// A refused number field carries this dynamic property (style sheets can use it too).
+bool Marked(const QLineEdit* edit) {
+    return edit->property("refusedNumber").toBool();
+}
+
+void Screenshot(const std::string& file) {
+    QApplication::processEvents();
+    QTest::qWait(200);
+    QApplication::processEvents();
+    QProcess::execute("import", {"-window", "root", QString::fromStdString(file)});
+}
+
+} // namespace
+
+TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherTextsAreRefused) {
+    TTempDir dir;
+    const std::string runtime = dir.File("run");
+    std::filesystem::create_directory(runtime);
+    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
+    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+    TSingleInstance instance;
+    ASSERT_TRUE(instance.Acquire());
+
+    const std::string data = dir.File("decimal.pci");
+    TGenerateOptions o;
+    o.Format = "pci";
+    o.FileName = data;
+    o.Hits = 500;
+    o.Channels = 4;
+    o.Seed = 29;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
+
+    RegisterCoreClasses();
+    RegisterView2dClasses();
+    TLongShoF::SetMinimumShowTime(0);
+    std::vector<std::string> messages;
+    struct TRestore {
+        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
+        std::function<int(QDialog&)> Tree = TFChild::TreeRunner();
+        TViewMessageHandler Messages = ViewMessageBox();
+        ~TRestore() {
+            TLCEditor::DialogRunner() = Condition;
+            TFChild::TreeRunner() = Tree;
+            ViewMessageBox() = Messages;
+        }
+    } restore;
+    ViewMessageBox() = [&](QWidget*, const std::string& text) { messages.push_back(text); };
+
+    TIniApplic settings(dir.Path() + "/");
+    TScriptedDialogs dialogs;
+    const std::string shots = std::string(VORELT_BINARY_DIR) + "/decimal-session-";
+    TFMain main(settings, dialogs);
+    main.resize(1280, 900);
+    main.move(0, 0);
+    main.show();
+    QApplication::processEvents();
+    dialogs.Files = {dir.File("decimal.xml"), data};
+    TFChild* child = main.OpenProjectWindow({}, true);
+    ASSERT_NE(child, nullptr);
+
+    TLCCondition* condition = nullptr;
+    std::vector<QString> shown;
+    bool refusedStayedOpen = false, refusedMarked = false;
+    TFChild::TreeRunner() = [&](QDialog& d) {
+        auto& w = static_cast<TFTreePrj&>(d);
+        w.resize(1000, 700);
+        w.show();
+        QApplication::processEvents();
+        TGVDb& db = child->Project().Db();
+        w.SelectProcessor(&db);
+        EXPECT_TRUE(w.InsertProcessor(pkFltr));
+        TGVCPU* filter = db.Child(0);
+        w.SelectProcessor(filter);
+        auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
+        EXPECT_NE(frame, nullptr);
+        if (!frame) return int(QDialog::Rejected);
+        // The user types each text into the value and clicks OK; the last one is taken.
+        std::vector<const char*> typed = {"1,2,3", "90.5"};
+        TLCEditor::DialogRunner() = [&](TLCDialog& c) {
+            c.show();
+            QApplication::processEvents();
+            if (QAction* time = FindPickerAction(*c.FieldMenu(), fidTimeS)) time->trigger();
+            c.OperationBox()->setCurrentIndex(c.OperationBox()->findData(coLess));
+            for (const char* text : typed) {
+                c.ValueEdit()->setFocus();
+                c.ValueEdit()->selectAll();
+                QTest::keyClick(c.ValueEdit(), Qt::Key_Backspace);
+                QTest::keyClicks(c.ValueEdit(), text);
+                shown.push_back(c.ValueEdit()->text());
+                c.setResult(QDialog::Rejected);
+                QTest::mouseClick(c.OkButton(), Qt::LeftButton);
+                QApplication::processEvents();
+                if (c.result() != QDialog::Accepted) {
+                    refusedStayedOpen = c.isVisible();
+                    refusedMarked = Marked(c.ValueEdit());
+                    Screenshot(shots + "refused.png");
+                }
+            }
+            return c.result();
+        };
+        // "Add", then "Logical Condition" in its menu, with the mouse.
+        EXPECT_TRUE(frame->Editor()->AddButton()->isEnabled());
+        QTest::mouseClick(frame->Editor()->AddButton(), Qt::LeftButton);
+        auto* menu = frame->Editor()->findChild<QMenu*>("ppAdd");
+        EXPECT_NE(menu, nullptr);
+        if (!menu) return int(QDialog::Rejected);
+        EXPECT_TRUE(QTest::qWaitForWindowExposed(menu));
+        QAction* add = menu->actions().value(0);
+        EXPECT_NE(add, nullptr);
+        if (add) QTest::mouseClick(menu, Qt::LeftButton, {}, menu->actionGeometry(add).center());
+        QApplication::processEvents();
+        if (frame->Editor()->Root()->Count())
+            condition = dynamic_cast<TLCCondition*>(frame->Editor()->Root()->Items(0));
+        Screenshot(shots + "taken.png");
+        w.CloseWindow();
+        return w.result();
+    };
+    child->Action("mProjectThreeView")->trigger();
+
+    ASSERT_EQ(shown.size(), 2u);
+    EXPECT_EQ(shown[0], "1,2,3"); // nothing dropped
+    EXPECT_EQ(shown[1], "90,5");  // the point shows as the decimal comma
+    EXPECT_TRUE(refusedStayedOpen);
+    EXPECT_TRUE(refusedMarked);
+    ASSERT_FALSE(messages.empty());
+    EXPECT_EQ(messages.front(), "'1,2,3' is not a valid floating point value");
+    ASSERT_NE(condition, nullptr);
+    EXPECT_EQ(condition->Value(), "90,5");
+    EXPECT_EQ(condition->Operation(), coLess);
+    main.close();
+}
