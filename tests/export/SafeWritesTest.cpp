@@ -91,15 +91,17 @@ protected:
 TEST_F(SafeWrites, ExportOntoTheUsersFilesIsRefusedAndChangesNothing) {
     fs::create_symlink(pci, dir.File("out.png"));
     fs::create_symlink(xml, dir.File("out.pdf"));
+    fs::create_symlink(xml, dir.File("project.csv"));
     ASSERT_EQ(::link(pci.c_str(), dir.File("hard.csv").c_str()), 0);
     struct TCase {
         std::string View, Target, Reason;
     };
     const std::vector<TCase> cases = {
-        {"TB01", pci, "the target is the project's data file"},
-        {"TB01", xml, "the target is the project file"},
-        {"TB01", log, "the target is the data file's companion log"},
+        {"TB01", pci, "not a .csv, .png or .pdf file"},
+        {"TB01", xml, "not a .csv, .png or .pdf file"},
+        {"TB01", log, "not a .csv, .png or .pdf file"},
         {"TB01", dir.File("hard.csv"), "the target is the project's data file"},
+        {"TB01", dir.File("project.csv"), "the target is the project file"},
         {"GR01", dir.File("out.png"), "the target is the project's data file"},
         {"GR01", dir.File("out.pdf"), "the target is the project file"},
     };
