@@ -67,13 +67,16 @@ void ExpectTicksOnGrid(const TAxisPixels& a, size_t labelled, const std::string&
                  List(a.MajorTicks));
     EXPECT_GE(labelled, 2u) << "an axis with fewer than two labels tells no scale";
     // Bars stand over the grid lines of a histogram's bottom axis; the other grid lines show.
-    if (!hidden) EXPECT_EQ(a.Grid.size(), labelled);
+    if (!hidden) {
+        EXPECT_EQ(a.Grid.size(), labelled);
+    }
     for (int g : a.Grid)
         EXPECT_LE(NearestDistance(a.Ticks, g), 1) << "grid line at " << g << " has no tick";
     for (size_t i = 0; i < a.MajorTicks.size(); ++i) {
-        if (!hidden)
+        if (!hidden) {
             EXPECT_LE(NearestDistance(a.Grid, a.MajorTicks[i]), 1)
                 << "tick at " << a.MajorTicks[i] << " has no grid line";
+        }
         EXPECT_TRUE(a.LabelAtTick[i]) << "no label at the tick at " << a.MajorTicks[i];
     }
 }
