@@ -26,14 +26,18 @@ bool TAskAgainLoop::Run(std::string& fileName, std::string& error, bool chooseFi
         case TTryResult::Cancelled:
             error.clear();
             return false;
-        case TTryResult::Failed:
+        case TTryResult::Failed: {
             // OK chooses another file; Cancel gives up (the question showed the error already).
-            if (FDialogs.ShowMessageBox(error + "\r" + FQuestion, TMsgKind::Error, mbOKCancel) !=
+            // The message names the file when the reason does not.
+            const std::string text =
+                error.find(fileName) == std::string::npos ? fileName + ": " + error : error;
+            if (FDialogs.ShowMessageBox(text + "\r" + FQuestion, TMsgKind::Error, mbOKCancel) !=
                 mrOK) {
                 error.clear();
                 return false;
             }
             break;
+        }
         }
         choose = true;
     }

@@ -52,15 +52,15 @@ TEST(AskAgainLoop, AGivenFileThatWorksNeedsNoDialog) {
 
 TEST(AskAgainLoop, AFailureAsksWithTheErrorAndOKGoesToTheDialog) {
     TLoopFixture f;
-    f.failing = {{"a", "Bad A"}, {"b", "Bad B"}};
+    f.failing = {{"a", "a is bad"}, {"b", "b is bad"}};
     f.dialogs.Files = {"b", "c"};
     f.dialogs.Answers = {mrOK, mrOK};
     std::string name = "a", error;
     EXPECT_TRUE(f.Loop().Run(name, error, false));
     EXPECT_EQ(name, "c");
     EXPECT_EQ(f.tried, (std::vector<std::string>{"a", "b", "c"}));
-    EXPECT_EQ(f.dialogs.Boxes,
-              (std::vector<std::string>{"Bad A\rOpen Other Thing?", "Bad B\rOpen Other Thing?"}));
+    EXPECT_EQ(f.dialogs.Boxes, (std::vector<std::string>{"a is bad\rOpen Other Thing?",
+                                                         "b is bad\rOpen Other Thing?"}));
     // The dialog starts at the file that failed.
     EXPECT_EQ(f.initialNames, (std::vector<std::string>{"a", "b"}));
 }
@@ -110,4 +110,17 @@ TEST(AskAgainLoop, ChooseAgainSkipsTheQuestion) {
     EXPECT_EQ(name, "b");
     EXPECT_TRUE(f.dialogs.Boxes.empty());
     EXPECT_EQ(f.dialogs.Titles.size(), 2u);
+}
+
+TEST(AskAgainLoop, TheQuestionNamesTheFileWhenTheReasonDoesNot) {
+    TLoopFixture f;
+    f.failing = {{"/p/x.xml", "Not Project File Type: too deep"},
+                 {"/p/y.xml", "/p/y.xml: the file is empty"}};
+    f.dialogs.Files = {"/p/y.xml"};
+    f.dialogs.Answers = {mrOK, mrCancel};
+    std::string name = "/p/x.xml", error;
+    EXPECT_FALSE(f.Loop().Run(name, error, false));
+    EXPECT_EQ(f.dialogs.Boxes, (std::vector<std::string>{
+                                   "/p/x.xml: Not Project File Type: too deep\rOpen Other Thing?",
+                                   "/p/y.xml: the file is empty\rOpen Other Thing?"}));
 }
