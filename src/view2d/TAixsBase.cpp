@@ -9,6 +9,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <vector>
 
 namespace vorelt {
 
@@ -341,6 +342,7 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
             }
         }
     }
+    AddLogLabelsUpToTwo(curMin, curMax);
     const bool anyLabel = std::any_of(FMarks.begin(), FMarks.end(),
                                       [](const RecMarkAixs& m) { return m.Kind != mkTick; });
     if (!anyLabel) {
@@ -348,6 +350,58 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
         FMarks.push_back(LabelledMark(SafeLog10(mid) - logMin, FloatToStr(mid), mkMinor));
         FMarks.back().Kind = mkMinor;
     }
+}
+
+void TAixsBase::AddLogLabelsUpToTwo(long double curMin, long double curMax) {
+    // One label tells no scale. A range within a decade, or a narrow plot, leaves its powers of
+    // ten outside or its 2 .. 9 unlabelled: label the roundest values of the range that fit
+    // beside the labels there are, without overlapping them.
+    auto labelled = [](const RecMarkAixs& m) { return m.Kind != mkTick && !m.Text.empty(); };
+    if (std::count_if(FMarks.begin(), FMarks.end(), labelled) >= 2) return;
+    if (!(curMin > 0) || !(curMax > curMin) || !std::isfinite(curMax)) return;
+    const long double logMin = SafeLog10(curMin);
+    const int32_t pad = MmToPixels(1);
+    std::vector<std::pair<int32_t, int32_t>> taken;
+    auto span = [&](const RecMarkAixs& m) {
+        const TTextExtent e = MeasureAixsLabel(FormatAixsLabel(m.Text, FTypeMarkValue), Metrics());
+        const int32_t half = (Vertical() ? e.Height : e.Width) / 2 + pad / 2;
+        return std::pair<int32_t, int32_t>(m.Pos - half, m.Pos + half);
+    };
+    for (const RecMarkAixs& m : FMarks)
+        if (labelled(m)) taken.push_back(span(m));
+    auto tryLabel = [&](long double v) {
+        if (v < curMin || v > curMax) return;
+        const RecMarkAixs mark = LabelledMark(std::log10(v) - logMin, FloatToStr(v), mkMinor);
+        if (mark.Kind == mkTick) return; // the label would leave the plot
+        const auto s = span(mark);
+        for (const auto& t : taken)
+            if (s.first < t.second && t.first < s.second) return;
+        taken.push_back(s);
+        // The value's plain tick, when it has one, becomes the labelled mark.
+        for (RecMarkAixs& m : FMarks) {
+            if (m.Kind == mkTick && m.Pos == mark.Pos) {
+                m = mark;
+                return;
+            }
+        }
+        FMarks.push_back(mark);
+    };
+    // The roundest first: 1, 5 and 2 times a power of ten, then the other multiples.
+    const auto first = static_cast<int32_t>(std::floor(SafeLog10(curMin)));
+    const auto last = static_cast<int32_t>(std::ceil(SafeLog10(curMax)));
+    for (int m : {1, 5, 2, 3, 4, 6, 7, 8, 9})
+        for (int32_t j = first; j <= last && taken.size() < 2; ++j)
+            tryLabel(m * std::pow(10.0L, j));
+    if (taken.size() >= 2) return;
+    // A range narrower than those steps: the steps of a linear axis over it.
+    TAixsStep st;
+    st.Lo = curMin;
+    st.Hi = curMax;
+    if (!NiceStep(Vertical(), UsableLength(), st)) return;
+    for (int32_t k = 0; k <= st.Count && taken.size() < 2; ++k)
+        tryLabel(st.Lo + k * st.Step);
+    for (int32_t k = st.Count; k >= 0 && taken.size() < 2; --k)
+        tryLabel(st.Lo + k * st.Step);
 }
 
 int32_t TAixsBase::Thickness() const {

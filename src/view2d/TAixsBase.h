@@ -179,6 +179,7 @@ protected:
 private:
     void BuildLinearMarks(long double curMin, long double curMax);
     void BuildLogMarks(long double curMin, long double curMax);
+    void AddLogLabelsUpToTwo(long double curMin, long double curMax);
 };
 
 } // namespace vorelt

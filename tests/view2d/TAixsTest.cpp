@@ -14,6 +14,7 @@
 #include <QFontDatabase>
 #include <QImage>
 #include <QPainter>
+#include <algorithm>
 #include <chrono>
 #include <future>
 #include <gtest/gtest.h>
@@ -633,4 +634,46 @@ TEST(AixsPaint, TicksOnTheStripAndTheEmptyMarksText) {
         PaintAixs(f.axis, p, 60, 500, fonts);
     }
     EXPECT_EQ(at(59, y), clBtnFace);
+}
+
+TEST(AixsRange, ALogarithmicAxisWithinADecadeOrNarrowCarriesTwoLabels) {
+    // A bottom axis of amplitude 23 .. 100 dB in a narrow plot: the powers of ten lie at or
+    // beyond the ends and there is no room between 9 and 10 times a power; one label in the
+    // middle told no scale.
+    struct TCase {
+        long double Lo, Hi;
+        int32_t Width;
+    };
+    for (const TCase c :
+         {TCase{23, 100, 120}, TCase{23, 100, 400}, TCase{61, 62, 120}, TCase{2000, 9000, 90}}) {
+        TAxisFixture f;
+        f.strip.W = c.Width;
+        f.strip.H = 40;
+        TGrAixs bottom(&f.graph, akBottom);
+        bottom.SetStrip(&f.strip);
+        bottom.SetTextMetrics(&f.metrics);
+        bottom.SetTypeScale(tsLogarithmic);
+        bottom.SetFieldId("0000000000000004");
+        bottom.CurMin()->SetAsFloat(c.Lo);
+        bottom.CurMax()->SetAsFloat(c.Hi);
+        bottom.BuildMarks();
+        SCOPED_TRACE(std::to_string(static_cast<double>(c.Lo)) + " .. " +
+                     std::to_string(static_cast<double>(c.Hi)) + " on " + std::to_string(c.Width));
+        auto value = [](std::string t) {
+            std::replace(t.begin(), t.end(), ',', '.');
+            return std::stold(t);
+        };
+        std::vector<std::pair<int32_t, int32_t>> labels;
+        for (const RecMarkAixs& m : bottom.Marks()) {
+            if (m.Kind == mkTick || m.Text.empty()) continue;
+            const int32_t half = static_cast<int32_t>(m.Text.size()) * 3;
+            labels.push_back({m.Pos - half, m.Pos + half});
+            // The label says the value at its tick.
+            EXPECT_NEAR(bottom.PixelToValue(m.Pos), value(m.Text), value(m.Text) * 0.05L);
+        }
+        EXPECT_GE(labels.size(), 2u);
+        std::sort(labels.begin(), labels.end());
+        for (size_t i = 1; i < labels.size(); ++i)
+            EXPECT_LE(labels[i - 1].second, labels[i].first) << "labels overlap";
+    }
 }
