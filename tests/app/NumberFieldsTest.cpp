@@ -27,6 +27,7 @@
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TGVCPUTurnOffFltr.h"
 #include "processing/graph/TGVCPUGr.h"
+#include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
 #include "processing/location/TLocOutMPT.h"
 #include "processing/location/TVallen.h"
@@ -44,6 +45,9 @@
 #include "view2d/TLCDialog.h"
 #include "view2d/TViewMessages.h"
 #include "view2d/TfrmAeTbl.h"
+#include "view3d/RegisterView3dClasses.h"
+#include "view3d/TGraph3DVC.h"
+#include "view3d/TfrmAeGraph3D.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>
@@ -52,6 +56,7 @@
 #include <QPushButton>
 #include <QTabWidget>
 #include <QTest>
+#include <QTimer>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -241,18 +246,25 @@ TEST_F(TNumberFieldsFixture, ParametricFieldDialog) {
 }
 
 TEST_F(TNumberFieldsFixture, TestProgramDialogs) {
-    for (const char* name : {"edTime0", "edLoad0"})
-        TryAll(
-            {"Point dialog", name, true, false, std::string(name) == "edTime0" ? 90 : 90.5L}, [&] {
-                auto d = std::make_shared<TPointDialog>(1, TSecondsRange{0, 600}, 0, 100, dialogs);
-                d->TimeEdit(0)->setText("10");
-                d->LoadEdit(0)->setText("10");
-                return TOpened{d, Edit(*d, name), [d] { return PressOk(*d); },
-                               [d, name] {
-                                   const TGVCoord p = d->Points().at(0);
-                                   return std::optional(std::string(name) == "edTime0" ? p.X : p.Y);
-                               }};
-            });
+    // The dialog of one point, and of two (the second row's times follow the first's).
+    for (const char* name : {"edTime0", "edLoad0", "edTime1", "edLoad1"}) {
+        const std::string n = name;
+        const bool time = n.find("Time") != std::string::npos;
+        const size_t row = n.back() == '1' ? 1 : 0;
+        TryAll({"Point dialog", name, true, false, time ? 90 : 90.5L}, [&] {
+            auto d = std::make_shared<TPointDialog>(static_cast<int>(row) + 1,
+                                                    TSecondsRange{0, 600}, 0, 100, dialogs);
+            for (size_t r = 0; r <= row; ++r) {
+                d->TimeEdit(static_cast<int>(r))->setText(r == row ? "10" : "5");
+                d->LoadEdit(static_cast<int>(r))->setText("10");
+            }
+            return TOpened{d, Edit(*d, name), [d] { return PressOk(*d); },
+                           [d, time, row] {
+                               const TGVCoord p = d->Points().at(row);
+                               return std::optional(time ? p.X : p.Y);
+                           }};
+        });
+    }
     TTestSectionList& sections = Db().TestSections();
     // An empty bound reads as 0: a minimum of 0 is taken, a maximum of 0 is not above it.
     for (const char* name : {"edMinValue", "edMaxValue"})
@@ -371,7 +383,9 @@ TEST_F(TNumberFieldsFixture, GraphFrameAxesAndSeriesDialog) {
     // their axis field takes.
     view->LeftAxis().SetFieldId(fidChan);
     view->BottomAxis().SetFieldId(fidTimeS);
-    for (auto* axis : {&view->LeftAxis(), &view->BottomAxis()}) {
+    view->SetEnableRightAixs(true);
+    view->RightAxis().SetFieldId(fidEnergy);
+    for (auto* axis : {&view->LeftAxis(), &view->BottomAxis(), &view->RightAxis()}) {
         axis->SetAutoMin(false);
         axis->SetAutoMax(false);
     }
@@ -381,11 +395,17 @@ TEST_F(TNumberFieldsFixture, GraphFrameAxesAndSeriesDialog) {
     const bool bottomDecimal = IsFloatType(view->BottomAxis().Min()->DataType());
     EXPECT_FALSE(leftDecimal);
     EXPECT_TRUE(bottomDecimal);
-    for (const char* name : {"edLeftMin", "edLeftMax", "edBottomMin", "edBottomMax"}) {
-        const bool left = std::string(name).find("Left") != std::string::npos;
-        const bool max = std::string(name).find("Max") != std::string::npos;
-        TGrAixs& axis = left ? view->LeftAxis() : view->BottomAxis();
-        TryAll({"Graph frame", name, left ? leftDecimal : bottomDecimal, false}, [&] {
+    ASSERT_NE(view->RightAxis().Min(), nullptr);
+    const bool rightDecimal = IsFloatType(view->RightAxis().Min()->DataType());
+    for (const char* name :
+         {"edLeftMin", "edLeftMax", "edBottomMin", "edBottomMax", "edRightMin", "edRightMax"}) {
+        const std::string n = name;
+        const bool left = n.find("Left") != std::string::npos;
+        const bool right = n.find("Right") != std::string::npos;
+        const bool max = n.find("Max") != std::string::npos;
+        TGrAixs& axis = left ? view->LeftAxis() : right ? view->RightAxis() : view->BottomAxis();
+        const bool decimal = left ? leftDecimal : right ? rightDecimal : bottomDecimal;
+        TryAll({"Graph frame", name, decimal, false}, [&] {
             // A bound of 1 that the typed text replaces.
             if (TAEField* b = max ? axis.Max() : axis.Min()) b->SetAsString("1");
             auto w = std::make_shared<TfrmAeGr>(*graph, context);
@@ -454,4 +474,60 @@ TEST_F(TNumberFieldsFixture, ConditionDialogAndColumnDialog) {
         auto d = std::make_shared<TColumnDialog>("Amplitude", false);
         return TOpened{d, Edit(*d, "edColumnWidth"), [d] { return PressOk(*d); }, nullptr};
     });
+}
+
+TEST_F(TNumberFieldsFixture, Graph3DInfoFieldDialog) {
+    // The dialog is modal inside the frame: it is typed into while it runs.
+    RegisterView3dClasses();
+    auto* loc = Add<TGVCPULoc>(Db());
+    auto* graph = Add<TGVCPUGr3D>(*loc);
+    auto* view = dynamic_cast<TGraph3DVC*>(graph->GetView());
+    ASSERT_NE(view, nullptr);
+    TfrmAeGraph3D frame(*view);
+    frame.Refresh();
+    ASSERT_TRUE(frame.AddInfoField(fidAmpl));
+    auto* entry = dynamic_cast<TGVProperty*>(view->Data().InfoFields().Get(0));
+    ASSERT_NE(entry, nullptr);
+    for (const char* typed : {"90.5", "90,5", "1,2,3", "abc", "", "-", "42"}) {
+        SCOPED_TRACE(std::string("3D graph info field / edDisplayWidth / \"") + typed + "\"");
+        entry->SetDisplayWidth(7);
+        frame.SetCurrentInfoIndex(0);
+        const size_t before = Messages();
+        bool typedIn = false, marked = false;
+        QString shown;
+        QTimer::singleShot(0, [&] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            if (!d) return;
+            QLineEdit* e = d->findChild<QLineEdit*>("edDisplayWidth");
+            if (e) {
+                typedIn = true;
+                e->setFocus();
+                e->selectAll();
+                QTest::keyClick(e, Qt::Key_Backspace);
+                QTest::keyClicks(e, typed);
+                shown = e->text();
+                if (!PressOk(*d)) {
+                    marked = Marked(e);
+                    d->reject();
+                }
+            } else {
+                d->reject();
+            }
+        });
+        frame.EditInfoField();
+        ASSERT_TRUE(typedIn);
+        EXPECT_EQ(shown, QString(typed).replace('.', ','));
+        const std::string t = typed;
+        if (t == "42") {
+            EXPECT_EQ(entry->GetDisplayWidth(), 42);
+        } else if (t.empty()) {
+            // Empty: the field's own width.
+            EXPECT_NE(entry->GetDisplayWidth(), 7);
+        } else {
+            // A width is a whole number: the rest is refused, said and marked.
+            EXPECT_EQ(entry->GetDisplayWidth(), 7);
+            EXPECT_GT(Messages(), before);
+            EXPECT_TRUE(marked);
+        }
+    }
 }

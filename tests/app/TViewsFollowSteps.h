@@ -12,6 +12,7 @@
 #include "processing/TProcessorKind.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TLCCondition.h"
+#include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TAEOBJ3DPipePS.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/table/TGVCPUTbl.h"
@@ -22,10 +23,12 @@
 #include "view3d/TSchemaEditorF.h"
 
 #include <QAction>
+#include <QDialogButtonBox>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMenuBar>
 #include <QPushButton>
+#include <QTimer>
 #include <QTreeWidget>
 
 #include <gtest/gtest.h>
@@ -323,6 +326,74 @@ inline void EnterInTheSchemaEditorConfirmsTheField(TDemoSession& s) {
     if (!shot.isEmpty()) editor.grab().save(shot + "/schema-editor-after-enter.png");
     EXPECT_TRUE(editor.isVisible()) << "Enter closed the schema editor";
     EXPECT_EQ(pipe->PropertyText("Length"), "7");
+
+    std::vector<std::string> said;
+    editor.OnMessage = [&said](const std::string& text, const std::string&) {
+        said.push_back(text);
+    };
+    // A decimal point typed is the decimal comma; a text that is no number stays as typed,
+    // marked, and the length keeps its value.
+    for (const char* typed : {"7.5", "abc"}) {
+        length->setFocus();
+        length->selectAll();
+        QTest::keyClick(length, Qt::Key_Backspace);
+        QTest::keyClicks(length, typed);
+        QTest::keyClick(length, Qt::Key_Return);
+        QApplication::processEvents();
+        EXPECT_EQ(length->text(), QString(typed).replace('.', ','));
+    }
+    EXPECT_EQ(pipe->PropertyFloat("Length"), 7.5L);
+    EXPECT_TRUE(length->property("refusedNumber").toBool());
+
+    // The channel dialog of a sensor: typed into, then OK; "3.5" is no channel.
+    TAEOBJ3DPAEPS* sensor = nullptr;
+    for (TAEOBJ3D* o : editor.TreeObjects())
+        if (!sensor) sensor = dynamic_cast<TAEOBJ3DPAEPS*>(o);
+    ASSERT_NE(sensor, nullptr);
+    editor.Select(sensor);
+    QApplication::processEvents();
+    QPushButton* channelButton = nullptr;
+    for (QPushButton* b : editor.findChildren<QPushButton*>("btnChannel"))
+        if (b->isVisible()) channelButton = b;
+    ASSERT_NE(channelButton, nullptr);
+    const int32_t was = sensor->Channel();
+    for (const char* typed : {"3.5", "abc", "12"}) {
+        SCOPED_TRACE(typed);
+        QString shown;
+        bool refused = false;
+        // Polls until the dialog runs: a click may process events before it opens.
+        QTimer poll;
+        poll.setInterval(10);
+        QObject::connect(&poll, &QTimer::timeout, [&] {
+            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
+            QLineEdit* e = d ? d->findChild<QLineEdit*>("edChannel") : nullptr;
+            if (!e) return;
+            poll.stop();
+            e->selectAll();
+            QTest::keyClick(e, Qt::Key_Backspace);
+            QTest::keyClicks(e, typed);
+            shown = e->text();
+            auto* box = d->findChild<QDialogButtonBox*>();
+            box->button(QDialogButtonBox::Ok)->click();
+            if (d->isVisible()) {
+                refused = e->property("refusedNumber").toBool();
+                d->reject();
+            }
+        });
+        poll.start();
+        const size_t before = said.size();
+        QTest::mouseClick(channelButton, Qt::LeftButton);
+        QApplication::processEvents();
+        EXPECT_EQ(shown, QString(typed).replace('.', ','));
+        if (std::string(typed) == "12") {
+            EXPECT_EQ(sensor->Channel(), 12);
+        } else {
+            EXPECT_TRUE(refused);
+            EXPECT_GT(said.size(), before);
+            EXPECT_EQ(sensor->Channel(), was);
+        }
+    }
+    editor.OnMessage = nullptr;
     editor.close();
     s.Child->Project().SetModified(false);
 }
