@@ -84,7 +84,7 @@ bool TDataFileCommands::AskCopyName(const std::string& title, std::string& targe
     TFileDialogOptions o;
     o.Title = title;
     o.DefaultExt = "*." + ext;
-    o.Filter = "(*." + ext + ") " + ext + " файл|*." + ext;
+    o.Filter = ext.empty() ? std::string("All Files|*.*") : UpperCase(ext) + " Files|*." + ext;
     o.ConfirmOverwrite = true;
     for (;;) {
         if (!FDialogs.SaveFile(o, target)) return false;
@@ -122,7 +122,7 @@ void TDataFileCommands::SortDatabase() {
         ok = driver->SortToFile(target, message);
     }
     if (ok)
-        FDialogs.ShowMessageBox(std::string("Complited Sorting") + "!", TMsgKind::Information,
+        FDialogs.ShowMessageBox(std::string("Completed Sorting") + "!", TMsgKind::Information,
                                 mbOK);
     else
         FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
@@ -140,7 +140,7 @@ void TDataFileCommands::SaveDatabase(TGVCPU* processor) {
         ok = driver->SaveToFile(*processor, target, message);
     }
     if (ok)
-        FDialogs.ShowMessageBox(std::string("Complited Saving") + "!", TMsgKind::Information, mbOK);
+        FDialogs.ShowMessageBox(std::string("Completed Saving") + "!", TMsgKind::Information, mbOK);
     else
         FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
 }

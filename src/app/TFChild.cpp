@@ -51,7 +51,7 @@ namespace vorelt {
 
 namespace {
 
-const char ProjectFilter[] = "(*.xml) XML файл|*.xml";
+const char ProjectFilter[] = "XML Files|*.xml";
 
 TGVVisualClass* ViewOf(TGVCPU* processor) {
     auto* final = dynamic_cast<TGVFinal*>(processor);
@@ -78,7 +78,7 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     MakeAction("mSaveProject", "Save Project", cmSave)
         ->setIcon(st->standardIcon(QStyle::SP_DialogSaveButton));
     MakeAction("mSaveProjectAs", "Save Project As", cmSaveAs);
-    MakeAction("mProjectThreeView", "Project ThreeView", cmProjectTree)
+    MakeAction("mProjectThreeView", "Project Tree View", cmProjectTree)
         ->setIcon(st->standardIcon(QStyle::SP_FileDialogDetailedView));
     MakeAction("mProjectOptions", "Project Options", -1)
         ->setIcon(st->standardIcon(QStyle::SP_FileDialogInfoView));
@@ -616,7 +616,7 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
     TFileDialogOptions o;
     o.Title = "Open Database";
     o.DefaultExt = "*.*";
-    o.Filter = "*.*|*.*";
+    o.Filter = "All Files|*.*";
     o.MustExist = true;
     auto choose = [&](std::string& name) {
         o.InitialFile = name;

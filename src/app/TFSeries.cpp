@@ -121,7 +121,7 @@ TFSeries::TFSeries(TSeriesGr& series, const TSeriesContext& context, bool isNew,
 
     // Side, colour and point style
     auto* looks = new QHBoxLayout();
-    FSideGroup = RadioGroup("rgAixsSeries", " Aixs Series ", SideCaptions, 2, sdLeft, FSides,
+    FSideGroup = RadioGroup("rgAixsSeries", " Axis Series ", SideCaptions, 2, sdLeft, FSides,
                             [this](int side) {
                                 FSeries.SetSide(static_cast<uint8_t>(side));
                                 Applied();

@@ -40,7 +40,7 @@ const char* TypeName(uint8_t type) {
     case stLineGraph:
         return "Line Graph";
     case stHistigram:
-        return "Histigram";
+        return "Histogram";
     case stLinePointToPoint:
         return "Line Point to Point";
     default:
@@ -78,10 +78,10 @@ TFTestSettings::TFTestSettings(TGraphDb& graph, IDialogService& dialogs, TIniApp
     FPages->setObjectName("pcSettings");
     auto* axes = new QWidget(FPages);
     auto* axesLayout = new QVBoxLayout(axes);
-    BuildGroup(0, " Left Aixs ", axes);
-    BuildGroup(1, " Right Aixs ", axes);
-    BuildGroup(2, " Bottom Aixs ", axes);
-    FEnableRight = new QCheckBox("Enable Right Aixs", axes);
+    BuildGroup(0, " Left Axis ", axes);
+    BuildGroup(1, " Right Axis ", axes);
+    BuildGroup(2, " Bottom Axis ", axes);
+    FEnableRight = new QCheckBox("Enable Right Axis", axes);
     FEnableRight->setObjectName("cbEnableRightAixs");
     connect(FEnableRight, &QCheckBox::toggled, this, [this](bool on) {
         if (!FRefreshing) SetEnableRight(on);
@@ -91,7 +91,7 @@ TFTestSettings::TFTestSettings(TGraphDb& graph, IDialogService& dialogs, TIniApp
     axesLayout->addWidget(FGroups[1].Box);
     axesLayout->addWidget(FGroups[2].Box);
     axesLayout->addStretch(1);
-    FPages->addTab(axes, "Aixs");
+    FPages->addTab(axes, "Axis");
 
     auto* series = new QWidget(FPages);
     auto* seriesLayout = new QVBoxLayout(series);
@@ -122,7 +122,7 @@ TFTestSettings::TFTestSettings(TGraphDb& graph, IDialogService& dialogs, TIniApp
     button("btnSeriesEdit", "Edit", [this] { EditSeries(); });
     button("btnSeriesDelete", "Delete", [this] { DeleteSeries(); });
     seriesLayout->addLayout(buttons);
-    FPages->addTab(series, "Serieses");
+    FPages->addTab(series, "Series");
 
     auto* close = new QPushButton("Close", this);
     close->setObjectName("btnClose");

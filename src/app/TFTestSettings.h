@@ -1,6 +1,6 @@
 #pragma once
 // The test graph settings window ("Graph Settings"): the three axes of the test graph on the
-// page "Aixs" and its series on the page "Serieses". Every change applies at once. The series
+// page "Axis" and its series on the page "Series". Every change applies at once. The series
 // editor is reached through a hook, so the window works with whichever editor the application
 // registers (none: a new series keeps its defaults).
 

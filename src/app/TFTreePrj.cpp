@@ -116,7 +116,7 @@ TFTreePrj::TFTreePrj(TProjectAE& project, IDialogService& dialogs, TIniApplic* s
     ReadBounds();
     setWindowTitle(mode == tmProcessorParameters
                        ? "Processor's Parameters"
-                       : (mode == tmPagesDispatcher ? "Pages Dispatcher " : "Project ThreeView"));
+                       : (mode == tmPagesDispatcher ? "Pages Dispatcher " : "Project Tree View"));
     BuildTree(mode == tmProcessorParameters ? processorID : std::string());
     if (mode == tmProcessorParameters) {
         FToolBar->setEnabled(false);

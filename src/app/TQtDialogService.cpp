@@ -6,17 +6,39 @@
 #include <QFileDialog>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QStringList>
 
 namespace vorelt {
+
+namespace {
+
+// A "(*.xml)" group at either end of a description repeats the patterns that Qt adds itself.
+QString WithoutPatternGroup(QString desc) {
+    desc = desc.trimmed();
+    static const QRegularExpression leading(R"(^\(\s*\*[^)]*\)\s*)");
+    static const QRegularExpression trailing(R"(\s*\(\s*\*[^)]*\)$)");
+    desc.remove(leading);
+    desc.remove(trailing);
+    return desc.trimmed();
+}
+
+} // namespace
 
 QString QtFileFilter(const std::string& filter) {
     const QStringList parts = QString::fromStdString(filter).split('|');
     QStringList out;
     for (int i = 0; i + 1 < parts.size(); i += 2) {
-        QString patterns = parts[i + 1];
-        patterns.replace(';', ' ');
-        out << parts[i] + " (" + patterns + ")";
+        QStringList patterns = parts[i + 1].split(';', Qt::SkipEmptyParts);
+        for (QString& p : patterns) {
+            p = p.trimmed();
+            // Files without an extension count as well.
+            if (p == "*.*") p = "*";
+        }
+        QString desc = WithoutPatternGroup(parts[i]);
+        if (desc.isEmpty() || desc.startsWith('*'))
+            desc = patterns == QStringList{"*"} ? QString("All Files") : QString("Files");
+        out << desc + " (" + patterns.join(' ') + ")";
     }
     return out.join(";;");
 }

@@ -11,7 +11,9 @@ class QWidget;
 
 namespace vorelt {
 
-// "desc|pattern|desc|pattern" as a Qt name filter list.
+// "desc|pattern|desc|pattern" as a Qt name filter list ("XML Files (*.xml);;All Files (*)"):
+// patterns that a description already shows in brackets are not shown twice, and "*.*" also
+// takes files without an extension.
 QString QtFileFilter(const std::string& filter);
 // Default extension text ("*.xml") as a plain suffix ("xml"); empty for "*.*".
 QString DefaultSuffix(const std::string& defaultExt);

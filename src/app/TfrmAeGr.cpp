@@ -86,17 +86,17 @@ TfrmAeGr::TfrmAeGr(TGVCPUGr& graph, const TPageContext& context, QWidget* parent
     FPages->setObjectName("pcGraph");
     layout->addWidget(FPages, 1);
 
-    // Aixs
+    // Axis
     auto* axes = new QWidget(FPages);
     auto* axesBox = new QVBoxLayout(axes);
-    axesBox->addWidget(BuildAxisBox(akLeft, "Left Aixs", axes));
-    axesBox->addWidget(BuildAxisBox(akBottom, "Bottom Aixs", axes));
-    FRightEnabled = Box("cbEnableRightAixs", "Enable Right Aixs", axes);
+    axesBox->addWidget(BuildAxisBox(akLeft, "Left Axis", axes));
+    axesBox->addWidget(BuildAxisBox(akBottom, "Bottom Axis", axes));
+    FRightEnabled = Box("cbEnableRightAixs", "Enable Right Axis", axes);
     connect(FRightEnabled, &QCheckBox::clicked, this, [this](bool on) { SetRightEnabled(on); });
     axesBox->addWidget(FRightEnabled);
-    axesBox->addWidget(BuildAxisBox(akRight, "Right Aixs", axes));
+    axesBox->addWidget(BuildAxisBox(akRight, "Right Axis", axes));
     axesBox->addStretch(1);
-    FPages->addTab(axes, "Aixs");
+    FPages->addTab(axes, "Axis");
 
     // Series
     TListPage series = MakeListPage(

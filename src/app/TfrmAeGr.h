@@ -1,6 +1,6 @@
 #pragma once
 // The settings frame of a 2D graph, shown in the project tree window while the graph is
-// selected: the pages "Aixs" (the field, range and scale of the left, bottom and right axes),
+// selected: the pages "Axis" (the field, range and scale of the left, bottom and right axes),
 // "Series" (add by type, edit in the series dialog, delete, up, down), "Records" (first hits
 // only, the first point's text, and the panels other parts of the program add, such as the
 // add-on switches), "Info" (the fields of the record information) and "Comments" (the title).
@@ -42,7 +42,7 @@ public:
     // The edits waiting for leaving their control: title, legends and fixed bounds.
     void CommitEdits() override;
 
-    // ---- "Aixs" (kinds akLeft, akBottom, akRight) --------------------------------------------
+    // ---- "Axis" (kinds akLeft, akBottom, akRight) --------------------------------------------
     QComboBox* AxisFieldBox(uint8_t kind) const;
     QCheckBox* AutoMinBox(uint8_t kind) const;
     QCheckBox* AutoMaxBox(uint8_t kind) const;

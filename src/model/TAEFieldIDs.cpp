@@ -9,13 +9,13 @@ constexpr uint8_t L = taLeftJustify;
 
 // Unless noted: width 100, right aligned, no format, system flag only.
 constexpr TAEStdFieldInfo Catalogue[] = {
-    {1, "Time", "Time of Hit", "µS", ukMicrosecond, fgDatabase, 0x0105, 100, R, ""},
+    {1, "Time", "Time of Hit", "µs", ukMicrosecond, fgDatabase, 0x0105, 100, R, ""},
     {2, "Chan", "AE Channel", "№", ukCount, fgDatabase, 0x0091, 100, R, ""},
-    {3, "Rise", "Rise Time", "µS", ukMicrosecond, fgDatabase, 0x0001, 100, R, ""},
+    {3, "Rise", "Rise Time", "µs", ukMicrosecond, fgDatabase, 0x0001, 100, R, ""},
     {4, "Sequence", "Sequence", "", ukCount, fgDatabase, 0x0001, 100, R, ""},
     {5, "Count", "Total AE Counts", "Num.", ukCount, fgDatabase, 0x0001, 100, R, ""},
     {6, "CountPeak", "Counts To Peak", "Num.", ukCount, fgDatabase, 0x0001, 100, R, ""},
-    {7, "Durat", "Duration", "µS", ukMicrosecond, fgDatabase, 0x0001, 100, R, ""},
+    {7, "Durat", "Duration", "µs", ukMicrosecond, fgDatabase, 0x0001, 100, R, ""},
     {8, "Energy", "Energy", "", ukNone, fgDatabase, 0x0001, 100, R, ""},
     {9, "Ampl", "Amplitude", "dB", ukDecibel, fgDatabase, 0x0001, 100, R, ""},
     {11, "RMS/ASL", "RMS/ASL", "mV", ukMillivolt, fgDatabase, 0x0001, 100, R, ""},
@@ -31,7 +31,7 @@ constexpr TAEStdFieldInfo Catalogue[] = {
     {23, "Parametric1", "Parametric 1", "", ukCount, fgParametric, 0x0001, 100, R, ""},
     {24, "Parametric2", "Parametric 2", "", ukCount, fgParametric, 0x0001, 100, R, ""},
     {32, "SIGS", "Hits In Event", "Num.", ukCount, fgLocation, 0x0001, 100, R, ""},
-    {33, "DT1L", "Delta Time 1 To Last Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {33, "DT1L", "Delta Time 1 To Last Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
     {34, "Chan1", "AE Channel 1 Hit", "№", ukCount, fgLocation, 0x0001, 100, R, ""},
     {35, "Chan2", "AE Channel 2 Hit", "№", ukCount, fgLocation, 0x0001, 100, R, ""},
     {36, "Chan3", "AE Channel 3 Hit", "№", ukCount, fgLocation, 0x0001, 100, R, ""},
@@ -41,15 +41,15 @@ constexpr TAEStdFieldInfo Catalogue[] = {
     {40, "Chan7", "AE Channel 7 Hit", "№", ukCount, fgLocation, 0x0001, 100, R, ""},
     {41, "Chan8", "AE Channel 8 Hit", "№", ukCount, fgLocation, 0x0001, 100, R, ""},
     {42, "Chan9", "AE Channel 9 Hit", "№", ukCount, fgLocation, 0x0001, 100, R, ""},
-    {43, "DT1C", "Delta Time 1 To Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
-    {44, "DT12", "Delta Time 1 To 2 Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
-    {45, "DT13", "Delta Time 1 To 3 Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
-    {46, "DT14", "Delta Time 1 To 4 Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
-    {47, "DT15", "Delta Time 1 To 5 Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
-    {48, "DT16", "Delta Time 1 To 6 Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
-    {49, "DT17", "Delta Time 1 To 7 Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
-    {50, "DT18", "Delta Time 1 To 8 Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
-    {51, "DT19", "Delta Time 1 To 9 Hit", "µS", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {43, "DT1C", "Delta Time 1 To Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {44, "DT12", "Delta Time 1 To 2 Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {45, "DT13", "Delta Time 1 To 3 Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {46, "DT14", "Delta Time 1 To 4 Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {47, "DT15", "Delta Time 1 To 5 Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {48, "DT16", "Delta Time 1 To 6 Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {49, "DT17", "Delta Time 1 To 7 Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {50, "DT18", "Delta Time 1 To 8 Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
+    {51, "DT19", "Delta Time 1 To 9 Hit", "µs", ukMicrosecond, fgLocation, 0x0001, 100, R, ""},
     {52, "Amp2", "Amplitude 2 Hit", "dB", ukDecibel, fgLocation, 0x0001, 100, R, ""},
     {53, "Amp3", "Amplitude 3 Hit", "dB", ukDecibel, fgLocation, 0x0001, 100, R, ""},
     {54, "Amp4", "Amplitude 4 Hit", "dB", ukDecibel, fgLocation, 0x0001, 100, R, ""},
@@ -66,7 +66,7 @@ constexpr TAEStdFieldInfo Catalogue[] = {
     {65, "AbsEnergy", "Absolute Energy", "aJ", ukAttojoule, fgDatabase, 0x0001, 100, R, "%e"},
     {66, "RMS", "RMS", "mV", ukMillivolt, fgDatabase, 0x0001, 100, R, ""},
     {67, "ASL", "ASL", "dB", ukDecibel, fgDatabase, 0x0001, 100, R, ""},
-    {68, "TimeUS", "Time of Hit", "µS", ukMicrosecond, fgDatabase, 0x0121, 100, R, "%.8f"},
+    {68, "TimeUS", "Time of Hit", "µs", ukMicrosecond, fgDatabase, 0x0121, 100, R, "%.8f"},
     {70, "NumRec", "№ Record", "Num.", ukCount, fgTable, 0x0001, 40, R, ""},
     {71, "CalcLoading", "Calculate Loading", "MPa", ukMegapascal, fgParametric, 0x0001, 100, R, ""},
     {72, "IdxLocHit", "Hit In Event Index", "", ukDecibel, fgLocation, 0x0001, 100, R, ""},
@@ -168,6 +168,10 @@ std::unique_ptr<TAEField> NewStandardField(std::string_view id, uint8_t dataType
     field->SetAlignment(info->Alignment);
     field->SetDisplayFormat(info->DisplayFormat);
     return field;
+}
+
+std::string DisplayUnit(const std::string& unit) {
+    return unit == "\xC2\xB5S" ? std::string("\xC2\xB5s") : unit;
 }
 
 } // namespace vorelt

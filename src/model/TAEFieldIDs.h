@@ -99,4 +99,8 @@ const TAEStdFieldInfo* FindStandardField(std::string_view id);
 std::unique_ptr<TAEField> NewStandardField(std::string_view id, uint8_t dataType,
                                            TAEDeclarer declarer = TAEDeclarer::Any);
 
+// A unit text as people read it. Projects saved before the microsecond label was corrected
+// still carry "µS" in their table columns; the file keeps it, the screen and exports show "µs".
+std::string DisplayUnit(const std::string& unit);
+
 } // namespace vorelt

@@ -17,7 +17,7 @@ inline constexpr char txtNotHaveChildsProcessor[] = "Not Have Childs Processor";
 inline constexpr char txtDuplicateProcessor[] = "Duplicate Processor";
 inline constexpr char txtInvalidAfterLocation[] = "Invalid Processor After Location Processor";
 inline constexpr char txtProcessorNotComplete[] = "Processor Not Complete Description";
-inline constexpr char txtProcessorUnvisible[] = "Processor Unvisible";
+inline constexpr char txtProcessorUnvisible[] = "Processor Not Visible";
 inline constexpr char txtNotFound[] = "Not Found";
 
 // One entry of the "Insert Processor" menu.

@@ -13,7 +13,7 @@ struct TAxisGroupEnabling {
     bool MaxEdit = false;
 };
 
-// `available` is false only for the right group while "Enable Right Aixs" is clear. A bound's
+// `available` is false only for the right group while "Enable Right Axis" is clear. A bound's
 // edit takes input only while its "Auto" box is clear.
 TAxisGroupEnabling AxisGroupEnabling(bool available, bool fieldExists, bool autoMin, bool autoMax);
 

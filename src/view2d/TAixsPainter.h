@@ -1,6 +1,6 @@
 #pragma once
 // Painting an axis on its strip: the caption (rotated along vertical axes), the ticks and the
-// labels in the axis's label format, or "Empty Mark Aixs" when the axis has no marks.
+// labels in the axis's label format, or "No Axis Marks" when the axis has no marks.
 
 #include "view2d/TAixsBase.h"
 #include "view2d/TQtTextMetrics.h"
@@ -9,7 +9,7 @@ class QPainter;
 
 namespace vorelt {
 
-inline constexpr char txtEmptyMarkAixs[] = "Empty Mark Aixs";
+inline constexpr char txtEmptyMarkAixs[] = "No Axis Marks";
 
 // Paints the strip of width x height pixels; `face` fills it first. `plotStart` is where the
 // plot that the axis tells begins along the strip (its top for vertical axes, its left for the

@@ -235,7 +235,10 @@ void TGrAixs::LoadFromNode(const TNodePersist& node) {
         if (child.GetValue("FieldName").empty()) return nullptr;
         std::unique_ptr<TAEField> v = TClassRegistry::Instance().CreateAs<TAEField>(cls);
         if (!v) return nullptr;
-        v->SetFlags(static_cast<uint16_t>(v->Flags() | ffPersistValue));
+        // A value saved without its "ID" came from a system field: it stays one, so that it
+        // is saved again in the same short form.
+        const uint16_t system = child.IndexOfItem("ID") < 0 ? ffSystem : 0;
+        v->SetFlags(static_cast<uint16_t>(v->Flags() | ffPersistValue | system));
         v->LoadFromNode(child);
         return v;
     };

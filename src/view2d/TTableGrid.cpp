@@ -110,7 +110,7 @@ void TTableGrid::DrawHeader(QPainter& p, int row, const QRect& cell) {
                 if (w == 0) w = f->GetDisplayWidth();
             }
         p.drawText(QRect(x, cell.top(), std::max(0, w), RowHeight),
-                   CellAlignment(c->GetAlignment()), QString::fromStdString(unit));
+                   CellAlignment(c->GetAlignment()), QString::fromStdString(DisplayUnit(unit)));
         x += w + 10;
     }
     p.setPen(palette().color(QPalette::Dark));

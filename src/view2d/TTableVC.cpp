@@ -59,7 +59,7 @@ std::function<std::string(QWidget*, const std::string&)>& TTableVC::CsvFileChoos
     static std::function<std::string(QWidget*, const std::string&)> chooser =
         [](QWidget* parent, const std::string& suggested) {
             return QFileDialog::getSaveFileName(
-                       parent, "Export CSV", QString::fromStdString(suggested), "(*.csv) CSV|*.csv")
+                       parent, "Export CSV", QString::fromStdString(suggested), "CSV Files (*.csv)")
                 .toStdString();
         };
     return chooser;

@@ -114,7 +114,7 @@ TEST_F(TGraphFrameFixture, InsertOffersGraphsAndTheirPageIsTheFrame) {
     QStringList tabs;
     for (int i = 0; i < Frame()->Pages()->count(); ++i)
         tabs << Frame()->Pages()->tabText(i);
-    EXPECT_EQ(tabs.join(",").toStdString(), "Aixs,Series,Records,Info,Comments");
+    EXPECT_EQ(tabs.join(",").toStdString(), "Axis,Series,Records,Info,Comments");
 }
 
 TEST_F(TGraphFrameFixture, AxesAndSeriesMakeTheGraphReady) {
@@ -147,7 +147,7 @@ TEST_F(TGraphFrameFixture, AxesAndSeriesMakeTheGraphReady) {
     f.AddSeries(stHistigram);
     f.MoveSeries(1, -1);
     EXPECT_EQ(view.Series().Get(0)->TypeSeries(), stHistigram);
-    EXPECT_EQ(f.SeriesList()->item(0)->text().left(9).toStdString(), "Histigram");
+    EXPECT_EQ(f.SeriesList()->item(0)->text().left(9).toStdString(), "Histogram");
     f.DeleteSeries(0);
     EXPECT_EQ(view.Series().Count(), 1);
 

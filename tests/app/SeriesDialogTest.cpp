@@ -61,7 +61,7 @@ TEST_F(TSeriesDialogFixture, PointPlotEditsItsSwitchesButNoBins) {
         EXPECT_EQ(d.UseDelRecBox()->text().toStdString(), "Used Deleted Records");
         EXPECT_EQ(d.SplittingChanBox()->text().toStdString(), "Splitting Chan");
         EXPECT_EQ(d.CenterBinBox()->text().toStdString(), "Mark To Center Bin");
-        EXPECT_EQ(d.SideGroup()->title().toStdString(), " Aixs Series ");
+        EXPECT_EQ(d.SideGroup()->title().toStdString(), " Axis Series ");
         EXPECT_TRUE(d.SelectedBox()->isEnabled());
         EXPECT_TRUE(d.PointStyleBox()->isEnabled());
         EXPECT_EQ(d.PointStyleBox()->itemText(3).toStdString(), "Big Round");

@@ -16,6 +16,8 @@ public:
     // Message box answers in order; running out answers OK (or Cancel when there is no OK).
     std::deque<int> Answers;
     std::vector<std::string> Titles;
+    // The filter of every file dialog asked for, in order.
+    std::vector<std::string> Filters;
     std::vector<std::string> Boxes;
     std::deque<TColor> Colors;
 
@@ -49,6 +51,7 @@ public:
 private:
     bool Next(const TFileDialogOptions& o, std::string& fileName) {
         Titles.push_back(o.Title);
+        Filters.push_back(o.Filter);
         if (Files.empty()) return false;
         std::string f = Files.front();
         Files.pop_front();

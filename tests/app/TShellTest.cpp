@@ -379,7 +379,7 @@ TEST(DataFile, AnUnsortedFileGetsASortedCopyButNeverOverItself) {
         f.dialogs.Boxes,
         (std::vector<std::string>{
             "Invalid File Name: the target is the project's data file " + f.data,
-            "Invalid File Name: the target is the project file " + project, "Complited Sorting!"}));
+            "Invalid File Name: the target is the project file " + project, "Completed Sorting!"}));
     EXPECT_EQ(f.dialogs.Titles, (std::vector<std::string>{"Save DataBase As", "Save DataBase As",
                                                           "Save DataBase As"}));
     EXPECT_EQ(ReadText(project), projectBytes);
@@ -403,7 +403,7 @@ TEST(DataFile, RecordsOfAProcessorAreSavedAndACancelledDialogSaysNothing) {
     const std::string copy = f.dir.File("all.pci");
     f.dialogs.Files = {copy};
     f.SaveDatabase(child);
-    EXPECT_EQ(f.dialogs.Boxes, std::vector<std::string>{"Complited Saving!"});
+    EXPECT_EQ(f.dialogs.Boxes, std::vector<std::string>{"Completed Saving!"});
     EXPECT_TRUE(std::filesystem::exists(copy));
 }
 

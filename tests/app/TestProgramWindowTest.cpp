@@ -354,8 +354,8 @@ TEST_F(TTestProgramFixture, TheSeriesPageAddsThroughTheEditorHookOnlyWithBothAxi
         return answer;
     };
     TFTestSettings w(Graph(), dialogs, settings.get());
-    EXPECT_EQ(w.Pages()->tabText(0), "Aixs");
-    EXPECT_EQ(w.Pages()->tabText(1), "Serieses");
+    EXPECT_EQ(w.Pages()->tabText(0), "Axis");
+    EXPECT_EQ(w.Pages()->tabText(1), "Series");
     EXPECT_EQ(w.Group(0).Field->text().toStdString(), Db().FindField(fidCount)->GetDisplayName());
     EXPECT_TRUE(w.SeriesButton("btnSeriesAdd")->isEnabled());
     // A cancelled editor takes the new series away again.
@@ -364,7 +364,7 @@ TEST_F(TTestProgramFixture, TheSeriesPageAddsThroughTheEditorHookOnlyWithBothAxi
     answer = true;
     w.AddSeries(stHistigram);
     ASSERT_EQ(Graph().Series().Count(), 2);
-    EXPECT_EQ(w.SeriesList()->topLevelItem(1)->text(1), "Histigram");
+    EXPECT_EQ(w.SeriesList()->topLevelItem(1)->text(1), "Histogram");
     w.SeriesList()->setCurrentItem(w.SeriesList()->topLevelItem(1));
     w.EditSeries();
     EXPECT_EQ(calls, (std::vector<bool>{true, true, false}));

@@ -109,7 +109,7 @@ struct TTreeWindowFixture : ::testing::Test {
 
 TEST_F(TTreeWindowFixture, InsertChecksShowTheirMessageAndCreateNothing) {
     auto w = Open();
-    EXPECT_EQ(w->windowTitle().toStdString(), "Project ThreeView");
+    EXPECT_EQ(w->windowTitle().toStdString(), "Project Tree View");
     EXPECT_EQ(w->Tabs()->currentWidget()->objectName().toStdString(), "tsParameters");
     w->SelectProcessor(&Project().Db());
     EXPECT_TRUE(w->InsertAction()->isEnabled());
@@ -211,7 +211,7 @@ TEST_F(TTreeWindowFixture, TheGraph3DFrameRefreshesItsNodeAfterASchemaEdit) {
     frame->AddSchema(0);
     EXPECT_EQ(edited, 1);
     // Complete now, but on no page yet: the status line follows without a new selection.
-    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Unvisible");
+    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Visible");
     frame->OnAsk = [](const std::string&) { return true; };
     frame->DeleteSchema();
     EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Complete Description");
@@ -271,7 +271,7 @@ TEST_F(TTreeWindowFixture, DispatcherPlacesViewsAndDeletingAPageLeavesThemUnplac
     ASSERT_EQ(w->PagesList()->count(), 1); // the new project's first page
     w->SelectPage(0);
     w->RefreshNode(w->NodeOfID(table->ID()));
-    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Unvisible");
+    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Visible");
     // Import fills the buffer; a drop on the preview places the view and empties the buffer.
     w->ImportFree();
     ASSERT_EQ(w->BufferList()->count(), 1);
@@ -301,7 +301,7 @@ TEST_F(TTreeWindowFixture, DispatcherPlacesViewsAndDeletingAPageLeavesThemUnplac
     w->DeletePage();
     EXPECT_EQ(Project().Pages().PageCount(), 1);
     w->SelectProcessor(table);
-    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Unvisible");
+    EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Visible");
     EXPECT_EQ(w->BufferList()->count(), 0);
     // "Found Screen Position" has nothing to find now.
     w->FoundScreenPosition();

@@ -1,5 +1,5 @@
 // A project built with the mouse's commands in real windows: from an empty project on a
-// generated file, "Project ThreeView" inserts a filter with a condition, a location processor
+// generated file, "Project Tree View" inserts a filter with a condition, a location processor
 // (a second one on the same path is refused with its message), a math processor with an
 // expression field and a table of that field; the page dispatcher places the table on the first
 // page. Close and Run show the filtered data; after saving, closing and opening again the tree,

@@ -68,7 +68,7 @@ TEST_F(CliTest, DumpWithKindsAndFields) {
     std::getline(lines, first);
     EXPECT_NE(header.find("DefaultText;"), std::string::npos);
     EXPECT_NE(header.find(";Channels"), std::string::npos);
-    EXPECT_NE(first.find("Unknow Message 255"), std::string::npos);
+    EXPECT_NE(first.find("Unknown Message 255"), std::string::npos);
     EXPECT_NE(first.find(";1,3,4"), std::string::npos);
     EXPECT_EQ(std::count(r.Out.begin(), r.Out.end(), '\n'), 7);
 }

@@ -257,7 +257,7 @@ TEST(DispDamage, ZeroLengthWordsCountsPastTheEndAndCutMessages) {
     EXPECT_EQ(d.Driver->Channels(), (TAEChannelList{7, 8}));
     d.Read(2);
     EXPECT_EQ(d.Record.Kind(), rkUnknown);
-    EXPECT_EQ(d.Str(fidDefaultText), "Unknow Message 0");
+    EXPECT_EQ(d.Str(fidDefaultText), "Unknown Message 0");
     d.Read(3);
     EXPECT_EQ(d.Int(fidRise), 3);
     EXPECT_EQ(d.Int(fidAmpl), 44);

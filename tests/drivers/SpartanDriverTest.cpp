@@ -226,11 +226,11 @@ TEST_F(SpartanFile, KindsTextsAndValuesOfEveryType) {
     ASSERT_EQ(d->Count(), 10);
     const uint8_t kinds[] = {rkSetup,  rkUnknown, rkUnknown, rkComment, rkUnknown,
                              rkResume, rkStop,    rkPause,   rkUnknown, rkSetup};
-    const char* texts[] = {"Unknow Message 255",    "Time Driven Message",
+    const char* texts[] = {"Unknown Message 255",   "Time Driven Message",
                            "Demand Driven Message", "User Comments: hello there",
                            "Alarm Message",         "Resume Test or Start Of Test",
                            "Stop the Test",         "Pause the Test",
-                           "Unknow Message 5",      "Unknow Message 255"};
+                           "Unknown Message 5",     "Unknown Message 255"};
     const bool timed[] = {false, true, true, false, true, true, true, true, false, false};
     TReader r(*d);
     for (int32_t p = 0; p < d->Count(); ++p) {
@@ -353,7 +353,7 @@ TEST_F(SpartanFile, ShortHeaderIsReadAsFarAsItGoes) {
     EXPECT_EQ(lines.back(), "Incomplete Header: 42 Of 512 Bytes");
     TReader r(*d);
     r.Read(0);
-    EXPECT_EQ(r.Text(fidDefaultText), "Unknow Message 255");
+    EXPECT_EQ(r.Text(fidDefaultText), "Unknown Message 255");
 }
 
 TEST_F(SpartanFile, SortingMovesTimedMessagesOnly) {

@@ -93,7 +93,7 @@ bool TTestDriver::Initialize(std::string& message) {
 void TTestDriver::ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) {
     TByteReader r = Reader(pos);
     if (item.Kind == ikHeader) {
-        record.Field(FPosText)->SetAsString("Unknow Message 255");
+        record.Field(FPosText)->SetAsString("Unknown Message 255");
         return;
     }
     if (item.Kind == 0 || item.Kind == 1) {

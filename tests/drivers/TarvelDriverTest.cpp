@@ -123,7 +123,7 @@ TEST(TarvelIsa, OtherMessageTypesAndTheHeader) {
 
     o.Read(0);
     EXPECT_EQ(o.Rec.Kind(), rkUnknown);
-    EXPECT_EQ(o.Str(fidDefaultText), "Unknow Message 255");
+    EXPECT_EQ(o.Str(fidDefaultText), "Unknown Message 255");
     ExpectOnly(o, {fidDefaultText});
 
     o.Read(1);
@@ -381,11 +381,11 @@ TEST(TarvelPci, OtherKindsTextMarksAndShortBodies) {
     EXPECT_EQ(o.Str(fidDefaultText), "Mark Message: ABCDEFGHIJKLMNOPQR");
     o.Read(8);
     EXPECT_EQ(o.Rec.Kind(), rkUnknown);
-    EXPECT_EQ(o.Str(fidDefaultText), "Unknow Message 9");
+    EXPECT_EQ(o.Str(fidDefaultText), "Unknown Message 9");
     ExpectOnly(o, {fidDefaultText});
     o.Read(9);
     EXPECT_EQ(o.Rec.Kind(), rkUnknown);
-    EXPECT_EQ(o.Str(fidDefaultText), "Unknow Message 255");
+    EXPECT_EQ(o.Str(fidDefaultText), "Unknown Message 255");
     o.Read(10);
     EXPECT_EQ(o.Rec.Kind(), rkHit);
     EXPECT_EQ(o.Int(fidChan), 2);
@@ -602,7 +602,7 @@ TEST(TarvelDrivers, DeclaredFieldsAreLockedTemplatesWithWritableWorkingCopies) {
     }
     EXPECT_EQ(d.FindByID(fidTimeS)->DisplayFormat(), "%.8f");
     EXPECT_EQ(d.FindByID(fidTimeUS)->DisplayFormat(), "%.8f");
-    EXPECT_EQ(d.FindByID(fidTime)->GetDisplayDimension(), "µS");
+    EXPECT_EQ(d.FindByID(fidTime)->GetDisplayDimension(), "µs");
     EXPECT_EQ(d.FindByID(fidChan)->GetDisplayName(), "AE Channel");
     auto copy = d.FindByID(fidAmpl)->Clone(cmWorking);
     copy->SetAsInt64(5);

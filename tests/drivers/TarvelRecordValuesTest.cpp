@@ -172,7 +172,7 @@ TEST(TarvelRecordValues, ClockTextFollowsSignAndSecondInAnyReadingOrder) {
         const TAEField& text = o.Read(p, fidHHMMSS);
         if (!c) {
             EXPECT_TRUE(text.IsNull());
-            EXPECT_EQ(o.Rec.FindByID(fidDefaultText)->GetAsString(), "Unknow Message 255");
+            EXPECT_EQ(o.Rec.FindByID(fidDefaultText)->GetAsString(), "Unknown Message 255");
             continue;
         }
         EXPECT_EQ(text.GetAsString(), c->Text) << c->Us;

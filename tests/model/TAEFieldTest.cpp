@@ -436,7 +436,7 @@ TEST(FieldCatalogue, StandardTemplatesCarryCatalogueAttributes) {
     auto time = NewStandardField(fidTime, dtExtended);
     EXPECT_EQ(time->ClassName(), "TAEExtendedField");
     EXPECT_EQ(time->FieldName(), "Time");
-    EXPECT_EQ(time->GetDisplayDimension(), "µS");
+    EXPECT_EQ(time->GetDisplayDimension(), "µs");
     EXPECT_EQ(time->UnitKind(), ukMicrosecond);
     EXPECT_EQ(time->Flags(), 0x0105);
     EXPECT_EQ(time->Alignment(), taRightJustify);

@@ -171,11 +171,11 @@ const TCase kErrors[] = {
     {"{Chan 1}", "Invalid Description: { Chan 1", 6, ""},
     {"{A + 1}", "Invalid Description: { A +", 3, ""},
     {"[Limit}", "Invalid Description: [ Limit }", 6, ""},
-    {"{Nope}", "Unknow Field [Nope ]", 0, ""},
-    {"1 + {Nope}", "Unknow Field [Nope ]", 4, ""},
-    {"[Nope]", "Unknow Variant [Nope ]", 0, ""},
-    {"{A", "Unknow Field [{ ]", 0, ""},
-    {"{}", "Unknow Field [ ]", 0, ""},
+    {"{Nope}", "Unknown Field [Nope ]", 0, ""},
+    {"1 + {Nope}", "Unknown Field [Nope ]", 4, ""},
+    {"[Nope]", "Unknown Variant [Nope ]", 0, ""},
+    {"{A", "Unknown Field [{ ]", 0, ""},
+    {"{}", "Unknown Field [ ]", 0, ""},
     // operators without operands
     {"-{A}", "Invalid Operation: -{A}", 0, ""},
     {"5 - -3", "Invalid Operation: 5--", 4, ""},
@@ -201,13 +201,13 @@ const TCase kErrors[] = {
     {"IF THEN 1 ENDIF", "Invalid Operation: IF THEN\r\n1\r\nENDIF", 0, ""},
     {"CASE 1 CASEOF 1 ENDCASE", "Invalid Operation:  CASEOF\r\n1", 7, ""},
     // identifiers
-    {"abc", "Unknow Operation: abc", 0, ""},
-    {".5", "Unknow Operation: .5", 0, ""},
-    {"1.5e3", "Unknow Operation: 1.5e3", 0, ""},
-    {"1.2.3", "Unknow Operation: 1.2.3", 0, ""},
-    {"\"abc", "Unknow Operation: \"abc", 0, ""},
-    {"1\t+ 2", "Unknow Operation: 1\t", 0, ""},
-    {"1 +\t2", "Unknow Operation: \t2", 3, ""},
+    {"abc", "Unknown Operation: abc", 0, ""},
+    {".5", "Unknown Operation: .5", 0, ""},
+    {"1.5e3", "Unknown Operation: 1.5e3", 0, ""},
+    {"1.2.3", "Unknown Operation: 1.2.3", 0, ""},
+    {"\"abc", "Unknown Operation: \"abc", 0, ""},
+    {"1\t+ 2", "Unknown Operation: 1\t", 0, ""},
+    {"1 +\t2", "Unknown Operation: \t2", 3, ""},
 };
 // clang-format on
 
@@ -382,10 +382,10 @@ TEST(ExprCompile, WithoutOwnerNamesDoNotResolve) {
     std::string error;
     pp.SetText("{A}");
     EXPECT_FALSE(pp.Compile(tree, error));
-    EXPECT_EQ(error, "Unknow Field [A ]");
+    EXPECT_EQ(error, "Unknown Field [A ]");
     pp.SetText("[V]");
     EXPECT_FALSE(pp.Compile(tree, error));
-    EXPECT_EQ(error, "Unknow Variant [V ]");
+    EXPECT_EQ(error, "Unknown Variant [V ]");
 }
 
 } // namespace

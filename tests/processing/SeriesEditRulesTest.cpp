@@ -41,7 +41,7 @@ TEST(SeriesEditRules, ColoursAndTheirCaptions) {
     EXPECT_EQ(FirstFreeColor(all), 0); // 128 is never handed out
     EXPECT_EQ(ColorCaption(5, false), "Color 5");
     EXPECT_EQ(ColorCaption(5, true), "Color 5 (Selected)");
-    EXPECT_EQ(SeriesTypeCaption(stHistigram), "Histigram");
+    EXPECT_EQ(SeriesTypeCaption(stHistigram), "Histogram");
     EXPECT_EQ(SeriesTypeCaption(stLinePointToPoint), "Line Point to Point");
 }
 

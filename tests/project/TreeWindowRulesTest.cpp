@@ -173,7 +173,7 @@ TEST_F(TTreeRulesFixture, ButtonsAndMenuItems) {
     EXPECT_EQ(siblings[0], filter);
     EXPECT_EQ(ReadyStatusText(-1), " ");
     EXPECT_EQ(ReadyStatusText(1), "Processor Not Complete Description");
-    EXPECT_EQ(ReadyStatusText(2), "Processor Unvisible");
+    EXPECT_EQ(ReadyStatusText(2), "Processor Not Visible");
 
     ASSERT_EQ(InsertEntries().size(), 8u);
     EXPECT_STREQ(InsertEntries()[0].ActionName, "mGVCPUFltr");
@@ -222,7 +222,7 @@ TEST_F(TTreeRulesFixture, DeletingAPageLeavesItsViewsUnplaced) {
     editor.DeletePage(page, [&](TGVCPU* p) { hidden.push_back(p); });
     EXPECT_EQ(hidden, std::vector<TGVCPU*>{table});
     EXPECT_EQ(project.Pages().PageCount(), 0);
-    EXPECT_EQ(ReadyStatusText(table->CheckReady()), "Processor Unvisible");
+    EXPECT_EQ(ReadyStatusText(table->CheckReady()), "Processor Not Visible");
     // Not put into the buffer.
     EXPECT_FALSE(editor.InBuffer(table));
 }

@@ -524,6 +524,29 @@ TEST(AixsPersistence, TypeScaleZeroInAFileMeansLogarithmic) {
     EXPECT_EQ(loaded.Max()->GetAsInt64(), 40);
     EXPECT_FALSE(loaded.Logarithmic());
     EXPECT_EQ(loaded.TypeMarkValue(), 2);
+    // Saved again, the values keep their items; a system field's value, saved without "ID",
+    // is saved again without it.
+    TNodePersist shortForm("LeftAixs");
+    shortForm.AddItem("FieldID", "0000000000000002");
+    TNodePersist* value = shortForm.AddNode("MinValue");
+    value->AddItem("ClassName", "TAEIntegerField");
+    value->AddItem("FieldName", "Ampl");
+    value->AddItem("DisplayName", "Amplitude");
+    value->AddItem("Value", "3");
+    for (const TNodePersist* before : {&saved, &shortForm}) {
+        TGrAixs axis(&f.graph, akLeft);
+        axis.LoadFromNode(*before);
+        TNodePersist again("LeftAixs");
+        axis.SaveToNode(again);
+        const TNodePersist* a = before->FindNode("MinValue");
+        const TNodePersist* b = again.FindNode("MinValue");
+        ASSERT_NE(b, nullptr);
+        ASSERT_EQ(b->ItemCount(), a->ItemCount());
+        for (int i = 0; i < a->ItemCount(); ++i) {
+            EXPECT_EQ(b->ItemName(i), a->ItemName(i));
+            EXPECT_EQ(b->ItemValue(i), a->ItemValue(i));
+        }
+    }
 
     TNodePersist file("BottomAixs");
     file.AddItem("TypeScale", "0");

@@ -597,7 +597,7 @@ void TAEDisp::ComposeText(uint8_t id, const uint8_t* body, size_t size, bool tim
         break;
     }
     default:
-        s = "Unknow Message ";
+        s = "Unknown Message ";
         s += IntToStr(id);
         break;
     }

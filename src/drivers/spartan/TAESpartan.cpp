@@ -206,7 +206,7 @@ void TAESpartan::SetText(TAERecord& record, const std::string& text) {
 }
 
 void TAESpartan::SetUnknownText(TAERecord& record, unsigned type) {
-    FScratch = "Unknow Message ";
+    FScratch = "Unknown Message ";
     FScratch += IntToStr(type);
     SetText(record, FScratch);
 }

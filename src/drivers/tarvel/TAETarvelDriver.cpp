@@ -262,7 +262,7 @@ void TAETarvelDriver::SetText(TAERecord& record, const std::string& text) {
 }
 
 void TAETarvelDriver::SetUnknownText(TAERecord& record, unsigned kind) {
-    FScratch = "Unknow Message ";
+    FScratch = "Unknown Message ";
     FScratch += IntToStr(kind);
     SetText(record, FScratch);
 }

@@ -422,12 +422,13 @@ void TPreProcessor::OperationError(const TAEExpresion& listOwner, const TAEExpre
 void TPreProcessor::Resolve(TAEExpresion& node) const {
     if (node.TypeElem() == teField) {
         std::string id = node.Owner() ? node.Owner()->ExprFieldID(node.Text()) : std::string();
-        if (id.empty()) throw EExprError("Unknow Field [" + node.Text() + " ]", PositionOf(node));
+        if (id.empty()) throw EExprError("Unknown Field [" + node.Text() + " ]", PositionOf(node));
         node.SetID(std::move(id));
     } else if (node.TypeElem() == teVariant) {
         TGVVariants* vars = node.Owner() ? node.Owner()->ExprVariants() : nullptr;
         std::string id = vars ? vars->FindIDByName(node.Text()) : std::string();
-        if (id.empty()) throw EExprError("Unknow Variant [" + node.Text() + " ]", PositionOf(node));
+        if (id.empty())
+            throw EExprError("Unknown Variant [" + node.Text() + " ]", PositionOf(node));
         node.SetID(std::move(id));
     }
 }
@@ -514,7 +515,7 @@ void TPreProcessor::Check(const TAEExpresion& node) const {
     const int n = node.Count();
     switch (node.TypeElem()) {
     case teIdentifier:
-        NodeError("Unknow Operation", node);
+        NodeError("Unknown Operation", node);
     case teArith:
     case teLogical:
     case teAssign:

@@ -22,7 +22,7 @@ std::string SeriesTypeCaption(uint8_t type) {
     case stLineGraph:
         return "Line Graph";
     case stHistigram:
-        return "Histigram";
+        return "Histogram";
     case stLinePointToPoint:
         return "Line Point to Point";
     default:

@@ -98,7 +98,7 @@ bool ExportTableCsv(TGVCPUTbl& table, const std::string& fileName, std::string& 
     buffer += "\r\n";
     for (size_t i = 0; i < columns.size(); ++i) {
         if (i) buffer += ';';
-        AppendCsvCell(buffer, columns[i]->GetDisplayDimension());
+        AppendCsvCell(buffer, DisplayUnit(columns[i]->GetDisplayDimension()));
     }
     buffer += "\r\n";
 
