@@ -32,13 +32,15 @@ namespace vorelt::test {
 
 class TDemoSession {
 public:
-    TDemoSession() {
+    // The demo of `hits` hits; the demo's own number when 0.
+    explicit TDemoSession(int hits = 0) {
         const std::string runtime = Dir.File("run");
         std::filesystem::create_directory(runtime);
         std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
         qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-        QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo",
-                          {QString::fromStdString(Dir.Path())});
+        QStringList args{QString::fromStdString(Dir.Path())};
+        if (hits > 0) args << "--hits" << QString::number(hits);
+        QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo", args);
         Project = Dir.File("demo.xml");
         RegisterCoreClasses();
         RegisterView2dClasses();
@@ -55,14 +57,20 @@ public:
 
     // The main window with the demo project open; false when it could not be opened.
     bool Open() {
+        if (!ShowMain()) return false;
+        Child = Main->OpenProjectWindow(Project, false);
+        QApplication::processEvents();
+        return Child != nullptr;
+    }
+
+    // The main window without a project; false when the demo was not made.
+    bool ShowMain() {
         if (!std::filesystem::exists(Project)) return false;
         Main = std::make_unique<TFMain>(*Settings, Dialogs);
         Main->resize(1280, 900);
         Main->show();
         QApplication::processEvents();
-        Child = Main->OpenProjectWindow(Project, false);
-        QApplication::processEvents();
-        return Child != nullptr;
+        return true;
     }
 
     void ShowPage(int page) {

@@ -5,32 +5,17 @@
 //
 // VORELT_BROKEN_PROJECTS sets how many cases run (default 60), VORELT_BROKEN_SEED the seed.
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
+#include "../app/TDemoSession.h"
 #include "common/TByteMutator.h"
 #include "common/TViewProjectBreaker.h"
-#include "common/TestData.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
-#include "view3d/RegisterView3dClasses.h"
 
-#include <QApplication>
 #include <QMdiArea>
-#include <QProcess>
-#include <QTabWidget>
-#include <QTest>
-
-#include <atomic>
 #include <chrono>
 #include <condition_variable>
-#include <csignal>
 #include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <mutex>
+#include <random>
 #include <thread>
 
 using namespace vorelt;
@@ -95,30 +80,16 @@ private:
 } // namespace
 
 TEST(BrokenProjectsSession, OpenedShownRunAndClosedWithoutACrashOrAHang) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    ASSERT_EQ(QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo",
-                                {QString::fromStdString(dir.Path()), "--hits", "2000"}),
-              0);
-    const std::string project = dir.File("demo.xml");
-    const std::string data = dir.File("demo.pci");
+    TDemoSession s(2000);
+    ASSERT_TRUE(s.ShowMain());
+    ASSERT_TRUE(QTest::qWaitForWindowExposed(s.Main.get()));
+    TFMain& main = *s.Main;
+    TScriptedDialogs& dialogs = s.Dialogs;
+    const std::string project = s.Project;
+    const std::string data = s.Dir.File("demo.pci");
     const std::string seed = ReadFileBytes(project);
     const std::string recording = ReadFileBytes(data);
     ASSERT_FALSE(seed.empty());
-
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    RegisterView3dClasses();
-    TLongShoF::SetMinimumShowTime(0);
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
-    TFMain main(settings, dialogs);
-    main.resize(1280, 900);
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
 
     const int cases = EnvInt("VORELT_BROKEN_PROJECTS", 60);
     std::mt19937 rng(static_cast<uint32_t>(EnvInt("VORELT_BROKEN_SEED", 20261211)));

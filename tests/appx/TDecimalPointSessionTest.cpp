@@ -27,6 +27,7 @@
 
 #include <QApplication>
 #include <QComboBox>
+#include <QGuiApplication>
 #include <QLineEdit>
 #include <QMenu>
 #include <QProcess>
@@ -47,11 +48,14 @@ bool Marked(const QLineEdit* edit) {
     return edit->property("refusedNumber").toBool();
 }
 
-// Only for a person who looks at the session: the X server is given time to paint first.
+// Only for a person who looks at the session: every window paints now and the X server has
+// drawn it all (a round trip) before the screen is read.
 void Screenshot(const std::string& file) {
     if (qEnvironmentVariableIsEmpty("VORELT_SHOTS")) return;
     QApplication::processEvents();
-    QTest::qWait(200);
+    for (QWidget* w : QApplication::topLevelWidgets())
+        if (w->isVisible()) w->repaint();
+    QGuiApplication::sync();
     QApplication::processEvents();
     QProcess::execute("import", {"-window", "root", QString::fromStdString(file)});
 }
