@@ -13,8 +13,8 @@
 #include "project/TProjectAE.h"
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
 
 #include <benchmark/benchmark.h>
 

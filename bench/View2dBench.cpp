@@ -5,8 +5,8 @@
 
 #include "TAlternate.h"
 #include "view2d/TCanvasDraw.h"
-#include "view2d/TGraphPointAEVObject.h"
-#include "view2d/TSeriesMapping.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/graph/TSeriesMapping.h"
 
 #include <QGuiApplication>
 #include <QImage>

@@ -16,13 +16,13 @@
 #include "processing/graph/TGraphViewNode.h"
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
-#include "processing/graph3d/TSchemaEditRules.h"
 #include "processing/location/TGVCPULoc.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
+#include "viewmodel/dialogs/processors/TSchemaEditRules.h"
 
 #include <filesystem>
 #include <iostream>

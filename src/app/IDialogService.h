@@ -2,7 +2,7 @@
 // Every dialog the shell opens (file choice, colour choice, message boxes) goes through this
 // interface, so tests script the answers and the application shows the platform dialogs.
 
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
 
 #include <string>
 

@@ -2,7 +2,7 @@
 
 #include "app/IDialogService.h"
 #include "view2d/TCanvasDraw.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
 
 #include <QCheckBox>
 #include <QContextMenuEvent>

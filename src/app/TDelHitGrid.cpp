@@ -1,8 +1,8 @@
 #include "app/TDelHitGrid.h"
 
 #include "model/TAEFieldTypes.h"
-#include "processing/cond/TDelHitPages.h"
 #include "processing/table/TTableData.h"
+#include "viewmodel/dialogs/conditioning/TDelHitPages.h"
 
 #include <QContextMenuEvent>
 #include <QKeyEvent>

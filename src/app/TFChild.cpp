@@ -25,11 +25,11 @@
 #include "processing/TGVFinal.h"
 #include "processing/db/TDriverAccess.h"
 #include "processing/db/TGVDb.h"
-#include "project/TProjectHelpers.h"
+#include "project/TStatusText.h"
 #include "view2d/TCanvasDraw.h"
 #include "view2d/TPanelVC.h"
 #include "view2d/TTableVC.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
 
 #include <QAction>
 #include <QApplication>

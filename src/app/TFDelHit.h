@@ -3,7 +3,7 @@
 // the columns of the grid, and restoring a record, a group or everything through the database
 // processor. Its position, size and tree width are kept in the settings section "DELHIT".
 
-#include "processing/cond/TDelHitPages.h"
+#include "viewmodel/dialogs/conditioning/TDelHitPages.h"
 
 #include <QDialog>
 #include <functional>

@@ -6,7 +6,7 @@
 #include "persist/TTextHelpers.h"
 #include "project/TIniApplic.h"
 #include "view2d/TPanelVC.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,7 @@
 // ("PARAMETRICFIELD"): add, edit, delete and inspect the fields that scale a raw parametric
 // input of the data file.
 
-#include "processing/cond/TParametricFields.h"
+#include "viewmodel/dialogs/conditioning/TParametricFields.h"
 
 #include <QDialog>
 #include <functional>

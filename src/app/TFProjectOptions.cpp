@@ -7,8 +7,8 @@
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphic.h"
 #include "view2d/TNumberEdit.h"
-#include "view2d/TPolyLineAEVObject.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/drawables/TPolyLineAEVObject.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

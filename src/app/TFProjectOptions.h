@@ -3,7 +3,7 @@
 // (J, the K table and the six zone polygons). The edits are kept apart (TProjectOptionsEdit)
 // and reach the project only on OK; Cancel leaves it as it was.
 
-#include "project/TProjectOptionsEdit.h"
+#include "viewmodel/dialogs/project/TProjectOptionsEdit.h"
 
 #include <QDialog>
 #include <functional>

@@ -4,12 +4,12 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "project/TIniApplic.h"
-#include "testprog/TTestProgramRules.h"
 #include "testprog/TTestSection.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
 #include "view2d/TNumberEdit.h"
-#include "view2d/TRectFillAEVObject.h"
+#include "viewmodel/dialogs/testprog/TTestProgramRules.h"
+#include "viewmodel/drawables/TRectFillAEVObject.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

@@ -1,13 +1,13 @@
 #include "app/TFSeries.h"
 
 #include "processing/graph/TGVCPUGr.h"
-#include "processing/graph/TSeriesEditRules.h"
 #include "processing/graph/TSeriesGr.h"
 #include "project/TIniApplic.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TViewMessages.h"
+#include "viewmodel/dialogs/processors/TSeriesEditRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -15,12 +15,12 @@
 #include "project/TProjectAE.h"
 #include "project/TShowMessage.h"
 #include "testprog/TTestGraphMapping.h"
-#include "testprog/TTestProgramRules.h"
 #include "testprog/TTestSection.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
 #include "view2d/TNumberEdit.h"
-#include "view2d/TTestShapeAEVObject.h"
+#include "viewmodel/dialogs/testprog/TTestProgramRules.h"
+#include "viewmodel/drawables/TTestShapeAEVObject.h"
 
 #include <QGroupBox>
 #include <QHBoxLayout>

@@ -9,10 +9,10 @@
 #include "persist/TTextHelpers.h"
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
-#include "testprog/TTestSettingsRules.h"
 #include "view2d/TGraphDb.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
+#include "viewmodel/dialogs/testprog/TTestSettingsRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>

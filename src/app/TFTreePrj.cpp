@@ -12,10 +12,10 @@
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
-#include "project/TTreePrjRules.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TRoShemRectAEVObject.h"
 #include "view2d/TVisualClass.h"
+#include "viewmodel/dialogs/tree/TTreePrjRules.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>

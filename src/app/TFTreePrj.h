@@ -5,8 +5,8 @@
 // placed view). Every change goes straight to the project; the window ends with OK when the
 // project changed while it was open, so that the project window rebuilds its pages.
 
-#include "project/TModifiedWatch.h"
-#include "project/TPagesEditor.h"
+#include "viewmodel/dialogs/tree/TModifiedWatch.h"
+#include "viewmodel/dialogs/tree/TPagesEditor.h"
 
 #include <QDialog>
 #include <functional>

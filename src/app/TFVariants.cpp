@@ -5,8 +5,8 @@
 #include "persist/TGVVariants.h"
 #include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
-#include "project/TVariantsRules.h"
 #include "view2d/TNumberEdit.h"
+#include "viewmodel/dialogs/project/TVariantsRules.h"
 
 #include <QDialogButtonBox>
 #include <QFormLayout>

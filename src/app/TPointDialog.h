@@ -4,7 +4,7 @@
 // against the bottom axis' range in seconds and the line's load bounds.
 
 #include "persist/TGVListCoordProperty.h"
-#include "testprog/TTestProgramRules.h"
+#include "viewmodel/dialogs/testprog/TTestProgramRules.h"
 
 #include <QDialog>
 #include <optional>

@@ -4,7 +4,7 @@
 // the lower one uses the upper one) and the criterion dialog. The checks are TCriterionRules'.
 
 #include "app/TParameterPages.h"
-#include "project/TCriterionRules.h"
+#include "viewmodel/dialogs/processors/TCriterionRules.h"
 
 #include <QDialog>
 #include <QStringList>

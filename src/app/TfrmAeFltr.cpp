@@ -7,9 +7,9 @@
 #include "processing/filter/TGVCPUFltr.h"
 #include "processing/filter/TGVCPUTurnOffFltr.h"
 #include "project/TProjectAE.h"
-#include "project/TTreePrjRules.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TNumberEdit.h"
+#include "viewmodel/dialogs/tree/TTreePrjRules.h"
 
 #include <QCheckBox>
 #include <QFormLayout>

@@ -6,12 +6,12 @@
 #include "persist/TGVProperty.h"
 #include "persist/TTextHelpers.h"
 #include "processing/graph/TGVCPUGr.h"
-#include "processing/graph/TSeriesEditRules.h"
 #include "processing/graph/TSeriesGr.h"
 #include "view2d/TFieldListBar.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
+#include "viewmodel/dialogs/processors/TSeriesEditRules.h"
 
 #include <QCheckBox>
 #include <QComboBox>

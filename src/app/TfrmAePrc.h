@@ -5,7 +5,7 @@
 // TCalcFieldRules'.
 
 #include "app/TParameterPages.h"
-#include "project/TCalcFieldRules.h"
+#include "viewmodel/dialogs/processors/TCalcFieldRules.h"
 
 #include <QDialog>
 #include <QWidget>

@@ -99,4 +99,47 @@ void TTestGrLine::AssignID(bool renew, IIDGenerator& generator) {
     if (renew || FID.empty()) FID = generator.NewID();
 }
 
+// --- Load line points -----------------------------------------------------------------------
+
+int PointInsertPosition(const TGVListCoordProperty& points, long double t, int skip) {
+    int at = 0;
+    for (int i = 0; i < points.PointCount(); ++i) {
+        if (i == skip) continue;
+        if (!(points.GetPoint(i).X < t)) return at;
+        ++at;
+    }
+    return at;
+}
+
+int InsertLinePoint(TTestGrLine& line, TGVCoord point) {
+    point.X = WholeSeconds(point.X);
+    const int at = PointInsertPosition(line.Points(), point.X);
+    line.Points().InsertPoint(at, point);
+    return at;
+}
+
+int EditLinePoint(TTestGrLine& line, int i, TGVCoord point) {
+    TGVListCoordProperty& points = line.Points();
+    if (i < 0 || i >= points.PointCount()) return -1;
+    point.X = WholeSeconds(point.X);
+    // The position among the other points is the position after taking this one out.
+    const int at = PointInsertPosition(points, point.X, i);
+    points.DeletePoint(i);
+    points.InsertPoint(at, point);
+    return at;
+}
+
+bool DeleteLinePoint(TTestGrLine& line, int i) {
+    TGVListCoordProperty& points = line.Points();
+    if (i < 0 || i >= points.PointCount()) return false;
+    if (points.PointCount() == 2) {
+        // One point is no line.
+        points.ClearPoints();
+        line.SetLine(nullptr);
+        return true;
+    }
+    points.DeletePoint(i);
+    return false;
+}
+
 } // namespace vorelt

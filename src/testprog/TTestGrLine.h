@@ -5,6 +5,7 @@
 #include "persist/TGVListCoordProperty.h"
 #include "persist/TPersistObject.h"
 
+#include <cmath>
 #include <cstdint>
 #include <functional>
 #include <string>
@@ -13,6 +14,11 @@ namespace vorelt {
 
 class IIDGenerator;
 class ITestGraphShape;
+
+// Times of the load line are whole seconds, ties to even.
+inline long double WholeSeconds(long double t) {
+    return std::isfinite(t) ? std::nearbyintl(t) : t;
+}
 
 class TTestGrLine : public TPersistObject {
 public:
@@ -86,5 +92,17 @@ private:
     mutable uint64_t FSortedRevision = UINT64_MAX;
     mutable bool FSorted = false;
 };
+
+// --- Load line points -----------------------------------------------------------------------
+
+// Where a point of time t goes: before the first point (other than `skip`) whose time is not
+// below t, or at the end.
+int PointInsertPosition(const TGVListCoordProperty& points, long double t, int skip = -1);
+// Rounds the time and inserts the point in time order; returns its position.
+int InsertLinePoint(TTestGrLine& line, TGVCoord point);
+// Changes point i, which then moves to its place in time order; returns its new position.
+int EditLinePoint(TTestGrLine& line, int i, TGVCoord point);
+// Deletes point i; a line of exactly two points goes as a whole. True when the line went.
+bool DeleteLinePoint(TTestGrLine& line, int i);
 
 } // namespace vorelt

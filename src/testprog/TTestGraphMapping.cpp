@@ -1,7 +1,6 @@
 #include "testprog/TTestGraphMapping.h"
 
 #include "testprog/TTestGrLine.h"
-#include "testprog/TTestProgramRules.h"
 #include "testprog/TTestSection.h"
 
 #include <algorithm>

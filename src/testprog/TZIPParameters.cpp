@@ -218,14 +218,8 @@ int TZIPParameters::ClassifyZone(long double severity, long double historicIndex
         const auto* zone = dynamic_cast<const TGVListCoordProperty*>(FZones.Get(i));
         if (!zone || zone->PointCount() < 3) continue;
         const std::vector<TGVCoord>& points = zone->Points();
-        int winding = 0;
-        TGridPoint prev = ToGrid(points.back().X, points.back().Y);
-        for (const TGVCoord& c : points) {
-            TGridPoint cur = ToGrid(c.X, c.Y);
-            winding += WindingOfEdge(prev, cur, p);
-            prev = cur;
-        }
-        if (winding != 0) {
+        const auto pointAt = [&points](size_t k) { return ToGrid(points[k].X, points[k].Y); };
+        if (PtInGridPolygonOf(points.size(), pointAt, p)) {
             if (zoneName) *zoneName = zone->Name();
             return i;
         }

@@ -4,7 +4,7 @@
 // severity) by which the "ZIP" criterion classifies a channel.
 
 #include "persist/TGVProperties.h"
-#include "testprog/TGridPolygon.h"
+#include "persist/TGridPolygon.h"
 
 #include <array>
 #include <cstdint>

@@ -10,11 +10,11 @@
 #include "view2d/TAddonVCLoadGr.h"
 #include "view2d/TAddonVCZip.h"
 #include "view2d/TGraphDb.h"
-#include "view2d/TGraphLineAEVObject.h"
-#include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
-#include "view2d/THistigramAEVObject.h"
 #include "view2d/TTableVC.h"
+#include "viewmodel/drawables/TGraphLineAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/drawables/THistigramAEVObject.h"
 
 namespace vorelt {
 

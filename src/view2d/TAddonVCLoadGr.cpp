@@ -6,7 +6,7 @@
 #include "processing/graph/TGraphTypes.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
-#include "view2d/TLineAEVObject.h"
+#include "viewmodel/drawables/TLineAEVObject.h"
 
 #include <algorithm>
 #include <cmath>

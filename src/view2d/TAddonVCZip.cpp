@@ -5,8 +5,8 @@
 #include "testprog/TZIPParameters.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
-#include "view2d/TPolyLineAEVObject.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/drawables/TPolyLineAEVObject.h"
 
 #include <cmath>
 

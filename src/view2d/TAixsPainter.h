@@ -2,8 +2,8 @@
 // Painting an axis on its strip: the caption (rotated along vertical axes), the ticks and the
 // labels in the axis's label format, or "No Axis Marks" when the axis has no marks.
 
-#include "view2d/TAixsBase.h"
 #include "view2d/TQtTextMetrics.h"
+#include "viewmodel/axes/TAixsBase.h"
 
 class QPainter;
 

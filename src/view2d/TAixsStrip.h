@@ -1,8 +1,8 @@
 #pragma once
 // The paint box beside a graph's plotting area on which an axis draws.
 
-#include "view2d/TAixsBase.h"
 #include "view2d/TQtTextMetrics.h"
+#include "viewmodel/axes/TAixsBase.h"
 
 #include <QPointer>
 #include <QWidget>

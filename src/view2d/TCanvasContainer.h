@@ -5,7 +5,7 @@
 
 #include "view2d/TCanvasContainerCore.h"
 #include "view2d/TCanvasDraw.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
 
 #include <QImage>
 #include <QTimer>

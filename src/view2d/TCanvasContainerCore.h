@@ -4,8 +4,8 @@
 // order. The window part feeds it mouse, key and timer events and provides the services
 // below, so the whole protocol runs in tests without a display.
 
-#include "view2d/TBaseAEVObject.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/drawables/TBaseAEVObject.h"
 
 #include <functional>
 #include <memory>
@@ -40,7 +40,7 @@ constexpr uint8_t csRubberBand = 2;
 constexpr uint8_t csTracking = 3;
 constexpr uint8_t csCreating = 4;
 
-class TCanvasContainerCore {
+class TCanvasContainerCore : public IObjectContainer {
 public:
     TCanvasContainerCore(ICanvasHost& host, TCanvasDraw* draw);
     ~TCanvasContainerCore();
@@ -74,7 +74,7 @@ public:
     void TypingTimer();
     void CancelMode();
     // Messages sent to the container: AEVM_CANCELMODE cancels, AEVM_CHANGED is accepted.
-    void Perform(TAEVMessage& msg);
+    void Perform(TAEVMessage& msg) override;
 
     uint8_t State() const { return FState; }
     bool IsIdle() const { return FState == csIdle; }

@@ -4,7 +4,7 @@
 // conventions that drawing code relies on: a rectangle excludes its right and bottom edge, a
 // line its last pixel, and polygons fill by the even-odd rule.
 
-#include "view2d/TLogicalCanvas.h"
+#include "viewmodel/canvas/TLogicalCanvas.h"
 
 #include <QImage>
 #include <QPainter>

@@ -7,9 +7,9 @@
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TFilterCommon.h"
 #include "testprog/TTestGraphMapping.h"
-#include "testprog/TTestProgramRules.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/dialogs/testprog/TTestProgramRules.h"
 
 #include <QAction>
 #include <QEvent>

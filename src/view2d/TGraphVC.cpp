@@ -16,12 +16,12 @@
 #include "view2d/TAixsStrip.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TCanvasDraw.h"
-#include "view2d/TCellLineAEVObject.h"
-#include "view2d/TGraphLineAEVObject.h"
-#include "view2d/TGraphPointAEVObject.h"
-#include "view2d/THistigramAEVObject.h"
-#include "view2d/TRectAEVObject.h"
 #include "view2d/TTableVC.h"
+#include "viewmodel/drawables/TCellLineAEVObject.h"
+#include "viewmodel/drawables/TGraphLineAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/drawables/THistigramAEVObject.h"
+#include "viewmodel/drawables/TRectAEVObject.h"
 
 #include <QAction>
 #include <QDialog>

@@ -6,15 +6,15 @@
 // deletion or a look in a table; those requests go up to the database processor.
 
 #include "processing/graph/IGraphView.h"
-#include "processing/graph/TGraphFill.h"
-#include "processing/graph/TGraphZoom.h"
 #include "processing/graph/TSeriesGr.h"
-#include "view2d/TGrAixs.h"
-#include "view2d/TGrAixsScale.h"
 #include "view2d/TPanelVC.h"
-#include "view2d/TSeriesObjectLink.h"
 #include "view2d/TTimeMarksGr.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/axes/TGrAixs.h"
+#include "viewmodel/axes/TGrAixsScale.h"
+#include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/graph/TGraphFill.h"
+#include "viewmodel/graph/TGraphZoom.h"
+#include "viewmodel/graph/TSeriesObjectLink.h"
 
 #include <functional>
 #include <map>

@@ -2,8 +2,8 @@
 
 #include "view2d/TAixsStrip.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TRectAEVObject.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/drawables/TRectAEVObject.h"
 
 #include <QAction>
 #include <QGridLayout>
@@ -14,38 +14,6 @@
 namespace vorelt {
 
 namespace {
-
-long double Lg(long double v) {
-    return std::log10(v <= 0 ? GraphLogZero : v);
-}
-
-// Origin and scale of one axis from the old current range to the new one; `fromMin` for the
-// bottom axis, whose origin is the new minimum.
-void Pair(const TAixs& a, long double o1, long double o2, long double n1, long double n2,
-          bool fromMin, long double& origin, long double& scale, bool& refill) {
-    if (a.Logarithmic()) {
-        o1 = Lg(o1);
-        o2 = Lg(o2);
-        n1 = Lg(n1);
-        n2 = Lg(n2);
-    }
-    if (o1 == n1 && o2 == n2) {
-        origin = fromMin ? 0 : 1;
-        scale = 1;
-        return;
-    }
-    const long double od = o2 - o1, nd = n2 - n1;
-    if (od == 0 || nd == 0 || !std::isfinite(od) || !std::isfinite(nd)) {
-        refill = true;
-        return;
-    }
-    origin = ((fromMin ? n1 : n2) - o1) / od;
-    scale = od / nd;
-}
-
-long double Cur(const TGVFloatProperty& p) {
-    return p.IsNull() ? 0 : p.GetAsFloat();
-}
 
 struct TMenuEntry {
     const char* Name;
@@ -132,7 +100,7 @@ void TGraphic::SetRange(TAixs& axis, long double lo, long double hi) {
 void TGraphic::SetActive(bool value) {
     FActive = value;
     HideInfoRect();
-    FStack.clear();
+    FZoom.Clear();
     if (OnClear) OnClear(*this);
     long double lo = 0, hi = 0;
     if (FActive && FLeft.CurrentRange(lo, hi) && FBottom.CurrentRange(lo, hi) && OnFill)
@@ -140,33 +108,13 @@ void TGraphic::SetActive(bool value) {
     UpdateAppearance();
 }
 
-TGraphic::TSnapshot TGraphic::Snapshot() {
-    return {Cur(FLeft.CurMin()),   Cur(FLeft.CurMax()),  Cur(FBottom.CurMin()),
-            Cur(FBottom.CurMax()), Cur(FRight.CurMin()), Cur(FRight.CurMax())};
-}
-
-void TGraphic::Restore(const TSnapshot& s) {
-    FLeft.CurMin().SetAsFloat(s.LeftMin);
-    FLeft.CurMax().SetAsFloat(s.LeftMax);
-    FBottom.CurMin().SetAsFloat(s.BottomMin);
-    FBottom.CurMax().SetAsFloat(s.BottomMax);
-    if (FRight.Enabled()) {
-        FRight.CurMin().SetAsFloat(s.RightMin);
-        FRight.CurMax().SetAsFloat(s.RightMax);
-    }
-}
-
-TViewTransform TGraphic::Transform(const TSnapshot& old) {
-    const TSnapshot now = Snapshot();
-    TViewTransform t;
-    Pair(FLeft, old.LeftMin, old.LeftMax, now.LeftMin, now.LeftMax, false, t.YOriginLeft,
-         t.YScaleLeft, t.Refill);
-    Pair(FBottom, old.BottomMin, old.BottomMax, now.BottomMin, now.BottomMax, true, t.XOrigin,
-         t.XScale, t.Refill);
-    if (FRight.Enabled())
-        Pair(FRight, old.RightMin, old.RightMax, now.RightMin, now.RightMax, false, t.YOriginRight,
-             t.YScaleRight, t.Refill);
-    return t;
+TGraphRun TGraphic::Run() {
+    TGraphRun run;
+    run.Left = &FLeftScale;
+    run.Right = &FRightScale;
+    run.Bottom = &FBottomScale;
+    run.RightEnabled = run.RightOn = FRight.Enabled();
+    return run;
 }
 
 void TGraphic::SelectRect(int32_t left, int32_t top, int32_t right, int32_t bottom) {
@@ -200,30 +148,12 @@ bool TGraphic::ZoomView(int mode) {
     const auto& p = FInfoRect->Points();
     const long double w = LogicalWidthUnits, h = LogicalHeightUnits;
     // The rectangle as fractions of the ranges, 0 at the minimum.
-    const long double fl = std::min(p.X(0), p.X(1)) / w, fr = std::max(p.X(0), p.X(1)) / w;
-    const long double ft = 1 - std::min(p.Y(0), p.Y(1)) / h;
-    const long double fb = 1 - std::max(p.Y(0), p.Y(1)) / h;
-    const TSnapshot old = Snapshot();
-    FStack.push_back(old);
-    auto narrow = [](TAixs& a, long double f0, long double f1) {
-        long double lo = 0, hi = 0;
-        if (!a.CurrentRange(lo, hi)) return;
-        auto at = [&](long double f) {
-            return a.Logarithmic() ? std::pow(10.0L, Lg(lo) + f * (Lg(hi) - Lg(lo)))
-                                   : lo + f * (hi - lo);
-        };
-        long double x = at(f0), y = at(f1);
-        TAixs::WidenRange(x, y);
-        // A rectangle zoom only narrows.
-        if (x > lo) a.CurMin().SetAsFloat(x);
-        if (y < hi) a.CurMax().SetAsFloat(y);
-    };
-    if (mode == 0 || mode == 1) {
-        narrow(FLeft, fb, ft);
-        if (FRight.Enabled()) narrow(FRight, fb, ft);
-    }
-    if (mode == 0 || mode == 2) narrow(FBottom, fl, fr);
-    const TViewTransform t = Transform(old);
+    TZoomRect rect;
+    rect.Left = std::min(p.X(0), p.X(1)) / w;
+    rect.Right = std::max(p.X(0), p.X(1)) / w;
+    rect.Top = 1 - std::min(p.Y(0), p.Y(1)) / h;
+    rect.Bottom = 1 - std::max(p.Y(0), p.Y(1)) / h;
+    const TViewTransform t = FZoom.Zoom(Run(), mode, &rect, nullptr);
     HideInfoRect();
     if (OnTransform) OnTransform(*this, t);
     UpdateAppearance();
@@ -231,16 +161,8 @@ bool TGraphic::ZoomView(int mode) {
 }
 
 bool TGraphic::UnzoomView(bool all) {
-    if (FStack.empty()) return false;
-    const TSnapshot old = Snapshot();
-    if (all) {
-        Restore(FStack.front());
-        FStack.clear();
-    } else {
-        Restore(FStack.back());
-        FStack.pop_back();
-    }
-    const TViewTransform t = Transform(old);
+    TViewTransform t;
+    if (!FZoom.Unzoom(Run(), all, t)) return false;
     HideInfoRect();
     if (OnTransform) OnTransform(*this, t);
     UpdateAppearance();
@@ -279,8 +201,8 @@ void TGraphic::BuildMenu() {
 void TGraphic::UpdateMenu() {
     for (const char* n : {"mHideVC", "mZoomVC", "mHZoomVC", "mVZoomVC"})
         FItems[n]->setEnabled(FInfoRect != nullptr);
-    FItems["mUnzoomVC"]->setEnabled(!FStack.empty());
-    FItems["mUnzoomAllVC"]->setEnabled(!FStack.empty());
+    FItems["mUnzoomVC"]->setEnabled(!FZoom.Empty());
+    FItems["mUnzoomAllVC"]->setEnabled(!FZoom.Empty());
 }
 
 QAction* TGraphic::MenuItem(const std::string& name) {

@@ -5,7 +5,9 @@
 // on the plot and hands the owner the transform that moves its points, without a refill.
 
 #include "processing/graph/TGraphTypes.h"
-#include "view2d/TAixs.h"
+#include "viewmodel/axes/TAixs.h"
+#include "viewmodel/axes/TAixsScale.h"
+#include "viewmodel/graph/TGraphZoom.h"
 
 #include <QWidget>
 
@@ -35,7 +37,7 @@ public:
     TCanvasContainer* Container() const { return FContainer; }
     bool Active() const { return FActive; }
     TRectAEVObject* InfoRect() const { return FInfoRect; }
-    bool Zoomed() const { return !FStack.empty(); }
+    bool Zoomed() const { return !FZoom.Empty(); }
 
     // Sets a fixed range on an axis (current range included).
     static void SetRange(TAixs& axis, long double lo, long double hi);
@@ -58,12 +60,8 @@ public:
     std::function<void(TGraphic&, const TViewTransform&)> OnTransform;
 
 private:
-    struct TSnapshot {
-        long double LeftMin, LeftMax, BottomMin, BottomMax, RightMin, RightMax;
-    };
-    TSnapshot Snapshot();
-    void Restore(const TSnapshot& s);
-    TViewTransform Transform(const TSnapshot& old);
+    // The three axes as zooming sees them.
+    TGraphRun Run();
     void BuildMenu();
     void UpdateMenu();
     // Marks and strips for the plot's present size; `apply` applies the strips' new thickness
@@ -80,7 +78,10 @@ private:
     TRectAEVObject* FInfoRect = nullptr;
     bool FActive = false;
     bool FLayingOutAxes = false;
-    std::vector<TSnapshot> FStack;
+    TAixsScale FLeftScale{FLeft};
+    TAixsScale FRightScale{FRight};
+    TAixsScale FBottomScale{FBottom};
+    TGraphZoom FZoom;
     QMenu* FEditMenu = nullptr;
     std::map<std::string, QAction*> FItems;
 };

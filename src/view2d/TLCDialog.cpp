@@ -8,10 +8,10 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/filter/TLCCondition.h"
-#include "processing/filter/TLCEditRules.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
 #include "view2d/TViewMessages.h"
+#include "viewmodel/dialogs/processors/TLCEditRules.h"
 
 #include <QComboBox>
 #include <QDialogButtonBox>

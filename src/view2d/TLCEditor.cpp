@@ -5,8 +5,8 @@
 #include "processing/filter/ILCOwner.h"
 #include "processing/filter/TLCBlock.h"
 #include "processing/filter/TLCCondition.h"
-#include "processing/filter/TLCEditRules.h"
 #include "view2d/TLCDialog.h"
+#include "viewmodel/dialogs/processors/TLCEditRules.h"
 
 #include <QDropEvent>
 #include <QHBoxLayout>

@@ -2,7 +2,7 @@
 // Text measurement with the toolkit's font metrics, at the resolution of the screen (or one
 // given).
 
-#include "view2d/ITextMetrics.h"
+#include "viewmodel/canvas/ITextMetrics.h"
 
 #include <QFont>
 

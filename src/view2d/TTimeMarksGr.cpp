@@ -4,10 +4,10 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/graph/TGraphTypes.h"
-#include "view2d/TAixsBase.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TCellLineAEVObject.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/axes/TAixsBase.h"
+#include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/drawables/TCellLineAEVObject.h"
 
 #include <cmath>
 

@@ -12,11 +12,11 @@
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
 #include "project/TShowMessage.h"
-#include "view2d/TypesPrg.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
 #include "view3d/TSceneTransformNode.h"
 #include "view3d/TSchemaScene.h"
+#include "viewmodel/canvas/TypesPrg.h"
 
 #include <QAction>
 #include <QApplication>

@@ -3,7 +3,7 @@
 // of the selected object's class, the "Add" menu, deletion, drag and drop with "Move" and
 // "Copy", the three layouts and the 3D scene page with its mode buttons.
 
-#include "processing/graph3d/TSchemaEditRules.h"
+#include "viewmodel/dialogs/processors/TSchemaEditRules.h"
 
 #include <QDialog>
 #include <functional>

@@ -10,7 +10,7 @@
 #include "view2d/TAddonVC.h"
 #include "view2d/TAddonVCLoadGr.h"
 #include "view2d/TGraphVC.h"
-#include "view2d/TLineAEVObject.h"
+#include "viewmodel/drawables/TLineAEVObject.h"
 
 #include <QApplication>
 #include <QFrame>

@@ -22,8 +22,8 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
-#include "view2d/TRoShemRectAEVObject.h"
 #include "view2d/TTableVC.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>

@@ -36,7 +36,6 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
-#include "project/TVariantsRules.h"
 #include "testprog/TAEParametric.h"
 #include "testprog/TTestGrLine.h"
 #include "view2d/RegisterView2dClasses.h"
@@ -48,6 +47,7 @@
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TfrmAeGraph3D.h"
+#include "viewmodel/dialogs/project/TVariantsRules.h"
 
 #include <QApplication>
 #include <QDialogButtonBox>

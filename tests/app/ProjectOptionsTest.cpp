@@ -6,8 +6,8 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
 #include "view2d/TGraphic.h"
-#include "view2d/TPolyLineAEVObject.h"
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/drawables/TPolyLineAEVObject.h"
 
 #include <QApplication>
 #include <QLineEdit>

@@ -15,12 +15,12 @@
 #include "app/TfrmAeGr.h"
 #include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
-#include "processing/graph/TSeriesEditRules.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "processing/table/TTableCsv.h"
-#include "project/TTreePrjRules.h"
 #include "view2d/TAixsPainter.h"
 #include "view2d/TGraphDb.h"
+#include "viewmodel/dialogs/processors/TSeriesEditRules.h"
+#include "viewmodel/dialogs/tree/TTreePrjRules.h"
 
 #include <QAbstractButton>
 #include <QAction>

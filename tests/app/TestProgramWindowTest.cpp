@@ -23,7 +23,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
-#include "view2d/TTestShapeAEVObject.h"
+#include "viewmodel/drawables/TTestShapeAEVObject.h"
 
 #include <QApplication>
 #include <QCheckBox>

@@ -17,14 +17,14 @@
 #include "processing/table/TGVCPUTbl.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
-#include "project/TTreePrjRules.h"
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TRoShemRectAEVObject.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TfrmAeGraph3D.h"
+#include "viewmodel/dialogs/tree/TTreePrjRules.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>

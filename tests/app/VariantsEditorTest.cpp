@@ -16,7 +16,7 @@
 #include "processing/filter/TLCCondition.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
-#include "project/TVariantsRules.h"
+#include "viewmodel/dialogs/project/TVariantsRules.h"
 
 #include <QLineEdit>
 #include <QMenu>

@@ -13,9 +13,9 @@
 #include "project/TIniApplic.h"
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
-#include "view2d/TRectAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/drawables/TRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>

@@ -25,14 +25,14 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 #include "view2d/RegisterView2dClasses.h"
-#include "view2d/TGraphAEVObject.h"
-#include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
-#include "view2d/TRoShemRectAEVObject.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TfrmAeTbl.h"
+#include "viewmodel/drawables/TGraphAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>

@@ -25,9 +25,9 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
-#include "view2d/TRoShemRectAEVObject.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TfrmAeTbl.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>

@@ -51,5 +51,13 @@ TEST(Layering, TheCheckFindsUpwardIncludesAndQtInTheCore) {
     EXPECT_EQ(Check(rules, "project", "#include <QString>\n").size(), 1u);
     EXPECT_EQ(Check(rules, "drivers", "#include <GL/gl.h>\n").size(), 1u);
     EXPECT_TRUE(Check(rules, "view2d", "#include <QPainter>\n").empty());
+    // The view model decides what the views draw without a window: no Qt, and nothing of the
+    // widgets above it.
+    EXPECT_EQ(Check(rules, "viewmodel", "#include <QWidget>\n").size(), 1u);
+    EXPECT_EQ(Check(rules, "viewmodel", "#include <QtWidgets/QLabel>\n").size(), 1u);
+    EXPECT_EQ(Check(rules, "viewmodel", "#include \"view2d/TGraphVC.h\"\n").size(), 1u);
+    EXPECT_TRUE(Check(rules, "view2d", "#include \"viewmodel/axes/TAixs.h\"\n").empty());
+    EXPECT_TRUE(Check(rules, "tests/viewmodel", "#include \"viewmodel/axes/TAixs.h\"\n").empty());
+    EXPECT_EQ(Check(rules, "tests/project", "#include \"viewmodel/axes/TAixs.h\"\n").size(), 1u);
     EXPECT_EQ(Check(rules, "newlib", "#include \"model/TAEField.h\"\n").size(), 1u);
 }

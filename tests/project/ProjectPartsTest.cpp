@@ -5,9 +5,9 @@
 #include "cli/TCliCommands.h"
 #include "project/IStatusDisplay.h"
 #include "project/TIniApplic.h"
-#include "project/TProjectHelpers.h"
 #include "project/TShowMessage.h"
 #include "project/TStackProjectName.h"
+#include "project/TStatusText.h"
 
 #include <filesystem>
 #include <set>
@@ -186,27 +186,11 @@ TEST(ProjectStatus, TextsNestAndBlanksShowNothing) {
     EXPECT_EQ(status.Depth(), 0);
 }
 
-TEST(ProjectHelpers, SmallHelpers) {
+TEST(ProjectStatus, StateNames) {
     EXPECT_EQ(StateName(0), "None");
     EXPECT_EQ(StateName(9), "Ready");
     EXPECT_EQ(StateName(10), "");
-    int64_t n = 0;
-    EXPECT_TRUE(TrailingNumber("FR01", n));
-    EXPECT_EQ(n, 1);
-    EXPECT_FALSE(TrailingNumber("FR01a", n));
-    EXPECT_FALSE(TrailingNumber("FR", n));
-    EXPECT_FALSE(TrailingNumber("X99999999999999999999", n));
-    const TDevicePoint square[] = {{0, 0}, {10, 0}, {10, 10}, {0, 10}};
-    EXPECT_TRUE(PointInPolygon({5, 5}, square, 3));
-    EXPECT_FALSE(PointInPolygon({15, 5}, square, 3));
-    // A star drawn in one stroke: its centre is inside by the non-zero rule.
-    const TDevicePoint star[] = {{50, 0}, {79, 90}, {2, 35}, {98, 35}, {21, 90}};
-    EXPECT_TRUE(PointInPolygon({50, 50}, star, 4));
-    EXPECT_EQ(SmallestFreeNumber({1, 2, 4}), 3);
-    std::vector<int32_t> all;
-    for (int i = 1; i <= 128; ++i)
-        all.push_back(i);
-    EXPECT_EQ(SmallestFreeNumber(all), -1);
+    EXPECT_EQ(StatusWithWarnings("Ready", {"a", "b"}), "Ready; warning: a; warning: b");
 }
 
 TEST(ProjectMessages, HandlersAndModifiedState) {

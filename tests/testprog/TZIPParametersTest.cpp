@@ -1,9 +1,9 @@
 #include "testprog/TZIPParameters.h"
 #include "persist/TErrors.h"
 #include "persist/TGVListCoordProperty.h"
+#include "persist/TGridPolygon.h"
 #include "persist/TNodePersist.h"
 #include "testprog/RegisterTestprogClasses.h"
-#include "testprog/TGridPolygon.h"
 
 #include <gtest/gtest.h>
 

@@ -14,9 +14,9 @@
 #include "project/TProjectAE.h"
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TGraphAEVObject.h"
-#include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
+#include "viewmodel/drawables/TGraphAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
 
 #include <QApplication>
 #include <QImage>

@@ -16,12 +16,12 @@
 #include "view2d/TAddonPanels.h"
 #include "view2d/TAddonVCZip.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TCellLineAEVObject.h"
-#include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
-#include "view2d/THistigramAEVObject.h"
-#include "view2d/TPolyLineAEVObject.h"
-#include "view2d/TRectAEVObject.h"
+#include "viewmodel/drawables/TCellLineAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/drawables/THistigramAEVObject.h"
+#include "viewmodel/drawables/TPolyLineAEVObject.h"
+#include "viewmodel/drawables/TRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>

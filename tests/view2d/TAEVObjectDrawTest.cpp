@@ -1,15 +1,15 @@
 // Every kind of drawable object drawn into an image, pixel by pixel where the look is fixed.
 #include "view2d/TCanvasDraw.h"
-#include "view2d/TCellLineAEVObject.h"
-#include "view2d/TEventLineAEVObject.h"
-#include "view2d/TGraphLineAEVObject.h"
-#include "view2d/TGraphPointAEVObject.h"
-#include "view2d/THistigramAEVObject.h"
-#include "view2d/TLineAEVObject.h"
-#include "view2d/TPolyLineAEVObject.h"
-#include "view2d/TRectAEVObject.h"
-#include "view2d/TRectFillAEVObject.h"
-#include "view2d/TRoShemRectAEVObject.h"
+#include "viewmodel/drawables/TCellLineAEVObject.h"
+#include "viewmodel/drawables/TEventLineAEVObject.h"
+#include "viewmodel/drawables/TGraphLineAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/drawables/THistigramAEVObject.h"
+#include "viewmodel/drawables/TLineAEVObject.h"
+#include "viewmodel/drawables/TPolyLineAEVObject.h"
+#include "viewmodel/drawables/TRectAEVObject.h"
+#include "viewmodel/drawables/TRectFillAEVObject.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QFontDatabase>
 #include <QImage>

@@ -3,9 +3,9 @@
 #include "TRecordingCanvas.h"
 #include "view2d/TCanvasContainerCore.h"
 #include "view2d/TCanvasDraw.h"
-#include "view2d/TLineAEVObject.h"
-#include "view2d/TPolyLineAEVObject.h"
-#include "view2d/TRectAEVObject.h"
+#include "viewmodel/drawables/TLineAEVObject.h"
+#include "viewmodel/drawables/TPolyLineAEVObject.h"
+#include "viewmodel/drawables/TRectAEVObject.h"
 
 #include <gtest/gtest.h>
 

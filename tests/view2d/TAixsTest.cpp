@@ -1,15 +1,15 @@
 // Axis ranges, steps, marks, labels, thickness and persistence without a display; painting on
 // an image.
-#include "view2d/TAixs.h"
+#include "viewmodel/axes/TAixs.h"
 #include "model/RegisterModelClasses.h"
 #include "model/TAEExtendedField.h"
 #include "model/TAEIntegerField.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "view2d/TAixsPainter.h"
-#include "view2d/TAixsRange.h"
 #include "view2d/TCanvasDraw.h"
-#include "view2d/TGrAixs.h"
+#include "viewmodel/axes/TAixsRange.h"
+#include "viewmodel/axes/TGrAixs.h"
 
 #include <QFontDatabase>
 #include <QImage>

@@ -1,4 +1,4 @@
-#include "view2d/TypesPrg.h"
+#include "viewmodel/canvas/TypesPrg.h"
 
 #include <gtest/gtest.h>
 #include <map>

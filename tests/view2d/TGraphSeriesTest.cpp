@@ -1,8 +1,8 @@
 // Decisions of the graph series without pixels: what is drawn where, flags, look-ups.
 #include "TRecordingCanvas.h"
-#include "view2d/TGraphLineAEVObject.h"
-#include "view2d/TGraphPointAEVObject.h"
-#include "view2d/THistigramAEVObject.h"
+#include "viewmodel/drawables/TGraphLineAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/drawables/THistigramAEVObject.h"
 
 #include <gtest/gtest.h>
 

@@ -3,7 +3,7 @@
 
 #include "view2d/TGraphic.h"
 #include "view2d/TCanvasContainer.h"
-#include "view2d/TRectAEVObject.h"
+#include "viewmodel/drawables/TRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,7 @@
 // A canvas without pixels that records what drawable objects ask of it, so the decisions of
 // drawing are checked without an image.
 
-#include "view2d/TLogicalCanvas.h"
+#include "viewmodel/canvas/TLogicalCanvas.h"
 
 #include <vector>
 

@@ -8,13 +8,13 @@
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TAEOBJ3DSchema.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
-#include "processing/graph3d/TSchemaEditRules.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
 #include "view3d/TSchemaEditorF.h"
 #include "view3d/TSchemaScene.h"
+#include "viewmodel/dialogs/processors/TSchemaEditRules.h"
 
 #include <QGuiApplication>
 #include <QTest>

@@ -11,7 +11,7 @@
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TAEOBJ3DPipePS.h"
 #include "processing/graph3d/TAEOBJ3DSchema.h"
-#include "processing/graph3d/TSchemaEditRules.h"
+#include "viewmodel/dialogs/processors/TSchemaEditRules.h"
 
 #include <gtest/gtest.h>
 

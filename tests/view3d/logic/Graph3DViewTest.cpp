@@ -13,13 +13,13 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
-#include "view2d/TypesPrg.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
 #include "view3d/TSchemaEditorF.h"
 #include "view3d/TfrmAeGraph3D.h"
+#include "viewmodel/canvas/TypesPrg.h"
 
 #include <QAction>
 #include <QLabel>
