@@ -3,65 +3,22 @@
 // shows itself outdated, Run again and the points are gone, and they stay gone after the
 // project was saved, closed and opened again (the companion log keeps the deletion).
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
-#include "common/TestData.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
-#include "view2d/TCanvasContainer.h"
+#include "../app/TDemoSession.h"
 #include "view2d/TGraphPointAEVObject.h"
-#include "view2d/TGraphVC.h"
 #include "view2d/TRectAEVObject.h"
 
 #include <QAction>
-#include <QApplication>
-#include <QProcess>
-#include <QTabWidget>
-#include <QTest>
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
+using vorelt::test::TDemoSession;
 
 namespace {
-
-TGraphVC* GraphTitled(TFChild& child, const std::string& title) {
-    TGraphVC* found = nullptr;
-    child.ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-        auto* g = dynamic_cast<TGraphVC*>(v);
-        if (g && g->Title() == title) found = g;
-    });
-    return found;
-}
 
 int DrawnPoints(TGraphVC& g) {
     auto* p = dynamic_cast<TGraphPointAEVObject*>(g.SeriesObject(*g.Series().Get(0)));
     return p ? p->Points().Count() : -1;
-}
-
-// A band dragged with the mouse over the fractions of the plot's width.
-void DragBand(TGraphVC& g, double from, double to) {
-    TCanvasContainer* c = g.Container();
-    QTest::mouseClick(c, Qt::LeftButton, Qt::NoModifier, QPoint(c->width() / 2, 3));
-    QApplication::processEvents();
-    const QPoint a(static_cast<int>(c->width() * from), static_cast<int>(c->height() * 0.03));
-    const QPoint b(static_cast<int>(c->width() * to), static_cast<int>(c->height() * 0.97));
-    QTest::mousePress(c, Qt::LeftButton, Qt::NoModifier, a);
-    for (int step = 1; step <= 4; ++step) {
-        const QPointF p = QPointF(a) + (QPointF(b) - QPointF(a)) * (step / 4.0);
-        QMouseEvent move(QEvent::MouseMove, p, c->mapToGlobal(p), Qt::NoButton, Qt::LeftButton,
-                         Qt::NoModifier);
-        QApplication::sendEvent(c, &move);
-    }
-    QTest::mouseRelease(c, Qt::LeftButton, Qt::NoModifier, b);
-    QApplication::processEvents();
 }
 
 void Shot(QWidget& w, const std::string& file) {
@@ -71,41 +28,18 @@ void Shot(QWidget& w, const std::string& file) {
 } // namespace
 
 TEST(GraphSession, ZoomDeleteRunAndReopenOnTheDemoProject) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    // Screenshots go where VORELT_SHOTS points, when it is set.
-    const std::string shots = qEnvironmentVariable("VORELT_SHOTS").toStdString();
-    auto shotFile = [&](const char* name) { return shots.empty() ? shots : shots + "/" + name; };
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
-    const QString bin = VORELT_BINARY_DIR;
-    QProcess::execute(bin + "/demo/vorelt-mkdemo", {QString::fromStdString(dir.Path())});
-    const std::string demo = dir.File("demo.xml");
-    ASSERT_TRUE(std::filesystem::exists(demo));
-    RegisterCoreClasses();
-    RegisterView2dClasses();
+    TDemoSession s;
+    ASSERT_TRUE(s.AcquireInstance());
     TLongShoF::SetMinimumShowTime(50);
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
     int afterDelete = 0;
     {
-        TFMain main(settings, dialogs);
-        main.resize(1280, 900);
-        main.show();
-        QApplication::processEvents();
-        TFChild* child = main.OpenProjectWindow(demo, false);
-        ASSERT_NE(child, nullptr);
-        child->PageControl()->setCurrentIndex(1);
-        QApplication::processEvents();
-        TGraphVC* g = GraphTitled(*child, "Amplitude");
+        ASSERT_TRUE(s.Open());
+        s.ShowPage(1);
+        TGraphVC* g = s.Graph("Amplitude");
         ASSERT_NE(g, nullptr);
-        ASSERT_NE(GraphTitled(*child, "Hits per Channel"), nullptr);
-        ASSERT_NE(GraphTitled(*child, "Counts vs Amplitude"), nullptr);
-        child->ExecuteCommand(cmRun);
-        QApplication::processEvents();
+        ASSERT_NE(s.Graph("Hits per Channel"), nullptr);
+        ASSERT_NE(s.Graph("Counts vs Amplitude"), nullptr);
+        s.Run();
         ASSERT_TRUE(g->Active()) << g->FillError();
         const int before = DrawnPoints(*g);
         ASSERT_GT(before, 10000);
@@ -122,7 +56,7 @@ TEST(GraphSession, ZoomDeleteRunAndReopenOnTheDemoProject) {
         ASSERT_GE(title.size(), 7u);
         EXPECT_EQ(title.substr(title.size() - 7), " [Zoom]");
         EXPECT_LT(g->BottomAxis().CurMax()->GetAsFloat(), hi);
-        Shot(main, shotFile("graph-zoomed.png"));
+        Shot(*s.Main, vorelt::test::ShotFile("graph-zoomed.png"));
         g->MenuItem("mUnzoomAllVC")->trigger();
         QApplication::processEvents();
         EXPECT_EQ(g->BottomAxis().CurMin()->GetAsFloat(), lo);
@@ -135,33 +69,24 @@ TEST(GraphSession, ZoomDeleteRunAndReopenOnTheDemoProject) {
         g->MenuItem("mDeleteVC")->trigger();
         QApplication::processEvents();
         EXPECT_TRUE(g->Outdated() || DrawnPoints(*g) < before);
-        child->ExecuteCommand(cmRun);
-        QApplication::processEvents();
+        s.Run();
         ASSERT_TRUE(g->Active());
         afterDelete = DrawnPoints(*g);
         EXPECT_EQ(afterDelete, before - static_cast<int>(found));
-        Shot(main, shotFile("graph-deleted.png"));
-        dialogs.Boxes.clear();
-        child->Action("mSaveProject")->trigger();
-        EXPECT_TRUE(main.close());
+        Shot(*s.Main, vorelt::test::ShotFile("graph-deleted.png"));
+        s.Dialogs.Boxes.clear();
+        s.Child->Action("mSaveProject")->trigger();
+        EXPECT_TRUE(s.Main->close());
     }
     {
-        TFMain main(settings, dialogs);
-        main.resize(1280, 900);
-        main.show();
-        QApplication::processEvents();
-        TFChild* child = main.OpenProjectWindow(demo, false);
-        ASSERT_NE(child, nullptr);
-        child->PageControl()->setCurrentIndex(1);
-        QApplication::processEvents();
-        TGraphVC* g = GraphTitled(*child, "Amplitude");
+        ASSERT_TRUE(s.Open());
+        s.ShowPage(1);
+        TGraphVC* g = s.Graph("Amplitude");
         ASSERT_NE(g, nullptr);
-        child->ExecuteCommand(cmRun);
-        QApplication::processEvents();
+        s.Run();
         ASSERT_TRUE(g->Active());
         EXPECT_EQ(DrawnPoints(*g), afterDelete);
-        Shot(main, shotFile("graph-page.png"));
-        EXPECT_TRUE(main.close());
+        Shot(*s.Main, vorelt::test::ShotFile("graph-page.png"));
+        EXPECT_TRUE(s.Main->close());
     }
-    instance.Release();
 }
