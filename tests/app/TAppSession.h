@@ -62,7 +62,9 @@ public:
         if (x11) Main->move(0, 0);
         Main->resize(width, height);
         Main->show();
-        if (x11) EXPECT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
+        if (x11) {
+            EXPECT_TRUE(QTest::qWaitForWindowExposed(Main.get()));
+        }
         QApplication::processEvents();
         return *Main;
     }

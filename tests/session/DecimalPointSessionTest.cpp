@@ -5,6 +5,7 @@
 // Screenshots of the screen go to the build folder when VORELT_SHOTS is set.
 
 #include "../app/TAppSession.h"
+#include "../app/TTreeSteps.h"
 #include "app/TFTreePrj.h"
 #include "app/TfrmAeFltr.h"
 #include "model/TAEFieldIDs.h"
@@ -63,7 +64,6 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     } restore;
     ViewMessageBox() = [&](QWidget*, const std::string& text) { messages.push_back(text); };
 
-    TScriptedDialogs& dialogs = s.Dialogs;
     const std::string shots = std::string(VORELT_BINARY_DIR) + "/decimal-session-";
     TFMain& main = s.ShowMainWindow();
     TFChild* child = s.NewProjectWindow(data, "decimal.xml");
@@ -74,16 +74,8 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     bool refusedStayedOpen = false, refusedMarked = false;
     TFChild::TreeRunner() = [&](QDialog& d) {
         auto& w = static_cast<TFTreePrj&>(d);
-        w.resize(1000, 700);
-        w.show();
-        QApplication::processEvents();
         TGVDb& db = child->Project().Db();
-        w.SelectProcessor(&db);
-        EXPECT_TRUE(w.InsertProcessor(pkFltr));
-        TGVCPU* filter = db.Child(0);
-        w.SelectProcessor(filter);
-        auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
-        EXPECT_NE(frame, nullptr);
+        TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1000, 700);
         if (!frame) return int(QDialog::Rejected);
         // The user types each text into the value and clicks OK; the last one is taken.
         std::vector<const char*> typed = {"1,2,3", "90.5"};

@@ -12,6 +12,7 @@
 #include <gtest/gtest.h>
 
 using namespace vorelt;
+using vorelt::test::DragBand;
 using vorelt::test::TDemoSession;
 
 namespace {

@@ -7,6 +7,7 @@
 
 #include "../app/TAppSession.h"
 #include "../app/TProjectTexts.h"
+#include "../app/TTreeSteps.h"
 #include "app/TFSeries.h"
 #include "app/TFTreePrj.h"
 #include "app/TfrmAeFltr.h"
@@ -90,7 +91,6 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
         }
     } restore;
 
-    TScriptedDialogs& dialogs = session.Dialogs;
     std::string treeBefore, pagesBefore;
     TGraphShown before;
     {
@@ -102,22 +102,12 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
         TGVCPUGr* graph = nullptr;
         TFChild::TreeRunner() = [&](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
-            w.resize(1100, 760);
-            w.show();
-            QApplication::processEvents();
             TGVDb& db = child->Project().Db();
-            w.SelectProcessor(&db);
-            EXPECT_TRUE(w.InsertProcessor(pkFltr));
-            TGVCPU* filter = db.Child(0);
-            w.SelectProcessor(filter);
-            auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
-            EXPECT_NE(frame, nullptr);
+            TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1100, 760);
             if (!frame) return int(QDialog::Rejected);
+            TGVCPU* filter = db.Child(0);
             TLCEditor::DialogRunner() = [&](TLCDialog& c) {
-                c.SelectField(filter->FindField(fidAmpl));
-                c.OperationBox()->setCurrentIndex(c.OperationBox()->findData(coGreater));
-                c.ValueEdit()->setText("60");
-                return c.TryAccept() ? 1 : 0;
+                return ChooseAmplitudeAbove60(c, *filter) ? 1 : 0;
             };
             frame->Editor()->AddCondition();
             EXPECT_TRUE(w.InsertProcessor(pkLoc));

@@ -8,6 +8,7 @@
 
 #include "../app/TAppSession.h"
 #include "../app/TProjectTexts.h"
+#include "../app/TTreeSteps.h"
 #include "app/TFChild.h"
 #include "app/TFTreePrj.h"
 #include "app/TfrmAeFltr.h"
@@ -73,22 +74,12 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
         std::string doubleID;
         TFChild::TreeRunner() = [&](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
-            w.resize(1100, 700);
-            w.show();
-            QApplication::processEvents();
             TGVDb& db = child->Project().Db();
-            w.SelectProcessor(&db);
-            EXPECT_TRUE(w.InsertProcessor(pkFltr));
-            TGVCPU* filter = db.Child(0);
-            w.SelectProcessor(filter);
-            auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
-            EXPECT_NE(frame, nullptr);
+            TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1100, 700);
             if (!frame) return int(QDialog::Rejected);
+            TGVCPU* filter = db.Child(0);
             TLCEditor::DialogRunner() = [&](TLCDialog& c) {
-                c.SelectField(filter->FindField(fidAmpl));
-                c.OperationBox()->setCurrentIndex(c.OperationBox()->findData(coGreater));
-                c.ValueEdit()->setText("60");
-                return c.TryAccept() ? 1 : 0;
+                return ChooseAmplitudeAbove60(c, *filter) ? 1 : 0;
             };
             frame->Editor()->AddCondition();
             EXPECT_NE(frame->Editor()->Memo()->toPlainText().indexOf("> 60"), -1);
