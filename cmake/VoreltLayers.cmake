@@ -1,6 +1,6 @@
 # The layering of the libraries is declared here once. A library links every library listed
-# in its own row and nothing else, and the layering test (tests/layering) fails on any
-# #include of a library that its row does not list.
+# in its own row and nothing else, and the layering test (tests/layering, which reads this
+# file) fails on any #include of a library that its row does not list.
 set(VORELT_LAYERS
   "persist:"
   "model:persist"

@@ -505,8 +505,9 @@ bool TFChild::KeepGroupsBeforeClose() {
         o.DefaultExt = "*.log";
         // Beside the data file, under a name of its own: the user puts it in place of the log
         // later, by renaming it.
-        const std::filesystem::path data(driver->FileName());
-        o.InitialFile = (data.parent_path() / (data.stem().string() + "-kept.log")).string();
+        const std::filesystem::path dataFile(driver->FileName());
+        o.InitialFile =
+            (dataFile.parent_path() / (dataFile.stem().string() + "-kept.log")).string();
         o.ConfirmOverwrite = true;
         std::string target;
         if (!FDialogs.SaveFile(o, target) || target.empty()) continue;

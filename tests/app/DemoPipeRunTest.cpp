@@ -3,33 +3,19 @@
 // panel instead of a GL widget; Run collects the first hits of the demo file and colours the
 // schema's sensors.
 
-#include "TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "common/TestData.h"
+#include "TDemoSession.h"
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
-#include "view2d/TTableVC.h"
-#include "view3d/RegisterView3dClasses.h"
-#include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
 
-#include <QApplication>
 #include <QLabel>
-#include <QProcess>
-#include <QTabWidget>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <set>
 
 using namespace vorelt;
+using vorelt::test::TDemoSession;
 using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
 
 namespace {
 
@@ -42,21 +28,10 @@ void CollectChannels(const TAEOBJ3D& o, std::multiset<int32_t>& channels) {
 } // namespace
 
 TEST(DemoProject, ThePipeRunPageShowsThe3DGraphAndRunColoursItsSensors) {
-    TTempDir dir;
-    ASSERT_EQ(QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo",
-                                {QString::fromStdString(dir.Path())}),
-              0);
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    RegisterView3dClasses();
-    TLongShoF::SetMinimumShowTime(0);
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
-    TFMain main(settings, dialogs);
-    main.resize(1280, 900);
-    main.show();
-    TFChild* child = main.OpenProjectWindow(dir.File("demo.xml"), false);
-    ASSERT_NE(child, nullptr);
+    TDemoSession s;
+    ASSERT_TRUE(s.Open());
+    TFChild* child = s.Child;
+    TScriptedDialogs& dialogs = s.Dialogs;
     QTabWidget* pages = child->PageControl();
     ASSERT_EQ(pages->count(), 3);
     EXPECT_EQ(pages->tabText(2), "Pipe Run");

@@ -3,7 +3,7 @@
 // right axis, information fields, first hits and title are applied to the graph; the pages
 // and records panels other parts register join the frame.
 
-#include "TScriptedDialogs.h"
+#include "TAppSession.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFSeries.h"
@@ -11,13 +11,9 @@
 #include "app/TLongShoF.h"
 #include "app/TfrmAeGr.h"
 #include "common/TestData.h"
-#include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TGraphVC.h"
 
 #include <QAction>
@@ -33,39 +29,23 @@
 #include <gtest/gtest.h>
 
 using namespace vorelt;
+using vorelt::test::TAppSession;
 using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
 
 namespace {
 
 struct TGraphFrameFixture : ::testing::Test {
-    TTempDir dir;
-    std::unique_ptr<TIniApplic> settings;
-    TScriptedDialogs dialogs;
-    std::unique_ptr<TFMain> main;
+    TAppSession session;
+    TScriptedDialogs& dialogs = session.Dialogs;
     TFChild* child = nullptr;
     std::unique_ptr<TFTreePrj> window;
 
     void SetUp() override {
-        RegisterCoreClasses();
-        RegisterView2dClasses();
-        TLongShoF::SetMinimumShowTime(0);
-        const std::string data = dir.File("run.pci");
-        TGenerateOptions o;
-        o.Format = "pci";
-        o.FileName = data;
-        o.Hits = 200;
-        o.Channels = 4;
-        o.Seed = 5;
-        std::string error;
-        ASSERT_TRUE(GenerateDataFile(o, error)) << error;
-        settings = std::make_unique<TIniApplic>(dir.Path() + "/");
-        main = std::make_unique<TFMain>(*settings, dialogs);
-        main->show();
-        dialogs.Files = {dir.File("p.xml"), data};
-        child = main->OpenProjectWindow({}, true);
+        const std::string data = session.GeneratedFile("run.pci", 200, 4, 5);
+        ASSERT_FALSE(data.empty());
+        child = session.NewProjectWindow(data);
         ASSERT_NE(child, nullptr);
-        window = std::make_unique<TFTreePrj>(child->Project(), dialogs, settings.get(),
+        window = std::make_unique<TFTreePrj>(child->Project(), dialogs, session.Settings.get(),
                                              tmProjectTree, std::string(), child);
     }
     void TearDown() override {
@@ -74,7 +54,7 @@ struct TGraphFrameFixture : ::testing::Test {
         TfrmAeGr::ClearRegisteredPanels();
         window.reset();
         dialogs.Answers = {mrNo};
-        main.reset();
+        session.Main.reset();
     }
     // A graph inserted below the database, selected.
     TGVCPUGr* InsertGraph() {

@@ -3,7 +3,7 @@
 // the Unselect and Undelete items follow the database processor's groups, and a long fill shows
 // its progress in the status bar and stops on Escape, leaving the graph inactive.
 
-#include "TScriptedDialogs.h"
+#include "TAppSession.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFSeries.h"
@@ -11,15 +11,11 @@
 #include "app/TLongShoF.h"
 #include "app/TfrmAeGr.h"
 #include "common/TestData.h"
-#include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/TAEMessages.h"
 #include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TTableVC.h"
@@ -35,38 +31,23 @@
 #include <gtest/gtest.h>
 
 using namespace vorelt;
+using vorelt::test::TAppSession;
 using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
 
 namespace {
 
 struct TGraphWindowFixture : ::testing::Test {
-    TTempDir dir;
-    std::unique_ptr<TIniApplic> settings;
-    TScriptedDialogs dialogs;
-    std::unique_ptr<TFMain> main;
+    TAppSession session;
+    TScriptedDialogs& dialogs = session.Dialogs;
     TFChild* child = nullptr;
     TGVCPUGr* graph = nullptr;
 
     void SetUp() override {
-        RegisterCoreClasses();
-        RegisterView2dClasses();
-        TLongShoF::SetMinimumShowTime(0);
-        const std::string data = dir.File("run.pci");
-        TGenerateOptions o;
-        o.Format = "pci";
-        o.FileName = data;
-        o.Hits = 60000; // enough records for the fill to report progress a few times
-        o.Channels = 4;
-        o.Seed = 7;
-        std::string error;
-        ASSERT_TRUE(GenerateDataFile(o, error)) << error;
-        settings = std::make_unique<TIniApplic>(dir.Path() + "/");
-        main = std::make_unique<TFMain>(*settings, dialogs);
-        main->resize(1000, 760);
-        main->show();
-        dialogs.Files = {dir.File("p.xml"), data};
-        child = main->OpenProjectWindow({}, true);
+        // Enough records for the fill to report progress a few times.
+        const std::string data = session.GeneratedFile("run.pci", 60000, 4, 7);
+        ASSERT_FALSE(data.empty());
+        session.ShowMainWindow(1000, 760);
+        child = session.NewProjectWindow(data);
         ASSERT_NE(child, nullptr);
         TFSeries::DialogRunner() = [](TFSeries&) { return int(QDialog::Accepted); };
         TFChild::TreeRunner() = [this](QDialog& d) {
@@ -103,7 +84,7 @@ struct TGraphWindowFixture : ::testing::Test {
         TFSeries::DialogRunner() = nullptr;
         TFChild::TreeRunner() = nullptr;
         dialogs.Answers = {mrNo};
-        main.reset();
+        session.Main.reset();
     }
     TGraphVC& View() { return *dynamic_cast<TGraphVC*>(graph->GetView()); }
     // A band over the whole plot of the focused graph.
@@ -139,7 +120,7 @@ TEST_F(TGraphWindowFixture, ShowInfoOpensTheRecordsUnderTheRectangle) {
                     rows = tv->Data().RowCount();
                     columns = tv->Data().Columns().Count();
                 }
-            d->grab().save(QString::fromStdString(dir.File("info.png")));
+            d->grab().save(QString::fromStdString(session.Dir.File("info.png")));
             d->reject();
         }
     });
@@ -175,7 +156,7 @@ TEST_F(TGraphWindowFixture, UnselectAndUndeleteFollowTheDatabaseGroups) {
 TEST_F(TGraphWindowFixture, EscapeStopsALongFillAndTheGraphStaysInactive) {
     // A whole fill shows how far it got.
     std::vector<std::string> shown;
-    QLabel* status = main->StatusPanel(2);
+    QLabel* status = session.Main->StatusPanel(2);
     auto progress = View().OnProgress;
     ASSERT_TRUE(progress);
     View().OnProgress = [&](int64_t n) {

@@ -181,7 +181,9 @@ struct TNumberFieldsFixture : ::testing::Test {
         EXPECT_FALSE(took);
         EXPECT_GT(Messages(), before); // the window says why
         EXPECT_EQ(o.Edit->text(), shown);
-        if (!text.empty()) EXPECT_TRUE(Marked(o.Edit));
+        if (!text.empty()) {
+            EXPECT_TRUE(Marked(o.Edit));
+        }
     }
     void TryAll(const TNumberField& f, const std::function<TOpened()>& open) {
         for (const char* typed : {"90.5", "90,5", "1,2,3", "abc", "", "-"})

@@ -2,23 +2,20 @@
 // The demo project in the application's main window, and the steps a user takes in it: shared
 // by the offscreen window tests and the sessions on a real X server, which run the same steps.
 
-#include "TScriptedDialogs.h"
+#include "TAppSession.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "common/TestData.h"
 #include "processing/graph/TSeriesGr.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TTableVC.h"
-#include "view3d/RegisterView3dClasses.h"
+#include "view3d/TGraph3DVC.h"
+#include "view3d/TOGLContainer.h"
 
 #include <QApplication>
 #include <QLabel>
 #include <QMouseEvent>
+#include <QPointer>
 #include <QProcess>
 #include <QScreen>
 #include <QTabWidget>
@@ -30,46 +27,28 @@
 
 namespace vorelt::test {
 
-class TDemoSession {
+class TDemoSession : public TAppSession {
 public:
     // The demo of `hits` hits; the demo's own number when 0.
-    explicit TDemoSession(int hits = 0) {
-        const std::string runtime = Dir.File("run");
-        std::filesystem::create_directory(runtime);
-        std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-        qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-        QStringList args{QString::fromStdString(Dir.Path())};
-        if (hits > 0) args << "--hits" << QString::number(hits);
-        QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo", args);
-        Project = Dir.File("demo.xml");
-        RegisterCoreClasses();
-        RegisterView2dClasses();
-        RegisterView3dClasses();
-        TLongShoF::SetMinimumShowTime(0);
-        Settings = std::make_unique<TIniApplic>(Dir.Path() + "/");
-    }
-    ~TDemoSession() {
-        if (Main) {
-            if (Child) Child->Project().SetModified(false);
-            Main->close();
-        }
+    explicit TDemoSession(int hits = 0) : Project(MakeDemo(Dir.Path(), hits)) {}
+    ~TDemoSession() override {
+        if (Main && Child) Child->Project().SetModified(false);
     }
 
-    // The main window with the demo project open; false when it could not be opened.
-    bool Open() {
-        if (!ShowMain()) return false;
+    // The main window with the demo project open; false when it could not be opened. A main
+    // window open before is closed first.
+    bool Open(int width = 1280, int height = 900) {
+        if (!ShowMain(width, height)) return false;
         Child = Main->OpenProjectWindow(Project, false);
         QApplication::processEvents();
         return Child != nullptr;
     }
 
     // The main window without a project; false when the demo was not made.
-    bool ShowMain() {
+    bool ShowMain(int width = 1280, int height = 900) {
         if (!std::filesystem::exists(Project)) return false;
-        Main = std::make_unique<TFMain>(*Settings, Dialogs);
-        Main->resize(1280, 900);
-        Main->show();
-        QApplication::processEvents();
+        Child = nullptr;
+        ShowMainWindow(width, height);
         return true;
     }
 
@@ -77,26 +56,25 @@ public:
         Child->PageControl()->setCurrentIndex(page);
         QApplication::processEvents();
     }
+    // The "Pipe Run" page shown, with its 3D graph's OpenGL scene on the screen (on a real X
+    // server); null when the view or its scene is missing.
+    TGraph3DVC* ShowPipeRun() {
+        TGraph3DVC* view = View3D();
+        if (!view) return nullptr;
+        Child->PageControl()->setCurrentIndex(2);
+        const bool shown = QTest::qWaitFor([view] {
+            return view->Container().HasGL() && view->Container().SceneWidget()->isVisible();
+        });
+        return shown ? view : nullptr;
+    }
     void Run() {
         Child->ExecuteCommand(cmRun);
         QApplication::processEvents();
     }
 
-    TGraphVC* Graph(const std::string& title) const {
-        TGraphVC* found = nullptr;
-        Child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-            auto* g = dynamic_cast<TGraphVC*>(v);
-            if (g && g->Title() == title) found = g;
-        });
-        return found;
-    }
-    TTableVC* Table() const {
-        TTableVC* found = nullptr;
-        Child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-            if (!found) found = dynamic_cast<TTableVC*>(v);
-        });
-        return found;
-    }
+    TGraphVC* Graph(const std::string& title) const { return PlacedGraph(*Child, title); }
+    TGraph3DVC* View3D() const { return Placed3D(*Child); }
+    TTableVC* Table() const { return PlacedTable(*Child); }
 
     // Saves a picture where VORELT_SHOTS points, when it is set: the whole screen on a real
     // X server (menus and the find window are windows of their own), else the main window.
@@ -111,12 +89,9 @@ public:
             Main->grab().save(dir + "/" + name);
     }
 
-    TTempDir Dir;
     std::string Project;
-    std::unique_ptr<TIniApplic> Settings;
-    TScriptedDialogs Dialogs;
-    std::unique_ptr<TFMain> Main;
-    TFChild* Child = nullptr;
+    // Null again once the window is gone (closed with the main window, say).
+    QPointer<TFChild> Child;
 };
 
 // The hits a histogram's bins hold, over all channels; -1 without bins.

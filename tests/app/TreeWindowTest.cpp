@@ -2,29 +2,25 @@
 // with the checks' messages, drops in the tree, the parameter pages, the page dispatcher with
 // its preview, and what the project window does when the window ends.
 
-#include "TScriptedDialogs.h"
+#include "TAppSession.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFTreePrj.h"
 #include "app/TLongShoF.h"
 #include "app/TfrmAeDb.h"
 #include "common/TestData.h"
-#include "mkdata/TGenerateDataFile.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TGVCPUFltr.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
+#include "viewmodel/dialogs/tree/TTreePrjRules.h"
 #include "view2d/TCanvasContainer.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TfrmAeGraph3D.h"
-#include "viewmodel/dialogs/tree/TTreePrjRules.h"
-#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>
@@ -37,8 +33,8 @@
 #include <gtest/gtest.h>
 
 using namespace vorelt;
+using vorelt::test::TAppSession;
 using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
 
 namespace {
 
@@ -52,31 +48,15 @@ QAction* FindAction(QMenu* menu, const QString& name) {
 }
 
 struct TTreeWindowFixture : ::testing::Test {
-    TTempDir dir;
-    std::unique_ptr<TIniApplic> settings;
-    TScriptedDialogs dialogs;
-    std::unique_ptr<TFMain> main;
+    TAppSession session;
+    TScriptedDialogs& dialogs = session.Dialogs;
     TFChild* child = nullptr;
     std::deque<std::string> inputs;
 
     void SetUp() override {
-        RegisterCoreClasses();
-        RegisterView2dClasses();
-        TLongShoF::SetMinimumShowTime(0);
-        const std::string data = dir.File("run.pci");
-        TGenerateOptions o;
-        o.Format = "pci";
-        o.FileName = data;
-        o.Hits = 200;
-        o.Channels = 4;
-        o.Seed = 5;
-        std::string error;
-        ASSERT_TRUE(GenerateDataFile(o, error)) << error;
-        settings = std::make_unique<TIniApplic>(dir.Path() + "/");
-        main = std::make_unique<TFMain>(*settings, dialogs);
-        main->show();
-        dialogs.Files = {dir.File("p.xml"), data};
-        child = main->OpenProjectWindow({}, true);
+        const std::string data = session.GeneratedFile("run.pci", 200, 4, 5);
+        ASSERT_FALSE(data.empty());
+        child = session.NewProjectWindow(data);
         ASSERT_NE(child, nullptr);
         TFTreePrj::InputRunner() = [this](const std::string&, const std::string&,
                                           std::string& text) {
@@ -91,11 +71,12 @@ struct TTreeWindowFixture : ::testing::Test {
         TFTreePrj::MenuRunner() = nullptr;
         TFChild::TreeRunner() = nullptr;
         dialogs.Answers = {mrNo};
-        main.reset();
+        session.Main.reset();
     }
     TProjectAE& Project() { return child->Project(); }
     std::unique_ptr<TFTreePrj> Open(int mode = tmProjectTree, const std::string& id = {}) {
-        return std::make_unique<TFTreePrj>(Project(), dialogs, settings.get(), mode, id, child);
+        return std::make_unique<TFTreePrj>(Project(), dialogs, session.Settings.get(), mode, id,
+                                           child);
     }
     // Captions of the nodes below the database's, in tree order.
     std::vector<std::string> Captions(TFTreePrj& w) {

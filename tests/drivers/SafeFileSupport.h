@@ -7,10 +7,10 @@
 
 #include <gtest/gtest.h>
 
-#include <atomic>
 #include <chrono>
 #include <fcntl.h>
 #include <functional>
+#include <future>
 #include <string>
 #include <thread>
 #include <unistd.h>
@@ -37,19 +37,17 @@ inline std::string GenerateFormat(const TTempDir& dir, const std::string& format
 // a writer gets one and then reads the end), so that a failing test ends too.
 inline bool ReturnsWithin(const std::string& fifo, const std::function<void()>& call,
                           int seconds = 5) {
-    std::atomic<bool> done{false};
+    std::promise<void> done;
+    std::future<void> finished = done.get_future();
     std::thread t([&] {
         call();
-        done = true;
+        done.set_value();
     });
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-    while (!done && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const bool returned = done;
-    while (!done) {
+    const bool returned =
+        finished.wait_for(std::chrono::seconds(seconds)) == std::future_status::ready;
+    while (finished.wait_for(std::chrono::milliseconds(10)) != std::future_status::ready) {
         const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
         if (fd >= 0) ::close(fd);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
     }
     t.join();
     return returned;

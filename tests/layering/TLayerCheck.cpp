@@ -62,7 +62,7 @@ bool TLayerCheck::LoadRules(const std::string& layersFile, std::string& error) {
     }
     FRoots.insert("common");
     // Tests of a library see that library's layer, the test support and the generators and
-    // CLI commands they drive; tests/appx is the application on a real X server.
+    // CLI commands they drive; tests/session is the application on a real X server.
     std::map<std::string, std::set<std::string>> tests;
     for (const auto& [unit, allowed] : FAllowed) {
         if (unit.find('/') != std::string::npos) continue;
@@ -70,7 +70,7 @@ bool TLayerCheck::LoadRules(const std::string& layersFile, std::string& error) {
         t.insert({"common", "mkdata", "cli"});
         tests["tests/" + unit] = t;
     }
-    tests["tests/appx"] = tests["tests/app"];
+    tests["tests/session"] = tests["tests/app"];
     std::set<std::string> tools = FAllowed["tools/cli"];
     tools.insert({"common", "mkdata", "cli"});
     tests["tests/tools"] = tools;

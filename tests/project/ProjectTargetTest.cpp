@@ -3,19 +3,15 @@
 
 #include "ProjectTestSupport.h"
 #include "cli/TCliCommands.h"
+#include "drivers/SafeFileSupport.h"
 #include "drivers/TAEDriverDb.h"
 #include "model/TAEMessageNumbers.h"
 #include "model/TAERecordProtocol.h"
 #include "processing/db/TGVDb.h"
 
-#include <atomic>
-#include <chrono>
-#include <fcntl.h>
 #include <filesystem>
 #include <sstream>
 #include <sys/stat.h>
-#include <thread>
-#include <unistd.h>
 
 namespace vorelt {
 namespace {
@@ -35,27 +31,6 @@ TCliResult Cli(const std::vector<std::string>& args) {
     r.Out = out.str();
     r.Err = err.str();
     return r;
-}
-
-// Whether `call` returns within five seconds; a call still waiting on the named pipe `fifo`
-// is then released by a writer that comes and goes.
-bool ReturnsWithin(const std::string& fifo, const std::function<void()>& call) {
-    std::atomic<bool> done{false};
-    std::thread t([&] {
-        call();
-        done = true;
-    });
-    const auto until = std::chrono::steady_clock::now() + std::chrono::seconds(5);
-    while (!done && std::chrono::steady_clock::now() < until)
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    const bool returned = done;
-    while (!done) {
-        const int fd = ::open(fifo.c_str(), O_WRONLY | O_NONBLOCK | O_CLOEXEC);
-        if (fd >= 0) ::close(fd);
-        std::this_thread::sleep_for(std::chrono::milliseconds(10));
-    }
-    t.join();
-    return returned;
 }
 
 class ProjectTarget : public ::testing::Test {
@@ -165,7 +140,7 @@ TEST_F(ProjectTarget, ProjectFilesThatAreNoRegularFilesAreRefusedWithoutWaiting)
     ASSERT_EQ(::mkfifo(fifo.c_str(), 0644), 0);
     std::string error;
     bool loaded = true;
-    EXPECT_TRUE(ReturnsWithin(fifo, [&] {
+    EXPECT_TRUE(test::ReturnsWithin(fifo, [&] {
         TProjectAE project;
         loaded = project.LoadProject(fifo, error);
     }));
@@ -189,7 +164,7 @@ TEST_F(ProjectTarget, ProjectWhoseDataFileIsANamedPipeOpensWithoutWaiting) {
         ASSERT_TRUE(project.SaveProject(file, error)) << error;
     }
     TCliResult r;
-    EXPECT_TRUE(ReturnsWithin(fifo, [&] { r = Cli({"project", file}); }));
+    EXPECT_TRUE(test::ReturnsWithin(fifo, [&] { r = Cli({"project", file}); }));
     EXPECT_EQ(r.Status, 1);
     EXPECT_NE(r.Err.find("error: " + fifo + ": is a named pipe"), std::string::npos) << r.Err;
 }

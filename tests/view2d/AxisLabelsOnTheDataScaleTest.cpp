@@ -151,9 +151,10 @@ void ExpectTicksOnGrid(const TAxisPixels& a, size_t labelled, const char* axisNa
     for (int g : a.Grid)
         EXPECT_LE(NearestDistance(a.Ticks, g), 1) << "grid line at " << g << " has no tick";
     for (size_t i = 0; i < a.MajorTicks.size(); ++i) {
-        if (!(hidden && hidden(a.MajorTicks[i])))
+        if (!(hidden && hidden(a.MajorTicks[i]))) {
             EXPECT_LE(NearestDistance(a.Grid, a.MajorTicks[i]), 1)
                 << "tick at " << a.MajorTicks[i] << " has no grid line";
+        }
         EXPECT_TRUE(a.LabelAtTick[i]) << "no label at the tick at " << a.MajorTicks[i];
     }
 }
@@ -285,9 +286,10 @@ TEST(AxisLabelsOnTheDataScale, ExportedGraphsHaveEveryLabelOnTheGridLineOfItsVal
                 const long double n = Fraction(view->BottomAxis(), v);
                 const double x = plot.left() + 2 + static_cast<double>(n * (plot.width() - 5));
                 const int column = static_cast<int>(std::lround(x));
-                if (!covered(column))
+                if (!covered(column)) {
                     EXPECT_LE(NearestDistance(bp.Grid, column), 1)
                         << "value " << static_cast<double>(v);
+                }
                 EXPECT_LE(NearestDistance(bp.Ticks, column), 1)
                     << "value " << static_cast<double>(v);
             }

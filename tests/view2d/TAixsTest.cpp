@@ -15,11 +15,8 @@
 #include <QImage>
 #include <QPainter>
 #include <algorithm>
-#include <chrono>
-#include <future>
 #include <gtest/gtest.h>
 #include <map>
-#include <thread>
 
 using namespace vorelt;
 
@@ -95,17 +92,6 @@ struct TAxisFixture {
         return t;
     }
 };
-
-// Runs `work` on its own thread and tells whether it finished within five seconds.
-bool FinishesInFiveSeconds(std::function<void()> work) {
-    auto done = std::make_shared<std::promise<void>>();
-    std::future<void> f = done->get_future();
-    std::thread([work = std::move(work), done] {
-        work();
-        done->set_value();
-    }).detach();
-    return f.wait_for(std::chrono::seconds(5)) == std::future_status::ready;
-}
 
 } // namespace
 
@@ -291,6 +277,8 @@ TEST(AixsRange, LogarithmicThreeToFourThousandWidensToDecadesZeroToFour) {
     }
 }
 
+// Building the marks of these ranges once never returned; a hang now fails on the test's time
+// limit (see tests/CMakeLists.txt).
 TEST(AixsRange, LogarithmicAxesLeaveNonPositiveValuesOutAndAlwaysFinish) {
     TAxisFixture f;
     f.axis.SetFieldId("0000000000000004");
@@ -311,7 +299,7 @@ TEST(AixsRange, LogarithmicAxesLeaveNonPositiveValuesOutAndAlwaysFinish) {
     f.axis.FinishRange();
     EXPECT_EQ(f.axis.CurMin()->GetAsFloat(), 1);
     EXPECT_EQ(f.axis.CurMax()->GetAsFloat(), 10);
-    EXPECT_TRUE(FinishesInFiveSeconds([&] { f.axis.BuildMarks(); }));
+    f.axis.BuildMarks();
     EXPECT_GT(f.axis.MarkCount(), 0);
 
     // A typed negative or zero fixed minimum.
@@ -327,7 +315,7 @@ TEST(AixsRange, LogarithmicAxesLeaveNonPositiveValuesOutAndAlwaysFinish) {
         g.axis.FinishRange();
         g.axis.FinishCurrentRange();
         EXPECT_GT(g.axis.CurMin()->GetAsFloat(), 0);
-        EXPECT_TRUE(FinishesInFiveSeconds([&] { g.axis.BuildMarks(); }));
+        g.axis.BuildMarks();
         EXPECT_GT(g.axis.MarkCount(), 0);
     }
     // An integer axis with a fixed minimum of 0 starts at 1.
@@ -346,7 +334,7 @@ TEST(AixsRange, LogarithmicAxesLeaveNonPositiveValuesOutAndAlwaysFinish) {
         TAixsStep st;
         st.Lo = lo;
         st.Hi = 100;
-        EXPECT_TRUE(FinishesInFiveSeconds([&] { f.axis.NiceDecadeStep(true, 495, st); }));
+        f.axis.NiceDecadeStep(true, 495, st);
         EXPECT_GT(st.Lo, 0);
     }
 }
@@ -588,7 +576,7 @@ TEST(AixsFloat, PropertiesRangeAndPersistence) {
     long double lo = 0, hi = 0;
     ASSERT_TRUE(axis.CurrentRange(lo, hi));
     EXPECT_EQ(lo, LogFloor);
-    EXPECT_TRUE(FinishesInFiveSeconds([&] { axis.BuildMarks(); }));
+    axis.BuildMarks();
 
     TNodePersist node("BottomAixs");
     axis.SetAutoMin(false);

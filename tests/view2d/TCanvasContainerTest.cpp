@@ -2,6 +2,7 @@
 
 #include <QApplication>
 #include <QMouseEvent>
+#include <QSignalSpy>
 #include <QTest>
 #include <gtest/gtest.h>
 #include <optional>
@@ -585,16 +586,22 @@ TEST(CanvasContainerWidget, TypingTimerDeliversTheWholeTextOnce) {
         texts.push_back(t);
         return true;
     };
+    QTimer& timer = c.ShortCutTimer();
+    EXPECT_EQ(timer.interval(), 500);
     QTest::keyClick(&c, Qt::Key_W);
-    QTest::qWait(200);
+    ASSERT_TRUE(timer.isActive());
+    // Every key starts the half second again: a key that comes while the timer runs (stopped
+    // here, so that its start shows) restarts it, and nothing is delivered while typing goes on.
+    timer.stop();
     QTest::keyClick(&c, Qt::Key_Minus);
-    QTest::qWait(300); // 500 ms counts from the last key
+    EXPECT_TRUE(timer.isActive());
     EXPECT_TRUE(texts.empty());
-    QTest::qWait(400);
+    QSignalSpy fired(&timer, &QTimer::timeout);
+    ASSERT_TRUE(fired.wait(5000));
     ASSERT_EQ(texts.size(), 1u);
     EXPECT_EQ(texts[0], "W-");
-    QTest::qWait(600);
-    EXPECT_EQ(texts.size(), 1u);
+    // Delivered once: the timer stops with it.
+    EXPECT_FALSE(timer.isActive());
 }
 
 TEST(CanvasContainerWidget, BackColorFillsTheBuffer) {

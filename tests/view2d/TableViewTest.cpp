@@ -201,8 +201,8 @@ TEST_F(TTableViewFixture, TypingWMinusWithinHalfASecondRestoresTheRect) {
     QTest::keyClick(view->Grid(), Qt::Key_Minus);
     EXPECT_TRUE(view->ShortCutTimer()->isActive());
     EXPECT_EQ(view->ShortCutText(), "W-");
-    QTest::qWait(650);
-    EXPECT_TRUE(context.Got(omRestoreRect));
+    EXPECT_EQ(view->ShortCutTimer()->interval(), 500);
+    EXPECT_TRUE(QTest::qWaitFor([&] { return context.Got(omRestoreRect); }, 5000));
     EXPECT_FALSE(context.Got(omFillPage));
 }
 

@@ -196,7 +196,8 @@ TEST_F(TSceneFixture, AContextWithoutTheFixedPipelineFailsWithoutACrash) {
     Container->show();
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Container.get()));
     BuildSchemaScene(*Container, Schema.get());
-    QTest::qWait(50);
+    // The message comes after the failed GL call has returned.
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Boxes.empty(); }, 5000));
     EXPECT_EQ(Container->ErrorText().rfind("Error Load OpenGL\n", 0), 0u) << Container->ErrorText();
     EXPECT_TRUE(Container->GrabFrame().isNull());
     ASSERT_EQ(Boxes.size(), 1u);
@@ -204,14 +205,15 @@ TEST_F(TSceneFixture, AContextWithoutTheFixedPipelineFailsWithoutACrash) {
     // Nothing is tried again: more paints add no second message.
     Container->Redraw();
     Container->resize(320, 310);
-    QTest::qWait(50);
+    Container->repaint();
+    QApplication::processEvents();
     EXPECT_EQ(Boxes.size(), 1u);
     // A format that no context offers at all takes the same path.
     QSurfaceFormat impossible = TOGLContainer::DefaultFormat();
     impossible.setVersion(99, 0);
     Container->SetSurfaceFormat(impossible);
     Container->Redraw();
-    QTest::qWait(100);
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Container->ErrorText().empty(); }, 5000));
     EXPECT_EQ(Container->ErrorText().rfind("Error Load OpenGL\n", 0), 0u) << Container->ErrorText();
 }
 

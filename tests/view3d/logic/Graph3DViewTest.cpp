@@ -475,7 +475,9 @@ TEST_F(TEditorFixture, EveryNumberFieldShowsTheCommaAndRefusesWhatIsNoNumber) {
             }
             EXPECT_EQ(f.Object->PropertyFloat(f.Property), 2);
             EXPECT_GT(Messages.size(), before);
-            if (*typed) EXPECT_TRUE(Marked(edit));
+            if (*typed) {
+                EXPECT_TRUE(Marked(edit));
+            }
         }
 }
 

@@ -334,12 +334,11 @@ TEST(OGLContainerWidget, OffscreenItHoldsAPanelAndTheTimerEndsShortcuts) {
     c.setFocus();
     QTest::keyClicks(&c, "mm");
     EXPECT_EQ(c.Core().Mode(), cmTyping);
-    QTest::qWait(ShortCutInterval + 150);
-    EXPECT_EQ(c.ModeText(), "MOVE AT X");
+    // The typed text is read when the shortcut timer ends.
+    EXPECT_TRUE(QTest::qWaitFor([&] { return c.ModeText() == "MOVE AT X"; }, 5000)) << c.ModeText();
     EXPECT_EQ(notes, (std::vector<int32_t>{0}));
     QTest::keyClick(&c, 'm');
-    QTest::qWait(ShortCutInterval + 150);
-    EXPECT_EQ(c.ModeText(), "MOVE AT Y");
+    EXPECT_TRUE(QTest::qWaitFor([&] { return c.ModeText() == "MOVE AT Y"; }, 5000)) << c.ModeText();
     // A right click on the panel leaves the mode and reports the point.
     std::vector<int32_t> clicks;
     c.OnClickPoint = [&clicks](TOGLContainer&, int32_t x, int32_t y, int32_t) {

@@ -4,15 +4,13 @@
 // Enter in the schema editor and a load line drawn on the test graph.
 
 #include "../app/TViewsFollowSteps.h"
-#include "app/TSingleInstance.h"
 
 using namespace vorelt;
 using namespace vorelt::test;
 
 TEST(SmallerOnesSession, TheSmallThingsAUserTripsOn) {
     TDemoSession s;
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
+    ASSERT_TRUE(s.AcquireInstance());
     ASSERT_TRUE(s.Open());
     RecentListHasTheProjectAtOnce(s);
     StoppedRunSaysStopped(s);
@@ -21,5 +19,4 @@ TEST(SmallerOnesSession, TheSmallThingsAUserTripsOn) {
     SeekLandsOnHitsInTheMiddle(s);
     EnterInTheSchemaEditorConfirmsTheField(s);
     DrawnLoadLineReadsSensibly(s);
-    instance.Release();
 }

@@ -3,17 +3,14 @@
 // per channel is on the page, then a run in which no hit passes the series' condition.
 
 #include "../app/TViewsFollowSteps.h"
-#include "app/TSingleInstance.h"
 
 using namespace vorelt;
 using namespace vorelt::test;
 
 TEST(ViewsFollowSession, ViewsFollowADeletionAndAnEmptyRun) {
     TDemoSession s;
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
+    ASSERT_TRUE(s.AcquireInstance());
     ASSERT_TRUE(s.Open());
     HistogramFollowsDeleteAndUndelete(s);
     EmptyRunSaysSoAndKeepsNoStaleRange(s);
-    instance.Release();
 }

@@ -82,7 +82,6 @@ private:
 TEST(BrokenProjectsSession, OpenedShownRunAndClosedWithoutACrashOrAHang) {
     TDemoSession s(2000);
     ASSERT_TRUE(s.ShowMain());
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(s.Main.get()));
     TFMain& main = *s.Main;
     TScriptedDialogs& dialogs = s.Dialogs;
     const std::string project = s.Project;

@@ -5,15 +5,10 @@
 // section's time range; the project saved and opened again keeps section, line and graph.
 // Screenshots of the screen go where VORELT_SHOTS points, when it is set.
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
+#include "../app/TDemoSession.h"
 #include "app/TFSelSection.h"
 #include "app/TFTestProgram.h"
 #include "app/TFTestSettings.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
-#include "common/TestData.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "model/TAERecordProtocol.h"
@@ -21,43 +16,29 @@
 #include "processing/criterion/TAECriterion.h"
 #include "processing/criterion/TGVCPUCriterion.h"
 #include "processing/db/TGVDb.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
 #include "testprog/TTestSection.h"
-#include "view2d/RegisterView2dClasses.h"
-#include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
 #include "viewmodel/drawables/TTestShapeAEVObject.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMdiSubWindow>
-#include <QProcess>
 #include <QPushButton>
-#include <QTest>
 #include <QTreeWidget>
 
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 #include <optional>
 #include <sstream>
 
 using namespace vorelt;
+using vorelt::test::ShootScreen;
+using vorelt::test::ShotFile;
+using vorelt::test::TDemoSession;
 using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
 
 namespace {
-
-void Screenshot(const std::string& file) {
-    QApplication::processEvents();
-    QTest::qWait(300);
-    QApplication::processEvents();
-    if (!file.empty())
-        QProcess::execute("import", {"-window", "root", QString::fromStdString(file)});
-}
 
 struct TDumpHit {
     long double TimeS;
@@ -124,40 +105,20 @@ std::map<int64_t, std::optional<long double>> PerChannel(TGVCPU& crit, const std
 } // namespace
 
 TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoProject) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    const std::string shots = qEnvironmentVariable("VORELT_SHOTS").toStdString();
-    auto shotFile = [&](const char* name) { return shots.empty() ? shots : shots + "/" + name; };
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
-    QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo",
-                      {QString::fromStdString(dir.Path())});
-    const std::string demo = dir.File("demo.xml");
-    ASSERT_TRUE(std::filesystem::exists(demo));
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    TLongShoF::SetMinimumShowTime(0);
+    TDemoSession session;
+    ASSERT_TRUE(session.AcquireInstance());
     struct TRestore {
         ~TRestore() {
             TFTestProgram::DialogRunner() = [](QDialog& d) { return d.exec(); };
         }
     } restore;
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
+    TScriptedDialogs& dialogs = session.Dialogs;
 
     std::vector<TGVCoord> linePoints;
     std::string sectionID;
     {
-        TFMain main(settings, dialogs);
-        main.resize(1280, 960);
-        main.move(0, 0);
-        main.show();
-        QApplication::processEvents();
-        TFChild* child = main.OpenProjectWindow(demo, false);
-        ASSERT_NE(child, nullptr);
+        ASSERT_TRUE(session.Open(1280, 960));
+        TFChild* child = session.Child;
         TGVDb& db = child->Project().Db();
         child->UpdateCommandStates();
         QAction* testing = child->Action("mTestingGraph");
@@ -182,7 +143,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
             QTest::keyClicks(s.NameEdit(), "Hold");
             QTest::keyClicks(s.MinEdit(), "25");
             QTest::keyClicks(s.MaxEdit(), "35");
-            Screenshot(shotFile("testprog-section.png"));
+            ShootScreen(ShotFile("testprog-section.png"));
             return s.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
         };
         QTest::mouseClick(w->Button("btnSecAdd"), Qt::LeftButton);
@@ -203,7 +164,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
             QTest::mouseMove(c, p);
             QTest::mouseClick(c, Qt::LeftButton, Qt::NoModifier, p);
         }
-        Screenshot(shotFile("testprog-drawing.png"));
+        ShootScreen(ShotFile("testprog-drawing.png"));
         QTest::mouseMove(c, clicks[2] + QPoint(5, 5));
         QTest::mouseClick(c, Qt::RightButton, Qt::NoModifier, clicks[2] + QPoint(5, 5));
         QApplication::processEvents();
@@ -214,18 +175,18 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
         EXPECT_LT(linePoints[0].Y, linePoints[1].Y);
         w->Pages()->setCurrentIndex(1);
         w->Sections()->setCurrentItem(w->Sections()->topLevelItem(0));
-        Screenshot(shotFile("testprog-window.png"));
+        ShootScreen(ShotFile("testprog-window.png"));
 
         // "Graph Settings" from the graph's menu opens the settings window.
         TFTestProgram::DialogRunner() = [&](QDialog& d) {
             d.move(200, 120);
             d.show();
-            Screenshot(shotFile("testprog-settings.png"));
+            ShootScreen(ShotFile("testprog-settings.png"));
             if (auto* s = dynamic_cast<TFTestSettings*>(&d)) {
                 EXPECT_TRUE(s->SeriesButton("btnSeriesAdd") != nullptr);
                 s->Pages()->setCurrentIndex(1);
                 EXPECT_EQ(s->SeriesList()->topLevelItemCount(), 1);
-                Screenshot(shotFile("testprog-serieses.png"));
+                ShootScreen(ShotFile("testprog-serieses.png"));
             }
             return int(QDialog::Accepted);
         };
@@ -246,7 +207,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
         crit->SetFunction(*maxL, "Max", {{"X", fidCalcLoading, ""}});
         std::vector<std::string> chosen;
         {
-            TFSelSection pick(db.TestSections(), {}, &settings, nullptr, &graph);
+            TFSelSection pick(db.TestSections(), {}, session.Settings.get(), nullptr, &graph);
             pick.setGeometry(100, 80, 900, 640);
             pick.show();
             QApplication::processEvents();
@@ -257,7 +218,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
             QTest::mouseClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, name);
             QTest::mouseDClick(list->viewport(), Qt::LeftButton, Qt::NoModifier, name);
             QApplication::processEvents();
-            Screenshot(shotFile("testprog-selsection.png"));
+            ShootScreen(ShotFile("testprog-selsection.png"));
             chosen = pick.CheckedIDs();
         }
         ASSERT_EQ(chosen, std::vector<std::string>{sectionID});
@@ -274,7 +235,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
         std::map<int, long double> wantMax, wantSum, wantLoad;
         size_t inSection = 0;
         // Statistics over a channel take its hits only.
-        for (const TDumpHit& h : DumpHits(dir.File("demo.pci"))) {
+        for (const TDumpHit& h : DumpHits(session.Dir.File("demo.pci"))) {
             if (h.TimeS < 25 || h.TimeS > 35) continue;
             if (const std::optional<long double> a = h.Ampl) {
                 ++inSection;
@@ -309,10 +270,8 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
 
     // Opened again: the section, the line and the set-up graph come back from the file.
     {
-        TFMain main(settings, dialogs);
-        main.show();
-        TFChild* child = main.OpenProjectWindow(demo, false);
-        ASSERT_NE(child, nullptr);
+        ASSERT_TRUE(session.Open(1280, 960));
+        TFChild* child = session.Child;
         TGVDb& db = child->Project().Db();
         ASSERT_EQ(db.TestSections().Count(), 1);
         EXPECT_EQ(db.TestSections().Get(0)->ID(), sectionID);

@@ -2,45 +2,31 @@
 // window, a hit mark sent with Enter, and "Export CSV" from the view's popup menu, which must
 // give the same file as vorelt-export and the values that vorelt-cli dumps.
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
-#include "common/TestData.h"
+#include "../app/TDemoSession.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TLCCondition.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TFindTextF.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TTableGrid.h"
-#include "view2d/TTableVC.h"
 #include "view2d/TViewMessages.h"
-#include "view3d/RegisterView3dClasses.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QPlainTextEdit>
-#include <QProcess>
 #include <QPushButton>
-#include <QTest>
 
-#include <cstdio>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <sstream>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
+using vorelt::test::RunTool;
+using vorelt::test::TDemoSession;
 using vorelt::test::TTempDir;
 
 namespace {
@@ -54,15 +40,6 @@ public:
     }
     std::vector<int32_t> Marked;
 };
-
-std::string RunTool(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    const std::string err = p.readAllStandardError().toStdString();
-    if (!err.empty()) std::fprintf(stderr, "%s: %s\n", qPrintable(program), err.c_str());
-    return p.readAllStandardOutput().toStdString();
-}
 
 std::vector<std::string> Split(const std::string& s, char sep) {
     std::vector<std::string> out;
@@ -82,21 +59,11 @@ std::vector<std::string> Split(const std::string& s, char sep) {
 } // namespace
 
 TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
+    TDemoSession s;
+    ASSERT_TRUE(s.AcquireInstance());
+    TTempDir& dir = s.Dir;
     const QString bin = VORELT_BINARY_DIR;
-    QProcess::execute(bin + "/demo/vorelt-mkdemo", {QString::fromStdString(dir.Path())});
-    const std::string demo = dir.File("demo.xml");
-    ASSERT_TRUE(std::filesystem::exists(demo));
-
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    RegisterView3dClasses();
+    const std::string demo = s.Project;
     TLongShoF::SetMinimumShowTime(50);
     std::vector<std::string> boxes;
     // The hooks capture locals of this test; they go back to the defaults when it ends.
@@ -112,21 +79,13 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
         }
     } restore;
     ViewMessageBox() = [&](QWidget*, const std::string& t) { boxes.push_back(t); };
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
     const std::string menuCsv = dir.File("menu.csv");
     std::string name;
     {
-        TFMain main(settings, dialogs);
-        main.resize(1280, 900);
-        main.show();
-        QApplication::processEvents();
-        TFChild* child = main.OpenProjectWindow(demo, false);
-        ASSERT_NE(child, nullptr);
-        TTableVC* view = nullptr;
-        child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-            if (!view) view = dynamic_cast<TTableVC*>(v);
-        });
+        ASSERT_TRUE(s.Open());
+        TFMain& main = *s.Main;
+        TFChild* child = s.Child;
+        TTableVC* view = s.Table();
         ASSERT_NE(view, nullptr);
         TGVCPUTbl* table = view->Table();
         name = table->GetName();
@@ -153,7 +112,9 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
         // "f" opens the find window; a condition on the amplitude finds rows one after another.
         view->Clicked();
         QTest::keyClick(view->Grid(), Qt::Key_F);
-        QTest::qWait(700);
+        // The key is read when the shortcut timer ends.
+        EXPECT_TRUE(QTest::qWaitFor(
+            [view] { return view->FindWindow() && view->FindWindow()->isVisible(); }, 5000));
         TFindTextF* find = view->FindWindow();
         ASSERT_NE(find, nullptr);
         ASSERT_TRUE(find->isVisible());
@@ -225,7 +186,7 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
         find->close();
         child->Project().Db().DetachChild(spy);
         child->Project().SetModified(false);
-        main.close();
+        s.CloseMain();
     }
 
     // The headless tool writes the same file.

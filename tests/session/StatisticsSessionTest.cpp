@@ -5,23 +5,14 @@
 // maxima that `vorelt-cli dump --kinds 1` gives. Screenshots of the run go to the build folder
 // (statistics-session.png).
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "common/TestData.h"
+#include "../app/TAppSession.h"
 #include "common/VallenStatusSets.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/criterion/TGVCPUCriterion.h"
 #include "processing/db/TGVDb.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "project/RegisterCoreClasses.h"
 #include "project/TDispatchDraw.h"
-#include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
-#include "view2d/RegisterView2dClasses.h"
-#include "view2d/TTableVC.h"
-#include "view3d/RegisterView3dClasses.h"
 
 #include <QAction>
 #include <QApplication>
@@ -35,7 +26,8 @@
 #include <map>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
+using vorelt::test::PlacedTable;
+using vorelt::test::TAppSession;
 using vorelt::test::TTempDir;
 
 namespace {
@@ -103,20 +95,14 @@ std::map<int64_t, TStats> HitsOfDump(const std::string& file) {
 
 TEST(StatisticsSession, PerChannelStatisticsCountTheHitsNotTheStatusRecords) {
     VORELT_REQUIRE_SHARED_DATA("vallen/steel_plate.pridb", source);
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
+    TAppSession session;
+    TTempDir& dir = session.Dir;
     const std::string data = vorelt::test::CopyToTemp(source, dir);
     const auto added = vorelt::test::AddVallenStatusSets(data, [](int64_t c) { return 8 + 8 * c; });
     ASSERT_EQ(added.size(), 4u);
     const std::map<int64_t, TStats> want = HitsOfDump(data);
     ASSERT_EQ(want.size(), 4u);
 
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    RegisterView3dClasses();
     // The project as a user builds it: a criterion with the channel's energy sum and counts,
     // and a table of its records on the first page.
     const std::string projectFile = dir.File("stats.xml");
@@ -152,9 +138,6 @@ TEST(StatisticsSession, PerChannelStatisticsCountTheHitsNotTheStatusRecords) {
         project.CloseDataFile();
     }
 
-    TLongShoF::SetMinimumShowTime(0);
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
     struct TRestore {
         std::function<std::string(QWidget*, const std::string&)> Chooser =
             TTableVC::CsvFileChooser();
@@ -162,16 +145,10 @@ TEST(StatisticsSession, PerChannelStatisticsCountTheHitsNotTheStatusRecords) {
     } restore;
     const std::string csv = dir.File("channels.csv");
     TTableVC::CsvFileChooser() = [&](QWidget*, const std::string&) { return csv; };
-    TFMain main(settings, dialogs);
-    main.resize(1000, 700);
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+    TFMain& main = session.ShowMainWindow(1000, 700);
     TFChild* child = main.OpenProjectWindow(projectFile, false);
     ASSERT_NE(child, nullptr);
-    TTableVC* view = nullptr;
-    child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-        if (!view) view = dynamic_cast<TTableVC*>(v);
-    });
+    TTableVC* view = PlacedTable(*child);
     ASSERT_NE(view, nullptr);
     child->ExecuteCommand(cmRun);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->Active(); }));
@@ -209,7 +186,7 @@ TEST(StatisticsSession, PerChannelStatisticsCountTheHitsNotTheStatusRecords) {
         ++checked;
     }
     EXPECT_EQ(checked, 4);
-    EXPECT_TRUE(dialogs.Boxes.empty());
+    EXPECT_TRUE(session.Dialogs.Boxes.empty());
     child->Project().SetModified(false);
     main.close();
 }

@@ -4,52 +4,32 @@
 // there; then "Parametric Data" from the "Edit" menu adds a field over the file's parametric
 // input and the table shows it. Screenshots of the screen go to the build folder.
 
-#include "../app/TScriptedDialogs.h"
+#include "../app/TDemoSession.h"
 #include "app/TDelHitGrid.h"
-#include "app/TFChild.h"
 #include "app/TFDelHit.h"
-#include "app/TFMain.h"
 #include "app/TFParametric.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
-#include "common/TestData.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/db/TGVDb.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
 #include "testprog/TAEParametric.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TPickerMenu.h"
 #include "view2d/TTableGrid.h"
-#include "view2d/TTableVC.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QLineEdit>
 #include <QMdiSubWindow>
 #include <QMenu>
-#include <QProcess>
 #include <QScrollBar>
-#include <QTest>
 #include <QTreeWidget>
 
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace vorelt;
+using vorelt::test::ShootScreen;
+using vorelt::test::TDemoSession;
 using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
 
 namespace {
-
-TGVCPUTbl* TableOf(TFChild* child) {
-    TTableVC* view = nullptr;
-    child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-        if (!view) view = dynamic_cast<TTableVC*>(v);
-    });
-    return view ? view->Table() : nullptr;
-}
 
 std::vector<std::string> TreeTexts(TFDelHit& w) {
     std::vector<std::string> texts;
@@ -58,49 +38,23 @@ std::vector<std::string> TreeTexts(TFDelHit& w) {
     return texts;
 }
 
-// The whole screen as the X server shows it.
-void Screenshot(const std::string& file) {
-    QApplication::processEvents();
-    QTest::qWait(300);
-    QApplication::processEvents();
-    QProcess::execute("import", {"-window", "root", QString::fromStdString(file)});
-}
-
 } // namespace
 
 TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
-    const QString bin = VORELT_BINARY_DIR;
-    QProcess::execute(bin + "/demo/vorelt-mkdemo", {QString::fromStdString(dir.Path())});
-    const std::string demo = dir.File("demo.xml");
-    ASSERT_TRUE(std::filesystem::exists(demo));
-
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    TLongShoF::SetMinimumShowTime(0);
+    TDemoSession s;
+    ASSERT_TRUE(s.AcquireInstance());
     struct TRestore {
         std::function<int(TFParametricField&)> Runner = TFParametric::DialogRunner();
         ~TRestore() { TFParametric::DialogRunner() = Runner; }
     } restore;
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
+    TScriptedDialogs& dialogs = s.Dialogs;
     const std::string shots = std::string(VORELT_BINARY_DIR) + "/cond-session-";
 
-    TFMain main(settings, dialogs);
-    main.resize(1280, 960);
-    main.move(0, 0);
-    main.show();
-    QApplication::processEvents();
-    TFChild* child = main.OpenProjectWindow(demo, false);
-    ASSERT_NE(child, nullptr);
-    TGVCPUTbl* table = TableOf(child);
-    ASSERT_NE(table, nullptr);
+    ASSERT_TRUE(s.Open(1280, 960));
+    TFMain& main = *s.Main;
+    TFChild* child = s.Child;
+    ASSERT_NE(s.Table(), nullptr);
+    TGVCPUTbl* table = s.Table()->Table();
     child->ExecuteCommand(cmRun);
     QApplication::processEvents();
     TGVDb& db = child->Project().Db();
@@ -129,7 +83,7 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
               (std::vector<std::string>{"Stack Data Deleted - 8", "0 Page - 3", "1 Page - 5"}));
     delHit->Tree()->setCurrentItem(delHit->Tree()->topLevelItem(0)->child(1));
     EXPECT_EQ(delHit->Grid()->RowCount(), 7);
-    Screenshot(shots + "delhit.png");
+    ShootScreen(shots + "delhit.png");
 
     // One record of group 1 (its second row), then the whole of group 0.
     delHit->Grid()->setFocus();
@@ -158,9 +112,10 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
     // The window goes (and its data file closes, writing the log) once deferred deletes run.
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     QApplication::processEvents();
-    ASSERT_TRUE(std::filesystem::exists(dir.File("demo.log")));
-    child = main.OpenProjectWindow(demo, false);
+    ASSERT_TRUE(std::filesystem::exists(s.Dir.File("demo.log")));
+    child = main.OpenProjectWindow(s.Project, false);
     ASSERT_NE(child, nullptr);
+    s.Child = child;
     TGVDb& reopened = child->Project().Db();
     ASSERT_EQ(reopened.DeletedGroupCount(), 1);
     EXPECT_EQ(reopened.Driver()->DeletedGroups()[0], (std::vector<int32_t>{100, 102, 103, 104}));
@@ -186,7 +141,7 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
         if (QAction* a = FindPickerAction(*d.SourceMenu(), fidParametric1)) a->trigger();
         QTest::keyClicks(d.FactorEdit(), "2,5");
         QTest::keyClicks(d.OffsetEdit(), "-1");
-        Screenshot(shots + "parametric-field.png");
+        ShootScreen(shots + "parametric-field.png");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
     };
     child->Action("mParametricData")->trigger();
@@ -196,10 +151,10 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
     parametric->AddField();
     ASSERT_EQ(parametric->List()->topLevelItemCount(), 1);
     EXPECT_EQ(parametric->List()->topLevelItem(0)->text(0), "Pressure");
-    Screenshot(shots + "parametric.png");
+    ShootScreen(shots + "parametric.png");
     parametric->close();
 
-    table = TableOf(child);
+    table = s.Table()->Table();
     ASSERT_NE(table, nullptr);
     const TAEField* pressure = reopened.OwnFields().Get(0);
     ASSERT_NE(table->FindField(pressure->ID()), nullptr);
@@ -226,14 +181,11 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
     }
     EXPECT_EQ(table->Data().Columns().Get(table->Data().Columns().Count() - 2)->Name(), "Pressure");
     // The new columns are the last ones: the grid is scrolled to them for the picture.
-    TTableVC* view = nullptr;
-    child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-        if (!view) view = dynamic_cast<TTableVC*>(v);
-    });
+    TTableVC* view = s.Table();
     ASSERT_NE(view, nullptr);
     view->RecomputeWidth();
     view->Grid()->horizontalScrollBar()->setValue(view->Grid()->horizontalScrollBar()->maximum());
-    Screenshot(shots + "table.png");
+    ShootScreen(shots + "table.png");
     child->Project().SetModified(false);
     main.close();
 }

@@ -6,23 +6,17 @@
 // the pages and the table's records are the same. The command line knows no tables: it dumps
 // the math processor, whose stream is what the table shows.
 
-#include "../app/TScriptedDialogs.h"
+#include "../app/TAppSession.h"
+#include "../app/TProjectTexts.h"
+#include "../app/TTreeSteps.h"
 #include "app/TFChild.h"
-#include "app/TFMain.h"
 #include "app/TFTreePrj.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
 #include "app/TfrmAeFltr.h"
 #include "app/TfrmAePrc.h"
-#include "common/TestData.h"
-#include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TLCCondition.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TTableVC.h"
@@ -45,81 +39,15 @@
 #include <gtest/gtest.h>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
-
-namespace {
-
-std::string RunTool(const QString& program, const QStringList& args) {
-    QProcess p;
-    p.start(program, args);
-    p.waitForFinished(120000);
-    const std::string err = p.readAllStandardError().toStdString();
-    if (!err.empty()) std::fprintf(stderr, "%s: %s\n", qPrintable(program), err.c_str());
-    return p.readAllStandardOutput().toStdString();
-}
-
-QAction* FindAction(QMenu* menu, const QString& text) {
-    for (QAction* a : menu->actions()) {
-        // Field items read "FieldName<tab>DisplayName[Dimension]".
-        if (a->text() == text || a->text().startsWith(text + "\t")) return a;
-        if (a->menu())
-            if (QAction* hit = FindAction(a->menu(), text)) return hit;
-    }
-    return nullptr;
-}
-
-// The tree as text: every processor with its depth and name.
-std::string TreeText(TGVCPU& p, int depth = 0) {
-    std::string s = std::string(size_t(depth) * 2, ' ') + p.ClassName() + " " + p.Name() + "\n";
-    for (int i = 0; i < p.ChildCount(); ++i)
-        s += TreeText(*p.Child(i), depth + 1);
-    return s;
-}
-
-std::string PagesText(TDispatchDraw& pages) {
-    std::string s;
-    for (int i = 0; i < pages.PageCount(); ++i) {
-        TAEPage* page = pages.Page(i);
-        s += page->Name() + ":";
-        for (int j = 0; j < page->PlacementCount(); ++j) {
-            RecListGVCPU pl;
-            page->GetPlacement(j, pl);
-            s += " " + pl.ID + "@" + std::to_string(double(pl.TopLeftX)) + "," +
-                 std::to_string(double(pl.TopLeftY)) + "," +
-                 std::to_string(double(pl.BottomRightX)) + "," +
-                 std::to_string(double(pl.BottomRightY));
-        }
-        s += "\n";
-    }
-    return s;
-}
-
-} // namespace
+using namespace vorelt::test;
 
 TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
+    TAppSession s;
+    ASSERT_TRUE(s.AcquireInstance());
     const QString bin = VORELT_BINARY_DIR;
-
-    const std::string data = dir.File("session.pci");
-    TGenerateOptions o;
-    o.Format = "pci";
-    o.FileName = data;
-    o.Hits = 3000;
-    o.Channels = 4;
-    o.Seed = 11;
-    std::string error;
-    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
-    const std::string projectFile = dir.File("session.xml");
-
-    RegisterCoreClasses();
-    RegisterView2dClasses();
+    const std::string data = s.GeneratedFile("session.pci", 3000, 4, 11);
+    ASSERT_FALSE(data.empty());
+    const std::string projectFile = s.Dir.File("session.xml");
     TLongShoF::SetMinimumShowTime(50);
     struct TRestore {
         std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
@@ -132,17 +60,12 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
         }
     } restore;
 
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
+    TScriptedDialogs& dialogs = s.Dialogs;
     std::string treeBefore, pagesBefore, dumpBefore;
     int rowsBefore = 0;
     {
-        TFMain main(settings, dialogs);
-        main.resize(1280, 900);
-        main.show();
-        QApplication::processEvents();
-        dialogs.Files = {projectFile, data};
-        TFChild* child = main.OpenProjectWindow({}, true);
+        TFMain& main = s.ShowMainWindow();
+        TFChild* child = s.NewProjectWindow(data, "session.xml");
         ASSERT_NE(child, nullptr);
         QAction* treeAction = child->Action("mProjectThreeView");
         ASSERT_TRUE(treeAction->isEnabled());
@@ -151,22 +74,12 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
         std::string doubleID;
         TFChild::TreeRunner() = [&](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
-            w.resize(1100, 700);
-            w.show();
-            QApplication::processEvents();
             TGVDb& db = child->Project().Db();
-            w.SelectProcessor(&db);
-            EXPECT_TRUE(w.InsertProcessor(pkFltr));
-            TGVCPU* filter = db.Child(0);
-            w.SelectProcessor(filter);
-            auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
-            EXPECT_NE(frame, nullptr);
+            TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1100, 700);
             if (!frame) return int(QDialog::Rejected);
+            TGVCPU* filter = db.Child(0);
             TLCEditor::DialogRunner() = [&](TLCDialog& c) {
-                c.SelectField(filter->FindField(fidAmpl));
-                c.OperationBox()->setCurrentIndex(c.OperationBox()->findData(coGreater));
-                c.ValueEdit()->setText("60");
-                return c.TryAccept() ? 1 : 0;
+                return ChooseAmplitudeAbove60(c, *filter) ? 1 : 0;
             };
             frame->Editor()->AddCondition();
             EXPECT_NE(frame->Editor()->Memo()->toPlainText().indexOf("> 60"), -1);
@@ -205,7 +118,7 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
             if (!tableFrame) return int(QDialog::Rejected);
             for (const char* column : {"Ampl", "Double"}) {
                 tableFrame->PrepareAddMenu();
-                QAction* a = FindAction(tableFrame->AddColumnMenu(), column);
+                QAction* a = FindActionByText(tableFrame->AddColumnMenu(), column);
                 EXPECT_NE(a, nullptr) << column;
                 if (a) a->trigger();
             }
@@ -262,27 +175,23 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
         child->ExecuteCommand(cmSave);
         treeBefore = TreeText(child->Project().Db());
         pagesBefore = PagesText(child->Project().Pages());
-        main.close();
+        s.CloseMain();
     }
     dumpBefore = RunTool(bin + "/tools/cli/vorelt-cli",
                          {"project", QString::fromStdString(projectFile), "--dump", "MT01"});
     EXPECT_FALSE(dumpBefore.empty());
 
     {
-        TFMain main(settings, dialogs);
-        main.show();
+        TFMain& main = s.ShowMainWindow();
         TFChild* child = main.OpenProjectWindow(projectFile, false);
         ASSERT_NE(child, nullptr);
         EXPECT_EQ(TreeText(child->Project().Db()), treeBefore);
         EXPECT_EQ(PagesText(child->Project().Pages()), pagesBefore);
         child->ExecuteCommand(cmRun);
-        TTableVC* view = nullptr;
-        child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-            if (!view) view = dynamic_cast<TTableVC*>(v);
-        });
+        TTableVC* view = PlacedTable(*child);
         ASSERT_NE(view, nullptr);
         EXPECT_EQ(view->Data().RowCount(), rowsBefore);
-        main.close();
+        s.CloseMain();
     }
     const std::string dumpAfter =
         RunTool(bin + "/tools/cli/vorelt-cli",

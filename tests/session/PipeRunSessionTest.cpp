@@ -2,31 +2,17 @@
 // OpenGL scene, Run colours the sensors by their first hits in the rendered frame, and the
 // round shortcut typed twice on the scene turns the axis to Y.
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "common/TestData.h"
+#include "../app/TDemoSession.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
-#include "view3d/RegisterView3dClasses.h"
 #include "view3d/TBaseObj3DVisials.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
 
-#include <QApplication>
-#include <QProcess>
-#include <QTabWidget>
-#include <QTest>
-#include <filesystem>
 #include <gtest/gtest.h>
 #include <map>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
+using vorelt::test::TDemoSession;
 
 namespace {
 
@@ -41,34 +27,11 @@ std::map<uint32_t, int> ColourCounts(const QImage& frame) {
 } // namespace
 
 TEST(PipeRunSession, TheDemoPageRendersTheSchemaWithItsActivity) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    ASSERT_EQ(QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo",
-                                {QString::fromStdString(dir.Path())}),
-              0);
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    RegisterView3dClasses();
-    TLongShoF::SetMinimumShowTime(0);
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
-    TFMain main(settings, dialogs);
-    main.resize(1280, 900);
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-    TFChild* child = main.OpenProjectWindow(dir.File("demo.xml"), false);
-    ASSERT_NE(child, nullptr);
-    TGraph3DVC* view = nullptr;
-    child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-        if (auto* g = dynamic_cast<TGraph3DVC*>(v)) view = g;
-    });
+    TDemoSession s;
+    ASSERT_TRUE(s.Open());
+    TFChild* child = s.Child;
+    TGraph3DVC* view = s.ShowPipeRun();
     ASSERT_NE(view, nullptr);
-    child->PageControl()->setCurrentIndex(2);
-    QTest::qWait(200);
-    ASSERT_TRUE(view->Container().HasGL());
 
     // Before Run: pipes and sensors in their own colours.
     std::map<uint32_t, int> before = ColourCounts(view->Container().GrabFrame());
@@ -78,8 +41,7 @@ TEST(PipeRunSession, TheDemoPageRendersTheSchemaWithItsActivity) {
     EXPECT_GT(before[TPAEObj3DVisials::DefaultColor], 11 * 50);
 
     child->ExecuteCommand(cmRun);
-    QTest::qWait(200);
-    ASSERT_TRUE(view->Active());
+    ASSERT_TRUE(QTest::qWaitFor([view] { return view->Active(); }, 5000));
     std::map<uint32_t, int> after = ColourCounts(view->Container().GrabFrame());
     EXPECT_EQ(after[TPAEObj3DVisials::DefaultColor], 0);
     EXPECT_GT(after[TPipeObj3DVisials::DefaultColor], 500);
@@ -93,10 +55,11 @@ TEST(PipeRunSession, TheDemoPageRendersTheSchemaWithItsActivity) {
 
     // "r" starts rotating about X; "r" again after the typing timer steps to Y.
     view->RequestFocus();
+    const auto typed = [view] { return view->Container().Core().Mode() != cmTyping; };
     QTest::keyClick(&view->Container(), Qt::Key_R);
-    QTest::qWait(400);
+    ASSERT_TRUE(QTest::qWaitFor(typed, 5000));
     QTest::keyClick(&view->Container(), Qt::Key_R);
-    QTest::qWait(400);
+    ASSERT_TRUE(QTest::qWaitFor(typed, 5000));
     EXPECT_NE(view->TitleText().find("[ROUND FROM Y]"), std::string::npos) << view->TitleText();
-    EXPECT_TRUE(dialogs.Boxes.empty());
+    EXPECT_TRUE(s.Dialogs.Boxes.empty());
 }

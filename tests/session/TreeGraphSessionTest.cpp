@@ -5,34 +5,27 @@
 // the filtered data in the graph; after saving, closing and opening again the graph shows the
 // same points on the same ranges.
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
+#include "../app/TAppSession.h"
+#include "../app/TProjectTexts.h"
+#include "../app/TTreeSteps.h"
 #include "app/TFSeries.h"
 #include "app/TFTreePrj.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
 #include "app/TfrmAeFltr.h"
 #include "app/TfrmAeGr.h"
 #include "app/TfrmAePrc.h"
-#include "common/TestData.h"
-#include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TLCCondition.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
+#include "viewmodel/drawables/TGraphAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TfrmAeTbl.h"
-#include "viewmodel/drawables/TGraphAEVObject.h"
-#include "viewmodel/drawables/TGraphPointAEVObject.h"
-#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,46 +42,9 @@
 #include <gtest/gtest.h>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
+using namespace vorelt::test;
 
 namespace {
-
-QAction* FindAction(QMenu* menu, const QString& text) {
-    for (QAction* a : menu->actions()) {
-        // Field items read "FieldName<tab>DisplayName[Dimension]".
-        if (a->text() == text || a->text().startsWith(text + "\t")) return a;
-        if (a->menu())
-            if (QAction* hit = FindAction(a->menu(), text)) return hit;
-    }
-    return nullptr;
-}
-
-// The tree as text: every processor with its depth and name.
-std::string TreeText(TGVCPU& p, int depth = 0) {
-    std::string s = std::string(size_t(depth) * 2, ' ') + p.ClassName() + " " + p.Name() + "\n";
-    for (int i = 0; i < p.ChildCount(); ++i)
-        s += TreeText(*p.Child(i), depth + 1);
-    return s;
-}
-
-std::string PagesText(TDispatchDraw& pages) {
-    std::string s;
-    for (int i = 0; i < pages.PageCount(); ++i) {
-        TAEPage* page = pages.Page(i);
-        s += page->Name() + ":";
-        for (int j = 0; j < page->PlacementCount(); ++j) {
-            RecListGVCPU pl;
-            page->GetPlacement(j, pl);
-            s += " " + pl.ID + "@" + std::to_string(double(pl.TopLeftX)) + "," +
-                 std::to_string(double(pl.TopLeftY)) + "," +
-                 std::to_string(double(pl.BottomRightX)) + "," +
-                 std::to_string(double(pl.BottomRightY));
-        }
-        s += "\n";
-    }
-    return s;
-}
 
 // What a filled graph shows: points drawn and the ranges of its axes.
 struct TGraphShown {
@@ -115,28 +71,12 @@ TGraphShown Shown(TGraphVC& v) {
 } // namespace
 
 TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
+    TAppSession session;
+    ASSERT_TRUE(session.AcquireInstance());
     const QString bin = VORELT_BINARY_DIR;
-
-    const std::string data = dir.File("session.pci");
-    TGenerateOptions o;
-    o.Format = "pci";
-    o.FileName = data;
-    o.Hits = 3000;
-    o.Channels = 4;
-    o.Seed = 11;
-    std::string error;
-    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
-    const std::string projectFile = dir.File("session.xml");
-
-    RegisterCoreClasses();
-    RegisterView2dClasses();
+    const std::string data = session.GeneratedFile("session.pci", 3000, 4, 11);
+    ASSERT_FALSE(data.empty());
+    const std::string projectFile = session.Dir.File("session.xml");
     TLongShoF::SetMinimumShowTime(50);
     struct TRestore {
         std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
@@ -151,39 +91,23 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
         }
     } restore;
 
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
     std::string treeBefore, pagesBefore;
     TGraphShown before;
     {
-        TFMain main(settings, dialogs);
-        main.resize(1280, 900);
-        main.show();
-        QApplication::processEvents();
-        dialogs.Files = {projectFile, data};
-        TFChild* child = main.OpenProjectWindow({}, true);
+        TFMain& main = session.ShowMainWindow();
+        TFChild* child = session.NewProjectWindow(data, "session.xml");
         ASSERT_NE(child, nullptr);
 
         TGVCPUTbl* table = nullptr;
         TGVCPUGr* graph = nullptr;
         TFChild::TreeRunner() = [&](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
-            w.resize(1100, 760);
-            w.show();
-            QApplication::processEvents();
             TGVDb& db = child->Project().Db();
-            w.SelectProcessor(&db);
-            EXPECT_TRUE(w.InsertProcessor(pkFltr));
-            TGVCPU* filter = db.Child(0);
-            w.SelectProcessor(filter);
-            auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
-            EXPECT_NE(frame, nullptr);
+            TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1100, 760);
             if (!frame) return int(QDialog::Rejected);
+            TGVCPU* filter = db.Child(0);
             TLCEditor::DialogRunner() = [&](TLCDialog& c) {
-                c.SelectField(filter->FindField(fidAmpl));
-                c.OperationBox()->setCurrentIndex(c.OperationBox()->findData(coGreater));
-                c.ValueEdit()->setText("60");
-                return c.TryAccept() ? 1 : 0;
+                return ChooseAmplitudeAbove60(c, *filter) ? 1 : 0;
             };
             frame->Editor()->AddCondition();
             EXPECT_TRUE(w.InsertProcessor(pkLoc));
@@ -225,7 +149,8 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
             if (!tableFrame) return int(QDialog::Rejected);
             for (const char* column : {"Ampl", "Double"}) {
                 tableFrame->PrepareAddMenu();
-                if (QAction* a = FindAction(tableFrame->AddColumnMenu(), column)) a->trigger();
+                if (QAction* a = FindActionByText(tableFrame->AddColumnMenu(), column))
+                    a->trigger();
             }
 
             // The graph of the field against time, made in its frame.
@@ -300,13 +225,11 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
         child->ExecuteCommand(cmSave);
         treeBefore = TreeText(child->Project().Db());
         pagesBefore = PagesText(child->Project().Pages());
-        main.close();
+        session.CloseMain();
     }
 
     {
-        TFMain main(settings, dialogs);
-        main.resize(1280, 900);
-        main.show();
+        TFMain& main = session.ShowMainWindow();
         TFChild* child = main.OpenProjectWindow(projectFile, false);
         ASSERT_NE(child, nullptr);
         EXPECT_EQ(TreeText(child->Project().Db()), treeBefore);

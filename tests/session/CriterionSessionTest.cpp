@@ -4,12 +4,10 @@
 // stored weight table, condition and section. A screenshot of the screen per page goes to the
 // build folder (criterion-<page>.png).
 
-#include "../app/TScriptedDialogs.h"
+#include "../app/TAppSession.h"
 #include "app/TFSelSection.h"
 #include "app/TFTreePrj.h"
 #include "app/TfrmAeCriterion.h"
-#include "common/TestData.h"
-#include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEFieldTypes.h"
 #include "processing/criterion/TAECriterion.h"
@@ -17,10 +15,8 @@
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TGVCPUFltr.h"
 #include "processing/filter/TLCCondition.h"
-#include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
 #include "testprog/TTestSection.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
 
@@ -39,17 +35,14 @@
 #include <gtest/gtest.h>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
+using vorelt::test::ShootScreen;
+using vorelt::test::TAppSession;
 
 namespace {
 
-// The whole screen as the X server shows it.
+// The whole screen as the X server shows it, into the build folder.
 void Screenshot(const QString& name) {
-    QApplication::processEvents();
-    QTest::qWait(300);
-    QApplication::processEvents();
-    QProcess::execute("import", {"-window", "root", QString(VORELT_BINARY_DIR) + "/" + name});
+    ShootScreen(std::string(VORELT_BINARY_DIR) + "/" + name.toStdString());
 }
 
 // Shows every page of the dialog in turn, with one screenshot each.
@@ -63,22 +56,12 @@ void ShootPages(TCriterionDialog& d, const QString& prefix) {
 } // namespace
 
 TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    TGenerateOptions o;
-    o.Format = "pci";
-    o.FileName = dir.File("session.pci");
-    o.Hits = 400;
-    o.Channels = 4;
+    TAppSession session;
+    const std::string data = session.GeneratedFile("session.pci", 400, 4, 1);
+    ASSERT_FALSE(data.empty());
     std::string error;
-    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
     TProjectAE project;
-    ASSERT_TRUE(project.OpenDataFile(o.FileName, error)) << error;
+    ASSERT_TRUE(project.OpenDataFile(data, error)) << error;
     const char* names[] = {"Loading", "Holding", "Unloading"};
     for (int i = 0; i < 3; ++i) {
         auto s = std::make_unique<TTestSection>(names[i], i * 20, i * 20 + 19);
@@ -90,8 +73,7 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
     project.Db().AssignIDsDeep(false, *project.IDGenerator());
     project.Db().NameProcessors();
 
-    TScriptedDialogs dialogs;
-    TFTreePrj w(project, dialogs, nullptr, tmProjectTree);
+    TFTreePrj w(project, session.Dialogs, nullptr, tmProjectTree);
     w.resize(1100, 760);
     w.move(10, 10);
     w.show();

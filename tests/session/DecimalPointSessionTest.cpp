@@ -4,22 +4,14 @@
 // instead stays as typed, is marked and refused with a message while the dialog stays open.
 // Screenshots of the screen go to the build folder when VORELT_SHOTS is set.
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
+#include "../app/TAppSession.h"
+#include "../app/TTreeSteps.h"
 #include "app/TFTreePrj.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
 #include "app/TfrmAeFltr.h"
-#include "common/TestData.h"
-#include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/TProcessorKind.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TLCCondition.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TPickerMenu.h"
@@ -38,8 +30,7 @@
 #include <gtest/gtest.h>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
+using namespace vorelt::test;
 
 namespace {
 
@@ -48,42 +39,18 @@ bool Marked(const QLineEdit* edit) {
     return edit->property("refusedNumber").toBool();
 }
 
-// Only for a person who looks at the session: every window paints now and the X server has
-// drawn it all (a round trip) before the screen is read.
+// Only for a person who looks at the session.
 void Screenshot(const std::string& file) {
-    if (qEnvironmentVariableIsEmpty("VORELT_SHOTS")) return;
-    QApplication::processEvents();
-    for (QWidget* w : QApplication::topLevelWidgets())
-        if (w->isVisible()) w->repaint();
-    QGuiApplication::sync();
-    QApplication::processEvents();
-    QProcess::execute("import", {"-window", "root", QString::fromStdString(file)});
+    if (!qEnvironmentVariableIsEmpty("VORELT_SHOTS")) ShootScreen(file);
 }
 
 } // namespace
 
 TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherTextsAreRefused) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
-
-    const std::string data = dir.File("decimal.pci");
-    TGenerateOptions o;
-    o.Format = "pci";
-    o.FileName = data;
-    o.Hits = 500;
-    o.Channels = 4;
-    o.Seed = 29;
-    std::string error;
-    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
-
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    TLongShoF::SetMinimumShowTime(0);
+    TAppSession s;
+    ASSERT_TRUE(s.AcquireInstance());
+    const std::string data = s.GeneratedFile("decimal.pci", 500, 4, 29);
+    ASSERT_FALSE(data.empty());
     std::vector<std::string> messages;
     struct TRestore {
         std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
@@ -97,16 +64,9 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     } restore;
     ViewMessageBox() = [&](QWidget*, const std::string& text) { messages.push_back(text); };
 
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
     const std::string shots = std::string(VORELT_BINARY_DIR) + "/decimal-session-";
-    TFMain main(settings, dialogs);
-    main.resize(1280, 900);
-    main.move(0, 0);
-    main.show();
-    QApplication::processEvents();
-    dialogs.Files = {dir.File("decimal.xml"), data};
-    TFChild* child = main.OpenProjectWindow({}, true);
+    TFMain& main = s.ShowMainWindow();
+    TFChild* child = s.NewProjectWindow(data, "decimal.xml");
     ASSERT_NE(child, nullptr);
 
     TLCCondition* condition = nullptr;
@@ -114,16 +74,8 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     bool refusedStayedOpen = false, refusedMarked = false;
     TFChild::TreeRunner() = [&](QDialog& d) {
         auto& w = static_cast<TFTreePrj&>(d);
-        w.resize(1000, 700);
-        w.show();
-        QApplication::processEvents();
         TGVDb& db = child->Project().Db();
-        w.SelectProcessor(&db);
-        EXPECT_TRUE(w.InsertProcessor(pkFltr));
-        TGVCPU* filter = db.Child(0);
-        w.SelectProcessor(filter);
-        auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
-        EXPECT_NE(frame, nullptr);
+        TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1000, 700);
         if (!frame) return int(QDialog::Rejected);
         // The user types each text into the value and clicks OK; the last one is taken.
         std::vector<const char*> typed = {"1,2,3", "90.5"};

@@ -5,42 +5,26 @@
 // brings the standard view back. Screenshots of the screen go to the build folder
 // (view3d-session-*.png).
 
-#include "../app/TScriptedDialogs.h"
-#include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "common/TestData.h"
+#include "../app/TDemoSession.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
-#include "view2d/RegisterView2dClasses.h"
-#include "view3d/RegisterView3dClasses.h"
 #include "view3d/TBaseObj3DVisials.h"
-#include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
 
-#include <QApplication>
-#include <QProcess>
-#include <QTabWidget>
-#include <QTest>
 #include <QToolButton>
 #include <QWheelEvent>
 
 #include <cmath>
-#include <filesystem>
 #include <gtest/gtest.h>
 
 using namespace vorelt;
-using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
+using vorelt::test::TDemoSession;
 
 namespace {
 
-void Screenshot(const QString& name) {
-    QApplication::processEvents();
-    QProcess::execute("import", {"-window", "root", QString(VORELT_BINARY_DIR) + "/" + name});
+void Screenshot(const std::string& name) {
+    vorelt::test::ShootScreen(std::string(VORELT_BINARY_DIR) + "/" + name);
 }
 
 struct TSpot {
@@ -86,35 +70,11 @@ struct TScene {
 } // namespace
 
 TEST(View3DSession, TheSceneTurnsMovesAndZoomsAndResetBringsItBack) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    ASSERT_EQ(QProcess::execute(QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo",
-                                {QString::fromStdString(dir.Path())}),
-              0);
-    RegisterCoreClasses();
-    RegisterView2dClasses();
-    RegisterView3dClasses();
-    TLongShoF::SetMinimumShowTime(0);
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
-    TFMain main(settings, dialogs);
-    main.move(0, 0);
-    main.resize(1280, 900);
-    main.show();
-    ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
-    TFChild* child = main.OpenProjectWindow(dir.File("demo.xml"), false);
-    ASSERT_NE(child, nullptr);
-    TGraph3DVC* view = nullptr;
-    child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
-        if (auto* g = dynamic_cast<TGraph3DVC*>(v)) view = g;
-    });
+    TDemoSession s;
+    ASSERT_TRUE(s.Open());
+    TFChild* child = s.Child;
+    TGraph3DVC* view = s.ShowPipeRun();
     ASSERT_NE(view, nullptr);
-    child->PageControl()->setCurrentIndex(2);
-    ASSERT_TRUE(QTest::qWaitFor(
-        [&] { return view->Container().HasGL() && view->Container().SceneWidget()->isVisible(); }));
     child->ExecuteCommand(cmRun);
     ASSERT_TRUE(QTest::qWaitFor([&] { return view->Active(); }));
     TOGLContainer& container = view->Container();
@@ -203,7 +163,7 @@ TEST(View3DSession, TheSceneTurnsMovesAndZoomsAndResetBringsItBack) {
     QTest::keyClick(&container, Qt::Key_V);
     ASSERT_TRUE(
         QTest::qWaitFor([&] { return (scene.Render(), Distance(scene.At(at), home) < 0.01); }));
-    EXPECT_TRUE(dialogs.Boxes.empty());
+    EXPECT_TRUE(s.Dialogs.Boxes.empty());
     child->Project().SetModified(false);
-    main.close();
+    s.Main->close();
 }

@@ -1,55 +1,26 @@
-#include "../app/TScriptedDialogs.h"
+#include "../app/TAppSession.h"
 #include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
-#include "common/TestData.h"
-#include "mkdata/TGenerateDataFile.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QMdiArea>
-#include <QProcess>
 #include <QTabWidget>
 #include <filesystem>
-#include <fstream>
 #include <gtest/gtest.h>
 
 using namespace vorelt;
+using vorelt::test::TAppSession;
 using vorelt::test::TScriptedDialogs;
-using vorelt::test::TTempDir;
 
 TEST(ShellSession, CreateRunSaveCloseAndReopenFromTheRecentList) {
-    TTempDir dir;
-    // A runtime folder of our own, so the lock is the test's and nobody else's.
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
-
-    RegisterCoreClasses();
+    TAppSession s;
+    ASSERT_TRUE(s.AcquireInstance());
     TLongShoF::SetMinimumShowTime(50);
-    const std::string data = dir.File("session.pci");
-    TGenerateOptions o;
-    o.Format = "pci";
-    o.FileName = data;
-    o.Hits = 2000;
-    o.Channels = 8;
-    o.Seed = 11;
-    std::string error;
-    ASSERT_TRUE(GenerateDataFile(o, error)) << error;
-
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
-    const std::string project = dir.File("session.xml");
+    const std::string data = s.GeneratedFile("session.pci", 2000, 8, 11);
+    ASSERT_FALSE(data.empty());
+    TScriptedDialogs& dialogs = s.Dialogs;
+    const std::string project = s.Dir.File("session.xml");
     {
-        TFMain main(settings, dialogs);
-        main.show();
-        QApplication::processEvents();
+        TFMain& main = s.ShowMainWindow();
         dialogs.Files = {project, data};
         main.Action("mNewProject")->trigger();
         QApplication::processEvents();
@@ -62,7 +33,7 @@ TEST(ShellSession, CreateRunSaveCloseAndReopenFromTheRecentList) {
         // A second start while this one runs ends at once, silently and successfully.
         QProcess second;
         QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(runtime));
+        env.insert("XDG_RUNTIME_DIR", QString::fromStdString(s.Runtime));
         second.setProcessEnvironment(env);
         second.start(QString(VORELT_BINARY_DIR) + "/src/app/vorelt", {});
         ASSERT_TRUE(second.waitForFinished(20000));
@@ -78,12 +49,10 @@ TEST(ShellSession, CreateRunSaveCloseAndReopenFromTheRecentList) {
         EXPECT_EQ(dialogs.Boxes, std::vector<std::string>{"Operation Completed"});
         EXPECT_TRUE(std::filesystem::exists(project));
         EXPECT_TRUE(main.close());
-        EXPECT_EQ(settings.ReadString("STACKPROJECT", "1", ""), project);
+        EXPECT_EQ(s.Settings->ReadString("STACKPROJECT", "1", ""), project);
     }
     {
-        TFMain main(settings, dialogs);
-        main.show();
-        QApplication::processEvents();
+        TFMain& main = s.ShowMainWindow();
         QAction* recent = main.Action("mFStack0");
         ASSERT_NE(recent, nullptr);
         EXPECT_NE(recent->text().indexOf("1 "), -1);
@@ -97,5 +66,4 @@ TEST(ShellSession, CreateRunSaveCloseAndReopenFromTheRecentList) {
         EXPECT_EQ(child->CommandState(), csReady);
         EXPECT_TRUE(main.close());
     }
-    instance.Release();
 }

@@ -3,16 +3,9 @@
 // window resized, and tiled again. After every step each graph's labelled ticks sit on the
 // grid lines of their values and each label stands at its tick, read from the screen's pixels.
 
-#include "../app/TScriptedDialogs.h"
+#include "../app/TAppSession.h"
 #include "app/TFChild.h"
-#include "app/TFMain.h"
-#include "app/TLongShoF.h"
-#include "app/TSingleInstance.h"
 #include "common/TGraphPixels.h"
-#include "common/TestData.h"
-#include "project/RegisterCoreClasses.h"
-#include "project/TIniApplic.h"
-#include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
 
@@ -143,32 +136,14 @@ void ChooseFromMenuBar(QMainWindow& main, const char* menuName, const char* item
 } // namespace
 
 TEST(AxisLabelsOnTheDataScaleSession, TilingTwoProjectsAndResizingKeepEveryTickOnItsGridLine) {
-    TTempDir dir;
-    const std::string runtime = dir.File("run");
-    std::filesystem::create_directory(runtime);
-    std::filesystem::permissions(runtime, std::filesystem::perms::owner_all);
-    qputenv("XDG_RUNTIME_DIR", QByteArray::fromStdString(runtime));
-    // Screenshots go where VORELT_SHOTS points, when it is set.
-    const std::string shots = qEnvironmentVariable("VORELT_SHOTS").toStdString();
-    auto shotFile = [&](const char* name) { return shots.empty() ? shots : shots + "/" + name; };
-    TSingleInstance instance;
-    ASSERT_TRUE(instance.Acquire());
-    const QString mkdemo = QString(VORELT_BINARY_DIR) + "/demo/vorelt-mkdemo";
-    for (const char* folder : {"one", "two"})
-        QProcess::execute(mkdemo, {QString::fromStdString(dir.File(folder))});
-    RegisterCoreClasses();
-    RegisterView2dClasses();
+    TAppSession s;
+    ASSERT_TRUE(s.AcquireInstance());
     TLongShoF::SetMinimumShowTime(50);
-    TIniApplic settings(dir.Path() + "/");
-    TScriptedDialogs dialogs;
     {
-        TFMain main(settings, dialogs);
-        main.resize(1280, 960);
-        main.show();
-        ASSERT_TRUE(QTest::qWaitForWindowExposed(&main));
+        TFMain& main = s.ShowMainWindow(1280, 960);
         std::vector<TFChild*> children;
         for (const char* folder : {"one", "two"}) {
-            TFChild* child = main.OpenProjectWindow(dir.File(folder) + "/demo.xml", false);
+            TFChild* child = main.OpenProjectWindow(s.MakeDemo(s.Dir.File(folder)), false);
             ASSERT_NE(child, nullptr) << folder;
             child->PageControl()->setCurrentIndex(1);
             QApplication::processEvents();
@@ -179,16 +154,16 @@ TEST(AxisLabelsOnTheDataScaleSession, TilingTwoProjectsAndResizingKeepEveryTickO
         }
         // The second window opened maximized over the first.
         ExpectEveryGraphOnTheDataScale(main, {children.back()}, "after Run",
-                                       shotFile("axes-run.png"));
+                                       ShotFile("axes-run.png"));
 
         ChooseFromMenuBar(main, "mWindow", "mTileVertically");
         ExpectEveryGraphOnTheDataScale(main, children, "tiled vertically",
-                                       shotFile("axes-tiled.png"));
+                                       ShotFile("axes-tiled.png"));
 
         main.resize(1100, 760);
         ChooseFromMenuBar(main, "mWindow", "mTileVertically");
         ExpectEveryGraphOnTheDataScale(main, children, "smaller and tiled again",
-                                       shotFile("axes-retiled.png"));
+                                       ShotFile("axes-retiled.png"));
 
         // A maximized window follows the main window's size.
         auto* sub = qobject_cast<QMdiSubWindow*>(children.front()->parentWidget());
@@ -197,8 +172,7 @@ TEST(AxisLabelsOnTheDataScaleSession, TilingTwoProjectsAndResizingKeepEveryTickO
         sub->showMaximized();
         main.resize(1280, 1000);
         ExpectEveryGraphOnTheDataScale(main, {children.front()}, "maximized, main window larger",
-                                       shotFile("axes-maximized.png"));
+                                       ShotFile("axes-maximized.png"));
         main.close();
     }
-    instance.Release();
 }
