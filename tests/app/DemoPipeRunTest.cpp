@@ -3,7 +3,6 @@
 // panel instead of a GL widget; Run collects the first hits of the demo file and colours the
 // schema's sensors.
 
-#include "TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -14,6 +13,7 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"

@@ -2,7 +2,6 @@
 // The demo project in the application's main window, and the steps a user takes in it: shared
 // by the offscreen window tests and the sessions on a real X server, which run the same steps.
 
-#include "TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -13,6 +12,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view3d/RegisterView3dClasses.h"
 

@@ -2,7 +2,6 @@
 // with the checks' messages, drops in the tree, the parameter pages, the page dispatcher with
 // its preview, and what the project window does when the window ends.
 
-#include "TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFTreePrj.h"
@@ -21,6 +20,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TRoShemRectAEVObject.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
@@ -78,8 +78,7 @@ struct TTreeWindowFixture : ::testing::Test {
         dialogs.Files = {dir.File("p.xml"), data};
         child = main->OpenProjectWindow({}, true);
         ASSERT_NE(child, nullptr);
-        TFTreePrj::InputRunner() = [this](const std::string&, const std::string&,
-                                          std::string& text) {
+        dialogs.OnInput = [this](const std::string&, const std::string&, std::string& text) {
             if (inputs.empty()) return false;
             text = inputs.front();
             inputs.pop_front();
@@ -87,9 +86,6 @@ struct TTreeWindowFixture : ::testing::Test {
         };
     }
     void TearDown() override {
-        TFTreePrj::InputRunner() = nullptr;
-        TFTreePrj::MenuRunner() = nullptr;
-        TFChild::TreeRunner() = nullptr;
         dialogs.Answers = {mrNo};
         main.reset();
     }
@@ -147,7 +143,7 @@ TEST_F(TTreeWindowFixture, ClosingWithoutChangeIsCancelAndNoRebuild) {
     QWidget* tab = child->PageControl()->widget(0);
     ASSERT_NE(tab, nullptr);
     int result = -1;
-    TFChild::TreeRunner() = [&](QDialog& d) {
+    dialogs.OnDialog = [&](QDialog& d) {
         static_cast<TFTreePrj&>(d).CloseWindow();
         result = d.result();
         return result;
@@ -156,7 +152,7 @@ TEST_F(TTreeWindowFixture, ClosingWithoutChangeIsCancelAndNoRebuild) {
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_EQ(child->PageControl()->widget(0), tab);
     // A change ends with OK and the pages are built again.
-    TFChild::TreeRunner() = [&](QDialog& d) {
+    dialogs.OnDialog = [&](QDialog& d) {
         auto& w = static_cast<TFTreePrj&>(d);
         w.SelectProcessor(&Project().Db());
         w.InsertProcessor(pkFltr);
@@ -212,7 +208,7 @@ TEST_F(TTreeWindowFixture, TheGraph3DFrameRefreshesItsNodeAfterASchemaEdit) {
     EXPECT_EQ(edited, 1);
     // Complete now, but on no page yet: the status line follows without a new selection.
     EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Visible");
-    frame->OnAsk = [](const std::string&) { return true; };
+    dialogs.Answers = {mrYes};
     frame->DeleteSchema();
     EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Complete Description");
 }
@@ -314,7 +310,7 @@ TEST_F(TTreeWindowFixture, PopupItemsFollowTheSelection) {
     auto w = Open();
     QAction* chosen = nullptr;
     std::map<std::string, bool> enabled;
-    TFTreePrj::MenuRunner() = [&](QMenu& menu, const QPoint&) -> QAction* {
+    dialogs.OnMenu = [&](QMenu& menu, const QPoint&) -> QAction* {
         enabled.clear();
         for (QAction* a : menu.actions())
             enabled[a->objectName().toStdString()] = a->isEnabled();

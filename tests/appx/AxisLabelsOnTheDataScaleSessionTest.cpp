@@ -3,7 +3,6 @@
 // window resized, and tiled again. After every step each graph's labelled ticks sit on the
 // grid lines of their values and each label stands at its tick, read from the screen's pixels.
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -15,6 +14,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>

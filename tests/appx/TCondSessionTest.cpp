@@ -4,7 +4,6 @@
 // there; then "Parametric Data" from the "Edit" menu adds a field over the file's parametric
 // input and the table shows it. Screenshots of the screen go to the build folder.
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TDelHitGrid.h"
 #include "app/TFChild.h"
 #include "app/TFDelHit.h"
@@ -21,6 +20,7 @@
 #include "testprog/TAEParametric.h"
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TPickerMenu.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
 
@@ -84,10 +84,6 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
     RegisterCoreClasses();
     RegisterView2dClasses();
     TLongShoF::SetMinimumShowTime(0);
-    struct TRestore {
-        std::function<int(TFParametricField&)> Runner = TFParametric::DialogRunner();
-        ~TRestore() { TFParametric::DialogRunner() = Runner; }
-    } restore;
     TIniApplic settings(dir.Path() + "/");
     TScriptedDialogs dialogs;
     const std::string shots = std::string(VORELT_BINARY_DIR) + "/cond-session-";
@@ -175,7 +171,7 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
 
     // "Parametric Data": a field over the parametric input, shown in the table.
     ASSERT_TRUE(child->Action("mParametricData")->isEnabled());
-    TFParametric::DialogRunner() = [&](TFParametricField& d) {
+    dialogs.On<TFParametricField>([&](TFParametricField& d) {
         d.move(420, 380);
         d.show();
         QTest::keyClicks(d.NameEdit(), "Pressure");
@@ -188,7 +184,7 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
         QTest::keyClicks(d.OffsetEdit(), "-1");
         Screenshot(shots + "parametric-field.png");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     child->Action("mParametricData")->trigger();
     TFParametric* parametric = child->findChild<TFParametric*>();
     ASSERT_NE(parametric, nullptr);

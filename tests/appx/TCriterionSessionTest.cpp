@@ -4,7 +4,6 @@
 // stored weight table, condition and section. A screenshot of the screen per page goes to the
 // build folder (criterion-<page>.png).
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFSelSection.h"
 #include "app/TFTreePrj.h"
 #include "app/TfrmAeCriterion.h"
@@ -23,6 +22,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -99,30 +99,21 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
     auto* frame = qobject_cast<TfrmAeCriterion*>(w.ParameterPage());
     ASSERT_NE(frame, nullptr);
 
-    struct TRestore {
-        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
-        std::function<int(QDialog&)> Sub = TCriterionDialog::SubDialogRunner();
-        ~TRestore() {
-            TfrmAeCriterion::DialogRunner() = nullptr;
-            TLCEditor::DialogRunner() = Condition;
-            TCriterionDialog::SubDialogRunner() = Sub;
-        }
-    } restore;
-    TLCEditor::DialogRunner() = [&](TLCDialog& d) {
+    dialogs.On<TLCDialog>([&](TLCDialog& d) {
         d.show();
         d.SelectField(filter->FindField(fidAmpl));
         d.OperationBox()->setCurrentIndex(d.OperationBox()->findData(coGreater));
         QTest::keyClicks(d.ValueEdit(), "45");
         Screenshot("criterion-condition.png");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
-    TCriterionDialog::SubDialogRunner() = [&](QDialog& d) {
+    });
+    dialogs.OnDialog = [&](QDialog& d) {
         d.show();
         if (auto* sel = dynamic_cast<TFSelSection*>(&d)) sel->Toggle(1);
         Screenshot("criterion-select-sections.png");
         return int(QDialog::Accepted);
     };
-    TfrmAeCriterion::DialogRunner() = [&](TCriterionDialog& d) {
+    dialogs.On<TCriterionDialog>([&](TCriterionDialog& d) {
         d.resize(640, 520);
         d.show();
         QTest::keyClicks(d.NameEdit(), "MaxAmpl");
@@ -142,7 +133,7 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
         d.WeightTable()->item(1, 3)->setText("2");
         ShootPages(d, "criterion-add-");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     const int before = criterion->OwnFields().Count();
     frame->AddField(dtInteger, false);
     ASSERT_EQ(criterion->OwnFields().Count(), before + 1);
@@ -153,7 +144,7 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
     EXPECT_EQ(c->TypeResult, trWeights);
     Screenshot("criterion-frame.png");
 
-    TfrmAeCriterion::DialogRunner() = [&](TCriterionDialog& d) {
+    dialogs.On<TCriterionDialog>([&](TCriterionDialog& d) {
         d.resize(640, 520);
         d.show();
         EXPECT_EQ(d.SectionList()->topLevelItemCount(), 1);
@@ -161,6 +152,6 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
         EXPECT_EQ(d.ConditionEditor()->Root()->Count(), 1);
         ShootPages(d, "criterion-edit-");
         return int(QDialog::Rejected);
-    };
+    });
     frame->EditField(before);
 }

@@ -4,7 +4,6 @@
 // instead stays as typed, is marked and refused with a message while the dialog stays open.
 // Screenshots of the screen go to the build folder when VORELT_SHOTS is set.
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFTreePrj.h"
@@ -23,7 +22,7 @@
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TPickerMenu.h"
-#include "view2d/TViewMessages.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -84,18 +83,6 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     RegisterCoreClasses();
     RegisterView2dClasses();
     TLongShoF::SetMinimumShowTime(0);
-    std::vector<std::string> messages;
-    struct TRestore {
-        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
-        std::function<int(QDialog&)> Tree = TFChild::TreeRunner();
-        TViewMessageHandler Messages = ViewMessageBox();
-        ~TRestore() {
-            TLCEditor::DialogRunner() = Condition;
-            TFChild::TreeRunner() = Tree;
-            ViewMessageBox() = Messages;
-        }
-    } restore;
-    ViewMessageBox() = [&](QWidget*, const std::string& text) { messages.push_back(text); };
 
     TIniApplic settings(dir.Path() + "/");
     TScriptedDialogs dialogs;
@@ -112,7 +99,7 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     TLCCondition* condition = nullptr;
     std::vector<QString> shown;
     bool refusedStayedOpen = false, refusedMarked = false;
-    TFChild::TreeRunner() = [&](QDialog& d) {
+    dialogs.OnDialog = [&](QDialog& d) {
         auto& w = static_cast<TFTreePrj&>(d);
         w.resize(1000, 700);
         w.show();
@@ -127,7 +114,7 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
         if (!frame) return int(QDialog::Rejected);
         // The user types each text into the value and clicks OK; the last one is taken.
         std::vector<const char*> typed = {"1,2,3", "90.5"};
-        TLCEditor::DialogRunner() = [&](TLCDialog& c) {
+        dialogs.On<TLCDialog>([&](TLCDialog& c) {
             c.show();
             QApplication::processEvents();
             if (QAction* time = FindPickerAction(*c.FieldMenu(), fidTimeS)) time->trigger();
@@ -148,7 +135,7 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
                 }
             }
             return c.result();
-        };
+        });
         // "Add", then "Logical Condition" in its menu, with the mouse.
         EXPECT_TRUE(frame->Editor()->AddButton()->isEnabled());
         QTest::mouseClick(frame->Editor()->AddButton(), Qt::LeftButton);
@@ -173,8 +160,7 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     EXPECT_EQ(shown[1], "90,5");  // the point shows as the decimal comma
     EXPECT_TRUE(refusedStayedOpen);
     EXPECT_TRUE(refusedMarked);
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.front(), "'1,2,3' is not a valid floating point value");
+    EXPECT_TRUE(dialogs.Asked("'1,2,3' is not a valid floating point value"));
     ASSERT_NE(condition, nullptr);
     EXPECT_EQ(condition->Value(), "90,5");
     EXPECT_EQ(condition->Operation(), coLess);

@@ -3,7 +3,6 @@
 // shows itself outdated, Run again and the points are gone, and they stay gone after the
 // project was saved, closed and opened again (the companion log keeps the deletion).
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -16,6 +15,7 @@
 #include "view2d/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TRectAEVObject.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>

@@ -2,7 +2,6 @@
 // OpenGL scene, Run colours the sensors by their first hits in the rendered frame, and the
 // round shortcut typed twice on the scene turns the axis to Y.
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -11,6 +10,7 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TBaseObj3DVisials.h"
 #include "view3d/TGraph3DVC.h"

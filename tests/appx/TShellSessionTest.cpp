@@ -1,4 +1,3 @@
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -7,6 +6,7 @@
 #include "mkdata/TGenerateDataFile.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>

@@ -5,7 +5,6 @@
 // maxima that `vorelt-cli dump --kinds 1` gives. Screenshots of the run go to the build folder
 // (statistics-session.png).
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -20,6 +19,7 @@
 #include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view3d/RegisterView3dClasses.h"
 
@@ -155,13 +155,8 @@ TEST(StatisticsSession, PerChannelStatisticsCountTheHitsNotTheStatusRecords) {
     TLongShoF::SetMinimumShowTime(0);
     TIniApplic settings(dir.Path() + "/");
     TScriptedDialogs dialogs;
-    struct TRestore {
-        std::function<std::string(QWidget*, const std::string&)> Chooser =
-            TTableVC::CsvFileChooser();
-        ~TRestore() { TTableVC::CsvFileChooser() = Chooser; }
-    } restore;
     const std::string csv = dir.File("channels.csv");
-    TTableVC::CsvFileChooser() = [&](QWidget*, const std::string&) { return csv; };
+    dialogs.Files = {csv};
     TFMain main(settings, dialogs);
     main.resize(1000, 700);
     main.show();

@@ -2,7 +2,6 @@
 // window, a hit mark sent with Enter, and "Export CSV" from the view's popup menu, which must
 // give the same file as vorelt-export and the values that vorelt-cli dumps.
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -18,9 +17,9 @@
 #include "view2d/TFindTextF.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
-#include "view2d/TViewMessages.h"
 #include "view3d/RegisterView3dClasses.h"
 
 #include <QAction>
@@ -98,22 +97,9 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
     RegisterView2dClasses();
     RegisterView3dClasses();
     TLongShoF::SetMinimumShowTime(50);
-    std::vector<std::string> boxes;
-    // The hooks capture locals of this test; they go back to the defaults when it ends.
-    struct TRestore {
-        TViewMessageHandler Box = ViewMessageBox();
-        std::function<int(TLCDialog&)> Runner = TLCEditor::DialogRunner();
-        std::function<std::string(QWidget*, const std::string&)> Chooser =
-            TTableVC::CsvFileChooser();
-        ~TRestore() {
-            ViewMessageBox() = Box;
-            TLCEditor::DialogRunner() = Runner;
-            TTableVC::CsvFileChooser() = Chooser;
-        }
-    } restore;
-    ViewMessageBox() = [&](QWidget*, const std::string& t) { boxes.push_back(t); };
     TIniApplic settings(dir.Path() + "/");
     TScriptedDialogs dialogs;
+    std::vector<std::string>& boxes = dialogs.Boxes;
     const std::string menuCsv = dir.File("menu.csv");
     std::string name;
     {
@@ -157,12 +143,12 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
         TFindTextF* find = view->FindWindow();
         ASSERT_NE(find, nullptr);
         ASSERT_TRUE(find->isVisible());
-        TLCEditor::DialogRunner() = [&](TLCDialog& d) {
+        dialogs.On<TLCDialog>([&](TLCDialog& d) {
             d.SelectField(table->FindField(fidAmpl));
             d.OperationBox()->setCurrentIndex(d.OperationBox()->findData(coGreater));
             d.ValueEdit()->setText("80");
             return d.TryAccept() ? 1 : 0;
-        };
+        });
         find->Editor()->AddCondition();
         EXPECT_NE(find->Editor()->Memo()->toPlainText().indexOf("> 80"), -1);
         find->SeekButton()->click();
@@ -197,7 +183,7 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
         // "Export CSV" from the popup menu: onto the recording or the project it is refused
         // with the reason and changes nothing; onto a new name it writes the rows.
         auto exportTo = [&](const std::string& target) {
-            TTableVC::CsvFileChooser() = [=](QWidget*, const std::string&) { return target; };
+            dialogs.Files = {target};
             view->ShowContextMenu(QPoint(10, 10));
             QAction* exportCopy = nullptr;
             for (QAction* a : popup->actions())

@@ -5,7 +5,6 @@
 // section's time range; the project saved and opened again keeps section, line and graph.
 // Screenshots of the screen go where VORELT_SHOTS points, when it is set.
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFSelSection.h"
@@ -27,6 +26,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTestShapeAEVObject.h"
 
 #include <QAction>
@@ -140,11 +140,6 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
     RegisterCoreClasses();
     RegisterView2dClasses();
     TLongShoF::SetMinimumShowTime(0);
-    struct TRestore {
-        ~TRestore() {
-            TFTestProgram::DialogRunner() = [](QDialog& d) { return d.exec(); };
-        }
-    } restore;
     TIniApplic settings(dir.Path() + "/");
     TScriptedDialogs dialogs;
 
@@ -175,7 +170,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
         EXPECT_TRUE(child->Project().Modified());
 
         // "Add" in the sections list: the dialog typed into, then OK.
-        TFTestProgram::DialogRunner() = [&](QDialog& d) {
+        dialogs.OnDialog = [&](QDialog& d) {
             auto& s = dynamic_cast<TSectionDialog&>(d);
             d.move(400, 600);
             d.show();
@@ -217,7 +212,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
         Screenshot(shotFile("testprog-window.png"));
 
         // "Graph Settings" from the graph's menu opens the settings window.
-        TFTestProgram::DialogRunner() = [&](QDialog& d) {
+        dialogs.OnDialog = [&](QDialog& d) {
             d.move(200, 120);
             d.show();
             Screenshot(shotFile("testprog-settings.png"));

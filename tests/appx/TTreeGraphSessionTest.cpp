@@ -5,7 +5,6 @@
 // the filtered data in the graph; after saving, closing and opening again the graph shows the
 // same points on the same ranges.
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFSeries.h"
@@ -31,6 +30,7 @@
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TRoShemRectAEVObject.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TfrmAeTbl.h"
 
@@ -138,18 +138,6 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
     RegisterCoreClasses();
     RegisterView2dClasses();
     TLongShoF::SetMinimumShowTime(50);
-    struct TRestore {
-        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
-        std::function<int(TCalcFieldDialog&)> Calc = TfrmAePrc::DialogRunner();
-        std::function<int(QDialog&)> Tree = TFChild::TreeRunner();
-        std::function<int(TFSeries&)> Series = TFSeries::DialogRunner();
-        ~TRestore() {
-            TLCEditor::DialogRunner() = Condition;
-            TfrmAePrc::DialogRunner() = Calc;
-            TFChild::TreeRunner() = Tree;
-            TFSeries::DialogRunner() = Series;
-        }
-    } restore;
 
     TIniApplic settings(dir.Path() + "/");
     TScriptedDialogs dialogs;
@@ -166,7 +154,7 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
 
         TGVCPUTbl* table = nullptr;
         TGVCPUGr* graph = nullptr;
-        TFChild::TreeRunner() = [&](QDialog& d) {
+        dialogs.OnDialog = [&](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
             w.resize(1100, 760);
             w.show();
@@ -179,12 +167,12 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
             auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
             EXPECT_NE(frame, nullptr);
             if (!frame) return int(QDialog::Rejected);
-            TLCEditor::DialogRunner() = [&](TLCDialog& c) {
+            dialogs.On<TLCDialog>([&](TLCDialog& c) {
                 c.SelectField(filter->FindField(fidAmpl));
                 c.OperationBox()->setCurrentIndex(c.OperationBox()->findData(coGreater));
                 c.ValueEdit()->setText("60");
                 return c.TryAccept() ? 1 : 0;
-            };
+            });
             frame->Editor()->AddCondition();
             EXPECT_TRUE(w.InsertProcessor(pkLoc));
             TGVCPU* location = filter->Child(0);
@@ -195,13 +183,13 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
             auto* mathFrame = qobject_cast<TfrmAePrc*>(w.ParameterPage());
             EXPECT_NE(mathFrame, nullptr);
             if (!mathFrame) return int(QDialog::Rejected);
-            TfrmAePrc::DialogRunner() = [&](TCalcFieldDialog& c) {
+            dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& c) {
                 QTest::keyClicks(c.NameEdit(), "Double");
                 c.DisplayNameEdit()->setText("Double Ampl");
                 c.ExpressionButton()->setChecked(true);
                 c.ExpressionEdit()->setPlainText("{Ampl} * 2");
                 return c.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-            };
+            });
             mathFrame->AddField(dtExtended);
             EXPECT_EQ(math->OwnFields().Count(), 1);
             if (math->OwnFields().Count() != 1) return int(QDialog::Rejected);
@@ -237,13 +225,13 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
                       1);
             EXPECT_TRUE(graphFrame->SetAxisField(akLeft, doubleID));
             EXPECT_TRUE(graphFrame->SetAxisField(akBottom, fidTimeS));
-            TFSeries::DialogRunner() = [&](TFSeries& s) {
+            dialogs.On<TFSeries>([&](TFSeries& s) {
                 s.show();
                 QApplication::processEvents();
                 s.PointStyleBox()->setCurrentIndex(1); // "Big Point"
                 s.grab().save(bin + "/tree-graph-series.png");
                 return int(QDialog::Accepted);
-            };
+            });
             EXPECT_NE(graphFrame->AddSeries(stPointPlot), nullptr);
             graphFrame->AddInfoField(fidAmpl);
             graphFrame->AddInfoField(doubleID);

@@ -6,7 +6,6 @@
 // the pages and the table's records are the same. The command line knows no tables: it dumps
 // the math processor, whose stream is what the table shows.
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFTreePrj.h"
@@ -26,6 +25,7 @@
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TRoShemRectAEVObject.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TfrmAeTbl.h"
 
@@ -121,16 +121,6 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
     RegisterCoreClasses();
     RegisterView2dClasses();
     TLongShoF::SetMinimumShowTime(50);
-    struct TRestore {
-        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
-        std::function<int(TCalcFieldDialog&)> Calc = TfrmAePrc::DialogRunner();
-        std::function<int(QDialog&)> Tree = TFChild::TreeRunner();
-        ~TRestore() {
-            TLCEditor::DialogRunner() = Condition;
-            TfrmAePrc::DialogRunner() = Calc;
-            TFChild::TreeRunner() = Tree;
-        }
-    } restore;
 
     TIniApplic settings(dir.Path() + "/");
     TScriptedDialogs dialogs;
@@ -149,7 +139,7 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
 
         TGVCPUTbl* table = nullptr;
         std::string doubleID;
-        TFChild::TreeRunner() = [&](QDialog& d) {
+        dialogs.OnDialog = [&](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
             w.resize(1100, 700);
             w.show();
@@ -162,12 +152,12 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
             auto* frame = qobject_cast<TfrmAeFltr*>(w.ParameterPage());
             EXPECT_NE(frame, nullptr);
             if (!frame) return int(QDialog::Rejected);
-            TLCEditor::DialogRunner() = [&](TLCDialog& c) {
+            dialogs.On<TLCDialog>([&](TLCDialog& c) {
                 c.SelectField(filter->FindField(fidAmpl));
                 c.OperationBox()->setCurrentIndex(c.OperationBox()->findData(coGreater));
                 c.ValueEdit()->setText("60");
                 return c.TryAccept() ? 1 : 0;
-            };
+            });
             frame->Editor()->AddCondition();
             EXPECT_NE(frame->Editor()->Memo()->toPlainText().indexOf("> 60"), -1);
 
@@ -183,13 +173,13 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
             auto* mathFrame = qobject_cast<TfrmAePrc*>(w.ParameterPage());
             EXPECT_NE(mathFrame, nullptr);
             if (!mathFrame) return int(QDialog::Rejected);
-            TfrmAePrc::DialogRunner() = [&](TCalcFieldDialog& c) {
+            dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& c) {
                 QTest::keyClicks(c.NameEdit(), "Double");
                 c.DisplayNameEdit()->setText("Double Ampl");
                 c.ExpressionButton()->setChecked(true);
                 c.ExpressionEdit()->setPlainText("{Ampl} * 2");
                 return c.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-            };
+            });
             mathFrame->AddField(dtExtended);
             EXPECT_EQ(math->OwnFields().Count(), 1);
             if (math->OwnFields().Count() == 1) doubleID = math->OwnFields().Get(0)->ID();

@@ -5,7 +5,6 @@
 // brings the standard view back. Screenshots of the screen go to the build folder
 // (view3d-session-*.png).
 
-#include "../app/TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -15,6 +14,7 @@
 #include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TBaseObj3DVisials.h"
 #include "view3d/TGraph3DVC.h"
