@@ -16,6 +16,7 @@
 #include "processing/location/TGVCPULoc.h"
 #include "processing/math/TGVCPUPrc.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TAddonPanels.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TfrmAeTbl.h"
@@ -90,7 +91,7 @@ void RegisterParameterPages() {
             frame->OnOpenEditor = [frame](TGraph3DVC& v) {
                 if (TAEOBJ3D* schema = v.Data().Schema()) {
                     TSchemaEditorF editor(*schema, frame->window());
-                    editor.exec();
+                    Dialogs().Run(editor);
                 }
             };
             return frame;

@@ -1,6 +1,6 @@
 #include "app/TAskAgainLoop.h"
 
-#include "app/IDialogService.h"
+#include "view2d/IDialogService.h"
 
 #include <utility>
 

@@ -1,6 +1,6 @@
 #include "app/TChannelPanel.h"
 
-#include "app/IDialogService.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TCanvasDraw.h"
 #include "viewmodel/canvas/TypesPrg.h"
 

@@ -1,6 +1,5 @@
 #include "app/TDataFileCommands.h"
 
-#include "app/IDialogService.h"
 #include "drivers/TTimeOrder.h"
 #include "drivers/TWriteTarget.h"
 #include "model/TAEFieldIDs.h"
@@ -11,6 +10,7 @@
 #include "processing/db/TGVDb.h"
 #include "project/TProjectAE.h"
 #include "project/TShowMessage.h"
+#include "view2d/IDialogService.h"
 
 #include <bit>
 #include <cmath>

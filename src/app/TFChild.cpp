@@ -2,7 +2,6 @@
 #include "app/TFillStop.h"
 #include "view2d/TGraphVC.h"
 
-#include "app/IDialogService.h"
 #include "app/TChannelPanel.h"
 #include "app/TDataFileCommands.h"
 #include "app/TFDelHit.h"
@@ -26,6 +25,7 @@
 #include "processing/db/TDriverAccess.h"
 #include "processing/db/TGVDb.h"
 #include "project/TStatusText.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TCanvasDraw.h"
 #include "view2d/TPanelVC.h"
 #include "view2d/TTableVC.h"
@@ -113,12 +113,12 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     });
     connect(Action("mVariantsEditor"), &QAction::triggered, this, [this] {
         TFVariants editor(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, this);
-        editor.exec();
+        Dialogs().Run(editor);
         UpdateCommandStates();
     });
     connect(Action("mProjectOptions"), &QAction::triggered, this, [this] {
         TFProjectOptions options(*FProject, FDialogs, this);
-        options.exec();
+        Dialogs().Run(options);
         UpdateCommandStates();
     });
     connect(Action("mDatabaseInfo"), &QAction::triggered, this,
@@ -848,17 +848,12 @@ void TFChild::ShowViewPopup(TVisualClass& view, const QPoint& screenPos,
 
 // ---- Project tree window ---------------------------------------------------------------------
 
-std::function<int(QDialog&)>& TFChild::TreeRunner() {
-    static std::function<int(QDialog&)> runner;
-    return runner;
-}
-
 void TFChild::ShowTree(int mode, const std::string& processorID) {
     int result = QDialog::Rejected;
     {
         TFTreePrj tree(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, mode, processorID,
                        this);
-        result = TreeRunner() ? TreeRunner()(tree) : tree.exec();
+        result = Dialogs().Run(tree);
     }
     if (result == QDialog::Accepted) {
         std::string error;

@@ -92,8 +92,6 @@ public:
     // Opens the project tree window in a mode (for the processor's parameters with the
     // processor's ID); rebuilds the pages when the window ends with OK.
     void ShowTree(int mode, const std::string& processorID = std::string());
-    // What the tree window is opened with; tests run it themselves.
-    static std::function<int(QDialog&)>& TreeRunner();
     // The file dialog loop of the project file. A new project is only remembered here and
     // written once its data file and pages are ready (FinishNew).
     bool OpenProject(const std::string& fileName, std::string& error, bool isNew);

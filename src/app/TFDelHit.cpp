@@ -6,6 +6,7 @@
 #include "persist/TNumberFormat.h"
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TPickerMenu.h"
 #include "view2d/TfrmAeTbl.h"
 
@@ -32,11 +33,6 @@ const char Section[] = "DELHIT";
 constexpr uint8_t AlignmentCodes[] = {taLeftJustify, taCenter, taRightJustify};
 
 } // namespace
-
-std::function<int(QDialog&)>& TFDelHit::DialogRunner() {
-    static std::function<int(QDialog&)> runner = [](QDialog& d) { return d.exec(); };
-    return runner;
-}
 
 TFDelHit::TFDelHit(TGVDb& db, TIniApplic* settings, QWidget* parent)
     : QDialog(parent), FDb(db), FSettings(settings), FPages(db) {
@@ -276,7 +272,7 @@ void TFDelHit::EditColumn(int i) {
     dialog.WidthEdit()->setText(QString::number(c->GetDisplayWidth()));
     for (int k = 0; k < 3; ++k)
         if (AlignmentCodes[k] == c->GetAlignment()) dialog.AlignmentBox()->setCurrentIndex(k);
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     int32_t width = 0;
     TryStrToInt(dialog.WidthEdit()->text().toStdString(), width);
     FPages.EditColumn(i, dialog.NameEdit()->text().toStdString(), width,

@@ -54,9 +54,6 @@ public:
     void MoveColumn(int i, int delta);
     void DeleteColumn(int i);
 
-    // How dialogs are run (tests answer them); the default execs them.
-    static std::function<int(QDialog&)>& DialogRunner();
-
 protected:
     void done(int result) override;
     // Deletions made elsewhere while the window was in the background show when it returns.

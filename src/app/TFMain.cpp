@@ -1,10 +1,10 @@
 #include "app/TFMain.h"
 
-#include "app/IDialogService.h"
 #include "app/TFChild.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "project/TIniApplic.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TPanelVC.h"
 #include "viewmodel/canvas/TypesPrg.h"
 

@@ -1,10 +1,10 @@
 #include "app/TFParametric.h"
 
-#include "app/IDialogService.h"
 #include "model/TAEField.h"
 #include "model/TAEListFields.h"
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
 
@@ -151,13 +151,6 @@ bool TFParametricField::TryAccept() {
 
 // --- The window -----------------------------------------------------------------------------
 
-std::function<int(TFParametricField&)>& TFParametric::DialogRunner() {
-    static std::function<int(TFParametricField&)> runner = [](TFParametricField& d) {
-        return d.exec();
-    };
-    return runner;
-}
-
 TFParametric::TFParametric(TGVDb& db, IDialogService& dialogs, TIniApplic* settings,
                            QWidget* parent)
     : QDialog(parent), FDb(db), FFields(db), FDialogs(dialogs), FSettings(settings) {
@@ -253,7 +246,7 @@ void TFParametric::UpdateTools() {
 
 void TFParametric::AddField() {
     TFParametricField dialog(FFields, FFields.NewEdit(), FDialogs, FSettings, this);
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     if (!FFields.Add(dialog.Edit())) return;
     Refresh();
     FList->setCurrentItem(FList->topLevelItem(FList->topLevelItemCount() - 1));
@@ -263,7 +256,7 @@ void TFParametric::EditField() {
     const int i = Selected();
     if (!FFields.Field(i)) return;
     TFParametricField dialog(FFields, FFields.EditOf(i), FDialogs, FSettings, this);
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     FFields.Apply(i, dialog.Edit());
     Refresh();
 }

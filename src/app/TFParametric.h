@@ -79,9 +79,6 @@ public:
     void DeleteField();
     void Info();
 
-    // How the field dialog is run (tests answer it); the default execs it.
-    static std::function<int(TFParametricField&)>& DialogRunner();
-
 protected:
     void done(int result) override;
 

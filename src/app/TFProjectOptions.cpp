@@ -1,9 +1,9 @@
 #include "app/TFProjectOptions.h"
 
-#include "app/IDialogService.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNumberFormat.h"
 #include "project/TProjectAE.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphic.h"
 #include "view2d/TNumberEdit.h"
@@ -73,11 +73,6 @@ bool TCoordDialog::TryAccept() {
 }
 
 // ---- Dialog --------------------------------------------------------------------------------
-
-std::function<int(TCoordDialog&)>& TFProjectOptions::DialogRunner() {
-    static std::function<int(TCoordDialog&)> runner;
-    return runner;
-}
 
 TFProjectOptions::TFProjectOptions(TProjectAE& project, IDialogService& dialogs, QWidget* parent)
     : QDialog(parent), FProject(project), FDialogs(dialogs), FEdit(project) {
@@ -232,7 +227,7 @@ void TFProjectOptions::RefreshZone(int zone) {
 }
 
 bool TFProjectOptions::RunDialog(TCoordDialog& d) {
-    return (DialogRunner() ? DialogRunner()(d) : d.exec()) == QDialog::Accepted;
+    return Dialogs().Run(d) == QDialog::Accepted;
 }
 
 void TFProjectOptions::AddPoint() {

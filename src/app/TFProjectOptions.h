@@ -68,8 +68,6 @@ public:
     // OK: the edits go to the project.
     void Accept();
 
-    static std::function<int(TCoordDialog&)>& DialogRunner();
-
 private:
     int CurrentZone() const;
     int CurrentPoint() const;

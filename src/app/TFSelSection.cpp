@@ -1,10 +1,10 @@
 #include "app/TFSelSection.h"
 
-#include "app/IDialogService.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "project/TIniApplic.h"
 #include "testprog/TTestSection.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
 #include "view2d/TNumberEdit.h"

@@ -3,10 +3,10 @@
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/graph/TSeriesGr.h"
 #include "project/TIniApplic.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TNumberEdit.h"
-#include "view2d/TViewMessages.h"
 #include "viewmodel/dialogs/processors/TSeriesEditRules.h"
 
 #include <QCheckBox>
@@ -51,11 +51,6 @@ TSeriesContext SeriesContextOf(TGraphVC& graph, const TSeriesGr& series, TIniApp
             c.OtherColors.push_back(s->Color());
     c.Settings = settings;
     return c;
-}
-
-std::function<int(TFSeries&)>& TFSeries::DialogRunner() {
-    static std::function<int(TFSeries&)> runner = [](TFSeries& d) { return d.exec(); };
-    return runner;
 }
 
 QGroupBox* TFSeries::RadioGroup(const char* name, const char* title, const char* const* captions,
@@ -203,7 +198,7 @@ TFSeries::TFSeries(TSeriesGr& series, const TSeriesContext& context, bool isNew,
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         // A bin number that is no number of its mode keeps the dialog open.
         if (const std::string refusal = TNumberEdit::CheckAll({FBinNum}); !refusal.empty()) {
-            ShowViewMessage(this, refusal);
+            Dialogs().ShowMessageBox(refusal, TMsgKind::Information, mbOK);
             return;
         }
         accept();
@@ -288,7 +283,7 @@ void TFSeries::reject() {
 
 bool EditSeries(QWidget* parent, TSeriesGr& series, const TSeriesContext& context, bool isNew) {
     TFSeries dialog(series, context, isNew, parent);
-    if (TFSeries::DialogRunner()(dialog) == QDialog::Accepted) return true;
+    if (Dialogs().Run(dialog) == QDialog::Accepted) return true;
     dialog.reject();
     return false;
 }

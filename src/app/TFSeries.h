@@ -74,9 +74,6 @@ public:
     void reject() override;
     bool Restored() const { return FRestored; }
 
-    // How the dialog is run (tests answer it themselves); the default execs it.
-    static std::function<int(TFSeries&)>& DialogRunner();
-
 private:
     // Every change ends here: the graph shows itself changed.
     void Applied();

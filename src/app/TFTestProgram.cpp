@@ -1,6 +1,5 @@
 #include "app/TFTestProgram.h"
 
-#include "app/IDialogService.h"
 #include "app/TFSelSection.h"
 #include "app/TFTestSettings.h"
 #include "app/TParameterPages.h"
@@ -16,6 +15,7 @@
 #include "project/TShowMessage.h"
 #include "testprog/TTestGraphMapping.h"
 #include "testprog/TTestSection.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
 #include "view2d/TNumberEdit.h"
@@ -46,11 +46,6 @@ QString Number(long double v) {
 }
 
 } // namespace
-
-std::function<int(QDialog&)>& TFTestProgram::DialogRunner() {
-    static std::function<int(QDialog&)> runner = [](QDialog& d) { return d.exec(); };
-    return runner;
-}
 
 TFTestProgram::TFTestProgram(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings,
                              QWidget* parent)
@@ -203,7 +198,7 @@ TFTestProgram::TFTestProgram(TProjectAE& project, IDialogService& dialogs, TIniA
         QMenu menu;
         for (QAction* a : items)
             menu.addAction(a);
-        menu.exec(pos);
+        Dialogs().Popup(menu, pos);
     };
     Activate();
     RefreshSections();
@@ -272,7 +267,7 @@ void TFTestProgram::ReloadData() {
 
 void TFTestProgram::GraphSettings() {
     TFTestSettings window(FGraph, FDialogs, FSettings, this);
-    if (DialogRunner()) DialogRunner()(window);
+    Dialogs().Run(window);
     PlaceAll();
     RefreshParameters();
 }
@@ -482,7 +477,7 @@ void TFTestProgram::RefreshSections() {
 void TFTestProgram::AddSection() {
     TTestSectionList& list = FDb.TestSections();
     TSectionDialog dialog(list, -1, FDialogs, this);
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     auto section = std::make_unique<TTestSection>();
     dialog.StoreInto(*section);
     if (IIDGenerator* generator = FProject.IDGenerator()) section->AssignID(false, *generator);
@@ -499,7 +494,7 @@ void TFTestProgram::EditSection() {
     TTestSection* s = list.Get(i);
     if (!s) return;
     TSectionDialog dialog(list, i, FDialogs, this);
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     dialog.StoreInto(*s);
     PlaceAll();
     Modified();
@@ -717,7 +712,7 @@ void TFTestProgram::AddPoint() {
     const bool empty = line.Points().PointCount() == 0;
     TPointDialog dialog(empty ? 2 : 1, AxisSeconds(FGraph, FDb), line.GetMin(), line.GetMax(),
                         FDialogs, this);
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     int at = -1;
     for (const TGVCoord& p : dialog.Points())
         at = InsertLinePoint(line, p);
@@ -736,7 +731,7 @@ void TFTestProgram::EditPoint() {
     const TGVCoord c = line.Points().GetPoint(i);
     dialog.TimeEdit(0)->setText(Number(c.X));
     dialog.LoadEdit(0)->setText(Number(c.Y));
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     const int at = EditLinePoint(line, i, dialog.Points().front());
     PlaceAll();
     Modified();

@@ -40,9 +40,6 @@ public:
                   QWidget* parent = nullptr);
     ~TFTestProgram() override;
 
-    // How the section, point and settings dialogs are run; tests fill them in themselves.
-    static std::function<int(QDialog&)>& DialogRunner();
-
     TGraphDb& Graph() const { return FGraph; }
     QTreeWidget* Sections() const { return FSections; }
     QTreeWidget* Points() const { return FPoints; }

@@ -1,6 +1,5 @@
 #include "app/TFTestSettings.h"
 
-#include "app/IDialogService.h"
 #include "app/TFSeries.h"
 #include "app/TParameterPages.h"
 #include "model/TAEListFields.h"
@@ -9,6 +8,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TGraphDb.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
@@ -58,11 +58,6 @@ void SetEnabledLook(QLineEdit* e, bool on) {
 }
 
 } // namespace
-
-TFTestSettings::TSeriesEditor& TFTestSettings::SeriesEditor() {
-    static TSeriesEditor editor;
-    return editor;
-}
 
 TFTestSettings::TFTestSettings(TGraphDb& graph, IDialogService& dialogs, TIniApplic* settings,
                                QWidget* parent)
@@ -291,7 +286,7 @@ void TFTestSettings::SelectField(int group) {
                    [this, group](const TAEField* f) {
                        if (f) ChooseField(group, f->ID());
                    });
-    menu.exec(QCursor::pos());
+    Dialogs().Popup(menu, QCursor::pos());
 }
 
 void TFTestSettings::ChooseField(int group, const std::string& fieldId) {
@@ -370,7 +365,6 @@ void TFTestSettings::RefreshSeries() {
 }
 
 bool TFTestSettings::RunSeriesEditor(TSeriesGr& series, bool isNew) {
-    if (SeriesEditor()) return SeriesEditor()(series, isNew);
     return vorelt::EditSeries(this, series, SeriesContextOf(FGraph, series, FSettings), isNew);
 }
 

@@ -31,10 +31,8 @@ public:
                    QWidget* parent = nullptr);
     ~TFTestSettings() override;
 
-    // The series editor: the series and whether it was just added; false when the user
-    // cancelled (a new series is then deleted again). Empty: the series dialog.
-    using TSeriesEditor = std::function<bool(TSeriesGr& series, bool isNew)>;
-    static TSeriesEditor& SeriesEditor();
+    // The series dialog: the series and whether it was just added; false when the user
+    // cancelled (a new series is then deleted again).
     bool RunSeriesEditor(TSeriesGr& series, bool isNew);
 
     // The controls of one axis group (0 left, 1 right, 2 bottom).

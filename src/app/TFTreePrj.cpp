@@ -1,6 +1,6 @@
 #include "app/TFTreePrj.h"
+#include <QInputDialog>
 
-#include "app/IDialogService.h"
 #include "app/TParameterPages.h"
 #include "model/TAEMessageNumbers.h"
 #include "model/TAERecordProtocol.h"
@@ -12,6 +12,7 @@
 #include "processing/db/TGVDb.h"
 #include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TVisualClass.h"
 #include "viewmodel/dialogs/tree/TTreePrjRules.h"
@@ -26,7 +27,6 @@
 #include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
-#include <QInputDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenu>
@@ -90,16 +90,6 @@ TColor ToTColor(const QColor& c) {
 }
 
 } // namespace
-
-TFTreePrj::TInputRunner& TFTreePrj::InputRunner() {
-    static TInputRunner runner;
-    return runner;
-}
-
-std::function<QAction*(QMenu&, const QPoint&)>& TFTreePrj::MenuRunner() {
-    static std::function<QAction*(QMenu&, const QPoint&)> runner;
-    return runner;
-}
 
 TFTreePrj::TFTreePrj(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings, int mode,
                      const std::string& processorID, QWidget* parent)
@@ -345,22 +335,11 @@ void TFTreePrj::Message(const std::string& text) {
 }
 
 QAction* TFTreePrj::RunMenu(QMenu& menu, const QPoint& pos) {
-    if (MenuRunner()) {
-        QAction* chosen = MenuRunner()(menu, pos);
-        if (chosen && chosen->isEnabled()) chosen->trigger();
-        return chosen;
-    }
-    return menu.exec(pos);
+    return Dialogs().Popup(menu, pos);
 }
 
 bool TFTreePrj::AskInput(const std::string& caption, const std::string& prompt, std::string& text) {
-    if (InputRunner()) return InputRunner()(caption, prompt, text);
-    bool ok = false;
-    const QString answer =
-        QInputDialog::getText(this, QString::fromStdString(caption), QString::fromStdString(prompt),
-                              QLineEdit::Normal, QString::fromStdString(text), &ok);
-    if (ok) text = answer.toStdString();
-    return ok;
+    return Dialogs().InputText(caption, prompt, text);
 }
 
 void TFTreePrj::closeEvent(QCloseEvent* event) {
@@ -933,8 +912,7 @@ bool TFTreePrj::HandleDrop(QObject* target, QEvent* event) {
             QAction* copy = menu.addAction("Copy");
             copy->setObjectName("mCopyVC");
             copy->setEnabled(CanCopyInTree(*dragged));
-            QAction* chosen =
-                MenuRunner() ? MenuRunner()(menu, QCursor::pos()) : menu.exec(QCursor::pos());
+            QAction* chosen = Dialogs().Popup(menu, QCursor::pos());
             DropInTree(dragged, onto, chosen == move ? dcMove : chosen == copy ? dcCopy : dcNone);
         }
     } else if (target == FBuffer->viewport()) {

@@ -121,13 +121,6 @@ public:
     // Ends the window (what "Close" does).
     void CloseWindow();
 
-    // How input boxes are asked (tests answer them): false when cancelled.
-    using TInputRunner = std::function<bool(const std::string& caption, const std::string& prompt,
-                                            std::string& text)>;
-    static TInputRunner& InputRunner();
-    // How popup menus are run (tests choose); returns the chosen action or none.
-    static std::function<QAction*(QMenu&, const QPoint&)>& MenuRunner();
-
 protected:
     void closeEvent(QCloseEvent* event) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

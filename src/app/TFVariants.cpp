@@ -1,10 +1,10 @@
 #include "app/TFVariants.h"
 
-#include "app/IDialogService.h"
 #include "persist/TGVVariant.h"
 #include "persist/TGVVariants.h"
 #include "project/TIniApplic.h"
 #include "project/TProjectAE.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TNumberEdit.h"
 #include "viewmodel/dialogs/project/TVariantsRules.h"
 
@@ -73,11 +73,6 @@ bool TVariantDialog::TryAccept() {
 }
 
 // ---- List window ---------------------------------------------------------------------------
-
-std::function<int(TVariantDialog&)>& TFVariants::DialogRunner() {
-    static std::function<int(TVariantDialog&)> runner;
-    return runner;
-}
 
 TFVariants::TFVariants(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings,
                        QWidget* parent)
@@ -163,7 +158,7 @@ void TFVariants::UpdateButtons() {
 }
 
 bool TFVariants::RunDialog(TVariantDialog& d) {
-    return (DialogRunner() ? DialogRunner()(d) : d.exec()) == QDialog::Accepted;
+    return Dialogs().Run(d) == QDialog::Accepted;
 }
 
 void TFVariants::AddVariant(uint8_t kind) {

@@ -58,9 +58,6 @@ public:
     void Info();
     void Refresh();
 
-    // How the variant dialog is run (tests answer it); the default execs it.
-    static std::function<int(TVariantDialog&)>& DialogRunner();
-
 private:
     void UpdateButtons();
     bool RunDialog(TVariantDialog& d);

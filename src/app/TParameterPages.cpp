@@ -1,8 +1,8 @@
 #include "app/TParameterPages.h"
 
-#include "app/IDialogService.h"
 #include "persist/TTextHelpers.h"
 #include "processing/TGVCPU.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TNumberEdit.h"
 
 #include <QLabel>

@@ -1,6 +1,6 @@
 #include "app/TPointDialog.h"
 
-#include "app/IDialogService.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TNumberEdit.h"
 
 #include <QDialogButtonBox>

@@ -1,6 +1,5 @@
 #include "app/TfrmAeCriterion.h"
 
-#include "app/IDialogService.h"
 #include "app/TFSelSection.h"
 #include "model/TAEField.h"
 #include "model/TAEFieldTypes.h"
@@ -14,6 +13,7 @@
 #include "processing/filter/ILCOwner.h"
 #include "processing/filter/TLCBlock.h"
 #include "testprog/TTestSection.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TFieldListBar.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TNumberEdit.h"
@@ -280,11 +280,6 @@ TCriterionDialog::~TCriterionDialog() {
     if (FEditor) FEditor->SetTree(nullptr, nullptr);
 }
 
-std::function<int(QDialog&)>& TCriterionDialog::SubDialogRunner() {
-    static std::function<int(QDialog&)> runner = [](QDialog& d) { return d.exec(); };
-    return runner;
-}
-
 void TCriterionDialog::FillWeights(const TAECriterion& criterion) {
     const std::vector<TGVCPUCriterion::TWeightRow> rows = CriterionWeightRows(criterion);
     for (int r = 0; r < FWeights->rowCount() && r < static_cast<int>(rows.size()); ++r) {
@@ -313,7 +308,7 @@ void TCriterionDialog::SelectSections() {
     if (!sections) return;
     TFSelSection w(*sections, FSections, FSettings, this);
     w.setWindowTitle("Select Sections");
-    if (SubDialogRunner()(w) != QDialog::Accepted) return;
+    if (Dialogs().Run(w) != QDialog::Accepted) return;
     FSections = w.CheckedIDs();
     FillSectionList();
 }
@@ -385,11 +380,6 @@ bool TCriterionDialog::TryAccept() {
 
 // ---- Frame ---------------------------------------------------------------------------------
 
-std::function<int(TCriterionDialog&)>& TfrmAeCriterion::DialogRunner() {
-    static std::function<int(TCriterionDialog&)> runner;
-    return runner;
-}
-
 TfrmAeCriterion::TfrmAeCriterion(TGVCPUCriterion& processor, const TPageContext& context,
                                  QWidget* parent)
     : QWidget(parent), FProcessor(processor), FContext(context) {
@@ -440,7 +430,7 @@ void TfrmAeCriterion::Message(const std::string& text) {
 }
 
 bool TfrmAeCriterion::RunDialog(TCriterionDialog& d) {
-    return (DialogRunner() ? DialogRunner()(d) : d.exec()) == QDialog::Accepted;
+    return Dialogs().Run(d) == QDialog::Accepted;
 }
 
 void TfrmAeCriterion::AddField(uint8_t dataType, bool link) {

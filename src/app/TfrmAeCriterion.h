@@ -62,8 +62,6 @@ public:
     QStringList OutputLines() const;
     // "Select Sections": the marked sections of the project replace the list on OK.
     void SelectSections();
-    // How "Select Sections" is run (tests answer it); the default execs it.
-    static std::function<int(QDialog&)>& SubDialogRunner();
     // The parameter's field, as "Select Field" chooses it.
     void SelectParameterField(const std::string& param, const std::string& fieldID);
     TCriterionInput Input() const;
@@ -120,8 +118,6 @@ public:
     void MoveField(int i, int delta);
     void Refresh();
     void CommitEdits() override {}
-
-    static std::function<int(TCriterionDialog&)>& DialogRunner();
 
 private:
     bool RunDialog(TCriterionDialog& d);

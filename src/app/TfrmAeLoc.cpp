@@ -1,11 +1,11 @@
 #include "app/TfrmAeLoc.h"
 
-#include "app/IDialogService.h"
 #include "persist/TTextHelpers.h"
 #include "processing/location/TGVCPULoc.h"
 #include "processing/location/TLocChannelTypes.h"
 #include "processing/location/TLocOutMPT.h"
 #include "processing/location/TVallen.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TNumberEdit.h"
 
 #include <QCheckBox>
@@ -80,11 +80,6 @@ bool TChannelTypeDialog::TryAccept() {
 }
 
 // ---- Frame ---------------------------------------------------------------------------------
-
-std::function<int(QDialog&)>& TfrmAeLoc::DialogRunner() {
-    static std::function<int(QDialog&)> runner;
-    return runner;
-}
 
 TfrmAeLoc::TfrmAeLoc(TGVCPULoc& location, const TPageContext& context, QWidget* parent)
     : QWidget(parent), FLocation(location), FContext(context) {
@@ -260,7 +255,7 @@ void TfrmAeLoc::AMHCHLeft() {
 }
 
 bool TfrmAeLoc::RunDialog(QDialog& d) {
-    return (DialogRunner() ? DialogRunner()(d) : d.exec()) == QDialog::Accepted;
+    return Dialogs().Run(d) == QDialog::Accepted;
 }
 
 void TfrmAeLoc::AddChannel() {

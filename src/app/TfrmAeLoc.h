@@ -74,8 +74,6 @@ public:
     void RefreshChannels();
     void CommitEdits() override;
 
-    static std::function<int(QDialog&)>& DialogRunner();
-
 private:
     void ShowValues();
     void Changed();

@@ -1,6 +1,5 @@
 #include "app/TfrmAePrc.h"
 
-#include "app/IDialogService.h"
 #include "model/TAEField.h"
 #include "model/TAEFieldTypes.h"
 #include "model/TAEFields.h"
@@ -12,6 +11,7 @@
 #include "processing/expr/TPreProcessor.h"
 #include "processing/math/TAEStatFunc.h"
 #include "processing/math/TGVCPUPrc.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TFieldListBar.h"
 #include "view2d/TNumberEdit.h"
 
@@ -350,11 +350,6 @@ bool TCalcFieldDialog::TryAccept() {
 
 // ---- Frame ---------------------------------------------------------------------------------
 
-std::function<int(TCalcFieldDialog&)>& TfrmAePrc::DialogRunner() {
-    static std::function<int(TCalcFieldDialog&)> runner;
-    return runner;
-}
-
 TfrmAePrc::TfrmAePrc(TGVCPUPrc& processor, const TPageContext& context, QWidget* parent)
     : QWidget(parent), FProcessor(processor), FContext(context) {
     setObjectName("frmAePrc");
@@ -428,7 +423,7 @@ void TfrmAePrc::Changed(bool propagate) {
 }
 
 bool TfrmAePrc::RunDialog(TCalcFieldDialog& d) {
-    return (DialogRunner() ? DialogRunner()(d) : d.exec()) == QDialog::Accepted;
+    return Dialogs().Run(d) == QDialog::Accepted;
 }
 
 void TfrmAePrc::AddField(uint8_t dataType) {

@@ -110,8 +110,6 @@ public:
     void Refresh();
     void CommitEdits() override {}
 
-    static std::function<int(TCalcFieldDialog&)>& DialogRunner();
-
 private:
     bool RunDialog(TCalcFieldDialog& d);
     void Changed(bool propagate);

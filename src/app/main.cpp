@@ -1,10 +1,10 @@
 #include "app/TFMain.h"
-#include "app/TQtDialogService.h"
 #include "app/TSingleInstance.h"
 #include "persist/TNumberFormat.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view2d/TQtDialogService.h"
 #include "view3d/RegisterView3dClasses.h"
 
 #include <QApplication>
@@ -26,6 +26,7 @@ int main(int argc, char** argv) {
     RegisterView3dClasses();
 
     TQtDialogService dialogs;
+    TScopedDialogService currentDialogs(dialogs);
     int result;
     {
         TFMain mainWindow(settings, dialogs);

@@ -1,11 +1,13 @@
 #pragma once
 // The view that a final processor owns, as the processing core sees it. The visual layer
-// implements it (tables, graphs, 3D graphs); the core only forwards to it.
+// implements it (tables, graphs, 3D graphs); the core only forwards to it. Every view saves,
+// loads and follows the processor's settings through the same three calls.
 
 #include <cstdint>
 
 namespace vorelt {
 
+class TNodePersist;
 struct TAEOMSG;
 
 class IFinalView {
@@ -21,6 +23,11 @@ public:
     virtual bool GetFirstHitOnly() const = 0;
     // Messages that reach the final processor; the view decides what they mean to it.
     virtual void ViewMessage(TAEOMSG& msg) { (void)msg; }
+    // The view's whole node ("VisualClass"), saved and loaded with its processor.
+    virtual void SaveView(TNodePersist& node) const = 0;
+    virtual void LoadView(const TNodePersist& node) = 0;
+    // The processor's settings changed; `propagate` also empties the view.
+    virtual void SettingsChanged(bool propagate) = 0;
 };
 
 } // namespace vorelt

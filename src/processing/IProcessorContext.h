@@ -1,7 +1,8 @@
 #pragma once
 // What the root of a processing tree gets from the project that owns it: the identifier
-// generator, the prompt for questions and error boxes, and the receiver of messages that pass
-// the root on their way up.
+// generator, the prompt for questions and error boxes, the receiver of messages that pass the
+// root on their way up, and what the views of final processors ask of the project (whether
+// they stand on a page, where their status text goes).
 
 #include <string>
 
@@ -22,6 +23,13 @@ public:
     virtual void TopMessage(TAEOMSG& msg) = 0;
     // The project file, which nothing the tree writes may replace; empty when there is none.
     virtual std::string ProjectFileName() const { return {}; }
+    // Whether the view of the processor with this ID stands on one of the project's pages.
+    virtual bool IsPlaced(const std::string& processorID) const {
+        (void)processorID;
+        return false;
+    }
+    // What a view is doing, shown until an empty text hides it; nowhere when nobody shows it.
+    virtual void ViewStatus(const std::string& text) { (void)text; }
 };
 
 } // namespace vorelt

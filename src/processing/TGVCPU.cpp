@@ -107,6 +107,11 @@ std::unique_ptr<TGVCPU> TGVCPU::DetachChild(TGVCPU* child) {
     return p;
 }
 
+void TGVCPU::ReadThrough(TGVCPU& source) {
+    FParent = &source;
+    FOutside = true;
+}
+
 void TGVCPU::FreeChildren() {
     while (!FChildren.empty()) {
         std::unique_ptr<TGVCPU> last = std::move(FChildren.back());
@@ -164,7 +169,7 @@ void TGVCPU::Reset() {
     FreeChildren();
     FOwnFields.Clear();
     // A processor that its parent still lists keeps knowing its parent.
-    if (FParent && FParent->IndexOfChild(this) < 0) FParent = nullptr;
+    if (FParent && !FOutside && FParent->IndexOfChild(this) < 0) FParent = nullptr;
     FRecord.Clear();
     FNav = TAEPNav{};
     FErrorText.clear();
@@ -390,6 +395,7 @@ void TGVCPU::Dispatch(TAEOMSG& msg) {
 }
 
 void TGVCPU::SendUp(TAEOMSG& msg) {
+    if (FOutside) return;
     if (!msg.List.empty()) ListToParent(msg.List);
     if (FParent)
         FParent->Dispatch(msg);

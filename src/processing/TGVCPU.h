@@ -92,6 +92,11 @@ public:
     }
     // Hands a child back to the caller without freeing it; none when it is not a child.
     std::unique_ptr<TGVCPU> DetachChild(TGVCPU* child);
+    // Reads the records and fields of `source`'s branch from outside the tree, for a window
+    // that shows them for a while: `source` does not list this processor, so the tree, what
+    // the project saves and the messages that travel the tree stay as they were; messages
+    // this processor sends up end here.
+    void ReadThrough(TGVCPU& source);
     // Frees the children from the last to the first.
     void FreeChildren();
     // The root of the tree (a processor with kfDatabase); none when no ancestor is one.
@@ -267,6 +272,8 @@ protected:
     std::string FName;
     std::string FID;
     TGVCPU* FParent = nullptr;
+    // Reading through FParent without being one of its children.
+    bool FOutside = false;
     std::vector<std::unique_ptr<TGVCPU>> FChildren;
     TGVProperties FProperties;
     int32_t FImageIndex = -1;

@@ -56,6 +56,7 @@ void TGVFinal::Changed(bool propagate) {
         down.Text = FID;
         SendDown(down);
     }
+    if (FView) FView->SettingsChanged(propagate);
 }
 
 void TGVFinal::Dispatch(TAEOMSG& msg) {

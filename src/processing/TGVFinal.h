@@ -32,7 +32,8 @@ public:
 
     // The view's answer; -1 without view.
     int32_t CheckReady() override;
-    // 0x41A up (modified without notification); 0x401 to the children only when propagating.
+    // 0x41A up (modified without notification); 0x401 to the children only when propagating;
+    // then the view follows the settings.
     void Changed(bool propagate) override;
     // The view sees every message first; then the base forwarding.
     void Dispatch(TAEOMSG& msg) override;

@@ -256,6 +256,19 @@ std::string TProjectAE::GenerateID() {
     return FGenerator->NewID();
 }
 
+bool TProjectAE::IsPlaced(const std::string& processorID) const {
+    RecListGVCPU placement;
+    return FPages->FindPlacement(processorID, placement);
+}
+
+void TProjectAE::ViewStatus(const std::string& text) {
+    if (!FStatus) return;
+    if (text.empty())
+        FStatus->HideStatus();
+    else
+        FStatus->ShowStatus(text);
+}
+
 IIDGenerator* TProjectAE::IDGenerator() {
     return FGenerator.get();
 }

@@ -142,6 +142,8 @@ public:
     IUserPrompt* Prompt() override { return FPrompt; }
     void TopMessage(TAEOMSG& msg) override { Dispatch(msg); }
     std::string ProjectFileName() const override { return FFileName; }
+    bool IsPlaced(const std::string& processorID) const override;
+    void ViewStatus(const std::string& text) override;
     // IProjectVariants: the conditions of filters read the project's variants.
     const TGVVariants* ProjectVariants() const override { return &FVariants; }
 

@@ -2,10 +2,10 @@
 
 #include "processing/table/TGVCPUTbl.h"
 #include "processing/table/TSeekPlacement.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
-#include "view2d/TViewMessages.h"
 
 #include <QCheckBox>
 #include <QHBoxLayout>
@@ -86,7 +86,7 @@ int TFindTextF::Seek() {
         return found + TTableGrid::FixedRows;
     }
     FStatus->setText(txtNotFound);
-    ShowViewMessage(this, txtNotFound);
+    Dialogs().ShowMessageBox(txtNotFound, TMsgKind::Information, mbOK);
     FNewSeek->setChecked(true);
     FNewSeek->setEnabled(false);
     FSeek->setText(txtNewSeek);

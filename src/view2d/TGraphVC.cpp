@@ -11,7 +11,7 @@
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "project/TDispatchDraw.h"
-#include "project/TProjectAE.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TAddonVC.h"
 #include "view2d/TAixsStrip.h"
 #include "view2d/TCanvasContainer.h"
@@ -693,22 +693,23 @@ void TGraphVC::ShowInfo() {
         return;
     }
     if (!FGraph) return;
-    // A table below the graph reads the records through the graph's branch while it is open.
+    // A table reads the records through the graph's branch while the window is open, from
+    // outside the tree: showing records changes nothing the project holds.
     QDialog window(TPanelVC::MainWindow());
     window.setWindowTitle("Show Info");
     window.resize(640, 400);
     auto* layout = new QVBoxLayout(&window);
-    TGVCPUTbl* table = FGraph->AddNew<TGVCPUTbl>();
+    auto table = std::make_unique<TGVCPUTbl>();
+    table->ReadThrough(*FGraph);
     if (auto* view = dynamic_cast<TTableVC*>(table->GetView())) {
         view->SetParentWindow(&window);
         layout->addWidget(view->Panel());
         view->ShowRecordList(FFieldsInfo, found);
         view->SetVisible(true);
-        window.exec();
+        Dialogs().Run(window);
         view->Detach();
     }
-    std::unique_ptr<TGVCPU> gone = FGraph->DetachChild(table);
-    gone.reset();
+    table.reset();
     SetFocusedView(true);
 }
 
@@ -822,7 +823,7 @@ void TGraphVC::SetModified(bool resetData) {
     TGVVisualClass::SetModified(resetData);
 }
 
-void TGraphVC::GraphChanged(bool propagate) {
+void TGraphVC::SettingsChanged(bool propagate) {
     if (propagate) SetActive(false);
     UpdateAppearance();
 }
@@ -973,12 +974,8 @@ void TGraphVC::RemoveField(const std::string& id) {
         FSeries.Get(i)->LogCons().RemoveReferences(id);
 }
 
-int32_t TGraphVC::CheckReady() {
-    if (!FLeft->HasField() || !FBottom->HasField() || FSeries.Count() == 0) return crNotConfigured;
-    auto* project = FGraph ? dynamic_cast<TProjectAE*>(FGraph->Context()) : nullptr;
-    RecListGVCPU placement;
-    if (!project || !project->Pages().FindPlacement(FGraph->ID(), placement)) return crNotPlaced;
-    return crReady;
+bool TGraphVC::Configured() const {
+    return FLeft->HasField() && FBottom->HasField() && FSeries.Count() > 0;
 }
 
 bool TGraphVC::TimeAxis() const {

@@ -114,15 +114,12 @@ public:
     bool UsesField(const std::string& fieldId) const override;
     void RemoveField(const std::string& fieldId) override;
     void RefreshAxisCaptions() override;
-    // 1 without fields on the left and bottom axes or without series; 2 when on no page.
-    int32_t CheckReady() override;
     void ViewMessage(TAEOMSG& msg) override;
     void SetModified(bool resetData) override;
 
+    void SettingsChanged(bool propagate) override;
+
     // ---- IGraphView --------------------------------------------------------------------------
-    void SaveGraphView(TNodePersist& node) const override { SaveToNode(node); }
-    void LoadGraphView(const TNodePersist& node) override { LoadFromNode(node); }
-    void GraphChanged(bool propagate) override;
     std::string GraphCaption() const override { return GetCaption(); }
     bool ReportFieldUse(std::string_view id, std::vector<std::string>& lines) const override;
     bool UsesField(std::string_view id) const override { return UsesField(std::string(id)); }
@@ -171,6 +168,8 @@ public:
     QList<QAction*> PopupActions() { return PopupItems(); }
 
 protected:
+    // Fields on the left and bottom axes and at least one series.
+    bool Configured() const override;
     // A graph reading the records of `source`; `processor` is none for a graph that belongs to
     // no graph processor.
     TGraphVC(TGVCPUGr* processor, TGVCPU* source);

@@ -8,9 +8,9 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/filter/TLCCondition.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
-#include "view2d/TViewMessages.h"
 #include "viewmodel/dialogs/processors/TLCEditRules.h"
 
 #include <QComboBox>
@@ -149,7 +149,7 @@ bool TLCDialog::TryAccept() {
     const std::string text = Trim(FValue->text().toStdString());
     if (IsNumericType(FField->DataType()))
         if (const std::string refusal = TNumberEdit::CheckAll({FValue}); !refusal.empty()) {
-            ShowViewMessage(this, refusal);
+            Dialogs().ShowMessageBox(refusal, TMsgKind::Information, mbOK);
             return false;
         }
     std::unique_ptr<TAEField> probe = FField->Clone(cmConstant);
@@ -163,7 +163,7 @@ bool TLCDialog::TryAccept() {
             StrToFloat(text);
         probe->SetAsString(text);
     } catch (const std::exception& e) {
-        ShowViewMessage(this, e.what());
+        Dialogs().ShowMessageBox(e.what(), TMsgKind::Information, mbOK);
         return false;
     }
     FResultValue = probe->GetAsString();

@@ -5,6 +5,7 @@
 #include "processing/filter/ILCOwner.h"
 #include "processing/filter/TLCBlock.h"
 #include "processing/filter/TLCCondition.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TLCDialog.h"
 #include "viewmodel/dialogs/processors/TLCEditRules.h"
 
@@ -76,11 +77,6 @@ private:
 };
 
 } // namespace
-
-std::function<int(TLCDialog&)>& TLCEditor::DialogRunner() {
-    static std::function<int(TLCDialog&)> runner = [](TLCDialog& d) { return d.exec(); };
-    return runner;
-}
 
 TLCEditor::TLCEditor(QWidget* parent) : QWidget(parent) {
     setObjectName("LCEditor");
@@ -218,7 +214,7 @@ void TLCEditor::AddGroup(uint8_t op) {
 }
 
 bool TLCEditor::RunDialog(TLCDialog& dialog) {
-    return DialogRunner() && DialogRunner()(dialog) == QDialog::Accepted;
+    return Dialogs().Run(dialog) == QDialog::Accepted;
 }
 
 void TLCEditor::AddCondition() {

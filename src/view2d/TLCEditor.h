@@ -55,9 +55,6 @@ public:
     // Drops `node` onto `target`; false when the rules refuse it.
     bool DropNode(TLogicalCondition* node, TLogicalCondition* target);
 
-    // How the condition dialog is run (tests answer it themselves); the default execs it.
-    static std::function<int(TLCDialog&)>& DialogRunner();
-
     // Called after every change of the tree.
     std::function<void()> OnChanged;
 

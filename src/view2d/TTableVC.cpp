@@ -7,14 +7,12 @@
 #include "processing/table/TGVCPUTbl.h"
 #include "processing/table/TTableCsv.h"
 #include "project/TDispatchDraw.h"
-#include "project/TProjectAE.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TFindTextF.h"
 #include "view2d/TTableGrid.h"
-#include "view2d/TViewMessages.h"
 
 #include <QAction>
 #include <QApplication>
-#include <QFileDialog>
 #include <QFrame>
 #include <QKeyEvent>
 #include <QLabel>
@@ -54,16 +52,6 @@ protected:
 };
 
 } // namespace
-
-std::function<std::string(QWidget*, const std::string&)>& TTableVC::CsvFileChooser() {
-    static std::function<std::string(QWidget*, const std::string&)> chooser =
-        [](QWidget* parent, const std::string& suggested) {
-            return QFileDialog::getSaveFileName(
-                       parent, "Export CSV", QString::fromStdString(suggested), "CSV Files (*.csv)")
-                .toStdString();
-        };
-    return chooser;
-}
 
 TTableVC::TTableVC(TGVCPUTbl* processor) : TPanelVC(processor), FTable(processor) {
     Panel()->setObjectName("pnlTable");
@@ -261,15 +249,11 @@ void TTableVC::RemoveField(const std::string& fieldId) {
     }
 }
 
-int32_t TTableVC::CheckReady() {
-    if (Data().Columns().Count() == 0) return crNotConfigured;
-    auto* project = dynamic_cast<TProjectAE*>(FTable->Context());
-    RecListGVCPU placement;
-    if (!project || !project->Pages().FindPlacement(FTable->ID(), placement)) return crNotPlaced;
-    return crReady;
+bool TTableVC::Configured() const {
+    return Data().Columns().Count() > 0;
 }
 
-void TTableVC::TableChanged(bool propagate) {
+void TTableVC::SettingsChanged(bool propagate) {
     if (propagate) SetActive(false);
     UpdateAppearance();
 }
@@ -425,11 +409,16 @@ bool TTableVC::ExportCsv(const std::string& fileName, std::string& error) {
 }
 
 void TTableVC::ExportCsvInteractive() {
-    const std::string suggested = FTable->GetName() + ".csv";
-    const std::string name = CsvFileChooser() ? CsvFileChooser()(Panel(), suggested) : "";
-    if (name.empty()) return;
+    TFileDialogOptions options;
+    options.Title = "Export CSV";
+    options.Filter = "CSV Files|*.csv";
+    options.InitialFile = FTable->GetName() + ".csv";
+    options.ConfirmOverwrite = true;
+    std::string name;
+    if (!Dialogs().SaveFile(options, name) || name.empty()) return;
     std::string error;
-    if (!ExportCsv(name, error) && !error.empty()) ShowViewMessage(Panel(), error);
+    if (!ExportCsv(name, error) && !error.empty())
+        Dialogs().ShowMessageBox(error, TMsgKind::Information, mbOK);
 }
 
 } // namespace vorelt

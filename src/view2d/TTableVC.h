@@ -4,7 +4,6 @@
 // activated, sends hit marks to the graphs, reads typed shortcuts, searches with a condition
 // in the find window and exports its rows as CSV.
 
-#include "processing/table/ITableView.h"
 #include "processing/table/TTableData.h"
 #include "view2d/TPanelVC.h"
 
@@ -25,7 +24,7 @@ class TFindTextF;
 class TGVCPUTbl;
 class TTableGrid;
 
-class TTableVC : public TPanelVC, public ITableView {
+class TTableVC : public TPanelVC {
 public:
     explicit TTableVC(TGVCPUTbl* processor);
     ~TTableVC() override;
@@ -49,14 +48,9 @@ public:
     bool ReportFieldUse(const std::string& fieldId, std::vector<std::string>& messages) override;
     bool UsesField(const std::string& fieldId) const override;
     void RemoveField(const std::string& fieldId) override;
-    // -1 ready; 1 without columns; 2 when the view is on no page.
-    int32_t CheckReady() override;
     void ViewMessage(TAEOMSG& msg) override;
 
-    // ITableView
-    void SaveTableView(TNodePersist& node) const override { SaveToNode(node); }
-    void LoadTableView(const TNodePersist& node) override { LoadFromNode(node); }
-    void TableChanged(bool propagate) override;
+    void SettingsChanged(bool propagate) override;
 
     // Lists given record positions under "NumRec" and copies of the given columns; the panel
     // fills its parent and the title bar is hidden.
@@ -90,11 +84,10 @@ public:
 
     // Where the view tells what it is doing (search, export); none hides it.
     std::function<void(const std::string&)> OnStatusText;
-    // The file name for "Export CSV"; the default asks with a save dialog.
-    static std::function<std::string(QWidget* parent, const std::string& suggested)>&
-    CsvFileChooser();
 
 protected:
+    // At least one column.
+    bool Configured() const override;
     QList<QAction*> PopupItems() override;
     void Relayout() override;
 

@@ -3,6 +3,7 @@
 #include "model/TAERecordProtocol.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNodePersist.h"
+#include "processing/IProcessorContext.h"
 #include "processing/TAEMessages.h"
 #include "processing/TGVFinal.h"
 
@@ -93,6 +94,13 @@ bool TGVVisualClass::UsesField(const std::string&) const {
 }
 
 void TGVVisualClass::RemoveField(const std::string&) {}
+
+int32_t TGVVisualClass::CheckReady() {
+    if (!Configured()) return crNotConfigured;
+    IProcessorContext* context = FProcessor ? FProcessor->Context() : nullptr;
+    if (!context || !context->IsPlaced(FProcessor->ID())) return crNotPlaced;
+    return crReady;
+}
 
 void TGVVisualClass::ViewMessage(TAEOMSG& msg) {
     switch (msg.Msg) {

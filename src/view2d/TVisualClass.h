@@ -113,7 +113,8 @@ public:
     virtual void RefreshAxisCaptions() {}
 
     // IFinalView
-    int32_t CheckReady() override { return crReady; }
+    // Ready when the view has its settings and stands on one of the project's pages.
+    int32_t CheckReady() override;
     void SetFocused(bool flag) override { SetFocusedView(flag); }
     bool GetFocused() const override { return GetFocusedView(); }
     void SetChecked(bool flag) override { SetCheckMark(flag); }
@@ -122,11 +123,18 @@ public:
     bool GetFirstHitOnly() const override { return FFirstHitOnly; }
     // Focus, detaching, check marks and deactivation that travel down the tree.
     void ViewMessage(TAEOMSG& msg) override;
+    // The node of SaveToNode and LoadFromNode; views that follow settings override
+    // SettingsChanged.
+    void SaveView(TNodePersist& node) const override { SaveToNode(node); }
+    void LoadView(const TNodePersist& node) override { LoadFromNode(node); }
+    void SettingsChanged(bool propagate) override { (void)propagate; }
 
     // The title, " [", the processor's name and "]"; only the name when the title is empty.
     std::string GetCaption() const override;
 
 protected:
+    // Whether the view has the settings it needs to show anything.
+    virtual bool Configured() const { return true; }
     // What views report: 3 outdated, 1 active, 0 empty while the view is enabled and the
     // chain's data source is ready; 2 otherwise.
     int32_t StandardStatus() const;

@@ -5,11 +5,11 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TFieldListBar.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
 #include "view2d/TTableVC.h"
-#include "view2d/TViewMessages.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -93,7 +93,7 @@ TColumnDialog::TColumnDialog(const std::string& columnName, bool tabsInUse, QWid
     auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
     connect(buttons, &QDialogButtonBox::accepted, this, [this] {
         if (const std::string refusal = TNumberEdit::CheckAll({FWidth}); !refusal.empty()) {
-            ShowViewMessage(this, refusal);
+            Dialogs().ShowMessageBox(refusal, TMsgKind::Information, mbOK);
             return;
         }
         accept();
@@ -124,18 +124,13 @@ TTabNameDialog::TTabNameDialog(const std::string& title, const std::string& name
 
 bool TTabNameDialog::TryAccept() {
     if (Trim(FName->text().toStdString()).empty()) {
-        ShowViewMessage(this, "Empty Name");
+        Dialogs().ShowMessageBox("Empty Name", TMsgKind::Information, mbOK);
         return false;
     }
     return true;
 }
 
 // --- Frame --------------------------------------------------------------------------------
-
-std::function<int(QDialog&)>& TfrmAeTbl::DialogRunner() {
-    static std::function<int(QDialog&)> runner = [](QDialog& d) { return d.exec(); };
-    return runner;
-}
 
 TfrmAeTbl::TfrmAeTbl(TGVCPUTbl& table, QWidget* parent) : QWidget(parent), FTable(table) {
     setObjectName("frmAeTbl");
@@ -300,7 +295,7 @@ void TfrmAeTbl::EditColumn(int i) {
             tabs->addItem(QString::fromStdString(content.Tabs().Get(k)->Name()));
         tabs->setCurrentIndex(c->GetTag() < content.Tabs().Count() ? c->GetTag() : -1);
     }
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     const TAEField* field = FTable.FindField(c->Value());
     const std::string name = Trim(dialog.NameEdit()->text().toStdString());
     c->SetDisplayName(name.empty() && field ? field->GetDisplayName() : name);
@@ -352,7 +347,7 @@ void TfrmAeTbl::FirstHitClicked(bool on) {
 
 void TfrmAeTbl::AddTab() {
     TTabNameDialog dialog("Add Tabs", "", this);
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     FTable.Data().AddTab(Trim(dialog.NameEdit()->text().toStdString()));
     ColumnsChanged();
     FTabs->setCurrentRow(FTabs->count() - 1);
@@ -362,7 +357,7 @@ void TfrmAeTbl::RenameTab(int i) {
     TAESaveProperty* tab = FTable.Data().Tabs().Get(i);
     if (!tab) return;
     TTabNameDialog dialog("Edit Tabs", tab->Name(), this);
-    if (!DialogRunner() || DialogRunner()(dialog) != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     tab->SetName(Trim(dialog.NameEdit()->text().toStdString()));
     ColumnsChanged();
 }

@@ -84,9 +84,6 @@ public:
     void DeleteTab(int i);
     void MoveTab(int i, int delta);
 
-    // How the dialogs are run (tests answer them); the default execs them.
-    static std::function<int(QDialog&)>& DialogRunner();
-
     // Called after the columns changed (the tree window refreshes the table's node).
     std::function<void()> OnChanged;
 

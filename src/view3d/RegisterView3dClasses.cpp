@@ -2,6 +2,7 @@
 
 #include "processing/graph3d/RegisterGraph3DClasses.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
+#include "view2d/IDialogService.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TSchemaEditorF.h"
 #include "view3d/TfrmAeGraph3D.h"
@@ -18,7 +19,7 @@ namespace {
 void OpenEditor(TGraph3DVC& view) {
     if (TAEOBJ3D* schema = view.Data().Schema()) {
         TSchemaEditorF editor(*schema, view.Panel()->window());
-        editor.exec();
+        Dialogs().Run(editor);
     }
 }
 
@@ -33,7 +34,7 @@ void OpenSettings(TGraph3DVC& view) {
     QObject::connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
     layout->addWidget(box);
     dialog.resize(520, 360);
-    dialog.exec();
+    Dialogs().Run(dialog);
     frame->StoreTitle();
 }
 

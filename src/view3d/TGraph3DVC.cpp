@@ -10,8 +10,6 @@
 #include "processing/TAEMessages.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "project/TDispatchDraw.h"
-#include "project/TProjectAE.h"
-#include "project/TShowMessage.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
 #include "view3d/TSceneTransformNode.h"
@@ -66,13 +64,8 @@ TGraph3DVC::TGraph3DVC(TGVCPUGr3D* processor) : TPanelVC(processor) {
 
     FContainer->OnNotify = [this](TOGLContainer&, int32_t) { UpdateAppearance(); };
     FContainer->OnStatusText = [this](TOGLContainer&, const std::string& text) {
-        auto* project = FProcessor ? dynamic_cast<TProjectAE*>(FProcessor->Context()) : nullptr;
-        TShowMessage* status = project ? project->StatusMessage() : nullptr;
-        if (!status) return;
-        if (text.empty())
-            status->HideStatus();
-        else
-            status->ShowStatus(text);
+        if (IProcessorContext* context = FProcessor ? FProcessor->Context() : nullptr)
+            context->ViewStatus(text);
     };
     FContainer->OnShortCut = [this](TOGLContainer&, const std::string& text) {
         return ShortCut(text);
@@ -239,13 +232,8 @@ void TGraph3DVC::UpdateAppearance() {
     Panel()->update();
 }
 
-int32_t TGraph3DVC::CheckReady() {
-    if (!Data().Schema()) return crNotConfigured;
-    auto* project = FProcessor ? dynamic_cast<TProjectAE*>(FProcessor->Top()->Context()) : nullptr;
-    RecListGVCPU placement;
-    if (!project || !project->Pages().FindPlacement(FProcessor->ID(), placement))
-        return crNotPlaced;
-    return crReady;
+bool TGraph3DVC::Configured() const {
+    return Data().Schema() != nullptr;
 }
 
 bool TGraph3DVC::ReportFieldUse(const std::string& fieldId, std::vector<std::string>& lines) {
@@ -298,7 +286,7 @@ void TGraph3DVC::ViewMessage(TAEOMSG& msg) {
     }
 }
 
-void TGraph3DVC::Graph3DChanged(bool propagate) {
+void TGraph3DVC::SettingsChanged(bool propagate) {
     if (propagate) SetActive(false);
     UpdateAppearance();
 }

@@ -43,7 +43,6 @@ public:
     void SetFocusedView(bool value) override;
     void UpdateAppearance() override;
     std::string GetCaption() const override;
-    int32_t CheckReady() override;
     bool ReportFieldUse(const std::string& fieldId, std::vector<std::string>& lines) override;
     bool UsesField(const std::string& fieldId) const override;
     void RemoveField(const std::string& fieldId) override;
@@ -52,10 +51,9 @@ public:
     void SaveToNode(TNodePersist& node) const override;
     void LoadFromNode(const TNodePersist& node) override;
 
+    void SettingsChanged(bool propagate) override;
+
     // --- IGraph3DView -----------------------------------------------------------------------
-    void SaveGraph3DView(TNodePersist& node) const override { SaveToNode(node); }
-    void LoadGraph3DView(const TNodePersist& node) override { LoadFromNode(node); }
-    void Graph3DChanged(bool propagate) override;
     void Graph3DSchemaChanged() override;
     std::string Graph3DCaption() const override { return GetCaption(); }
 
@@ -65,6 +63,8 @@ public:
     void RequestFocus();
 
 protected:
+    // A schema to show.
+    bool Configured() const override;
     void Relayout() override;
     QList<QAction*> PopupItems() override;
 

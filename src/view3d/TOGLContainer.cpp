@@ -1,10 +1,11 @@
 #include "view3d/TOGLContainer.h"
 
+#include "view2d/IDialogService.h"
+
 #include <QApplication>
 #include <QGuiApplication>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMessageBox>
 #include <QMouseEvent>
 #include <QOpenGLContext>
 #include <QOpenGLWidget>
@@ -225,11 +226,7 @@ QImage TOGLContainer::GrabFrame() {
 }
 
 void TOGLContainer::MessageBox(const std::string& text, const std::string& caption) {
-    if (OnMessageBox) {
-        OnMessageBox(text, caption);
-        return;
-    }
-    QMessageBox::critical(window(), QString::fromStdString(caption), QString::fromStdString(text));
+    Dialogs().ShowMessageBox(text, TMsgKind::Error, mbOK, caption);
 }
 
 void TOGLContainer::Fail(const std::string& reason) {

@@ -92,8 +92,6 @@ public:
     std::function<void(TOGLContainer&)> OnClick;
     // The user turned, moved or zoomed the scene, or put it back.
     std::function<void(TOGLContainer&)> OnSceneChanged;
-    // Message boxes; a QMessageBox when none is set.
-    std::function<void(const std::string& text, const std::string& caption)> OnMessageBox;
 
     // The GL widget's calls.
     void GLInitialize();

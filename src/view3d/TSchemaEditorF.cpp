@@ -5,6 +5,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TAEOBJ3DSchema.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TNumberEdit.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
@@ -17,7 +18,6 @@
 #include <QDialogButtonBox>
 #include <QDropEvent>
 #include <QFile>
-#include <QFileDialog>
 #include <QFormLayout>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -25,7 +25,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPixmap>
 #include <QPlainTextEdit>
 #include <QPushButton>
@@ -80,7 +79,7 @@ protected:
         move->setObjectName("mMove");
         QAction* copy = menu.addAction("Copy");
         copy->setObjectName("mCopy");
-        QAction* chosen = menu.exec(QCursor::pos());
+        QAction* chosen = Dialogs().Popup(menu, QCursor::pos());
         if (chosen) FEditor.Drop(*dragged, *target, chosen == copy);
     }
 
@@ -257,9 +256,13 @@ QWidget* TSchemaEditorF::BuildSchemaPage() {
     FPicture->setAlignment(Qt::AlignCenter);
     pl->addWidget(FPicture, 1);
     connect(open, &QPushButton::clicked, this, [this] {
-        const QString name = QFileDialog::getOpenFileName(this, "Open File");
-        if (name.isEmpty()) return;
-        QFile f(name);
+        TFileDialogOptions options;
+        options.Title = "Open File";
+        options.Filter = "All Files|*.*";
+        options.MustExist = true;
+        std::string name;
+        if (!Dialogs().OpenFile(options, name) || name.empty()) return;
+        QFile f(QString::fromStdString(name));
         if (!f.open(QIODevice::ReadOnly)) return;
         const QByteArray bytes = f.readAll();
         if (auto* s = dynamic_cast<TAEOBJ3DSchema*>(&FSchema)) {
@@ -655,7 +658,7 @@ void TSchemaEditorF::OpenChannelDialog() {
             Message(error);
         }
     });
-    dialog.exec();
+    Dialogs().Run(dialog);
 }
 
 // --- Layout, scene, status ------------------------------------------------------------------
@@ -737,11 +740,7 @@ void TSchemaEditorF::UpdateStatus() {
 }
 
 void TSchemaEditorF::Message(const std::string& text, const std::string& caption) {
-    if (OnMessage) {
-        OnMessage(text, caption);
-        return;
-    }
-    QMessageBox::information(this, QString::fromStdString(caption), QString::fromStdString(text));
+    Dialogs().ShowMessageBox(text, TMsgKind::Information, mbOK, caption);
 }
 
 void TSchemaEditorF::RestoreWindow() {

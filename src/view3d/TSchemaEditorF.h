@@ -73,9 +73,6 @@ public:
     void RebuildScene();
     QString StatusText() const;
 
-    // Messages (text, caption); message boxes when not set.
-    std::function<void(const std::string& text, const std::string& caption)> OnMessage;
-
 protected:
     void done(int r) override;
     bool eventFilter(QObject* watched, QEvent* event) override;

@@ -7,9 +7,9 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
+#include "view2d/IDialogService.h"
 #include "view2d/TNumberEdit.h"
 #include "view2d/TPickerMenu.h"
-#include "view2d/TViewMessages.h"
 #include "view3d/TGraph3DVC.h"
 
 #include <QCheckBox>
@@ -23,7 +23,6 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
-#include <QMessageBox>
 #include <QPushButton>
 #include <QTabWidget>
 #include <QToolButton>
@@ -218,11 +217,7 @@ void TfrmAeGraph3D::EditSchema() {
 void TfrmAeGraph3D::DeleteSchema() {
     if (!FView.Data().Schema()) return;
     const std::string question = "Delete ?";
-    const bool yes =
-        OnAsk ? OnAsk(question)
-              : QMessageBox::question(this, QString(), QString::fromStdString(question),
-                                      QMessageBox::Yes | QMessageBox::No) == QMessageBox::Yes;
-    if (!yes) return;
+    if (Dialogs().ShowMessageBox(question, TMsgKind::Confirmation, mbYes | mbNo) != mrYes) return;
     FView.Data().SetSchema(nullptr);
     Modified(true);
     FView.Graph3DSchemaChanged();
@@ -369,13 +364,13 @@ void TfrmAeGraph3D::EditInfoField() {
     form->addRow(box);
     connect(box, &QDialogButtonBox::accepted, &dialog, [&dialog, width] {
         if (const std::string refusal = TNumberEdit::CheckAll({width}); !refusal.empty()) {
-            ShowViewMessage(&dialog, refusal);
+            Dialogs().ShowMessageBox(refusal, TMsgKind::Information, mbOK);
             return;
         }
         dialog.accept();
     });
     connect(box, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
-    if (dialog.exec() != QDialog::Accepted) return;
+    if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     const std::string display = Trim(name->text().toStdString());
     entry->SetDisplayName(display.empty() && field ? field->GetDisplayName() : display);
     int32_t w = 0;

@@ -59,8 +59,7 @@ public:
     int CurrentInfoIndex() const;
     void SetCurrentInfoIndex(int i);
 
-    // Questions (Yes: true) and the schema editor; dialogs when not set.
-    std::function<bool(const std::string& text)> OnAsk;
+    // Opens the schema editor of the view.
     std::function<void(TGraph3DVC& view)> OnOpenEditor;
     // The tree entry of the processor is to be refreshed.
     std::function<void()> OnRefreshTree;

@@ -3,7 +3,6 @@
 // header rows that never count, the columns page, the field dialog's key filters and checks,
 // refused deletion of a used field, and the marks of the section selection window.
 
-#include "TScriptedDialogs.h"
 #include "app/TDelHitGrid.h"
 #include "app/TFDelHit.h"
 #include "app/TFParametric.h"
@@ -21,6 +20,7 @@
 #include "testprog/TAEParametric.h"
 #include "testprog/TTestSection.h"
 #include "view2d/TPickerMenu.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TfrmAeTbl.h"
 
 #include <QAction>
@@ -58,10 +58,6 @@ struct TCondFixture : ::testing::Test {
         project = std::make_unique<TProjectAE>();
         ASSERT_TRUE(project->OpenDataFile(o.FileName, error)) << error;
         settings = std::make_unique<TIniApplic>(dir.Path() + "/");
-    }
-    void TearDown() override {
-        TFDelHit::DialogRunner() = [](QDialog& d) { return d.exec(); };
-        TFParametric::DialogRunner() = [](TFParametricField& d) { return d.exec(); };
     }
     TGVDb& Db() { return project->Db(); }
     void Delete(std::vector<int32_t> positions) {
@@ -170,7 +166,7 @@ TEST_F(TCondFixture, TheColumnsPageAddsEditsAndDeletes) {
     FindPickerAction(*w.AddColumnMenu(), fidChan)->trigger();
     ASSERT_EQ(w.ColumnList()->topLevelItemCount(), 2);
     EXPECT_EQ(w.ColumnList()->headerItem()->text(1), "Comments");
-    TFDelHit::DialogRunner() = [](QDialog& d) {
+    dialogs.OnDialog = [](QDialog& d) {
         auto& c = dynamic_cast<TColumnDialog&>(d);
         EXPECT_EQ(c.TabBox(), nullptr);
         EXPECT_EQ(c.windowTitle().toStdString().rfind("Edit Column [ ", 0), 0u);
@@ -211,7 +207,7 @@ TEST_F(TCondFixture, AFieldIsAddedWithItsSourceAndTheChecksNameTheirPage) {
     w.show();
     EXPECT_TRUE(w.Tool("tbAddField")->isEnabled());
     EXPECT_FALSE(w.Tool("tbEditField")->isEnabled());
-    TFParametric::DialogRunner() = [&](TFParametricField& d) {
+    dialogs.On<TFParametricField>([&](TFParametricField& d) {
         EXPECT_EQ(d.windowTitle(), "Add Field");
         EXPECT_FALSE(d.TryAccept());
         EXPECT_EQ(dialogs.Boxes.back(), "Empty Name");
@@ -235,7 +231,7 @@ TEST_F(TCondFixture, AFieldIsAddedWithItsSourceAndTheChecksNameTheirPage) {
         EXPECT_EQ(dialogs.Boxes.back(), "Empty Offset");
         d.OffsetEdit()->setText("1");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     w.AddField();
     ASSERT_EQ(w.List()->topLevelItemCount(), 1);
     EXPECT_EQ(w.List()->topLevelItem(0)->text(0), "Pressure");
@@ -247,13 +243,13 @@ TEST_F(TCondFixture, AFieldIsAddedWithItsSourceAndTheChecksNameTheirPage) {
     const std::string id = added->ID();
 
     // Editing: the name is read-only and stays; so does the ID.
-    TFParametric::DialogRunner() = [&](TFParametricField& d) {
+    dialogs.On<TFParametricField>([&](TFParametricField& d) {
         EXPECT_EQ(d.windowTitle(), "Edit Field");
         EXPECT_TRUE(d.NameEdit()->isReadOnly());
         EXPECT_EQ(d.SourceText()->text().toStdString(), input->FieldName());
         d.DisplayNameEdit()->setText("Load");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     w.EditField();
     EXPECT_EQ(w.List()->topLevelItem(0)->text(0), "Load");
     EXPECT_EQ(Db().OwnFields().Get(0)->ID(), id);

@@ -3,7 +3,6 @@
 // the upper one; the dialog's checks in order, its filter, sections, output lines and weight
 // table, and that a refused or cancelled dialog leaves the field as it was.
 
-#include "TScriptedDialogs.h"
 #include "app/TFSelSection.h"
 #include "app/TfrmAeCriterion.h"
 #include "common/TestData.h"
@@ -20,6 +19,7 @@
 #include "testprog/TTestSection.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -58,16 +58,13 @@ TEST(CriterionFrame, AddLinkAndRefusedMove) {
     TPageContext context;
     context.Project = &project;
     context.Dialogs = &dialogs;
-    struct TRestore {
-        ~TRestore() { TfrmAeCriterion::DialogRunner() = nullptr; }
-    } restore;
     TfrmAeCriterion frame(*criterion, context);
     ASSERT_EQ(frame.AddMenu()->actions().size(), 9); // four, a separator, four links
     EXPECT_EQ(frame.AddMenu()->actions()[5]->text().toStdString(),
               "Add Integer Criterion ( Link Criterion )");
     const int before = criterion->OwnFields().Count();
     bool fill = false;
-    TfrmAeCriterion::DialogRunner() = [&](TCriterionDialog& d) {
+    dialogs.On<TCriterionDialog>([&](TCriterionDialog& d) {
         EXPECT_EQ(d.windowTitle().toStdString(), "Add Extended Criterion");
         d.NameEdit()->setText("MaxAmpl");
         d.DisplayNameEdit()->setText("Max amplitude");
@@ -80,7 +77,7 @@ TEST(CriterionFrame, AddLinkAndRefusedMove) {
         }
         d.SelectParameterField("X", fidAmpl);
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     frame.AddField(dtExtended, false);
     EXPECT_EQ(criterion->OwnFields().Count(), before);
     fill = true;
@@ -89,7 +86,7 @@ TEST(CriterionFrame, AddLinkAndRefusedMove) {
     TAEField* maxField = criterion->OwnFields().Get(before);
     EXPECT_TRUE(TGVCPUCriterion::CriterionOf(*maxField)->HasFunction());
 
-    TfrmAeCriterion::DialogRunner() = [&](TCriterionDialog& d) {
+    dialogs.On<TCriterionDialog>([&](TCriterionDialog& d) {
         EXPECT_EQ(d.Pages()->count(), 2); // Attributes and Result
         d.NameEdit()->setText("Linked");
         d.DisplayNameEdit()->setText("Linked");
@@ -97,7 +94,7 @@ TEST(CriterionFrame, AddLinkAndRefusedMove) {
             d.SourceBox()->findData(QString::fromStdString(maxField->ID())));
         EXPECT_GT(d.OutputBox()->count(), 0);
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     frame.AddField(dtExtended, true);
     ASSERT_EQ(criterion->OwnFields().Count(), before + 2);
     EXPECT_EQ(TGVCPUCriterion::CriterionOf(*criterion->OwnFields().Get(before + 1))->TypeResult,
@@ -118,8 +115,6 @@ struct TCriterionDialogFixture : ::testing::Test {
     TAEField* field = nullptr;
     TScriptedDialogs dialogs;
     TPageContext context;
-    std::function<int(TLCDialog&)> savedConditionRunner = TLCEditor::DialogRunner();
-    std::function<int(QDialog&)> savedSubRunner = TCriterionDialog::SubDialogRunner();
 
     void SetUp() override {
         RegisterCoreClasses();
@@ -154,11 +149,6 @@ struct TCriterionDialogFixture : ::testing::Test {
         ASSERT_EQ(ApplyCriterion(*criterion, *field, false, in).Error, "");
         context.Project = &project;
         context.Dialogs = &dialogs;
-    }
-    void TearDown() override {
-        TfrmAeCriterion::DialogRunner() = nullptr;
-        TLCEditor::DialogRunner() = savedConditionRunner;
-        TCriterionDialog::SubDialogRunner() = savedSubRunner;
     }
     TAECriterion& Crit() const { return *TGVCPUCriterion::CriterionOf(*field); }
     // What the field holds, to tell whether a dialog changed it.
@@ -233,7 +223,7 @@ TEST_F(TCriterionDialogFixture, ChecksInOrderShowTheirTextAndPageAndChangeNothin
 
 TEST_F(TCriterionDialogFixture, TheFilterIsEditedOnACopyThatOnlyOKTakesOver) {
     const std::string before = Snapshot();
-    TLCEditor::DialogRunner() = [this](TLCDialog& d) {
+    dialogs.On<TLCDialog>([this](TLCDialog& d) {
         EXPECT_EQ(d.windowTitle().toStdString(), "Input Logical Condition");
         // The fields offered are those that reach the criterion processor.
         EXPECT_FALSE(d.FieldMenu()->actions().isEmpty());
@@ -241,12 +231,12 @@ TEST_F(TCriterionDialogFixture, TheFilterIsEditedOnACopyThatOnlyOKTakesOver) {
         d.OperationBox()->setCurrentIndex(d.OperationBox()->findData(coLess));
         d.ValueEdit()->setText("90");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     int refreshed = 0;
     context.RefreshNode = [&refreshed] { ++refreshed; };
     TfrmAeCriterion frame(*criterion, context);
     bool accept = false;
-    TfrmAeCriterion::DialogRunner() = [&](TCriterionDialog& d) {
+    dialogs.On<TCriterionDialog>([&](TCriterionDialog& d) {
         EXPECT_EQ(d.windowTitle().toStdString(), "Edit Extended Criterion");
         TLCEditor* editor = d.ConditionEditor();
         EXPECT_NE(editor->Root(), &Crit().LogCons());
@@ -258,7 +248,7 @@ TEST_F(TCriterionDialogFixture, TheFilterIsEditedOnACopyThatOnlyOKTakesOver) {
         // The field's own filter has not changed while the dialog is open.
         EXPECT_EQ(Crit().LogCons().Count(), 1);
         return accept && d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     frame.EditField(0);
     EXPECT_EQ(Snapshot(), before);
     EXPECT_EQ(refreshed, 0);
@@ -278,7 +268,7 @@ TEST_F(TCriterionDialogFixture, TheFilterIsEditedOnACopyThatOnlyOKTakesOver) {
 TEST_F(TCriterionDialogFixture, SelectSectionsReplacesTheListWhichOnlyOKStores) {
     const std::string before = Snapshot();
     bool acceptSelection = false;
-    TCriterionDialog::SubDialogRunner() = [&](QDialog& w) {
+    dialogs.OnDialog = [&](QDialog& w) {
         EXPECT_EQ(w.windowTitle().toStdString(), "Select Sections");
         auto* sel = dynamic_cast<TFSelSection*>(&w);
         EXPECT_NE(sel, nullptr);

@@ -4,9 +4,20 @@
 // schema's sensors.
 
 #include "TDemoSession.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TLongShoF.h"
+#include "common/TestData.h"
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TIniApplic.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
+#include "view2d/TTableVC.h"
+#include "view3d/RegisterView3dClasses.h"
+#include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
 
 #include <QLabel>

@@ -15,6 +15,7 @@
 #include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>
@@ -49,8 +50,6 @@ struct TGraphFrameFixture : ::testing::Test {
                                              tmProjectTree, std::string(), child);
     }
     void TearDown() override {
-        TFSeries::DialogRunner() = nullptr;
-        TFTreePrj::MenuRunner() = nullptr;
         TfrmAeGr::ClearRegisteredPanels();
         window.reset();
         dialogs.Answers = {mrNo};
@@ -76,7 +75,7 @@ struct TGraphFrameFixture : ::testing::Test {
 TEST_F(TGraphFrameFixture, InsertOffersGraphsAndTheirPageIsTheFrame) {
     window->SelectProcessor(&child->Project().Db());
     bool offered = false;
-    TFTreePrj::MenuRunner() = [&](QMenu& menu, const QPoint&) -> QAction* {
+    dialogs.OnMenu = [&](QMenu& menu, const QPoint&) -> QAction* {
         for (QAction* a : menu.actions())
             if (a->objectName() == "mGVCPUGr") offered = a->isEnabled();
         return nullptr;
@@ -112,13 +111,13 @@ TEST_F(TGraphFrameFixture, AxesAndSeriesMakeTheGraphReady) {
     EXPECT_TRUE(view.LeftAxis().AutoMin() && view.LeftAxis().AutoMax()); // no bounds yet
 
     // A new series that the dialog cancels is not kept.
-    TFSeries::DialogRunner() = [](TFSeries&) { return int(QDialog::Rejected); };
+    dialogs.On<TFSeries>([](TFSeries&) { return int(QDialog::Rejected); });
     EXPECT_EQ(f.AddSeries(stPointPlot), nullptr);
     EXPECT_EQ(view.Series().Count(), 0);
-    TFSeries::DialogRunner() = [](TFSeries& d) {
+    dialogs.On<TFSeries>([](TFSeries& d) {
         EXPECT_TRUE(d.windowTitle().startsWith("Add "));
         return int(QDialog::Accepted);
-    };
+    });
     TSeriesGr* s = f.AddSeries(stPointPlot);
     ASSERT_NE(s, nullptr);
     EXPECT_NE(view.SeriesObject(*s), nullptr);

@@ -18,6 +18,8 @@
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TScriptedDialogs.h"
+#include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
 #include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
@@ -49,8 +51,8 @@ struct TGraphWindowFixture : ::testing::Test {
         session.ShowMainWindow(1000, 760);
         child = session.NewProjectWindow(data);
         ASSERT_NE(child, nullptr);
-        TFSeries::DialogRunner() = [](TFSeries&) { return int(QDialog::Accepted); };
-        TFChild::TreeRunner() = [this](QDialog& d) {
+        dialogs.On<TFSeries>([](TFSeries&) { return int(QDialog::Accepted); });
+        dialogs.OnDialog = [this](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
             TGVDb& db = child->Project().Db();
             w.SelectProcessor(&db);
@@ -81,8 +83,6 @@ struct TGraphWindowFixture : ::testing::Test {
         QApplication::processEvents();
     }
     void TearDown() override {
-        TFSeries::DialogRunner() = nullptr;
-        TFChild::TreeRunner() = nullptr;
         dialogs.Answers = {mrNo};
         session.Main.reset();
     }
@@ -98,7 +98,7 @@ struct TGraphWindowFixture : ::testing::Test {
 
 } // namespace
 
-TEST_F(TGraphWindowFixture, ShowInfoOpensTheRecordsUnderTheRectangle) {
+TEST_F(TGraphWindowFixture, ShowInfoOpensTheRecordsUnderTheRectangleAndLeavesTheTreeAsItWas) {
     child->ExecuteCommand(cmRun);
     ASSERT_TRUE(View().Active()) << View().FillError();
     EXPECT_GT(View().RecordsRead(), 0);
@@ -108,28 +108,35 @@ TEST_F(TGraphWindowFixture, ShowInfoOpensTheRecordsUnderTheRectangle) {
     EXPECT_GT(found, 0u);
     QAction* info = View().MenuItem("mInfoVC");
     ASSERT_TRUE(info->isEnabled());
+    // What the project would save, and that nothing is to be saved.
+    std::string error;
+    const std::string saved = session.Dir.File("p.xml");
+    ASSERT_TRUE(child->Project().SaveProject(saved, error)) << error;
+    ASSERT_FALSE(child->Project().Modified());
+    const std::string before = vorelt::test::ReadFileBytes(saved);
     std::string title;
-    int rows = -1, columns = -1, children = -1;
-    QTimer::singleShot(0, [&] {
-        QWidget* w = QApplication::activeModalWidget();
-        if (auto* d = qobject_cast<QDialog*>(w)) {
-            title = d->windowTitle().toStdString();
-            children = graph->ChildCount();
-            if (auto* t = dynamic_cast<TGVCPUTbl*>(graph->Child(0)))
-                if (auto* tv = dynamic_cast<TTableVC*>(t->GetView())) {
-                    rows = tv->Data().RowCount();
-                    columns = tv->Data().Columns().Count();
-                }
-            d->grab().save(QString::fromStdString(session.Dir.File("info.png")));
-            d->reject();
+    int rows = -1, fetched = -1, children = -1;
+    dialogs.OnDialog = [&](QDialog& d) {
+        title = d.windowTitle().toStdString();
+        children = graph->ChildCount();
+        d.grab().save(QString::fromStdString(session.Dir.File("info.png")));
+        if (auto* grid = d.findChild<TTableGrid*>()) {
+            rows = grid->RowCount() - TTableGrid::FixedRows;
+            fetched = grid->LastFetches();
         }
-    });
+        return int(QDialog::Rejected);
+    };
     info->trigger();
     EXPECT_EQ(title, "Show Info");
-    EXPECT_EQ(children, 1); // the table reads through the graph while it is open
     EXPECT_EQ(rows, static_cast<int>(found));
-    EXPECT_GE(columns, 2);             // the information fields
-    EXPECT_EQ(graph->ChildCount(), 0); // and leaves with the window
+    EXPECT_GT(fetched, 0); // the records were read to be drawn
+    // The records are read through the graph's branch without a processor in the tree, so
+    // the project has nothing new to save.
+    EXPECT_EQ(children, 0);
+    EXPECT_EQ(graph->ChildCount(), 0);
+    EXPECT_FALSE(child->Project().Modified());
+    ASSERT_TRUE(child->Project().SaveProject(saved, error)) << error;
+    EXPECT_EQ(vorelt::test::ReadFileBytes(saved), before);
     EXPECT_TRUE(View().GetFocusedView());
 }
 

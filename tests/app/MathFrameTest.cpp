@@ -2,7 +2,6 @@
 // function mode, the expression mode with its field menu, a refused dialog that changes
 // nothing, and deleting refused while a use exists.
 
-#include "TScriptedDialogs.h"
 #include "app/TfrmAePrc.h"
 #include "common/TestData.h"
 #include "mkdata/TGenerateDataFile.h"
@@ -14,6 +13,7 @@
 #include "processing/math/TGVCPUPrc.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QCheckBox>
 #include <QLabel>
@@ -54,7 +54,6 @@ struct TMathFrameFixture : ::testing::Test {
         context.Project = &project;
         context.Dialogs = &dialogs;
     }
-    void TearDown() override { TfrmAePrc::DialogRunner() = nullptr; }
 };
 
 TEST_F(TMathFrameFixture, ExpressionFieldIsAddedThroughTheDialog) {
@@ -62,7 +61,7 @@ TEST_F(TMathFrameFixture, ExpressionFieldIsAddedThroughTheDialog) {
     ASSERT_EQ(frame.AddMenu()->actions().size(), 4);
     EXPECT_EQ(frame.AddMenu()->actions()[1]->text().toStdString(), "Add Extended Field");
     int round = 0;
-    TfrmAePrc::DialogRunner() = [&](TCalcFieldDialog& d) {
+    dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& d) {
         EXPECT_EQ(d.windowTitle().toStdString(), "Add Extended Field");
         EXPECT_TRUE(d.FunctionButton()->isChecked()); // a new field starts in function mode
         QTest::keyClicks(d.NameEdit(), "Twi ce");
@@ -81,7 +80,7 @@ TEST_F(TMathFrameFixture, ExpressionFieldIsAddedThroughTheDialog) {
         d.ExpressionEdit()->insertPlainText(" * 2");
         EXPECT_EQ(d.ExpressionEdit()->toPlainText().toStdString(), "{Ampl} * 2");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     frame.AddField(dtExtended);
     EXPECT_EQ(math->OwnFields().Count(), 0);
     EXPECT_FALSE(project.Modified());
@@ -91,18 +90,18 @@ TEST_F(TMathFrameFixture, ExpressionFieldIsAddedThroughTheDialog) {
     EXPECT_EQ(frame.FieldList()->topLevelItemCount(), 1);
     EXPECT_TRUE(project.Modified());
     // Editing shows the expression again.
-    TfrmAePrc::DialogRunner() = [&](TCalcFieldDialog& d) {
+    dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& d) {
         EXPECT_TRUE(d.ExpressionButton()->isChecked());
         EXPECT_TRUE(d.NameEdit()->isReadOnly());
         EXPECT_NE(d.ExpressionEdit()->toPlainText().toStdString().find("Ampl"), std::string::npos);
         return int(QDialog::Rejected);
-    };
+    });
     frame.EditField(0);
 }
 
 TEST_F(TMathFrameFixture, FunctionFormAndDeletingAUsedField) {
     TfrmAePrc frame(*math, context);
-    TfrmAePrc::DialogRunner() = [&](TCalcFieldDialog& d) {
+    dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& d) {
         QTest::keyClicks(d.NameEdit(), "Scaled");
         d.DisplayNameEdit()->setText("Scaled");
         d.SelectFunction("Power");
@@ -118,7 +117,7 @@ TEST_F(TMathFrameFixture, FunctionFormAndDeletingAUsedField) {
         EXPECT_EQ(dialogs.Boxes.back(), "Parameter Empty"); // X has no field
         d.SelectParameterField("X", "0000000000000009");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     frame.AddField(dtExtended);
     ASSERT_EQ(math->OwnFields().Count(), 1);
     TAEField* f = math->OwnFields().Get(0);

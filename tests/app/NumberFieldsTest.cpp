@@ -4,7 +4,6 @@
 // OK (or leaving a settings frame's edit with Enter) is refused with the window's own message.
 // The schema editor's fields are tried with the 3D view's logic tests.
 
-#include "TScriptedDialogs.h"
 #include "app/TFParametric.h"
 #include "app/TFProjectOptions.h"
 #include "app/TFSelSection.h"
@@ -42,7 +41,7 @@
 #include "view2d/TGraphDb.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCDialog.h"
-#include "view2d/TViewMessages.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
@@ -112,7 +111,6 @@ struct TNumberFieldsFixture : ::testing::Test {
     TScriptedDialogs dialogs;
     std::unique_ptr<TIniApplic> settings;
     TPageContext context;
-    std::vector<std::string> viewMessages;
 
     void SetUp() override {
         RegisterCoreClasses();
@@ -130,12 +128,8 @@ struct TNumberFieldsFixture : ::testing::Test {
         settings = std::make_unique<TIniApplic>(dir.Path() + "/");
         context.Project = project.get();
         context.Dialogs = &dialogs;
-        ViewMessageBox() = [this](QWidget*, const std::string& text) {
-            viewMessages.push_back(text);
-        };
     }
-    void TearDown() override { ViewMessageBox() = nullptr; }
-    size_t Messages() const { return dialogs.Boxes.size() + viewMessages.size(); }
+    size_t Messages() const { return dialogs.Boxes.size(); }
     TGVDb& Db() { return project->Db(); }
     template <class T> T* Add(TGVCPU& parent) {
         T* p = parent.AddNew<T>();
@@ -497,25 +491,20 @@ TEST_F(TNumberFieldsFixture, Graph3DInfoFieldDialog) {
         const size_t before = Messages();
         bool typedIn = false, marked = false;
         QString shown;
-        QTimer::singleShot(0, [&] {
-            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            if (!d) return;
-            QLineEdit* e = d->findChild<QLineEdit*>("edDisplayWidth");
-            if (e) {
-                typedIn = true;
-                e->setFocus();
-                e->selectAll();
-                QTest::keyClick(e, Qt::Key_Backspace);
-                QTest::keyClicks(e, typed);
-                shown = e->text();
-                if (!PressOk(*d)) {
-                    marked = Marked(e);
-                    d->reject();
-                }
-            } else {
-                d->reject();
-            }
-        });
+        dialogs.OnDialog = [&](QDialog& d) {
+            QLineEdit* e = d.findChild<QLineEdit*>("edDisplayWidth");
+            if (!e) return int(QDialog::Rejected);
+            typedIn = true;
+            d.show();
+            e->setFocus();
+            e->selectAll();
+            QTest::keyClick(e, Qt::Key_Backspace);
+            QTest::keyClicks(e, typed);
+            shown = e->text();
+            if (PressOk(d)) return int(QDialog::Accepted);
+            marked = Marked(e);
+            return int(QDialog::Rejected);
+        };
         frame.EditInfoField();
         ASSERT_TRUE(typedIn);
         EXPECT_EQ(shown, QString(typed).replace('.', ','));

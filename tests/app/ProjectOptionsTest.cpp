@@ -1,11 +1,11 @@
 // The project options dialog offscreen: J typed as 5 becomes 10, zone points wait for OK and
 // Cancel leaves the project as it was, the coordinate dialog's check.
 
-#include "TScriptedDialogs.h"
 #include "app/TFProjectOptions.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
 #include "view2d/TGraphic.h"
+#include "view2d/TScriptedDialogs.h"
 #include "viewmodel/canvas/TypesPrg.h"
 #include "viewmodel/drawables/TPolyLineAEVObject.h"
 
@@ -27,7 +27,6 @@ struct TOptionsFixture : ::testing::Test {
     TProjectAE project;
     TScriptedDialogs dialogs;
     void SetUp() override { RegisterCoreClasses(); }
-    void TearDown() override { TFProjectOptions::DialogRunner() = nullptr; }
 };
 
 TEST_F(TOptionsFixture, SeverityFiveBecomesTen) {
@@ -47,13 +46,13 @@ TEST_F(TOptionsFixture, SeverityFiveBecomesTen) {
 TEST_F(TOptionsFixture, ZonePointsWaitForOKAndCancelChangesNothing) {
     const size_t before = TProjectOptionsEdit(project).Zone(0).size();
     std::deque<std::pair<std::string, std::string>> typed = {{"", "20"}, {"5,5", "30"}};
-    TFProjectOptions::DialogRunner() = [&](TCoordDialog& d) {
+    dialogs.On<TCoordDialog>([&](TCoordDialog& d) {
         EXPECT_EQ(d.windowTitle().toStdString(), "Add Coord Zone Zip");
         d.XEdit()->setText(QString::fromStdString(typed.front().first));
         d.YEdit()->setText(QString::fromStdString(typed.front().second));
         typed.pop_front();
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     {
         TFProjectOptions dialog(project, dialogs);
         dialog.ZoneTabs()->setCurrentIndex(0);
@@ -80,11 +79,11 @@ TEST_F(TOptionsFixture, ZonePointsWaitForOKAndCancelChangesNothing) {
 } // namespace
 
 TEST_F(TOptionsFixture, TheDiagramShowsTheWorkingCopyOfTheZones) {
-    TFProjectOptions::DialogRunner() = [&](TCoordDialog& d) {
+    dialogs.On<TCoordDialog>([&](TCoordDialog& d) {
         d.XEdit()->setText("5,5");
         d.YEdit()->setText("505");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     TFProjectOptions dialog(project, dialogs);
     dialog.resize(900, 700);
     dialog.show();

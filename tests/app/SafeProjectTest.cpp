@@ -1,7 +1,6 @@
 // The project window never writes a project over its data file, and its status line tells
 // what opening found wrong with the data file.
 
-#include "TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -14,6 +13,7 @@
 #include "processing/db/TGVDb.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QApplication>
 #include <QLabel>

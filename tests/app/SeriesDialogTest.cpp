@@ -10,6 +10,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -26,6 +27,7 @@ using namespace vorelt::test;
 namespace {
 
 struct TSeriesDialogFixture : ::testing::Test {
+    TScriptedDialogs dialogs;
     std::unique_ptr<TGVCPUMemorySource> holder;
     TGVCPUMemorySource* source = nullptr;
     TGraphVC* view = nullptr;
@@ -42,10 +44,9 @@ struct TSeriesDialogFixture : ::testing::Test {
         view->LeftAxis().SetFieldId(fidAmpl);
         view->BottomAxis().SetFieldId(fidTimeMS);
     }
-    void TearDown() override { TFSeries::DialogRunner() = nullptr; }
     // Runs the dialog with `script`, which answers it.
     bool Run(TSeriesGr& s, const std::function<int(TFSeries&)>& script, bool isNew = false) {
-        TFSeries::DialogRunner() = script;
+        dialogs.On<TFSeries>(script);
         return EditSeries(nullptr, s, SeriesContextOf(*view, s), isNew);
     }
 };

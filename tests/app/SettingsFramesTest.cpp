@@ -1,7 +1,6 @@
 // The settings frames of the filters and the location processor offscreen: their checks in
 // order with their texts, key filters per keystroke, and that a refused dialog changes nothing.
 
-#include "TScriptedDialogs.h"
 #include "app/TfrmAeFltr.h"
 #include "app/TfrmAeLoc.h"
 #include "processing/db/TGVDb.h"
@@ -13,6 +12,7 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -39,7 +39,6 @@ struct TFramesFixture : ::testing::Test {
         context.Dialogs = &dialogs;
         context.RefreshNode = [this] { ++refreshed; };
     }
-    void TearDown() override { TfrmAeLoc::DialogRunner() = nullptr; }
     template <class T> T* Add(TGVCPU& parent) {
         T* p = parent.AddNew<T>();
         p->AssignIDs(false, *project.IDGenerator());
@@ -103,7 +102,7 @@ TEST_F(TFramesFixture, ChannelDialogChecksInOrderAndARefusalChangesNothing) {
     std::vector<std::string> texts;
     // The user types, presses OK (refused), then cancels.
     std::deque<std::string> typed = {"", "200", "3-5"};
-    TfrmAeLoc::DialogRunner() = [&](QDialog& d) {
+    dialogs.On<TChannelTypeDialog>([&](QDialog& d) {
         auto& dialog = static_cast<TChannelTypeDialog&>(d);
         EXPECT_EQ(dialog.windowTitle().toStdString(), "Add Type Channel");
         EXPECT_EQ(dialog.TypeBox()->count(), 3);
@@ -113,7 +112,7 @@ TEST_F(TFramesFixture, ChannelDialogChecksInOrderAndARefusalChangesNothing) {
         if (dialog.TryAccept()) return int(QDialog::Accepted);
         texts.push_back(dialogs.Boxes.back());
         return int(QDialog::Rejected);
-    };
+    });
     frame.AddChannel();
     frame.AddChannel();
     EXPECT_EQ(texts, (std::vector<std::string>{"Empty Channel", "Invalid Channel"}));
@@ -133,14 +132,14 @@ TEST_F(TFramesFixture, ChannelDialogChecksInOrderAndARefusalChangesNothing) {
     // Editing to Normal removes the channel.
     frame.ChannelList()->setCurrentItem(frame.ChannelList()->topLevelItem(0));
     EXPECT_TRUE(frame.EditChannelButton()->isEnabled());
-    TfrmAeLoc::DialogRunner() = [&](QDialog& dd) {
+    dialogs.On<TChannelTypeDialog>([&](QDialog& dd) {
         auto& dialog = static_cast<TChannelTypeDialog&>(dd);
         EXPECT_EQ(dialog.windowTitle().toStdString(), "Edit Type Channel");
         EXPECT_TRUE(dialog.ChannelEdit()->isReadOnly());
         dialog.TypeBox()->setCurrentIndex(0);
         EXPECT_EQ(dialog.TypeBox()->currentText().toStdString(), "Normal");
         return dialog.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     frame.EditChannel();
     EXPECT_EQ(location->ChannelTypes().Count(), 2);
     frame.ClearChannels();

@@ -1,4 +1,3 @@
-#include "TScriptedDialogs.h"
 #include "app/TChannelPanel.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
@@ -9,6 +8,7 @@
 #include "processing/db/TGVDb.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QAbstractButton>
 #include <QAction>

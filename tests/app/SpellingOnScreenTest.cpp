@@ -6,12 +6,10 @@
 // its table exports the corrected unit.
 
 #include "TDemoSession.h"
-#include "TScriptedDialogs.h"
 #include "app/TDataFileCommands.h"
 #include "app/TFSeries.h"
 #include "app/TFTestSettings.h"
 #include "app/TFTreePrj.h"
-#include "app/TQtDialogService.h"
 #include "app/TfrmAeGr.h"
 #include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
@@ -19,6 +17,8 @@
 #include "processing/table/TTableCsv.h"
 #include "view2d/TAixsPainter.h"
 #include "view2d/TGraphDb.h"
+#include "view2d/TQtDialogService.h"
+#include "view2d/TScriptedDialogs.h"
 #include "viewmodel/dialogs/processors/TSeriesEditRules.h"
 #include "viewmodel/dialogs/tree/TTreePrjRules.h"
 
@@ -133,11 +133,7 @@ struct TSpellingFixture : ::testing::Test {
         qputenv("QT_FILE_DIALOG_NO_NATIVE", "1"); // read the widget dialog's filters
         if (!s.Open()) GTEST_SKIP() << "the demo project could not be made";
     }
-    void TearDown() override {
-        TFChild::TreeRunner() = nullptr;
-        TFSeries::DialogRunner() = nullptr;
-        TfrmAeGr::ClearRegisteredPanels();
-    }
+    void TearDown() override { TfrmAeGr::ClearRegisteredPanels(); }
     TGVCPUGr* GraphProcessor(const std::string& title) {
         TGVDb& db = s.Child->Project().Db();
         for (int i = 0; i < db.ChildCount(); ++i)
@@ -158,7 +154,7 @@ TEST_F(TSpellingFixture, WindowsOfTheDemoProjectShowNoMisspelling) {
     ASSERT_NE(graph, nullptr);
     std::vector<std::string> tree, series;
     bool treeShown = false;
-    TFChild::TreeRunner() = [&](QDialog& d) {
+    s.Dialogs.OnDialog = [&](QDialog& d) {
         auto& w = dynamic_cast<TFTreePrj&>(d);
         treeShown = true;
         w.SelectProcessor(graph);
@@ -174,10 +170,10 @@ TEST_F(TSpellingFixture, WindowsOfTheDemoProjectShowNoMisspelling) {
     auto& view = *dynamic_cast<TGraphVC*>(graph->GetView());
     ASSERT_NE(view.Series().Get(0), nullptr);
     TSeriesGr& histogram = *view.Series().Get(0);
-    TFSeries::DialogRunner() = [&](TFSeries& d) {
+    s.Dialogs.On<TFSeries>([&](TFSeries& d) {
         series = MisspelledTexts(&d);
         return int(QDialog::Rejected);
-    };
+    });
     EditSeries(nullptr, histogram, SeriesContextOf(view, histogram), false);
     EXPECT_EQ(series, std::vector<std::string>{});
 
@@ -219,18 +215,10 @@ TEST_F(TSpellingFixture, FileDialogsShowPlainEnglishFilters) {
     EXPECT_EQ(QtFileFilter("*.*|*.*"), "All Files (*)");
 
     // The table's own "Export CSV" dialog.
-    QStringList csv;
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (auto* d = qobject_cast<QFileDialog*>(QApplication::activeModalWidget())) {
-            csv = d->nameFilters();
-            d->reject();
-        }
-    });
-    poll.start(10);
-    TTableVC::CsvFileChooser()(s.Main.get(), "table.csv");
-    poll.stop();
-    EXPECT_EQ(csv, QStringList{"CSV Files (*.csv)"});
+    TTableVC* table = s.Table();
+    ASSERT_NE(table, nullptr);
+    table->ExportCsvInteractive();
+    EXPECT_EQ(ShownFilters(s.Dialogs.Filters.back()), QStringList{"CSV Files (*.csv)"});
 }
 
 TEST_F(TSpellingFixture, AProjectSavedBeforeKeepsItsBytesAndExportsTheCorrectedUnit) {

@@ -4,7 +4,6 @@
 // settings are the test's and nobody else's), the registered classes, the scripted dialogs and
 // the main window. TDemoSession adds the demo project.
 
-#include "TScriptedDialogs.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TLongShoF.h"
@@ -15,6 +14,7 @@
 #include "project/TIniApplic.h"
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"

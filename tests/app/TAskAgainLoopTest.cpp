@@ -1,5 +1,5 @@
 #include "app/TAskAgainLoop.h"
-#include "TScriptedDialogs.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <gtest/gtest.h>
 #include <map>

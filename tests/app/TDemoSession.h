@@ -8,6 +8,7 @@
 #include "processing/graph/TSeriesGr.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"

@@ -159,7 +159,7 @@ inline void StoppedRunSaysStopped(TDemoSession& s) {
 // settings shown, not the database.
 inline void AddedProcessorIsSelected(TDemoSession& s) {
     bool ran = false;
-    TFChild::TreeRunner() = [&](QDialog& d) {
+    s.Dialogs.OnDialog = [&](QDialog& d) {
         auto& w = static_cast<TFTreePrj&>(d);
         w.resize(1100, 700);
         w.show();
@@ -185,7 +185,7 @@ inline void AddedProcessorIsSelected(TDemoSession& s) {
         return int(QDialog::Rejected);
     };
     s.Child->Action("mProjectThreeView")->trigger();
-    TFChild::TreeRunner() = [](QDialog& d) { return d.exec(); };
+    s.Dialogs.OnDialog = nullptr;
     EXPECT_TRUE(ran);
 }
 
@@ -327,10 +327,7 @@ inline void EnterInTheSchemaEditorConfirmsTheField(TDemoSession& s) {
     EXPECT_TRUE(editor.isVisible()) << "Enter closed the schema editor";
     EXPECT_EQ(pipe->PropertyText("Length"), "7");
 
-    std::vector<std::string> said;
-    editor.OnMessage = [&said](const std::string& text, const std::string&) {
-        said.push_back(text);
-    };
+    const std::vector<std::string>& said = s.Dialogs.Boxes;
     // A decimal point typed is the decimal comma; a text that is no number stays as typed,
     // marked, and the length keeps its value.
     for (const char* typed : {"7.5", "abc"}) {
@@ -361,26 +358,19 @@ inline void EnterInTheSchemaEditorConfirmsTheField(TDemoSession& s) {
         SCOPED_TRACE(typed);
         QString shown;
         bool refused = false;
-        // Polls until the dialog runs: a click may process events before it opens.
-        QTimer poll;
-        poll.setInterval(10);
-        QObject::connect(&poll, &QTimer::timeout, [&] {
-            auto* d = qobject_cast<QDialog*>(QApplication::activeModalWidget());
-            QLineEdit* e = d ? d->findChild<QLineEdit*>("edChannel") : nullptr;
-            if (!e) return;
-            poll.stop();
+        s.Dialogs.OnDialog = [&](QDialog& d) {
+            QLineEdit* e = d.findChild<QLineEdit*>("edChannel");
+            if (!e) return int(QDialog::Rejected);
             e->selectAll();
             QTest::keyClick(e, Qt::Key_Backspace);
             QTest::keyClicks(e, typed);
             shown = e->text();
-            auto* box = d->findChild<QDialogButtonBox*>();
-            box->button(QDialogButtonBox::Ok)->click();
-            if (d->isVisible()) {
-                refused = e->property("refusedNumber").toBool();
-                d->reject();
-            }
-        });
-        poll.start();
+            d.setResult(QDialog::Rejected);
+            d.findChild<QDialogButtonBox*>()->button(QDialogButtonBox::Ok)->click();
+            if (d.result() == QDialog::Accepted) return int(QDialog::Accepted);
+            refused = e->property("refusedNumber").toBool();
+            return int(QDialog::Rejected);
+        };
         const size_t before = said.size();
         QTest::mouseClick(channelButton, Qt::LeftButton);
         QApplication::processEvents();
@@ -393,7 +383,7 @@ inline void EnterInTheSchemaEditorConfirmsTheField(TDemoSession& s) {
             EXPECT_EQ(sensor->Channel(), was);
         }
     }
-    editor.OnMessage = nullptr;
+    s.Dialogs.OnDialog = nullptr;
     editor.close();
     s.Child->Project().SetModified(false);
 }

@@ -4,8 +4,8 @@
 // with the mouse, the settings window's series page and its editor hook, and the section
 // selection window with the graph.
 
-#include "TScriptedDialogs.h"
 #include "app/TFSelSection.h"
+#include "app/TFSeries.h"
 #include "app/TFTestProgram.h"
 #include "app/TFTestSettings.h"
 #include "app/TPointDialog.h"
@@ -23,6 +23,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphDb.h"
+#include "view2d/TScriptedDialogs.h"
 #include "viewmodel/drawables/TTestShapeAEVObject.h"
 
 #include <QApplication>
@@ -72,16 +73,12 @@ struct TTestProgramFixture : ::testing::Test {
         ASSERT_TRUE(project->OpenDataFile(file, error)) << error;
         settings = std::make_unique<TIniApplic>(dir.Path() + "/");
     }
-    void TearDown() override {
-        TFTestProgram::DialogRunner() = [](QDialog& d) { return d.exec(); };
-        TFTestSettings::SeriesEditor() = nullptr;
-    }
     TGVDb& Db() { return project->Db(); }
     TGraphDb& Graph() { return dynamic_cast<TGraphDb&>(Db().TestGraph()); }
     // The dialog is filled in by `fill`, then OK is pressed once; the runner reports whether
     // the dialog accepted.
     void Script(std::function<void(QDialog&)> fill) {
-        TFTestProgram::DialogRunner() = [fill](QDialog& d) {
+        dialogs.OnDialog = [fill](QDialog& d) {
             fill(d);
             if (auto* s = dynamic_cast<TSectionDialog*>(&d))
                 return s->TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
@@ -345,14 +342,14 @@ TEST_F(TTestProgramFixture, ALineDrawnWithTheMouseGivesPointsInSecondsAndLoad) {
     EXPECT_EQ(w->Points()->topLevelItemCount(), 3);
 }
 
-TEST_F(TTestProgramFixture, TheSeriesPageAddsThroughTheEditorHookOnlyWithBothAxisFields) {
+TEST_F(TTestProgramFixture, TheSeriesPageAddsThroughTheSeriesDialogOnlyWithBothAxisFields) {
     ASSERT_TRUE(Graph().ApplyDefaults());
     std::vector<bool> calls;
     bool answer = false;
-    TFTestSettings::SeriesEditor() = [&](TSeriesGr&, bool isNew) {
-        calls.push_back(isNew);
-        return answer;
-    };
+    dialogs.On<TFSeries>([&](TFSeries& d) {
+        calls.push_back(d.windowTitle().startsWith("Add "));
+        return answer ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    });
     TFTestSettings w(Graph(), dialogs, settings.get());
     EXPECT_EQ(w.Pages()->tabText(0), "Axis");
     EXPECT_EQ(w.Pages()->tabText(1), "Series");

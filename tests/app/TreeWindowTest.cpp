@@ -14,13 +14,14 @@
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "viewmodel/dialogs/tree/TTreePrjRules.h"
 #include "view2d/TCanvasContainer.h"
-#include "viewmodel/drawables/TRoShemRectAEVObject.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TfrmAeTbl.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TfrmAeGraph3D.h"
+#include "viewmodel/dialogs/tree/TTreePrjRules.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>
@@ -58,8 +59,7 @@ struct TTreeWindowFixture : ::testing::Test {
         ASSERT_FALSE(data.empty());
         child = session.NewProjectWindow(data);
         ASSERT_NE(child, nullptr);
-        TFTreePrj::InputRunner() = [this](const std::string&, const std::string&,
-                                          std::string& text) {
+        dialogs.OnInput = [this](const std::string&, const std::string&, std::string& text) {
             if (inputs.empty()) return false;
             text = inputs.front();
             inputs.pop_front();
@@ -67,9 +67,6 @@ struct TTreeWindowFixture : ::testing::Test {
         };
     }
     void TearDown() override {
-        TFTreePrj::InputRunner() = nullptr;
-        TFTreePrj::MenuRunner() = nullptr;
-        TFChild::TreeRunner() = nullptr;
         dialogs.Answers = {mrNo};
         session.Main.reset();
     }
@@ -128,7 +125,7 @@ TEST_F(TTreeWindowFixture, ClosingWithoutChangeIsCancelAndNoRebuild) {
     QWidget* tab = child->PageControl()->widget(0);
     ASSERT_NE(tab, nullptr);
     int result = -1;
-    TFChild::TreeRunner() = [&](QDialog& d) {
+    dialogs.OnDialog = [&](QDialog& d) {
         static_cast<TFTreePrj&>(d).CloseWindow();
         result = d.result();
         return result;
@@ -137,7 +134,7 @@ TEST_F(TTreeWindowFixture, ClosingWithoutChangeIsCancelAndNoRebuild) {
     EXPECT_EQ(result, QDialog::Rejected);
     EXPECT_EQ(child->PageControl()->widget(0), tab);
     // A change ends with OK and the pages are built again.
-    TFChild::TreeRunner() = [&](QDialog& d) {
+    dialogs.OnDialog = [&](QDialog& d) {
         auto& w = static_cast<TFTreePrj&>(d);
         w.SelectProcessor(&Project().Db());
         w.InsertProcessor(pkFltr);
@@ -193,7 +190,7 @@ TEST_F(TTreeWindowFixture, TheGraph3DFrameRefreshesItsNodeAfterASchemaEdit) {
     EXPECT_EQ(edited, 1);
     // Complete now, but on no page yet: the status line follows without a new selection.
     EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Visible");
-    frame->OnAsk = [](const std::string&) { return true; };
+    dialogs.Answers = {mrYes};
     frame->DeleteSchema();
     EXPECT_EQ(w->StatusLine()->text().toStdString(), "Processor Not Complete Description");
 }
@@ -295,7 +292,7 @@ TEST_F(TTreeWindowFixture, PopupItemsFollowTheSelection) {
     auto w = Open();
     QAction* chosen = nullptr;
     std::map<std::string, bool> enabled;
-    TFTreePrj::MenuRunner() = [&](QMenu& menu, const QPoint&) -> QAction* {
+    dialogs.OnMenu = [&](QMenu& menu, const QPoint&) -> QAction* {
         enabled.clear();
         for (QAction* a : menu.actions())
             enabled[a->objectName().toStdString()] = a->isEnabled();

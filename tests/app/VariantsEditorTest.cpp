@@ -2,7 +2,6 @@
 // variant, deleting refused while a filter uses it, and a filter over a data file that follows
 // the variant's value.
 
-#include "TScriptedDialogs.h"
 #include "app/TFVariants.h"
 #include "common/TestData.h"
 #include "mkdata/TGenerateDataFile.h"
@@ -16,6 +15,7 @@
 #include "processing/filter/TLCCondition.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
+#include "view2d/TScriptedDialogs.h"
 #include "viewmodel/dialogs/project/TVariantsRules.h"
 
 #include <QLineEdit>
@@ -35,7 +35,6 @@ struct TVariantsFixture : ::testing::Test {
     TProjectAE project;
     TScriptedDialogs dialogs;
     void SetUp() override { RegisterCoreClasses(); }
-    void TearDown() override { TFVariants::DialogRunner() = nullptr; }
 };
 
 TEST_F(TVariantsFixture, FloatWithCommaIsAddedAndEmptyNameRefused) {
@@ -45,14 +44,14 @@ TEST_F(TVariantsFixture, FloatWithCommaIsAddedAndEmptyNameRefused) {
     EXPECT_EQ(editor.AddMenu()->actions()[1]->text().toStdString(), "Add Float Variant");
     EXPECT_FALSE(editor.Button("btEditVariant")->isEnabled());
     std::string name;
-    TFVariants::DialogRunner() = [&](TVariantDialog& d) {
+    dialogs.On<TVariantDialog>([&](TVariantDialog& d) {
         EXPECT_EQ(d.windowTitle().toStdString(), "Add Float Variant");
         d.ValueEdit()->clear();
         QTest::keyClicks(d.ValueEdit(), "1.5");
         EXPECT_EQ(d.ValueEdit()->text().toStdString(), "1,5");
         QTest::keyClicks(d.NameEdit(), name.c_str());
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     name = "  ";
     editor.AddVariant(TGVVariant::vkFloat);
     EXPECT_EQ(dialogs.Boxes.back(), "Empty Name");
@@ -105,12 +104,12 @@ TEST_F(TVariantsFixture, AVariantAFilterUsesCannotBeDeleted) {
     EXPECT_EQ(dialogs.Boxes.back(), "Variant Used\rVariant: Limit[FR01]");
     EXPECT_EQ(project.Variants().Count(), 1);
     // Editing keeps the name and changes the value.
-    TFVariants::DialogRunner() = [&](TVariantDialog& d) {
+    dialogs.On<TVariantDialog>([&](TVariantDialog& d) {
         EXPECT_EQ(d.windowTitle().toStdString(), "Edit Float Variant");
         EXPECT_TRUE(d.NameEdit()->isReadOnly());
         d.ValueEdit()->setText("2,25");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     editor.EditVariant();
     EXPECT_EQ(project.Variants().Get(0)->GetAsFloat(), 2.25L);
     // Without the use it goes.
@@ -153,12 +152,12 @@ TEST_F(TVariantsFixture, AFloatVariantTypedInTheEditorDrivesAFilterThatKeepsItFr
     ASSERT_TRUE(GenerateDataFile(o, error)) << error;
     ASSERT_TRUE(project.OpenDataFile(o.FileName, error)) << error;
     TFVariants editor(project, dialogs, nullptr);
-    TFVariants::DialogRunner() = [](TVariantDialog& d) {
+    dialogs.On<TVariantDialog>([](TVariantDialog& d) {
         d.ValueEdit()->clear();
         QTest::keyClicks(d.ValueEdit(), "1,5");
         QTest::keyClicks(d.NameEdit(), "Limit");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     editor.AddVariant(TGVVariant::vkFloat);
     ASSERT_EQ(project.Variants().Count(), 1);
     const std::string id = project.Variants().Get(0)->ID();
@@ -180,11 +179,11 @@ TEST_F(TVariantsFixture, AFloatVariantTypedInTheEditorDrivesAFilterThatKeepsItFr
     EXPECT_EQ(project.Variants().Count(), 1);
 
     // A new value reaches the filter at its next cursor call.
-    TFVariants::DialogRunner() = [](TVariantDialog& d) {
+    dialogs.On<TVariantDialog>([](TVariantDialog& d) {
         d.ValueEdit()->clear();
         QTest::keyClicks(d.ValueEdit(), "25,5");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     editor.EditVariant();
     EXPECT_EQ(project.Variants().Get(0)->GetAsFloat(), 25.5L);
     const int later = CountHits(project.Db(), 25.5L).second;

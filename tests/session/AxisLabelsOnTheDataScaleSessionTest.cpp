@@ -8,6 +8,7 @@
 #include "common/TGraphPixels.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QAction>
 #include <QApplication>

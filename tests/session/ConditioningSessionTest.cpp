@@ -13,6 +13,7 @@
 #include "processing/table/TGVCPUTbl.h"
 #include "testprog/TAEParametric.h"
 #include "view2d/TPickerMenu.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableGrid.h"
 
 #include <QAction>
@@ -43,10 +44,6 @@ std::vector<std::string> TreeTexts(TFDelHit& w) {
 TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
     TDemoSession s;
     ASSERT_TRUE(s.AcquireInstance());
-    struct TRestore {
-        std::function<int(TFParametricField&)> Runner = TFParametric::DialogRunner();
-        ~TRestore() { TFParametric::DialogRunner() = Runner; }
-    } restore;
     TScriptedDialogs& dialogs = s.Dialogs;
     const std::string shots = std::string(VORELT_BINARY_DIR) + "/cond-session-";
 
@@ -130,7 +127,7 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
 
     // "Parametric Data": a field over the parametric input, shown in the table.
     ASSERT_TRUE(child->Action("mParametricData")->isEnabled());
-    TFParametric::DialogRunner() = [&](TFParametricField& d) {
+    dialogs.On<TFParametricField>([&](TFParametricField& d) {
         d.move(420, 380);
         d.show();
         QTest::keyClicks(d.NameEdit(), "Pressure");
@@ -143,7 +140,7 @@ TEST(CondSession, DeletionsRestoredAndKeptAndAParametricFieldInTheTable) {
         QTest::keyClicks(d.OffsetEdit(), "-1");
         ShootScreen(shots + "parametric-field.png");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     child->Action("mParametricData")->trigger();
     TFParametric* parametric = child->findChild<TFParametric*>();
     ASSERT_NE(parametric, nullptr);

@@ -19,6 +19,7 @@
 #include "testprog/TTestSection.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -57,6 +58,7 @@ void ShootPages(TCriterionDialog& d, const QString& prefix) {
 
 TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
     TAppSession session;
+    vorelt::test::TScriptedDialogs& dialogs = session.Dialogs;
     const std::string data = session.GeneratedFile("session.pci", 400, 4, 1);
     ASSERT_FALSE(data.empty());
     std::string error;
@@ -81,30 +83,21 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
     auto* frame = qobject_cast<TfrmAeCriterion*>(w.ParameterPage());
     ASSERT_NE(frame, nullptr);
 
-    struct TRestore {
-        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
-        std::function<int(QDialog&)> Sub = TCriterionDialog::SubDialogRunner();
-        ~TRestore() {
-            TfrmAeCriterion::DialogRunner() = nullptr;
-            TLCEditor::DialogRunner() = Condition;
-            TCriterionDialog::SubDialogRunner() = Sub;
-        }
-    } restore;
-    TLCEditor::DialogRunner() = [&](TLCDialog& d) {
+    dialogs.On<TLCDialog>([&](TLCDialog& d) {
         d.show();
         d.SelectField(filter->FindField(fidAmpl));
         d.OperationBox()->setCurrentIndex(d.OperationBox()->findData(coGreater));
         QTest::keyClicks(d.ValueEdit(), "45");
         Screenshot("criterion-condition.png");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
-    TCriterionDialog::SubDialogRunner() = [&](QDialog& d) {
+    });
+    dialogs.OnDialog = [&](QDialog& d) {
         d.show();
         if (auto* sel = dynamic_cast<TFSelSection*>(&d)) sel->Toggle(1);
         Screenshot("criterion-select-sections.png");
         return int(QDialog::Accepted);
     };
-    TfrmAeCriterion::DialogRunner() = [&](TCriterionDialog& d) {
+    dialogs.On<TCriterionDialog>([&](TCriterionDialog& d) {
         d.resize(640, 520);
         d.show();
         QTest::keyClicks(d.NameEdit(), "MaxAmpl");
@@ -124,7 +117,7 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
         d.WeightTable()->item(1, 3)->setText("2");
         ShootPages(d, "criterion-add-");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-    };
+    });
     const int before = criterion->OwnFields().Count();
     frame->AddField(dtInteger, false);
     ASSERT_EQ(criterion->OwnFields().Count(), before + 1);
@@ -135,7 +128,7 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
     EXPECT_EQ(c->TypeResult, trWeights);
     Screenshot("criterion-frame.png");
 
-    TfrmAeCriterion::DialogRunner() = [&](TCriterionDialog& d) {
+    dialogs.On<TCriterionDialog>([&](TCriterionDialog& d) {
         d.resize(640, 520);
         d.show();
         EXPECT_EQ(d.SectionList()->topLevelItemCount(), 1);
@@ -143,6 +136,6 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
         EXPECT_EQ(d.ConditionEditor()->Root()->Count(), 1);
         ShootPages(d, "criterion-edit-");
         return int(QDialog::Rejected);
-    };
+    });
     frame->EditField(before);
 }

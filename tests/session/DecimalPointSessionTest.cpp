@@ -6,6 +6,8 @@
 
 #include "../app/TAppSession.h"
 #include "../app/TTreeSteps.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
 #include "app/TFTreePrj.h"
 #include "app/TfrmAeFltr.h"
 #include "model/TAEFieldIDs.h"
@@ -15,7 +17,7 @@
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TPickerMenu.h"
-#include "view2d/TViewMessages.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -51,18 +53,7 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     ASSERT_TRUE(s.AcquireInstance());
     const std::string data = s.GeneratedFile("decimal.pci", 500, 4, 29);
     ASSERT_FALSE(data.empty());
-    std::vector<std::string> messages;
-    struct TRestore {
-        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
-        std::function<int(QDialog&)> Tree = TFChild::TreeRunner();
-        TViewMessageHandler Messages = ViewMessageBox();
-        ~TRestore() {
-            TLCEditor::DialogRunner() = Condition;
-            TFChild::TreeRunner() = Tree;
-            ViewMessageBox() = Messages;
-        }
-    } restore;
-    ViewMessageBox() = [&](QWidget*, const std::string& text) { messages.push_back(text); };
+    vorelt::test::TScriptedDialogs& dialogs = s.Dialogs;
 
     const std::string shots = std::string(VORELT_BINARY_DIR) + "/decimal-session-";
     TFMain& main = s.ShowMainWindow();
@@ -72,14 +63,14 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     TLCCondition* condition = nullptr;
     std::vector<QString> shown;
     bool refusedStayedOpen = false, refusedMarked = false;
-    TFChild::TreeRunner() = [&](QDialog& d) {
+    dialogs.OnDialog = [&](QDialog& d) {
         auto& w = static_cast<TFTreePrj&>(d);
         TGVDb& db = child->Project().Db();
         TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1000, 700);
         if (!frame) return int(QDialog::Rejected);
         // The user types each text into the value and clicks OK; the last one is taken.
         std::vector<const char*> typed = {"1,2,3", "90.5"};
-        TLCEditor::DialogRunner() = [&](TLCDialog& c) {
+        dialogs.On<TLCDialog>([&](TLCDialog& c) {
             c.show();
             QApplication::processEvents();
             if (QAction* time = FindPickerAction(*c.FieldMenu(), fidTimeS)) time->trigger();
@@ -100,7 +91,7 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
                 }
             }
             return c.result();
-        };
+        });
         // "Add", then "Logical Condition" in its menu, with the mouse.
         EXPECT_TRUE(frame->Editor()->AddButton()->isEnabled());
         QTest::mouseClick(frame->Editor()->AddButton(), Qt::LeftButton);
@@ -125,8 +116,7 @@ TEST(DecimalPointSession, APointTypedInAConditionValueIsTheDecimalCommaAndOtherT
     EXPECT_EQ(shown[1], "90,5");  // the point shows as the decimal comma
     EXPECT_TRUE(refusedStayedOpen);
     EXPECT_TRUE(refusedMarked);
-    ASSERT_FALSE(messages.empty());
-    EXPECT_EQ(messages.front(), "'1,2,3' is not a valid floating point value");
+    EXPECT_TRUE(dialogs.Asked("'1,2,3' is not a valid floating point value"));
     ASSERT_NE(condition, nullptr);
     EXPECT_EQ(condition->Value(), "90,5");
     EXPECT_EQ(condition->Operation(), coLess);

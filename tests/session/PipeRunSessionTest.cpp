@@ -3,7 +3,16 @@
 // round shortcut typed twice on the scene turns the axis to Y.
 
 #include "../app/TDemoSession.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TLongShoF.h"
+#include "common/TestData.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TIniApplic.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
+#include "view3d/RegisterView3dClasses.h"
 #include "view3d/TBaseObj3DVisials.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"

@@ -1,5 +1,13 @@
 #include "../app/TAppSession.h"
 #include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TLongShoF.h"
+#include "app/TSingleInstance.h"
+#include "common/TestData.h"
+#include "mkdata/TGenerateDataFile.h"
+#include "project/RegisterCoreClasses.h"
+#include "project/TIniApplic.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QAction>
 #include <QMdiArea>

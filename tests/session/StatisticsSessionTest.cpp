@@ -6,6 +6,10 @@
 // (statistics-session.png).
 
 #include "../app/TAppSession.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TLongShoF.h"
+#include "common/TestData.h"
 #include "common/VallenStatusSets.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/criterion/TGVCPUCriterion.h"
@@ -13,6 +17,10 @@
 #include "processing/table/TGVCPUTbl.h"
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
+#include "view2d/TTableVC.h"
+#include "view3d/RegisterView3dClasses.h"
 
 #include <QAction>
 #include <QApplication>
@@ -138,13 +146,8 @@ TEST(StatisticsSession, PerChannelStatisticsCountTheHitsNotTheStatusRecords) {
         project.CloseDataFile();
     }
 
-    struct TRestore {
-        std::function<std::string(QWidget*, const std::string&)> Chooser =
-            TTableVC::CsvFileChooser();
-        ~TRestore() { TTableVC::CsvFileChooser() = Chooser; }
-    } restore;
     const std::string csv = dir.File("channels.csv");
-    TTableVC::CsvFileChooser() = [&](QWidget*, const std::string&) { return csv; };
+    session.Dialogs.Files = {csv};
     TFMain& main = session.ShowMainWindow(1000, 700);
     TFChild* child = main.OpenProjectWindow(projectFile, false);
     ASSERT_NE(child, nullptr);

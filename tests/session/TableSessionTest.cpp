@@ -3,6 +3,11 @@
 // give the same file as vorelt-export and the values that vorelt-cli dumps.
 
 #include "../app/TDemoSession.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TLongShoF.h"
+#include "app/TSingleInstance.h"
+#include "common/TestData.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TLCCondition.h"
@@ -10,8 +15,10 @@
 #include "view2d/TFindTextF.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableGrid.h"
-#include "view2d/TViewMessages.h"
+#include "view2d/TTableVC.h"
+#include "view3d/RegisterView3dClasses.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -65,20 +72,8 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
     const QString bin = VORELT_BINARY_DIR;
     const std::string demo = s.Project;
     TLongShoF::SetMinimumShowTime(50);
-    std::vector<std::string> boxes;
-    // The hooks capture locals of this test; they go back to the defaults when it ends.
-    struct TRestore {
-        TViewMessageHandler Box = ViewMessageBox();
-        std::function<int(TLCDialog&)> Runner = TLCEditor::DialogRunner();
-        std::function<std::string(QWidget*, const std::string&)> Chooser =
-            TTableVC::CsvFileChooser();
-        ~TRestore() {
-            ViewMessageBox() = Box;
-            TLCEditor::DialogRunner() = Runner;
-            TTableVC::CsvFileChooser() = Chooser;
-        }
-    } restore;
-    ViewMessageBox() = [&](QWidget*, const std::string& t) { boxes.push_back(t); };
+    vorelt::test::TScriptedDialogs& dialogs = s.Dialogs;
+    std::vector<std::string>& boxes = dialogs.Boxes;
     const std::string menuCsv = dir.File("menu.csv");
     std::string name;
     {
@@ -118,12 +113,12 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
         TFindTextF* find = view->FindWindow();
         ASSERT_NE(find, nullptr);
         ASSERT_TRUE(find->isVisible());
-        TLCEditor::DialogRunner() = [&](TLCDialog& d) {
+        dialogs.On<TLCDialog>([&](TLCDialog& d) {
             d.SelectField(table->FindField(fidAmpl));
             d.OperationBox()->setCurrentIndex(d.OperationBox()->findData(coGreater));
             d.ValueEdit()->setText("80");
             return d.TryAccept() ? 1 : 0;
-        };
+        });
         find->Editor()->AddCondition();
         EXPECT_NE(find->Editor()->Memo()->toPlainText().indexOf("> 80"), -1);
         find->SeekButton()->click();
@@ -158,7 +153,7 @@ TEST(TableSession, RunFindMarkAndExportOnTheDemoProject) {
         // "Export CSV" from the popup menu: onto the recording or the project it is refused
         // with the reason and changes nothing; onto a new name it writes the rows.
         auto exportTo = [&](const std::string& target) {
-            TTableVC::CsvFileChooser() = [=](QWidget*, const std::string&) { return target; };
+            dialogs.Files = {target};
             view->ShowContextMenu(QPoint(10, 10));
             QAction* exportCopy = nullptr;
             for (QAction* a : popup->actions())

@@ -6,6 +6,8 @@
 // Screenshots of the screen go where VORELT_SHOTS points, when it is set.
 
 #include "../app/TDemoSession.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
 #include "app/TFSelSection.h"
 #include "app/TFTestProgram.h"
 #include "app/TFTestSettings.h"
@@ -18,6 +20,7 @@
 #include "processing/db/TGVDb.h"
 #include "testprog/TTestSection.h"
 #include "view2d/TGraphDb.h"
+#include "view2d/TScriptedDialogs.h"
 #include "viewmodel/drawables/TTestShapeAEVObject.h"
 
 #include <QAction>
@@ -107,11 +110,6 @@ std::map<int64_t, std::optional<long double>> PerChannel(TGVCPU& crit, const std
 TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoProject) {
     TDemoSession session;
     ASSERT_TRUE(session.AcquireInstance());
-    struct TRestore {
-        ~TRestore() {
-            TFTestProgram::DialogRunner() = [](QDialog& d) { return d.exec(); };
-        }
-    } restore;
     TScriptedDialogs& dialogs = session.Dialogs;
 
     std::vector<TGVCoord> linePoints;
@@ -136,7 +134,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
         EXPECT_TRUE(child->Project().Modified());
 
         // "Add" in the sections list: the dialog typed into, then OK.
-        TFTestProgram::DialogRunner() = [&](QDialog& d) {
+        dialogs.OnDialog = [&](QDialog& d) {
             auto& s = dynamic_cast<TSectionDialog&>(d);
             d.move(400, 600);
             d.show();
@@ -178,7 +176,7 @@ TEST(TestProgramSession, ASectionAndALoadLineRestrictACriterionFieldOnTheDemoPro
         ShootScreen(ShotFile("testprog-window.png"));
 
         // "Graph Settings" from the graph's menu opens the settings window.
-        TFTestProgram::DialogRunner() = [&](QDialog& d) {
+        dialogs.OnDialog = [&](QDialog& d) {
             d.move(200, 120);
             d.show();
             ShootScreen(ShotFile("testprog-settings.png"));

@@ -8,6 +8,8 @@
 #include "../app/TAppSession.h"
 #include "../app/TProjectTexts.h"
 #include "../app/TTreeSteps.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
 #include "app/TFSeries.h"
 #include "app/TFTreePrj.h"
 #include "app/TfrmAeFltr.h"
@@ -18,14 +20,15 @@
 #include "processing/filter/TLCCondition.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/TGVCPUTbl.h"
-#include "viewmodel/drawables/TGraphAEVObject.h"
-#include "viewmodel/drawables/TGraphPointAEVObject.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
-#include "viewmodel/drawables/TRoShemRectAEVObject.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TfrmAeTbl.h"
+#include "viewmodel/drawables/TGraphAEVObject.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/drawables/TRoShemRectAEVObject.h"
 
 #include <QAction>
 #include <QApplication>
@@ -73,23 +76,12 @@ TGraphShown Shown(TGraphVC& v) {
 TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
     TAppSession session;
     ASSERT_TRUE(session.AcquireInstance());
+    vorelt::test::TScriptedDialogs& dialogs = session.Dialogs;
     const QString bin = VORELT_BINARY_DIR;
     const std::string data = session.GeneratedFile("session.pci", 3000, 4, 11);
     ASSERT_FALSE(data.empty());
     const std::string projectFile = session.Dir.File("session.xml");
     TLongShoF::SetMinimumShowTime(50);
-    struct TRestore {
-        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
-        std::function<int(TCalcFieldDialog&)> Calc = TfrmAePrc::DialogRunner();
-        std::function<int(QDialog&)> Tree = TFChild::TreeRunner();
-        std::function<int(TFSeries&)> Series = TFSeries::DialogRunner();
-        ~TRestore() {
-            TLCEditor::DialogRunner() = Condition;
-            TfrmAePrc::DialogRunner() = Calc;
-            TFChild::TreeRunner() = Tree;
-            TFSeries::DialogRunner() = Series;
-        }
-    } restore;
 
     std::string treeBefore, pagesBefore;
     TGraphShown before;
@@ -100,15 +92,14 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
 
         TGVCPUTbl* table = nullptr;
         TGVCPUGr* graph = nullptr;
-        TFChild::TreeRunner() = [&](QDialog& d) {
+        dialogs.OnDialog = [&](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
             TGVDb& db = child->Project().Db();
             TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1100, 760);
             if (!frame) return int(QDialog::Rejected);
             TGVCPU* filter = db.Child(0);
-            TLCEditor::DialogRunner() = [&](TLCDialog& c) {
-                return ChooseAmplitudeAbove60(c, *filter) ? 1 : 0;
-            };
+            dialogs.On<TLCDialog>(
+                [&](TLCDialog& c) { return ChooseAmplitudeAbove60(c, *filter) ? 1 : 0; });
             frame->Editor()->AddCondition();
             EXPECT_TRUE(w.InsertProcessor(pkLoc));
             TGVCPU* location = filter->Child(0);
@@ -119,13 +110,13 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
             auto* mathFrame = qobject_cast<TfrmAePrc*>(w.ParameterPage());
             EXPECT_NE(mathFrame, nullptr);
             if (!mathFrame) return int(QDialog::Rejected);
-            TfrmAePrc::DialogRunner() = [&](TCalcFieldDialog& c) {
+            dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& c) {
                 QTest::keyClicks(c.NameEdit(), "Double");
                 c.DisplayNameEdit()->setText("Double Ampl");
                 c.ExpressionButton()->setChecked(true);
                 c.ExpressionEdit()->setPlainText("{Ampl} * 2");
                 return c.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-            };
+            });
             mathFrame->AddField(dtExtended);
             EXPECT_EQ(math->OwnFields().Count(), 1);
             if (math->OwnFields().Count() != 1) return int(QDialog::Rejected);
@@ -162,13 +153,13 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
                       1);
             EXPECT_TRUE(graphFrame->SetAxisField(akLeft, doubleID));
             EXPECT_TRUE(graphFrame->SetAxisField(akBottom, fidTimeS));
-            TFSeries::DialogRunner() = [&](TFSeries& s) {
+            dialogs.On<TFSeries>([&](TFSeries& s) {
                 s.show();
                 QApplication::processEvents();
                 s.PointStyleBox()->setCurrentIndex(1); // "Big Point"
                 s.grab().save(bin + "/tree-graph-series.png");
                 return int(QDialog::Accepted);
-            };
+            });
             EXPECT_NE(graphFrame->AddSeries(stPointPlot), nullptr);
             graphFrame->AddInfoField(fidAmpl);
             graphFrame->AddInfoField(doubleID);

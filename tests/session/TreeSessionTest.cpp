@@ -19,6 +19,7 @@
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TfrmAeTbl.h"
 #include "viewmodel/drawables/TRoShemRectAEVObject.h"
@@ -49,16 +50,6 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
     ASSERT_FALSE(data.empty());
     const std::string projectFile = s.Dir.File("session.xml");
     TLongShoF::SetMinimumShowTime(50);
-    struct TRestore {
-        std::function<int(TLCDialog&)> Condition = TLCEditor::DialogRunner();
-        std::function<int(TCalcFieldDialog&)> Calc = TfrmAePrc::DialogRunner();
-        std::function<int(QDialog&)> Tree = TFChild::TreeRunner();
-        ~TRestore() {
-            TLCEditor::DialogRunner() = Condition;
-            TfrmAePrc::DialogRunner() = Calc;
-            TFChild::TreeRunner() = Tree;
-        }
-    } restore;
 
     TScriptedDialogs& dialogs = s.Dialogs;
     std::string treeBefore, pagesBefore, dumpBefore;
@@ -72,15 +63,14 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
 
         TGVCPUTbl* table = nullptr;
         std::string doubleID;
-        TFChild::TreeRunner() = [&](QDialog& d) {
+        dialogs.OnDialog = [&](QDialog& d) {
             auto& w = static_cast<TFTreePrj&>(d);
             TGVDb& db = child->Project().Db();
             TfrmAeFltr* frame = ShowTreeAndInsertFilter(w, db, 1100, 700);
             if (!frame) return int(QDialog::Rejected);
             TGVCPU* filter = db.Child(0);
-            TLCEditor::DialogRunner() = [&](TLCDialog& c) {
-                return ChooseAmplitudeAbove60(c, *filter) ? 1 : 0;
-            };
+            dialogs.On<TLCDialog>(
+                [&](TLCDialog& c) { return ChooseAmplitudeAbove60(c, *filter) ? 1 : 0; });
             frame->Editor()->AddCondition();
             EXPECT_NE(frame->Editor()->Memo()->toPlainText().indexOf("> 60"), -1);
 
@@ -96,13 +86,13 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
             auto* mathFrame = qobject_cast<TfrmAePrc*>(w.ParameterPage());
             EXPECT_NE(mathFrame, nullptr);
             if (!mathFrame) return int(QDialog::Rejected);
-            TfrmAePrc::DialogRunner() = [&](TCalcFieldDialog& c) {
+            dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& c) {
                 QTest::keyClicks(c.NameEdit(), "Double");
                 c.DisplayNameEdit()->setText("Double Ampl");
                 c.ExpressionButton()->setChecked(true);
                 c.ExpressionEdit()->setPlainText("{Ampl} * 2");
                 return c.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-            };
+            });
             mathFrame->AddField(dtExtended);
             EXPECT_EQ(math->OwnFields().Count(), 1);
             if (math->OwnFields().Count() == 1) doubleID = math->OwnFields().Get(0)->ID();

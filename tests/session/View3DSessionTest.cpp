@@ -6,8 +6,15 @@
 // (view3d-session-*.png).
 
 #include "../app/TDemoSession.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "app/TLongShoF.h"
+#include "common/TestData.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "project/TProjectAE.h"
+#include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
+#include "view3d/RegisterView3dClasses.h"
 #include "view3d/TBaseObj3DVisials.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"

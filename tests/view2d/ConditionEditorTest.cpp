@@ -11,7 +11,7 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TLCDialog.h"
 #include "view2d/TLCEditor.h"
-#include "view2d/TViewMessages.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QAction>
 #include <QComboBox>
@@ -35,9 +35,7 @@ struct TEditorFixture : ::testing::Test {
     TGVCPUMemorySource* source = nullptr;
     TGVCPUTbl* table = nullptr;
     std::unique_ptr<TLCEditor> editor;
-    std::vector<std::string> boxes;
-    TViewMessageHandler savedBox;
-    std::function<int(TLCDialog&)> savedRunner;
+    TScriptedDialogs dialogs;
     int changes = 0;
 
     void SetUp() override {
@@ -49,15 +47,8 @@ struct TEditorFixture : ::testing::Test {
         editor = std::make_unique<TLCEditor>();
         editor->SetTree(&table->Data().SeekCondition(), table);
         editor->OnChanged = [this] { ++changes; };
-        savedBox = ViewMessageBox();
-        ViewMessageBox() = [this](QWidget*, const std::string& text) { boxes.push_back(text); };
-        savedRunner = TLCEditor::DialogRunner();
     }
-    void TearDown() override {
-        ViewMessageBox() = savedBox;
-        TLCEditor::DialogRunner() = savedRunner;
-        editor.reset();
-    }
+    void TearDown() override { editor.reset(); }
     TLCBase& Root() { return table->Data().SeekCondition(); }
     std::string Memo() const { return editor->Memo()->toPlainText().toStdString(); }
     static void ChooseOperation(TLCDialog& d, uint8_t op) {
@@ -116,16 +107,16 @@ TEST_F(TEditorFixture, EditMenuOfABlockMarksItsOperationAndChangesIt) {
 }
 
 TEST_F(TEditorFixture, AddingAConditionThroughTheDialog) {
-    TLCEditor::DialogRunner() = [](TLCDialog& d) {
+    dialogs.On<TLCDialog>([](TLCDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Input Logical Condition");
         EXPECT_FALSE(d.OkButton()->isEnabled());
         EXPECT_FALSE(d.FieldMenu()->actions().isEmpty());
         d.SelectField(d.Field() ? d.Field() : nullptr);
         return 0;
-    };
+    });
     editor->AddCondition();
     EXPECT_EQ(Root().Count(), 0); // cancelled
-    TLCEditor::DialogRunner() = [this](TLCDialog& d) {
+    dialogs.On<TLCDialog>([this](TLCDialog& d) {
         d.SelectField(table->FindField(fidAmpl));
         EXPECT_TRUE(d.OkButton()->isEnabled());
         EXPECT_EQ(d.OperationBox()->count(), 6);
@@ -135,7 +126,7 @@ TEST_F(TEditorFixture, AddingAConditionThroughTheDialog) {
         EXPECT_FALSE(d.TryAccept());
         d.ValueEdit()->setText("80");
         return d.TryAccept() ? 1 : 0;
-    };
+    });
     editor->AddCondition();
     ASSERT_EQ(Root().Count(), 1);
     auto* c = dynamic_cast<TLCCondition*>(Root().Items(0));
@@ -146,7 +137,7 @@ TEST_F(TEditorFixture, AddingAConditionThroughTheDialog) {
     EXPECT_EQ(Memo(), "( " + c->GetCaption() + " )");
     EXPECT_NE(c->GetCaption().find("> 80"), std::string::npos);
     // Editing it: the dialog comes prefilled.
-    TLCEditor::DialogRunner() = [this](TLCDialog& d) {
+    dialogs.On<TLCDialog>([this](TLCDialog& d) {
         EXPECT_EQ(d.windowTitle(), "Edit Logical Condition");
         EXPECT_EQ(d.Field(), table->FindField(fidAmpl));
         EXPECT_EQ(d.ValueEdit()->text(), "80");
@@ -154,7 +145,7 @@ TEST_F(TEditorFixture, AddingAConditionThroughTheDialog) {
         d.ValueEdit()->setText("90,5");
         ChooseOperation(d, coLessOrEquals);
         return d.TryAccept() ? 1 : 0;
-    };
+    });
     editor->SelectNode(c);
     editor->EditCurrent();
     EXPECT_EQ(c->Value(), "90,5");
@@ -164,29 +155,29 @@ TEST_F(TEditorFixture, AddingAConditionThroughTheDialog) {
 
 TEST_F(TEditorFixture, ARejectedValueKeepsTheDialogOpenWithTheFieldsMessage) {
     bool accepted = true;
-    TLCEditor::DialogRunner() = [&, this](TLCDialog& d) {
+    dialogs.On<TLCDialog>([&, this](TLCDialog& d) {
         d.SelectField(table->FindField(fidAmpl));
         d.ValueEdit()->setText("1,2,3");
         accepted = d.TryAccept();
         EXPECT_FALSE(d.isHidden() && accepted);
         return 0;
-    };
+    });
     editor->AddCondition();
     EXPECT_FALSE(accepted);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "'1,2,3' is not a valid floating point value");
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0], "'1,2,3' is not a valid floating point value");
     EXPECT_EQ(Root().Count(), 0);
     // Integer fields report through their own parser.
-    TLCEditor::DialogRunner() = [&, this](TLCDialog& d) {
+    dialogs.On<TLCDialog>([&, this](TLCDialog& d) {
         d.SelectField(table->FindField(fidChan));
         d.ValueEdit()->setText("");
         accepted = d.TryAccept();
         return 0;
-    };
+    });
     editor->AddCondition();
     EXPECT_FALSE(accepted);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[1], "'' is not a valid integer value");
+    ASSERT_EQ(dialogs.Boxes.size(), 2u);
+    EXPECT_EQ(dialogs.Boxes[1], "'' is not a valid integer value");
 }
 
 TEST(ConditionDialog, BooleanFieldsAndVariantsOfAFittingKind) {

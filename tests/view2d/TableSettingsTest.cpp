@@ -5,8 +5,8 @@
 #include "model/TAEFieldIDs.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableVC.h"
-#include "view2d/TViewMessages.h"
 #include "view2d/TfrmAeTbl.h"
 
 #include <QCheckBox>
@@ -32,22 +32,13 @@ public:
 struct TSettingsFixture : ::testing::Test {
     std::unique_ptr<TGVCPUMemorySource> holder;
     TGVCPUTbl* table = nullptr;
-    std::vector<std::string> boxes;
-    TViewMessageHandler savedBox;
-    std::function<int(QDialog&)> savedRunner;
+    TScriptedDialogs dialogs;
 
     void SetUp() override {
         RegisterView2dClasses();
         TGVCPUMemorySource* source = MakeStream(holder);
         table = source->AddNew<TCriterionStandIn>()->AddNew<TGVCPUTbl>();
         table->SetName("TB1");
-        savedBox = ViewMessageBox();
-        ViewMessageBox() = [this](QWidget*, const std::string& t) { boxes.push_back(t); };
-        savedRunner = TfrmAeTbl::DialogRunner();
-    }
-    void TearDown() override {
-        ViewMessageBox() = savedBox;
-        TfrmAeTbl::DialogRunner() = savedRunner;
     }
     TGVStringProperty* Column(int i) {
         return dynamic_cast<TGVStringProperty*>(table->Data().Columns().Get(i));
@@ -85,7 +76,7 @@ TEST_F(TSettingsFixture, ColumnDialogRestoresTheFieldsCaptionAndWidth) {
     table->Data().AddTab("A");
     table->Data().AddTab("B");
     TfrmAeTbl frame(*table);
-    TfrmAeTbl::DialogRunner() = [](QDialog& d) {
+    dialogs.OnDialog = [](QDialog& d) {
         auto& c = static_cast<TColumnDialog&>(d);
         EXPECT_TRUE(d.windowTitle().startsWith("Edit Column [ "));
         c.NameEdit()->setText("Peak");
@@ -101,7 +92,7 @@ TEST_F(TSettingsFixture, ColumnDialogRestoresTheFieldsCaptionAndWidth) {
     EXPECT_EQ(Column(0)->GetDisplayWidth(), 75);
     EXPECT_EQ(Column(0)->GetAlignment(), taCenter);
     EXPECT_EQ(Column(0)->GetTag(), 1);
-    TfrmAeTbl::DialogRunner() = [](QDialog& d) {
+    dialogs.OnDialog = [](QDialog& d) {
         auto& c = static_cast<TColumnDialog&>(d);
         c.NameEdit()->clear();
         c.WidthEdit()->setText("0");
@@ -137,7 +128,7 @@ TEST_F(TSettingsFixture, RecordKindsAndFirstHits) {
 TEST_F(TSettingsFixture, TabsRefuseAnEmptyNameAndRenumberOnDelete) {
     TfrmAeTbl frame(*table);
     bool refused = false;
-    TfrmAeTbl::DialogRunner() = [&](QDialog& d) {
+    dialogs.OnDialog = [&](QDialog& d) {
         auto& t = static_cast<TTabNameDialog&>(d);
         EXPECT_EQ(d.windowTitle(), "Add Tabs");
         t.NameEdit()->setText("  ");
@@ -147,8 +138,8 @@ TEST_F(TSettingsFixture, TabsRefuseAnEmptyNameAndRenumberOnDelete) {
     };
     frame.AddTab();
     EXPECT_TRUE(refused);
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "Empty Name");
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0], "Empty Name");
     ASSERT_EQ(table->Data().Tabs().Count(), 1);
     EXPECT_EQ(table->Data().Tabs().Get(0)->Name(), "Main");
     table->Data().AddTab("Second");

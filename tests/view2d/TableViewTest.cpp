@@ -15,9 +15,9 @@
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TFindTextF.h"
 #include "view2d/TLCEditor.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
-#include "view2d/TViewMessages.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,8 +63,7 @@ struct TTableViewFixture : ::testing::Test {
     TGVCPUTbl* table = nullptr;
     TTableVC* view = nullptr;
     TRecordingContext context;
-    std::vector<std::string> boxes;
-    TViewMessageHandler savedBox;
+    TScriptedDialogs dialogs;
 
     void SetUp() override {
         RegisterFilterClasses();
@@ -83,10 +82,7 @@ struct TTableViewFixture : ::testing::Test {
         view->SetHeight(400);
         view->SetWidth(600);
         view->SetVisible(true);
-        savedBox = ViewMessageBox();
-        ViewMessageBox() = [this](QWidget*, const std::string& text) { boxes.push_back(text); };
     }
-    void TearDown() override { ViewMessageBox() = savedBox; }
 
     void Columns() {
         for (const char* id : {fidTimeMS, fidChan, fidAmpl})
@@ -293,8 +289,8 @@ TEST_F(TTableViewFixture, SearchFromTheLastRowThatFindsNothingSwitchesToNewSeek)
     EXPECT_EQ(find->Mode(), smFromCurrent);
     find->SeekButton()->click();
     EXPECT_EQ(find->StatusLabel()->text(), "Not Found");
-    ASSERT_EQ(boxes.size(), 1u);
-    EXPECT_EQ(boxes[0], "Not Found");
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0], "Not Found");
     EXPECT_EQ(find->SeekButton()->text(), "New Seek");
     EXPECT_TRUE(find->NewSeekBox()->isChecked());
     EXPECT_FALSE(find->NewSeekBox()->isEnabled());
@@ -345,12 +341,11 @@ TEST_F(TTableViewFixture, ExportCsvFromTheMenuWritesTheRows) {
     view->SetActive(true);
     const auto file = std::filesystem::temp_directory_path() / "vorelt-table-view.csv";
     std::filesystem::remove(file);
-    auto saved = TTableVC::CsvFileChooser();
-    TTableVC::CsvFileChooser() = [&](QWidget*, const std::string&) { return file.string(); };
+    dialogs.Files = {file.string()};
     std::vector<std::string> status;
     view->OnStatusText = [&](const std::string& s) { status.push_back(s); };
     view->ExportCsvInteractive();
-    TTableVC::CsvFileChooser() = saved;
+    EXPECT_EQ(dialogs.Titles, std::vector<std::string>{"Export CSV"});
     std::ifstream in(file, std::ios::binary);
     std::stringstream text;
     text << in.rdbuf();
@@ -361,5 +356,5 @@ TEST_F(TTableViewFixture, ExportCsvFromTheMenuWritesTheRows) {
         lines += ch == '\n';
     EXPECT_EQ(lines, 5);
     EXPECT_FALSE(status.empty());
-    EXPECT_TRUE(boxes.empty());
+    EXPECT_TRUE(dialogs.Boxes.empty());
 }

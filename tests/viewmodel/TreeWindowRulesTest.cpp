@@ -199,16 +199,16 @@ class TPlacementView : public IFinalView {
 public:
     TPlacementView(TProjectAE& project, TGVCPU& processor)
         : FProject(project), FProcessor(processor) {}
-    int32_t CheckReady() override {
-        RecListGVCPU p;
-        return FProject.Pages().FindPlacement(FProcessor.ID(), p) ? -1 : 2;
-    }
+    int32_t CheckReady() override { return FProject.IsPlaced(FProcessor.ID()) ? -1 : 2; }
     void SetFocused(bool) override {}
     bool GetFocused() const override { return false; }
     void SetChecked(bool) override {}
     bool GetChecked() const override { return false; }
     void SetFirstHitOnly(bool) override {}
     bool GetFirstHitOnly() const override { return false; }
+    void SaveView(TNodePersist&) const override {}
+    void LoadView(const TNodePersist&) override {}
+    void SettingsChanged(bool) override {}
 
 private:
     TProjectAE& FProject;

@@ -1,6 +1,6 @@
 #pragma once
-// What the graph processor asks of its view beyond what every final processor asks: the view
-// saves and loads itself, tells which fields it uses and reacts when the settings change.
+// What the graph processor asks of its view beyond what every final processor asks: its
+// caption and the fields it uses.
 
 #include <string>
 #include <string_view>
@@ -8,15 +8,9 @@
 
 namespace vorelt {
 
-class TNodePersist;
-
 class IGraphView {
 public:
     virtual ~IGraphView() = default;
-    // The whole node of the view ("VisualClass").
-    virtual void SaveGraphView(TNodePersist& node) const = 0;
-    virtual void LoadGraphView(const TNodePersist& node) = 0;
-    virtual void GraphChanged(bool propagate) = 0;
     virtual std::string GraphCaption() const = 0;
     // The lines "Field: <name>[<processor>]" of the field's uses; true when it is used.
     virtual bool ReportFieldUse(std::string_view id, std::vector<std::string>& lines) const = 0;

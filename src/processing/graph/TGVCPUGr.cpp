@@ -98,11 +98,6 @@ void TGVCPUGr::Reset() {
     if (FView) FView->SetFirstHitOnly(false);
 }
 
-void TGVCPUGr::Changed(bool propagate) {
-    TGVFinal::Changed(propagate);
-    if (IGraphView* view = GraphView()) view->GraphChanged(propagate);
-}
-
 int32_t TGVCPUGr::CheckReady() {
     if (FView) return FView->CheckReady();
     return 1;
@@ -138,8 +133,8 @@ void TGVCPUGr::SaveToNode(TNodePersist& node) const {
     TGVFinal::SaveToNode(node);
     node.AddItem("FirstHit", FFirstHitOnly ? "1" : "0");
     TNodePersist* visual = node.AddNode(NodeVisualClass);
-    if (IGraphView* view = GraphView()) {
-        view->SaveGraphView(*visual);
+    if (FView) {
+        FView->SaveView(*visual);
         return;
     }
     // Without a view the view's node goes back as it came.
@@ -153,8 +148,8 @@ void TGVCPUGr::LoadFromNode(const TNodePersist& node) {
         const TNodePersist& child = *node.Node(i);
         if (!SameTextTrimmed(child.Name(), NodeVisualClass)) continue;
         CheckViewNode(child);
-        if (IGraphView* view = GraphView())
-            view->LoadGraphView(child);
+        if (FView)
+            FView->LoadView(child);
         else
             FViewNode = child.CloneTree();
     }

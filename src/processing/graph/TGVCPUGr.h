@@ -39,7 +39,6 @@ public:
     void Reset() override;
     // 0x41A up; propagating also 0x401 down and the view empties; the view re-applies its
     // appearance.
-    void Changed(bool propagate) override;
     // The view's answer; without view 1 (nothing to show).
     int32_t CheckReady() override;
 

@@ -68,11 +68,6 @@ void TGVCPUGr3D::Reset() {
     if (FView) FView->SetFirstHitOnly(false);
 }
 
-void TGVCPUGr3D::Changed(bool propagate) {
-    TGVFinal::Changed(propagate);
-    if (IGraph3DView* view = Graph3DView()) view->Graph3DChanged(propagate);
-}
-
 int32_t TGVCPUGr3D::CheckReady() {
     if (FView) return FView->CheckReady();
     return FData.Schema() ? -1 : 1;
@@ -111,8 +106,8 @@ void TGVCPUGr3D::SaveToNode(TNodePersist& node) const {
     TGVFinal::SaveToNode(node);
     node.AddItem("FirstHit", FFirstHitOnly ? "1" : "0");
     TNodePersist* visual = node.AddNode(NodeVisualClass);
-    if (IGraph3DView* view = Graph3DView()) {
-        view->SaveGraph3DView(*visual);
+    if (FView) {
+        FView->SaveView(*visual);
         return;
     }
     // Without a view the parts that belong to the view's classes go back as they came.
@@ -130,8 +125,8 @@ void TGVCPUGr3D::LoadFromNode(const TNodePersist& node) {
     for (int i = 0; i < node.NodeCount(); ++i) {
         const TNodePersist& child = *node.Node(i);
         if (!SameTextTrimmed(child.Name(), NodeVisualClass)) continue;
-        if (IGraph3DView* view = Graph3DView()) {
-            view->LoadGraph3DView(child);
+        if (FView) {
+            FView->LoadView(child);
             continue;
         }
         FViewNode = child.CloneTree();

@@ -6,7 +6,6 @@
 #include "persist/TTextHelpers.h"
 #include "processing/TViewNodeCopy.h"
 #include "processing/filter/TFilterCommon.h"
-#include "processing/table/ITableView.h"
 
 namespace vorelt {
 
@@ -81,11 +80,6 @@ void TGVCPUTbl::Reset() {
     if (FView) FView->SetFirstHitOnly(false);
 }
 
-void TGVCPUTbl::Changed(bool propagate) {
-    TGVFinal::Changed(propagate);
-    if (auto* view = dynamic_cast<ITableView*>(FView.get())) view->TableChanged(propagate);
-}
-
 int32_t TGVCPUTbl::CheckReady() {
     if (FView) return FView->CheckReady();
     return FData.Columns().Count() == 0 ? 1 : -1;
@@ -119,8 +113,8 @@ void TGVCPUTbl::SaveToNode(TNodePersist& node) const {
     TGVFinal::SaveToNode(node);
     node.AddItem("FirstHit", FFirstHitOnly ? "1" : "0");
     TNodePersist* visual = node.AddNode(NodeVisualClass);
-    if (auto* view = dynamic_cast<const ITableView*>(FView.get())) {
-        view->SaveTableView(*visual);
+    if (FView) {
+        FView->SaveView(*visual);
         return;
     }
     // Without a view the parts that belong to the view's classes go back as they came.
@@ -138,8 +132,8 @@ void TGVCPUTbl::LoadFromNode(const TNodePersist& node) {
         const TNodePersist& child = *node.Node(i);
         if (!SameTextTrimmed(child.Name(), NodeVisualClass)) continue;
         FData.LoadFromNode(child);
-        if (auto* view = dynamic_cast<ITableView*>(FView.get()))
-            view->LoadTableView(child);
+        if (FView)
+            FView->LoadView(child);
         else
             FViewNode = child.CloneTree();
     }

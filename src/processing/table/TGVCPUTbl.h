@@ -41,9 +41,6 @@ public:
 
     // Kind settings, an empty own set with "NumRec" again, no columns, first-hit-only off.
     void Reset() override;
-    // 0x41A up; propagating also 0x401 down and the view empties; the view re-applies its
-    // appearance.
-    void Changed(bool propagate) override;
     // Without view: 1 when there are no columns, else -1.
     int32_t CheckReady() override;
 

@@ -8,6 +8,7 @@
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TAEOBJ3DSchema.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
@@ -82,9 +83,6 @@ struct TSceneFixture : ::testing::Test {
     }
     void Show(int w, int h) {
         Container = std::make_unique<TOGLContainer>();
-        Container->OnMessageBox = [this](const std::string& text, const std::string& caption) {
-            Boxes.push_back(caption + "|" + text);
-        };
         Container->resize(w, h);
         Container->show();
         ASSERT_TRUE(QTest::qWaitForWindowExposed(Container.get()));
@@ -95,8 +93,15 @@ struct TSceneFixture : ::testing::Test {
     TAEOBJ3D* Sensor1;
     TAEOBJ3D* Pipe2;
     TAEOBJ3D* Sensor2;
+    test::TScriptedDialogs Dialogs;
     std::unique_ptr<TOGLContainer> Container;
-    std::vector<std::string> Boxes;
+    // "caption|text" of every message box shown.
+    std::vector<std::string> Boxes() const {
+        std::vector<std::string> boxes;
+        for (size_t i = 0; i < Dialogs.Boxes.size(); ++i)
+            boxes.push_back(Dialogs.Captions[i] + "|" + Dialogs.Boxes[i]);
+        return boxes;
+    }
 };
 
 TEST_F(TSceneFixture, PipesAndSensorsShowInTheirColoursWhereTheyProject) {
@@ -109,7 +114,7 @@ TEST_F(TSceneFixture, PipesAndSensorsShowInTheirColoursWhereTheyProject) {
     ASSERT_FALSE(img.isNull());
     ASSERT_EQ(img.width(), 400);
     EXPECT_TRUE(Container->ErrorText().empty()) << Container->ErrorText();
-    EXPECT_TRUE(Boxes.empty()) << (Boxes.empty() ? "" : Boxes[0]);
+    EXPECT_TRUE(Boxes().empty()) << (Boxes().empty() ? "" : Boxes()[0]);
     if (qEnvironmentVariableIsSet("VORELT_GL_SHOT"))
         img.save(qEnvironmentVariable("VORELT_GL_SHOT"));
 
@@ -185,9 +190,6 @@ TEST_F(TSceneFixture, ManipulatorsAndTheirHighlightAreDrawn) {
 TEST_F(TSceneFixture, AContextWithoutTheFixedPipelineFailsWithoutACrash) {
     if (NoDisplay()) GTEST_SKIP() << "needs a display (run under Xvfb on xcb)";
     Container = std::make_unique<TOGLContainer>();
-    Container->OnMessageBox = [this](const std::string& text, const std::string& caption) {
-        Boxes.push_back(caption + "|" + text);
-    };
     QSurfaceFormat core = TOGLContainer::DefaultFormat();
     core.setProfile(QSurfaceFormat::CoreProfile);
     core.setVersion(3, 3);
@@ -197,17 +199,17 @@ TEST_F(TSceneFixture, AContextWithoutTheFixedPipelineFailsWithoutACrash) {
     ASSERT_TRUE(QTest::qWaitForWindowExposed(Container.get()));
     BuildSchemaScene(*Container, Schema.get());
     // The message comes after the failed GL call has returned.
-    ASSERT_TRUE(QTest::qWaitFor([this] { return !Boxes.empty(); }, 5000));
+    ASSERT_TRUE(QTest::qWaitFor([this] { return !Boxes().empty(); }, 5000));
     EXPECT_EQ(Container->ErrorText().rfind("Error Load OpenGL\n", 0), 0u) << Container->ErrorText();
     EXPECT_TRUE(Container->GrabFrame().isNull());
-    ASSERT_EQ(Boxes.size(), 1u);
-    EXPECT_EQ(Boxes[0], "|" + Container->ErrorText());
+    ASSERT_EQ(Boxes().size(), 1u);
+    EXPECT_EQ(Boxes()[0], "|" + Container->ErrorText());
     // Nothing is tried again: more paints add no second message.
     Container->Redraw();
     Container->resize(320, 310);
     Container->repaint();
     QApplication::processEvents();
-    EXPECT_EQ(Boxes.size(), 1u);
+    EXPECT_EQ(Boxes().size(), 1u);
     // A format that no context offers at all takes the same path.
     QSurfaceFormat impossible = TOGLContainer::DefaultFormat();
     impossible.setVersion(99, 0);

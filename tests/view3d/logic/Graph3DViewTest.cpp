@@ -13,6 +13,7 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
+#include "view2d/TScriptedDialogs.h"
 #include "view3d/RegisterView3dClasses.h"
 #include "view3d/TGraph3DVC.h"
 #include "view3d/TOGLContainer.h"
@@ -302,11 +303,9 @@ TEST_F(TCollectFixture, TheSchemaPageAddsEditsAndDeletes) {
     EXPECT_TRUE(del->isEnabled());
     EXPECT_FALSE(Graph->IsNumberFree(Graph->Data().Schema()->IDGL()));
 
-    std::vector<std::string> asked;
-    frame.OnAsk = [&asked](const std::string& q) {
-        asked.push_back(q);
-        return asked.size() > 1;
-    };
+    test::TScriptedDialogs dialogs;
+    dialogs.Answers = {mrNo, mrYes};
+    const std::vector<std::string>& asked = dialogs.Boxes;
     frame.DeleteSchema();
     EXPECT_NE(Graph->Data().Schema(), nullptr);
     frame.DeleteSchema();
@@ -353,13 +352,11 @@ struct TEditorFixture : TCollectFixture {
     TEditorFixture() {
         Schema = Graph->Data().Schema();
         Editor = std::make_unique<TSchemaEditorF>(*Schema);
-        Editor->OnMessage = [this](const std::string& text, const std::string&) {
-            Messages.push_back(text);
-        };
     }
+    test::TScriptedDialogs Dialogs;
+    const std::vector<std::string>& Messages = Dialogs.Boxes;
     TAEOBJ3D* Schema;
     std::unique_ptr<TSchemaEditorF> Editor;
-    std::vector<std::string> Messages;
 };
 
 TEST_F(TEditorFixture, AddingNamesAndTheAddMenuFollowTheSelection) {

@@ -1,8 +1,8 @@
 #pragma once
 // The platform dialogs: file dialogs, the colour dialog and message boxes centred on the main
-// window.
+// window; the other questions open over the active window.
 
-#include "app/IDialogService.h"
+#include "view2d/IDialogService.h"
 
 #include <QPointer>
 #include <QString>
@@ -24,8 +24,14 @@ public:
     void SetMainWindow(QWidget* window) { FMain = window; }
     bool OpenFile(const TFileDialogOptions& options, std::string& fileName) override;
     bool SaveFile(const TFileDialogOptions& options, std::string& fileName) override;
-    int ShowMessageBox(const std::string& text, TMsgKind kind, int buttons) override;
+    using IDialogService::ShowMessageBox;
+    int ShowMessageBox(const std::string& text, TMsgKind kind, int buttons,
+                       const std::string& caption) override;
     bool ChooseColor(TColor initial, TColor& chosen) override;
+    bool InputText(const std::string& caption, const std::string& prompt,
+                   std::string& text) override;
+    int Run(QDialog& dialog) override;
+    QAction* Popup(QMenu& menu, const QPoint& position) override;
 
 private:
     QPointer<QWidget> FMain;

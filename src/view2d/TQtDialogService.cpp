@@ -1,15 +1,41 @@
-#include "app/TQtDialogService.h"
+#include "view2d/TQtDialogService.h"
 
 #include "view2d/TCanvasDraw.h"
 
+#include <QApplication>
 #include <QColorDialog>
 #include <QFileDialog>
+#include <QInputDialog>
+#include <QMenu>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QRegularExpression>
 #include <QStringList>
 
 namespace vorelt {
+
+namespace {
+
+IDialogService*& Current() {
+    static IDialogService* current = nullptr;
+    return current;
+}
+
+} // namespace
+
+IDialogService& Dialogs() {
+    if (Current()) return *Current();
+    static TQtDialogService platform;
+    return platform;
+}
+
+TScopedDialogService::TScopedDialogService(IDialogService& service) : FPrevious(Current()) {
+    Current() = &service;
+}
+
+TScopedDialogService::~TScopedDialogService() {
+    Current() = FPrevious;
+}
 
 namespace {
 
@@ -75,9 +101,10 @@ bool TQtDialogService::SaveFile(const TFileDialogOptions& options, std::string& 
     return RunFileDialog(FMain, options, true, fileName);
 }
 
-int TQtDialogService::ShowMessageBox(const std::string& text, TMsgKind kind, int buttons) {
+int TQtDialogService::ShowMessageBox(const std::string& text, TMsgKind kind, int buttons,
+                                     const std::string& caption) {
     QMessageBox box(FMain);
-    box.setWindowTitle("Vorelt");
+    box.setWindowTitle(caption.empty() ? QString("Vorelt") : QString::fromStdString(caption));
     box.setText(QString::fromStdString(text).replace("\r\n", "\n").replace('\r', '\n'));
     switch (kind) {
     case TMsgKind::Warning:
@@ -124,6 +151,25 @@ bool TQtDialogService::ChooseColor(TColor initial, TColor& chosen) {
     if (!c.isValid()) return false;
     chosen = TCanvasDraw::FromQColor(c);
     return true;
+}
+
+bool TQtDialogService::InputText(const std::string& caption, const std::string& prompt,
+                                 std::string& text) {
+    QWidget* parent = QApplication::activeWindow();
+    bool ok = false;
+    const QString answer = QInputDialog::getText(
+        parent ? parent : FMain.data(), QString::fromStdString(caption),
+        QString::fromStdString(prompt), QLineEdit::Normal, QString::fromStdString(text), &ok);
+    if (ok) text = answer.toStdString();
+    return ok;
+}
+
+int TQtDialogService::Run(QDialog& dialog) {
+    return dialog.exec();
+}
+
+QAction* TQtDialogService::Popup(QMenu& menu, const QPoint& position) {
+    return menu.exec(position);
 }
 
 } // namespace vorelt
