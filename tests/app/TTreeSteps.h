@@ -4,15 +4,20 @@
 
 #include "app/TFTreePrj.h"
 #include "app/TfrmAeFltr.h"
+#include "app/TfrmAePrc.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/TProcessorKind.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TLCCondition.h"
 #include "view2d/TLCDialog.h"
+#include "view2d/TScriptedDialogs.h"
 
 #include <QApplication>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QRadioButton>
+#include <QTest>
 
 #include <gtest/gtest.h>
 
@@ -39,6 +44,29 @@ inline bool ChooseAmplitudeAbove60(TLCDialog& c, const TGVCPU& filter) {
     c.OperationBox()->setCurrentIndex(c.OperationBox()->findData(coGreater));
     c.ValueEdit()->setText("60");
     return c.TryAccept();
+}
+
+// A math processor inserted below the selected `parent` and selected, and the field
+// "Double Ampl" = {Ampl} * 2 typed into its field dialog. The math processor; null (and the
+// test failed) when its frame did not come or the field was not added.
+inline TGVCPU* InsertDoubleAmplitudeMath(TFTreePrj& w, TGVCPU& parent, TScriptedDialogs& dialogs) {
+    EXPECT_TRUE(w.InsertProcessor(pkPrc));
+    if (parent.ChildCount() == 0) return nullptr;
+    TGVCPU* math = parent.Child(0);
+    w.SelectProcessor(math);
+    auto* mathFrame = qobject_cast<TfrmAePrc*>(w.ParameterPage());
+    EXPECT_NE(mathFrame, nullptr);
+    if (!mathFrame) return nullptr;
+    dialogs.On<TCalcFieldDialog>([](TCalcFieldDialog& c) {
+        QTest::keyClicks(c.NameEdit(), "Double");
+        c.DisplayNameEdit()->setText("Double Ampl");
+        c.ExpressionButton()->setChecked(true);
+        c.ExpressionEdit()->setPlainText("{Ampl} * 2");
+        return c.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
+    });
+    mathFrame->AddField(dtExtended);
+    EXPECT_EQ(math->OwnFields().Count(), 1);
+    return math->OwnFields().Count() == 1 ? math : nullptr;
 }
 
 } // namespace vorelt::test

@@ -104,22 +104,8 @@ TEST(TreeGraphSession, FilterLocationMathTableAndGraphThenRunSaveAndReopen) {
             EXPECT_TRUE(w.InsertProcessor(pkLoc));
             TGVCPU* location = filter->Child(0);
             w.SelectProcessor(location);
-            EXPECT_TRUE(w.InsertProcessor(pkPrc));
-            TGVCPU* math = location->Child(0);
-            w.SelectProcessor(math);
-            auto* mathFrame = qobject_cast<TfrmAePrc*>(w.ParameterPage());
-            EXPECT_NE(mathFrame, nullptr);
-            if (!mathFrame) return int(QDialog::Rejected);
-            dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& c) {
-                QTest::keyClicks(c.NameEdit(), "Double");
-                c.DisplayNameEdit()->setText("Double Ampl");
-                c.ExpressionButton()->setChecked(true);
-                c.ExpressionEdit()->setPlainText("{Ampl} * 2");
-                return c.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-            });
-            mathFrame->AddField(dtExtended);
-            EXPECT_EQ(math->OwnFields().Count(), 1);
-            if (math->OwnFields().Count() != 1) return int(QDialog::Rejected);
+            TGVCPU* math = InsertDoubleAmplitudeMath(w, *location, dialogs);
+            if (!math) return int(QDialog::Rejected);
             const std::string doubleID = math->OwnFields().Get(0)->ID();
 
             // The table of the field.

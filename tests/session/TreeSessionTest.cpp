@@ -80,22 +80,9 @@ TEST(TreeSession, BuildFilterLocationMathAndTableThenRunSaveAndReopen) {
             // The negative path: a second location processor on the same path.
             EXPECT_FALSE(w.InsertProcessor(pkLoc));
             EXPECT_EQ(dialogs.Boxes.back(), "Duplicate Processor: Location Processor");
-            EXPECT_TRUE(w.InsertProcessor(pkPrc));
-            TGVCPU* math = location->Child(0);
-            w.SelectProcessor(math);
-            auto* mathFrame = qobject_cast<TfrmAePrc*>(w.ParameterPage());
-            EXPECT_NE(mathFrame, nullptr);
-            if (!mathFrame) return int(QDialog::Rejected);
-            dialogs.On<TCalcFieldDialog>([&](TCalcFieldDialog& c) {
-                QTest::keyClicks(c.NameEdit(), "Double");
-                c.DisplayNameEdit()->setText("Double Ampl");
-                c.ExpressionButton()->setChecked(true);
-                c.ExpressionEdit()->setPlainText("{Ampl} * 2");
-                return c.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
-            });
-            mathFrame->AddField(dtExtended);
-            EXPECT_EQ(math->OwnFields().Count(), 1);
-            if (math->OwnFields().Count() == 1) doubleID = math->OwnFields().Get(0)->ID();
+            TGVCPU* math = InsertDoubleAmplitudeMath(w, *location, dialogs);
+            if (!math) return int(QDialog::Rejected);
+            doubleID = math->OwnFields().Get(0)->ID();
             EXPECT_TRUE(w.InsertProcessor(pkTbl));
             table = nullptr;
             for (int i = 0; i < math->ChildCount(); ++i)
