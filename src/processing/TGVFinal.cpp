@@ -14,6 +14,7 @@ TGVFinal::~TGVFinal() = default;
 
 void TGVFinal::SetView(std::unique_ptr<IFinalView> view) {
     FView = std::move(view);
+    if (FView) FView->SetFirstHitOnly(FFirstHitOnly != 0);
 }
 
 void TGVFinal::SetFocused(bool flag) {
@@ -38,11 +39,11 @@ void TGVFinal::SetFirstHitOnly(bool flag) {
 }
 
 bool TGVFinal::GetFirstHitOnly() const {
-    return FView ? FView->GetFirstHitOnly() : FFirstHitOnly != 0;
+    return FFirstHitOnly != 0;
 }
 
 int32_t TGVFinal::CheckReady() {
-    return FView ? FView->CheckReady() : -1;
+    return FView ? FView->CheckReady() : ReadyWithoutView();
 }
 
 void TGVFinal::Changed(bool propagate) {
@@ -67,6 +68,7 @@ void TGVFinal::Dispatch(TAEOMSG& msg) {
 void TGVFinal::Reset() {
     TGVCPU::Reset();
     FFirstHitOnly = 0;
+    if (FView) FView->SetFirstHitOnly(false);
 }
 
 } // namespace vorelt

@@ -84,25 +84,6 @@ std::string TGVCPUGr::GetName() const {
     return FName;
 }
 
-void TGVCPUGr::SetView(std::unique_ptr<IFinalView> view) {
-    TGVFinal::SetView(std::move(view));
-    if (FView) FView->SetFirstHitOnly(FFirstHitOnly != 0);
-}
-
-void TGVCPUGr::SetFirstHitOnly(bool flag) {
-    TGVFinal::SetFirstHitOnly(flag);
-}
-
-void TGVCPUGr::Reset() {
-    TGVFinal::Reset();
-    if (FView) FView->SetFirstHitOnly(false);
-}
-
-int32_t TGVCPUGr::CheckReady() {
-    if (FView) return FView->CheckReady();
-    return 1;
-}
-
 void TGVCPUGr::CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
                                 bool deep) const {
     TGVFinal::CollectFieldUses(id, lines, deep);

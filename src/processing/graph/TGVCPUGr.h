@@ -28,19 +28,9 @@ public:
     IGraphView* GraphView() const;
     // The view's caption; the name without view.
     std::string GetName() const override;
-    void SetView(std::unique_ptr<IFinalView> view) override;
-    void SetFirstHitOnly(bool flag) override;
-    bool GetFirstHitOnly() const override { return FFirstHitOnly != 0; }
 
     // Without a view: the view's node to write (tools that make projects headless).
     void SetViewNode(std::unique_ptr<TNodePersist> node) { FViewNode = std::move(node); }
-
-    // Kind settings and first-hit-only off.
-    void Reset() override;
-    // 0x41A up; propagating also 0x401 down and the view empties; the view re-applies its
-    // appearance.
-    // The view's answer; without view 1 (nothing to show).
-    int32_t CheckReady() override;
 
     void CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
                           bool deep) const override;
@@ -58,6 +48,10 @@ public:
     const TAEField* ConditionField(std::string_view id) const override { return FindField(id); }
     const TGVVariants* ConditionVariants() const override;
     void ConditionChanged(bool propagate) override { Changed(propagate); }
+
+protected:
+    // Without view 1: nothing to show.
+    int32_t ReadyWithoutView() override { return 1; }
 
 private:
     // The view's node as loaded, written back when there is no view.

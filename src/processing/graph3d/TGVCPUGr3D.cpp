@@ -52,10 +52,6 @@ std::string TGVCPUGr3D::GetName() const {
     return FName;
 }
 
-void TGVCPUGr3D::SetFirstHitOnly(bool flag) {
-    TGVFinal::SetFirstHitOnly(flag);
-}
-
 bool TGVCPUGr3D::CollectRecords() {
     std::string error;
     if (FData.Collect(*this, IsLocated() && FFirstHitOnly != 0, error)) return true;
@@ -63,13 +59,7 @@ bool TGVCPUGr3D::CollectRecords() {
     return false;
 }
 
-void TGVCPUGr3D::Reset() {
-    TGVFinal::Reset();
-    if (FView) FView->SetFirstHitOnly(false);
-}
-
-int32_t TGVCPUGr3D::CheckReady() {
-    if (FView) return FView->CheckReady();
+int32_t TGVCPUGr3D::ReadyWithoutView() {
     return FData.Schema() ? -1 : 1;
 }
 

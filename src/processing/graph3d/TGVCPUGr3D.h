@@ -32,18 +32,10 @@ public:
 
     // The view's caption; the name without view.
     std::string GetName() const override;
-    void SetFirstHitOnly(bool flag) override;
-    bool GetFirstHitOnly() const override { return FFirstHitOnly != 0; }
     // Collects the hits for the view (TGraph3DData::Collect with first hits only when located
     // and set); a failure goes into ErrorText.
     bool CollectRecords();
 
-    // Kind settings, children freed, parent cleared, first-hit-only off.
-    void Reset() override;
-    // 0x41A up; propagating also 0x401 down and the view empties; the view re-applies its
-    // appearance.
-    // The view's answer; without view 1 when there is no schema, else -1.
-    int32_t CheckReady() override;
     // The base answer, and no object of the schema carries the number.
     bool IsNumberFree(int32_t n) const override;
 
@@ -63,6 +55,10 @@ public:
     void SchemaChanged(TAEOBJ3D& schema) override;
     std::string NewObjectID() override;
     int32_t NewIDGL() override;
+
+protected:
+    // Without view: 1 when there is no schema, else -1.
+    int32_t ReadyWithoutView() override;
 
 private:
     TGraph3DData FData;

@@ -60,15 +60,6 @@ bool TGVCPUTbl::FetchRow(TAEPNav& nav, TAERecord& record, int32_t rowNumber, int
     return true;
 }
 
-void TGVCPUTbl::SetView(std::unique_ptr<IFinalView> view) {
-    TGVFinal::SetView(std::move(view));
-    if (FView) FView->SetFirstHitOnly(FFirstHitOnly != 0);
-}
-
-void TGVCPUTbl::SetFirstHitOnly(bool flag) {
-    TGVFinal::SetFirstHitOnly(flag);
-}
-
 void TGVCPUTbl::Reset() {
     TGVFinal::Reset();
     DeclareFields();
@@ -77,11 +68,9 @@ void TGVCPUTbl::Reset() {
     FData.ClearRows();
     FData.SetTypeRec(trkDefault);
     FData.SeekCondition().Clear();
-    if (FView) FView->SetFirstHitOnly(false);
 }
 
-int32_t TGVCPUTbl::CheckReady() {
-    if (FView) return FView->CheckReady();
+int32_t TGVCPUTbl::ReadyWithoutView() {
     return FData.Columns().Count() == 0 ? 1 : -1;
 }
 

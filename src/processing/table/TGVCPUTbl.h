@@ -35,14 +35,8 @@ public:
     // null when it is -1. False when the cursor reports an error.
     bool FetchRow(TAEPNav& nav, TAERecord& record, int32_t rowNumber, int32_t position);
 
-    void SetView(std::unique_ptr<IFinalView> view) override;
-    void SetFirstHitOnly(bool flag) override;
-    bool GetFirstHitOnly() const override { return FFirstHitOnly != 0; }
-
     // Kind settings, an empty own set with "NumRec" again, no columns, first-hit-only off.
     void Reset() override;
-    // Without view: 1 when there are no columns, else -1.
-    int32_t CheckReady() override;
 
     // "Field: <column's field name>[<processor name>]" for a field a column shows.
     void CollectFieldUses(std::string_view id, std::vector<std::string>& lines,
@@ -60,6 +54,10 @@ public:
     const TGVVariants* ConditionVariants() const override;
     // The search condition is not part of the settings: editing it changes nothing saved.
     void ConditionChanged(bool) override {}
+
+protected:
+    // Without view: 1 when there are no columns, else -1.
+    int32_t ReadyWithoutView() override;
 
 private:
     void DeclareFields();
