@@ -4,6 +4,7 @@
 #include "processing/graph/TSeriesGr.h"
 #include "project/TIniApplic.h"
 #include "view2d/IDialogService.h"
+#include "view2d/TColourSwatch.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TLCEditor.h"
 #include "view2d/TNumberEdit.h"
@@ -128,7 +129,8 @@ TFSeries::TFSeries(TSeriesGr& series, const TSeriesContext& context, bool isNew,
     for (int32_t n = 1; n <= 128; ++n) {
         const bool used = std::find(context.OtherColors.begin(), context.OtherColors.end(), n) !=
                           context.OtherColors.end();
-        FColor->addItem(QString::fromStdString(ColorCaption(n, used)), n);
+        FColor->addItem(ColourSwatch(PaletteColor(n)),
+                        QString::fromStdString(ColorCaption(n, used)), n);
     }
     looks->addWidget(new QLabel("Color", this));
     looks->addWidget(FColor);

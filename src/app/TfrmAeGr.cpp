@@ -7,6 +7,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/graph/TSeriesGr.h"
+#include "view2d/TColourSwatch.h"
 #include "view2d/TFieldListBar.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TNumberEdit.h"
@@ -404,7 +405,8 @@ void TfrmAeGr::RefreshSeries() {
     FSeriesList->clear();
     const TSeriesGrList& list = View().Series();
     for (int i = 0; i < list.Count(); ++i)
-        FSeriesList->addItem(QString::fromStdString(SeriesLine(*list.Get(i))));
+        FSeriesList->addItem(new QListWidgetItem(ColourSwatch(PaletteColor(list.Get(i)->Color())),
+                                                 QString::fromStdString(SeriesLine(*list.Get(i)))));
     if (FSeriesList->count() > 0)
         FSeriesList->setCurrentRow(std::clamp(row, 0, FSeriesList->count() - 1));
 }

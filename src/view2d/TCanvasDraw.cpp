@@ -41,7 +41,9 @@ QPainter::CompositionMode ToRasterOp(uint8_t mode) {
 } // namespace
 
 TCanvasDraw::TLock::TLock(TCanvasDraw& owner) : FOwner(owner) {
-    if (owner.FOpen) {
+    if (owner.FExternal) {
+        FPainter = owner.FExternal;
+    } else if (owner.FOpen) {
         FPainter = &*owner.FOpen;
     } else if (owner.FCanvas && !owner.FCanvas->isNull()) {
         FLocal.emplace(owner.FCanvas);
@@ -65,7 +67,7 @@ TCanvasDraw::~TCanvasDraw() {
 }
 
 void TCanvasDraw::BeginPaint() {
-    if (FOpenCount++ == 0 && FCanvas && !FCanvas->isNull()) FOpen.emplace(FCanvas);
+    if (FOpenCount++ == 0 && !FExternal && FCanvas && !FCanvas->isNull()) FOpen.emplace(FCanvas);
 }
 
 void TCanvasDraw::EndPaint() {
@@ -329,6 +331,11 @@ void TCanvasDraw::ApplyStyle(const TDrawStyle& style) {
 namespace vorelt {
 
 bool TCanvasDraw::DeviceSize(int32_t& width, int32_t& height) const {
+    if (FExternal) {
+        width = FExternalWidth;
+        height = FExternalHeight;
+        return true;
+    }
     if (!FCanvas || FCanvas->isNull()) return TLogicalCanvas::DeviceSize(width, height);
     width = FCanvas->width();
     height = FCanvas->height();
@@ -336,6 +343,7 @@ bool TCanvasDraw::DeviceSize(int32_t& width, int32_t& height) const {
 }
 
 uint32_t* TCanvasDraw::DirectBits(int32_t& stride) const {
+    if (FExternal) return nullptr;
     if (!FCanvas || FCanvas->isNull()) return nullptr;
     const QImage::Format f = FCanvas->format();
     if (f != QImage::Format_RGB32 && f != QImage::Format_ARGB32 &&

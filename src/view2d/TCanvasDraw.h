@@ -20,6 +20,14 @@ public:
 
     void SetCanvas(QImage* canvas) { FCanvas = canvas; }
     QImage* Canvas() const { return FCanvas; }
+    // Draws through a painter the caller keeps open on any device (a PDF or SVG page), over a
+    // device of width x height units, instead of the image; none returns to the image. Such a
+    // device has no pixels to write directly, so every point goes through the painter.
+    void SetPainter(QPainter* painter, int32_t width = 0, int32_t height = 0) {
+        FExternal = painter;
+        FExternalWidth = width;
+        FExternalHeight = height;
+    }
 
     // Keeps one painter open over many calls (a whole paint); calls nest.
     void BeginPaint();
@@ -92,6 +100,9 @@ private:
     TDevicePoint Dev(const TLogicalPoint& p, uint16_t flags) const;
 
     QImage* FCanvas = nullptr;
+    QPainter* FExternal = nullptr;
+    int32_t FExternalWidth = 0;
+    int32_t FExternalHeight = 0;
     std::optional<QPainter> FOpen;
     int FOpenCount = 0;
     TPenAttrs FPen;

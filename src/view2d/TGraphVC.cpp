@@ -1,12 +1,15 @@
 #include "view2d/TGraphVC.h"
 
+#include "drivers/TWriteTarget.h"
 #include "model/TAEFieldTypes.h"
+#include "persist/TFileWriter.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
 #include "processing/TAEMessages.h"
+#include "processing/TTreeFiles.h"
 #include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/TGVCPUTbl.h"
@@ -16,12 +19,15 @@
 #include "view2d/TAixsStrip.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TCanvasDraw.h"
+#include "view2d/TGraphReport.h"
 #include "view2d/TTableVC.h"
+#include "viewmodel/canvas/TColorContrast.h"
 #include "viewmodel/drawables/TCellLineAEVObject.h"
 #include "viewmodel/drawables/TGraphLineAEVObject.h"
 #include "viewmodel/drawables/TGraphPointAEVObject.h"
 #include "viewmodel/drawables/THistigramAEVObject.h"
 #include "viewmodel/drawables/TRectAEVObject.h"
+#include "viewmodel/graph/TGraphLegend.h"
 
 #include <QAction>
 #include <QDialog>
@@ -166,7 +172,15 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
     FContainer->installEventFilter(new TClickWatch(*this, FNoticeLabel, FContainer));
     // The marks are pixels of the plot: every new size of it (a resize of the window, a tiling,
     // a strip growing for its labels) lays the axes out again.
-    FContainer->OnResized = [this](TCanvasContainer&) { LayoutAxes(false); };
+    FLegendLabel = new QLabel(FContainer);
+    FLegendLabel->setObjectName("lLegend");
+    FLegendLabel->setAttribute(Qt::WA_TransparentForMouseEvents);
+    FLegendLabel->setTextFormat(Qt::RichText);
+    FLegendLabel->hide();
+    FContainer->OnResized = [this](TCanvasContainer&) {
+        LayoutAxes(false);
+        PlaceLegend();
+    };
     FTimeMarks = std::make_unique<TTimeMarksGr>(FContainer, FBottom.get());
     CreateGridLines();
     FTimeMarks->CreateLine();
@@ -232,7 +246,10 @@ void TGraphVC::AttachObject(TSeriesGr& series, TGraphAEVObject* object,
     FLinks[&series] = std::move(link);
     if (series.Color() != -1) object->SetColor(PaletteColor(series.Color()));
     object->SetVisible(series.Visible());
-    if (auto* p = dynamic_cast<TGraphPointAEVObject*>(object)) p->SetPointStyle(series.TypePoint());
+    if (auto* p = dynamic_cast<TGraphPointAEVObject*>(object)) {
+        p->SetPointStyle(series.TypePoint());
+        p->SetGrowSparsePoints(true);
+    }
 }
 
 void TGraphVC::RemoveObject(TBaseAEVObject* object) {
@@ -311,17 +328,21 @@ void TGraphVC::LayoutAxes(bool apply) {
     LayOutAixs({FLeft.get(), FBottom.get(), FRight.get()}, apply ? FAxesLayout : nullptr);
     FLayingOutAxes = false;
     if (!FGridH) return;
+    GridFromMarks();
+    FContainer->Repaint();
+}
+
+void TGraphVC::GridFromMarks() {
+    if (!FGridH) return;
     FGridH->ClearValues();
     FGridV->ClearValues();
-    if (FActive) {
-        // The grid lines take the marks' fractions and go through the plot's mapping like the
-        // points do; the marks' pixels came from the same mapping.
-        for (const RecMarkAixs& m : FLeft->Marks())
-            if (m.Kind == mkMajor || m.Kind == mkMinor) FGridH->AddValue(m.Norm, 0);
-        for (const RecMarkAixs& m : FBottom->Marks())
-            if (m.Kind == mkMajor || m.Kind == mkMinor) FGridV->AddValue(0, m.Norm);
-    }
-    FContainer->Repaint();
+    if (!FActive) return;
+    // The grid lines take the marks' fractions and go through the plot's mapping like the
+    // points do; the marks' pixels came from the same mapping.
+    for (const RecMarkAixs& m : FLeft->Marks())
+        if (m.Kind == mkMajor || m.Kind == mkMinor) FGridH->AddValue(m.Norm, 0);
+    for (const RecMarkAixs& m : FBottom->Marks())
+        if (m.Kind == mkMajor || m.Kind == mkMinor) FGridV->AddValue(0, m.Norm);
 }
 
 void TGraphVC::CreateGridLines() {
@@ -474,11 +495,15 @@ void TGraphVC::RebuildSeries(TSeriesGr& s, const TGraphRun& run) {
     if (s.SplittingChan()) channels = FSplitChannels;
     if (s.IsPointPlot()) {
         o->SetChannelColors(channels.data(), channels.size());
+        if (TGraphAEVObject* object = SeriesObject(s))
+            ApplySeriesColours(s, *object, ColorScheme(FColorScheme).Background);
         o->ApplyChannelColors();
         return;
     }
     o->ClearSeriesPoints();
     o->SetChannelColors(channels.data(), channels.size());
+    if (TGraphAEVObject* object = SeriesObject(s))
+        ApplySeriesColours(s, *object, ColorScheme(FColorScheme).Background);
     s.BuildPoints(run);
 }
 
@@ -866,18 +891,8 @@ void TGraphVC::UpdateAppearance() {
     if (!FGridH) return;
     const TColorScheme& scheme = ColorScheme(FColorScheme);
     if (FActive) {
-        FContainer->SetColor(scheme.Background);
         FContainer->Core().SetBandColor(scheme.Foreground);
-        FGridH->Pen().SetColor(scheme.CellLine);
-        FGridV->Pen().SetColor(scheme.CellLine);
-        for (int i = 0; i < FSeries.Count(); ++i) {
-            TSeriesGr& s = *FSeries.Get(i);
-            TGraphAEVObject* o = SeriesObject(s);
-            if (!o || !s.Visible()) continue;
-            if (s.Color() != -1) o->SetColor(PaletteColor(s.Color()));
-            if (auto* hist = dynamic_cast<THistigramAEVObject*>(o))
-                hist->FramePen().SetColor(scheme.Background);
-        }
+        ApplyColours(scheme);
         FTimeMarks->SetColor(FTimeMarks->GetColor());
         FTimeMarks->SetVisible(FShowTimeMarks);
         if (FInfoRect) {
@@ -907,9 +922,79 @@ void TGraphVC::UpdateAppearance() {
         FNoticeLabel->setGeometry(FContainer->rect());
         FNoticeLabel->setVisible(!FNotice.empty());
     }
+    UpdateLegend();
     FContainer->RedrawObjects();
     FContainer->update();
     Panel()->update();
+}
+
+std::vector<TLegendEntry> TGraphVC::Legend(TColor background) const {
+    if (!FActive) return {};
+    auto name = [this](const TSeriesGr& s) {
+        return (s.Side() == sdRight ? FRight : FLeft)->Caption();
+    };
+    return GraphLegend(FSeries, FSplitChannels, name, background);
+}
+
+void TGraphVC::UpdateLegend() {
+    if (!FLegendLabel) return;
+    const TColorScheme& scheme = ColorScheme(FColorScheme);
+    const std::vector<TLegendEntry> entries = Legend(scheme.Background);
+    if (entries.empty()) {
+        FLegendLabel->hide();
+        return;
+    }
+    QString html;
+    for (const TLegendEntry& e : entries) {
+        if (!html.isEmpty()) html += "<br>";
+        html += QString("<span style=\"color:%1\">&#9632;</span>&nbsp;%2")
+                    .arg(TCanvasDraw::ToQColor(e.Color).name(),
+                         QString::fromStdString(e.Text).toHtmlEscaped());
+    }
+    FLegendLabel->setStyleSheet(QString("QLabel { background: %1; color: %2; border: 1px solid "
+                                        "%3; padding: 2px 4px; }")
+                                    .arg(TCanvasDraw::ToQColor(scheme.Background).name(),
+                                         TCanvasDraw::ToQColor(scheme.Foreground).name(),
+                                         QColor(128, 128, 128).name()));
+    FLegendLabel->setText(html);
+    FLegendLabel->adjustSize();
+    PlaceLegend();
+    FLegendLabel->show();
+    FLegendLabel->raise();
+}
+
+void TGraphVC::PlaceLegend() {
+    if (!FLegendLabel) return;
+    // The top right corner, inside the plot's margin.
+    FLegendLabel->move(std::max(0, FContainer->width() - FLegendLabel->width() - 8), 6);
+}
+
+void TGraphVC::ApplyColours(const TColorScheme& scheme) {
+    if (!FGridH) return;
+    FContainer->SetColor(scheme.Background);
+    FGridH->Pen().SetColor(scheme.CellLine);
+    FGridV->Pen().SetColor(scheme.CellLine);
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        TSeriesGr& s = *FSeries.Get(i);
+        if (TGraphAEVObject* o = SeriesObject(s)) ApplySeriesColours(s, *o, scheme.Background);
+    }
+}
+
+void TGraphVC::ApplySeriesColours(const TSeriesGr& s, TGraphAEVObject& o, TColor background) {
+    // Palette entries are drawn in the shade of their hue that stays readable on the
+    // background (3:1), so that pale entries do not vanish on the light scheme nor dark ones
+    // on the dark scheme.
+    if (s.Color() != -1) o.SetColor(ReadableOn(PaletteColor(s.Color()), background));
+    TShiftAEVObject& channels = o.ChannelColors();
+    for (int k = 0; k < channels.Count(); ++k) {
+        const int32_t channel = channels.ChannelAt(k);
+        if (channel >= 1 && channel <= PaletteSize)
+            channels.SetColourAt(k, ReadableOn(PaletteColor(channel), background));
+    }
+    // Bars are outlined in a darker (lighter, on dark backgrounds) shade of their own colour,
+    // so that neighbouring bars stay apart and pale bars keep an edge.
+    if (auto* hist = dynamic_cast<THistigramAEVObject*>(&o))
+        hist->FramePen().SetColor(ReadableOn(o.GetColor(), background, 4.5L));
 }
 
 void TGraphVC::SetFocusedView(bool value) {
@@ -1022,6 +1107,50 @@ void TGraphVC::BuildMenu() {
         SetShowTimeMarks(!FShowTimeMarks);
         UpdateAppearance();
     });
+    QAction* save = new QAction("Save Graph As...", Panel());
+    save->setObjectName("mSaveGraphVC");
+    FItems["mSaveGraphVC"] = save;
+    QObject::connect(save, &QAction::triggered, [this] { SaveGraphInteractive(); });
+}
+
+bool TGraphVC::SaveGraph(const std::string& fileName, const TReportOptions& options,
+                         std::string& error) {
+    TReportOptions o = options;
+    if (!ReportFormatOf(fileName, o.Format)) {
+        error = fileName + ": not a .png, .pdf or .svg file";
+        return false;
+    }
+    // Never over the recording, its log or the project.
+    std::string reason;
+    if (!CheckWriteTarget(fileName, KeptFiles(*FSource), reason)) {
+        error = fileName + ": " + reason;
+        return false;
+    }
+    QByteArray bytes;
+    if (!RenderGraphReport(*this, o, bytes, error)) {
+        error = fileName + ": " + error;
+        return false;
+    }
+    // Written beside the target and renamed over it: a failure keeps the old file.
+    return WriteFileAtomically(fileName, std::string_view(bytes.constData(), bytes.size()), error);
+}
+
+void TGraphVC::SaveGraphInteractive() {
+    TFileDialogOptions options;
+    options.Title = "Save Graph As";
+    options.Filter = "PNG Image|*.png|PDF Document|*.pdf|SVG Drawing|*.svg";
+    options.DefaultExt = "png";
+    options.InitialFile = GetCaption() + ".png";
+    options.ConfirmOverwrite = true;
+    std::string name;
+    if (!Dialogs().SaveFile(options, name) || name.empty()) return;
+    TReportOptions report;
+    // The picture keeps the size the graph has on the screen, at least a readable one.
+    report.Width = std::max(640, Panel()->width());
+    report.Height = std::max(480, Panel()->height());
+    std::string error;
+    if (!SaveGraph(name, report, error))
+        Dialogs().ShowMessageBox("The graph could not be saved: " + error, TMsgKind::Warning, mbOK);
 }
 
 void TGraphVC::UpdateMenu() {
@@ -1038,6 +1167,7 @@ void TGraphVC::UpdateMenu() {
     FItems["mUnDeleteVC"]->setEnabled(db && db->DeletedGroupCount() > 0);
     FItems["mUnDeleteAllVC"]->setEnabled(db && db->DeletedGroupCount() > 0);
     FItems["mTimeMarksVC"]->setChecked(FShowTimeMarks);
+    FItems["mSaveGraphVC"]->setEnabled(FActive);
 }
 
 QAction* TGraphVC::MenuItem(const std::string& name) {
@@ -1050,6 +1180,7 @@ QList<QAction*> TGraphVC::PopupItems() {
     UpdateMenu();
     QList<QAction*> items{FEditItem};
     if (TimeAxis()) items.push_back(FItems["mTimeMarksVC"]);
+    items.push_back(FItems["mSaveGraphVC"]);
     return items;
 }
 

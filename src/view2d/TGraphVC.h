@@ -7,12 +7,14 @@
 
 #include "processing/graph/IGraphView.h"
 #include "processing/graph/TSeriesGr.h"
+#include "view2d/TGraphReport.h"
 #include "view2d/TPanelVC.h"
 #include "view2d/TTimeMarksGr.h"
 #include "viewmodel/axes/TGrAixs.h"
 #include "viewmodel/axes/TGrAixsScale.h"
 #include "viewmodel/canvas/TypesPrg.h"
 #include "viewmodel/graph/TGraphFill.h"
+#include "viewmodel/graph/TGraphLegend.h"
 #include "viewmodel/graph/TGraphZoom.h"
 #include "viewmodel/graph/TSeriesObjectLink.h"
 
@@ -132,6 +134,16 @@ public:
     bool AixsGraphActive() const override { return FActive; }
     const TAEField* FindAixsField(const std::string& fieldId) const override;
 
+    // ---- Colours ---------------------------------------------------------------------------
+    // The plot's background and grid, and every series in the shade of its palette colour that
+    // is readable on the background (points, channel colours, bar outlines).
+    void ApplyColours(const TColorScheme& scheme);
+    // The grid lines at the labelled marks the axes hold now (the screen's or a report's).
+    void GridFromMarks();
+    // What the legend names now (split channels, or several series), in shades readable on
+    // the background; nothing while empty.
+    std::vector<TLegendEntry> Legend(TColor background) const;
+
     // ---- Commands ----------------------------------------------------------------------------
     void RescaleView();
     // Modes 0 to 2 need the info rectangle, mode 3 the range.
@@ -150,6 +162,11 @@ public:
     bool DeleteFound();
     void SendRequest(uint32_t msg);
     void ShowInfo();
+    // The graph as a report picture (PNG, PDF or SVG by the name's extension), written
+    // atomically; never over the recording, its log or the project. False with the reason.
+    bool SaveGraph(const std::string& fileName, const TReportOptions& options, std::string& error);
+    // "Save Graph As...": asks for the file, saves, and tells a failure.
+    void SaveGraphInteractive();
     // A click on the container or the title of an unfocused view asks for the focus (0x407)
     // and takes it.
     void Clicked();
@@ -189,6 +206,10 @@ private:
     void AttachObject(TSeriesGr& series, TGraphAEVObject* object, const std::string& className);
     void RemoveObject(TBaseAEVObject* object);
     void CreateGridLines();
+    void ApplySeriesColours(const TSeriesGr& s, TGraphAEVObject& o, TColor background);
+    // The legend in the plot's top right corner follows the series and the split channels.
+    void UpdateLegend();
+    void PlaceLegend();
     // Marks and strips for the plot's present size, and the grid lines at the labelled marks;
     // `apply` applies the strips' new thickness at once (not while the plot is being resized).
     void LayoutAxes(bool apply);
@@ -239,6 +260,7 @@ private:
     int64_t FRecordsRead = 0;
     std::string FNotice;
     QLabel* FNoticeLabel = nullptr;
+    QLabel* FLegendLabel = nullptr;
     std::map<std::string, QAction*> FItems;
     QMenu* FEditMenu = nullptr;
     QAction* FEditItem = nullptr;

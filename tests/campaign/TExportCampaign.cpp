@@ -46,6 +46,9 @@ void TCampaign::CheckExported(TCase& c, const std::string& target) {
     } else if (ext == ".pdf") {
         if (!StartsWith(bytes, "%PDF") || bytes.find("%%EOF") == std::string::npos)
             Fail(c, "the PDF written is no whole PDF: " + target);
+    } else if (ext == ".svg") {
+        if (bytes.find("<svg") == std::string::npos || bytes.find("</svg>") == std::string::npos)
+            Fail(c, "the SVG written is no whole SVG: " + target);
     } else if (ext == ".csv") {
         if (bytes.empty()) Fail(c, "the CSV written is empty: " + target);
     } else {
@@ -98,7 +101,7 @@ void TCampaign::RunExport(std::ostream& out) {
             const bool writable =
                 ((v == "TB01") && f == ".csv") ||
                 ((v == "GR01" || v == "GR02" || v == "GR03" || v == "Amplitude") &&
-                 (f == ".png" || f == ".pdf"));
+                 (f == ".png" || f == ".pdf" || f == ".svg"));
             if (r.Status == 0) {
                 ++k.Accepted;
                 if (!writable) Fail(c, "exported what cannot be exported");

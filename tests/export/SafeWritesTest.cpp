@@ -4,6 +4,7 @@
 // old target as it was, no temporary file and a non-zero status.
 
 #include "common/TestData.h"
+#include "export/TToolRun.h"
 
 #include <gtest/gtest.h>
 
@@ -20,41 +21,6 @@ namespace vorelt::test {
 namespace {
 
 namespace fs = std::filesystem;
-
-const std::string Bin = VORELT_BINARY_DIR;
-
-std::string Quote(const std::string& s) {
-    std::string q = "'";
-    for (char c : s)
-        q += c == '\'' ? std::string("'\\''") : std::string(1, c);
-    return q + "'";
-}
-
-struct TRun {
-    int Status = -1;
-    std::string Output; // stdout and stderr
-};
-
-// Runs a shell command line with a time limit: a command that hangs ends with status 124.
-TRun Shell(const std::string& command) {
-    TRun r;
-    std::FILE* p = ::popen(("timeout 60 sh -c " + Quote(command) + " 2>&1").c_str(), "r");
-    if (!p) return r;
-    std::array<char, 4096> buf{};
-    size_t n;
-    while ((n = std::fread(buf.data(), 1, buf.size(), p)) > 0)
-        r.Output.append(buf.data(), n);
-    const int status = ::pclose(p);
-    r.Status = WIFEXITED(status) ? WEXITSTATUS(status) : 128 + WTERMSIG(status);
-    return r;
-}
-
-std::string Export() {
-    return Quote(Bin + "/tools/export/vorelt-export");
-}
-std::string Cli() {
-    return Quote(Bin + "/tools/cli/vorelt-cli");
-}
 
 class SafeWrites : public ::testing::Test {
 protected:
@@ -97,9 +63,9 @@ TEST_F(SafeWrites, ExportOntoTheUsersFilesIsRefusedAndChangesNothing) {
         std::string View, Target, Reason;
     };
     const std::vector<TCase> cases = {
-        {"TB01", pci, "not a .csv, .png or .pdf file"},
-        {"TB01", xml, "not a .csv, .png or .pdf file"},
-        {"TB01", log, "not a .csv, .png or .pdf file"},
+        {"TB01", pci, "not a .csv, .png, .pdf or .svg file"},
+        {"TB01", xml, "not a .csv, .png, .pdf or .svg file"},
+        {"TB01", log, "not a .csv, .png, .pdf or .svg file"},
         {"TB01", dir.File("hard.csv"), "the target is the project's data file"},
         {"TB01", dir.File("project.csv"), "the target is the project file"},
         {"GR01", dir.File("out.png"), "the target is the project's data file"},

@@ -1,6 +1,6 @@
 // vorelt-export's refusals say what is wrong and name the project file: a view asked in a
 // format its kind is not written in, a 3D graph, a name that is no view (with the views there
-// are), a target that is no .csv, .png or .pdf file.
+// are), a target that is no .csv, .png, .pdf or .svg file.
 
 #include "common/TestData.h"
 
@@ -71,7 +71,7 @@ TEST_F(TExportRefusals, EachKindOfViewSaysWhichFormatsItIsWrittenIn) {
                          Dir->File("t.png") + "\n");
     r = Export(*Dir, p, "GR01", Dir->File("g.csv"));
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "error: " + p + ": GR01 is a graph: export it as .png or .pdf, not as " +
+    EXPECT_EQ(r.Err, "error: " + p + ": GR01 is a graph: export it as .png, .pdf or .svg, not as " +
                          Dir->File("g.csv") + "\n");
     for (const char* format : {".png", ".pdf", ".csv"}) {
         r = Export(*Dir, p, "3D01", Dir->File(std::string("s") + format));
@@ -79,14 +79,18 @@ TEST_F(TExportRefusals, EachKindOfViewSaysWhichFormatsItIsWrittenIn) {
         EXPECT_EQ(r.Err, "error: " + p +
                              ": 3D01 is a 3D graph: it is drawn only in the OpenGL window of "
                              "Vorelt; vorelt-export writes tables (.csv) and 2D graphs (.png, "
-                             ".pdf)\n")
+                             ".pdf, .svg)\n")
             << format;
     }
     r = Export(*Dir, p, "TB01", Dir->File("t.svg"));
     EXPECT_EQ(r.Status, 1);
-    EXPECT_EQ(r.Err, "error: " + p + ": " + Dir->File("t.svg") +
-                         ": not a .csv, .png or .pdf file: vorelt-export writes tables as .csv "
-                         "and graphs as .png or .pdf\n");
+    EXPECT_EQ(r.Err, "error: " + p + ": TB01 is a table: export it as .csv, not as " +
+                         Dir->File("t.svg") + "\n");
+    r = Export(*Dir, p, "TB01", Dir->File("t.jpg"));
+    EXPECT_EQ(r.Status, 1);
+    EXPECT_EQ(r.Err, "error: " + p + ": " + Dir->File("t.jpg") +
+                         ": not a .csv, .png, .pdf or .svg file: vorelt-export writes tables as "
+                         ".csv and graphs as .png, .pdf or .svg\n");
     // What can be written still is, by name or by the graph's title.
     EXPECT_EQ(Export(*Dir, p, "TB01", Dir->File("t.csv")).Status, 0);
     EXPECT_EQ(Export(*Dir, p, "Hits per Channel", Dir->File("g.png")).Status, 0);

@@ -1,8 +1,8 @@
 // Axis labels are drawn on the scale of the data: on the demo's three graphs (amplitude
 // against time, hits per channel, counts against amplitude on logarithmic axes), drawn at
-// several sizes and after a resize, and exported by vorelt-export, every labelled tick sits on
-// the grid line of its value, the label stands at its tick, and a point of that value lands
-// there. Everything is read back from the pixels.
+// several sizes and after a resize, and exported by vorelt-export in the screen's scheme, every
+// labelled tick sits on the grid line of its value, the label stands at its tick, and a point of
+// that value lands there. Everything is read back from the pixels.
 
 #include "common/TGraphPixels.h"
 #include "common/TestData.h"
@@ -14,6 +14,7 @@
 #include "project/TProjectAE.h"
 #include "view2d/RegisterView2dClasses.h"
 #include "view2d/TCanvasContainer.h"
+#include "view2d/TGraphReport.h"
 #include "view2d/TGraphVC.h"
 #include "viewmodel/drawables/TGraphAEVObject.h"
 #include "viewmodel/drawables/TGraphPointAEVObject.h"
@@ -253,20 +254,34 @@ TEST(AxisLabelsOnTheDataScale, ExportedGraphsHaveEveryLabelOnTheGridLineOfItsVal
             const std::string png = demo.dir.File(std::string(name) + "-" + wh + ".png");
             ASSERT_EQ(QProcess::execute(tool, {QString::fromStdString(demo.dir.File("demo.xml")),
                                                name, QString::fromStdString(png), "--size",
-                                               QString::fromStdString(wh)}),
+                                               QString::fromStdString(wh), "--scheme", "screen"}),
                       0);
             QImage image(QString::fromStdString(png));
             ASSERT_EQ(image.size(), size);
             image = image.convertToFormat(QImage::Format_RGB32);
 
-            // The same graph at the same size here tells the labels' values and where the plot
-            // lies on the page.
-            QWidget page;
-            PlaceAndFill(*view, page, size.width(), size.height());
+            // The same report drawn here tells where the plot lies on the page and which values
+            // the labels show.
+            if (!view->Active()) view->SetActive(true);
             ASSERT_TRUE(view->Active()) << view->FillError();
-            const QRect plot = PlotRect(*view, page);
-            const std::vector<long double> left = LabelValues(view->LeftAxis());
-            const std::vector<long double> bottom = LabelValues(view->BottomAxis());
+            TReportOptions options;
+            options.Width = size.width();
+            options.Height = size.height();
+            options.ScreenScheme = true;
+            TReportPicture picture;
+            QByteArray same;
+            std::string error;
+            ASSERT_TRUE(RenderGraphReport(*view, options, same, error, &picture)) << error;
+            const TReportBox& box = picture.Layout.Plot;
+            const QRect plot(box.Left, box.Top, box.Width, box.Height);
+            std::vector<long double> left;
+            std::vector<long double> bottom;
+            for (const TReportLabel& l : picture.Labels) {
+                long double v = 0;
+                if (!TryStrToFloat(l.Text, v)) continue;
+                if (l.Axis == akLeft) left.push_back(v);
+                if (l.Axis == akBottom) bottom.push_back(v);
+            }
             const TAxisPixels lp = LeftAxisPixels(image, plot, MajorTickLength);
             const TAxisPixels bp = BottomAxisPixels(image, plot, MajorTickLength);
             const auto covered = [&](int x) { return CoveredColumn(image, plot, x); };

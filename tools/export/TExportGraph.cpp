@@ -11,15 +11,10 @@
 #include "project/RegisterCoreClasses.h"
 #include "project/TProjectAE.h"
 #include "view2d/RegisterView2dClasses.h"
+#include "view2d/TGraphReport.h"
 #include "view2d/TGraphVC.h"
 
 #include <QApplication>
-#include <QBuffer>
-#include <QImage>
-#include <QPageSize>
-#include <QPainter>
-#include <QPdfWriter>
-#include <QWidget>
 #include <chrono>
 #include <cstdlib>
 #include <memory>
@@ -44,12 +39,6 @@ void ListFinal(const TGVCPU& p, std::ostream& out) {
         ListFinal(*p.Child(i), out);
 }
 
-bool EndsWith(const std::string& s, const char* tail) {
-    const std::string t = UpperCase(tail);
-    const std::string u = UpperCase(s);
-    return u.size() >= t.size() && u.compare(u.size() - t.size(), t.size(), t) == 0;
-}
-
 } // namespace
 
 bool ParseSize(const std::string& text, int& width, int& height) {
@@ -60,6 +49,13 @@ bool ParseSize(const std::string& text, int& width, int& height) {
     if (w < 64 || h < 64 || w > 10000 || h > 10000) return false;
     width = w;
     height = h;
+    return true;
+}
+
+bool ParseDpi(const std::string& text, int& dpi) {
+    int32_t v = 0;
+    if (!TryStrToInt(text, v) || v < 36 || v > 1200) return false;
+    dpi = v;
     return true;
 }
 
@@ -82,10 +78,10 @@ int ListViews(const std::string& projectFile, std::ostream& out, std::ostream& e
 }
 
 int ExportGraph(const std::string& projectFile, const std::string& name, const std::string& target,
-                int width, int height, std::ostream& out, std::ostream& err) {
-    const bool pdf = EndsWith(target, ".pdf");
-    if (!pdf && !EndsWith(target, ".png")) {
-        err << "error: " << target << ": not a .png or .pdf file\n";
+                const TGraphExportOptions& options, std::ostream& out, std::ostream& err) {
+    TReportFormat format = TReportFormat::Png;
+    if (!ReportFormatOf(target, format)) {
+        err << "error: " << target << ": not a .png, .pdf or .svg file\n";
         return ExitFailed;
     }
     // The tool always draws on the offscreen platform; the application outlives the project.
@@ -103,8 +99,8 @@ int ExportGraph(const std::string& projectFile, const std::string& name, const s
         return ExitFailed;
     }
     TGVCPU* found = FindView(project.Db(), name);
-    if (const std::string refusal = ExportRefusal(projectFile, project.Db(), found, name, target,
-                                                  pdf ? TExportFormat::Pdf : TExportFormat::Png);
+    if (const std::string refusal =
+            ExportRefusal(projectFile, project.Db(), found, name, target, FormatOf(target));
         !refusal.empty()) {
         err << refusal;
         return ExitFailed;
@@ -126,16 +122,7 @@ int ExportGraph(const std::string& projectFile, const std::string& name, const s
             << "\n";
         return ExitFailed;
     }
-    QWidget page;
-    page.resize(width, height);
-    view->SetParentWindow(&page);
-    view->SetLeft(0);
-    view->SetTop(0);
-    view->SetWidth(width);
-    view->SetHeight(height);
-    view->SetVisible(true);
-    page.show();
-    app.processEvents();
+    // The view is filled without a window: the report draws it at its own size.
     const auto start = std::chrono::steady_clock::now();
     view->SetActive(true);
     const auto filled = std::chrono::steady_clock::now();
@@ -147,33 +134,19 @@ int ExportGraph(const std::string& projectFile, const std::string& name, const s
         view->Detach();
         return ExitFailed;
     }
-    app.processEvents();
-    QImage image(width, height, QImage::Format_RGB32);
-    image.fill(Qt::white);
-    page.render(&image);
+    TReportOptions report;
+    report.Width = options.Width;
+    report.Height = options.Height;
+    report.Dpi = options.Dpi;
+    report.ScreenScheme = options.ScreenScheme;
+    report.Format = format;
     // Encoded in memory, then written beside the target and renamed over it: a full disk or
     // an I/O error leaves the old file as it was.
     QByteArray bytes;
-    bool encoded = false;
-    {
-        QBuffer buffer(&bytes);
-        buffer.open(QIODevice::WriteOnly);
-        if (pdf) {
-            QPdfWriter writer(&buffer);
-            writer.setResolution(96);
-            writer.setPageSize(QPageSize(QSizeF(width, height), QPageSize::Point));
-            writer.setPageMargins(QMarginsF(0, 0, 0, 0));
-            QPainter painter(&writer);
-            encoded = painter.isActive();
-            if (encoded) painter.drawImage(painter.viewport(), image);
-            encoded = encoded && painter.end();
-        } else {
-            encoded = image.save(&buffer, "PNG");
-        }
-    }
+    const bool encoded = RenderGraphReport(*view, report, bytes, error);
     view->Detach();
     if (!encoded) {
-        err << "error: " << projectFile << ": " << target << ": the picture could not be made\n";
+        err << "error: " << projectFile << ": " << target << ": " << error << "\n";
         return ExitFailed;
     }
     if (!WriteFileAtomically(target, std::string_view(bytes.constData(), bytes.size()), error)) {

@@ -23,8 +23,11 @@ constexpr int ExitOk = 0;
 constexpr int ExitFailed = 1;
 constexpr int ExitUsage = 2;
 
-const char Usage[] = "usage: vorelt-export PROJECT.xml NAME OUT.csv|OUT.png|OUT.pdf [--size WxH]\n"
-                     "       vorelt-export PROJECT.xml --list\n";
+const char Usage[] =
+    "usage: vorelt-export PROJECT.xml NAME OUT.csv\n"
+    "       vorelt-export PROJECT.xml NAME OUT.png|OUT.pdf|OUT.svg [--size WxH] [--dpi N]\n"
+    "                     [--scheme report|screen]\n"
+    "       vorelt-export PROJECT.xml --list\n";
 
 } // namespace
 
@@ -41,18 +44,29 @@ int RunExport(const std::vector<std::string>& args, std::ostream& out, std::ostr
     const TExportFormat format = FormatOf(args[2]);
     if (format == TExportFormat::Other) {
         err << "error: " << args[0] << ": " << args[2]
-            << ": not a .csv, .png or .pdf file: vorelt-export writes tables as .csv and graphs as "
-               ".png or .pdf\n";
+            << ": not a .csv, .png, .pdf or .svg file: vorelt-export writes tables as .csv "
+               "and graphs as .png, .pdf or .svg\n";
         return ExitFailed;
     }
     if (format != TExportFormat::Csv) {
-        int width = 1280, height = 800;
-        if (args.size() == 5 && args[3] == "--size" && ParseSize(args[4], width, height))
-            return ExportGraph(args[0], args[1], args[2], width, height, out, err);
-        if (args.size() == 3)
-            return ExportGraph(args[0], args[1], args[2], width, height, out, err);
-        err << Usage;
-        return ExitUsage;
+        TGraphExportOptions options;
+        for (size_t i = 3; i < args.size(); i += 2) {
+            const bool valued = i + 1 < args.size();
+            if (valued && args[i] == "--size" &&
+                ParseSize(args[i + 1], options.Width, options.Height))
+                continue;
+            if (valued && args[i] == "--dpi" && ParseDpi(args[i + 1], options.Dpi)) continue;
+            if (valued && args[i] == "--scheme" &&
+                (args[i + 1] == "report" || args[i + 1] == "screen")) {
+                options.ScreenScheme = args[i + 1] == "screen";
+                continue;
+            }
+            err << "error: " << args[i] << (valued ? " " + args[i + 1] : std::string())
+                << ": not understood\n"
+                << Usage;
+            return ExitUsage;
+        }
+        return ExportGraph(args[0], args[1], args[2], options, out, err);
     }
     if (args.size() != 3) {
         err << Usage;

@@ -72,6 +72,7 @@ TExportFormat FormatOf(const std::string& target) {
     if (ends(".CSV")) return TExportFormat::Csv;
     if (ends(".PNG")) return TExportFormat::Png;
     if (ends(".PDF")) return TExportFormat::Pdf;
+    if (ends(".SVG")) return TExportFormat::Svg;
     return TExportFormat::Other;
 }
 
@@ -108,17 +109,19 @@ std::string ExportRefusal(const std::string& projectFile, TGVCPU& root, const TG
         if (format == TExportFormat::Csv) return {};
         return head + who + " is a table: export it as .csv, not as " + target + "\n";
     case TViewKind::Graph:
-        if (format == TExportFormat::Png || format == TExportFormat::Pdf) return {};
-        return head + who + " is a graph: export it as .png or .pdf, not as " + target + "\n";
+        if (format == TExportFormat::Png || format == TExportFormat::Pdf ||
+            format == TExportFormat::Svg)
+            return {};
+        return head + who + " is a graph: export it as .png, .pdf or .svg, not as " + target + "\n";
     case TViewKind::Graph3D:
         return head + who +
                " is a 3D graph: it is drawn only in the OpenGL window of Vorelt; vorelt-export "
-               "writes tables (.csv) and 2D graphs (.png, .pdf)\n";
+               "writes tables (.csv) and 2D graphs (.png, .pdf, .svg)\n";
     case TViewKind::Other:
         break;
     }
     return head + who + " is a " + view->KindName() +
-           ": vorelt-export writes tables (.csv) and 2D graphs (.png, .pdf)\n";
+           ": vorelt-export writes tables (.csv) and 2D graphs (.png, .pdf, .svg)\n";
 }
 
 } // namespace vorelt::exporttool

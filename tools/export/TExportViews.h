@@ -1,6 +1,6 @@
 #pragma once
 // Which view of a project a name means, and whether the asked format suits it: tables are
-// written as CSV, 2D graphs as PNG or PDF pictures; 3D graphs need the OpenGL window and are
+// written as CSV, 2D graphs as PNG, PDF or SVG pictures; 3D graphs need the OpenGL window and are
 // not exported. Every refusal names the project file and says what would be right.
 
 #include <string>
@@ -11,7 +11,7 @@ class TGVCPU;
 
 namespace vorelt::exporttool {
 
-enum class TExportFormat { Csv, Png, Pdf, Other };
+enum class TExportFormat { Csv, Png, Pdf, Svg, Other };
 
 // By the target's extension, without regard to case.
 TExportFormat FormatOf(const std::string& target);

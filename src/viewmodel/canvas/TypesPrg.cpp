@@ -154,7 +154,10 @@ void SetSizePoint(int32_t value) {
 const TColorScheme& ColorScheme(int index) {
     static const TColorScheme schemes[2] = {
         {clBlack, clWhite, clYellow, clRed, RGBColor(50, 50, 50)},
-        {clWhite, clBlack, clYellow, clRed, clBtnFace},
+        // Grid lines are drawn in XOR over the background: this pen shows as a light grey
+        // (220) on white, lighter than any data drawn in a readable shade. The button-face
+        // colour used before showed as a near-black grid (15) over the data.
+        {clWhite, clBlack, clYellow, clRed, RGBColor(35, 35, 35)},
     };
     return schemes[index == 1 ? 1 : 0];
 }

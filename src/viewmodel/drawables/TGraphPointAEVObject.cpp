@@ -460,14 +460,24 @@ void TGraphPointAEVObject::FindPointAt(THitInfo& info) {
     TGraphAEVObject::FindPointAt(info);
 }
 
+uint8_t TGraphPointAEVObject::PointStyleForCount(uint8_t style, int count) {
+    // A few points drawn as 2-pixel dots are lost on a large plot: they are drawn as markers
+    // of 4 pixels (and more with a larger point size). Dense plots keep their dots, one per
+    // pixel, and their speed.
+    if (count < SparsePoints && style == ptPoint) return ptBigPoint;
+    return style;
+}
+
 void TGraphPointAEVObject::Draw() {
     if (!CanDraw()) return;
+    const uint8_t pointStyle =
+        FGrowSparsePoints ? PointStyleForCount(FPointStyle, FPoints.Count()) : FPointStyle;
     TLogicalCanvas& canvas = *FDraw;
     TCanvasStateGuard guard(canvas);
     TDrawStyle style;
     style.Pen = &FColorPen.Attrs();
     style.Mask = FColorPen.Mask();
-    style.PointStyle = FPointStyle;
+    style.PointStyle = pointStyle;
     canvas.ApplyStyle(style);
 
     int32_t w = 0;
@@ -497,10 +507,10 @@ void TGraphPointAEVObject::Draw() {
     std::vector<TDevicePoint> selected;
     std::vector<TDevicePoint> marked;
     TPixelAccess pixels;
-    const bool squares = FPointStyle == ptPoint || FPointStyle == ptBigPoint;
+    const bool squares = pointStyle == ptPoint || pointStyle == ptBigPoint;
     if (!FConnect && squares && canvas.PixelAccess(pixels) && pixels.Width == w &&
         pixels.Height == h) {
-        const int32_t k = (FPointStyle == ptBigPoint ? 2 : 1) * SizePoint();
+        const int32_t k = (pointStyle == ptBigPoint ? 2 : 1) * SizePoint();
         ComposeFirstPerPixel(pixels, k, map, FPoints, colours, listed, occupancy, selected, marked);
     } else if (!FConnect) {
         DrawFirstPerPixel(canvas, map, FPoints, colours, listed, occupancy, selected, marked);
@@ -508,9 +518,9 @@ void TGraphPointAEVObject::Draw() {
         // Every drawn point is joined to the previous drawn one by a line as thick as the
         // point, so points and lines go to the canvas in turn.
         const int32_t s = SizePoint();
-        const int32_t diameter = FPointStyle == ptPoint      ? 2 * s
-                                 : FPointStyle == ptBigRound ? 6 * s
-                                                             : 4 * s;
+        const int32_t diameter = pointStyle == ptPoint      ? 2 * s
+                                 : pointStyle == ptBigRound ? 6 * s
+                                                            : 4 * s;
         const long double width = conv ? conv->PixelsToMm(diameter) : 0;
         const size_t n = static_cast<size_t>(FPoints.Count());
         bool havePrev = false;
@@ -553,7 +563,7 @@ void TGraphPointAEVObject::Draw() {
         markStyle.Pen = &pen;
         markStyle.Brush = &brush;
         markStyle.Mask = dsPenColor | dsBrushStyle;
-        markStyle.PointStyle = FPointStyle;
+        markStyle.PointStyle = pointStyle;
         canvas.ApplyStyle(markStyle);
         canvas.DrawDeviceMarkers(marked.data(), marked.size());
     }

@@ -21,6 +21,13 @@ public:
     std::string ClassName() const override { return "TGraphPointAEVObject"; }
 
     void Draw() override;
+    // Series with fewer points draw them as markers instead of dots, when the owner asks for
+    // it (the graph views do; overlays keep the dots they were given).
+    static constexpr int SparsePoints = 10000;
+    void SetGrowSparsePoints(bool v) { FGrowSparsePoints = v; }
+    bool GrowSparsePoints() const { return FGrowSparsePoints; }
+    // The style the points are drawn in: small dots of a sparse series grow into markers.
+    static uint8_t PointStyleForCount(uint8_t style, int count);
     void FindPointAt(THitInfo& info) override;
     void AddValueEx(int32_t position, uint8_t flags, uint8_t channel, long double yNorm,
                     long double xNorm) override;
@@ -66,6 +73,7 @@ public:
     std::function<std::vector<int32_t>(TGraphPointAEVObject&, const TRectInt&)> OnFindInRect;
 
 private:
+    bool FGrowSparsePoints = false;
     TAEVPen FColorPen{clBlack, pmCopy, psSolid};
     TAEVPen FSelectedPen{clRed, pmCopy, psSolid};
     TAEVPen FMarkPen{clWhite, pmCopy, psSolid};
