@@ -8,6 +8,10 @@
 #include "viewmodel/drawables/TRectAEVObject.h"
 
 #include <QAction>
+#include <QImage>
+
+#include <cstdio>
+#include <filesystem>
 
 #include <gtest/gtest.h>
 
@@ -90,4 +94,62 @@ TEST(GraphSession, ZoomDeleteRunAndReopenOnTheDemoProject) {
         Shot(*s.Main, vorelt::test::ShotFile("graph-page.png"));
         EXPECT_TRUE(s.Main->close());
     }
+}
+
+// "Save Graph As..." from the graph's popup menu writes the report picture the file dialog
+// names: onto the recording it is refused with the reason and changes nothing; a PDF keeps the
+// graph's title and axis captions as text.
+TEST(GraphSession, SaveGraphAsWritesTheReportPicture) {
+    TDemoSession s;
+    ASSERT_TRUE(s.AcquireInstance());
+    ASSERT_TRUE(s.Open());
+    s.ShowPage(1);
+    TGraphVC* g = s.Graph("Amplitude");
+    ASSERT_NE(g, nullptr);
+    s.Run();
+    ASSERT_TRUE(g->Active()) << g->FillError();
+    auto saveAs = [&](const std::string& target) {
+        s.Dialogs.Files = {target};
+        QAction* save = nullptr;
+        for (QAction* a : g->PopupActions())
+            if (a->objectName() == "mSaveGraphVC") save = a;
+        ASSERT_NE(save, nullptr);
+        ASSERT_TRUE(save->isEnabled());
+        save->trigger();
+        QApplication::processEvents();
+    };
+    const std::string pci = s.Dir.File("demo.pci");
+    const std::string recording = vorelt::test::ReadFileBytes(pci);
+    const std::string link = s.Dir.File("link.png");
+    std::filesystem::create_symlink(pci, link);
+    s.Dialogs.Boxes.clear();
+    saveAs(link);
+    ASSERT_EQ(s.Dialogs.Boxes.size(), 1u);
+    EXPECT_NE(s.Dialogs.Boxes[0].find("the target is the project's data file"), std::string::npos)
+        << s.Dialogs.Boxes[0];
+    EXPECT_TRUE(vorelt::test::ReadFileBytes(pci) == recording) << "the recording changed";
+
+    const std::string pdf = s.Dir.File("amplitude.pdf");
+    const std::string png = s.Dir.File("amplitude.png");
+    s.Dialogs.Boxes.clear();
+    saveAs(pdf);
+    saveAs(png);
+    EXPECT_TRUE(s.Dialogs.Boxes.empty());
+    ASSERT_TRUE(std::filesystem::exists(pdf));
+    EXPECT_EQ(vorelt::test::ReadFileBytes(pdf).substr(0, 4), "%PDF");
+    QImage picture(QString::fromStdString(png));
+    EXPECT_GE(picture.width(), 640);
+    std::string text;
+    if (std::FILE* p = ::popen(("pdftotext '" + pdf + "' - 2>/dev/null").c_str(), "r")) {
+        char buf[4096];
+        size_t n;
+        while ((n = std::fread(buf, 1, sizeof buf, p)) > 0)
+            text.append(buf, n);
+        ::pclose(p);
+    }
+    EXPECT_NE(text.find("Amplitude"), std::string::npos) << text;
+    EXPECT_NE(text.find("Time of Hit"), std::string::npos) << text;
+    Shot(*s.Main, vorelt::test::ShotFile("graph-saved.png"));
+    s.Child->Project().SetModified(false);
+    s.CloseMain();
 }
