@@ -991,10 +991,14 @@ void TGraphVC::ApplySeriesColours(const TSeriesGr& s, TGraphAEVObject& o, TColor
         if (channel >= 1 && channel <= PaletteSize)
             channels.SetColourAt(k, ReadableOn(PaletteColor(channel), background));
     }
-    // Bars are outlined in a darker (lighter, on dark backgrounds) shade of their own colour,
-    // so that neighbouring bars stay apart and pale bars keep an edge.
-    if (auto* hist = dynamic_cast<THistigramAEVObject*>(&o))
-        hist->FramePen().SetColor(ReadableOn(o.GetColor(), background, 4.5L));
+    // Bars are outlined so that neighbouring bars stay apart: in a stronger shade of their own
+    // colour where that differs enough from the fill (pale bars keep an edge), else in the
+    // background's colour as before.
+    if (auto* hist = dynamic_cast<THistigramAEVObject*>(&o)) {
+        const TColor fill = o.GetColor();
+        const TColor edge = ReadableOn(fill, background, 4.5L);
+        hist->FramePen().SetColor(ContrastRatio(edge, fill) >= 1.5L ? edge : background);
+    }
 }
 
 void TGraphVC::SetFocusedView(bool value) {

@@ -368,6 +368,12 @@ void ExpectNothingOnTheFrame(TGraphVC& view, const std::string& what) {
     QImage image;
     ASSERT_TRUE(image.loadFromData(bytes, "PNG"));
     image = image.convertToFormat(QImage::Format_RGB32);
+    // For whoever looks at the run: the pictures, when a folder is named for them.
+    if (const QString shots = qEnvironmentVariable("VORELT_SHOTS"); !shots.isEmpty()) {
+        QString name = QString::fromStdString(what);
+        name.replace(' ', '-');
+        image.save(shots + "/report-" + name + ".png");
+    }
     const TReportBox& p = picture.Layout.Plot;
     auto data = [&](int x, int y) {
         const QRgb c = image.pixel(x, y);
