@@ -279,6 +279,11 @@ void TTableVC::ViewMessage(TAEOMSG& msg) {
         if (FActive) SetOutdated(true);
         break;
     case omMarkRecord:
+        // The hit-marked record becomes the current row where the table shows it.
+        if (FActive && !msg.List.empty()) {
+            const int32_t row = Data().RowOf(msg.List.front());
+            if (row >= 0) FGrid->SetCurrentRow(row + TTableGrid::FixedRows);
+        }
         UpdateAppearance();
         break;
     default:
