@@ -238,6 +238,27 @@ TEST_F(TTableViewFixture, EnterSendsAHitMarkOnlyWithHitMarksOn) {
     EXPECT_EQ(m.List[0], 2);
 }
 
+TEST_F(TTableViewFixture, AHitMarkedRecordBecomesTheCurrentRowWhereTheTableShowsIt) {
+    Columns();
+    Hits(500);
+    view->SetActive(true);
+    page.show();
+    QApplication::processEvents();
+    // A graph's point far down the table: the row comes into sight as the current one.
+    TAEOMSG mark;
+    mark.Msg = omMarkRecord;
+    mark.List = {420};
+    source->Dispatch(mark);
+    EXPECT_EQ(view->Grid()->CurrentRow(), 420 + TTableGrid::FixedRows);
+    EXPECT_GE(420 + TTableGrid::FixedRows, view->Grid()->TopRow());
+    EXPECT_LT(420 + TTableGrid::FixedRows,
+              view->Grid()->TopRow() + view->Grid()->VisibleDataRows());
+    // A record the table does not show (a branch that does not hold it marks -1) moves nothing.
+    mark.List = {-1};
+    source->Dispatch(mark);
+    EXPECT_EQ(view->Grid()->CurrentRow(), 420 + TTableGrid::FixedRows);
+}
+
 TEST_F(TTableViewFixture, ContextMenuHasEditWithHitMarksAndExport) {
     Columns();
     Hits(2);
