@@ -953,7 +953,8 @@ std::string TGraphVC::ReadoutAt(int32_t x, int32_t y) const {
     r.YText =
         ReadoutValueText(vertical, ReadoutValueAt(vertical, 1 - points.Y(i) / LogicalHeightUnits));
     r.Channel = points.Channel(i);
-    r.Record = points.Tag(i);
+    // Counted from 1, as the tables number the records of the data file.
+    r.Record = points.Tag(i) + 1;
     return ReadoutText(r);
 }
 

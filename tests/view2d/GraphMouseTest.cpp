@@ -177,12 +177,12 @@ TEST_F(TGraphMouseFixture, AMiddleDragMovesTheRangesWithTheMouseAsOneEntry) {
 }
 
 TEST_F(TGraphMouseFixture, RestingOnAPointShowsItsValuesChannelAndRecord) {
-    // Record 37: 37 ms, channel 3, amplitude 47.
+    // Record 37 (the 38th): 37 ms, channel 3, amplitude 47.
     const QPoint at = PixelOf(37) + QPoint(2, -1);
     RestAt(at);
     const std::string text = view->PointedText();
     EXPECT_NE(text.find("Channel: 3"), std::string::npos) << text;
-    EXPECT_NE(text.find("Record: 37"), std::string::npos) << text;
+    EXPECT_NE(text.find("Record: 38"), std::string::npos) << text;
     EXPECT_NE(text.find(": 47\n"), std::string::npos) << text;
     EXPECT_NE(text.find(": 37\n"), std::string::npos) << text;
     EXPECT_EQ(QToolTip::text().toStdString(), text);
@@ -193,11 +193,11 @@ TEST_F(TGraphMouseFixture, RestingOnAPointShowsItsValuesChannelAndRecord) {
     for (int k = 0; k < 12; ++k)
         Wheel(PixelOf(37), 120);
     RestAt(PixelOf(37));
-    EXPECT_NE(view->PointedText().find("Record: 37"), std::string::npos) << view->PointedText();
+    EXPECT_NE(view->PointedText().find("Record: 38"), std::string::npos) << view->PointedText();
     // A deleted or hidden point is not pointed at: the rectangle's Delete hides the record.
     Points().DeletePositions({37}, true);
     RestAt(PixelOf(37));
-    EXPECT_EQ(view->PointedText().find("Record: 37"), std::string::npos);
+    EXPECT_EQ(view->PointedText().find("Record: 38"), std::string::npos);
     RestAt(QPoint(-1, -1));
 }
 

@@ -257,6 +257,18 @@ TEST_F(TTableViewFixture, AHitMarkedRecordBecomesTheCurrentRowWhereTheTableShows
     mark.List = {-1};
     source->Dispatch(mark);
     EXPECT_EQ(view->Grid()->CurrentRow(), 420 + TTableGrid::FixedRows);
+    // Rows read later (the table's page shown again, a new run) start at the marked record.
+    mark.List = {377};
+    source->Dispatch(mark);
+    view->SetActive(false);
+    view->SetActive(true);
+    EXPECT_EQ(view->Grid()->CurrentRow(), 377 + TTableGrid::FixedRows);
+    // Another data file forgets it.
+    TAEOMSG changed;
+    changed.Msg = omDataChanged;
+    source->Dispatch(changed);
+    view->SetActive(true);
+    EXPECT_EQ(view->Grid()->CurrentRow(), TTableGrid::FixedRows);
 }
 
 TEST_F(TTableViewFixture, ContextMenuHasEditWithHitMarksAndExport) {

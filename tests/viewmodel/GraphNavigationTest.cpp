@@ -100,6 +100,22 @@ TEST_F(TGraphNavigationFixture, WheelingOutStaysInsideTheWholeGraphAndEndsInUnzo
     EXPECT_EQ(zoom.Stack().size(), 3u);
 }
 
+TEST_F(TGraphNavigationFixture, AsManyStepsOutAsInComeBackToTheWholeGraph) {
+    // Ranges and places whose arithmetic is not exact in binary.
+    bottom.AxisSetCurrent(0.3L, 71.7L);
+    left.AxisSetCurrent(-3.1L, 103.9L);
+    for (int steps = 1; steps <= 8; ++steps) {
+        for (int k = 0; k < steps; ++k)
+            ASSERT_EQ(Step(0.1L, 0.37L, true), TWheelZoom::Zoomed);
+        for (int k = 1; k < steps; ++k)
+            ASSERT_EQ(Step(0.1L, 0.37L, false), TWheelZoom::Zoomed) << steps << " in, " << k;
+        ASSERT_EQ(Step(0.1L, 0.37L, false), TWheelZoom::UnzoomAll) << steps << " in";
+        TViewTransform t;
+        ASSERT_TRUE(zoom.Unzoom(Run(), true, t));
+        ExpectRange(Range(bottom), 0.3, 71.7);
+    }
+}
+
 TEST_F(TGraphNavigationFixture, ARangeDraggedPastTheWholeGraphComesBackInsideWhenWheelingOut) {
     ASSERT_EQ(Step(0.5L, 0.5L, true), TWheelZoom::Zoomed);
     ASSERT_EQ(Step(0.5L, 0.5L, true), TWheelZoom::Zoomed);
@@ -132,6 +148,24 @@ TEST_F(TGraphNavigationFixture, AStepThatCannotNarrowARangePushesNothing) {
     ASSERT_EQ(zoom.ZoomAround(run, 0.5L, 0.5L, WheelZoomFactor, t), TWheelZoom::Zoomed);
     ExpectRange(Range(channels), 1, 9);
     EXPECT_FALSE(t.Refill);
+}
+
+TEST_F(TGraphNavigationFixture, IntegerEndsThatRoundOntoTheWholeGraphUnzoomAll) {
+    TIntegerAxis amplitude;
+    amplitude.FieldId = fidAmpl;
+    amplitude.AxisSetCurrent(32, 91);
+    bottom.AxisSetCurrent(0.000888L, 41.821652L);
+    TGraphRun run = Run();
+    run.Left = &amplitude;
+    TViewTransform t;
+    for (int k = 0; k < 2; ++k)
+        ASSERT_EQ(zoom.ZoomAround(run, 0.0987L, 0.4987L, WheelZoomFactor, t), TWheelZoom::Zoomed);
+    ASSERT_EQ(zoom.ZoomAround(run, 0.0987L, 0.4987L, 1 / WheelZoomFactor, t), TWheelZoom::Zoomed);
+    // 38 .. 85 widens to 32 .. 90,75, which the integer axis holds as the whole 32 .. 91.
+    EXPECT_EQ(zoom.ZoomAround(run, 0.0987L, 0.4987L, 1 / WheelZoomFactor, t),
+              TWheelZoom::UnzoomAll);
+    EXPECT_EQ(zoom.Stack().size(), 3u);
+    ExpectRange(Range(amplitude), 38, 85);
 }
 
 TEST_F(TGraphNavigationFixture, ALogarithmicAxisZoomsOnItsDecades) {

@@ -55,6 +55,8 @@ long double FromScale(const IGraphAxis& a, long double s) {
 
 // A range narrower than this part of its values' size no longer tells values apart.
 constexpr long double NarrowestRelative = 1e-12L;
+// A span this close to the whole graph's is the whole graph's.
+constexpr long double WholeSpanSlack = 1e-9L;
 
 bool SameRanges(const TRangeSnapshot& a, const TRangeSnapshot& b) {
     return a.LeftMin == b.LeftMin && a.LeftMax == b.LeftMax && a.BottomMin == b.BottomMin &&
@@ -99,7 +101,8 @@ void PlanWheelAxis(TWheelAxis& w, long double factor) {
     long double n1 = n0 + span * factor;
     if (factor > 1 && w.HasFull) {
         const long double f0 = ToScale(a, w.FullLo), f1 = ToScale(a, w.FullHi);
-        if (n1 - n0 >= f1 - f0) {
+        // Steps in and out by the same factor come back to the whole span but for rounding.
+        if (n1 - n0 >= (f1 - f0) * (1 - WholeSpanSlack)) {
             w.Change = lo != w.FullLo || hi != w.FullHi;
             w.Lo = w.FullLo;
             w.Hi = w.FullHi;
@@ -262,9 +265,16 @@ TWheelZoom TGraphZoom::ZoomAround(const TGraphRun& axes, long double fx, long do
     FStack.push_back(old);
     for (TWheelAxis& w : plan)
         if (w.Axis && w.Change) SetProperRange(*w.Axis, w.Lo, w.Hi);
-    if (SameRanges(SnapshotRanges(axes), old)) {
+    const TRangeSnapshot now = SnapshotRanges(axes);
+    if (SameRanges(now, old)) {
         FStack.pop_back();
         return TWheelZoom::None;
+    }
+    // Integer ends can round a step onto the whole graph that its plan did not reach.
+    if (out && SameRanges(now, FStack.front())) {
+        RestoreRanges(axes, old);
+        FStack.pop_back();
+        return TWheelZoom::UnzoomAll;
     }
     t = ComputeTransform(old, axes);
     return TWheelZoom::Zoomed;

@@ -1,6 +1,6 @@
 #pragma once
 // What pointing at a point of a graph tells: its values on the bottom and side axes, written
-// as the axes write their labels, its channel and its record position.
+// as the axes write their labels, its channel and its record number.
 
 #include <cstdint>
 #include <string>
@@ -36,7 +36,8 @@ struct TPointReadout {
     std::string YCaption;
     std::string YText;
     int32_t Channel = 0;
-    int32_t Record = -1;
+    // Counted from 1.
+    int64_t Record = 0;
 };
 
 // One line each: "caption: value" for X and Y, "Channel: n", "Record: n".
