@@ -1,11 +1,14 @@
 // A point series of ten million hits with random channels spread over a 1920 x 1080 back
 // buffer. The draw (one point per pixel, selected points on top, marks last) is measured in
 // turns with a plain loop that converts the same points and writes one pixel each straight
-// into the image; the zoom rewrites every point without the records.
+// into the image; the zoom rewrites every point without the records; the search for the point
+// under the mouse runs on every mouse move, over scattered points and over points that share
+// their X (a channel axis).
 
 #include "TAlternate.h"
 #include "view2d/TCanvasDraw.h"
 #include "viewmodel/drawables/TGraphPointAEVObject.h"
+#include "viewmodel/graph/TNearestPoint.h"
 #include "viewmodel/graph/TSeriesMapping.h"
 
 #include <QGuiApplication>
@@ -127,6 +130,57 @@ void BM_TransformPointEach(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_TransformPointEach)->Unit(benchmark::kMillisecond)->Iterations(6);
+
+// The point under the mouse, for one mouse position after another: 4 pixels and the point's
+// half size of reach, as the graph asks.
+void NearestPoints(benchmark::State& state, const TGraphPointAEVObject& series) {
+    std::mt19937_64 gen(31);
+    std::uniform_real_distribution<double> x(0, LogicalWidthUnits), y(0, LogicalHeightUnits);
+    TPointProbe probe;
+    probe.ReachX = 5.0L * LogicalWidthUnits / Width;
+    probe.ReachY = 5.0L * LogicalHeightUnits / Height;
+    probe.Width = LogicalWidthUnits;
+    probe.Height = LogicalHeightUnits;
+    size_t visited = 0, found = 0, probes = 0;
+    for (auto _ : state) {
+        probe.X = x(gen);
+        probe.Y = y(gen);
+        const TPointFound f = NearestPoint(series.Points(), series.SortedIndex(), probe);
+        visited += f.Visited;
+        found += f.Index >= 0;
+        ++probes;
+    }
+    state.counters["visited_per_move"] = static_cast<double>(visited) / static_cast<double>(probes);
+    state.counters["found_share"] = static_cast<double>(found) / static_cast<double>(probes);
+}
+
+void BM_NearestPointScattered(benchmark::State& state) {
+    static TScene scene(0, 0);
+    static const bool sorted = (scene.Series.SortIndex(), true);
+    benchmark::DoNotOptimize(sorted);
+    NearestPoints(state, scene.Series);
+}
+BENCHMARK(BM_NearestPointScattered)->Unit(benchmark::kMicrosecond)->Iterations(20000);
+
+// Ten million points on twelve X values: runs of almost a million points each.
+void BM_NearestPointOnChannels(benchmark::State& state) {
+    static const std::unique_ptr<TGraphPointAEVObject> series = [] {
+        auto s = std::make_unique<TGraphPointAEVObject>();
+        s->Reserve(PointCount);
+        std::mt19937_64 gen(20240611);
+        std::uniform_real_distribution<double> unit(0.0, 1.0);
+        std::uniform_int_distribution<int> channel(1, 12);
+        for (size_t i = 0; i < PointCount; ++i) {
+            const int ch = channel(gen);
+            s->AddValueEx(static_cast<int32_t>(i), 0, static_cast<uint8_t>(ch), unit(gen),
+                          ch / 13.0);
+        }
+        s->SortIndex();
+        return s;
+    }();
+    NearestPoints(state, *series);
+}
+BENCHMARK(BM_NearestPointOnChannels)->Unit(benchmark::kMicrosecond)->Iterations(20000);
 
 } // namespace
 

@@ -6,10 +6,8 @@
 
 namespace vorelt {
 
-TAskAgainLoop::TAskAgainLoop(IDialogService& dialogs, std::string question, TChoose choose,
-                             TTry attempt)
-    : FDialogs(dialogs), FQuestion(std::move(question)), FChoose(std::move(choose)),
-      FTry(std::move(attempt)) {}
+TAskAgainLoop::TAskAgainLoop(std::string question, TChoose choose, TTry attempt)
+    : FQuestion(std::move(question)), FChoose(std::move(choose)), FTry(std::move(attempt)) {}
 
 bool TAskAgainLoop::Run(std::string& fileName, std::string& error, bool chooseFirst) {
     bool choose = chooseFirst;
@@ -31,7 +29,7 @@ bool TAskAgainLoop::Run(std::string& fileName, std::string& error, bool chooseFi
             // The message names the file when the reason does not.
             const std::string text =
                 error.find(fileName) == std::string::npos ? fileName + ": " + error : error;
-            if (FDialogs.ShowMessageBox(text + "\r" + FQuestion, TMsgKind::Error, mbOKCancel) !=
+            if (Dialogs().ShowMessageBox(text + "\r" + FQuestion, TMsgKind::Error, mbOKCancel) !=
                 mrOK) {
                 error.clear();
                 return false;

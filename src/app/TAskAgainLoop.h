@@ -9,8 +9,6 @@
 
 namespace vorelt {
 
-class IDialogService;
-
 enum class TTryResult {
     Done,
     // `error` tells why; the question follows.
@@ -28,14 +26,13 @@ public:
     using TTry = std::function<TTryResult(const std::string& fileName, std::string& error)>;
 
     // `question` follows the error text on its own line ("Open Other Project?").
-    TAskAgainLoop(IDialogService& dialogs, std::string question, TChoose choose, TTry attempt);
+    TAskAgainLoop(std::string question, TChoose choose, TTry attempt);
 
     // Tries `fileName` first, or starts with the dialog when `chooseFirst`. True once a try is
     // done (`fileName` is the file it took); false with an empty `error` when the user gave up.
     bool Run(std::string& fileName, std::string& error, bool chooseFirst);
 
 private:
-    IDialogService& FDialogs;
     std::string FQuestion;
     TChoose FChoose;
     TTry FTry;

@@ -35,8 +35,7 @@ private:
 
 } // namespace
 
-TChannelPanel::TChannelPanel(IDialogService& dialogs, QWidget* parent)
-    : QFrame(parent), FDialogs(dialogs) {
+TChannelPanel::TChannelPanel(QWidget* parent) : QFrame(parent) {
     setObjectName("pnlChannels");
     setFrameShape(QFrame::StyledPanel);
     auto* outer = new QHBoxLayout(this);
@@ -192,7 +191,7 @@ void TChannelPanel::SetRadioMode(bool radio) {
 
 void TChannelPanel::EditChannelColor(int channel) {
     TColor chosen;
-    if (!FDialogs.ChooseColor(PaletteColor(channel), chosen)) return;
+    if (!Dialogs().ChooseColor(PaletteColor(channel), chosen)) return;
     Palette().SetColor(channel, chosen);
     Rebuild();
 }

@@ -18,12 +18,10 @@ class QToolButton;
 
 namespace vorelt {
 
-class IDialogService;
-
 class TChannelPanel : public QFrame {
     Q_OBJECT
 public:
-    TChannelPanel(IDialogService& dialogs, QWidget* parent = nullptr);
+    explicit TChannelPanel(QWidget* parent = nullptr);
 
     bool Collapsed() const { return FCollapsed; }
     void SetCollapsed(bool collapsed);
@@ -53,7 +51,6 @@ signals:
 private:
     void Rebuild();
 
-    IDialogService& FDialogs;
     bool FCollapsed = true;
     bool FAllChecked = false;
     bool FRadioMode = false;

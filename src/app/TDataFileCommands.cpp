@@ -19,9 +19,8 @@
 
 namespace vorelt {
 
-TDataFileCommands::TDataFileCommands(TProjectAE& project, IDialogService& dialogs,
-                                     TShowMessage* status)
-    : FProject(project), FDialogs(dialogs), FStatus(status) {}
+TDataFileCommands::TDataFileCommands(TProjectAE& project, TShowMessage* status)
+    : FProject(project), FStatus(status) {}
 
 void TDataFileCommands::ShowDatabaseInfo() {
     TAEDriverDb* driver = FProject.Db().Driver();
@@ -31,7 +30,7 @@ void TDataFileCommands::ShowDatabaseInfo() {
         if (!text.empty()) text += "\r\n";
         text += Trim(line);
     }
-    FDialogs.ShowMessageBox(text, TMsgKind::Information, mbOK);
+    Dialogs().ShowMessageBox(text, TMsgKind::Information, mbOK);
 }
 
 int64_t TDataFileCommands::TimeKey(long double time) {
@@ -87,7 +86,7 @@ bool TDataFileCommands::AskCopyName(const std::string& title, std::string& targe
     o.Filter = ext.empty() ? std::string("All Files|*.*") : UpperCase(ext) + " Files|*." + ext;
     o.ConfirmOverwrite = true;
     for (;;) {
-        if (!FDialogs.SaveFile(o, target)) return false;
+        if (!Dialogs().SaveFile(o, target)) return false;
         // Never over the recording (also by its name in other letters), its log, the project
         // or another recording.
         std::string reason;
@@ -96,7 +95,7 @@ bool TDataFileCommands::AskCopyName(const std::string& title, std::string& targe
             reason = "the target is the project's data file " + source;
         else if (CheckWriteTarget(target, {source, FProject.FileName()}, reason))
             return true;
-        FDialogs.ShowMessageBox("Invalid File Name: " + reason, TMsgKind::Error, mbOK);
+        Dialogs().ShowMessageBox("Invalid File Name: " + reason, TMsgKind::Error, mbOK);
     }
 }
 
@@ -110,7 +109,7 @@ void TDataFileCommands::SortDatabase() {
         sorted = RecordTimesInOrder(db);
     }
     if (sorted) {
-        FDialogs.ShowMessageBox("DataBase - Ok!", TMsgKind::Information, mbOK);
+        Dialogs().ShowMessageBox("DataBase - Ok!", TMsgKind::Information, mbOK);
         return;
     }
     std::string target;
@@ -122,10 +121,10 @@ void TDataFileCommands::SortDatabase() {
         ok = driver->SortToFile(target, message);
     }
     if (ok)
-        FDialogs.ShowMessageBox(std::string("Completed Sorting") + "!", TMsgKind::Information,
-                                mbOK);
+        Dialogs().ShowMessageBox(std::string("Completed Sorting") + "!", TMsgKind::Information,
+                                 mbOK);
     else
-        FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
+        Dialogs().ShowMessageBox(message, TMsgKind::Error, mbOK);
 }
 
 void TDataFileCommands::SaveDatabase(TGVCPU* processor) {
@@ -140,9 +139,10 @@ void TDataFileCommands::SaveDatabase(TGVCPU* processor) {
         ok = driver->SaveToFile(*processor, target, message);
     }
     if (ok)
-        FDialogs.ShowMessageBox(std::string("Completed Saving") + "!", TMsgKind::Information, mbOK);
+        Dialogs().ShowMessageBox(std::string("Completed Saving") + "!", TMsgKind::Information,
+                                 mbOK);
     else
-        FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
+        Dialogs().ShowMessageBox(message, TMsgKind::Error, mbOK);
 }
 
 } // namespace vorelt

@@ -9,7 +9,6 @@
 
 namespace vorelt {
 
-class IDialogService;
 class IRecordSource;
 class TGVCPU;
 class TProjectAE;
@@ -17,7 +16,7 @@ class TShowMessage;
 
 class TDataFileCommands {
 public:
-    TDataFileCommands(TProjectAE& project, IDialogService& dialogs, TShowMessage* status);
+    TDataFileCommands(TProjectAE& project, TShowMessage* status);
 
     // "Database Info": the driver's information lines, each trimmed.
     void ShowDatabaseInfo();
@@ -39,7 +38,6 @@ private:
     bool AskCopyName(const std::string& title, std::string& target);
 
     TProjectAE& FProject;
-    IDialogService& FDialogs;
     TShowMessage* FStatus;
 };
 

@@ -60,8 +60,7 @@ TGVVisualClass* ViewOf(TGVCPU* processor) {
 
 } // namespace
 
-TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
-    : QWidget(parent), FMain(mainWindow), FDialogs(dialogs) {
+TFChild::TFChild(TFMain* mainWindow, QWidget* parent) : QWidget(parent), FMain(mainWindow) {
     setObjectName("FChild");
     setMinimumSize(600, 400);
     FStore = std::make_unique<TXMLPersistentAEProject>();
@@ -70,7 +69,7 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     FStatus = std::make_unique<TShowMessage>(FStatusWindow.get());
     FProject = std::make_unique<TProjectAE>(FStore.get(), FStatus.get(), FPages.get());
     FProject->SetPrompt(this);
-    FDataFile = std::make_unique<TDataFileCommands>(*FProject, dialogs, FStatus.get());
+    FDataFile = std::make_unique<TDataFileCommands>(*FProject, FStatus.get());
     InstallProjectHandlers();
 
     QStyle* st = style();
@@ -112,12 +111,12 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
             close();
     });
     connect(Action("mVariantsEditor"), &QAction::triggered, this, [this] {
-        TFVariants editor(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, this);
+        TFVariants editor(*FProject, FMain ? &FMain->Settings() : nullptr, this);
         Dialogs().Run(editor);
         UpdateCommandStates();
     });
     connect(Action("mProjectOptions"), &QAction::triggered, this, [this] {
-        TFProjectOptions options(*FProject, FDialogs, this);
+        TFProjectOptions options(*FProject, this);
         Dialogs().Run(options);
         UpdateCommandStates();
     });
@@ -142,7 +141,7 @@ TFChild::TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent)
     auto* body = new QHBoxLayout();
     body->setContentsMargins(0, 0, 0, 0);
     body->setSpacing(0);
-    FChannelPanel = new TChannelPanel(dialogs, this);
+    FChannelPanel = new TChannelPanel(this);
     connect(FChannelPanel, &TChannelPanel::SplitChannelsRequested, this,
             [this] { ExecuteCommand(cmSplitChannels); });
     body->addWidget(FChannelPanel);
@@ -191,8 +190,7 @@ TFDelHit* TFChild::OpenDelHitWindow() {
 
 TFParametric* TFChild::OpenParametricWindow() {
     if (!FParametric) {
-        FParametric =
-            new TFParametric(FProject->Db(), FDialogs, FMain ? &FMain->Settings() : nullptr, this);
+        FParametric = new TFParametric(FProject->Db(), FMain ? &FMain->Settings() : nullptr, this);
         FParametric->setAttribute(Qt::WA_DeleteOnClose);
     } else {
         FParametric->Refresh();
@@ -205,8 +203,7 @@ TFParametric* TFChild::OpenParametricWindow() {
 
 TFTestProgram* TFChild::OpenTestProgramWindow() {
     if (!FTestProgram) {
-        FTestProgram =
-            new TFTestProgram(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, this);
+        FTestProgram = new TFTestProgram(*FProject, FMain ? &FMain->Settings() : nullptr, this);
         FTestProgram->setAttribute(Qt::WA_DeleteOnClose);
     }
     FTestProgram->show();
@@ -356,15 +353,15 @@ void TFChild::InstallViewHandlers(TGVVisualClass* view) {
 }
 
 void TFChild::ShowError(const std::string& text) {
-    FDialogs.ShowMessageBox(text, TMsgKind::Error, mbOK);
+    Dialogs().ShowMessageBox(text, TMsgKind::Error, mbOK);
 }
 
 bool TFChild::AskYesNo(const std::string& text) {
-    return FDialogs.ShowMessageBox(text, TMsgKind::Confirmation, mbYes | mbNo) == mrYes;
+    return Dialogs().ShowMessageBox(text, TMsgKind::Confirmation, mbYes | mbNo) == mrYes;
 }
 
 void TFChild::ShowCommandError(const std::string& text) {
-    if (!text.empty()) FDialogs.ShowMessageBox(text, TMsgKind::Information, mbOK);
+    if (!text.empty()) Dialogs().ShowMessageBox(text, TMsgKind::Information, mbOK);
 }
 
 // ---- Command dispatcher --------------------------------------------------------------------
@@ -454,7 +451,7 @@ void TFChild::ExecuteCommand(int code) {
                                          "Project Modified. Not Saved." + " " + "Project" + " \"" +
                                          ProjectFileName() + "\" " + "Save" + "?";
                 const int answer =
-                    FDialogs.ShowMessageBox(text, TMsgKind::Confirmation, mbYesNoCancel);
+                    Dialogs().ShowMessageBox(text, TMsgKind::Confirmation, mbYesNoCancel);
                 if (answer == mrYes) {
                     std::string error;
                     // Only a successful save lets the window go; otherwise the changes stay
@@ -498,7 +495,7 @@ bool TFChild::KeepGroupsBeforeClose() {
         const std::string text = "The deleted and selected groups cannot be kept: " + error + "\r" +
                                  "Keep them in another file?" + "\r" +
                                  "Cancel keeps the project open.";
-        if (FDialogs.ShowMessageBox(text, TMsgKind::Warning, mbOKCancel) != mrOK) return false;
+        if (Dialogs().ShowMessageBox(text, TMsgKind::Warning, mbOKCancel) != mrOK) return false;
         TFileDialogOptions o;
         o.Title = "Keep Deleted And Selected Groups";
         o.Filter = "Log Files (*.log)|*.log|All Files|*.*";
@@ -510,10 +507,10 @@ bool TFChild::KeepGroupsBeforeClose() {
             (dataFile.parent_path() / (dataFile.stem().string() + "-kept.log")).string();
         o.ConfirmOverwrite = true;
         std::string target;
-        if (!FDialogs.SaveFile(o, target) || target.empty()) continue;
+        if (!Dialogs().SaveFile(o, target) || target.empty()) continue;
         std::string keptError;
         if (driver->SaveLogAs(target, keptError)) return true;
-        FDialogs.ShowMessageBox(keptError, TMsgKind::Error, mbOK);
+        Dialogs().ShowMessageBox(keptError, TMsgKind::Error, mbOK);
     }
     return true;
 }
@@ -547,7 +544,7 @@ bool TFChild::OpenProject(const std::string& fileName, std::string& error, bool 
     o.MustExist = !isNew;
     auto choose = [&](std::string& name) {
         o.InitialFile = name;
-        return FDialogs.OpenFile(o, name);
+        return Dialogs().OpenFile(o, name);
     };
     auto attempt = [&](const std::string& name, std::string& tryError) {
         if (!isNew) {
@@ -557,8 +554,8 @@ bool TFChild::OpenProject(const std::string& fileName, std::string& error, bool 
         }
         std::error_code ec;
         if (std::filesystem::exists(name, ec) &&
-            FDialogs.ShowMessageBox(std::string("Open Project") + "\r" + "Overwrite Project?",
-                                    TMsgKind::Information, mbOKCancel) != mrOK)
+            Dialogs().ShowMessageBox(std::string("Open Project") + "\r" + "Overwrite Project?",
+                                     TMsgKind::Information, mbOKCancel) != mrOK)
             return TTryResult::ChooseAgain;
         // Nothing is written yet: the file is only replaced once the new project has its data
         // file and pages.
@@ -568,7 +565,7 @@ bool TFChild::OpenProject(const std::string& fileName, std::string& error, bool 
         return TTryResult::Done;
     };
     std::string name = fileName;
-    return TAskAgainLoop(FDialogs, "Open Other Project?", choose, attempt)
+    return TAskAgainLoop("Open Other Project?", choose, attempt)
         .Run(name, error, name.empty() || isNew);
 }
 
@@ -588,20 +585,19 @@ bool TFChild::SaveProjectAs(const std::string& fileName, std::string& error, boo
         o.ConfirmOverwrite = true;
         o.InitialFile = ProjectFileName();
         name.clear();
-        return FDialogs.SaveFile(o, name);
+        return Dialogs().SaveFile(o, name);
     };
     auto attempt = [this](const std::string& name, std::string& tryError) {
         return FProject->SaveProject(name, tryError) ? TTryResult::Done : TTryResult::Failed;
     };
     std::string name = fileName;
-    if (!TAskAgainLoop(FDialogs, "Try Save Project Again?", choose, attempt)
-             .Run(name, error, name.empty()))
+    if (!TAskAgainLoop("Try Save Project Again?", choose, attempt).Run(name, error, name.empty()))
         return false;
     FIsNew = false;
     setWindowTitle(QString::fromStdString(name));
     if (QWidget* w = parentWidget()) w->setWindowTitle(windowTitle());
     if (FMain) FMain->NoteRecentProject(name);
-    if (tellCompleted) FDialogs.ShowMessageBox("Operation Completed", TMsgKind::Information, mbOK);
+    if (tellCompleted) Dialogs().ShowMessageBox("Operation Completed", TMsgKind::Information, mbOK);
     UpdateCommandStates();
     return true;
 }
@@ -621,7 +617,7 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
     o.MustExist = true;
     auto choose = [&](std::string& name) {
         o.InitialFile = name;
-        if (FDialogs.OpenFile(o, name)) return true;
+        if (Dialogs().OpenFile(o, name)) return true;
         db.CancelDataFile();
         EmptyViews();
         return false;
@@ -630,8 +626,7 @@ bool TFChild::OpenDatabase(const std::string& fileName, std::string& error) {
         return TryDataFile(name, tryError);
     };
     std::string name = fileName;
-    return TAskAgainLoop(FDialogs, "Open Other Database?", choose, attempt)
-        .Run(name, error, name.empty());
+    return TAskAgainLoop("Open Other Database?", choose, attempt).Run(name, error, name.empty());
 }
 
 TTryResult TFChild::TryDataFile(const std::string& fileName, std::string& error) {
@@ -642,9 +637,9 @@ TTryResult TFChild::TryDataFile(const std::string& fileName, std::string& error)
     };
     // OK opens the file of the other type; Cancel keeps the data file open now.
     steps.ConfirmTypeChange = [this](const std::string&, const std::string&) {
-        return FDialogs.ShowMessageBox(std::string("Attention! You Change Type Database") + "\r" +
-                                           "Open Other Database?",
-                                       TMsgKind::Information, mbOKCancel) == mrOK;
+        return Dialogs().ShowMessageBox(std::string("Attention! You Change Type Database") + "\r" +
+                                            "Open Other Database?",
+                                        TMsgKind::Information, mbOKCancel) == mrOK;
     };
     if (!FProject->OpenDataFile(fileName, error, steps)) {
         if (error.empty()) return TTryResult::Cancelled;
@@ -851,8 +846,7 @@ void TFChild::ShowViewPopup(TVisualClass& view, const QPoint& screenPos,
 void TFChild::ShowTree(int mode, const std::string& processorID) {
     int result = QDialog::Rejected;
     {
-        TFTreePrj tree(*FProject, FDialogs, FMain ? &FMain->Settings() : nullptr, mode, processorID,
-                       this);
+        TFTreePrj tree(*FProject, FMain ? &FMain->Settings() : nullptr, mode, processorID, this);
         result = Dialogs().Run(tree);
     }
     if (result == QDialog::Accepted) {
@@ -875,7 +869,7 @@ void TFChild::EmptyViews() {
 void TFChild::ReportRunErrors() {
     std::string text;
     FProject->Db().CollectErrors(text);
-    if (!text.empty()) FDialogs.ShowMessageBox(text, TMsgKind::Error, mbOK);
+    if (!text.empty()) Dialogs().ShowMessageBox(text, TMsgKind::Error, mbOK);
     FProject->Db().ClearErrors();
     if (FMain) FMain->RefreshStatusBar();
 }

@@ -27,7 +27,6 @@ class QToolBar;
 
 namespace vorelt {
 
-class IDialogService;
 class TChannelPanel;
 class TFDelHit;
 class TFParametric;
@@ -69,7 +68,7 @@ constexpr uint8_t csCloseConfirmed = 3;
 class TFChild : public QWidget, public IUserPrompt {
     Q_OBJECT
 public:
-    TFChild(TFMain* mainWindow, IDialogService& dialogs, QWidget* parent = nullptr);
+    explicit TFChild(TFMain* mainWindow, QWidget* parent = nullptr);
     ~TFChild() override;
 
     TFMain* MainWindow() const { return FMain; }
@@ -160,7 +159,6 @@ private:
     bool KeepGroupsBeforeClose();
 
     TFMain* FMain;
-    IDialogService& FDialogs;
     std::unique_ptr<TXMLPersistentAEProject> FStore;
     std::unique_ptr<TDispatchDraw> FPages;
     std::unique_ptr<TLongShoF> FStatusWindow;

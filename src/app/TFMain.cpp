@@ -27,8 +27,7 @@
 
 namespace vorelt {
 
-TFMain::TFMain(TIniApplic& settings, IDialogService& dialogs, QWidget* parent)
-    : QMainWindow(parent), FSettings(settings), FDialogs(dialogs) {
+TFMain::TFMain(TIniApplic& settings, QWidget* parent) : QMainWindow(parent), FSettings(settings) {
     setObjectName("FMain");
     setWindowTitle(TIniApplic::Title);
     FMdi = new QMdiArea(this);
@@ -264,7 +263,7 @@ void TFMain::resizeEvent(QResizeEvent* event) {
 }
 
 TFChild* TFMain::OpenProjectWindow(const std::string& fileName, bool isNew) {
-    auto* child = new TFChild(this, FDialogs);
+    auto* child = new TFChild(this);
     QMdiSubWindow* sub = FMdi->addSubWindow(child);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setWindowIcon(style()->standardIcon(QStyle::SP_FileIcon));
@@ -290,7 +289,7 @@ TFChild* TFMain::OpenProjectWindow(const std::string& fileName, bool isNew) {
     if (!ok) {
         FMdi->removeSubWindow(sub);
         delete sub;
-        if (!error.empty()) FDialogs.ShowMessageBox(error, TMsgKind::Information, mbOK);
+        if (!error.empty()) Dialogs().ShowMessageBox(error, TMsgKind::Information, mbOK);
         RebuildMenus();
         RefreshStatusBar();
         return nullptr;

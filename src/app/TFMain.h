@@ -18,19 +18,17 @@ class QToolBar;
 
 namespace vorelt {
 
-class IDialogService;
 class TFChild;
 class TIniApplic;
 
 class TFMain : public QMainWindow {
     Q_OBJECT
 public:
-    // `settings` and `dialogs` outlive the window.
-    TFMain(TIniApplic& settings, IDialogService& dialogs, QWidget* parent = nullptr);
+    // `settings` outlives the window.
+    explicit TFMain(TIniApplic& settings, QWidget* parent = nullptr);
     ~TFMain() override;
 
     TIniApplic& Settings() { return FSettings; }
-    IDialogService& Dialogs() { return FDialogs; }
     TStackProjectName& RecentProjects() { return FRecent; }
     QMdiArea* MdiArea() const { return FMdi; }
     QLabel* StatusPanel(int i) const;
@@ -64,7 +62,6 @@ private:
     void TileHorizontally();
 
     TIniApplic& FSettings;
-    IDialogService& FDialogs;
     TStackProjectName FRecent;
     QMdiArea* FMdi;
     QLabel* FPanels[3];

@@ -46,9 +46,8 @@ void WriteBounds(TIniApplic* settings, const char* section, const QWidget& w) {
 // --- Field dialog ---------------------------------------------------------------------------
 
 TFParametricField::TFParametricField(TParametricFields& fields, TParametricFieldEdit edit,
-                                     IDialogService& dialogs, TIniApplic* settings, QWidget* parent)
-    : QDialog(parent), FFields(fields), FEdit(std::move(edit)), FDialogs(dialogs),
-      FSettings(settings) {
+                                     TIniApplic* settings, QWidget* parent)
+    : QDialog(parent), FFields(fields), FEdit(std::move(edit)), FSettings(settings) {
     setObjectName("FParametricField");
     setWindowTitle(FEdit.Editing ? "Edit Field" : "Add Field");
     resize(460, 260);
@@ -145,15 +144,14 @@ bool TFParametricField::TryAccept() {
     if (check.Ok) return true;
     FPages->setCurrentIndex(check.Page == TParametricPage::Attributes ? 0 : 1);
     if (check.Page == TParametricPage::FieldCode) TNumberEdit::CheckAll({FFactor, FOffset});
-    FDialogs.ShowMessageBox(check.Message, TMsgKind::Error, mbOK);
+    Dialogs().ShowMessageBox(check.Message, TMsgKind::Error, mbOK);
     return false;
 }
 
 // --- The window -----------------------------------------------------------------------------
 
-TFParametric::TFParametric(TGVDb& db, IDialogService& dialogs, TIniApplic* settings,
-                           QWidget* parent)
-    : QDialog(parent), FDb(db), FFields(db), FDialogs(dialogs), FSettings(settings) {
+TFParametric::TFParametric(TGVDb& db, TIniApplic* settings, QWidget* parent)
+    : QDialog(parent), FDb(db), FFields(db), FSettings(settings) {
     setObjectName("FParametric");
     setWindowTitle("Parametric Data");
     setSizeGripEnabled(true);
@@ -245,7 +243,7 @@ void TFParametric::UpdateTools() {
 }
 
 void TFParametric::AddField() {
-    TFParametricField dialog(FFields, FFields.NewEdit(), FDialogs, FSettings, this);
+    TFParametricField dialog(FFields, FFields.NewEdit(), FSettings, this);
     if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     if (!FFields.Add(dialog.Edit())) return;
     Refresh();
@@ -255,7 +253,7 @@ void TFParametric::AddField() {
 void TFParametric::EditField() {
     const int i = Selected();
     if (!FFields.Field(i)) return;
-    TFParametricField dialog(FFields, FFields.EditOf(i), FDialogs, FSettings, this);
+    TFParametricField dialog(FFields, FFields.EditOf(i), FSettings, this);
     if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     FFields.Apply(i, dialog.Edit());
     Refresh();
@@ -264,7 +262,7 @@ void TFParametric::EditField() {
 void TFParametric::DeleteField() {
     std::string message;
     if (!FFields.Delete(Selected(), message)) {
-        if (!message.empty()) FDialogs.ShowMessageBox(message, TMsgKind::Warning, mbOK);
+        if (!message.empty()) Dialogs().ShowMessageBox(message, TMsgKind::Warning, mbOK);
         return;
     }
     Refresh();
@@ -272,7 +270,7 @@ void TFParametric::DeleteField() {
 
 void TFParametric::Info() {
     const std::string text = FFields.Info(Selected());
-    if (!text.empty()) FDialogs.ShowMessageBox(text, TMsgKind::Information, mbOK);
+    if (!text.empty()) Dialogs().ShowMessageBox(text, TMsgKind::Information, mbOK);
 }
 
 } // namespace vorelt

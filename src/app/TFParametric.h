@@ -18,15 +18,14 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class TGVDb;
 class TIniApplic;
 
 class TFParametricField : public QDialog {
     Q_OBJECT
 public:
-    TFParametricField(TParametricFields& fields, TParametricFieldEdit edit, IDialogService& dialogs,
-                      TIniApplic* settings, QWidget* parent = nullptr);
+    TFParametricField(TParametricFields& fields, TParametricFieldEdit edit, TIniApplic* settings,
+                      QWidget* parent = nullptr);
     ~TFParametricField() override;
 
     QTabWidget* Pages() const { return FPages; }
@@ -49,7 +48,6 @@ public:
 private:
     TParametricFields& FFields;
     TParametricFieldEdit FEdit;
-    IDialogService& FDialogs;
     TIniApplic* FSettings;
     QTabWidget* FPages;
     QLineEdit* FName;
@@ -64,8 +62,7 @@ private:
 class TFParametric : public QDialog {
     Q_OBJECT
 public:
-    TFParametric(TGVDb& db, IDialogService& dialogs, TIniApplic* settings,
-                 QWidget* parent = nullptr);
+    TFParametric(TGVDb& db, TIniApplic* settings, QWidget* parent = nullptr);
     ~TFParametric() override;
 
     TParametricFields& Fields() { return FFields; }
@@ -88,7 +85,6 @@ private:
 
     TGVDb& FDb;
     TParametricFields FFields;
-    IDialogService& FDialogs;
     TIniApplic* FSettings;
     QTreeWidget* FList;
     bool FSaved = false;

@@ -39,9 +39,8 @@ QString Number(long double v) {
 
 // ---- Coordinate dialog ---------------------------------------------------------------------
 
-TCoordDialog::TCoordDialog(IDialogService* dialogs, bool editing, const TGVCoord& point,
-                           QWidget* parent)
-    : QDialog(parent), FDialogs(dialogs), FPoint(point) {
+TCoordDialog::TCoordDialog(bool editing, const TGVCoord& point, QWidget* parent)
+    : QDialog(parent), FPoint(point) {
     setObjectName("CoordDialog");
     setWindowTitle(editing ? "Edit Coord Zone Zip" : "Add Coord Zone Zip");
     auto* form = new QFormLayout(this);
@@ -68,14 +67,14 @@ bool TCoordDialog::TryAccept() {
         error = TProjectOptionsEdit::ReadCoord(FX->text().toStdString(), FY->text().toStdString(),
                                                FPoint);
     if (error.empty()) return true;
-    if (FDialogs) FDialogs->ShowMessageBox(error, TMsgKind::Information, mbOK);
+    Dialogs().ShowMessageBox(error, TMsgKind::Information, mbOK);
     return false;
 }
 
 // ---- Dialog --------------------------------------------------------------------------------
 
-TFProjectOptions::TFProjectOptions(TProjectAE& project, IDialogService& dialogs, QWidget* parent)
-    : QDialog(parent), FProject(project), FDialogs(dialogs), FEdit(project) {
+TFProjectOptions::TFProjectOptions(TProjectAE& project, QWidget* parent)
+    : QDialog(parent), FProject(project), FEdit(project) {
     setObjectName("FProjectOptions");
     setWindowTitle("Project Options");
     auto* layout = new QVBoxLayout(this);
@@ -231,7 +230,7 @@ bool TFProjectOptions::RunDialog(TCoordDialog& d) {
 }
 
 void TFProjectOptions::AddPoint() {
-    TCoordDialog d(&FDialogs, false, TGVCoord{}, this);
+    TCoordDialog d(false, TGVCoord{}, this);
     if (!RunDialog(d)) return;
     FEdit.AddPoint(CurrentZone(), d.Point());
     RefreshZone(CurrentZone());
@@ -240,7 +239,7 @@ void TFProjectOptions::AddPoint() {
 void TFProjectOptions::EditPoint() {
     const int i = CurrentPoint();
     if (i < 0) return;
-    TCoordDialog d(&FDialogs, true, FEdit.Zone(CurrentZone())[size_t(i)], this);
+    TCoordDialog d(true, FEdit.Zone(CurrentZone())[size_t(i)], this);
     if (!RunDialog(d)) return;
     FEdit.EditPoint(CurrentZone(), i, d.Point());
     RefreshZone(CurrentZone());
@@ -264,7 +263,7 @@ void TFProjectOptions::SetDefault() {
 
 void TFProjectOptions::Accept() {
     if (const std::string refusal = TNumberEdit::CheckAll({FSeverity}); !refusal.empty()) {
-        FDialogs.ShowMessageBox(refusal, TMsgKind::Error, mbOK);
+        Dialogs().ShowMessageBox(refusal, TMsgKind::Error, mbOK);
         return;
     }
     FEdit.ColorBackGraph = static_cast<uint8_t>(std::max(0, FScheme->currentIndex()));

@@ -17,7 +17,6 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class TGraphic;
 class TPolyLineAEVObject;
 class TProjectAE;
@@ -26,8 +25,7 @@ class TProjectAE;
 class TCoordDialog : public QDialog {
     Q_OBJECT
 public:
-    TCoordDialog(IDialogService* dialogs, bool editing, const TGVCoord& point,
-                 QWidget* parent = nullptr);
+    TCoordDialog(bool editing, const TGVCoord& point, QWidget* parent = nullptr);
     QLineEdit* XEdit() const { return FX; }
     QLineEdit* YEdit() const { return FY; }
     // "Empty Coord" when either edit is empty; the dialog stays.
@@ -35,7 +33,6 @@ public:
     const TGVCoord& Point() const { return FPoint; }
 
 private:
-    IDialogService* FDialogs;
     QLineEdit* FX;
     QLineEdit* FY;
     TGVCoord FPoint;
@@ -44,7 +41,7 @@ private:
 class TFProjectOptions : public QDialog {
     Q_OBJECT
 public:
-    TFProjectOptions(TProjectAE& project, IDialogService& dialogs, QWidget* parent = nullptr);
+    explicit TFProjectOptions(TProjectAE& project, QWidget* parent = nullptr);
 
     TProjectOptionsEdit& Edit() { return FEdit; }
     QComboBox* SchemeBox() const { return FScheme; }
@@ -74,7 +71,6 @@ private:
     bool RunDialog(TCoordDialog& d);
 
     TProjectAE& FProject;
-    IDialogService& FDialogs;
     TProjectOptionsEdit FEdit;
     QComboBox* FScheme;
     QLineEdit* FSeverity;

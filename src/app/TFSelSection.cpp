@@ -28,9 +28,8 @@ const char Section[] = "SelSection";
 
 } // namespace
 
-TSectionDialog::TSectionDialog(const TTestSectionList& sections, int editedIndex,
-                               IDialogService& dialogs, QWidget* parent)
-    : QDialog(parent), FSections(sections), FEdited(editedIndex), FDialogs(dialogs) {
+TSectionDialog::TSectionDialog(const TTestSectionList& sections, int editedIndex, QWidget* parent)
+    : QDialog(parent), FSections(sections), FEdited(editedIndex) {
     setObjectName("SectionDialog");
     setWindowTitle(editedIndex < 0 ? "Add Section" : "Edit Section");
     FName = new QLineEdit(this);
@@ -66,7 +65,7 @@ bool TSectionDialog::TryAccept() {
                      FMax->text().toStdString());
     if (message.empty()) return true;
     TNumberEdit::CheckAll({FMin, FMax});
-    FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
+    Dialogs().ShowMessageBox(message, TMsgKind::Error, mbOK);
     return false;
 }
 

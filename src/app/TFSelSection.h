@@ -15,7 +15,6 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class TGraphDb;
 class TIniApplic;
 class TRectFillAEVObject;
@@ -26,8 +25,7 @@ class TSectionDialog : public QDialog {
     Q_OBJECT
 public:
     // `editedIndex` is the section's place in the list, -1 for a new one.
-    TSectionDialog(const TTestSectionList& sections, int editedIndex, IDialogService& dialogs,
-                   QWidget* parent = nullptr);
+    TSectionDialog(const TTestSectionList& sections, int editedIndex, QWidget* parent = nullptr);
     QLineEdit* NameEdit() const { return FName; }
     QLineEdit* MinEdit() const { return FMin; }
     QLineEdit* MaxEdit() const { return FMax; }
@@ -39,7 +37,6 @@ public:
 private:
     const TTestSectionList& FSections;
     int FEdited;
-    IDialogService& FDialogs;
     QLineEdit* FName;
     QLineEdit* FMin;
     QLineEdit* FMax;

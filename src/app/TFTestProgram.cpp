@@ -47,11 +47,9 @@ QString Number(long double v) {
 
 } // namespace
 
-TFTestProgram::TFTestProgram(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings,
-                             QWidget* parent)
+TFTestProgram::TFTestProgram(TProjectAE& project, TIniApplic* settings, QWidget* parent)
     : QDialog(parent), FProject(project), FDb(project.Db()),
-      FGraph(dynamic_cast<TGraphDb&>(project.Db().TestGraph())), FDialogs(dialogs),
-      FSettings(settings) {
+      FGraph(dynamic_cast<TGraphDb&>(project.Db().TestGraph())), FSettings(settings) {
     setObjectName("FTestGraph");
     setWindowTitle("Testing Graph");
     resize(900, 700);
@@ -240,7 +238,7 @@ void TFTestProgram::Modified() {
 }
 
 void TFTestProgram::ShowError(const std::string& text) {
-    if (!text.empty()) FDialogs.ShowMessageBox(text, TMsgKind::Error, mbOK);
+    if (!text.empty()) Dialogs().ShowMessageBox(text, TMsgKind::Error, mbOK);
 }
 
 // ---- The graph -------------------------------------------------------------------------------
@@ -266,7 +264,7 @@ void TFTestProgram::ReloadData() {
 }
 
 void TFTestProgram::GraphSettings() {
-    TFTestSettings window(FGraph, FDialogs, FSettings, this);
+    TFTestSettings window(FGraph, FSettings, this);
     Dialogs().Run(window);
     PlaceAll();
     RefreshParameters();
@@ -476,7 +474,7 @@ void TFTestProgram::RefreshSections() {
 
 void TFTestProgram::AddSection() {
     TTestSectionList& list = FDb.TestSections();
-    TSectionDialog dialog(list, -1, FDialogs, this);
+    TSectionDialog dialog(list, -1, this);
     if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     auto section = std::make_unique<TTestSection>();
     dialog.StoreInto(*section);
@@ -493,7 +491,7 @@ void TFTestProgram::EditSection() {
     const int i = FSections->indexOfTopLevelItem(FSections->currentItem());
     TTestSection* s = list.Get(i);
     if (!s) return;
-    TSectionDialog dialog(list, i, FDialogs, this);
+    TSectionDialog dialog(list, i, this);
     if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     dialog.StoreInto(*s);
     PlaceAll();
@@ -611,7 +609,7 @@ void TFTestProgram::DeleteTestLine() {
 void TFTestProgram::ChooseColor() {
     TTestGrLine& line = FDb.TestLoadLine();
     TColor chosen = static_cast<TColor>(line.Color());
-    if (!FDialogs.ChooseColor(chosen, chosen)) return;
+    if (!Dialogs().ChooseColor(chosen, chosen)) return;
     line.SetColor(static_cast<int32_t>(chosen));
     PlaceAll();
     Modified();
@@ -629,7 +627,7 @@ void TFTestProgram::ApplyMin() {
     const std::string text = Trim(FMinEdit->text().toStdString());
     if (text == FloatToStr(line.GetMin())) return;
     // A text that is no number stays, marked, until the user mends it.
-    if (RefusedNumber(FMinEdit, &FDialogs)) return;
+    if (RefusedNumber(FMinEdit)) return;
     long double v = 0;
     TryStrToFloat(text, v);
     if (const std::string refused = CheckLoadMin(line, v); !refused.empty()) {
@@ -647,7 +645,7 @@ void TFTestProgram::ApplyMax() {
     const std::string text = Trim(FMaxEdit->text().toStdString());
     if (text == FloatToStr(line.GetMax())) return;
     // A text that is no number stays, marked, until the user mends it.
-    if (RefusedNumber(FMaxEdit, &FDialogs)) return;
+    if (RefusedNumber(FMaxEdit)) return;
     long double v = 0;
     TryStrToFloat(text, v);
     if (const std::string refused = CheckLoadMax(line, v); !refused.empty()) {
@@ -664,7 +662,7 @@ void TFTestProgram::ApplyWidth() {
     TTestGrLine& line = FDb.TestLoadLine();
     const std::string text = Trim(FWidthEdit->text().toStdString());
     if (text == FloatToStr(line.WidthLine())) return;
-    if (RefusedNumber(FWidthEdit, &FDialogs)) return;
+    if (RefusedNumber(FWidthEdit)) return;
     line.SetWidthLine(LineWidthOf(text));
     PlaceAll();
     Modified();
@@ -711,7 +709,7 @@ void TFTestProgram::AddPoint() {
     TTestGrLine& line = FDb.TestLoadLine();
     const bool empty = line.Points().PointCount() == 0;
     TPointDialog dialog(empty ? 2 : 1, AxisSeconds(FGraph, FDb), line.GetMin(), line.GetMax(),
-                        FDialogs, this);
+                        this);
     if (Dialogs().Run(dialog) != QDialog::Accepted) return;
     int at = -1;
     for (const TGVCoord& p : dialog.Points())
@@ -726,7 +724,7 @@ void TFTestProgram::EditPoint() {
     TTestGrLine& line = FDb.TestLoadLine();
     const int i = FPoints->indexOfTopLevelItem(FPoints->currentItem());
     if (i < 0 || i >= line.Points().PointCount()) return;
-    TPointDialog dialog(1, AxisSeconds(FGraph, FDb), line.GetMin(), line.GetMax(), FDialogs, this);
+    TPointDialog dialog(1, AxisSeconds(FGraph, FDb), line.GetMin(), line.GetMax(), this);
     dialog.setWindowTitle("Edit Point");
     const TGVCoord c = line.Points().GetPoint(i);
     dialog.TimeEdit(0)->setText(Number(c.X));

@@ -20,7 +20,6 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class TBaseAEVObject;
 class TGVDb;
 class TGraphDb;
@@ -36,8 +35,7 @@ inline constexpr char txtDrawLineInfo[] = "Click Mouse's Left Button Into Graph 
 class TFTestProgram : public QDialog {
     Q_OBJECT
 public:
-    TFTestProgram(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings,
-                  QWidget* parent = nullptr);
+    TFTestProgram(TProjectAE& project, TIniApplic* settings, QWidget* parent = nullptr);
     ~TFTestProgram() override;
 
     TGraphDb& Graph() const { return FGraph; }
@@ -99,7 +97,6 @@ private:
     TProjectAE& FProject;
     TGVDb& FDb;
     TGraphDb& FGraph;
-    IDialogService& FDialogs;
     TIniApplic* FSettings;
     QSplitter* FSplitter;
     QWidget* FGraphHolder;

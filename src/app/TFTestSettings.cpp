@@ -59,9 +59,8 @@ void SetEnabledLook(QLineEdit* e, bool on) {
 
 } // namespace
 
-TFTestSettings::TFTestSettings(TGraphDb& graph, IDialogService& dialogs, TIniApplic* settings,
-                               QWidget* parent)
-    : QDialog(parent), FGraph(graph), FDialogs(dialogs), FSettings(settings) {
+TFTestSettings::TFTestSettings(TGraphDb& graph, TIniApplic* settings, QWidget* parent)
+    : QDialog(parent), FGraph(graph), FSettings(settings) {
     setObjectName("FTestSettings");
     setWindowTitle("Graph Settings");
     resize(720, 560);
@@ -316,7 +315,7 @@ void TFTestSettings::ApplyBound(int i, bool max) {
     if (!bound || !edit->isEnabled()) return;
     const std::string text = Trim(edit->text().toStdString());
     if (text == bound->GetAsString()) return;
-    if (RefusedNumber(edit, &FDialogs)) return;
+    if (RefusedNumber(edit)) return;
     try {
         bound->SetAsString(text);
     } catch (const std::exception&) {

@@ -18,7 +18,6 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class TGrAixs;
 class TGraphDb;
 class TIniApplic;
@@ -27,8 +26,7 @@ class TSeriesGr;
 class TFTestSettings : public QDialog {
     Q_OBJECT
 public:
-    TFTestSettings(TGraphDb& graph, IDialogService& dialogs, TIniApplic* settings,
-                   QWidget* parent = nullptr);
+    TFTestSettings(TGraphDb& graph, TIniApplic* settings, QWidget* parent = nullptr);
     ~TFTestSettings() override;
 
     // The series dialog: the series and whether it was just added; false when the user
@@ -74,7 +72,6 @@ private:
     void ApplyLegend(int i);
 
     TGraphDb& FGraph;
-    IDialogService& FDialogs;
     TIniApplic* FSettings;
     TAxisGroup FGroups[3];
     QCheckBox* FEnableRight = nullptr;

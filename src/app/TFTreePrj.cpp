@@ -91,9 +91,9 @@ TColor ToTColor(const QColor& c) {
 
 } // namespace
 
-TFTreePrj::TFTreePrj(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings, int mode,
+TFTreePrj::TFTreePrj(TProjectAE& project, TIniApplic* settings, int mode,
                      const std::string& processorID, QWidget* parent)
-    : QDialog(parent), FProject(project), FDialogs(dialogs), FSettings(settings), FMode(mode),
+    : QDialog(parent), FProject(project), FSettings(settings), FMode(mode),
       FWatch(std::make_unique<TModifiedWatch>(project)), FEditor(project) {
     setObjectName("FTreePrj");
     setModal(true);
@@ -331,7 +331,7 @@ void TFTreePrj::WriteBounds() {
 }
 
 void TFTreePrj::Message(const std::string& text) {
-    FDialogs.ShowMessageBox(text, TMsgKind::Information, mbOK);
+    Dialogs().ShowMessageBox(text, TMsgKind::Information, mbOK);
 }
 
 QAction* TFTreePrj::RunMenu(QMenu& menu, const QPoint& pos) {
@@ -488,7 +488,6 @@ void TFTreePrj::ShowParameterPage() {
         p->IsDatabase() ? std::string(pkDb.KindName) : p->KindName() + " " + p->GetName()));
     TPageContext context;
     context.Project = &FProject;
-    context.Dialogs = &FDialogs;
     context.Settings = FSettings;
     context.RefreshNode = [this, p] {
         QTreeWidgetItemIterator it(FTree);

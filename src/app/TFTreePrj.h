@@ -27,7 +27,6 @@ class QVBoxLayout;
 
 namespace vorelt {
 
-class IDialogService;
 class TBaseAEVObject;
 class TCanvasContainer;
 class TGVCPU;
@@ -50,7 +49,7 @@ class TFTreePrj : public QDialog {
     Q_OBJECT
 public:
     // `settings` may be none (no bounds are kept then).
-    TFTreePrj(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings, int mode,
+    TFTreePrj(TProjectAE& project, TIniApplic* settings, int mode,
               const std::string& processorID = std::string(), QWidget* parent = nullptr);
     ~TFTreePrj() override;
 
@@ -152,7 +151,6 @@ private:
     bool HandleDrop(QObject* target, QEvent* event);
 
     TProjectAE& FProject;
-    IDialogService& FDialogs;
     TIniApplic* FSettings;
     int FMode;
     std::unique_ptr<TModifiedWatch> FWatch;

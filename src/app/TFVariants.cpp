@@ -22,9 +22,8 @@ namespace vorelt {
 
 // ---- Variant dialog ------------------------------------------------------------------------
 
-TVariantDialog::TVariantDialog(TGVVariant& variant, bool editing, IDialogService& dialogs,
-                               QWidget* parent)
-    : QDialog(parent), FVariant(variant), FDialogs(dialogs) {
+TVariantDialog::TVariantDialog(TGVVariant& variant, bool editing, QWidget* parent)
+    : QDialog(parent), FVariant(variant) {
     setObjectName("VariantDialog");
     setWindowTitle(QString::fromStdString(VariantDialogTitle(editing, variant.Kind())));
     auto* form = new QFormLayout(this);
@@ -68,15 +67,14 @@ bool TVariantDialog::TryAccept() {
         ApplyVariantInput(FVariant, FName->text().toStdString(), FValue->text().toStdString());
     if (error.empty()) return true;
     TNumberEdit::CheckAll({FValue});
-    FDialogs.ShowMessageBox(error, TMsgKind::Information, mbOK);
+    Dialogs().ShowMessageBox(error, TMsgKind::Information, mbOK);
     return false;
 }
 
 // ---- List window ---------------------------------------------------------------------------
 
-TFVariants::TFVariants(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings,
-                       QWidget* parent)
-    : QDialog(parent), FProject(project), FDialogs(dialogs), FSettings(settings) {
+TFVariants::TFVariants(TProjectAE& project, TIniApplic* settings, QWidget* parent)
+    : QDialog(parent), FProject(project), FSettings(settings) {
     setObjectName("FVariants");
     setWindowTitle("Variants Editor");
     auto* layout = new QVBoxLayout(this);
@@ -164,7 +162,7 @@ bool TFVariants::RunDialog(TVariantDialog& d) {
 void TFVariants::AddVariant(uint8_t kind) {
     std::unique_ptr<TGVVariant> v = NewVariantOfKind(kind);
     if (!v) return;
-    TVariantDialog d(*v, false, FDialogs, this);
+    TVariantDialog d(*v, false, this);
     if (!RunDialog(d)) return;
     const int i = vorelt::AddVariant(FProject, std::move(v));
     Refresh();
@@ -182,7 +180,7 @@ void TFVariants::EditVariant() {
     copy->SetID(v->ID());
     copy->SetDisplayName(v->GetDisplayName());
     copy->SetAsString(v->GetAsString());
-    TVariantDialog d(*copy, true, FDialogs, this);
+    TVariantDialog d(*copy, true, this);
     if (!RunDialog(d)) return;
     StoreVariantEdit(FProject, i, *copy);
     Refresh();
@@ -192,7 +190,7 @@ void TFVariants::DeleteVariant() {
     QTreeWidgetItem* item = FList->currentItem();
     if (!item) return;
     const std::string refusal = vorelt::DeleteVariant(FProject, FList->indexOfTopLevelItem(item));
-    if (!refusal.empty()) FDialogs.ShowMessageBox(refusal, TMsgKind::Error, mbOK);
+    if (!refusal.empty()) Dialogs().ShowMessageBox(refusal, TMsgKind::Error, mbOK);
     Refresh();
 }
 
@@ -200,7 +198,7 @@ void TFVariants::Info() {
     QTreeWidgetItem* item = FList->currentItem();
     if (!item) return;
     TGVVariant* v = FProject.Variants().Get(FList->indexOfTopLevelItem(item));
-    if (v) FDialogs.ShowMessageBox(VariantInfo(FProject, v->ID()), TMsgKind::Information, mbOK);
+    if (v) Dialogs().ShowMessageBox(VariantInfo(FProject, v->ID()), TMsgKind::Information, mbOK);
 }
 
 } // namespace vorelt

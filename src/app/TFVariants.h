@@ -14,7 +14,6 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class TGVVariant;
 class TIniApplic;
 class TProjectAE;
@@ -23,8 +22,7 @@ class TVariantDialog : public QDialog {
     Q_OBJECT
 public:
     // Works on `variant` (a new one or a working copy); editing keeps the name read-only.
-    TVariantDialog(TGVVariant& variant, bool editing, IDialogService& dialogs,
-                   QWidget* parent = nullptr);
+    TVariantDialog(TGVVariant& variant, bool editing, QWidget* parent = nullptr);
     QLineEdit* NameEdit() const { return FName; }
     QLineEdit* ValueEdit() const { return FValue; }
     QPushButton* SelectValueButton() const { return FSelect; }
@@ -34,7 +32,6 @@ public:
 
 private:
     TGVVariant& FVariant;
-    IDialogService& FDialogs;
     QLineEdit* FName;
     QLineEdit* FValue;
     QPushButton* FSelect = nullptr;
@@ -44,8 +41,7 @@ private:
 class TFVariants : public QDialog {
     Q_OBJECT
 public:
-    TFVariants(TProjectAE& project, IDialogService& dialogs, TIniApplic* settings,
-               QWidget* parent = nullptr);
+    TFVariants(TProjectAE& project, TIniApplic* settings, QWidget* parent = nullptr);
     ~TFVariants() override;
 
     QTreeWidget* List() const { return FList; }
@@ -63,7 +59,6 @@ private:
     bool RunDialog(TVariantDialog& d);
 
     TProjectAE& FProject;
-    IDialogService& FDialogs;
     TIniApplic* FSettings;
     QTreeWidget* FList;
     QMenu* FAddMenu;

@@ -11,7 +11,7 @@
 
 namespace vorelt {
 
-bool RefusedNumber(QLineEdit* edit, IDialogService* dialogs) {
+bool RefusedNumber(QLineEdit* edit) {
     static constexpr char Shown[] = "shownRefusal";
     TNumberEdit* number = TNumberEdit::Of(edit);
     if (!number) return false;
@@ -24,7 +24,7 @@ bool RefusedNumber(QLineEdit* edit, IDialogService* dialogs) {
     const QVariant shown = edit->property(Shown);
     if (!shown.isValid() || shown.toString() != edit->text()) {
         edit->setProperty(Shown, edit->text());
-        if (dialogs) dialogs->ShowMessageBox(refusal, TMsgKind::Error, mbOK);
+        Dialogs().ShowMessageBox(refusal, TMsgKind::Error, mbOK);
     }
     return true;
 }

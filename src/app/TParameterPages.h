@@ -12,7 +12,6 @@ class QLineEdit;
 
 namespace vorelt {
 
-class IDialogService;
 class TGVCPU;
 class TIniApplic;
 class TProjectAE;
@@ -20,7 +19,6 @@ class TProjectAE;
 // What a frame gets from the window that hosts it.
 struct TPageContext {
     TProjectAE* Project = nullptr;
-    IDialogService* Dialogs = nullptr;
     // Where windows the frames open keep their bounds; none in tests.
     TIniApplic* Settings = nullptr;
     // Refreshes the processor's node and the status line (after every edit).
@@ -36,9 +34,9 @@ public:
 };
 
 // A number edit of a frame left with a text that is no number: the edit stays marked with its
-// text and the refusal is shown through the window's dialogs, once for each text left. True
-// when refused; the frame then stores nothing.
-bool RefusedNumber(QLineEdit* edit, IDialogService* dialogs);
+// text and the refusal is shown in a message box, once for each text left. True when refused;
+// the frame then stores nothing.
+bool RefusedNumber(QLineEdit* edit);
 
 class TParameterPages {
 public:

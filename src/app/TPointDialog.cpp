@@ -12,9 +12,8 @@
 namespace vorelt {
 
 TPointDialog::TPointDialog(int points, std::optional<TSecondsRange> axisSeconds,
-                           long double loadMin, long double loadMax, IDialogService& dialogs,
-                           QWidget* parent)
-    : QDialog(parent), FAxis(axisSeconds), FLoadMin(loadMin), FLoadMax(loadMax), FDialogs(dialogs) {
+                           long double loadMin, long double loadMax, QWidget* parent)
+    : QDialog(parent), FAxis(axisSeconds), FLoadMin(loadMin), FLoadMax(loadMax) {
     setObjectName("PointDialog");
     setWindowTitle("Add Point");
     auto* box = new QVBoxLayout(this);
@@ -54,7 +53,7 @@ bool TPointDialog::TryAccept() {
             // The edit at fault is marked (a time or load outside its range is no refused
             // number: the message says what is wrong).
             TNumberEdit::CheckAll({FTimes[i], FLoads[i]});
-            FDialogs.ShowMessageBox(message, TMsgKind::Error, mbOK);
+            Dialogs().ShowMessageBox(message, TMsgKind::Error, mbOK);
             return false;
         }
         points.push_back(p);

@@ -14,12 +14,10 @@ class QLineEdit;
 
 namespace vorelt {
 
-class IDialogService;
-
 class TPointDialog : public QDialog {
 public:
     TPointDialog(int points, std::optional<TSecondsRange> axisSeconds, long double loadMin,
-                 long double loadMax, IDialogService& dialogs, QWidget* parent = nullptr);
+                 long double loadMax, QWidget* parent = nullptr);
 
     QLineEdit* TimeEdit(int i) const { return FTimes.at(static_cast<size_t>(i)); }
     QLineEdit* LoadEdit(int i) const { return FLoads.at(static_cast<size_t>(i)); }
@@ -32,7 +30,6 @@ private:
     std::optional<TSecondsRange> FAxis;
     long double FLoadMin;
     long double FLoadMax;
-    IDialogService& FDialogs;
     std::vector<QLineEdit*> FTimes;
     std::vector<QLineEdit*> FLoads;
     std::vector<TGVCoord> FPoints;

@@ -71,10 +71,8 @@ TTestSectionList* ProjectSections(TGVCPU& processor) {
 // ---- Criterion dialog ----------------------------------------------------------------------
 
 TCriterionDialog::TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, bool editing,
-                                   bool link, const QString& title, IDialogService* dialogs,
-                                   QWidget* parent)
-    : QDialog(parent), FProcessor(processor), FField(field), FEditing(editing), FLink(link),
-      FDialogs(dialogs) {
+                                   bool link, const QString& title, QWidget* parent)
+    : QDialog(parent), FProcessor(processor), FField(field), FEditing(editing), FLink(link) {
     setObjectName("CriterionDialog");
     setWindowTitle(title);
     auto* layout = new QVBoxLayout(this);
@@ -374,7 +372,7 @@ bool TCriterionDialog::TryAccept() {
     // The link dialog has only its attributes and result pages.
     const int page = FLink ? (r.Page == kpAttributes ? 0 : 1) : r.Page;
     FPages->setCurrentIndex(page);
-    if (FDialogs) FDialogs->ShowMessageBox(r.Error, TMsgKind::Information, mbOK);
+    Dialogs().ShowMessageBox(r.Error, TMsgKind::Information, mbOK);
     return false;
 }
 
@@ -426,7 +424,7 @@ void TfrmAeCriterion::Refresh() {
 }
 
 void TfrmAeCriterion::Message(const std::string& text) {
-    if (FContext.Dialogs) FContext.Dialogs->ShowMessageBox(text, TMsgKind::Error, mbOK);
+    Dialogs().ShowMessageBox(text, TMsgKind::Error, mbOK);
 }
 
 bool TfrmAeCriterion::RunDialog(TCriterionDialog& d) {
@@ -440,8 +438,7 @@ void TfrmAeCriterion::AddField(uint8_t dataType, bool link) {
     if (link) caption += " ( Link Criterion )";
     bool accepted = false;
     {
-        TCriterionDialog d(FProcessor, *field, false, link, QString::fromStdString(caption),
-                           FContext.Dialogs, this);
+        TCriterionDialog d(FProcessor, *field, false, link, QString::fromStdString(caption), this);
         d.SetSettings(FContext.Settings);
         accepted = RunDialog(d);
     }
@@ -462,7 +459,7 @@ void TfrmAeCriterion::EditField(int i) {
     TCriterionDialog d(FProcessor, *field, true, link,
                        QString::fromStdString(
                            "Edit " + std::string(DataTypeName(field->DataType())) + " Criterion"),
-                       FContext.Dialogs, this);
+                       this);
     d.SetSettings(FContext.Settings);
     if (!RunDialog(d)) return;
     Refresh();

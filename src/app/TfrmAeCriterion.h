@@ -26,7 +26,6 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class ILCOwner;
 class TIniApplic;
 class TLCBase;
@@ -36,7 +35,7 @@ class TCriterionDialog : public QDialog {
     Q_OBJECT
 public:
     TCriterionDialog(TGVCPUCriterion& processor, TAEField& field, bool editing, bool link,
-                     const QString& title, IDialogService* dialogs, QWidget* parent = nullptr);
+                     const QString& title, QWidget* parent = nullptr);
     ~TCriterionDialog() override;
 
     // Where "Select Sections" keeps its window bounds.
@@ -76,7 +75,6 @@ private:
     TAEField& FField;
     bool FEditing;
     bool FLink;
-    IDialogService* FDialogs;
     TIniApplic* FSettings = nullptr;
     QTabWidget* FPages;
     QLineEdit* FName;

@@ -168,14 +168,14 @@ TfrmAeTurnOff::TfrmAeTurnOff(TGVCPUTurnOffFltr& filter, const TPageContext& cont
 }
 
 void TfrmAeTurnOff::BeforeEdited() {
-    if (RefusedNumber(FBefore, FContext.Dialogs)) return;
+    if (RefusedNumber(FBefore)) return;
     const int32_t v = IntegerOr0(FBefore->text());
     if (v != FFilter.Condition().DeltaBefore()) FFilter.SetDeltaBefore(v);
     FBefore->setText(QString::number(FFilter.Condition().DeltaBefore()));
 }
 
 void TfrmAeTurnOff::AfterEdited() {
-    if (RefusedNumber(FAfter, FContext.Dialogs)) return;
+    if (RefusedNumber(FAfter)) return;
     const int32_t v = IntegerOr0(FAfter->text());
     if (v != FFilter.Condition().DeltaAfter()) FFilter.SetDeltaAfter(v);
     FAfter->setText(QString::number(FFilter.Condition().DeltaAfter()));

@@ -361,7 +361,7 @@ bool TfrmAeGr::CommitBound(uint8_t kind, bool max) {
     TAEField* now = max ? a.Max() : a.Min();
     QLineEdit* edit = max ? FAxes[kind].Max : FAxes[kind].Min;
     if (!now || (max ? a.AutoMax() : a.AutoMin())) return false;
-    if (RefusedNumber(edit, FContext.Dialogs)) return false;
+    if (RefusedNumber(edit)) return false;
     const std::string text = Trim(edit->text().toStdString());
     if (text.empty() || (!now->IsNull() && text == now->GetAsString())) return false;
     std::unique_ptr<TAEField> value = now->Clone(cmWorking);

@@ -36,9 +36,9 @@ int32_t IntegerOr0(const QString& text) {
 
 // ---- Channel-type dialog -------------------------------------------------------------------
 
-TChannelTypeDialog::TChannelTypeDialog(IDialogService* dialogs, bool editing,
-                                       const std::string& key, int currentType, QWidget* parent)
-    : QDialog(parent), FDialogs(dialogs), FEditing(editing) {
+TChannelTypeDialog::TChannelTypeDialog(bool editing, const std::string& key, int currentType,
+                                       QWidget* parent)
+    : QDialog(parent), FEditing(editing) {
     setObjectName("ChannelTypeDialog");
     setWindowTitle(editing ? "Edit Type Channel" : "Add Type Channel");
     auto* form = new QFormLayout(this);
@@ -69,7 +69,7 @@ bool TChannelTypeDialog::TryAccept() {
     TChannelText parsed;
     std::string error;
     if (!ParseChannelText(FChannel->text().toStdString(), parsed, error)) {
-        if (FDialogs) FDialogs->ShowMessageBox(error, TMsgKind::Information, mbOK);
+        Dialogs().ShowMessageBox(error, TMsgKind::Information, mbOK);
         return false;
     }
     FFirst = parsed.First;
@@ -217,7 +217,7 @@ void TfrmAeLoc::AlgorithmLeft() {
 
 void TfrmAeLoc::ParameterLeft(const char* key) {
     QLineEdit* e = Edit(key);
-    if (!e || RefusedNumber(e, FContext.Dialogs)) return;
+    if (!e || RefusedNumber(e)) return;
     const std::string k = key;
     const int32_t typed = IntegerOr0(e->text());
     const std::string trimmed = Trim(e->text().toStdString());
@@ -259,7 +259,7 @@ bool TfrmAeLoc::RunDialog(QDialog& d) {
 }
 
 void TfrmAeLoc::AddChannel() {
-    TChannelTypeDialog d(FContext.Dialogs, false, std::string(), ctGuard, this);
+    TChannelTypeDialog d(false, std::string(), ctGuard, this);
     if (!RunDialog(d) || d.Ignored()) return;
     TChannelText text;
     text.Kind = d.IsRange() ? TChannelText::ckRange : TChannelText::ckSingle;
@@ -275,7 +275,7 @@ void TfrmAeLoc::EditChannel() {
     if (!item) return;
     const std::string key = item->text(0).toStdString();
     const int channel = std::stoi(key);
-    TChannelTypeDialog d(FContext.Dialogs, true, key, FLocation.GetChannelType(channel), this);
+    TChannelTypeDialog d(true, key, FLocation.GetChannelType(channel), this);
     if (!RunDialog(d)) return;
     FLocation.SetChannelType(channel, d.Type());
     RefreshChannels();

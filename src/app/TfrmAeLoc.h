@@ -18,7 +18,6 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class TGVCPULoc;
 
 // "Add" or "Edit" of a channel type: a channel number or a range, and the type.
@@ -27,8 +26,8 @@ class TChannelTypeDialog : public QDialog {
 public:
     // Adding offers Guard, Combined and Unused; editing shows the key read-only and offers
     // Normal to Unused with the current type chosen.
-    TChannelTypeDialog(IDialogService* dialogs, bool editing, const std::string& key,
-                       int currentType, QWidget* parent = nullptr);
+    TChannelTypeDialog(bool editing, const std::string& key, int currentType,
+                       QWidget* parent = nullptr);
     QLineEdit* ChannelEdit() const { return FChannel; }
     QComboBox* TypeBox() const { return FType; }
     // OK: "Empty Channel" or "Invalid Channel" are shown and the dialog stays (false).
@@ -41,7 +40,6 @@ public:
     int Type() const;
 
 private:
-    IDialogService* FDialogs;
     bool FEditing;
     QLineEdit* FChannel;
     QComboBox* FType;

@@ -56,8 +56,8 @@ std::string FieldCaption(const TGVCPU& processor, const std::string& id) {
 // ---- Calculated-field dialog ---------------------------------------------------------------
 
 TCalcFieldDialog::TCalcFieldDialog(TGVCPUPrc& processor, TAEField& field, bool editing,
-                                   IDialogService* dialogs, QWidget* parent)
-    : QDialog(parent), FProcessor(processor), FField(field), FEditing(editing), FDialogs(dialogs) {
+                                   QWidget* parent)
+    : QDialog(parent), FProcessor(processor), FField(field), FEditing(editing) {
     setObjectName("CalcFieldDialog");
     setWindowTitle(QString::fromStdString(std::string(editing ? "Edit" : "Add") + " " +
                                           std::string(DataTypeName(field.DataType())) + " " +
@@ -307,7 +307,7 @@ void TCalcFieldDialog::SelectGroupField(const std::string& id) {
 }
 
 void TCalcFieldDialog::Show(const std::string& text) {
-    if (FDialogs) FDialogs->ShowMessageBox(text, TMsgKind::Information, mbOK);
+    Dialogs().ShowMessageBox(text, TMsgKind::Information, mbOK);
 }
 
 void TCalcFieldDialog::CheckExpression() {
@@ -431,7 +431,7 @@ void TfrmAePrc::AddField(uint8_t dataType) {
     if (!field) return;
     bool accepted = false;
     {
-        TCalcFieldDialog d(FProcessor, *field, false, FContext.Dialogs, this);
+        TCalcFieldDialog d(FProcessor, *field, false, this);
         accepted = RunDialog(d);
     }
     if (!accepted) {
@@ -447,7 +447,7 @@ void TfrmAePrc::AddField(uint8_t dataType) {
 void TfrmAePrc::EditField(int i) {
     TAEField* field = FProcessor.OwnFields().Get(i);
     if (!field || field->HasFlag(ffFixed)) return;
-    TCalcFieldDialog d(FProcessor, *field, true, FContext.Dialogs, this);
+    TCalcFieldDialog d(FProcessor, *field, true, this);
     if (!RunDialog(d)) return;
     Refresh();
     Changed(true);
@@ -465,7 +465,7 @@ void TfrmAePrc::DeleteField(int i) {
         std::string text = "Field Used";
         for (size_t k = 0; k < uses.size(); ++k)
             text += "\r" + uses[k];
-        if (FContext.Dialogs) FContext.Dialogs->ShowMessageBox(text, TMsgKind::Error, mbOK);
+        Dialogs().ShowMessageBox(text, TMsgKind::Error, mbOK);
         return;
     }
     FProcessor.RemoveField(field->ID());

@@ -25,14 +25,13 @@ class QTreeWidget;
 
 namespace vorelt {
 
-class IDialogService;
 class TAEField;
 class TGVCPUPrc;
 
 class TCalcFieldDialog : public QDialog {
     Q_OBJECT
 public:
-    TCalcFieldDialog(TGVCPUPrc& processor, TAEField& field, bool editing, IDialogService* dialogs,
+    TCalcFieldDialog(TGVCPUPrc& processor, TAEField& field, bool editing,
                      QWidget* parent = nullptr);
 
     QTabWidget* Pages() const { return FPages; }
@@ -68,7 +67,6 @@ private:
     TGVCPUPrc& FProcessor;
     TAEField& FField;
     bool FEditing;
-    IDialogService* FDialogs;
     QTabWidget* FPages;
     QLineEdit* FName;
     QLineEdit* FDisplayName;

@@ -29,7 +29,7 @@ int main(int argc, char** argv) {
     TScopedDialogService currentDialogs(dialogs);
     int result;
     {
-        TFMain mainWindow(settings, dialogs);
+        TFMain mainWindow(settings);
         dialogs.SetMainWindow(&mainWindow);
         mainWindow.show();
         if (argc > 1) {

@@ -28,6 +28,8 @@
 #include "viewmodel/drawables/THistigramAEVObject.h"
 #include "viewmodel/drawables/TRectAEVObject.h"
 #include "viewmodel/graph/TGraphLegend.h"
+#include "viewmodel/graph/TNearestPoint.h"
+#include "viewmodel/graph/TPointReadout.h"
 
 #include <QAction>
 #include <QDialog>
@@ -35,7 +37,10 @@
 #include <QGridLayout>
 #include <QLabel>
 #include <QMenu>
+#include <QMouseEvent>
+#include <QToolTip>
 #include <QVBoxLayout>
+#include <QWheelEvent>
 #include <algorithm>
 #include <cmath>
 
@@ -43,25 +48,120 @@ namespace vorelt {
 
 namespace {
 
-// Clicks on the plot reach the view before the container handles them; the notice over the
-// plot keeps the container's size.
-class TClickWatch : public QObject {
+// The mouse on the plot reaches the view before the container handles it: clicks focus the
+// view, the wheel zooms, the middle button drags the ranges, resting shows a point's values and
+// a double click marks its record. The notice over the plot keeps the container's size.
+class TPlotWatch : public QObject {
 public:
-    TClickWatch(TGraphVC& view, QWidget* notice, QObject* parent)
+    TPlotWatch(TGraphVC& view, QWidget* notice, QObject* parent)
         : QObject(parent), FView(view), FNotice(notice) {}
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override {
-        if (event->type() == QEvent::MouseButtonPress) FView.Clicked();
-        if (event->type() == QEvent::Resize)
+        switch (event->type()) {
+        case QEvent::MouseButtonPress: {
+            FView.Clicked();
+            const auto* e = static_cast<QMouseEvent*>(event);
+            FView.PointTo(-1, -1);
+            if (e->button() == Qt::MiddleButton) {
+                const QPoint p = e->position().toPoint();
+                FView.BeginDrag(p.x(), p.y());
+                return true;
+            }
+            break;
+        }
+        case QEvent::MouseMove: {
+            const auto* e = static_cast<QMouseEvent*>(event);
+            const QPoint p = e->position().toPoint();
+            if (FView.Dragging()) {
+                // A release outside the window may never arrive: no middle button, no drag.
+                if (e->buttons() & Qt::MiddleButton)
+                    FView.DragTo(p.x(), p.y());
+                else
+                    FView.EndDrag();
+                return true;
+            }
+            if (e->buttons() == Qt::NoButton)
+                FView.PointTo(p.x(), p.y());
+            else
+                FView.PointTo(-1, -1);
+            break;
+        }
+        case QEvent::MouseButtonRelease: {
+            const auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() == Qt::MiddleButton && FView.Dragging()) {
+                const QPoint p = e->position().toPoint();
+                FView.DragTo(p.x(), p.y());
+                FView.EndDrag();
+                return true;
+            }
+            break;
+        }
+        case QEvent::MouseButtonDblClick: {
+            const auto* e = static_cast<QMouseEvent*>(event);
+            if (e->button() == Qt::LeftButton) {
+                const QPoint p = e->position().toPoint();
+                FView.MarkPointAt(p.x(), p.y());
+            }
+            break;
+        }
+        case QEvent::Wheel: {
+            const auto* e = static_cast<QWheelEvent*>(event);
+            // Fine-grained wheels and touchpads send parts of a step: they add up to steps.
+            FWheelRest += e->angleDelta().y();
+            const int steps = FWheelRest / QWheelEvent::DefaultDeltasPerStep;
+            FWheelRest -= steps * QWheelEvent::DefaultDeltasPerStep;
+            if (steps != 0) {
+                const QPoint p = e->position().toPoint();
+                FView.WheelZoom(p.x(), p.y(), steps);
+            }
+            return true;
+        }
+        case QEvent::Leave:
+            FView.PointTo(-1, -1);
+            break;
+        case QEvent::Resize:
             if (auto* w = qobject_cast<QWidget*>(watched)) FNotice->setGeometry(w->rect());
+            break;
+        default:
+            break;
+        }
         return QObject::eventFilter(watched, event);
     }
 
 private:
     TGraphVC& FView;
     QWidget* FNotice;
+    int FWheelRest = 0;
 };
+
+// How far from a point's edge the mouse still points at it, in pixels.
+constexpr int32_t PointReach = 4;
+
+// Half the size of a drawn point of the style, in pixels.
+int32_t PointHalfSize(uint8_t style) {
+    const int32_t s = SizePoint();
+    switch (style) {
+    case ptBigPoint:
+    case ptRound:
+        return 2 * s;
+    case ptBigRound:
+        return 3 * s;
+    default:
+        return s;
+    }
+}
+
+TReadoutAxis ReadoutAxisOf(const TGrAixs& a, int32_t fallbackPixels) {
+    TReadoutAxis r;
+    r.Caption = a.Caption();
+    a.CurrentRange(r.Lo, r.Hi);
+    r.Logarithmic = a.Logarithmic();
+    r.Integer = a.IntegerValues();
+    r.LabelFormat = a.TypeMarkValue();
+    r.Pixels = a.PlotLength() > 0 ? a.PlotLength() : fallbackPixels;
+    return r;
+}
 
 constexpr char ClassPoint[] = "TGraphPointAEVObject";
 constexpr char ClassLine[] = "TGraphLineAEVObject";
@@ -169,7 +269,7 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
         FNoticeLabel->setFont(font);
     }
     FNoticeLabel->hide();
-    FContainer->installEventFilter(new TClickWatch(*this, FNoticeLabel, FContainer));
+    FContainer->installEventFilter(new TPlotWatch(*this, FNoticeLabel, FContainer));
     // The marks are pixels of the plot: every new size of it (a resize of the window, a tiling,
     // a strip growing for its labels) lays the axes out again.
     FLegendLabel = new QLabel(FContainer);
@@ -771,6 +871,159 @@ bool TGraphVC::ShortCut(const std::string& typed) {
     return false;
 }
 
+// ---- The mouse on the plot ---------------------------------------------------------------------
+
+void TGraphVC::PixelFractions(int32_t x, int32_t y, long double& fx, long double& fy) const {
+    long double lx = 0, ly = 0;
+    FContainer->Converter().DeviceToLogical(1, 1, x, y, lx, ly);
+    fx = lx / LogicalWidthUnits;
+    fy = 1 - ly / LogicalHeightUnits;
+}
+
+bool TGraphVC::WheelZoom(int32_t x, int32_t y, int steps) {
+    if (!FActive || steps == 0 || FZoom.Dragging()) return false;
+    if (!FLeft->HasField() || !FBottom->HasField()) return false;
+    long double fx = 0, fy = 0;
+    PixelFractions(x, y, fx, fy);
+    const long double factor = steps > 0 ? WheelZoomFactor : 1 / WheelZoomFactor;
+    bool changed = false;
+    for (int k = 0; k < std::abs(steps); ++k) {
+        TViewTransform t;
+        const TWheelZoom step = FZoom.ZoomAround(Run(), fx, fy, factor, t);
+        if (step == TWheelZoom::None) break;
+        changed = true;
+        if (step == TWheelZoom::UnzoomAll) {
+            UnzoomView(true);
+            break;
+        }
+        ApplyTransformAll(t);
+    }
+    if (!changed) return false;
+    HideInfoRect();
+    UpdateAppearance();
+    // Another point is under the mouse now.
+    if (!FPointedText.empty()) PointTo(x, y);
+    return true;
+}
+
+void TGraphVC::BeginDrag(int32_t x, int32_t y) {
+    if (!FActive || !FLeft->HasField() || !FBottom->HasField()) return;
+    PointTo(-1, -1);
+    PixelFractions(x, y, FDragX, FDragY);
+    FZoom.BeginDrag(Run());
+}
+
+void TGraphVC::DragTo(int32_t x, int32_t y) {
+    if (!FZoom.Dragging()) return;
+    long double fx = 0, fy = 0;
+    PixelFractions(x, y, fx, fy);
+    const TViewTransform t = FZoom.DragTo(Run(), fx - FDragX, fy - FDragY);
+    ApplyTransformAll(t);
+    HideInfoRect();
+    UpdateAppearance();
+}
+
+void TGraphVC::EndDrag() {
+    if (!FZoom.Dragging()) return;
+    FZoom.EndDrag(Run());
+    UpdateAppearance();
+}
+
+bool TGraphVC::PointAt(int32_t x, int32_t y, const TSeriesGr*& series, int& index) const {
+    series = nullptr;
+    index = -1;
+    if (!FActive) return false;
+    const ICoordConvert& conv = FContainer->Converter();
+    long double lx = 0, ly = 0, px = 0, py = 0;
+    conv.DeviceToLogical(1, 1, x, y, lx, ly);
+    conv.DeviceToLogical(1, 1, x + 1, y + 1, px, py);
+    // Logical units per pixel on each axis.
+    const long double ux = std::fabs(px - lx), uy = std::fabs(py - ly);
+    long double nearest = 0;
+    // Later series are drawn over earlier ones: at the same distance the later one wins.
+    for (int i = FSeries.Count() - 1; i >= 0; --i) {
+        const TSeriesGr& s = *FSeries.Get(i);
+        if (!s.Visible() || !s.IsPointPlot()) continue;
+        const auto* o = dynamic_cast<const TGraphPointAEVObject*>(SeriesObject(s));
+        if (!o || !o->IndexSorted()) continue;
+        const int32_t reach = PointReach + PointHalfSize(o->PointStyle());
+        TPointProbe probe;
+        probe.X = lx;
+        probe.Y = ly;
+        probe.ReachX = ux * reach;
+        probe.ReachY = uy * reach;
+        probe.Width = LogicalWidthUnits;
+        probe.Height = LogicalHeightUnits;
+        const TPointFound found = NearestPoint(o->Points(), o->SortedIndex(), probe);
+        if (found.Index < 0 || (series && !(found.Distance < nearest))) continue;
+        series = &s;
+        index = found.Index;
+        nearest = found.Distance;
+    }
+    return series != nullptr;
+}
+
+std::string TGraphVC::ReadoutAt(int32_t x, int32_t y) const {
+    const TSeriesGr* s = nullptr;
+    int i = -1;
+    if (!PointAt(x, y, s, i)) return {};
+    const TAEVPointList& points = SeriesObject(*s)->Points();
+    const TGrAixs& side = s->Side() == sdRight ? *FRight : *FLeft;
+    const TReadoutAxis bottom = ReadoutAxisOf(*FBottom, FContainer->width());
+    const TReadoutAxis vertical = ReadoutAxisOf(side, FContainer->height());
+    TPointReadout r;
+    r.XCaption = bottom.Caption;
+    r.XText = ReadoutValueText(bottom, ReadoutValueAt(bottom, points.X(i) / LogicalWidthUnits));
+    r.YCaption = vertical.Caption;
+    r.YText =
+        ReadoutValueText(vertical, ReadoutValueAt(vertical, 1 - points.Y(i) / LogicalHeightUnits));
+    r.Channel = points.Channel(i);
+    // Counted from 1, as the tables number the records of the data file.
+    r.Record = points.Tag(i) + 1;
+    return ReadoutText(r);
+}
+
+void TGraphVC::PointTo(int32_t x, int32_t y) {
+    const std::string text = x < 0 || y < 0 ? std::string() : ReadoutAt(x, y);
+    if (text == FPointedText) return;
+    FPointedText = text;
+    if (text.empty()) {
+        QToolTip::hideText();
+        return;
+    }
+    // Beside the mouse, so that the point itself stays in sight.
+    const QPoint at = FContainer->mapToGlobal(QPoint(x, y)) + QPoint(12, 12);
+    QToolTip::showText(at, QString::fromStdString(text), FContainer);
+}
+
+void TGraphVC::MarkRecord(int32_t position) {
+    for (int i = 0; i < FSeries.Count(); ++i) {
+        TSeriesGr& s = *FSeries.Get(i);
+        if (!s.Visible() || !s.Selected() || !s.IsPointPlot()) continue;
+        if (TGraphAEVObject* o = SeriesObject(s)) {
+            o->MarkPosition(FHitMarkPosition, false);
+            o->MarkPosition(position, true);
+        }
+    }
+    FHitMarkPosition = position;
+    UpdateAppearance();
+}
+
+bool TGraphVC::MarkPointAt(int32_t x, int32_t y) {
+    const TSeriesGr* s = nullptr;
+    int i = -1;
+    if (!FGraph || !PointAt(x, y, s, i)) return false;
+    const int32_t position = SeriesObject(*s)->Points().Tag(i);
+    TAEOMSG msg;
+    msg.Msg = omHitMarkRequest;
+    msg.Text = FGraph->ID();
+    msg.List.push_back(position);
+    FGraph->SendUp(msg);
+    // A checked graph has marked it on the way back down.
+    if (FActive && FHitMarkPosition != position) MarkRecord(position);
+    return true;
+}
+
 // ---- Messages --------------------------------------------------------------------------------
 
 void TGraphVC::ViewMessage(TAEOMSG& msg) {
@@ -815,18 +1068,7 @@ void TGraphVC::ViewMessage(TAEOMSG& msg) {
         if (FActive) SetOutdated(true);
         return;
     case omMarkRecord:
-        if (FActive && GetCheckMark() && !msg.List.empty()) {
-            for (int i = 0; i < FSeries.Count(); ++i) {
-                TSeriesGr& s = *FSeries.Get(i);
-                if (!s.Visible() || !s.Selected() || !s.IsPointPlot()) continue;
-                if (TGraphAEVObject* o = SeriesObject(s)) {
-                    o->MarkPosition(FHitMarkPosition, false);
-                    o->MarkPosition(msg.List.front(), true);
-                }
-            }
-            FHitMarkPosition = msg.List.front();
-            UpdateAppearance();
-        }
+        if (FActive && GetCheckMark() && !msg.List.empty()) MarkRecord(msg.List.front());
         return;
     case omSyncZoom:
     case omSyncUnzoom: {

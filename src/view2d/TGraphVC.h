@@ -173,6 +173,28 @@ public:
     // Typed text of the container ("z", "z-", "l", "w", "w-"); true when handled.
     bool ShortCut(const std::string& text);
 
+    // ---- The mouse on the plot (pixels of the container) --------------------------------------
+    // Wheel steps around a pixel: positive steps zoom in, negative ones out, each step one entry
+    // of the zoom stack; zooming out to the whole graph unzooms. True when the ranges changed.
+    bool WheelZoom(int32_t x, int32_t y, int steps);
+    // A drag moves the ranges with the mouse; the whole drag is one entry of the zoom stack.
+    void BeginDrag(int32_t x, int32_t y);
+    void DragTo(int32_t x, int32_t y);
+    void EndDrag();
+    bool Dragging() const { return FZoom.Dragging(); }
+    // The drawn point of a visible point plot nearest to a pixel, within a few pixels of it;
+    // false when there is none there.
+    bool PointAt(int32_t x, int32_t y, const TSeriesGr*& series, int& index) const;
+    // The values, channel and record of the point at a pixel; empty away from points.
+    std::string ReadoutAt(int32_t x, int32_t y) const;
+    // The mouse rests at a pixel (none: x < 0): the point's readout shows as a tooltip.
+    void PointTo(int32_t x, int32_t y);
+    // The readout showing now; empty while none shows.
+    const std::string& PointedText() const { return FPointedText; }
+    // A double click at a pixel: the point's record is hit-marked (0x41B), so that the tables
+    // move to it and checked graphs mark it; this graph marks it too. True when there was one.
+    bool MarkPointAt(int32_t x, int32_t y);
+
     // The points found by "Show Info Rectangle" (the project window shows them).
     std::function<void(TGraphVC&, const std::vector<int32_t>&)> OnPointsFound;
     // Asked now and then during a fill; true stops it.
@@ -224,6 +246,9 @@ private:
     // members of the fill in progress, or the graph is filled again.
     bool RefillPointPlots(const TGraphRun& run);
     bool IsPointPlotVisible(uint8_t side) const;
+    // A pixel of the container as fractions of the plot (from the left, from the bottom).
+    void PixelFractions(int32_t x, int32_t y, long double& fx, long double& fy) const;
+    void MarkRecord(int32_t position);
 
     TGVCPUGr* FGraph;
     TGVCPU* FSource;
@@ -265,6 +290,10 @@ private:
     QMenu* FEditMenu = nullptr;
     QAction* FEditItem = nullptr;
     bool FLoading = false;
+    // Where the drag started, as fractions of the plot.
+    long double FDragX = 0;
+    long double FDragY = 0;
+    std::string FPointedText;
 };
 
 } // namespace vorelt

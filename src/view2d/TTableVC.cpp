@@ -22,6 +22,7 @@
 #include <QTabBar>
 #include <QTimer>
 #include <QVBoxLayout>
+#include <algorithm>
 
 namespace vorelt {
 
@@ -150,7 +151,8 @@ void TTableVC::SetActive(bool value) {
     }
     TPanelVC::SetActive(active);
     FGrid->SetRowCount(Data().GridRowCount());
-    FGrid->SetCurrentRow(TTableGrid::FixedRows);
+    const int32_t marked = active ? Data().RowOf(FMarkedPosition) : -1;
+    FGrid->SetCurrentRow(TTableGrid::FixedRows + std::max(marked, 0));
     FGrid->Rebind();
     RecomputeWidth();
 }
@@ -261,6 +263,7 @@ void TTableVC::SettingsChanged(bool propagate) {
 void TTableVC::ViewMessage(TAEOMSG& msg) {
     switch (msg.Msg) {
     case omDataChanged: {
+        FMarkedPosition = -1;
         const bool wasActive = FActive;
         SetActive(false);
         if (wasActive) SetOutdated(true);
@@ -268,6 +271,7 @@ void TTableVC::ViewMessage(TAEOMSG& msg) {
         break;
     }
     case omSourceState:
+        FMarkedPosition = -1;
         SetActive(false);
         FGrid->Rebind();
         UpdateAppearance();
@@ -279,6 +283,13 @@ void TTableVC::ViewMessage(TAEOMSG& msg) {
         if (FActive) SetOutdated(true);
         break;
     case omMarkRecord:
+        // The hit-marked record becomes the current row where the table shows it, now or
+        // when the table reads its rows (its page is shown, say).
+        if (!msg.List.empty()) FMarkedPosition = msg.List.front();
+        if (FActive && !msg.List.empty()) {
+            const int32_t row = Data().RowOf(msg.List.front());
+            if (row >= 0) FGrid->SetCurrentRow(row + TTableGrid::FixedRows);
+        }
         UpdateAppearance();
         break;
     default:

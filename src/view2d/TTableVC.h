@@ -107,6 +107,8 @@ private:
     QAction* FHitMarksItem;
     QAction* FExportItem;
     bool FRecordList = false;
+    // The record hit-marked last; the rows read later start at it.
+    int32_t FMarkedPosition = -1;
     bool FUpdatingTabs = false;
 };
 

@@ -188,7 +188,7 @@ TEST_F(TCondFixture, TheColumnsPageAddsEditsAndDeletes) {
 
 TEST_F(TCondFixture, FactorShowsTheCommaAndKeepsWhatIsNoNumber) {
     TParametricFields fields(Db());
-    TFParametricField d(fields, fields.NewEdit(), dialogs, settings.get());
+    TFParametricField d(fields, fields.NewEdit(), settings.get());
     QLineEdit* factor = d.FactorEdit();
     d.show();
     factor->setFocus();
@@ -203,7 +203,7 @@ TEST_F(TCondFixture, FactorShowsTheCommaAndKeepsWhatIsNoNumber) {
 TEST_F(TCondFixture, AFieldIsAddedWithItsSourceAndTheChecksNameTheirPage) {
     const TAEField* input = ParametricInput();
     ASSERT_NE(input, nullptr);
-    TFParametric w(Db(), dialogs, settings.get());
+    TFParametric w(Db(), settings.get());
     w.show();
     EXPECT_TRUE(w.Tool("tbAddField")->isEnabled());
     EXPECT_FALSE(w.Tool("tbEditField")->isEnabled());
@@ -268,7 +268,7 @@ TEST_F(TCondFixture, AFieldShownByATableIsNotDeletedAndInfoTellsTheUses) {
     auto* table = Db().AddNew<TGVCPUTbl>();
     table->SetName("TB1");
     table->Data().AddColumn(*table->FindField(f->ID()));
-    TFParametric w(Db(), dialogs, settings.get());
+    TFParametric w(Db(), settings.get());
     w.List()->setCurrentItem(w.List()->topLevelItem(0));
     w.DeleteField();
     EXPECT_EQ(dialogs.Boxes.back(), "Field Used\rField: Pressure[TB1]");
@@ -286,7 +286,7 @@ TEST_F(TCondFixture, AFieldShownByATableIsNotDeletedAndInfoTellsTheUses) {
 TEST_F(TCondFixture, TheSectionDialogRefusesTakenNamesAndEmptyRanges) {
     TTestSectionList& sections = Db().TestSections();
     sections.Add(std::make_unique<TTestSection>("Hold", 100, 200));
-    TSectionDialog d(sections, -1, dialogs);
+    TSectionDialog d(sections, -1);
     EXPECT_EQ(d.windowTitle(), "Add Section");
     d.NameEdit()->setText("Hold");
     d.MinEdit()->setText("300");
@@ -330,7 +330,7 @@ TEST_F(TCondFixture, TheSectionSelectionMarksByDoubleClick) {
 }
 
 TEST_F(TCondFixture, ThePointDialogAsksForTwoPointsOfANewLineAndChecksThem) {
-    TPointDialog d(2, TSecondsRange{0, 600}, 0, 100, dialogs);
+    TPointDialog d(2, TSecondsRange{0, 600}, 0, 100);
     d.show();
     QTest::keyClicks(d.TimeEdit(0), "50");
     QTest::keyClicks(d.LoadEdit(0), "2.5");
@@ -343,7 +343,7 @@ TEST_F(TCondFixture, ThePointDialogAsksForTwoPointsOfANewLineAndChecksThem) {
     ASSERT_TRUE(d.TryAccept());
     ASSERT_EQ(d.Points().size(), 2u);
     EXPECT_EQ(d.Points()[0], (TGVCoord{50, 2.5L}));
-    TPointDialog unconverted(1, std::nullopt, 0, 100, dialogs);
+    TPointDialog unconverted(1, std::nullopt, 0, 100);
     unconverted.TimeEdit(0)->setText("1");
     unconverted.LoadEdit(0)->setText("1");
     EXPECT_FALSE(unconverted.TryAccept());

@@ -57,7 +57,6 @@ TEST(CriterionFrame, AddLinkAndRefusedMove) {
     TScriptedDialogs dialogs;
     TPageContext context;
     context.Project = &project;
-    context.Dialogs = &dialogs;
     TfrmAeCriterion frame(*criterion, context);
     ASSERT_EQ(frame.AddMenu()->actions().size(), 9); // four, a separator, four links
     EXPECT_EQ(frame.AddMenu()->actions()[5]->text().toStdString(),
@@ -148,7 +147,6 @@ struct TCriterionDialogFixture : ::testing::Test {
         in.Condition = &condition;
         ASSERT_EQ(ApplyCriterion(*criterion, *field, false, in).Error, "");
         context.Project = &project;
-        context.Dialogs = &dialogs;
     }
     TAECriterion& Crit() const { return *TGVCPUCriterion::CriterionOf(*field); }
     // What the field holds, to tell whether a dialog changed it.
@@ -173,7 +171,7 @@ struct TCriterionDialogFixture : ::testing::Test {
 TEST_F(TCriterionDialogFixture, ChecksInOrderShowTheirTextAndPageAndChangeNothing) {
     const std::string before = Snapshot();
     TAEField* added = criterion->AddCriterionField(dtInteger, "");
-    TCriterionDialog d(*criterion, *added, false, false, "Add Integer Criterion", &dialogs);
+    TCriterionDialog d(*criterion, *added, false, false, "Add Integer Criterion");
     ASSERT_EQ(d.Pages()->count(), 5);
     EXPECT_EQ(d.Pages()->tabText(1).toStdString(), "Data");
     struct TStep {
@@ -279,7 +277,7 @@ TEST_F(TCriterionDialogFixture, SelectSectionsReplacesTheListWhichOnlyOKStores) 
         return acceptSelection ? int(QDialog::Accepted) : int(QDialog::Rejected);
     };
     {
-        TCriterionDialog d(*criterion, *field, true, false, "Edit Extended Criterion", &dialogs);
+        TCriterionDialog d(*criterion, *field, true, false, "Edit Extended Criterion");
         EXPECT_EQ(d.SelectSectionsButton()->text().toStdString(), "Select Sections");
         QStringList headers;
         for (int i = 0; i < d.SectionList()->columnCount(); ++i)
@@ -307,7 +305,7 @@ TEST_F(TCriterionDialogFixture, SelectSectionsReplacesTheListWhichOnlyOKStores) 
 }
 
 TEST_F(TCriterionDialogFixture, TheFunctionPageListsTheOutputsOfTheChosenFunction) {
-    TCriterionDialog d(*criterion, *field, true, false, "Edit Extended Criterion", &dialogs);
+    TCriterionDialog d(*criterion, *field, true, false, "Edit Extended Criterion");
     EXPECT_EQ(d.OutputLines(), QStringList{"Result_Function (Type Of Argument )"});
     d.FunctionCombo()->setCurrentText("ZIP");
     EXPECT_EQ(
@@ -324,7 +322,7 @@ TEST_F(TCriterionDialogFixture, TheFunctionPageListsTheOutputsOfTheChosenFunctio
 
 TEST_F(TCriterionDialogFixture, EditingShowsTheStoredWeightTableAndKeepsIt) {
     const std::string before = Snapshot();
-    TCriterionDialog d(*criterion, *field, true, false, "Edit Extended Criterion", &dialogs);
+    TCriterionDialog d(*criterion, *field, true, false, "Edit Extended Criterion");
     QTableWidget* w = d.WeightTable();
     EXPECT_EQ(d.ResultTypeBox()->currentIndex(), 1);
     auto op = [w](int r) {

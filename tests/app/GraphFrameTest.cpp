@@ -46,7 +46,7 @@ struct TGraphFrameFixture : ::testing::Test {
         ASSERT_FALSE(data.empty());
         child = session.NewProjectWindow(data);
         ASSERT_NE(child, nullptr);
-        window = std::make_unique<TFTreePrj>(child->Project(), dialogs, session.Settings.get(),
+        window = std::make_unique<TFTreePrj>(child->Project(), session.Settings.get(),
                                              tmProjectTree, std::string(), child);
     }
     void TearDown() override {

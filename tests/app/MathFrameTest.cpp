@@ -52,7 +52,6 @@ struct TMathFrameFixture : ::testing::Test {
         math->AssignIDs(false, *project.IDGenerator());
         project.Db().NameProcessors();
         context.Project = &project;
-        context.Dialogs = &dialogs;
     }
 };
 

@@ -127,7 +127,6 @@ struct TNumberFieldsFixture : ::testing::Test {
         ASSERT_TRUE(project->OpenDataFile(o.FileName, error)) << error;
         settings = std::make_unique<TIniApplic>(dir.Path() + "/");
         context.Project = project.get();
-        context.Dialogs = &dialogs;
     }
     size_t Messages() const { return dialogs.Boxes.size(); }
     TGVDb& Db() { return project->Db(); }
@@ -210,7 +209,7 @@ TEST_F(TNumberFieldsFixture, VariantsEditor) {
                 decimal, false},
                [&] {
                    variant = std::shared_ptr<TGVVariant>(NewVariantOfKind(kind));
-                   auto d = std::make_shared<TVariantDialog>(*variant, false, dialogs);
+                   auto d = std::make_shared<TVariantDialog>(*variant, false);
                    d->NameEdit()->setText("Limit");
                    return TOpened{d, Edit(*d, "edVariantValue"), [d] { return PressOk(*d); },
                                   [&variant] { return variant->GetAsFloat(); }};
@@ -228,7 +227,7 @@ TEST_F(TNumberFieldsFixture, ParametricFieldDialog) {
             e.FieldName = e.DisplayName = "Pressure";
             e.SourceID = input->ID();
             e.FactorText = e.OffsetText = "1";
-            auto d = std::make_shared<TFParametricField>(*fields, e, dialogs, settings.get());
+            auto d = std::make_shared<TFParametricField>(*fields, e, settings.get());
             d->Pages()->setCurrentIndex(1);
             return TOpened{d, Edit(*d, name), [d] { return PressOk(*d); },
                            [d, name] {
@@ -249,7 +248,7 @@ TEST_F(TNumberFieldsFixture, TestProgramDialogs) {
         const size_t row = n.back() == '1' ? 1 : 0;
         TryAll({"Point dialog", name, true, false, time ? 90 : 90.5L}, [&] {
             auto d = std::make_shared<TPointDialog>(static_cast<int>(row) + 1,
-                                                    TSecondsRange{0, 600}, 0, 100, dialogs);
+                                                    TSecondsRange{0, 600}, 0, 100);
             for (size_t r = 0; r <= row; ++r) {
                 d->TimeEdit(static_cast<int>(r))->setText(r == row ? "10" : "5");
                 d->LoadEdit(static_cast<int>(r))->setText("10");
@@ -265,7 +264,7 @@ TEST_F(TNumberFieldsFixture, TestProgramDialogs) {
     // An empty bound reads as 0: a minimum of 0 is taken, a maximum of 0 is not above it.
     for (const char* name : {"edMinValue", "edMaxValue"})
         TryAll({"Section dialog", name, false, std::string(name) == "edMinValue"}, [&] {
-            auto d = std::make_shared<TSectionDialog>(sections, -1, dialogs);
+            auto d = std::make_shared<TSectionDialog>(sections, -1);
             d->NameEdit()->setText("Hold");
             d->MinEdit()->setText("0");
             d->MaxEdit()->setText("1000");
@@ -280,7 +279,7 @@ TEST_F(TNumberFieldsFixture, TestProgramWindowAndItsGraphSettings) {
             line.SetMin(-1000);
             line.SetMax(1000);
             line.SetWidthLine(0.5L);
-            auto w = std::make_shared<TFTestProgram>(*project, dialogs, settings.get());
+            auto w = std::make_shared<TFTestProgram>(*project, settings.get());
             const std::string n = name;
             auto value = [&line, n] {
                 return n == "edMinP"   ? line.GetMin()
@@ -301,7 +300,7 @@ TEST_F(TNumberFieldsFixture, TestProgramWindowAndItsGraphSettings) {
             graph.RightAxis().SetAutoMax(false);
             for (TAEField* b : {graph.RightAxis().Min(), graph.RightAxis().Max()})
                 if (b) b->SetAsString("1");
-            auto w = std::make_shared<TFTestSettings>(graph, dialogs, settings.get());
+            auto w = std::make_shared<TFTestSettings>(graph, settings.get());
             auto* box = w->findChild<QGroupBox*>("gbAixs1");
             QLineEdit* e = box ? box->findChild<QLineEdit*>(name) : nullptr;
             const bool max = std::string(name) == "edMax";
@@ -358,7 +357,7 @@ TEST_F(TNumberFieldsFixture, SettingsFrames) {
     int made = 0;
     TryAll({"Calculated field dialog", "edParamA (constant of Power)", true, false}, [&] {
         TAEField* field = math->AddCalcField(dtExtended, std::string());
-        auto d = std::make_shared<TCalcFieldDialog>(*math, *field, false, &dialogs);
+        auto d = std::make_shared<TCalcFieldDialog>(*math, *field, false);
         const QString name = QString("Scaled%1").arg(++made);
         d->NameEdit()->setText(name);
         d->DisplayNameEdit()->setText(name);
@@ -431,12 +430,12 @@ TEST_F(TNumberFieldsFixture, GraphFrameAxesAndSeriesDialog) {
 
 TEST_F(TNumberFieldsFixture, ProjectOptions) {
     TryAll({"Project options", "edSeverity", false, false}, [&] {
-        auto d = std::make_shared<TFProjectOptions>(*project, dialogs);
+        auto d = std::make_shared<TFProjectOptions>(*project);
         return TOpened{d, Edit(*d, "edSeverity"), [d] { return PressOk(*d); }, nullptr};
     });
     for (const char* name : {"edCoordX", "edCoordY"})
         TryAll({"Coordinate dialog", name, true, false}, [&] {
-            auto d = std::make_shared<TCoordDialog>(&dialogs, false, TGVCoord{});
+            auto d = std::make_shared<TCoordDialog>(false, TGVCoord{});
             d->XEdit()->setText("1");
             d->YEdit()->setText("1");
             const bool x = std::string(name) == "edCoordX";

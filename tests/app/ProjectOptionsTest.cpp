@@ -31,7 +31,7 @@ struct TOptionsFixture : ::testing::Test {
 
 TEST_F(TOptionsFixture, SeverityFiveBecomesTen) {
     project.ZipParameters().SetJ(30);
-    TFProjectOptions dialog(project, dialogs);
+    TFProjectOptions dialog(project);
     EXPECT_EQ(dialog.windowTitle().toStdString(), "Project Options");
     EXPECT_EQ(dialog.SeverityEdit()->text().toStdString(), "30");
     dialog.SeverityEdit()->clear();
@@ -54,7 +54,7 @@ TEST_F(TOptionsFixture, ZonePointsWaitForOKAndCancelChangesNothing) {
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
     });
     {
-        TFProjectOptions dialog(project, dialogs);
+        TFProjectOptions dialog(project);
         dialog.ZoneTabs()->setCurrentIndex(0);
         dialog.AddPoint();
         EXPECT_EQ(dialogs.Boxes.back(), "Empty Coord");
@@ -69,7 +69,7 @@ TEST_F(TOptionsFixture, ZonePointsWaitForOKAndCancelChangesNothing) {
     EXPECT_EQ(TProjectOptionsEdit(project).Zone(0).size(), before);
     EXPECT_FALSE(project.Modified());
     typed = {{"5,5", "30"}};
-    TFProjectOptions dialog(project, dialogs);
+    TFProjectOptions dialog(project);
     dialog.AddPoint();
     dialog.Accept();
     EXPECT_EQ(TProjectOptionsEdit(project).Zone(0).size(), before + 1);
@@ -84,7 +84,7 @@ TEST_F(TOptionsFixture, TheDiagramShowsTheWorkingCopyOfTheZones) {
         d.YEdit()->setText("505");
         return d.TryAccept() ? int(QDialog::Accepted) : int(QDialog::Rejected);
     });
-    TFProjectOptions dialog(project, dialogs);
+    TFProjectOptions dialog(project);
     dialog.resize(900, 700);
     dialog.show();
     ASSERT_NE(dialog.ZoneDiagram(), nullptr);

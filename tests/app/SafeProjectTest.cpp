@@ -37,7 +37,7 @@ struct TSafeShell {
         RegisterCoreClasses();
         TLongShoF::SetMinimumShowTime(0);
         settings = std::make_unique<TIniApplic>(dir.Path() + "/");
-        main = std::make_unique<TFMain>(*settings, dialogs);
+        main = std::make_unique<TFMain>(*settings);
         main->show();
     }
     std::string Generate(const std::string& format, const std::string& name) {

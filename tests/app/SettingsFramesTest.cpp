@@ -36,7 +36,6 @@ struct TFramesFixture : ::testing::Test {
     void SetUp() override {
         RegisterCoreClasses();
         context.Project = &project;
-        context.Dialogs = &dialogs;
         context.RefreshNode = [this] { ++refreshed; };
     }
     template <class T> T* Add(TGVCPU& parent) {
@@ -124,7 +123,7 @@ TEST_F(TFramesFixture, ChannelDialogChecksInOrderAndARefusalChangesNothing) {
     EXPECT_EQ(frame.ChannelList()->topLevelItem(0)->text(0).toStdString(), "003");
     EXPECT_EQ(frame.ChannelList()->topLevelItem(0)->text(1).toStdString(), "Guard");
     // A channel text that is none stays as typed and is refused.
-    TChannelTypeDialog d(&dialogs, false, std::string(), ctGuard);
+    TChannelTypeDialog d(false, std::string(), ctGuard);
     QTest::keyClicks(d.ChannelEdit(), "-1a-2-");
     EXPECT_EQ(d.ChannelEdit()->text().toStdString(), "-1a-2-");
     EXPECT_FALSE(d.TryAccept());

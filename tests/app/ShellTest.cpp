@@ -55,7 +55,7 @@ struct TShellFixture {
         std::string error;
         EXPECT_TRUE(GenerateDataFile(o, error)) << error;
         settings = std::make_unique<TIniApplic>(dir.Path() + "/");
-        main = std::make_unique<TFMain>(*settings, dialogs);
+        main = std::make_unique<TFMain>(*settings);
         main->show();
     }
     TFChild* NewProject(const std::string& name) {
@@ -442,7 +442,7 @@ TEST(Settings, OversizedMainBoundsAreClampedToTheScreen) {
     settings.WriteBounds("MAIN", -50, -40, 50000, 60000);
     settings.WriteInteger("WSTATE", "WSTATE", 0);
     TScriptedDialogs dialogs;
-    TFMain main(settings, dialogs);
+    TFMain main(settings);
     const QRect screen = QGuiApplication::primaryScreen()->availableGeometry();
     EXPECT_EQ(main.geometry().width(), screen.width());
     EXPECT_EQ(main.geometry().height(), screen.height());

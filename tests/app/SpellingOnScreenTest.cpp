@@ -179,7 +179,7 @@ TEST_F(TSpellingFixture, WindowsOfTheDemoProjectShowNoMisspelling) {
 
     // The test graph's settings: the axes and series pages.
     auto& testGraph = dynamic_cast<TGraphDb&>(s.Child->Project().Db().TestGraph());
-    TFTestSettings settings(testGraph, s.Dialogs, s.Settings.get());
+    TFTestSettings settings(testGraph, s.Settings.get());
     EXPECT_EQ(MisspelledTexts(&settings), std::vector<std::string>{});
 
     // Texts drawn or shown without a widget of their own.
@@ -192,7 +192,7 @@ TEST_F(TSpellingFixture, FileDialogsShowPlainEnglishFilters) {
     // The project dialogs and a data file copy, each cancelled.
     s.Child->ExecuteCommand(cmSaveAs);
     s.Main->OpenProjectWindow({}, false);
-    TDataFileCommands commands(s.Child->Project(), s.Dialogs, nullptr);
+    TDataFileCommands commands(s.Child->Project(), nullptr);
     commands.SaveDatabase(&s.Child->Project().Db());
     ASSERT_GE(s.Dialogs.Filters.size(), 3u);
 

@@ -57,7 +57,7 @@ public:
     // screen's corner (screenshots of the screen show it whole) and is on the screen on return.
     TFMain& ShowMainWindow(int width = 1280, int height = 900) {
         Main.reset();
-        Main = std::make_unique<TFMain>(*Settings, Dialogs);
+        Main = std::make_unique<TFMain>(*Settings);
         const bool x11 = QGuiApplication::platformName() == "xcb";
         if (x11) Main->move(0, 0);
         Main->resize(width, height);

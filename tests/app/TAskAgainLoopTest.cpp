@@ -20,7 +20,7 @@ struct TLoopFixture {
 
     TAskAgainLoop Loop() {
         return TAskAgainLoop(
-            dialogs, "Open Other Thing?",
+            "Open Other Thing?",
             [this](std::string& name) {
                 initialNames.push_back(name);
                 TFileDialogOptions o;

@@ -111,7 +111,7 @@ struct TTestProgramFixture : ::testing::Test {
         return t;
     }
     std::unique_ptr<TFTestProgram> Open() {
-        auto w = std::make_unique<TFTestProgram>(*project, dialogs, settings.get());
+        auto w = std::make_unique<TFTestProgram>(*project, settings.get());
         w->resize(900, 700);
         w->show();
         QApplication::processEvents();
@@ -350,7 +350,7 @@ TEST_F(TTestProgramFixture, TheSeriesPageAddsThroughTheSeriesDialogOnlyWithBothA
         calls.push_back(d.windowTitle().startsWith("Add "));
         return answer ? int(QDialog::Accepted) : int(QDialog::Rejected);
     });
-    TFTestSettings w(Graph(), dialogs, settings.get());
+    TFTestSettings w(Graph(), settings.get());
     EXPECT_EQ(w.Pages()->tabText(0), "Axis");
     EXPECT_EQ(w.Pages()->tabText(1), "Series");
     EXPECT_EQ(w.Group(0).Field->text().toStdString(), Db().FindField(fidCount)->GetDisplayName());

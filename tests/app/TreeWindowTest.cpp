@@ -72,8 +72,7 @@ struct TTreeWindowFixture : ::testing::Test {
     }
     TProjectAE& Project() { return child->Project(); }
     std::unique_ptr<TFTreePrj> Open(int mode = tmProjectTree, const std::string& id = {}) {
-        return std::make_unique<TFTreePrj>(Project(), dialogs, session.Settings.get(), mode, id,
-                                           child);
+        return std::make_unique<TFTreePrj>(Project(), session.Settings.get(), mode, id, child);
     }
     // Captions of the nodes below the database's, in tree order.
     std::vector<std::string> Captions(TFTreePrj& w) {

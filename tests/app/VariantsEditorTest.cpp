@@ -38,7 +38,7 @@ struct TVariantsFixture : ::testing::Test {
 };
 
 TEST_F(TVariantsFixture, FloatWithCommaIsAddedAndEmptyNameRefused) {
-    TFVariants editor(project, dialogs, nullptr);
+    TFVariants editor(project, nullptr);
     EXPECT_EQ(editor.windowTitle().toStdString(), "Variants Editor");
     ASSERT_EQ(editor.AddMenu()->actions().size(), 4);
     EXPECT_EQ(editor.AddMenu()->actions()[1]->text().toStdString(), "Add Float Variant");
@@ -96,7 +96,7 @@ TEST_F(TVariantsFixture, AVariantAFilterUsesCannotBeDeleted) {
     condition->SetVariantID(id);
     filter->Condition().Add(std::move(condition));
 
-    TFVariants editor(project, dialogs, nullptr);
+    TFVariants editor(project, nullptr);
     editor.List()->setCurrentItem(editor.List()->topLevelItem(0));
     editor.Info();
     EXPECT_EQ(dialogs.Boxes.back(), "Variant Used\rVariant: Limit[FR01]");
@@ -151,7 +151,7 @@ TEST_F(TVariantsFixture, AFloatVariantTypedInTheEditorDrivesAFilterThatKeepsItFr
     std::string error;
     ASSERT_TRUE(GenerateDataFile(o, error)) << error;
     ASSERT_TRUE(project.OpenDataFile(o.FileName, error)) << error;
-    TFVariants editor(project, dialogs, nullptr);
+    TFVariants editor(project, nullptr);
     dialogs.On<TVariantDialog>([](TVariantDialog& d) {
         d.ValueEdit()->clear();
         QTest::keyClicks(d.ValueEdit(), "1,5");

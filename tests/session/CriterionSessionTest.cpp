@@ -75,7 +75,7 @@ TEST(CriterionSession, AFieldWithFilterSectionsAndWeightsIsAddedAndShownAgain) {
     project.Db().AssignIDsDeep(false, *project.IDGenerator());
     project.Db().NameProcessors();
 
-    TFTreePrj w(project, session.Dialogs, nullptr, tmProjectTree);
+    TFTreePrj w(project, nullptr, tmProjectTree);
     w.resize(1100, 760);
     w.move(10, 10);
     w.show();

@@ -238,6 +238,39 @@ TEST_F(TTableViewFixture, EnterSendsAHitMarkOnlyWithHitMarksOn) {
     EXPECT_EQ(m.List[0], 2);
 }
 
+TEST_F(TTableViewFixture, AHitMarkedRecordBecomesTheCurrentRowWhereTheTableShowsIt) {
+    Columns();
+    Hits(500);
+    view->SetActive(true);
+    page.show();
+    QApplication::processEvents();
+    // A graph's point far down the table: the row comes into sight as the current one.
+    TAEOMSG mark;
+    mark.Msg = omMarkRecord;
+    mark.List = {420};
+    source->Dispatch(mark);
+    EXPECT_EQ(view->Grid()->CurrentRow(), 420 + TTableGrid::FixedRows);
+    EXPECT_GE(420 + TTableGrid::FixedRows, view->Grid()->TopRow());
+    EXPECT_LT(420 + TTableGrid::FixedRows,
+              view->Grid()->TopRow() + view->Grid()->VisibleDataRows());
+    // A record the table does not show (a branch that does not hold it marks -1) moves nothing.
+    mark.List = {-1};
+    source->Dispatch(mark);
+    EXPECT_EQ(view->Grid()->CurrentRow(), 420 + TTableGrid::FixedRows);
+    // Rows read later (the table's page shown again, a new run) start at the marked record.
+    mark.List = {377};
+    source->Dispatch(mark);
+    view->SetActive(false);
+    view->SetActive(true);
+    EXPECT_EQ(view->Grid()->CurrentRow(), 377 + TTableGrid::FixedRows);
+    // Another data file forgets it.
+    TAEOMSG changed;
+    changed.Msg = omDataChanged;
+    source->Dispatch(changed);
+    view->SetActive(true);
+    EXPECT_EQ(view->Grid()->CurrentRow(), TTableGrid::FixedRows);
+}
+
 TEST_F(TTableViewFixture, ContextMenuHasEditWithHitMarksAndExport) {
     Columns();
     Hits(2);

@@ -129,6 +129,12 @@ public:
         return r >= 0 && r < RowCount() ? FRows[static_cast<size_t>(r)] : -1;
     }
     void SetRows(std::vector<int32_t> rows) { FRows = std::move(rows); }
+    // The first row of a record position; -1 when no row shows it.
+    int32_t RowOf(int32_t position) const {
+        if (position < 0) return -1;
+        const auto it = std::find(FRows.begin(), FRows.end(), position);
+        return it == FRows.end() ? -1 : static_cast<int32_t>(it - FRows.begin());
+    }
     void ClearRows();
     // Two header rows and at least one more.
     int32_t GridRowCount() const { return std::max<int32_t>(3, RowCount() + 2); }
