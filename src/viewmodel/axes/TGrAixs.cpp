@@ -4,6 +4,9 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "viewmodel/axes/TAixsRange.h"
+#include "viewmodel/axes/TAixsSteps.h"
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -76,6 +79,21 @@ bool TGrAixs::IntegerValues() const {
     return FMin && IsIntegerType(FMin->DataType());
 }
 
+long double TGrAixs::TimeUnitSeconds() const {
+    const TAEField* field = FGraph && !FFieldId.empty() ? FGraph->FindAixsField(FFieldId) : nullptr;
+    if (!field || !field->HasFlag(ffTime)) return 0;
+    switch (field->UnitKind()) {
+    case ukSecond:
+        return 1;
+    case ukMillisecond:
+        return 1E-3L;
+    case ukMicrosecond:
+        return 1E-6L;
+    default:
+        return 0;
+    }
+}
+
 bool TGrAixs::CurrentRange(long double& lo, long double& hi) const {
     if (!FCurMin || !FCurMax || FCurMin->IsNull() || FCurMax->IsNull()) return false;
     lo = FCurMin->GetAsFloat();
@@ -105,11 +123,18 @@ void TGrAixs::ResetAuto() {
     if (FAutoMax && FMax) {
         FMax->Clear();
         if (FCurMax) FCurMax->Clear();
+        FReachHi = {};
     }
     if (FAutoMin && FMin) {
         FMin->Clear();
         if (FCurMin) FCurMin->Clear();
+        FReachLo = {};
     }
+}
+
+void TGrAixs::EmptyCurrentMax() {
+    if (FCurMax) FCurMax->Clear();
+    FReachHi = {};
 }
 
 void TGrAixs::AddValue(long double x) {
@@ -121,6 +146,7 @@ void TGrAixs::AddValue(long double x) {
             FMax->SetAsFloat(x);
             if (FCurMax) FCurMax->SetAsFloat(x);
         }
+        if (!FReachHi.Known || x > FReachHi.Value) FReachHi = {true, x};
     } else if (FCurMax && !FMax->IsNull() &&
                (FCurMax->IsNull() || FCurMax->GetAsFloat() < FMax->GetAsFloat())) {
         FCurMax->SetAsFloat(FMax->GetAsFloat());
@@ -130,6 +156,7 @@ void TGrAixs::AddValue(long double x) {
             FMin->SetAsFloat(x);
             if (FCurMin) FCurMin->SetAsFloat(x);
         }
+        if (!FReachLo.Known || x < FReachLo.Value) FReachLo = {true, x};
     } else if (FCurMin && !FMin->IsNull() &&
                (FCurMin->IsNull() || FCurMin->GetAsFloat() > FMin->GetAsFloat())) {
         FCurMin->SetAsFloat(FMin->GetAsFloat());
@@ -140,13 +167,20 @@ void TGrAixs::AddCurrentValue(long double x) {
     if (!FCurMin || !FCurMax || std::isnan(x)) return;
     if (Logarithmic() && !(x > 0)) return;
     if (FAutoMax) {
-        if (FCurMax->IsNull() || x > FCurMax->GetAsFloat()) FCurMax->SetAsFloat(x);
+        // Compared with the data reached, not with the margin drawn beyond it.
+        if (!FReachHi.Known || x > FReachHi.Value) {
+            FReachHi = {true, x};
+            FCurMax->SetAsFloat(x);
+        }
     } else if (FMax && !FMax->IsNull() &&
                (FCurMax->IsNull() || FCurMax->GetAsFloat() < FMax->GetAsFloat())) {
         FCurMax->SetAsFloat(FMax->GetAsFloat());
     }
     if (FAutoMin) {
-        if (FCurMin->IsNull() || x < FCurMin->GetAsFloat()) FCurMin->SetAsFloat(x);
+        if (!FReachLo.Known || x < FReachLo.Value) {
+            FReachLo = {true, x};
+            FCurMin->SetAsFloat(x);
+        }
     } else if (FMin && !FMin->IsNull() &&
                (FCurMin->IsNull() || FCurMin->GetAsFloat() > FMin->GetAsFloat())) {
         FCurMin->SetAsFloat(FMin->GetAsFloat());
@@ -197,9 +231,30 @@ void TGrAixs::FinishRange() {
 
 void TGrAixs::FinishCurrentRange() {
     if (!FCurMin || !FCurMax) return;
+    // The automatic ends start again from the data they reached, so that the margin is taken
+    // once however often the range is finished.
+    const bool padLo = FAutoMin && FReachLo.Known;
+    const bool padHi = FAutoMax && FReachHi.Known;
+    if (padLo) FCurMin->SetAsFloat(FReachLo.Value);
+    if (padHi) FCurMax->SetAsFloat(FReachHi.Value);
     // An end that no value reached (an axis without series of its own) shows the configured one.
     if (FCurMax->IsNull() && FMax && !FMax->IsNull()) FCurMax->SetAsFloat(FMax->GetAsFloat());
     if (FCurMin->IsNull() && FMin && !FMin->IsNull()) FCurMin->SetAsFloat(FMin->GetAsFloat());
+    if ((padLo || padHi) && !FCurMin->IsNull() && !FCurMax->IsNull()) {
+        long double lo = FCurMin->GetAsFloat();
+        long double hi = FCurMax->GetAsFloat();
+        const bool integer = IsIntegerType(FCurMin->DataType());
+        PadAutoRange(lo, hi, padLo, padHi, Logarithmic(), integer);
+        if (integer) {
+            // The margin stays inside what the field's type can hold.
+            const auto typeMin = static_cast<long double>(MinValueOf(FCurMin->DataType()));
+            const auto typeMax = static_cast<long double>(MaxValueOf(FCurMin->DataType()));
+            lo = std::max(lo, typeMin);
+            hi = std::min(hi, typeMax);
+        }
+        FCurMin->SetAsFloat(lo);
+        FCurMax->SetAsFloat(hi);
+    }
     Finish(*FCurMin, *FCurMax);
 }
 
