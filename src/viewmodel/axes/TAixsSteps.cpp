@@ -24,6 +24,12 @@ constexpr TTimeStep TimeSteps[] = {
 };
 constexpr long double Day = 86400;
 
+// m 10^e, as exact as the type holds it: negative powers of ten have no exact binary value,
+// but a quotient by a positive one is rounded once.
+long double Decimal(long double m, int32_t e) {
+    return e < 0 ? m / std::pow(10.0L, -e) : m * std::pow(10.0L, e);
+}
+
 // The smallest decimal round number m 10^e (m of 1, 2, 2.5, 5) not below x > 0.
 TAixsTickStep DecimalAtLeast(long double x, bool integer) {
     if (integer && x < 1) x = 1;
@@ -31,9 +37,8 @@ TAixsTickStep DecimalAtLeast(long double x, bool integer) {
     // The logarithm may land a decade off near powers of ten; a hair below counts as equal.
     const long double tolerance = 1 - 1E-12L;
     for (int tries = 0; tries < 4; ++tries, ++e) {
-        const long double power = std::pow(10.0L, e);
         for (long double m : {1.0L, 2.0L, 2.5L, 5.0L, 10.0L}) {
-            const long double c = m * power;
+            const long double c = Decimal(m, e);
             // Whole-number axes count in whole numbers: 2.5 only from 25 on.
             if (integer && (c < 1 || c != std::floor(c))) continue;
             if (c >= x * tolerance) return {c, DecimalDivisions(m == 10 ? 1 : m)};
@@ -52,6 +57,14 @@ int32_t WholeDivisions(long double step, int32_t divisions) {
     return 1;
 }
 
+// Seconds in a unit of `unit` seconds; units of a whole fraction of a second (ms, µs) count
+// exactly.
+long double InUnit(long double seconds, long double unit) {
+    const long double perSecond = std::round(1 / unit);
+    if (unit < 1 && std::fabs(1 / unit - perSecond) < 1E-6L * perSecond) return seconds * perSecond;
+    return seconds / unit;
+}
+
 } // namespace
 
 TAixsTickStep RoundStepAtLeast(long double atLeast, const TAixsCounting& counting) {
@@ -63,12 +76,12 @@ TAixsTickStep RoundStepAtLeast(long double atLeast, const TAixsCounting& countin
         // Whole seconds, minutes, hours, then whole days in round numbers.
         for (const TTimeStep& t : TimeSteps)
             if (t.Seconds >= seconds * (1 - 1E-12L)) {
-                step = {t.Seconds / unit, t.Divisions};
+                step = {InUnit(t.Seconds, unit), t.Divisions};
                 break;
             }
         if (step.Step == 0) {
             const TAixsTickStep days = DecimalAtLeast(seconds / Day, false);
-            step = {days.Step * Day / unit, days.Divisions};
+            step = {InUnit(days.Step * Day, unit), days.Divisions};
         }
     } else {
         step = DecimalAtLeast(atLeast, counting.Integer);
@@ -90,9 +103,8 @@ namespace {
 long double RoundQuantumBelow(long double x) {
     auto e = static_cast<int32_t>(std::floor(std::log10(x)));
     for (int tries = 0; tries < 3; ++tries, --e) {
-        const long double power = std::pow(10.0L, e);
         for (long double m : {5.0L, 2.0L, 1.0L})
-            if (m * power <= x * (1 + 1E-12L)) return m * power;
+            if (Decimal(m, e) <= x * (1 + 1E-12L)) return Decimal(m, e);
     }
     return x;
 }
