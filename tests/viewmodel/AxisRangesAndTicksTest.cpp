@@ -404,6 +404,34 @@ TEST(AxisTicks, RoundStepsWhoseLabelsStandApartAtEveryPlotSize) {
             }
 }
 
+TEST(AxisTicks, LogarithmicAxesLabelEnoughValuesThatStandApart) {
+    // Amplitudes over less than a decade, counts over four decades, at every plot size.
+    const std::vector<std::pair<long double, long double>> ranges = {
+        {25, 105}, {18, 30000}, {2, 5000}, {0.5L, 0.9L}};
+    for (uint8_t kind : {akLeft, akBottom})
+        for (const TPlotSize& size : PlotSizes)
+            for (const auto& [lo, hi] : ranges) {
+                const int32_t length = (kind == akBottom ? size.Width : size.Height) * 6 / 10;
+                TAxis a(fidAmplitude, kind, length);
+                a.axis.SetTypeScale(tsLogarithmic);
+                a.axis.Min()->SetAsFloat(lo);
+                a.axis.Max()->SetAsFloat(hi);
+                a.Collect({}, false, false);
+                SCOPED_TRACE(std::to_string(static_cast<double>(lo)) + " .. " +
+                             std::to_string(static_cast<double>(hi)) +
+                             (kind == akBottom ? " across " : " up ") + std::to_string(length));
+                const std::vector<TLabelBox> boxes = LabelBoxes(a.axis);
+                EXPECT_GE(boxes.size(), 3u);
+                for (size_t i = 1; i < boxes.size(); ++i)
+                    EXPECT_GT(boxes[i].Low, boxes[i - 1].High)
+                        << boxes[i - 1].Text << " and " << boxes[i].Text;
+                for (const TLabelBox& b : boxes) {
+                    EXPECT_GE(b.Low, a.FirstPixel()) << b.Text;
+                    EXPECT_LE(b.High, a.LastPixel()) << b.Text;
+                }
+            }
+}
+
 TEST(AxisTicks, ATimeAxisOverSeventySecondsCountsInRoundTimes) {
     // A pencil-lead-break test of 70 seconds: not a label and a grid line every second.
     for (const TPlotSize& size : PlotSizes) {

@@ -402,7 +402,7 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
             }
         }
     }
-    AddLogLabelsUpToTwo(curMin, curMax);
+    AddRoundLogLabels(curMin, curMax);
     const bool anyLabel = std::any_of(FMarks.begin(), FMarks.end(),
                                       [](const RecMarkAixs& m) { return m.Kind != mkTick; });
     if (!anyLabel) {
@@ -416,20 +416,21 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
         if (m.Kind != mkTick && !m.Text.empty()) m.Grid = true;
 }
 
-void TAixsBase::AddLogLabelsUpToTwo(long double curMin, long double curMax) {
-    // One label tells no scale. A range within a decade, or a narrow plot, leaves its powers of
-    // ten outside or its 2 .. 9 unlabelled: label the roundest values of the range that fit
-    // beside the labels there are, without overlapping them.
+void TAixsBase::AddRoundLogLabels(long double curMin, long double curMax) {
+    // Two labels hardly tell a scale. A range within a decade or two, or a narrow plot, leaves
+    // its powers of ten outside or its 2 .. 9 unlabelled: label the roundest values of the
+    // range that fit beside the labels there are, a gap apart.
     auto labelled = [](const RecMarkAixs& m) { return m.Kind != mkTick && !m.Text.empty(); };
-    if (std::count_if(FMarks.begin(), FMarks.end(), labelled) >= 2) return;
+    if (std::count_if(FMarks.begin(), FMarks.end(), labelled) >= 3) return;
     if (!(curMin > 0) || !(curMax > curMin) || !std::isfinite(curMax)) return;
     const long double logMin = SafeLog10(curMin);
-    const int32_t pad = MmToPixels(1);
+    const int32_t pad = LabelGap(Vertical());
     std::vector<std::pair<int32_t, int32_t>> taken;
     auto span = [&](const RecMarkAixs& m) {
         const TTextExtent e = MeasureAixsLabel(FormatAixsLabel(m.Text, FTypeMarkValue), Metrics());
-        const int32_t half = (Vertical() ? e.Height : e.Width) / 2 + pad / 2;
-        return std::pair<int32_t, int32_t>(m.Pos - half, m.Pos + half);
+        const int32_t size = Vertical() ? e.Height : e.Width;
+        const int32_t low = Vertical() ? m.LabelPos - size : m.LabelPos;
+        return std::pair<int32_t, int32_t>(low - pad / 2, low + size + pad / 2);
     };
     for (const RecMarkAixs& m : FMarks)
         if (labelled(m)) taken.push_back(span(m));
@@ -454,7 +455,7 @@ void TAixsBase::AddLogLabelsUpToTwo(long double curMin, long double curMax) {
     const auto first = static_cast<int32_t>(std::floor(SafeLog10(curMin)));
     const auto last = static_cast<int32_t>(std::ceil(SafeLog10(curMax)));
     for (int m : {1, 5, 2, 3, 4, 6, 7, 8, 9})
-        for (int32_t j = first; j <= last && taken.size() < 2; ++j)
+        for (int32_t j = first; j <= last; ++j)
             tryLabel(m * std::pow(10.0L, j));
     if (taken.size() >= 2) return;
     // A range narrower than those steps: the steps of a linear axis over it.

@@ -194,7 +194,7 @@ private:
     // Labels that came too close to a neighbour (moved in at an end) become plain ticks.
     void DropCrowdedLabels();
     void BuildLogMarks(long double curMin, long double curMax);
-    void AddLogLabelsUpToTwo(long double curMin, long double curMax);
+    void AddRoundLogLabels(long double curMin, long double curMax);
 };
 
 } // namespace vorelt

@@ -109,18 +109,36 @@ long double RoundQuantumBelow(long double x) {
     return x;
 }
 
-// 1, 2 or 5 times a power of ten next to v > 0, below it (down) or above it.
-long double LogRound(long double v, bool down) {
-    auto e = static_cast<int32_t>(std::floor(std::log10(v)));
-    const long double power = std::pow(10.0L, e);
+// A round number next to v > 0, below it (down) or above it: 1, 2 or 5 times a power of ten
+// when that stays within `slack` decades of v, else a whole multiple of the power, else two
+// significant digits.
+long double LogRound(long double v, bool down, long double slack) {
+    const auto e = static_cast<int32_t>(std::floor(std::log10(v)));
+    const long double power = Decimal(1, e);
+    auto near = [&](long double r) { return std::fabs(std::log10(r / v)) <= slack; };
+    long double r = 0;
     if (down) {
         for (long double m : {5.0L, 2.0L, 1.0L})
-            if (m * power <= v) return m * power;
-        return power / 2;
+            if (m * power <= v) {
+                r = m * power;
+                break;
+            }
+        if (r > 0 && near(r)) return r;
+        r = std::floor(v / power) * power;
+        if (r > 0 && near(r)) return r;
+        const long double tenth = Decimal(1, e - 1);
+        return std::max(tenth, std::floor(v / tenth) * tenth);
     }
     for (long double m : {1.0L, 2.0L, 5.0L, 10.0L})
-        if (m * power >= v) return m * power;
-    return power * 10;
+        if (m * power >= v) {
+            r = m * power;
+            break;
+        }
+    if (near(r)) return r;
+    r = std::ceil(v / power) * power;
+    if (near(r)) return r;
+    const long double tenth = Decimal(1, e - 1);
+    return std::ceil(v / tenth) * tenth;
 }
 
 } // namespace
@@ -134,8 +152,9 @@ void PadAutoRange(long double& lo, long double& hi, bool padLo, bool padHi, bool
         const long double b = std::log10(hi);
         const long double margin = AixsRangeMargin * (b - a);
         if (!(margin > 0)) return;
-        long double newLo = padLo ? LogRound(std::pow(10.0L, a - margin), true) : lo;
-        long double newHi = padHi ? LogRound(std::pow(10.0L, b + margin), false) : hi;
+        // The rounding adds at most as much again as the margin.
+        long double newLo = padLo ? LogRound(std::pow(10.0L, a - margin), true, margin) : lo;
+        long double newHi = padHi ? LogRound(std::pow(10.0L, b + margin), false, margin) : hi;
         if (integer) {
             // Whole numbers: the range keeps at least 1 at the bottom.
             newLo = std::max(1.0L, std::floor(newLo));

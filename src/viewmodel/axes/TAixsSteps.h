@@ -34,8 +34,9 @@ constexpr long double AixsRangeMargin = 0.03L;
 // Widens the automatic ends of lo .. hi (lo < hi, both finite) by the margin and rounds them
 // outward to round numbers (multiples of 1, 2 or 5 times a power of ten, at most a fiftieth of
 // the span; whole numbers on integer axes), so that no datum lies on the frame. A logarithmic
-// range gets its margin in decades and ends on 1, 2 or 5 times a power of ten. Ranges that are
-// not proper are left alone (the range rules widen them).
+// range gets its margin in decades and ends on 1, 2 or 5 times a power of ten where that adds
+// no more than the margin again, else on a whole multiple of a power of ten or two significant
+// digits. Ranges that are not proper are left alone (the range rules widen them).
 void PadAutoRange(long double& lo, long double& hi, bool padLo, bool padHi, bool logarithmic,
                   bool integer);
 
