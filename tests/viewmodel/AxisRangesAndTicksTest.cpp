@@ -270,6 +270,14 @@ TEST(AutomaticRanges, LogarithmicAxesTakeTheirMarginInDecades) {
     EXPECT_EQ(a.Hi(), 5000);
     EXPECT_GT(a.Pixel(3) - 2, a.FirstPixel());
     EXPECT_LT(a.Pixel(4000) + 2, a.LastPixel());
+    // Counts (whole numbers) that reach 1: the range goes below 1, so that hits of one count
+    // stay off the frame.
+    TAxis counts(fidCounts, akLeft, 400);
+    counts.axis.SetTypeScale(tsLogarithmic);
+    counts.Collect({1, 2, 700});
+    EXPECT_LT(counts.Lo(), 1);
+    EXPECT_GT(counts.Pixel(1) - 2, counts.FirstPixel());
+    EXPECT_LT(counts.Pixel(700) + 2, counts.LastPixel());
     // Values without a logarithm are left out.
     a.Collect({0, -5, 20, 300});
     EXPECT_GT(a.Lo(), 0);

@@ -155,11 +155,6 @@ void PadAutoRange(long double& lo, long double& hi, bool padLo, bool padHi, bool
         // The rounding adds at most as much again as the margin.
         long double newLo = padLo ? LogRound(std::pow(10.0L, a - margin), true, margin) : lo;
         long double newHi = padHi ? LogRound(std::pow(10.0L, b + margin), false, margin) : hi;
-        if (integer) {
-            // Whole numbers: the range keeps at least 1 at the bottom.
-            newLo = std::max(1.0L, std::floor(newLo));
-            newHi = std::ceil(newHi);
-        }
         if (std::isfinite(newLo) && std::isfinite(newHi) && newLo > 0 && newLo < newHi) {
             lo = newLo;
             hi = newHi;

@@ -1,5 +1,7 @@
 #include "viewmodel/axes/TGrAixs.h"
 
+#include "model/TAEExtendedField.h"
+
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
@@ -23,6 +25,16 @@ std::unique_ptr<TAEField> TGrAixs::EmptyLike(const TAEField& like) {
     return v;
 }
 
+std::unique_ptr<TAEField> TGrAixs::CurrentLike(const TAEField& like) {
+    // The range as drawn holds fractions on whole-number axes too: its margin may end between
+    // whole numbers (below 1 on a logarithmic axis of counts), and a zoom ends where the user
+    // let go.
+    if (!IsIntegerType(like.DataType())) return EmptyLike(like);
+    auto v = std::make_unique<TAEExtendedField>();
+    v->Clear();
+    return v;
+}
+
 void TGrAixs::SetFieldId(const std::string& id) {
     if (id == FFieldId) return;
     if (id.empty()) {
@@ -34,9 +46,9 @@ void TGrAixs::SetFieldId(const std::string& id) {
     ClearField();
     FFieldId = id;
     FMin = EmptyLike(*field);
-    FCurMin = EmptyLike(*field);
+    FCurMin = CurrentLike(*field);
     FMax = EmptyLike(*field);
-    FCurMax = EmptyLike(*field);
+    FCurMax = CurrentLike(*field);
 }
 
 void TGrAixs::ClearField() {
@@ -66,12 +78,12 @@ void TGrAixs::SetEnabled(bool v) {
 }
 
 void TGrAixs::SetMin(std::unique_ptr<TAEField> value) {
-    FCurMin = value ? EmptyLike(*value) : nullptr;
+    FCurMin = value ? CurrentLike(*value) : nullptr;
     FMin = std::move(value);
 }
 
 void TGrAixs::SetMax(std::unique_ptr<TAEField> value) {
-    FCurMax = value ? EmptyLike(*value) : nullptr;
+    FCurMax = value ? CurrentLike(*value) : nullptr;
     FMax = std::move(value);
 }
 
@@ -188,7 +200,7 @@ void TGrAixs::AddCurrentValue(long double x) {
 }
 
 void TGrAixs::Finish(TAEField& lo, TAEField& hi) {
-    const bool integer = IsIntegerType(lo.DataType());
+    const bool integer = IntegerValues();
     // A logarithmic axis without a positive value still gets a range (1 .. 10).
     if (lo.IsNull() || hi.IsNull()) {
         if (!Logarithmic()) return;
@@ -199,14 +211,16 @@ void TGrAixs::Finish(TAEField& lo, TAEField& hi) {
         hi.SetAsFloat(b);
         return;
     }
-    if (integer) {
+    if (integer && !(hi.GetAsFloat() - lo.GetAsFloat() >= 2)) {
+        // The whole-number rules widen ranges narrower than 2; a wider one stays as it is.
         int64_t a = lo.GetAsInt64();
         int64_t b = hi.GetAsInt64();
-        FinishIntegerRange(a, b, FAutoMin, FAutoMax, MinValueOf(lo.DataType()),
-                           MaxValueOf(lo.DataType()));
+        // The limits of the field's own type (the current values are extended).
+        const uint8_t type = FMin ? FMin->DataType() : lo.DataType();
+        FinishIntegerRange(a, b, FAutoMin, FAutoMax, MinValueOf(type), MaxValueOf(type));
         lo.SetAsInt64(a);
         hi.SetAsInt64(b);
-    } else {
+    } else if (!integer) {
         long double a = lo.GetAsFloat();
         long double b = hi.GetAsFloat();
         FinishFloatRange(a, b, FAutoMin, FAutoMax);
@@ -243,12 +257,12 @@ void TGrAixs::FinishCurrentRange() {
     if ((padLo || padHi) && !FCurMin->IsNull() && !FCurMax->IsNull()) {
         long double lo = FCurMin->GetAsFloat();
         long double hi = FCurMax->GetAsFloat();
-        const bool integer = IsIntegerType(FCurMin->DataType());
+        const bool integer = IntegerValues();
         PadAutoRange(lo, hi, padLo, padHi, Logarithmic(), integer);
-        if (integer) {
+        if (integer && !Logarithmic()) {
             // The margin stays inside what the field's type can hold.
-            const auto typeMin = static_cast<long double>(MinValueOf(FCurMin->DataType()));
-            const auto typeMax = static_cast<long double>(MaxValueOf(FCurMin->DataType()));
+            const auto typeMin = static_cast<long double>(MinValueOf(FMin->DataType()));
+            const auto typeMax = static_cast<long double>(MaxValueOf(FMin->DataType()));
             lo = std::max(lo, typeMin);
             hi = std::min(hi, typeMax);
         }

@@ -85,6 +85,8 @@ public:
 private:
     // An empty value of the class of `like`.
     static std::unique_ptr<TAEField> EmptyLike(const TAEField& like);
+    // An empty current value for a field like `like`: extended for whole-number fields.
+    static std::unique_ptr<TAEField> CurrentLike(const TAEField& like);
     void Finish(TAEField& lo, TAEField& hi);
     // The data the current range reached at its automatic ends, before the margin.
     struct TReach {
