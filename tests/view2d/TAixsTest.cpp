@@ -8,6 +8,7 @@
 #include "persist/TNumberFormat.h"
 #include "view2d/TAixsPainter.h"
 #include "view2d/TCanvasDraw.h"
+#include "view2d/TQtTextMetrics.h"
 #include "viewmodel/axes/TAixsRange.h"
 #include "viewmodel/axes/TGrAixs.h"
 
@@ -702,4 +703,48 @@ TEST(AixsRange, ALogarithmicAxisWithinADecadeOrNarrowCarriesTwoLabels) {
         for (size_t i = 1; i < labels.size(); ++i)
             EXPECT_LE(labels[i - 1].second, labels[i].first) << "labels overlap";
     }
+}
+
+TEST(AixsLayout, WithTheScreensFontsLabelsStandApartAtEveryPlotSize) {
+    // The plots of graph windows of 640x480, 1200x800 and 1920x1080 pixels; labels measured in
+    // the fonts the strips draw them in.
+    const TQtTextMetrics fonts;
+    const std::pair<int32_t, int32_t> plots[] = {{540, 390}, {1100, 710}, {1820, 990}};
+    const std::pair<long double, long double> ranges[] = {
+        {-3, 73}, {38, 102}, {0, 4600}, {0.0008L, 0.0107L}, {-250, 250}, {1000.4L, 1000.8L}};
+    for (const auto& [width, height] : plots)
+        for (uint8_t kind : {akLeft, akBottom})
+            for (const auto& [lo, hi] : ranges) {
+                TAxisFixture f;
+                f.strip.W = width;
+                f.strip.H = height;
+                f.axis.SetKind(kind);
+                f.axis.SetTextMetrics(&fonts);
+                f.Range("0000000000000004", lo, hi);
+                f.axis.BuildMarks();
+                SCOPED_TRACE(std::to_string(static_cast<double>(lo)) + " .. " +
+                             std::to_string(static_cast<double>(hi)) + " on " +
+                             std::to_string(width) + "x" + std::to_string(height) +
+                             (kind == akBottom ? " bottom" : " left"));
+                std::vector<std::pair<int32_t, int32_t>> boxes;
+                for (const RecMarkAixs& m : f.axis.Marks()) {
+                    if (m.Kind == mkTick || m.Text.empty()) continue;
+                    const TTextExtent e =
+                        MeasureAixsLabel(FormatAixsLabel(m.Text, lfNative), fonts);
+                    const int32_t size = kind == akBottom ? e.Width : e.Height;
+                    const int32_t low = kind == akBottom ? m.LabelPos : m.LabelPos - size;
+                    boxes.emplace_back(low, low + size);
+                }
+                std::sort(boxes.begin(), boxes.end());
+                EXPECT_GE(boxes.size(), 3u);
+                EXPECT_LE(boxes.size(), 11u);
+                const int32_t length = kind == akBottom ? width : height;
+                for (size_t i = 0; i < boxes.size(); ++i) {
+                    EXPECT_GE(boxes[i].first, -2);
+                    EXPECT_LE(boxes[i].second, length - 3);
+                    if (i > 0) {
+                        EXPECT_GT(boxes[i].first, boxes[i - 1].second);
+                    }
+                }
+            }
 }
