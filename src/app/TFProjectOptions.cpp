@@ -110,11 +110,12 @@ TFProjectOptions::TFProjectOptions(TProjectAE& project, QWidget* parent)
     auto* graph = new QFrame(this);
     graph->setObjectName("ZoneGraph");
     graph->setFrameShape(QFrame::StyledPanel);
-    graph->setMinimumSize(240, 200);
+    // Tall enough for the severity axis to carry several numbers.
+    graph->setMinimumSize(260, 340);
     auto* graphLayout = new QVBoxLayout(graph);
     graphLayout->addWidget(new QLabel("Severity vs Historic Index", graph), 0, Qt::AlignHCenter);
     FDiagram = new TGraphic(graph);
-    FDiagram->setMinimumSize(220, 170);
+    FDiagram->setMinimumSize(240, 300);
     auto axis = [](TAixs& a, const char* legend, long double lo, long double hi) {
         TGraphic::SetRange(a, lo, hi);
         if (auto* p = a.Properties().FindAs<TGVProperty>("Legend")) p->SetAsString(legend);

@@ -438,11 +438,12 @@ void TGraphVC::GridFromMarks() {
     FGridV->ClearValues();
     if (!FActive) return;
     // The grid lines take the marks' fractions and go through the plot's mapping like the
-    // points do; the marks' pixels came from the same mapping.
+    // points do; the marks' pixels came from the same mapping. Only the major steps carry a
+    // line: a line at every tick would cover the data.
     for (const RecMarkAixs& m : FLeft->Marks())
-        if (m.Kind == mkMajor || m.Kind == mkMinor) FGridH->AddValue(m.Norm, 0);
+        if (m.Grid) FGridH->AddValue(m.Norm, 0);
     for (const RecMarkAixs& m : FBottom->Marks())
-        if (m.Kind == mkMajor || m.Kind == mkMinor) FGridV->AddValue(0, m.Norm);
+        if (m.Grid) FGridV->AddValue(0, m.Norm);
 }
 
 void TGraphVC::CreateGridLines() {

@@ -6,6 +6,7 @@
 #include "project/TProjectAE.h"
 #include "view2d/TGraphic.h"
 #include "view2d/TScriptedDialogs.h"
+#include "viewmodel/axes/TAixsBase.h"
 #include "viewmodel/canvas/TypesPrg.h"
 #include "viewmodel/drawables/TPolyLineAEVObject.h"
 
@@ -17,6 +18,8 @@
 #include <QTreeWidget>
 #include <cstdlib>
 #include <gtest/gtest.h>
+#include <string>
+#include <vector>
 
 using namespace vorelt;
 using vorelt::test::TScriptedDialogs;
@@ -77,6 +80,42 @@ TEST_F(TOptionsFixture, ZonePointsWaitForOKAndCancelChangesNothing) {
 }
 
 } // namespace
+
+// Labelled values of an axis, in order along it.
+std::vector<std::string> AxisLabels(const TAixsBase& axis) {
+    std::vector<std::string> labels;
+    for (const RecMarkAixs& m : axis.Marks())
+        if (m.Kind != mkTick && !m.Text.empty()) labels.push_back(m.Text);
+    return labels;
+}
+
+TEST_F(TOptionsFixture, TheZoneDiagramIsTallAndNumbersBothAxes) {
+    TFProjectOptions dialog(project, dialogs);
+    dialog.show();
+    QApplication::processEvents();
+    TGraphic* diagram = dialog.ZoneDiagram();
+    ASSERT_NE(diagram, nullptr);
+    ASSERT_TRUE(diagram->Active());
+    // As the dialog opens, and when the user makes it as small as it goes.
+    for (int pass = 0; pass < 2; ++pass) {
+        SCOPED_TRACE(pass == 0 ? "as opened" : "smallest");
+        EXPECT_GE(diagram->height(), 300);
+        // Severity 10 .. 1000 up the left, the historic index 1 .. 10 along the bottom: a
+        // reader finds values on both, the top and right ends among them.
+        const std::vector<std::string> severity = AxisLabels(diagram->LeftAxis());
+        const std::vector<std::string> index = AxisLabels(diagram->BottomAxis());
+        EXPECT_GE(severity.size(), 3u);
+        EXPECT_GE(index.size(), 3u);
+        if (!severity.empty()) {
+            EXPECT_EQ(severity.back(), "1000");
+        }
+        if (!index.empty()) {
+            EXPECT_EQ(index.back(), "10");
+        }
+        dialog.resize(dialog.minimumSizeHint());
+        QApplication::processEvents();
+    }
+}
 
 TEST_F(TOptionsFixture, TheDiagramShowsTheWorkingCopyOfTheZones) {
     dialogs.On<TCoordDialog>([&](TCoordDialog& d) {

@@ -396,7 +396,7 @@ void ExpectNothingOnTheFrame(TGraphVC& view, const std::string& what) {
 
 } // namespace
 
-TEST(GraphReportOnRecordings, DISABLED_NoPointBarOrLineLiesOnTheFrame) {
+TEST(GraphReportOnRecordings, NoPointBarOrLineLiesOnTheFrame) {
     RegisterCoreClasses();
     RegisterView2dClasses();
     {

@@ -101,8 +101,9 @@ TEST_F(TGraphViewFixture, RunFillsThePointPlotAndTheAxes) {
     EXPECT_EQ(v->RecordsRead(), 100);
     ASSERT_NE(Points(*v), nullptr);
     EXPECT_EQ(Points(*v)->Points().Count(), 100);
-    EXPECT_EQ(CurMin(v->BottomAxis()), 0);
-    EXPECT_EQ(CurMax(v->BottomAxis()), 99);
+    // The data span 0 .. 99: 3 % of the span on each side, rounded outward to whole numbers.
+    EXPECT_EQ(CurMin(v->BottomAxis()), -3);
+    EXPECT_EQ(CurMax(v->BottomAxis()), 102);
     EXPECT_EQ(v->TitleText().find("[Zoom]"), std::string::npos);
     EXPECT_NE(v->TitleText().find(" vs "), std::string::npos);
     v->SetActive(false);

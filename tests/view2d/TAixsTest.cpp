@@ -8,6 +8,7 @@
 #include "persist/TNumberFormat.h"
 #include "view2d/TAixsPainter.h"
 #include "view2d/TCanvasDraw.h"
+#include "view2d/TQtTextMetrics.h"
 #include "viewmodel/axes/TAixsRange.h"
 #include "viewmodel/axes/TGrAixs.h"
 
@@ -95,33 +96,35 @@ struct TAxisFixture {
 
 } // namespace
 
-TEST(AixsStep, ZeroToHundredOnFiveHundredPixelsStepsByFiveWithFourMinorTicks) {
+TEST(AixsStep, ZeroToHundredOnFiveHundredPixelsStepsByTenWithFourMinorTicks) {
     TAxisFixture f;
     EXPECT_EQ(f.axis.UsableLength(), 495);
     EXPECT_EQ(f.axis.MmToPixels(3), 11);
+    // Labels 12 pixels high read apart from two heights on: at most ten steps, the roundest
+    // that gives that room.
     TAixsStep st;
     st.Lo = 0;
     st.Hi = 100;
     ASSERT_TRUE(f.axis.NiceStep(true, 495, st));
-    EXPECT_EQ(st.Step, 5);
-    EXPECT_EQ(st.Multiplier, 5);
-    EXPECT_EQ(st.Count, 20);
+    EXPECT_EQ(st.Step, 10);
+    EXPECT_EQ(st.Divisions, 5);
+    EXPECT_EQ(st.Count, 10);
     EXPECT_EQ(st.Lo, 0);
     EXPECT_EQ(st.Hi, 100);
 
     f.Range("0000000000000004", 0, 100);
     f.axis.BuildMarks();
     const std::vector<std::string> majors = f.MajorTexts();
-    ASSERT_EQ(majors.size(), 21u);
+    ASSERT_EQ(majors.size(), 11u);
     EXPECT_EQ(majors.front(), "0");
-    EXPECT_EQ(majors[1], "5");
+    EXPECT_EQ(majors[1], "10");
     EXPECT_EQ(majors.back(), "100");
     // Four plain ticks between consecutive majors, none after the last.
     int betweenFirst = 0;
     for (size_t i = 1; i < f.axis.Marks().size() && f.axis.Marks()[i].Kind != mkMajor; ++i)
         ++betweenFirst;
     EXPECT_EQ(betweenFirst, 4);
-    EXPECT_EQ(f.axis.MarkCount(), 21 + 20 * 4);
+    EXPECT_EQ(f.axis.MarkCount(), 11 + 10 * 4);
     EXPECT_EQ(f.axis.Marks().back().Text, "100");
     // Positions are where the plot draws the values: 50 lies 247.5 rows below the plot's top
     // margin, ties to even give row 248, which is 495 - 248 = 247 above the axis start.
@@ -129,19 +132,29 @@ TEST(AixsStep, ZeroToHundredOnFiveHundredPixelsStepsByFiveWithFourMinorTicks) {
         if (m.Text == "50") {
             EXPECT_EQ(m.Pos, 247);
         }
-    EXPECT_EQ(f.axis.Marks()[1].Pos, 5); // the minor tick at 1: 4.95
+    EXPECT_EQ(f.axis.Marks()[1].Pos, f.axis.ValueToPixel(2)); // the first minor tick
+    // Grid lines go through the majors only.
+    for (const RecMarkAixs& m : f.axis.Marks())
+        EXPECT_EQ(m.Grid, !m.Text.empty()) << m.Pos;
 }
 
-TEST(AixsStep, TallLabelsTakeTheNextRoundStep) {
+TEST(AixsStep, WideLabelsTakeTheNextRoundStep) {
     TAxisFixture f;
-    f.metrics.LabelHeight = 25; // needs 29 pixels: 495 / 29 < 100 / 5
+    f.axis.SetKind(akBottom);
+    f.strip.W = 500;
     TAixsStep st;
+    // "100000" is 36 pixels wide: with a 12-pixel gap it fits the 49.5 pixels of a tenth.
     st.Lo = 0;
-    st.Hi = 100;
-    ASSERT_TRUE(f.axis.NiceStep(true, 495, st));
-    EXPECT_EQ(st.Step, 10);
-    EXPECT_EQ(st.Multiplier, 1);
-    EXPECT_EQ(st.Count, 10);
+    st.Hi = 100000;
+    ASSERT_TRUE(f.axis.NiceStep(false, 495, st));
+    EXPECT_EQ(st.Step, 10000);
+    // "1000000" needs 54: the next round step.
+    st.Lo = 0;
+    st.Hi = 1000000;
+    ASSERT_TRUE(f.axis.NiceStep(false, 495, st));
+    EXPECT_EQ(st.Step, 200000);
+    EXPECT_EQ(st.Divisions, 4);
+    EXPECT_EQ(st.Count, 5);
 }
 
 TEST(AixsStep, TooShortAnAxisComputesNothing) {
@@ -375,34 +388,37 @@ TEST(AixsMapping, ValuesAndPixels) {
     EXPECT_NEAR(static_cast<double>(bottom.Normalize(1)), 0.5, 1e-12);
 }
 
-TEST(AixsMarks, MinorTicksStayInsideTheRange) {
+TEST(AixsMarks, MarksStayInsideTheRange) {
     TAxisFixture f;
     f.Range("0000000000000004", 0, 97);
     f.axis.BuildMarks();
     const int32_t top = f.axis.ValueToPixel(97);
     for (const RecMarkAixs& m : f.axis.Marks())
-        if (m.Kind == mkTick && m.Text.empty()) {
-            EXPECT_LE(m.Pos, top);
-        }
-    // The last major is 100 (the range widened to the step), with no minor tick after it.
-    EXPECT_EQ(f.MajorTexts().back(), "100");
+        EXPECT_LE(m.Pos, top);
+    // The last major is 90: 100 lies beyond the range.
+    EXPECT_EQ(f.MajorTexts().back(), "90");
 }
 
-TEST(AixsMarks, LabelsThatWouldLeaveTheStripArePlainTicks) {
+TEST(AixsMarks, LabelsAtTheEndsMoveInsideTheStrip) {
     TAxisFixture f;
     f.Range("0000000000000004", 0, 100);
     f.axis.BuildMarks();
-    // The label of 100 at the top needs 6 pixels above its tick: 495 + 6 > 500 - 3.
+    // The label of 100 at the top would need 6 pixels above its tick (495 + 6 > 500 - 3): it
+    // moves down to end at the strip's last row, and keeps its tick where the value is.
     const RecMarkAixs& top = f.axis.Marks().back();
     EXPECT_EQ(top.Text, "100");
-    EXPECT_EQ(top.Kind, mkTick);
-    // So does that of 0 below its tick at the very bottom; 5 has room.
-    EXPECT_EQ(f.axis.Marks().front().Kind, mkTick);
-    const RecMarkAixs& five = f.axis.Marks()[5];
-    EXPECT_EQ(five.Text, "5");
-    EXPECT_EQ(five.Kind, mkMajor);
-    EXPECT_EQ(five.Pos, 25);
-    EXPECT_EQ(five.LabelPos, 31);
+    EXPECT_EQ(top.Kind, mkMajor);
+    EXPECT_EQ(top.Pos, 495);
+    EXPECT_EQ(top.LabelPos, 497);
+    // The label of 0 moves up to start at the strip's first row.
+    const RecMarkAixs& zero = f.axis.Marks().front();
+    EXPECT_EQ(zero.Kind, mkMajor);
+    EXPECT_EQ(zero.LabelPos, -2 + 12);
+    // 10 has room where it is: its label's top is half a label above the tick.
+    const RecMarkAixs& ten = f.axis.Marks()[5];
+    EXPECT_EQ(ten.Text, "10");
+    EXPECT_EQ(ten.Kind, mkMajor);
+    EXPECT_EQ(ten.LabelPos, ten.Pos + 6);
 }
 
 TEST(AixsLabels, TheThreeFormatsUseTheDecimalComma) {
@@ -445,8 +461,8 @@ TEST(AixsLayout, ThicknessHoldsTheWidestLabelAndTheMargin) {
     EXPECT_EQ(f.axis.Thickness(), 15); // 4 mm while nothing is shown
     f.Range("0000000000000004", 0, 100);
     f.axis.BuildMarks();
-    // The widest labelled mark is "95" (12 pixels; "100" is a plain tick) plus 3 mm.
-    EXPECT_EQ(f.axis.Thickness(), 15 + 12 + 11);
+    // The widest labelled mark is "100" (18 pixels) plus 3 mm.
+    EXPECT_EQ(f.axis.Thickness(), 15 + 18 + 11);
     f.axis.Properties().FindAs<TGVProperty>("Margin")->SetAsInteger(30);
     EXPECT_EQ(f.axis.Thickness(), RoundToInt32(30 * 96 / 25.4L));
     f.axis.UpdateLayout();
@@ -687,4 +703,48 @@ TEST(AixsRange, ALogarithmicAxisWithinADecadeOrNarrowCarriesTwoLabels) {
         for (size_t i = 1; i < labels.size(); ++i)
             EXPECT_LE(labels[i - 1].second, labels[i].first) << "labels overlap";
     }
+}
+
+TEST(AixsLayout, WithTheScreensFontsLabelsStandApartAtEveryPlotSize) {
+    // The plots of graph windows of 640x480, 1200x800 and 1920x1080 pixels; labels measured in
+    // the fonts the strips draw them in.
+    const TQtTextMetrics fonts;
+    const std::pair<int32_t, int32_t> plots[] = {{540, 390}, {1100, 710}, {1820, 990}};
+    const std::pair<long double, long double> ranges[] = {
+        {-3, 73}, {38, 102}, {0, 4600}, {0.0008L, 0.0107L}, {-250, 250}, {1000.4L, 1000.8L}};
+    for (const auto& [width, height] : plots)
+        for (uint8_t kind : {akLeft, akBottom})
+            for (const auto& [lo, hi] : ranges) {
+                TAxisFixture f;
+                f.strip.W = width;
+                f.strip.H = height;
+                f.axis.SetKind(kind);
+                f.axis.SetTextMetrics(&fonts);
+                f.Range("0000000000000004", lo, hi);
+                f.axis.BuildMarks();
+                SCOPED_TRACE(std::to_string(static_cast<double>(lo)) + " .. " +
+                             std::to_string(static_cast<double>(hi)) + " on " +
+                             std::to_string(width) + "x" + std::to_string(height) +
+                             (kind == akBottom ? " bottom" : " left"));
+                std::vector<std::pair<int32_t, int32_t>> boxes;
+                for (const RecMarkAixs& m : f.axis.Marks()) {
+                    if (m.Kind == mkTick || m.Text.empty()) continue;
+                    const TTextExtent e =
+                        MeasureAixsLabel(FormatAixsLabel(m.Text, lfNative), fonts);
+                    const int32_t size = kind == akBottom ? e.Width : e.Height;
+                    const int32_t low = kind == akBottom ? m.LabelPos : m.LabelPos - size;
+                    boxes.emplace_back(low, low + size);
+                }
+                std::sort(boxes.begin(), boxes.end());
+                EXPECT_GE(boxes.size(), 3u);
+                EXPECT_LE(boxes.size(), 11u);
+                const int32_t length = kind == akBottom ? width : height;
+                for (size_t i = 0; i < boxes.size(); ++i) {
+                    EXPECT_GE(boxes[i].first, -2);
+                    EXPECT_LE(boxes[i].second, length - 3);
+                    if (i > 0) {
+                        EXPECT_GT(boxes[i].first, boxes[i - 1].second);
+                    }
+                }
+            }
 }

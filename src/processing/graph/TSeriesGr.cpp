@@ -394,6 +394,7 @@ void TSeriesGr::FinishBins(IGraphAxis& side, long double lo, long double hi) {
         }
         for (const TGraphBin& b : list)
             if (b.Count != 0) side.AxisAddValue(b.Value);
+        if (BarsFromZero()) side.AxisAddValue(0);
         // The extents; sparse bins have theirs.
         if (!FSparseBins)
             for (size_t i = 0; i < list.size(); ++i)
@@ -495,16 +496,20 @@ void TSeriesGr::BuildPoints(const TGraphRun& run) {
             }
         }
         break;
-    case stHistigram:
+    case stHistigram: {
+        // Bars stand on zero where the range holds it (a count of 1 is a bar, not nothing);
+        // otherwise, and on a logarithmic axis, on the bottom of the range.
+        const long double base = !sLog && sMin <= 0 && sMax >= 0 ? 0 : sMin;
         for (const auto& [k, channel] : ShownLists()) {
             if (static_cast<size_t>(k) >= FBinLists.size()) continue;
             for (const TGraphBin& bin : FBinLists[static_cast<size_t>(k)]) {
                 if (bin.Count == 0) continue;
                 add(k, 0, channel, bin.Start, bin.Value);
-                add(k, 0, channel, bin.End, sMin);
+                add(k, 0, channel, bin.End, base);
             }
         }
         break;
+    }
     case stLinePointToPoint:
         for (const auto& [k, channel] : ShownLists()) {
             if (static_cast<size_t>(k) >= FRunLists.size()) continue;
@@ -542,6 +547,7 @@ void TSeriesGr::AddCurrentRange(const TGraphRun& run, const std::vector<int32_t>
                 if (b.Count != 0) s.AxisAddCurrentValue(b.Value);
         }
     }
+    if (BarsFromZero()) s.AxisAddCurrentValue(0);
 }
 
 void TSeriesGr::ApplyTransform(const TGraphRun& run, const TViewTransform& t) {

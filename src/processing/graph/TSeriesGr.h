@@ -106,6 +106,10 @@ public:
     void SetSide(uint8_t side);
     uint8_t TypeSeries() const { return FTypeSeries; }
     void SetTypeSeries(uint8_t type);
+    // Histograms that count or sum stand their bars on zero: their range holds it.
+    bool BarsFromZero() const {
+        return FTypeSeries == stHistigram && (FBinSumType == bsCnt || FBinSumType == bsSum);
+    }
     bool IsPointPlot() const { return FTypeSeries == stPointPlot; }
     TGVProperties& Properties() { return FProperties; }
     bool EnabledFilter() const { return FEnabledFilter; }

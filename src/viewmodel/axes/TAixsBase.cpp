@@ -5,6 +5,7 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "viewmodel/axes/TAixsRange.h"
+#include "viewmodel/axes/TAixsSteps.h"
 #include "viewmodel/canvas/TypesPrg.h"
 
 #include <algorithm>
@@ -140,50 +141,55 @@ TTextExtent TAixsBase::LabelExtent(long double v) const {
     return MeasureAixsLabel(FormatAixsLabel(FloatToStr(v), FTypeMarkValue), Metrics());
 }
 
+int32_t TAixsBase::LabelGap(bool vertical) const {
+    // Side by side, numbers need about two characters between them to read as two; above each
+    // other, half a line.
+    const int32_t height = MeasureAixsLabel({"0", {}}, Metrics()).Height;
+    return std::max(MmToPixels(1), vertical ? height / 2 : height);
+}
+
 bool TAixsBase::NiceStep(bool vertical, int32_t length, TAixsStep& step) const {
     step.Count = 0;
-    const int32_t g = MmToPixels(3);
-    const int32_t n = g > 0 ? RoundToInt32(static_cast<long double>(length) / g) : 0;
     const long double lo = step.Lo;
     const long double hi = step.Hi;
-    if (n <= 0 || !std::isfinite(lo) || !std::isfinite(hi) || hi < lo) return false;
-    const long double minStep = std::max((hi - lo) / n, 1E-4L);
-    // The largest of 5 S, 2 S, S not above the smallest step.
-    long double s = 1;
-    long double q = 0;
-    for (int tries = 0; q == 0 && tries < MaxTries; ++tries) {
-        for (int m : {5, 2, 1}) {
-            if (m * s <= minStep) {
-                q = m * s;
-                break;
-            }
-        }
-        if (q == 0) s /= 10;
-    }
-    const int32_t pad = MmToPixels(1);
-    for (int tries = 0; tries < MaxTries; ++tries, s *= 10) {
-        for (int m : {1, 2, 5}) {
-            const long double c = m * s;
-            if (c <= q || c < minStep) continue;
-            long double a = std::trunc(lo / c) * c;
-            if (a > lo) a -= c;
-            long double b = std::trunc(hi / c) * c;
-            if (b < hi) b += c;
-            const TTextExtent ea = LabelExtent(a);
-            const TTextExtent eb = LabelExtent(b);
-            const int32_t need =
-                (vertical ? std::max(ea.Height, eb.Height) : std::max(ea.Width, eb.Width)) + pad;
-            if (need > 0 && static_cast<long double>(length) / need > (hi - lo) / c) {
-                step.Lo = a;
-                step.Hi = b;
-                step.Step = c;
-                step.Multiplier = m;
-                // The ends are multiples of the step; rounding keeps the last tick that a
-                // quotient like 2.9999999999999996 would lose.
-                step.Count = RoundToInt32((b - a) / c);
-                step.Need = need;
-                return step.Count >= 0;
-            }
+    if (length <= 0 || !std::isfinite(lo) || !std::isfinite(hi) || hi < lo) return false;
+    // A range without width still gets the ticks around its value.
+    const long double span = hi > lo ? hi - lo : std::max(std::fabs(lo) * 0.2L, 1.0L);
+    if (!std::isfinite(span)) return false;
+    // A reader separates ticks at a glance when they are at least two label heights apart
+    // above each other and three beside each other; longer labels ask for more below.
+    const int32_t height = MeasureAixsLabel({"0", {}}, Metrics()).Height;
+    const int32_t glance = std::max(1, (vertical ? 2 : 3) * height);
+    const int32_t gap = LabelGap(vertical);
+    // Not even one label fits.
+    if (length < height + gap) return false;
+    const int32_t intervals = std::clamp(length / glance, 1, MaxIntervals);
+    const TAixsCounting counting{IntegerValues(), TimeUnitSeconds()};
+    auto along = [&](long double v) {
+        const TTextExtent e = LabelExtent(v);
+        return vertical ? e.Height : e.Width;
+    };
+    TAixsTickStep c = RoundStepAtLeast(span / intervals, counting);
+    for (int tries = 0; tries < MaxTries && c.Step > 0; ++tries, c = NextRoundStep(c, counting)) {
+        long double a = std::floor(lo / c.Step) * c.Step;
+        if (a > lo) a -= c.Step;
+        long double b = std::ceil(hi / c.Step) * c.Step;
+        if (b < hi) b += c.Step;
+        if (!std::isfinite(a) || !std::isfinite(b)) return false;
+        // The widest labels: the ends, and their neighbours that may carry more digits.
+        const int32_t need =
+            std::max({along(a), along(b), along(a + c.Step), along(b - c.Step)}) + gap;
+        const long double spacing = c.Step / span * length;
+        if (spacing >= need && spacing >= glance * 0.75L) {
+            step.Lo = a;
+            step.Hi = b;
+            step.Step = c.Step;
+            step.Divisions = c.Divisions;
+            // The ends are multiples of the step; rounding keeps the last tick that a
+            // quotient like 2.9999999999999996 would lose.
+            step.Count = RoundToInt32((b - a) / c.Step);
+            step.Need = need;
+            return step.Count >= 0;
         }
     }
     return false;
@@ -220,7 +226,8 @@ bool TAixsBase::NiceDecadeStep(bool vertical, int32_t length, TAixsStep& step) c
     const TTextExtent ea = LabelExtent(a);
     const TTextExtent eb = LabelExtent(b);
     const int32_t need =
-        (vertical ? std::max(ea.Height, eb.Height) : std::max(ea.Width, eb.Width)) + MmToPixels(1);
+        (vertical ? std::max(ea.Height, eb.Height) : std::max(ea.Width, eb.Width)) +
+        LabelGap(vertical);
     long double s = 1;
     for (int tries = 0; tries < MaxTries; ++tries, s *= 10) {
         for (int m : {1, 2, 5}) {
@@ -230,7 +237,7 @@ bool TAixsBase::NiceDecadeStep(bool vertical, int32_t length, TAixsStep& step) c
                 step.Lo = a;
                 step.Hi = b;
                 step.Step = c;
-                step.Multiplier = m;
+                step.Divisions = m;
                 step.Count = RoundToInt32(std::trunc(decades / c));
                 step.Need = need;
                 return true;
@@ -256,12 +263,53 @@ RecMarkAixs TAixsBase::LabelledMark(long double d, const std::string& text, uint
     const int32_t pos = mark.Pos;
     mark.Text = text;
     const TTextExtent e = MeasureAixsLabel(FormatAixsLabel(text, FTypeMarkValue), Metrics());
-    const int32_t half = (Vertical() ? e.Height : e.Width) / 2;
+    const int32_t size = Vertical() ? e.Height : e.Width;
+    const int32_t half = size / 2;
     // Pixel positions run from -2 to the plot's length - 3 (the 2-pixel margin of the plot).
-    const bool leaves = pos - half < -2 || pos + half > PlotLength() - 3;
-    mark.Kind = leaves ? mkTick : kind;
-    mark.LabelPos = Vertical() ? pos + half : pos - half;
+    // A label that would stick out past an end moves inwards, as far as half its size: the
+    // value at the end of an axis is the one a reader looks for first.
+    const int32_t first = -2;
+    const int32_t last = PlotLength() - 3;
+    int32_t low = pos - half;
+    if (low < first) low = first;
+    if (low + size > last) low = last - size;
+    const bool fits = size <= last - first && pos >= first && pos <= last;
+    mark.Kind = fits ? kind : mkTick;
+    // The label's anchor: its top for vertical axes (counted upwards), its left otherwise.
+    mark.LabelPos = Vertical() ? low + size : low;
     return mark;
+}
+
+void TAixsBase::DropCrowdedLabels() {
+    // Labels in order along the axis; one that came too near the label before it (an end label
+    // moved inwards) gives way, the roundest value keeping its label.
+    const int32_t gap = LabelGap(Vertical()) / 2;
+    std::vector<RecMarkAixs*> labelled;
+    for (RecMarkAixs& m : FMarks)
+        if (m.Kind != mkTick && !m.Text.empty()) labelled.push_back(&m);
+    std::sort(labelled.begin(), labelled.end(),
+              [](const RecMarkAixs* a, const RecMarkAixs* b) { return a->Pos < b->Pos; });
+    auto box = [&](const RecMarkAixs& m) {
+        const TTextExtent e = MeasureAixsLabel(FormatAixsLabel(m.Text, FTypeMarkValue), Metrics());
+        const int32_t size = Vertical() ? e.Height : e.Width;
+        const int32_t low = Vertical() ? m.LabelPos - size : m.LabelPos;
+        return std::pair<int32_t, int32_t>(low, low + size);
+    };
+    RecMarkAixs* previous = nullptr;
+    for (RecMarkAixs* m : labelled) {
+        if (previous && box(*previous).second + gap > box(*m).first) {
+            // The mark whose label moved gives way; otherwise the later one.
+            const auto moved = [&](const RecMarkAixs& x) {
+                const auto b = box(x);
+                return std::abs((b.first + b.second) / 2 - x.Pos) > 1;
+            };
+            RecMarkAixs* loser = moved(*previous) && !moved(*m) ? previous : m;
+            loser->Kind = mkTick;
+            if (loser == previous) previous = m;
+            continue;
+        }
+        previous = m;
+    }
 }
 
 void TAixsBase::BuildMarks() {
@@ -281,27 +329,37 @@ void TAixsBase::BuildLinearMarks(long double curMin, long double curMax) {
     TAixsStep st;
     st.Lo = curMin;
     st.Hi = curMax;
-    if (!NiceStep(Vertical(), UsableLength(), st)) return;
+    const int32_t length = UsableLength();
+    if (!NiceStep(Vertical(), length, st)) return;
     const bool integer = IntegerValues();
-    const long double shift = curMin - st.Lo;
+    // A mark within a hair of the range counts as inside: the ends are often multiples.
+    const long double tolerance = (curMax - curMin) * 1E-9L;
+    auto inside = [&](long double v) { return v >= curMin - tolerance && v <= curMax + tolerance; };
+    const long double base = std::round(st.Lo / st.Step);
+    // Minor ticks closer than a few pixels are a grey smear: fewer parts, or none.
+    int32_t divisions = st.Divisions;
+    const long double span = curMax > curMin ? curMax - curMin : 0;
+    const long double stepPixels = span > 0 ? st.Step / span * length : 0;
+    while (divisions > 1 && stepPixels / divisions < MmToPixels(1) + 1)
+        divisions = divisions % 2 == 0 ? divisions / 2 : 1;
     for (int32_t k = 0; k <= st.Count; ++k) {
-        long double v = st.Lo + k * st.Step;
-        if (integer) {
-            // Steps below 1 put majors between the integers, which an integer axis leaves out.
-            const long double r = std::nearbyint(v);
-            if (std::fabs(v - r) > 1E-9L * std::max(1.0L, std::fabs(v))) continue;
-            v = r;
+        // Counted in steps from zero, so that a value like 0,1 * 3 reads 0,3 and zero is 0.
+        long double v = (base + k) * st.Step;
+        if (integer) v = std::nearbyint(v);
+        if (inside(v)) {
+            RecMarkAixs mark = LabelledMark(v - curMin, FloatToStr(v), mkMajor);
+            mark.Grid = true;
+            FMarks.push_back(mark);
         }
-        FMarks.push_back(LabelledMark(k * st.Step - shift, FloatToStr(v), mkMajor));
-        // Minor ticks between this major and the next, inside the current range.
-        if (k == st.Count || st.Multiplier <= 1 || (integer && !(st.Step > 1))) continue;
-        for (int32_t e = 1; e < st.Multiplier; ++e) {
-            const long double offset = k * st.Step + e * st.Step / st.Multiplier;
-            const long double mv = st.Lo + offset;
-            if (mv < curMin || mv > curMax) continue;
-            FMarks.push_back(TickMark(offset - shift));
+        // Minor ticks from this major to the next, inside the current range.
+        if (k == st.Count || divisions <= 1) continue;
+        for (int32_t e = 1; e < divisions; ++e) {
+            const long double mv = (base + k) * st.Step + e * st.Step / divisions;
+            if (!inside(mv)) continue;
+            FMarks.push_back(TickMark(mv - curMin));
         }
     }
+    DropCrowdedLabels();
 }
 
 void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
@@ -317,7 +375,9 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
         if (decades != std::trunc(decades)) continue;
         if (spacing == 0 && decades != 0) spacing = decades;
         const long double v = std::pow(10.0L, logLo + decades);
-        FMarks.push_back(LabelledMark(std::log10(v) - logMin, FloatToStr(v), mkMajor));
+        RecMarkAixs mark = LabelledMark(std::log10(v) - logMin, FloatToStr(v), mkMajor);
+        mark.Grid = v >= curMin && v <= curMax;
+        FMarks.push_back(mark);
     }
     if (spacing == 1) {
         // Every decade also gets 2 .. 9 times its power: labelled when a label fits between
@@ -342,7 +402,7 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
             }
         }
     }
-    AddLogLabelsUpToTwo(curMin, curMax);
+    AddRoundLogLabels(curMin, curMax);
     const bool anyLabel = std::any_of(FMarks.begin(), FMarks.end(),
                                       [](const RecMarkAixs& m) { return m.Kind != mkTick; });
     if (!anyLabel) {
@@ -350,22 +410,27 @@ void TAixsBase::BuildLogMarks(long double curMin, long double curMax) {
         FMarks.push_back(LabelledMark(SafeLog10(mid) - logMin, FloatToStr(mid), mkMinor));
         FMarks.back().Kind = mkMinor;
     }
+    // Within a decade or two the labelled values between the powers of ten are the steps a
+    // reader counts in: they carry grid lines as well.
+    for (RecMarkAixs& m : FMarks)
+        if (m.Kind != mkTick && !m.Text.empty()) m.Grid = true;
 }
 
-void TAixsBase::AddLogLabelsUpToTwo(long double curMin, long double curMax) {
-    // One label tells no scale. A range within a decade, or a narrow plot, leaves its powers of
-    // ten outside or its 2 .. 9 unlabelled: label the roundest values of the range that fit
-    // beside the labels there are, without overlapping them.
+void TAixsBase::AddRoundLogLabels(long double curMin, long double curMax) {
+    // Two labels hardly tell a scale. A range within a decade or two, or a narrow plot, leaves
+    // its powers of ten outside or its 2 .. 9 unlabelled: label the roundest values of the
+    // range that fit beside the labels there are, a gap apart.
     auto labelled = [](const RecMarkAixs& m) { return m.Kind != mkTick && !m.Text.empty(); };
-    if (std::count_if(FMarks.begin(), FMarks.end(), labelled) >= 2) return;
+    if (std::count_if(FMarks.begin(), FMarks.end(), labelled) >= 3) return;
     if (!(curMin > 0) || !(curMax > curMin) || !std::isfinite(curMax)) return;
     const long double logMin = SafeLog10(curMin);
-    const int32_t pad = MmToPixels(1);
+    const int32_t pad = LabelGap(Vertical());
     std::vector<std::pair<int32_t, int32_t>> taken;
     auto span = [&](const RecMarkAixs& m) {
         const TTextExtent e = MeasureAixsLabel(FormatAixsLabel(m.Text, FTypeMarkValue), Metrics());
-        const int32_t half = (Vertical() ? e.Height : e.Width) / 2 + pad / 2;
-        return std::pair<int32_t, int32_t>(m.Pos - half, m.Pos + half);
+        const int32_t size = Vertical() ? e.Height : e.Width;
+        const int32_t low = Vertical() ? m.LabelPos - size : m.LabelPos;
+        return std::pair<int32_t, int32_t>(low - pad / 2, low + size + pad / 2);
     };
     for (const RecMarkAixs& m : FMarks)
         if (labelled(m)) taken.push_back(span(m));
@@ -390,7 +455,7 @@ void TAixsBase::AddLogLabelsUpToTwo(long double curMin, long double curMax) {
     const auto first = static_cast<int32_t>(std::floor(SafeLog10(curMin)));
     const auto last = static_cast<int32_t>(std::ceil(SafeLog10(curMax)));
     for (int m : {1, 5, 2, 3, 4, 6, 7, 8, 9})
-        for (int32_t j = first; j <= last && taken.size() < 2; ++j)
+        for (int32_t j = first; j <= last; ++j)
             tryLabel(m * std::pow(10.0L, j));
     if (taken.size() >= 2) return;
     // A range narrower than those steps: the steps of a linear axis over it.

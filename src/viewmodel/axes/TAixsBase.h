@@ -33,13 +33,16 @@ constexpr uint8_t mkMinor = 2;
 
 // One tick mark; positions are pixels along the axis from its start (the bottom of vertical
 // axes, the left of the bottom axis). Norm is the mark's place as a fraction of the current
-// range, which grid lines take so that they are drawn through the plot's own mapping.
+// range, which grid lines take so that they are drawn through the plot's own mapping. Grid
+// says whether a grid line goes through the mark: the major steps only, so that the grid stays
+// quiet behind the data.
 struct RecMarkAixs {
     uint8_t Kind = mkTick;
     std::string Text;
     int32_t LabelPos = 0;
     int32_t Pos = 0;
     long double Norm = 0;
+    bool Grid = false;
 };
 
 // The paint box an axis draws on, beside the plot whose values the axis tells.
@@ -63,9 +66,10 @@ struct TAixsStep {
     long double Lo = 0;
     long double Hi = 0;
     long double Step = 0;
-    int32_t Multiplier = 0;
+    // How many parts the minor ticks cut a step into (1: none).
+    int32_t Divisions = 1;
     int32_t Count = 0;
-    // Space a label takes along the axis, 1 mm included.
+    // Space a label takes along the axis, its gap to the next included.
     int32_t Need = 0;
 };
 
@@ -110,6 +114,9 @@ public:
     // The current range; false while an end is empty.
     virtual bool CurrentRange(long double& lo, long double& hi) const = 0;
     virtual bool IntegerValues() const = 0;
+    // The length of the axis' unit in seconds when it shows a time (its ticks then fall on
+    // whole seconds, minutes and hours); 0 otherwise.
+    virtual long double TimeUnitSeconds() const { return 0; }
     // Whether the graph holds data.
     virtual bool GraphActive() const = 0;
     // The caption: the legend, or what the axis shows.
@@ -134,9 +141,15 @@ public:
     long double PixelToValue(int32_t p) const;
 
     // ---- Marks ------------------------------------------------------------------------------
-    // Linear step for the range in step.Lo .. step.Hi over `length` pixels; false (count 0,
-    // range unchanged) when the axis is too short for a single step.
+    // Linear step for the range in step.Lo .. step.Hi over `length` pixels: the roundest step
+    // whose labels stand apart by their own extent and a gap, with at most MaxIntervals steps
+    // and no fewer pixels between ticks than a reader separates at a glance. step.Lo and
+    // step.Hi become multiples of the step around the range. False (count 0, range unchanged)
+    // when the axis is too short for a single step.
     bool NiceStep(bool vertical, int32_t length, TAixsStep& step) const;
+    static constexpr int32_t MaxIntervals = 10;
+    // The gap between two labels along the axis, in pixels.
+    int32_t LabelGap(bool vertical) const;
     // The same in decades for a logarithmic axis; step.Lo and step.Hi become powers of ten.
     bool NiceDecadeStep(bool vertical, int32_t length, TAixsStep& step) const;
     void BuildMarks();
@@ -158,8 +171,8 @@ protected:
     void LoadCommon(const TNodePersist& node);
     // The label extent of a value as drawn.
     TTextExtent LabelExtent(long double v) const;
-    // A mark at the distance `d` from CurMin for the value text: labelled when the label stays
-    // beside the plot.
+    // A mark at the distance `d` from CurMin for the value text: labelled when the label fits
+    // beside the plot, moved inwards where it would stick out past an end.
     RecMarkAixs LabelledMark(long double d, const std::string& text, uint8_t kind) const;
     // A plain tick at the distance `d` from CurMin.
     RecMarkAixs TickMark(long double d) const;
@@ -178,8 +191,10 @@ protected:
 
 private:
     void BuildLinearMarks(long double curMin, long double curMax);
+    // Labels that came too close to a neighbour (moved in at an end) become plain ticks.
+    void DropCrowdedLabels();
     void BuildLogMarks(long double curMin, long double curMax);
-    void AddLogLabelsUpToTwo(long double curMin, long double curMax);
+    void AddRoundLogLabels(long double curMin, long double curMax);
 };
 
 } // namespace vorelt

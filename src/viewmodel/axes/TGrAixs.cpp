@@ -1,9 +1,14 @@
 #include "viewmodel/axes/TGrAixs.h"
 
+#include "model/TAEExtendedField.h"
+
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "viewmodel/axes/TAixsRange.h"
+#include "viewmodel/axes/TAixsSteps.h"
+
+#include <algorithm>
 
 #include <cmath>
 
@@ -20,6 +25,16 @@ std::unique_ptr<TAEField> TGrAixs::EmptyLike(const TAEField& like) {
     return v;
 }
 
+std::unique_ptr<TAEField> TGrAixs::CurrentLike(const TAEField& like) {
+    // The range as drawn holds fractions on whole-number axes too: its margin may end between
+    // whole numbers (below 1 on a logarithmic axis of counts), and a zoom ends where the user
+    // let go.
+    if (!IsIntegerType(like.DataType())) return EmptyLike(like);
+    auto v = std::make_unique<TAEExtendedField>();
+    v->Clear();
+    return v;
+}
+
 void TGrAixs::SetFieldId(const std::string& id) {
     if (id == FFieldId) return;
     if (id.empty()) {
@@ -31,9 +46,9 @@ void TGrAixs::SetFieldId(const std::string& id) {
     ClearField();
     FFieldId = id;
     FMin = EmptyLike(*field);
-    FCurMin = EmptyLike(*field);
+    FCurMin = CurrentLike(*field);
     FMax = EmptyLike(*field);
-    FCurMax = EmptyLike(*field);
+    FCurMax = CurrentLike(*field);
 }
 
 void TGrAixs::ClearField() {
@@ -63,17 +78,32 @@ void TGrAixs::SetEnabled(bool v) {
 }
 
 void TGrAixs::SetMin(std::unique_ptr<TAEField> value) {
-    FCurMin = value ? EmptyLike(*value) : nullptr;
+    FCurMin = value ? CurrentLike(*value) : nullptr;
     FMin = std::move(value);
 }
 
 void TGrAixs::SetMax(std::unique_ptr<TAEField> value) {
-    FCurMax = value ? EmptyLike(*value) : nullptr;
+    FCurMax = value ? CurrentLike(*value) : nullptr;
     FMax = std::move(value);
 }
 
 bool TGrAixs::IntegerValues() const {
     return FMin && IsIntegerType(FMin->DataType());
+}
+
+long double TGrAixs::TimeUnitSeconds() const {
+    const TAEField* field = FGraph && !FFieldId.empty() ? FGraph->FindAixsField(FFieldId) : nullptr;
+    if (!field || !field->HasFlag(ffTime)) return 0;
+    switch (field->UnitKind()) {
+    case ukSecond:
+        return 1;
+    case ukMillisecond:
+        return 1E-3L;
+    case ukMicrosecond:
+        return 1E-6L;
+    default:
+        return 0;
+    }
 }
 
 bool TGrAixs::CurrentRange(long double& lo, long double& hi) const {
@@ -105,11 +135,18 @@ void TGrAixs::ResetAuto() {
     if (FAutoMax && FMax) {
         FMax->Clear();
         if (FCurMax) FCurMax->Clear();
+        FReachHi = {};
     }
     if (FAutoMin && FMin) {
         FMin->Clear();
         if (FCurMin) FCurMin->Clear();
+        FReachLo = {};
     }
+}
+
+void TGrAixs::EmptyCurrentMax() {
+    if (FCurMax) FCurMax->Clear();
+    FReachHi = {};
 }
 
 void TGrAixs::AddValue(long double x) {
@@ -121,6 +158,7 @@ void TGrAixs::AddValue(long double x) {
             FMax->SetAsFloat(x);
             if (FCurMax) FCurMax->SetAsFloat(x);
         }
+        if (!FReachHi.Known || x > FReachHi.Value) FReachHi = {true, x};
     } else if (FCurMax && !FMax->IsNull() &&
                (FCurMax->IsNull() || FCurMax->GetAsFloat() < FMax->GetAsFloat())) {
         FCurMax->SetAsFloat(FMax->GetAsFloat());
@@ -130,6 +168,7 @@ void TGrAixs::AddValue(long double x) {
             FMin->SetAsFloat(x);
             if (FCurMin) FCurMin->SetAsFloat(x);
         }
+        if (!FReachLo.Known || x < FReachLo.Value) FReachLo = {true, x};
     } else if (FCurMin && !FMin->IsNull() &&
                (FCurMin->IsNull() || FCurMin->GetAsFloat() > FMin->GetAsFloat())) {
         FCurMin->SetAsFloat(FMin->GetAsFloat());
@@ -140,13 +179,20 @@ void TGrAixs::AddCurrentValue(long double x) {
     if (!FCurMin || !FCurMax || std::isnan(x)) return;
     if (Logarithmic() && !(x > 0)) return;
     if (FAutoMax) {
-        if (FCurMax->IsNull() || x > FCurMax->GetAsFloat()) FCurMax->SetAsFloat(x);
+        // Compared with the data reached, not with the margin drawn beyond it.
+        if (!FReachHi.Known || x > FReachHi.Value) {
+            FReachHi = {true, x};
+            FCurMax->SetAsFloat(x);
+        }
     } else if (FMax && !FMax->IsNull() &&
                (FCurMax->IsNull() || FCurMax->GetAsFloat() < FMax->GetAsFloat())) {
         FCurMax->SetAsFloat(FMax->GetAsFloat());
     }
     if (FAutoMin) {
-        if (FCurMin->IsNull() || x < FCurMin->GetAsFloat()) FCurMin->SetAsFloat(x);
+        if (!FReachLo.Known || x < FReachLo.Value) {
+            FReachLo = {true, x};
+            FCurMin->SetAsFloat(x);
+        }
     } else if (FMin && !FMin->IsNull() &&
                (FCurMin->IsNull() || FCurMin->GetAsFloat() > FMin->GetAsFloat())) {
         FCurMin->SetAsFloat(FMin->GetAsFloat());
@@ -154,7 +200,7 @@ void TGrAixs::AddCurrentValue(long double x) {
 }
 
 void TGrAixs::Finish(TAEField& lo, TAEField& hi) {
-    const bool integer = IsIntegerType(lo.DataType());
+    const bool integer = IntegerValues();
     // A logarithmic axis without a positive value still gets a range (1 .. 10).
     if (lo.IsNull() || hi.IsNull()) {
         if (!Logarithmic()) return;
@@ -165,14 +211,16 @@ void TGrAixs::Finish(TAEField& lo, TAEField& hi) {
         hi.SetAsFloat(b);
         return;
     }
-    if (integer) {
+    if (integer && !(hi.GetAsFloat() - lo.GetAsFloat() >= 2)) {
+        // The whole-number rules widen ranges narrower than 2; a wider one stays as it is.
         int64_t a = lo.GetAsInt64();
         int64_t b = hi.GetAsInt64();
-        FinishIntegerRange(a, b, FAutoMin, FAutoMax, MinValueOf(lo.DataType()),
-                           MaxValueOf(lo.DataType()));
+        // The limits of the field's own type (the current values are extended).
+        const uint8_t type = FMin ? FMin->DataType() : lo.DataType();
+        FinishIntegerRange(a, b, FAutoMin, FAutoMax, MinValueOf(type), MaxValueOf(type));
         lo.SetAsInt64(a);
         hi.SetAsInt64(b);
-    } else {
+    } else if (!integer) {
         long double a = lo.GetAsFloat();
         long double b = hi.GetAsFloat();
         FinishFloatRange(a, b, FAutoMin, FAutoMax);
@@ -197,9 +245,30 @@ void TGrAixs::FinishRange() {
 
 void TGrAixs::FinishCurrentRange() {
     if (!FCurMin || !FCurMax) return;
+    // The automatic ends start again from the data they reached, so that the margin is taken
+    // once however often the range is finished.
+    const bool padLo = FAutoMin && FReachLo.Known;
+    const bool padHi = FAutoMax && FReachHi.Known;
+    if (padLo) FCurMin->SetAsFloat(FReachLo.Value);
+    if (padHi) FCurMax->SetAsFloat(FReachHi.Value);
     // An end that no value reached (an axis without series of its own) shows the configured one.
     if (FCurMax->IsNull() && FMax && !FMax->IsNull()) FCurMax->SetAsFloat(FMax->GetAsFloat());
     if (FCurMin->IsNull() && FMin && !FMin->IsNull()) FCurMin->SetAsFloat(FMin->GetAsFloat());
+    if ((padLo || padHi) && !FCurMin->IsNull() && !FCurMax->IsNull()) {
+        long double lo = FCurMin->GetAsFloat();
+        long double hi = FCurMax->GetAsFloat();
+        const bool integer = IntegerValues();
+        PadAutoRange(lo, hi, padLo, padHi, Logarithmic(), integer);
+        if (integer && !Logarithmic()) {
+            // The margin stays inside what the field's type can hold.
+            const auto typeMin = static_cast<long double>(MinValueOf(FMin->DataType()));
+            const auto typeMax = static_cast<long double>(MaxValueOf(FMin->DataType()));
+            lo = std::max(lo, typeMin);
+            hi = std::min(hi, typeMax);
+        }
+        FCurMin->SetAsFloat(lo);
+        FCurMax->SetAsFloat(hi);
+    }
     Finish(*FCurMin, *FCurMax);
 }
 

@@ -61,13 +61,19 @@ public:
     void AddCurrentValue(long double x);
     // Makes Min < Max after the data; empty current ends take the configured ones.
     void FinishRange();
+    // The current range as drawn: automatic ends get a margin around the data they reached,
+    // rounded outward, so that nothing plotted lies on the frame; fixed ends stay as typed.
+    // Running it again gives the same range.
     void FinishCurrentRange();
+    // Empties CurMax, so that the next current values decide it.
+    void EmptyCurrentMax();
     // The floating-point rules for any pair.
     static void WidenRange(long double& a, long double& b);
 
     bool HasField() const override { return !FFieldId.empty() && FMin && FMax; }
     bool CurrentRange(long double& lo, long double& hi) const override;
     bool IntegerValues() const override;
+    long double TimeUnitSeconds() const override;
     bool GraphActive() const override { return FGraph && FGraph->AixsGraphActive(); }
     // The legend; otherwise the field's display name and " ( " unit " )" when it has a unit.
     std::string Caption() const override;
@@ -79,7 +85,16 @@ public:
 private:
     // An empty value of the class of `like`.
     static std::unique_ptr<TAEField> EmptyLike(const TAEField& like);
+    // An empty current value for a field like `like`: extended for whole-number fields.
+    static std::unique_ptr<TAEField> CurrentLike(const TAEField& like);
     void Finish(TAEField& lo, TAEField& hi);
+    // The data the current range reached at its automatic ends, before the margin.
+    struct TReach {
+        bool Known = false;
+        long double Value = 0;
+    };
+    TReach FReachLo;
+    TReach FReachHi;
 
     IAixsGraph* FGraph;
     std::string FFieldId;

@@ -41,7 +41,7 @@ public:
         FAxis.CurMax()->SetAsFloat(hi);
     }
     void AxisEmptyCurrentMax() override {
-        if (FAxis.HasField()) FAxis.CurMax()->Clear();
+        if (FAxis.HasField()) FAxis.EmptyCurrentMax();
     }
     TAxisScale AxisScale() const override { return FAxis.Scale(); }
     void AxisWidenRange(long double& a, long double& b) const override {
