@@ -90,7 +90,7 @@ std::vector<std::string> AxisLabels(const TAixsBase& axis) {
 }
 
 TEST_F(TOptionsFixture, TheZoneDiagramIsTallAndNumbersBothAxes) {
-    TFProjectOptions dialog(project, dialogs);
+    TFProjectOptions dialog(project);
     dialog.show();
     QApplication::processEvents();
     TGraphic* diagram = dialog.ZoneDiagram();
