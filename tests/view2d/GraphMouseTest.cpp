@@ -120,8 +120,10 @@ TEST_F(TGraphMouseFixture, TheWheelZoomsAroundTheMouseOneStackEntryPerStep) {
     ASSERT_EQ(view->Zoom().Stack().size(), 1u);
     auto [lo1, hi1] = Range(view->BottomAxis());
     EXPECT_NEAR(static_cast<double>(hi1 - lo1), static_cast<double>((hi - lo) * 0.8L), 1e-9);
-    // The value under the mouse stays there.
-    EXPECT_NEAR(static_cast<double>(BottomValueAt(at.x())), static_cast<double>(under), 1e-9);
+    // The value under the mouse stays there, but for the few pixels the plot moves when the
+    // zoomed range's labels make the left strip wider or narrower.
+    const double pixel = static_cast<double>((hi1 - lo1) / Plot()->width());
+    EXPECT_NEAR(static_cast<double>(BottomValueAt(at.x())), static_cast<double>(under), 4 * pixel);
     EXPECT_NE(view->TitleText().find("[Zoom]"), std::string::npos);
     // Half steps of a fine wheel add up to one step.
     Wheel(at, 60);
