@@ -3,7 +3,7 @@
 // diagram on logarithmic and linear axes; switches stored only when they were restored; the
 // settings panels; and a point plot built again when its old range had no width.
 
-#include "processing/FilterStreamSupport.h"
+#include "TStreamGraph.h"
 
 #include "model/TAEFieldIDs.h"
 #include "persist/RegisterPersistClasses.h"
@@ -64,23 +64,8 @@ struct TAddOnFixture : ::testing::Test {
         page.show();
     }
     TGraphVC* NewGraph(uint8_t type = stPointPlot) {
-        auto* graph = source->AddNew<TGVCPUGr>();
-        graph->SetName("GR1");
-        graph->SetID("0000000000000901");
-        auto* view = dynamic_cast<TGraphVC*>(graph->GetView());
+        TGraphVC* view = AddAmplitudeGraph(*source, &page, type);
         EXPECT_NE(view, nullptr);
-        view->SetParentWindow(&page);
-        view->SetWidth(600);
-        view->SetHeight(400);
-        view->SetVisible(true);
-        QApplication::processEvents();
-        for (TGrAixs* a : {&view->LeftAxis(), &view->BottomAxis()}) {
-            a->SetAutoMin(true);
-            a->SetAutoMax(true);
-        }
-        view->LeftAxis().SetFieldId(fidAmpl);
-        view->BottomAxis().SetFieldId(fidTimeMS);
-        view->AddSeries(type);
         return view;
     }
     // Hits over 0 .. 100 on the bottom axis, time marks at 10 and 20.

@@ -1,7 +1,7 @@
 // The mouse on a filled graph: wheel steps zoom around the mouse, a middle-button drag moves
 // the ranges, resting on a point shows its values and a double click hit-marks its record.
 
-#include "processing/FilterStreamSupport.h"
+#include "TStreamGraph.h"
 
 #include "model/TAEFieldIDs.h"
 #include "processing/IProcessorContext.h"
@@ -27,48 +27,15 @@ using namespace vorelt::test;
 
 namespace {
 
-class TRecordingContext : public IProcessorContext {
-public:
-    IIDGenerator* IDGenerator() override { return nullptr; }
-    IUserPrompt* Prompt() override { return nullptr; }
-    void TopMessage(TAEOMSG& msg) override { Messages.push_back(msg); }
-    std::vector<TAEOMSG> Messages;
-};
-
-struct TGraphMouseFixture : ::testing::Test {
-    QWidget page;
-    std::unique_ptr<TGVCPUMemorySource> holder;
-    TGVCPUMemorySource* source = nullptr;
-    TRecordingContext context;
+struct TGraphMouseFixture : TStreamGraphFixture {
     TGraphVC* view = nullptr;
 
     void SetUp() override {
-        RegisterFilterClasses();
-        RegisterView2dClasses();
-        source = MakeStream(holder);
-        source->SetContext(&context);
-        page.resize(900, 700);
+        TStreamGraphFixture::SetUp();
         page.show();
-        // Amplitude 10 .. 100 over 0 .. 99 ms on channels 1 .. 5.
-        for (int i = 0; i < 100; ++i)
-            AddHit(*source, i, 1 + i % 5, 10 + i % 91);
-        auto* graph = source->AddNew<TGVCPUGr>();
-        graph->SetName("GR1");
-        graph->SetID("0000000000000931");
-        view = dynamic_cast<TGraphVC*>(graph->GetView());
+        AddRampHits();
+        view = AddAmplitudeGraph(*source, &page, stPointPlot, "GR1", "0000000000000931");
         ASSERT_NE(view, nullptr);
-        view->SetParentWindow(&page);
-        view->SetWidth(600);
-        view->SetHeight(400);
-        view->SetVisible(true);
-        QApplication::processEvents();
-        for (TGrAixs* a : {&view->LeftAxis(), &view->BottomAxis()}) {
-            a->SetAutoMin(true);
-            a->SetAutoMax(true);
-        }
-        view->LeftAxis().SetFieldId(fidAmpl);
-        view->BottomAxis().SetFieldId(fidTimeMS);
-        view->AddSeries(stPointPlot);
         view->SetActive(true);
         ASSERT_TRUE(view->Active()) << view->FillError();
     }

@@ -3,7 +3,7 @@
 // markers of several pixels; every scheme keeps the data readable; labels never overlap;
 // PDF and SVG keep text as text; refusals name the reason.
 
-#include "processing/FilterStreamSupport.h"
+#include "TStreamGraph.h"
 
 #include "common/TestData.h"
 #include "processing/IProcessorContext.h"
@@ -31,40 +31,13 @@ using namespace vorelt::test;
 
 namespace {
 
-class TQuietContext : public IProcessorContext {
-public:
-    IIDGenerator* IDGenerator() override { return nullptr; }
-    IUserPrompt* Prompt() override { return nullptr; }
-    void TopMessage(TAEOMSG&) override {}
-};
-
-struct GraphReport : ::testing::Test {
-    std::unique_ptr<TGVCPUMemorySource> holder;
-    TGVCPUMemorySource* source = nullptr;
-    TQuietContext context;
-
-    void SetUp() override {
-        RegisterFilterClasses();
-        RegisterView2dClasses();
-        source = MakeStream(holder);
-        source->SetContext(&context);
-    }
+struct GraphReport : TStreamGraphFixture {
     // Amplitude against time of `hits` hits on channels 1 .. 4, filled without a window.
     TGraphVC* Filled(int hits, uint8_t type = stPointPlot) {
         for (int i = 0; i < hits; ++i)
             AddHit(*source, i, 1 + i % 4, 10 + (i * 37) % 91);
-        auto* graph = source->AddNew<TGVCPUGr>();
-        graph->SetName("GR1");
-        graph->SetID("0000000000000901");
-        auto* view = dynamic_cast<TGraphVC*>(graph->GetView());
+        TGraphVC* view = AddAmplitudeGraph(*source, nullptr, type);
         EXPECT_NE(view, nullptr);
-        for (TGrAixs* a : {&view->LeftAxis(), &view->BottomAxis()}) {
-            a->SetAutoMin(true);
-            a->SetAutoMax(true);
-        }
-        view->LeftAxis().SetFieldId(fidAmpl);
-        view->BottomAxis().SetFieldId(fidTimeMS);
-        view->AddSeries(type);
         view->SetActive(true);
         EXPECT_TRUE(view->Active()) << view->FillError();
         return view;

@@ -2,7 +2,7 @@
 // shortcuts of checked graphs, channel splitting, requests by rectangle, colour schemes and
 // persistence.
 
-#include "processing/FilterStreamSupport.h"
+#include "TStreamGraph.h"
 
 #include "model/TAEFieldIDs.h"
 #include "persist/TNodePersist.h"
@@ -28,54 +28,15 @@ using namespace vorelt::test;
 
 namespace {
 
-class TRecordingContext : public IProcessorContext {
-public:
-    IIDGenerator* IDGenerator() override { return nullptr; }
-    IUserPrompt* Prompt() override { return nullptr; }
-    void TopMessage(TAEOMSG& msg) override { Messages.push_back(msg); }
-    const TAEOMSG* Find(uint32_t number) const {
-        for (const TAEOMSG& m : Messages)
-            if (m.Msg == number) return &m;
-        return nullptr;
-    }
-    std::vector<TAEOMSG> Messages;
-};
-
-struct TGraphViewFixture : ::testing::Test {
-    QWidget page;
-    std::unique_ptr<TGVCPUMemorySource> holder;
-    TGVCPUMemorySource* source = nullptr;
-    TRecordingContext context;
-
+struct TGraphViewFixture : TStreamGraphFixture {
     void SetUp() override {
-        RegisterFilterClasses();
-        RegisterView2dClasses();
-        source = MakeStream(holder);
-        source->SetContext(&context);
-        page.resize(900, 700);
+        TStreamGraphFixture::SetUp();
         page.show();
-        // Amplitude 10 .. 100 over 0 .. 90 ms on channels 1 .. 5.
-        for (int i = 0; i < 100; ++i)
-            AddHit(*source, i, 1 + i % 5, 10 + i % 91);
+        AddRampHits();
     }
     TGraphVC* NewGraph(const char* name, const char* id, uint8_t type = stPointPlot) {
-        auto* graph = source->AddNew<TGVCPUGr>();
-        graph->SetName(name);
-        graph->SetID(id);
-        auto* view = dynamic_cast<TGraphVC*>(graph->GetView());
+        TGraphVC* view = AddAmplitudeGraph(*source, &page, type, name, id);
         EXPECT_NE(view, nullptr);
-        view->SetParentWindow(&page);
-        view->SetWidth(600);
-        view->SetHeight(400);
-        view->SetVisible(true);
-        QApplication::processEvents();
-        for (TGrAixs* a : {&view->LeftAxis(), &view->BottomAxis()}) {
-            a->SetAutoMin(true);
-            a->SetAutoMax(true);
-        }
-        view->LeftAxis().SetFieldId(fidAmpl);
-        view->BottomAxis().SetFieldId(fidTimeMS);
-        view->AddSeries(type);
         return view;
     }
     static long double CurMin(TGrAixs& a) { return a.CurMin()->GetAsFloat(); }
