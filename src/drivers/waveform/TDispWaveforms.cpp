@@ -30,11 +30,13 @@ TDispWaveforms::TDispWaveforms(const std::string& fileName) : FFileName(fileName
         if (f.ID == idHardwareSetup && !FSetup.Found) {
             ParseHardwareSetup({d + f.BodyOffset, f.BodySize}, FSetup);
         } else if (f.ID == idWaveform) {
-            // Body: sub-identifier 1, 6 bytes of time, channel, reserved, samples.
+            // Body: a leading byte (1 or 10 in the files seen), 6 bytes of time, channel,
+            // reserved, samples.
             const uint8_t* b = d + f.BodyOffset;
             uint64_t ticks = 0;
-            if (f.BodySize < SamplesOffset || b[0] != 1) {
-                // Other sub-identifiers carry no samples.
+            if (f.BodySize <= SamplesOffset) {
+                FRefused.push_back(fileName + ": waveform message at byte " +
+                                   std::to_string(f.Start) + ": no samples");
             } else if ((f.BodySize - SamplesOffset) % 2 != 0) {
                 FRefused.push_back(fileName + ": waveform message at byte " +
                                    std::to_string(f.Start) + ": the samples end in half a sample");

@@ -1,5 +1,5 @@
 #pragma once
-// The waveform messages of a DiSP file (ID 173: sub-identifier, time of test, channel, a
+// The waveform messages of a DiSP file (ID 173: a leading byte, time of test, channel, a
 // reserved byte, then signed 16-bit samples). Opening maps the file and lists the messages;
 // the samples of one are converted when asked for.
 

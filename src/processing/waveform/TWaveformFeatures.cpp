@@ -100,9 +100,11 @@ int64_t PickHinkley(std::span<const float> y, double alpha) {
     return static_cast<int64_t>(best);
 }
 
-int64_t PickAic(std::span<const float> y) {
+void AkaikeCurve(std::span<const float> y, std::vector<long double>& aic) {
     const size_t n = y.size();
-    if (n < 2) return n ? 0 : -1;
+    aic.clear();
+    if (n < 2) return;
+    aic.resize(n - 1);
     long double total = 0, totalSquares = 0;
     for (float v : y) {
         total += v;
@@ -111,8 +113,6 @@ int64_t PickAic(std::span<const float> y) {
     // The smallest normal float: a side without variance must not give log10(0).
     constexpr long double Floor = 1.1755e-38L;
     long double left = 0, leftSquares = 0;
-    size_t best = 0;
-    long double bestValue = std::numeric_limits<long double>::infinity();
     for (size_t k = 0; k + 1 < n; ++k) {
         left += y[k];
         leftSquares += static_cast<long double>(y[k]) * y[k];
@@ -120,12 +120,18 @@ int64_t PickAic(std::span<const float> y) {
         const long double ml = left / nl, mr = (total - left) / nr;
         const long double vl = std::max(leftSquares / nl - ml * ml, Floor);
         const long double vr = std::max((totalSquares - leftSquares) / nr - mr * mr, Floor);
-        const long double aic = nl * std::log10(vl) + (nr - 1) * std::log10(vr);
-        if (aic < bestValue) {
-            bestValue = aic;
-            best = k;
-        }
+        aic[k] = nl * std::log10(vl) + (nr - 1) * std::log10(vr);
     }
+}
+
+int64_t PickAic(std::span<const float> y) {
+    if (y.size() == 1) return 0;
+    std::vector<long double> aic;
+    AkaikeCurve(y, aic);
+    if (aic.empty()) return -1;
+    size_t best = 0;
+    for (size_t k = 1; k < aic.size(); ++k)
+        if (aic[k] < aic[best]) best = k;
     return static_cast<int64_t>(best);
 }
 

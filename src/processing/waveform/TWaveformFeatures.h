@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <span>
+#include <vector>
 
 namespace vorelt {
 
@@ -43,6 +44,8 @@ int64_t PickHinkley(std::span<const float> y, double alpha = HinkleyAlpha);
 // Akaike information criterion: the first k (0 .. N-2) of the smallest
 // (k+1) log10(var(y_0..y_k)) + (N-k-2) log10(var(y_(k+1)..y_(N-1))).
 int64_t PickAic(std::span<const float> y);
+// The criterion for every k = 0 .. N-2 (empty below two samples).
+void AkaikeCurve(std::span<const float> y, std::vector<long double>& aic);
 // Energy ratio over a window w: the first k of the largest (S_(k+w) - S_k) / (S_k - S_(k-w)),
 // for w <= k < N - w (0 elsewhere). The ratios are compared in single precision.
 int64_t PickEnergyRatio(std::span<const float> y, int window = EnergyRatioWindow);
