@@ -38,6 +38,11 @@ int SegmentCount(const uint8_t* data, size_t size, size_t at) {
     return static_cast<int>(n);
 }
 
+TChannelWaveSetup& WaveSetupOf(TSetup& setup, uint8_t channel) {
+    if (setup.WaveSetups.size() <= channel) setup.WaveSetups.resize(size_t(channel) + 1);
+    return setup.WaveSetups[channel];
+}
+
 bool IsTextByte(uint8_t b) {
     return (b >= 32 && b != 127) || b == '\t' || b == '\n' || b == '\r' || b == 0x1A;
 }
@@ -162,6 +167,37 @@ void ParseHardwareSetup(std::span<const uint8_t> body, TSetup& setup) {
         }
         case subPartialPower:
             setup.PartialPowerSegments = SegmentCount(r.Data, r.Size, 4);
+            break;
+        case subGain:
+            // Channel, then the gain in dB.
+            if (r.Size >= 5) {
+                TChannelWaveSetup& w = WaveSetupOf(setup, r.Data[3]);
+                w.GainDb = r.Data[4];
+                w.HasGain = true;
+            }
+            break;
+        case subWaveform:
+            // Inner identifier 42, ..., the channel at 8, the sample rate in kHz at 13 and the
+            // signed trigger delay in samples at 19 (offsets from the inner identifier).
+            if (r.Size >= 3 + 21 && r.Data[3] == 42) {
+                const uint8_t* c = r.Data + 3;
+                TChannelWaveSetup& w = WaveSetupOf(setup, c[8]);
+                w.SampleRate = 1000.0 * LoadU16(c + 13);
+                w.TriggerDelay = static_cast<int16_t>(LoadU16(c + 19));
+                w.HasWaveform = true;
+            }
+            break;
+        case subWaveformClock:
+            // Inner identifier 42, ..., the channel at 3 and the sample rate in Hz at 12; used
+            // when the waveform set-up gave none.
+            if (r.Size >= 3 + 16 && r.Data[3] == 42) {
+                const uint8_t* c = r.Data + 3;
+                TChannelWaveSetup& w = WaveSetupOf(setup, c[3]);
+                if (w.SampleRate <= 0)
+                    w.SampleRate =
+                        static_cast<double>(uint32_t(c[12]) | uint32_t(c[13]) << 8 |
+                                            uint32_t(c[14]) << 16 | uint32_t(c[15]) << 24);
+            }
             break;
         default:
             break;

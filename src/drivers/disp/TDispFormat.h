@@ -31,12 +31,16 @@ constexpr uint8_t idResume = 128;
 constexpr uint8_t idStop = 129;
 constexpr uint8_t idPause = 130;
 constexpr uint8_t idTimeMark = 211;
+constexpr uint8_t idWaveform = 173;
 
 // Hardware-setup sub-records.
 constexpr uint8_t subHitCharacteristics = 5;
 constexpr uint8_t subTimeDrivenCharacteristics = 6;
 constexpr uint8_t subChannelList = 106;
 constexpr uint8_t subPartialPower = idPartialPower;
+constexpr uint8_t subGain = 23;
+constexpr uint8_t subWaveform = 173; // with the inner identifier 42: a channel's waveform set-up
+constexpr uint8_t subWaveformClock = 176;
 
 // Hit characteristic codes with a meaning of their own.
 constexpr uint8_t chRise = 1, chCountPeak = 2, chCount = 3, chEnergy = 4, chDuration = 5,
@@ -89,6 +93,15 @@ std::string BodyText(const uint8_t* data, size_t size);
 constexpr int UnknownSize = -1;
 int CharacteristicSize(uint8_t code, int partialPowerSegments);
 
+// How one channel records waveforms, as far as the hardware setup says.
+struct TChannelWaveSetup {
+    bool HasGain = false;
+    int GainDb = 0;        // system gain in dB
+    double SampleRate = 0; // Hz; 0 when not given
+    int TriggerDelay = 0;  // samples; negative: the record starts before the trigger
+    bool HasWaveform = false;
+};
+
 // What the hardware setup (and the partial-power setup) says about the messages.
 struct TSetup {
     bool Found = false;            // a hardware setup was read
@@ -96,9 +109,13 @@ struct TSetup {
     uint8_t HitParametrics = 0;    // P: parametric groups per hit
     bool HasTimeDriven = false;    // a time-driven characteristic list was read
     std::vector<uint8_t> TimeDrivenCodes;
-    uint8_t TimeDrivenParametrics = 0; // parametric groups per time-driven sample
-    std::vector<uint8_t> Channels;     // the channel list, each once, in order
-    int PartialPowerSegments = -1;     // -1 while no partial-power setup was read
+    uint8_t TimeDrivenParametrics = 0;         // parametric groups per time-driven sample
+    std::vector<uint8_t> Channels;             // the channel list, each once, in order
+    int PartialPowerSegments = -1;             // -1 while no partial-power setup was read
+    std::vector<TChannelWaveSetup> WaveSetups; // by channel number; empty when none was given
+    const TChannelWaveSetup* WaveSetup(unsigned channel) const {
+        return channel < WaveSetups.size() ? &WaveSetups[channel] : nullptr;
+    }
 };
 
 // Walks the sub-records of a hardware-setup body into `setup`; sub-records and counts that run

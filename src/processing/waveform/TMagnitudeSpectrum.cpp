@@ -1,0 +1,107 @@
+#include "processing/waveform/TMagnitudeSpectrum.h"
+
+#include <kissfft.hh>
+
+#include <cmath>
+#include <numbers>
+
+namespace vorelt {
+
+namespace {
+
+// Above this prime factor KissFFT's generic butterfly (quadratic in the factor) costs more than
+// the three power-of-two transforms of the chirp method.
+constexpr size_t MaxDirectPrime = 64;
+
+} // namespace
+
+struct TMagnitudeSpectrum::TPlans {
+    size_t Length = 0;
+    bool Chirp = false;
+    std::unique_ptr<kissfft<double>> Direct;
+    // Chirp method: transforms of the padded length, the chirp and the transformed kernel.
+    std::unique_ptr<kissfft<double>> Forward, Inverse;
+    std::vector<std::complex<double>> Chirps, Kernel, Work;
+};
+
+TMagnitudeSpectrum::TMagnitudeSpectrum() = default;
+TMagnitudeSpectrum::~TMagnitudeSpectrum() = default;
+
+size_t TMagnitudeSpectrum::LargestPrimeFactor(size_t n) {
+    size_t largest = 1;
+    for (size_t p = 2; p * p <= n; ++p)
+        while (n % p == 0) {
+            largest = p;
+            n /= p;
+        }
+    return n > 1 ? n : largest;
+}
+
+void TMagnitudeSpectrum::Compute(std::span<const float> y, double sampleRate) {
+    FSampleRate = sampleRate;
+    FLength = y.size();
+    FMagnitude.clear();
+    if (y.size() < 2) return;
+    if (!FPlans || FPlans->Length != y.size()) {
+        FPlans = std::make_unique<TPlans>();
+        FPlans->Length = y.size();
+        FPlans->Chirp = LargestPrimeFactor(y.size()) > MaxDirectPrime;
+        if (!FPlans->Chirp) FPlans->Direct = std::make_unique<kissfft<double>>(y.size(), false);
+    }
+    if (FPlans->Chirp)
+        Bluestein(y);
+    else
+        Transform(y);
+    const size_t half = y.size() / 2;
+    FMagnitude.resize(half);
+    for (size_t k = 1; k <= half; ++k)
+        FMagnitude[k - 1] = std::abs(FOut[k]);
+}
+
+void TMagnitudeSpectrum::Transform(std::span<const float> y) {
+    FIn.resize(y.size());
+    FOut.resize(y.size());
+    for (size_t i = 0; i < y.size(); ++i)
+        FIn[i] = {double(y[i]), 0.0};
+    FPlans->Direct->transform(FIn.data(), FOut.data());
+}
+
+void TMagnitudeSpectrum::Bluestein(std::span<const float> y) {
+    const size_t n = y.size();
+    TPlans& p = *FPlans;
+    if (!p.Forward) {
+        size_t m = 1;
+        while (m < 2 * n - 1)
+            m *= 2;
+        p.Forward = std::make_unique<kissfft<double>>(m, false);
+        p.Inverse = std::make_unique<kissfft<double>>(m, true);
+        // c_j = exp(i pi j² / n), with j² taken modulo 2n so that the angle stays exact.
+        p.Chirps.resize(n);
+        for (size_t j = 0; j < n; ++j) {
+            const uint64_t sq = (uint64_t(j) * j) % (2 * uint64_t(n));
+            const double angle = std::numbers::pi * double(sq) / double(n);
+            p.Chirps[j] = {std::cos(angle), std::sin(angle)};
+        }
+        std::vector<std::complex<double>> b(m);
+        b[0] = p.Chirps[0];
+        for (size_t j = 1; j < n; ++j)
+            b[j] = b[m - j] = p.Chirps[j];
+        p.Kernel.resize(m);
+        p.Forward->transform(b.data(), p.Kernel.data());
+        p.Work.resize(m);
+    }
+    const size_t m = p.Kernel.size();
+    FIn.assign(m, {0.0, 0.0});
+    for (size_t j = 0; j < n; ++j)
+        FIn[j] = double(y[j]) * std::conj(p.Chirps[j]);
+    p.Forward->transform(FIn.data(), p.Work.data());
+    for (size_t j = 0; j < m; ++j)
+        p.Work[j] *= p.Kernel[j];
+    FOut.resize(m);
+    p.Inverse->transform(p.Work.data(), FOut.data());
+    const double scale = 1.0 / double(m);
+    for (size_t k = 0; k < n; ++k)
+        FOut[k] = FOut[k] * scale * std::conj(p.Chirps[k]);
+}
+
+} // namespace vorelt

@@ -1,0 +1,265 @@
+#include "cli/TCliWaves.h"
+
+#include "drivers/waveform/TDispWaveforms.h"
+#include "drivers/waveform/TVallenTransients.h"
+#include "persist/TErrors.h"
+#include "processing/waveform/TMagnitudeSpectrum.h"
+#include "processing/waveform/TWaveformFeatures.h"
+
+#include <charconv>
+#include <cmath>
+#include <filesystem>
+#include <memory>
+#include <optional>
+
+namespace vorelt::cli {
+
+namespace {
+
+constexpr int ExitOk = 0;
+constexpr int ExitFailed = 1;
+constexpr int ExitUsage = 2;
+
+const char Usage[] = "usage: vorelt-cli waves FILE [--index N] [--features]\n"
+                     "  FILE: a .tradb, a .pridb with a .tradb beside it, or a .DTA\n";
+
+// Shortest text that reads back to the same double, with "." as the decimal point.
+std::string Num(double v) {
+    // Whole numbers (sample rates, times on the tick) without an exponent.
+    if (v == std::floor(v) && std::fabs(v) < 1e15) return std::to_string(static_cast<int64_t>(v));
+    char buf[64];
+    auto r = std::to_chars(buf, buf + sizeof buf, v);
+    return std::string(buf, r.ptr);
+}
+std::string Num(int64_t v) {
+    return std::to_string(v);
+}
+
+// One kind of file behind one interface.
+class TWaveSource {
+public:
+    std::unique_ptr<TVallenTransients> Vallen;
+    std::unique_ptr<TDispWaveforms> Disp;
+    size_t Count() const { return Vallen ? Vallen->Count() : Disp->Count(); }
+    const TWaveformInfo& Info(size_t i) const { return Vallen ? Vallen->Info(i) : Disp->Info(i); }
+    bool Read(size_t i, std::vector<float>& v, std::string& message) {
+        return Vallen ? Vallen->Read(i, v, message) : Disp->Read(i, v, message);
+    }
+    long long Find(int64_t index) const {
+        if (Vallen) return Vallen->FindTrai(index);
+        return index >= 0 && size_t(index) < Disp->Count() ? index : -1;
+    }
+};
+
+std::string Lower(std::string s) {
+    for (char& c : s)
+        if (c >= 'A' && c <= 'Z') c = char(c - 'A' + 'a');
+    return s;
+}
+
+const char VallenHeader[] =
+    "TRAI;Chan;Time;SampleRate;Samples;Pretrigger;Threshold;SumSquares;MaxAbs;Sample0;Sample1;"
+    "SampleMid;SampleLast;PeakAmplitude;Energy;SignalStrength;Counts;RMS;RiseTime;HinkleyIndex;"
+    "AicIndex;EnergyRatioIndex;ModifiedEnergyRatioIndex;PeakFrequency;CentroidFrequency;"
+    "WeightedPeakFrequency\n";
+const char DispHeader[] =
+    "Index;Time;Chan;SampleRate;Delay;Samples;SumSquares;MaxAbs;Sample0;SampleMid;SampleLast;"
+    "PeakFrequency;CentroidFrequency;Sample1;PeakAmplitude;Energy;SignalStrength;Counts;RMS;"
+    "RiseTime;HinkleyIndex;AicIndex;EnergyRatioIndex;ModifiedEnergyRatioIndex;"
+    "WeightedPeakFrequency\n";
+
+std::string FeatureRow(bool vallen, const TWaveformInfo& w, const std::vector<float>& y,
+                       const TWaveformFeatures& f) {
+    auto sample = [&](size_t k) { return k < y.size() ? Num(double(y[k])) : std::string(); };
+    const std::string first = sample(0), second = sample(1), mid = sample(y.size() / 2),
+                      last = y.empty() ? std::string() : sample(y.size() - 1);
+    std::string r;
+    auto add = [&](const std::string& s) {
+        if (!r.empty()) r += ';';
+        r += s;
+    };
+    if (vallen) {
+        for (const std::string& s : {Num(w.Index),
+                                     Num(int64_t(w.Channel)),
+                                     Num(w.Time),
+                                     Num(w.SampleRate),
+                                     Num(w.Samples),
+                                     Num(w.Pretrigger),
+                                     Num(w.Threshold),
+                                     Num(f.SumSquares),
+                                     Num(f.MaxAbs),
+                                     first,
+                                     second,
+                                     mid,
+                                     last,
+                                     Num(f.PeakAmplitude),
+                                     Num(f.Energy),
+                                     Num(f.SignalStrength),
+                                     Num(f.Counts),
+                                     Num(f.RMS),
+                                     Num(f.RiseTime),
+                                     Num(f.HinkleyIndex),
+                                     Num(f.AicIndex),
+                                     Num(f.EnergyRatioIndex),
+                                     Num(f.ModifiedEnergyRatioIndex),
+                                     Num(f.PeakFrequency),
+                                     Num(f.CentroidFrequency),
+                                     Num(f.WeightedPeakFrequency)})
+            add(s);
+    } else {
+        for (const std::string& s : {Num(w.Index),
+                                     Num(w.Time),
+                                     Num(int64_t(w.Channel)),
+                                     Num(w.SampleRate),
+                                     Num(w.Pretrigger),
+                                     Num(w.Samples),
+                                     Num(f.SumSquares),
+                                     Num(f.MaxAbs),
+                                     first,
+                                     mid,
+                                     last,
+                                     Num(f.PeakFrequency),
+                                     Num(f.CentroidFrequency),
+                                     second,
+                                     Num(f.PeakAmplitude),
+                                     Num(f.Energy),
+                                     Num(f.SignalStrength),
+                                     Num(f.Counts),
+                                     Num(f.RMS),
+                                     Num(f.RiseTime),
+                                     Num(f.HinkleyIndex),
+                                     Num(f.AicIndex),
+                                     Num(f.EnergyRatioIndex),
+                                     Num(f.ModifiedEnergyRatioIndex),
+                                     Num(f.WeightedPeakFrequency)})
+            add(s);
+    }
+    return r + '\n';
+}
+
+} // namespace
+
+int RunWavesCli(const std::vector<std::string>& args, std::ostream& out, std::ostream& err) {
+    auto usage = [&](const std::string& why) {
+        err << "error: " << why << "\n" << Usage;
+        return ExitUsage;
+    };
+    std::string file;
+    bool features = false;
+    std::optional<int64_t> index;
+    for (size_t i = 1; i < args.size(); ++i) {
+        const std::string& a = args[i];
+        if (a == "--features") {
+            features = true;
+        } else if (a == "--index") {
+            if (i + 1 >= args.size()) return usage("missing value of --index");
+            const std::string& v = args[++i];
+            int64_t n = 0;
+            auto r = std::from_chars(v.data(), v.data() + v.size(), n);
+            if (r.ec != std::errc() || r.ptr != v.data() + v.size())
+                return usage("--index needs a whole number, not \"" + v + "\"");
+            index = n;
+        } else if (a.rfind("--", 0) == 0) {
+            return usage("unknown option " + a);
+        } else if (file.empty()) {
+            file = a;
+        } else {
+            return usage("waves takes one file");
+        }
+    }
+    if (file.empty()) return usage("waves takes one file");
+
+    TWaveSource source;
+    try {
+        const std::string ext = Lower(std::filesystem::path(file).extension().string());
+        if (ext == ".dta") {
+            source.Disp = std::make_unique<TDispWaveforms>(file);
+            for (const std::string& m : source.Disp->Refused())
+                err << "warning: " << m << "\n";
+        } else if (ext == ".pridb") {
+            const std::string beside = TVallenTransients::BesideHitDatabase(file);
+            if (beside.empty()) {
+                err << "error: " << file << ": no transient database (.tradb) beside it\n";
+                return ExitFailed;
+            }
+            source.Vallen = std::make_unique<TVallenTransients>(beside);
+        } else {
+            source.Vallen = std::make_unique<TVallenTransients>(file);
+        }
+    } catch (const EAEError& e) {
+        err << "error: " << e.what() << "\n";
+        return ExitFailed;
+    }
+    const bool vallen = source.Vallen != nullptr;
+
+    std::vector<float> y;
+    std::string message;
+    if (!features) {
+        if (!index) {
+            // The list of waveforms, without their samples.
+            out << (vallen ? "TRAI" : "Index")
+                << ";Chan;Time;SampleRate;Samples;Pretrigger;Threshold\n";
+            for (size_t i = 0; i < source.Count(); ++i) {
+                const TWaveformInfo& w = source.Info(i);
+                out << Num(w.Index) << ';' << w.Channel << ';' << Num(w.Time) << ';'
+                    << Num(w.SampleRate) << ';' << Num(w.Samples) << ';' << Num(w.Pretrigger) << ';'
+                    << Num(w.Threshold) << '\n';
+            }
+            return out ? ExitOk : ExitFailed;
+        }
+        const long long at = source.Find(*index);
+        if (at < 0) {
+            err << "error: " << file << ": no waveform " << *index << "\n";
+            return ExitFailed;
+        }
+        if (!source.Read(size_t(at), y, message)) {
+            err << "error: " << message << "\n";
+            return ExitFailed;
+        }
+        const TWaveformInfo& w = source.Info(size_t(at));
+        out << "Time;Volts\n";
+        std::string text;
+        for (size_t k = 0; k < y.size(); ++k) {
+            text += Num(w.SampleTime(int64_t(k)));
+            text += ';';
+            text += Num(double(y[k]));
+            text += '\n';
+            if (text.size() > 65536) {
+                out << text;
+                text.clear();
+            }
+        }
+        out << text;
+        return out ? ExitOk : ExitFailed;
+    }
+
+    out << (vallen ? VallenHeader : DispHeader);
+    TMagnitudeSpectrum spectrum;
+    TWaveformFeatures f;
+    int result = ExitOk;
+    size_t first = 0, end = source.Count();
+    if (index) {
+        const long long at = source.Find(*index);
+        if (at < 0) {
+            err << "error: " << file << ": no waveform " << *index << "\n";
+            return ExitFailed;
+        }
+        first = size_t(at);
+        end = first + 1;
+    }
+    for (size_t i = first; i < end; ++i) {
+        if (!source.Read(i, y, message)) {
+            // A damaged waveform is named and left out; the others are still written.
+            err << "error: " << message << "\n";
+            result = ExitFailed;
+            continue;
+        }
+        const TWaveformInfo& w = source.Info(i);
+        f = TWaveformFeatures{};
+        ComputeWaveformFeatures(y, w.SampleRate, w.Threshold, spectrum, f);
+        out << FeatureRow(vallen, w, y, f);
+    }
+    return out ? result : ExitFailed;
+}
+
+} // namespace vorelt::cli
