@@ -3,7 +3,7 @@
 #include "drivers/waveform/TDispWaveforms.h"
 #include "drivers/waveform/TVallenTransients.h"
 #include "persist/TErrors.h"
-#include "processing/waveform/TMagnitudeSpectrum.h"
+#include "processing/waveform/TFrequencyMagnitudes.h"
 #include "processing/waveform/TWaveformFeatures.h"
 
 #include <charconv>
@@ -234,7 +234,7 @@ int RunWavesCli(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     out << (vallen ? VallenHeader : DispHeader);
-    TMagnitudeSpectrum spectrum;
+    TFrequencyMagnitudes spectrum;
     TWaveformFeatures f;
     int result = ExitOk;
     size_t first = 0, end = source.Count();

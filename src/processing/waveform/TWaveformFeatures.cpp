@@ -1,6 +1,6 @@
 #include "processing/waveform/TWaveformFeatures.h"
 
-#include "processing/waveform/TMagnitudeSpectrum.h"
+#include "processing/waveform/TFrequencyMagnitudes.h"
 
 #include <cmath>
 #include <limits>
@@ -159,7 +159,7 @@ void PickEnergyRatios(std::span<const float> y, int window, int64_t& energyRatio
     modifiedEnergyRatio = FirstMax(er);
 }
 
-void ComputeSpectralFeatures(const TMagnitudeSpectrum& spectrum, TWaveformFeatures& f) {
+void ComputeSpectralFeatures(const TFrequencyMagnitudes& spectrum, TWaveformFeatures& f) {
     const std::vector<double>& mag = spectrum.Magnitude();
     f.PeakFrequency = f.CentroidFrequency = 0;
     if (mag.empty()) return;
@@ -176,7 +176,7 @@ void ComputeSpectralFeatures(const TMagnitudeSpectrum& spectrum, TWaveformFeatur
 }
 
 void ComputeWaveformFeatures(std::span<const float> y, double sampleRate, double threshold,
-                             TMagnitudeSpectrum& spectrum, TWaveformFeatures& f) {
+                             TFrequencyMagnitudes& spectrum, TWaveformFeatures& f) {
     ComputeTimeFeatures(y, sampleRate, threshold, f);
     f.HinkleyIndex = PickHinkley(y);
     f.AicIndex = PickAic(y);

@@ -9,7 +9,7 @@
 
 namespace vorelt {
 
-class TMagnitudeSpectrum;
+class TFrequencyMagnitudes;
 
 struct TWaveformFeatures {
     double SumSquares = 0;     // V²
@@ -56,10 +56,10 @@ void PickEnergyRatios(std::span<const float> y, int window, int64_t& energyRatio
                       int64_t& modifiedEnergyRatio);
 
 // The peak frequency (first on ties) and the centroid of the magnitude spectrum.
-void ComputeSpectralFeatures(const TMagnitudeSpectrum& spectrum, TWaveformFeatures& f);
+void ComputeSpectralFeatures(const TFrequencyMagnitudes& spectrum, TWaveformFeatures& f);
 
 // Everything above; the spectrum object keeps its plans between calls of the same length.
 void ComputeWaveformFeatures(std::span<const float> y, double sampleRate, double threshold,
-                             TMagnitudeSpectrum& spectrum, TWaveformFeatures& f);
+                             TFrequencyMagnitudes& spectrum, TWaveformFeatures& f);
 
 } // namespace vorelt

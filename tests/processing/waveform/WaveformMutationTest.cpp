@@ -7,7 +7,7 @@
 #include "common/TestData.h"
 #include "drivers/waveform/TDispWaveforms.h"
 #include "drivers/waveform/TVallenTransients.h"
-#include "processing/waveform/TMagnitudeSpectrum.h"
+#include "processing/waveform/TFrequencyMagnitudes.h"
 #include "processing/waveform/TWaveformFeatures.h"
 
 #include <gtest/gtest.h>
@@ -62,7 +62,7 @@ std::vector<int64_t> ReadAll(const std::string& path) {
     std::vector<int64_t> refused;
     std::vector<float> y;
     std::string message;
-    TMagnitudeSpectrum spectrum;
+    TFrequencyMagnitudes spectrum;
     for (size_t i = 0; i < file.Count(); ++i) {
         const TWaveformInfo& w = file.Info(i);
         if (!file.Read(i, y, message)) {

@@ -5,7 +5,7 @@
 #include "common/TestData.h"
 #include "drivers/waveform/TDispWaveforms.h"
 #include "drivers/waveform/TVallenTransients.h"
-#include "processing/waveform/TMagnitudeSpectrum.h"
+#include "processing/waveform/TFrequencyMagnitudes.h"
 #include "processing/waveform/TWaveformFeatures.h"
 
 #include <gtest/gtest.h>
@@ -98,7 +98,7 @@ void CheckVallenFile(const std::string& tradb, const std::string& oracle) {
     ASSERT_FALSE(rows.empty()) << oracle;
     TVallenTransients file(tradb);
     EXPECT_EQ(file.Count(), rows.size());
-    TMagnitudeSpectrum spectrum;
+    TFrequencyMagnitudes spectrum;
     std::vector<float> y;
     std::string message;
     for (const TRow& row : rows) {
@@ -160,7 +160,7 @@ TEST(WaveformOracle, DispWaveformMessagesEveryWaveform) {
     TDispWaveforms file(dir + "/210527-CH1-15.DTA");
     EXPECT_TRUE(file.Refused().empty());
     ASSERT_EQ(file.Count(), rows.size());
-    TMagnitudeSpectrum spectrum;
+    TFrequencyMagnitudes spectrum;
     std::vector<float> y;
     std::string message;
     for (const TRow& row : rows) {
@@ -204,7 +204,7 @@ TEST(MagnitudeSpectrum, EqualsTheDefiningSumForAnyLength) {
             state = state * 1664525u + 1013904223u;
             v = float(int32_t(state >> 16) - 32768) * 1e-4f;
         }
-        TMagnitudeSpectrum spectrum;
+        TFrequencyMagnitudes spectrum;
         spectrum.Compute(y, 1e6);
         ASSERT_EQ(spectrum.Magnitude().size(), n / 2);
         long double largest = 0;
@@ -225,8 +225,8 @@ TEST(MagnitudeSpectrum, EqualsTheDefiningSumForAnyLength) {
                 << "length " << n << " bin " << k + 1;
         EXPECT_DOUBLE_EQ(spectrum.Frequency(1), 1e6 / double(n));
     }
-    EXPECT_EQ(TMagnitudeSpectrum::LargestPrimeFactor(98960), 1237u);
-    EXPECT_EQ(TMagnitudeSpectrum::LargestPrimeFactor(4096), 2u);
+    EXPECT_EQ(TFrequencyMagnitudes::LargestPrimeFactor(98960), 1237u);
+    EXPECT_EQ(TFrequencyMagnitudes::LargestPrimeFactor(4096), 2u);
 }
 
 // Pickers on records whose answer is known by construction.

@@ -1,4 +1,4 @@
-#include "processing/waveform/TMagnitudeSpectrum.h"
+#include "processing/waveform/TFrequencyMagnitudes.h"
 
 #include <kissfft.hh>
 
@@ -15,7 +15,7 @@ constexpr size_t MaxDirectPrime = 64;
 
 } // namespace
 
-struct TMagnitudeSpectrum::TPlans {
+struct TFrequencyMagnitudes::TPlans {
     size_t Length = 0;
     bool Chirp = false;
     std::unique_ptr<kissfft<double>> Direct;
@@ -24,10 +24,10 @@ struct TMagnitudeSpectrum::TPlans {
     std::vector<std::complex<double>> Chirps, Kernel, Work;
 };
 
-TMagnitudeSpectrum::TMagnitudeSpectrum() = default;
-TMagnitudeSpectrum::~TMagnitudeSpectrum() = default;
+TFrequencyMagnitudes::TFrequencyMagnitudes() = default;
+TFrequencyMagnitudes::~TFrequencyMagnitudes() = default;
 
-size_t TMagnitudeSpectrum::LargestPrimeFactor(size_t n) {
+size_t TFrequencyMagnitudes::LargestPrimeFactor(size_t n) {
     size_t largest = 1;
     for (size_t p = 2; p * p <= n; ++p)
         while (n % p == 0) {
@@ -37,7 +37,7 @@ size_t TMagnitudeSpectrum::LargestPrimeFactor(size_t n) {
     return n > 1 ? n : largest;
 }
 
-void TMagnitudeSpectrum::Compute(std::span<const float> y, double sampleRate) {
+void TFrequencyMagnitudes::Compute(std::span<const float> y, double sampleRate) {
     FSampleRate = sampleRate;
     FLength = y.size();
     FMagnitude.clear();
@@ -58,7 +58,7 @@ void TMagnitudeSpectrum::Compute(std::span<const float> y, double sampleRate) {
         FMagnitude[k - 1] = std::abs(FOut[k]);
 }
 
-void TMagnitudeSpectrum::Transform(std::span<const float> y) {
+void TFrequencyMagnitudes::Transform(std::span<const float> y) {
     FIn.resize(y.size());
     FOut.resize(y.size());
     for (size_t i = 0; i < y.size(); ++i)
@@ -66,7 +66,7 @@ void TMagnitudeSpectrum::Transform(std::span<const float> y) {
     FPlans->Direct->transform(FIn.data(), FOut.data());
 }
 
-void TMagnitudeSpectrum::Bluestein(std::span<const float> y) {
+void TFrequencyMagnitudes::Bluestein(std::span<const float> y) {
     const size_t n = y.size();
     TPlans& p = *FPlans;
     if (!p.Forward) {

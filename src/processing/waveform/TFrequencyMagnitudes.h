@@ -13,12 +13,12 @@
 
 namespace vorelt {
 
-class TMagnitudeSpectrum {
+class TFrequencyMagnitudes {
 public:
-    TMagnitudeSpectrum();
-    ~TMagnitudeSpectrum();
-    TMagnitudeSpectrum(const TMagnitudeSpectrum&) = delete;
-    TMagnitudeSpectrum& operator=(const TMagnitudeSpectrum&) = delete;
+    TFrequencyMagnitudes();
+    ~TFrequencyMagnitudes();
+    TFrequencyMagnitudes(const TFrequencyMagnitudes&) = delete;
+    TFrequencyMagnitudes& operator=(const TFrequencyMagnitudes&) = delete;
 
     // Computes the spectrum of `y` sampled at `sampleRate` Hz.
     void Compute(std::span<const float> y, double sampleRate);
