@@ -11,6 +11,7 @@
 #include <filesystem>
 #include <memory>
 #include <optional>
+#include <string_view>
 
 namespace vorelt::cli {
 
@@ -57,83 +58,112 @@ std::string Lower(std::string s) {
     return s;
 }
 
-const char VallenHeader[] =
-    "TRAI;Chan;Time;SampleRate;Samples;Pretrigger;Threshold;SumSquares;MaxAbs;Sample0;Sample1;"
-    "SampleMid;SampleLast;PeakAmplitude;Energy;SignalStrength;Counts;RMS;RiseTime;HinkleyIndex;"
-    "AicIndex;EnergyRatioIndex;ModifiedEnergyRatioIndex;PeakFrequency;CentroidFrequency;"
-    "WeightedPeakFrequency\n";
-const char DispHeader[] =
-    "Index;Time;Chan;SampleRate;Delay;Samples;SumSquares;MaxAbs;Sample0;SampleMid;SampleLast;"
-    "PeakFrequency;CentroidFrequency;Sample1;PeakAmplitude;Energy;SignalStrength;Counts;RMS;"
-    "RiseTime;HinkleyIndex;AicIndex;EnergyRatioIndex;ModifiedEnergyRatioIndex;"
-    "WeightedPeakFrequency\n";
+// The columns of each kind of file, in the order and under the names of the independent
+// readers' files, then the features those files leave out.
+const char* const VallenColumns[] = {"TRAI",
+                                     "Chan",
+                                     "Time",
+                                     "SampleRate",
+                                     "Samples",
+                                     "Pretrigger",
+                                     "Threshold",
+                                     "SumSquares",
+                                     "MaxAbs",
+                                     "Sample0",
+                                     "Sample1",
+                                     "SampleMid",
+                                     "SampleLast",
+                                     "PeakAmplitude",
+                                     "Energy",
+                                     "SignalStrength",
+                                     "Counts",
+                                     "RMS",
+                                     "RiseTime",
+                                     "HinkleyIndex",
+                                     "AicIndex",
+                                     "EnergyRatioIndex",
+                                     "ModifiedEnergyRatioIndex",
+                                     "PeakFrequency",
+                                     "CentroidFrequency",
+                                     "WeightedPeakFrequency"};
+const char* const DispColumns[] = {"Index",
+                                   "Time",
+                                   "Chan",
+                                   "SampleRate",
+                                   "Delay",
+                                   "Samples",
+                                   "SumSquares",
+                                   "MaxAbs",
+                                   "Sample0",
+                                   "SampleMid",
+                                   "SampleLast",
+                                   "PeakFrequency",
+                                   "CentroidFrequency",
+                                   "Sample1",
+                                   "PeakAmplitude",
+                                   "Energy",
+                                   "SignalStrength",
+                                   "Counts",
+                                   "RMS",
+                                   "RiseTime",
+                                   "HinkleyIndex",
+                                   "AicIndex",
+                                   "EnergyRatioIndex",
+                                   "ModifiedEnergyRatioIndex",
+                                   "WeightedPeakFrequency"};
+
+template <size_t N> std::string Joined(const char* const (&names)[N]) {
+    std::string r;
+    for (const char* n : names)
+        r += (r.empty() ? "" : ";") + std::string(n);
+    return r + '\n';
+}
+
+// The value of one column; a sample the record does not have is empty.
+std::string Column(std::string_view name, const TWaveformInfo& w, const std::vector<float>& y,
+                   const TWaveformFeatures& f) {
+    auto sample = [&](size_t k) { return k < y.size() ? Num(double(y[k])) : std::string(); };
+    if (name == "TRAI" || name == "Index") return Num(w.Index);
+    if (name == "Chan") return Num(int64_t(w.Channel));
+    if (name == "Time") return Num(w.Time);
+    if (name == "SampleRate") return Num(w.SampleRate);
+    if (name == "Samples") return Num(w.Samples);
+    if (name == "Pretrigger" || name == "Delay") return Num(w.Pretrigger);
+    if (name == "Threshold") return Num(w.Threshold);
+    if (name == "SumSquares") return Num(f.SumSquares);
+    if (name == "MaxAbs") return Num(f.MaxAbs);
+    if (name == "Sample0") return sample(0);
+    if (name == "Sample1") return sample(1);
+    if (name == "SampleMid") return sample(y.size() / 2);
+    if (name == "SampleLast") return y.empty() ? std::string() : sample(y.size() - 1);
+    if (name == "PeakAmplitude") return Num(f.PeakAmplitude);
+    if (name == "Energy") return Num(f.Energy);
+    if (name == "SignalStrength") return Num(f.SignalStrength);
+    if (name == "Counts") return Num(f.Counts);
+    if (name == "RMS") return Num(f.RMS);
+    if (name == "RiseTime") return Num(f.RiseTime);
+    if (name == "HinkleyIndex") return Num(f.HinkleyIndex);
+    if (name == "AicIndex") return Num(f.AicIndex);
+    if (name == "EnergyRatioIndex") return Num(f.EnergyRatioIndex);
+    if (name == "ModifiedEnergyRatioIndex") return Num(f.ModifiedEnergyRatioIndex);
+    if (name == "PeakFrequency") return Num(f.PeakFrequency);
+    if (name == "CentroidFrequency") return Num(f.CentroidFrequency);
+    return Num(f.WeightedPeakFrequency);
+}
 
 std::string FeatureRow(bool vallen, const TWaveformInfo& w, const std::vector<float>& y,
                        const TWaveformFeatures& f) {
-    auto sample = [&](size_t k) { return k < y.size() ? Num(double(y[k])) : std::string(); };
-    const std::string first = sample(0), second = sample(1), mid = sample(y.size() / 2),
-                      last = y.empty() ? std::string() : sample(y.size() - 1);
     std::string r;
-    auto add = [&](const std::string& s) {
+    auto add = [&](const char* name) {
         if (!r.empty()) r += ';';
-        r += s;
+        r += Column(name, w, y, f);
     };
-    if (vallen) {
-        for (const std::string& s : {Num(w.Index),
-                                     Num(int64_t(w.Channel)),
-                                     Num(w.Time),
-                                     Num(w.SampleRate),
-                                     Num(w.Samples),
-                                     Num(w.Pretrigger),
-                                     Num(w.Threshold),
-                                     Num(f.SumSquares),
-                                     Num(f.MaxAbs),
-                                     first,
-                                     second,
-                                     mid,
-                                     last,
-                                     Num(f.PeakAmplitude),
-                                     Num(f.Energy),
-                                     Num(f.SignalStrength),
-                                     Num(f.Counts),
-                                     Num(f.RMS),
-                                     Num(f.RiseTime),
-                                     Num(f.HinkleyIndex),
-                                     Num(f.AicIndex),
-                                     Num(f.EnergyRatioIndex),
-                                     Num(f.ModifiedEnergyRatioIndex),
-                                     Num(f.PeakFrequency),
-                                     Num(f.CentroidFrequency),
-                                     Num(f.WeightedPeakFrequency)})
-            add(s);
-    } else {
-        for (const std::string& s : {Num(w.Index),
-                                     Num(w.Time),
-                                     Num(int64_t(w.Channel)),
-                                     Num(w.SampleRate),
-                                     Num(w.Pretrigger),
-                                     Num(w.Samples),
-                                     Num(f.SumSquares),
-                                     Num(f.MaxAbs),
-                                     first,
-                                     mid,
-                                     last,
-                                     Num(f.PeakFrequency),
-                                     Num(f.CentroidFrequency),
-                                     second,
-                                     Num(f.PeakAmplitude),
-                                     Num(f.Energy),
-                                     Num(f.SignalStrength),
-                                     Num(f.Counts),
-                                     Num(f.RMS),
-                                     Num(f.RiseTime),
-                                     Num(f.HinkleyIndex),
-                                     Num(f.AicIndex),
-                                     Num(f.EnergyRatioIndex),
-                                     Num(f.ModifiedEnergyRatioIndex),
-                                     Num(f.WeightedPeakFrequency)})
-            add(s);
-    }
+    if (vallen)
+        for (const char* n : VallenColumns)
+            add(n);
+    else
+        for (const char* n : DispColumns)
+            add(n);
     return r + '\n';
 }
 
@@ -233,7 +263,7 @@ int RunWavesCli(const std::vector<std::string>& args, std::ostream& out, std::os
         return out ? ExitOk : ExitFailed;
     }
 
-    out << (vallen ? VallenHeader : DispHeader);
+    out << (vallen ? Joined(VallenColumns) : Joined(DispColumns));
     TFrequencyMagnitudes spectrum;
     TWaveformFeatures f;
     int result = ExitOk;
