@@ -7,6 +7,7 @@
 #include "TDataManifest.h"
 #include "TOutputFile.h"
 #include "TSyntheticEvent.h"
+#include "TVallenTransientWriter.h"
 
 #include <cstdint>
 #include <memory>
@@ -21,6 +22,9 @@ struct TWriterSettings {
     int Channels = 8;
     uint64_t Seed = 1;
     uint32_t StartTimeUnix = 0; // wall-clock time of the test start
+    // A waveform per hit, for the formats that keep them (Vallen: NAME.tradb beside the file).
+    TWaveformStorage Waveforms = TWaveformStorage::None;
+    int WaveformSamples = 2048;
 };
 
 class TDataWriter {

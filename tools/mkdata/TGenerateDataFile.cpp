@@ -42,6 +42,15 @@ bool GenerateDataFile(const TGenerateOptions& options, TDataManifest& manifest,
         error = "the number of hits must not exceed " + IntToStr(MaxGenerateHits);
         return false;
     }
+    if (options.Waveforms != TWaveformStorage::None && options.Format != "vallen") {
+        error = "the format '" + options.Format + "' keeps no waveforms";
+        return false;
+    }
+    if (options.Waveforms != TWaveformStorage::None &&
+        (options.WaveformSamples < 1 || options.WaveformSamples > MaxWaveformSamples)) {
+        error = "the number of samples must be between 1 and " + IntToStr(MaxWaveformSamples);
+        return false;
+    }
     if (options.ManifestFileName == options.FileName) {
         error = "the manifest must not overwrite the data file";
         return false;
@@ -61,6 +70,8 @@ bool GenerateDataFile(const TGenerateOptions& options, TDataManifest& manifest,
         settings.Channels = options.Channels;
         settings.Seed = options.Seed;
         settings.StartTimeUnix = GeneratedStartTime(options.Seed);
+        settings.Waveforms = options.Waveforms;
+        settings.WaveformSamples = options.WaveformSamples;
 
         out.Open(options.FileName);
         writer->Begin(out, settings, manifest);
@@ -91,7 +102,7 @@ std::string GenerateUsage() {
     for (const std::string& f : DataWriterFormats())
         formats += (formats.empty() ? "" : ", ") + f;
     return "Usage: vorelt-mkdata FORMAT OUT --hits N [--channels C] [--seed S] [--manifest FILE]"
-           " [--in-order]\n"
+           " [--in-order] [--waveforms raw|flac] [--samples N]\n"
            "Writes a synthetic acquisition file of FORMAT (" +
            formats +
            ") to OUT.\n"
@@ -99,7 +110,10 @@ std::string GenerateUsage() {
            "  --channels C     number of active channels (default 8)\n"
            "  --seed S         seed of the generated run (default 1); same arguments, same bytes\n"
            "  --manifest FILE  write a key: value summary of the records written\n"
-           "  --in-order       no stretches with decreasing times\n";
+           "  --in-order       no stretches with decreasing times\n"
+           "  --waveforms raw|flac  a waveform per hit (vallen: NAME.tradb beside OUT, its\n"
+           "                   samples raw or FLAC-compressed)\n"
+           "  --samples N      samples per waveform (default 2048)\n";
 }
 
 namespace {
@@ -152,7 +166,7 @@ bool ParseGenerateArguments(int argc, const char* const* argv, TGenerateOptions&
                 continue;
             }
             if (name != "--hits" && name != "--channels" && name != "--seed" &&
-                name != "--manifest") {
+                name != "--manifest" && name != "--waveforms" && name != "--samples") {
                 error = "unknown option '" + name + "'";
                 return false;
             }
@@ -176,6 +190,23 @@ bool ParseGenerateArguments(int argc, const char* const* argv, TGenerateOptions&
                     return false;
                 }
                 options.Channels = static_cast<int>(n);
+            } else if (name == "--waveforms") {
+                if (value == "raw")
+                    options.Waveforms = TWaveformStorage::Raw;
+                else if (value == "flac")
+                    options.Waveforms = TWaveformStorage::Flac;
+                else {
+                    error = "invalid value '" + value + "' for --waveforms (expected raw or flac)";
+                    return false;
+                }
+            } else if (name == "--samples") {
+                if (!ParseCount(name, value, MaxWaveformSamples, n, error)) return false;
+                if (n < 1) {
+                    error = "invalid value '" + value + "' for --samples (expected 1 to " +
+                            IntToStr(MaxWaveformSamples) + ")";
+                    return false;
+                }
+                options.WaveformSamples = static_cast<int>(n);
             } else if (name == "--seed") {
                 if (!ParseCount(name, value, INT64_MAX, n, error)) return false;
                 options.Seed = static_cast<uint64_t>(n);

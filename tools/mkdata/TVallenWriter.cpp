@@ -213,6 +213,18 @@ void TVallenWriter::Begin(TOutputFile& out, const TWriterSettings& settings,
     AddParams(0, 0);
     for (int c = 1; c <= settings.Channels; ++c)
         AddParams(c, 0);
+    if (settings.Waveforms != TWaveformStorage::None) {
+        const std::filesystem::path data(out.FileName());
+        std::filesystem::path transients = data;
+        transients.replace_extension(".tradb");
+        if (transients == data)
+            throw EAEError("Cannot write " + data.string() +
+                           ": the hit database needs another name than its transient database");
+        FShape.Samples = settings.WaveformSamples;
+        FShape.Pretrigger = settings.WaveformSamples / 8;
+        FTransients = std::make_unique<TVallenTransientWriter>(
+            transients.string(), settings.Waveforms, settings.Channels, 2 * AdcMicrovolts);
+    }
 
     manifest.Format = std::string(FormatName());
     manifest.Seed = settings.Seed;
@@ -274,7 +286,16 @@ void TVallenWriter::WriteEvent(TOutputFile&, const TSyntheticEvent& e, TDataMani
             sqlite3_bind_int64(st, 12, int64_t(e.Energy) * 50);
             sqlite3_bind_int64(st, 13, 400 + e.Counts % 200);
             sqlite3_bind_int64(st, 14, e.Counts);
-            sqlite3_bind_int(st, 15, 0);
+            if (FTransients) {
+                const int64_t trai = static_cast<int64_t>(++FTrai);
+                sqlite3_bind_int64(st, 15, trai);
+                SyntheticWaveform(e, FTransients->MillivoltsPerUnit() * 1e3, FShape, FSettings.Seed,
+                                  FSamples);
+                FTransients->Add(trai, time, e.Channel, Raw(100.46945112168814, AdcMicrovolts),
+                                 int(FShape.SampleRate), FShape.Pretrigger, FSamples);
+            } else {
+                sqlite3_bind_int(st, 15, 0);
+            }
             manifest.HitChannels[c] = true;
         } else {
             sqlite3_bind_int64(st, 13, 10 * int64_t(e.Value));
@@ -343,7 +364,13 @@ void TVallenWriter::End(TOutputFile&, TDataManifest& manifest) {
     const std::string validSets =
         "UPDATE ae_globalinfo SET Value = '" + IntToStr(FSetID) + "' WHERE Key = 'ValidSets'";
     Exec(validSets.c_str());
+    if (FTransients) {
+        const std::string trai =
+            "UPDATE ae_globalinfo SET Value = '" + IntToStr(FTrai) + "' WHERE Key = 'TRAI'";
+        Exec(trai.c_str());
+    }
     Exec("COMMIT");
+    if (FTransients) FTransients->Finish();
     const std::string fileName = sqlite3_db_filename(FDb, "main");
     Close();
     manifest.MemberOfEvents = manifest.Kinds[KindHit];

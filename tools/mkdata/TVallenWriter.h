@@ -9,9 +9,14 @@
 
 #include "TDataWriter.h"
 
+#include "TSyntheticWaveform.h"
+#include "TVallenTransientWriter.h"
+
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <vector>
 
 struct sqlite3;
 struct sqlite3_stmt;
@@ -62,6 +67,10 @@ private:
     // Current ae_params row and its amplitude scale per channel (index 0: parametric inputs).
     std::array<int64_t, 256> FParamOf{};
     std::array<double, 256> FScaleOf{};
+    // The transient database beside the file, when waveforms are asked for.
+    std::unique_ptr<TVallenTransientWriter> FTransients;
+    TWaveformShape FShape;
+    std::vector<int16_t> FSamples;
 };
 
 } // namespace vorelt

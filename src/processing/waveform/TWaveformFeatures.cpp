@@ -2,8 +2,11 @@
 
 #include "processing/waveform/TFrequencyMagnitudes.h"
 
+#include <algorithm>
+#include <bit>
 #include <cmath>
 #include <limits>
+#include <numbers>
 #include <vector>
 
 namespace vorelt {
@@ -18,6 +21,30 @@ void SumsOfSquares(std::span<const float> y, std::vector<long double>& s) {
         acc += static_cast<long double>(y[k]) * y[k];
         s[k] = acc;
     }
+}
+
+// The smallest normal float: a side without variance must not give log10(0).
+constexpr double VarianceFloor = 1.1755e-38;
+
+// log10 of a positive normal double to within FastLogError: the exponent, and the series of
+// atanh for the mantissa brought into [sqrt(1/2), sqrt(2)). No library call, so the loop over
+// all splits vectorises.
+constexpr double FastLogError = 1e-10;
+
+inline double FastLog10(double x) {
+    const auto bits = std::bit_cast<uint64_t>(x);
+    double e = double(int64_t((bits >> 52) & 0x7FF) - 1023);
+    double m = std::bit_cast<double>((bits & 0x000FFFFFFFFFFFFFULL) | 0x3FF0000000000000ULL);
+    if (m > std::numbers::sqrt2) {
+        m *= 0.5;
+        e += 1;
+    }
+    const double t = (m - 1) / (m + 1);
+    const double t2 = t * t;
+    // |t| <= 0.1716: the first term left out, 2 t^13 / 13, is below 2e-11.
+    const double series =
+        1 + t2 * (1.0 / 3 + t2 * (1.0 / 5 + t2 * (1.0 / 7 + t2 * (1.0 / 9 + t2 * (1.0 / 11)))));
+    return (e * std::numbers::ln2 + 2 * t * series) * (1 / std::numbers::ln10);
 }
 
 // ER_k in single precision, as the pickers compare them.
@@ -37,6 +64,53 @@ void EnergyRatios(std::span<const float> y, int window, std::vector<float>& er) 
         // Silence on both sides leaves 0: no arrival there.
     }
 }
+
+// The variances of both sides of every split, from running sums in double precision as the
+// criterion is defined: the right side's sums are the totals less the left's. A difference of
+// sums that rounds below zero counts by its size; a side without variance gets the floor.
+class TAkaikeTerms {
+public:
+    explicit TAkaikeTerms(std::span<const float> y) : FN(y.size()) {
+        if (FN < 2) return;
+        double total = 0, totalSquares = 0;
+        for (float v : y) {
+            total += v;
+            totalSquares += double(v) * double(v);
+        }
+        FLeft.resize(FN - 1);
+        FRight.resize(FN - 1);
+        double left = 0, leftSquares = 0;
+        for (size_t k = 0; k + 1 < FN; ++k) {
+            left += y[k];
+            leftSquares += double(y[k]) * double(y[k]);
+            const double nl = double(k + 1), nr = double(FN - k - 1);
+            const double ml = left / nl, mr = (total - left) / nr;
+            FLeft[k] = Floor(leftSquares / nl - ml * ml);
+            FRight[k] = Floor((totalSquares - leftSquares) / nr - mr * mr);
+        }
+    }
+
+    size_t Splits() const { return FLeft.size(); }
+
+    float Exact(size_t k) const {
+        return static_cast<float>(double(k + 1) * std::log10(FLeft[k]) +
+                                  double(FN - k - 2) * std::log10(FRight[k]));
+    }
+
+    std::vector<double>& Approximate() {
+        FApprox.resize(FLeft.size());
+        for (size_t k = 0; k < FLeft.size(); ++k)
+            FApprox[k] =
+                double(k + 1) * FastLog10(FLeft[k]) + double(FN - k - 2) * FastLog10(FRight[k]);
+        return FApprox;
+    }
+
+private:
+    static double Floor(double v) { return std::max(std::fabs(v), VarianceFloor); }
+
+    size_t FN;
+    std::vector<double> FLeft, FRight, FApprox;
+};
 
 template <typename T> int64_t FirstMax(const std::vector<T>& v) {
     if (v.empty()) return -1;
@@ -100,38 +174,39 @@ int64_t PickHinkley(std::span<const float> y, double alpha) {
     return static_cast<int64_t>(best);
 }
 
-void AkaikeCurve(std::span<const float> y, std::vector<long double>& aic) {
-    const size_t n = y.size();
-    aic.clear();
-    if (n < 2) return;
-    aic.resize(n - 1);
-    long double total = 0, totalSquares = 0;
-    for (float v : y) {
-        total += v;
-        totalSquares += static_cast<long double>(v) * v;
-    }
-    // The smallest normal float: a side without variance must not give log10(0).
-    constexpr long double Floor = 1.1755e-38L;
-    long double left = 0, leftSquares = 0;
-    for (size_t k = 0; k + 1 < n; ++k) {
-        left += y[k];
-        leftSquares += static_cast<long double>(y[k]) * y[k];
-        const long double nl = k + 1, nr = n - k - 1;
-        const long double ml = left / nl, mr = (total - left) / nr;
-        const long double vl = std::max(leftSquares / nl - ml * ml, Floor);
-        const long double vr = std::max((totalSquares - leftSquares) / nr - mr * mr, Floor);
-        aic[k] = nl * std::log10(vl) + (nr - 1) * std::log10(vr);
-    }
+void AkaikeCurve(std::span<const float> y, std::vector<float>& aic) {
+    TAkaikeTerms terms(y);
+    aic.resize(terms.Splits());
+    for (size_t k = 0; k < aic.size(); ++k)
+        aic[k] = terms.Exact(k);
 }
 
 int64_t PickAic(std::span<const float> y) {
     if (y.size() == 1) return 0;
-    std::vector<long double> aic;
-    AkaikeCurve(y, aic);
-    if (aic.empty()) return -1;
+    TAkaikeTerms terms(y);
+    const size_t splits = terms.Splits();
+    if (splits == 0) return -1;
+    // A first pass with a logarithm good to 1e-10 finds the few splits near the smallest value;
+    // only those get the library's logarithm. Every split whose exact value, in single
+    // precision, could be the smallest lies within twice the first pass's error bound plus the
+    // rounding to single precision of the smallest approximate value.
+    std::vector<double>& approx = terms.Approximate();
+    double smallest = approx[0];
+    for (size_t k = 1; k < splits; ++k)
+        smallest = std::min(smallest, approx[k]);
+    const double bound = double(y.size()) * FastLogError;
+    const double margin =
+        2 * bound + 4 * std::fabs(smallest) * double(std::numeric_limits<float>::epsilon());
     size_t best = 0;
-    for (size_t k = 1; k < aic.size(); ++k)
-        if (aic[k] < aic[best]) best = k;
+    float bestValue = std::numeric_limits<float>::infinity();
+    for (size_t k = 0; k < splits; ++k) {
+        if (approx[k] > smallest + margin) continue;
+        const float exact = terms.Exact(k);
+        if (exact < bestValue) {
+            bestValue = exact;
+            best = k;
+        }
+    }
     return static_cast<int64_t>(best);
 }
 

@@ -42,10 +42,12 @@ void ComputeTimeFeatures(std::span<const float> y, double sampleRate, double thr
 // Hinkley: the first k of the smallest S_k - k * S_(N-1) / (alpha N), S_k = sum of y_i² to k.
 int64_t PickHinkley(std::span<const float> y, double alpha = HinkleyAlpha);
 // Akaike information criterion: the first k (0 .. N-2) of the smallest
-// (k+1) log10(var(y_0..y_k)) + (N-k-2) log10(var(y_(k+1)..y_(N-1))).
+// (k+1) log10(var(y_0..y_k)) + (N-k-2) log10(var(y_(k+1)..y_(N-1))), the variances
+// mean(y²) - mean(y)² from running sums in double precision, the criterion compared in single
+// precision (values that tie there pick the first).
 int64_t PickAic(std::span<const float> y);
-// The criterion for every k = 0 .. N-2 (empty below two samples).
-void AkaikeCurve(std::span<const float> y, std::vector<long double>& aic);
+// The criterion for every k = 0 .. N-2 (empty below two samples), as PickAic compares it.
+void AkaikeCurve(std::span<const float> y, std::vector<float>& aic);
 // Energy ratio over a window w: the first k of the largest (S_(k+w) - S_k) / (S_k - S_(k-w)),
 // for w <= k < N - w (0 elsewhere). The ratios are compared in single precision.
 int64_t PickEnergyRatio(std::span<const float> y, int window = EnergyRatioWindow);
