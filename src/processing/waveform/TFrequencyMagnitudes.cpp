@@ -13,11 +13,18 @@ namespace {
 // the three power-of-two transforms of the chirp method.
 constexpr size_t MaxDirectPrime = 64;
 
+// |z| without hypot's care for overflow: the parts are sums of samples of a few volts.
+inline double Modulus(std::complex<double> z) {
+    return std::sqrt(z.real() * z.real() + z.imag() * z.imag());
+}
+
 } // namespace
 
 struct TFrequencyMagnitudes::TPlans {
     size_t Length = 0;
     bool Chirp = false;
+    // Even lengths: the transform of N real samples as one of N/2 complex ones.
+    bool Real = false;
     std::unique_ptr<kissfft<double>> Direct;
     // Chirp method: transforms of the padded length, the chirp and the transformed kernel.
     std::unique_ptr<kissfft<double>> Forward, Inverse;
@@ -46,16 +53,35 @@ void TFrequencyMagnitudes::Compute(std::span<const float> y, double sampleRate) 
         FPlans = std::make_unique<TPlans>();
         FPlans->Length = y.size();
         FPlans->Chirp = LargestPrimeFactor(y.size()) > MaxDirectPrime;
-        if (!FPlans->Chirp) FPlans->Direct = std::make_unique<kissfft<double>>(y.size(), false);
+        FPlans->Real = !FPlans->Chirp && y.size() % 2 == 0;
+        if (!FPlans->Chirp)
+            FPlans->Direct =
+                std::make_unique<kissfft<double>>(FPlans->Real ? y.size() / 2 : y.size(), false);
+    }
+    const size_t half = y.size() / 2;
+    FMagnitude.resize(half);
+    if (FPlans->Real) {
+        TransformReal(y);
+        // X_(N/2) is real and comes packed in the imaginary part of X_0.
+        for (size_t k = 1; k < half; ++k)
+            FMagnitude[k - 1] = Modulus(FOut[k]);
+        FMagnitude[half - 1] = std::fabs(FOut[0].imag());
+        return;
     }
     if (FPlans->Chirp)
         Bluestein(y);
     else
         Transform(y);
-    const size_t half = y.size() / 2;
-    FMagnitude.resize(half);
     for (size_t k = 1; k <= half; ++k)
-        FMagnitude[k - 1] = std::abs(FOut[k]);
+        FMagnitude[k - 1] = Modulus(FOut[k]);
+}
+
+void TFrequencyMagnitudes::TransformReal(std::span<const float> y) {
+    FReal.resize(y.size());
+    for (size_t i = 0; i < y.size(); ++i)
+        FReal[i] = y[i];
+    FOut.resize(y.size() / 2);
+    FPlans->Direct->transform_real(FReal.data(), FOut.data());
 }
 
 void TFrequencyMagnitudes::Transform(std::span<const float> y) {

@@ -1,9 +1,9 @@
 #pragma once
 // The magnitude spectrum of a whole record: |X_k| of the discrete Fourier transform, no window,
 // no padding, for k = 1 .. N/2 (the DC bin left out), at f_k = k * rate / N. The transform is
-// KissFFT's in double precision. Lengths with a large prime factor go through Bluestein's chirp
-// transform on a power-of-two length, so that no length costs more than a few transforms of
-// twice its size.
+// KissFFT's in double precision; an even length is transformed as half as many complex values.
+// Lengths with a large prime factor go through Bluestein's chirp transform on a power-of-two
+// length, so that no length costs more than a few transforms of twice its size.
 
 #include <complex>
 #include <cstdint>
@@ -34,10 +34,12 @@ public:
 private:
     struct TPlans;
     void Transform(std::span<const float> y);
+    void TransformReal(std::span<const float> y);
     void Bluestein(std::span<const float> y);
 
     std::unique_ptr<TPlans> FPlans;
     std::vector<std::complex<double>> FIn, FOut;
+    std::vector<double> FReal;
     std::vector<double> FMagnitude;
     double FSampleRate = 0;
     size_t FLength = 0;

@@ -26,26 +26,106 @@ void SumsOfSquares(std::span<const float> y, std::vector<long double>& s) {
 // The smallest normal float: a side without variance must not give log10(0).
 constexpr double VarianceFloor = 1.1755e-38;
 
-// log10 of a positive normal double to within FastLogError: the exponent, and the series of
-// atanh for the mantissa brought into [sqrt(1/2), sqrt(2)). No library call, so the loop over
-// all splits vectorises.
-constexpr double FastLogError = 1e-10;
+// log10 of a positive normal double to within FastLogError, without a division or a library
+// call: the exponent, a table of 128 points of the mantissa, and five terms of log(1 + r) for
+// the small rest |r| < 1/255 (the first term left out, r^6 / 6, is below 1e-15).
+constexpr double FastLogError = 1e-13;
+
+struct TLogTable {
+    double Inverse[128];
+    double Log[128];
+    TLogTable() {
+        for (int i = 0; i < 128; ++i) {
+            const double c = 1 + (i + 0.5) / 128;
+            Inverse[i] = 1 / c;
+            Log[i] = std::log(c);
+        }
+    }
+};
 
 inline double FastLog10(double x) {
+    static const TLogTable table;
     const auto bits = std::bit_cast<uint64_t>(x);
-    double e = double(int64_t((bits >> 52) & 0x7FF) - 1023);
-    double m = std::bit_cast<double>((bits & 0x000FFFFFFFFFFFFFULL) | 0x3FF0000000000000ULL);
-    if (m > std::numbers::sqrt2) {
-        m *= 0.5;
-        e += 1;
-    }
-    const double t = (m - 1) / (m + 1);
-    const double t2 = t * t;
-    // |t| <= 0.1716: the first term left out, 2 t^13 / 13, is below 2e-11.
-    const double series =
-        1 + t2 * (1.0 / 3 + t2 * (1.0 / 5 + t2 * (1.0 / 7 + t2 * (1.0 / 9 + t2 * (1.0 / 11)))));
-    return (e * std::numbers::ln2 + 2 * t * series) * (1 / std::numbers::ln10);
+    const double e = double(int64_t(bits >> 52) - 1023);
+    const double m = std::bit_cast<double>((bits & 0x000FFFFFFFFFFFFFULL) | 0x3FF0000000000000ULL);
+    const size_t i = (bits >> 45) & 127;
+    const double r = m * table.Inverse[i] - 1;
+    const double series = r * (1 + r * (-0.5 + r * (1.0 / 3 + r * (-0.25 + r * 0.2))));
+    return (e * std::numbers::ln2 + table.Log[i] + series) * (1 / std::numbers::ln10);
 }
+
+// The Akaike criterion of every split, from running sums in double precision as it is defined:
+// the right side's sums are the totals less the left's. A difference of sums that rounds below
+// zero counts by its size; a side without variance gets the floor.
+class TAkaikeTerms {
+public:
+    explicit TAkaikeTerms(std::span<const float> y) : FN(y.size()) {
+        if (FN < 2) return;
+        FSum.resize(FN);
+        FSquares.resize(FN);
+        double sum = 0, squares = 0;
+        for (size_t k = 0; k < FN; ++k) {
+            sum += y[k];
+            squares += double(y[k]) * double(y[k]);
+            FSum[k] = sum;
+            FSquares[k] = squares;
+        }
+    }
+
+    size_t Splits() const { return FN < 2 ? 0 : FN - 1; }
+
+    // The criterion as defined, in single precision.
+    float Exact(size_t k) const {
+        const double nl = double(k + 1), nr = double(FN - k - 1);
+        const double ml = FSum[k] / nl, mr = (FSum[FN - 1] - FSum[k]) / nr;
+        const double vl = Floor(FSquares[k] / nl - ml * ml);
+        const double vr = Floor((FSquares[FN - 1] - FSquares[k]) / nr - mr * mr);
+        return static_cast<float>(nl * std::log10(vl) + double(FN - k - 2) * std::log10(vr));
+    }
+
+    // The criterion of every split within ApproximateError(): reciprocals for the divisions
+    // and FastLog10. Where a variance is so small against the mean square that the rounding of
+    // the sums could decide its logarithm, or reaches the floor, the split gets its exact value.
+    const std::vector<double>& Approximate() {
+        const size_t splits = Splits();
+        FApprox.resize(splits);
+        if (FInverse.size() != FN + 1) {
+            FInverse.resize(FN + 1);
+            for (size_t j = 1; j <= FN; ++j)
+                FInverse[j] = 1.0 / double(j);
+        }
+        const double total = FSum[FN - 1], totalSquares = FSquares[FN - 1];
+        for (size_t k = 0; k < splits; ++k) {
+            const double il = FInverse[k + 1], ir = FInverse[FN - k - 1];
+            const double ml = FSum[k] * il, mr = (total - FSum[k]) * ir;
+            const double sl = FSquares[k] * il, sr = (totalSquares - FSquares[k]) * ir;
+            const double vl = sl - ml * ml, vr = sr - mr * mr;
+            if (!(vl >= WellConditioned * sl && vr >= WellConditioned * sr && vl > VarianceFloor &&
+                  vr > VarianceFloor)) {
+                FApprox[k] = Exact(k);
+                continue;
+            }
+            FApprox[k] = double(k + 1) * FastLog10(vl) + double(FN - k - 2) * FastLog10(vr);
+        }
+        return FApprox;
+    }
+
+    // |Approximate()[k] - Exact(k) before its rounding to single precision|, for every k.
+    double ApproximateError() const { return double(FN) * (FastLogError + 1e-11); }
+
+private:
+    // A variance at least 1e-4 of the mean square keeps the rounding of the sums (a few units
+    // in the last place of the mean square) below 1e-11 of it, and its logarithm within 1e-11.
+    static constexpr double WellConditioned = 1e-4;
+
+    static double Floor(double v) { return std::max(std::fabs(v), VarianceFloor); }
+
+    size_t FN;
+    std::vector<double> FSum, FSquares, FApprox;
+    static thread_local std::vector<double> FInverse;
+};
+
+thread_local std::vector<double> TAkaikeTerms::FInverse;
 
 // ER_k in single precision, as the pickers compare them.
 void EnergyRatios(std::span<const float> y, int window, std::vector<float>& er) {
@@ -64,53 +144,6 @@ void EnergyRatios(std::span<const float> y, int window, std::vector<float>& er) 
         // Silence on both sides leaves 0: no arrival there.
     }
 }
-
-// The variances of both sides of every split, from running sums in double precision as the
-// criterion is defined: the right side's sums are the totals less the left's. A difference of
-// sums that rounds below zero counts by its size; a side without variance gets the floor.
-class TAkaikeTerms {
-public:
-    explicit TAkaikeTerms(std::span<const float> y) : FN(y.size()) {
-        if (FN < 2) return;
-        double total = 0, totalSquares = 0;
-        for (float v : y) {
-            total += v;
-            totalSquares += double(v) * double(v);
-        }
-        FLeft.resize(FN - 1);
-        FRight.resize(FN - 1);
-        double left = 0, leftSquares = 0;
-        for (size_t k = 0; k + 1 < FN; ++k) {
-            left += y[k];
-            leftSquares += double(y[k]) * double(y[k]);
-            const double nl = double(k + 1), nr = double(FN - k - 1);
-            const double ml = left / nl, mr = (total - left) / nr;
-            FLeft[k] = Floor(leftSquares / nl - ml * ml);
-            FRight[k] = Floor((totalSquares - leftSquares) / nr - mr * mr);
-        }
-    }
-
-    size_t Splits() const { return FLeft.size(); }
-
-    float Exact(size_t k) const {
-        return static_cast<float>(double(k + 1) * std::log10(FLeft[k]) +
-                                  double(FN - k - 2) * std::log10(FRight[k]));
-    }
-
-    std::vector<double>& Approximate() {
-        FApprox.resize(FLeft.size());
-        for (size_t k = 0; k < FLeft.size(); ++k)
-            FApprox[k] =
-                double(k + 1) * FastLog10(FLeft[k]) + double(FN - k - 2) * FastLog10(FRight[k]);
-        return FApprox;
-    }
-
-private:
-    static double Floor(double v) { return std::max(std::fabs(v), VarianceFloor); }
-
-    size_t FN;
-    std::vector<double> FLeft, FRight, FApprox;
-};
 
 template <typename T> int64_t FirstMax(const std::vector<T>& v) {
     if (v.empty()) return -1;
@@ -186,17 +219,13 @@ int64_t PickAic(std::span<const float> y) {
     TAkaikeTerms terms(y);
     const size_t splits = terms.Splits();
     if (splits == 0) return -1;
-    // A first pass with a logarithm good to 1e-10 finds the few splits near the smallest value;
-    // only those get the library's logarithm. Every split whose exact value, in single
-    // precision, could be the smallest lies within twice the first pass's error bound plus the
-    // rounding to single precision of the smallest approximate value.
-    std::vector<double>& approx = terms.Approximate();
-    double smallest = approx[0];
-    for (size_t k = 1; k < splits; ++k)
-        smallest = std::min(smallest, approx[k]);
-    const double bound = double(y.size()) * FastLogError;
-    const double margin =
-        2 * bound + 4 * std::fabs(smallest) * double(std::numeric_limits<float>::epsilon());
+    // The approximate pass finds the few splits near the smallest value; only those are
+    // computed as defined. Every split whose value in single precision could be the smallest
+    // lies within twice the approximation's error plus a few units of single precision.
+    const std::vector<double>& approx = terms.Approximate();
+    const double smallest = *std::min_element(approx.begin(), approx.end());
+    const double margin = 2 * terms.ApproximateError() +
+                          4 * std::fabs(smallest) * double(std::numeric_limits<float>::epsilon());
     size_t best = 0;
     float bestValue = std::numeric_limits<float>::infinity();
     for (size_t k = 0; k < splits; ++k) {

@@ -10,9 +10,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <fstream>
 #include <map>
+#include <random>
 #include <sstream>
 
 namespace vorelt::test {
@@ -230,4 +232,30 @@ TEST(WaveformPickers, SilenceThenBurst) {
 }
 
 } // namespace
+} // namespace vorelt::test
+
+namespace vorelt::test {
+
+// The Akaike pick goes through an approximate pass; it must give the first smallest value of
+// the criterion as defined, also where sides are silent, constant or start with zeros.
+TEST(WaveformPickers, AkaikePickIsTheFirstSmallestOfTheCurve) {
+    std::mt19937 random(7);
+    std::normal_distribution<float> noise(0.0f, 1.0f);
+    std::vector<float> aic;
+    for (int trial = 0; trial < 300; ++trial) {
+        const size_t n = 2 + size_t(random() % 3000);
+        std::vector<float> y(n);
+        const size_t onset = random() % n;
+        const float quiet = trial % 3 == 0 ? 0.0f : 1e-3f;
+        for (size_t k = 0; k < n; ++k)
+            y[k] = (k < onset ? quiet : 1.0f) * noise(random);
+        if (trial % 5 == 0) std::fill(y.end() - std::min<size_t>(n, 2), y.end(), 0.25f);
+        if (trial % 7 == 0) std::fill(y.begin(), y.begin() + std::min<size_t>(n, 3), 0.0f);
+        if (trial % 11 == 0) std::fill(y.begin(), y.end(), 0.5f);
+        AkaikeCurve(y, aic);
+        const auto first = std::min_element(aic.begin(), aic.end()) - aic.begin();
+        EXPECT_EQ(PickAic(y), first) << "trial " << trial << ", " << n << " samples";
+    }
+}
+
 } // namespace vorelt::test
