@@ -15,6 +15,7 @@
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <ctime>
 #include <filesystem>
 #include <string>
 #include <unistd.h>
@@ -36,6 +37,12 @@ std::filesystem::path BenchFolder() {
 void RemoveBenchFolder() {
     std::error_code ec;
     std::filesystem::remove_all(BenchFolder(), ec);
+}
+
+double ThreadCpuSeconds() {
+    timespec t{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &t);
+    return double(t.tv_sec) + double(t.tv_nsec) * 1e-9;
 }
 
 std::string Generate(vorelt::TWaveformStorage storage, const char* name) {
@@ -66,10 +73,11 @@ void Features(benchmark::State& state, vorelt::TWaveformStorage storage) {
     vorelt::TWaveformFeatures f;
     std::string message;
     int64_t waveforms = 0;
-    double seconds = 0;
+    double seconds = 0, cpuSeconds = 0;
     double checksum = 0;
     for (auto _ : state) {
         const auto start = std::chrono::steady_clock::now();
+        const double cpuStart = ThreadCpuSeconds();
         vorelt::TVallenTransients transients(file);
         for (size_t i = 0; i < transients.Count(); ++i) {
             if (!transients.Read(i, volts, message)) {
@@ -81,16 +89,22 @@ void Features(benchmark::State& state, vorelt::TWaveformStorage storage) {
             checksum += f.PeakFrequency + double(f.AicIndex);
         }
         seconds += std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        cpuSeconds += ThreadCpuSeconds() - cpuStart;
         waveforms += static_cast<int64_t>(transients.Count());
     }
     benchmark::DoNotOptimize(checksum);
     const double perSecond = seconds > 0 ? double(waveforms) / seconds : 0;
     state.counters["waveforms_per_second"] = perSecond;
+    // On a machine others share, the rate per second of this thread's own time says what the
+    // code does; the target is checked against the wall clock all the same.
+    const double perCpuSecond = cpuSeconds > 0 ? double(waveforms) / cpuSeconds : 0;
+    state.counters["waveforms_per_cpu_second"] = perCpuSecond;
     state.SetItemsProcessed(waveforms);
     if (perSecond < TargetPerSecond) {
         // The error hides the counters: the rate goes with it.
         const std::string text =
-            "below 20,000 waveforms per second: " + std::to_string(int64_t(perSecond));
+            "below 20,000 waveforms per second: " + std::to_string(int64_t(perSecond)) + " (" +
+            std::to_string(int64_t(perCpuSecond)) + " per second of its own time)";
         state.SkipWithError(text.c_str());
     }
 }

@@ -13,12 +13,14 @@ namespace vorelt {
 
 namespace {
 
+int64_t PickHinkley(const std::vector<double>& s, double alpha);
+
 // Running sums of squares S_k = y_0² + ... + y_k².
-void SumsOfSquares(std::span<const float> y, std::vector<long double>& s) {
+void SumsOfSquares(std::span<const float> y, std::vector<double>& s) {
     s.resize(y.size());
-    long double acc = 0;
+    double acc = 0;
     for (size_t k = 0; k < y.size(); ++k) {
-        acc += static_cast<long double>(y[k]) * y[k];
+        acc += double(y[k]) * double(y[k]);
         s[k] = acc;
     }
 }
@@ -121,22 +123,22 @@ private:
     static double Floor(double v) { return std::max(std::fabs(v), VarianceFloor); }
 
     size_t FN;
-    std::vector<double> FSum, FSquares, FApprox;
-    static thread_local std::vector<double> FInverse;
+    // Scratch kept per thread between records: one pick at a time runs on a thread.
+    static thread_local std::vector<double> FSum, FSquares, FApprox, FInverse;
 };
 
-thread_local std::vector<double> TAkaikeTerms::FInverse;
+thread_local std::vector<double> TAkaikeTerms::FSum, TAkaikeTerms::FSquares, TAkaikeTerms::FApprox,
+    TAkaikeTerms::FInverse;
 
 // ER_k in single precision, as the pickers compare them.
-void EnergyRatios(std::span<const float> y, int window, std::vector<float>& er) {
-    std::vector<long double> s;
-    SumsOfSquares(y, s);
+void EnergyRatios(std::span<const float> y, const std::vector<double>& s, int window,
+                  std::vector<float>& er) {
     const size_t n = y.size();
     const size_t w = window > 0 ? size_t(window) : 1;
     er.assign(n, 0.0f);
     for (size_t k = w; k + w < n; ++k) {
-        const long double after = s[k + w] - s[k];
-        const long double before = s[k] - s[k - w];
+        const double after = s[k + w] - s[k];
+        const double before = s[k] - s[k - w];
         if (before > 0)
             er[k] = static_cast<float>(after / before);
         else if (after > 0)
@@ -190,15 +192,21 @@ void ComputeTimeFeatures(std::span<const float> y, double sampleRate, double thr
 }
 
 int64_t PickHinkley(std::span<const float> y, double alpha) {
-    const size_t n = y.size();
-    if (n == 0) return -1;
-    std::vector<long double> s;
+    std::vector<double> s;
     SumsOfSquares(y, s);
-    const long double trend = s[n - 1] / (static_cast<long double>(alpha) * n);
+    return PickHinkley(s, alpha);
+}
+
+namespace {
+
+int64_t PickHinkley(const std::vector<double>& s, double alpha) {
+    const size_t n = s.size();
+    if (n == 0) return -1;
+    const double trend = s[n - 1] / (alpha * double(n));
     size_t best = 0;
-    long double bestValue = s[0];
+    double bestValue = s[0];
     for (size_t k = 1; k < n; ++k) {
-        const long double h = s[k] - k * trend;
+        const double h = s[k] - k * trend;
         if (h < bestValue) {
             bestValue = h;
             best = k;
@@ -206,6 +214,20 @@ int64_t PickHinkley(std::span<const float> y, double alpha) {
     }
     return static_cast<int64_t>(best);
 }
+
+void PickEnergyRatios(std::span<const float> y, const std::vector<double>& s, int window,
+                      int64_t& energyRatio, int64_t& modifiedEnergyRatio) {
+    thread_local std::vector<float> er;
+    EnergyRatios(y, s, window, er);
+    energyRatio = FirstMax(er);
+    for (size_t k = 0; k < er.size(); ++k) {
+        const float a = er[k] * std::fabs(y[k]);
+        er[k] = static_cast<float>(double(a) * a * a);
+    }
+    modifiedEnergyRatio = FirstMax(er);
+}
+
+} // namespace
 
 void AkaikeCurve(std::span<const float> y, std::vector<float>& aic) {
     TAkaikeTerms terms(y);
@@ -240,9 +262,9 @@ int64_t PickAic(std::span<const float> y) {
 }
 
 int64_t PickEnergyRatio(std::span<const float> y, int window) {
-    std::vector<float> er;
-    EnergyRatios(y, window, er);
-    return FirstMax(er);
+    int64_t er, mer;
+    PickEnergyRatios(y, window, er, mer);
+    return er;
 }
 
 int64_t PickModifiedEnergyRatio(std::span<const float> y, int window) {
@@ -253,14 +275,9 @@ int64_t PickModifiedEnergyRatio(std::span<const float> y, int window) {
 
 void PickEnergyRatios(std::span<const float> y, int window, int64_t& energyRatio,
                       int64_t& modifiedEnergyRatio) {
-    std::vector<float> er;
-    EnergyRatios(y, window, er);
-    energyRatio = FirstMax(er);
-    for (size_t k = 0; k < er.size(); ++k) {
-        const float a = er[k] * std::fabs(y[k]);
-        er[k] = static_cast<float>(double(a) * a * a);
-    }
-    modifiedEnergyRatio = FirstMax(er);
+    std::vector<double> s;
+    SumsOfSquares(y, s);
+    PickEnergyRatios(y, s, window, energyRatio, modifiedEnergyRatio);
 }
 
 void ComputeSpectralFeatures(const TFrequencyMagnitudes& spectrum, TWaveformFeatures& f) {
@@ -282,9 +299,12 @@ void ComputeSpectralFeatures(const TFrequencyMagnitudes& spectrum, TWaveformFeat
 void ComputeWaveformFeatures(std::span<const float> y, double sampleRate, double threshold,
                              TFrequencyMagnitudes& spectrum, TWaveformFeatures& f) {
     ComputeTimeFeatures(y, sampleRate, threshold, f);
-    f.HinkleyIndex = PickHinkley(y);
+    // The running sums of squares serve both Hinkley and the energy ratios.
+    thread_local std::vector<double> sums;
+    SumsOfSquares(y, sums);
+    f.HinkleyIndex = PickHinkley(sums, HinkleyAlpha);
     f.AicIndex = PickAic(y);
-    PickEnergyRatios(y, EnergyRatioWindow, f.EnergyRatioIndex, f.ModifiedEnergyRatioIndex);
+    PickEnergyRatios(y, sums, EnergyRatioWindow, f.EnergyRatioIndex, f.ModifiedEnergyRatioIndex);
     spectrum.Compute(y, sampleRate);
     ComputeSpectralFeatures(spectrum, f);
 }

@@ -1,7 +1,9 @@
 #pragma once
 // Features of one waveform (volts, one value per sample): the hit values recomputed from the
-// signal, the arrival pickers and the spectral frequencies. Sums run in long double so that a
-// record of a million samples loses nothing to rounding; the results are doubles.
+// signal, the arrival pickers and the spectral frequencies. The sums of the hit values run in
+// long double, so that a record of a million samples loses nothing to rounding; the pickers
+// work on running sums in double precision, the arithmetic their definitions were checked
+// against, where a different rounding can move an index between near-equal candidates.
 
 #include <cstdint>
 #include <span>
