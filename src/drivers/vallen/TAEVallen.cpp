@@ -6,6 +6,7 @@
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "drivers/vallen/TSqliteQueryResults.h"
 #include "drivers/vallen/TVallenRowReader.h"
+#include "drivers/waveform/TWaveformSources.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
@@ -16,6 +17,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -109,8 +111,8 @@ std::string FieldIDOf(std::string_view name) {
 }
 
 // The columns of ae_data that the driver reads.
-constexpr const char* DataColumns[] = {"SetID", "SetType", "Time", "Chan", "ParamID", "Thr",
-                                       "Amp",   "RiseT",   "Dur",  "Eny",  "RMS",     "Counts"};
+constexpr const char* DataColumns[] = {"SetID", "SetType", "Time", "Chan", "ParamID", "Thr", "Amp",
+                                       "RiseT", "Dur",     "Eny",  "RMS",  "Counts",  "TRAI"};
 
 // The rows of ae_data in the order of their row ids, with only the columns the driver reads:
 // acquisition files carry several more, and SQLite decodes every column a query names for
@@ -168,7 +170,10 @@ TAEVallen::TAEVallen(IDriverOwner* owner) : TAEDriverDb(owner) {
                                                           : DbFields();
         set.Add(std::move(field));
     }
+    for (const TDriverFieldDecl& d : WaveformFieldDecls)
+        DbFields().Add(NewStandardField(d.ID, d.DataType, TAEDeclarer::Vallen));
     LockFields();
+    FPosWaveIndex = FieldPos(fidWaveIndex);
     FPosChan = FieldPos(fidChan);
     FPosRise = FieldPos(fidRise);
     FPosCount = FieldPos(fidCount);
@@ -257,6 +262,10 @@ void TAEVallen::ClearIndex() {
     FWideDataSets.shrink_to_fit();
     FMarkers.clear();
     FMarkers.shrink_to_fit();
+    FTraiPositions.clear();
+    FTraiPositions.shrink_to_fit();
+    FTrais.clear();
+    FTrais.shrink_to_fit();
 }
 
 bool TAEVallen::Load(std::string& message) {
@@ -393,6 +402,10 @@ void TAEVallen::AddRow(const TVallenRow& row) {
             item.Extra = 1;
             item.Size = sizeof(TVallenWideDataSet);
             FWideDataSets.push_back(d);
+        }
+        if (setType == stHit && row.Trai > 0) {
+            FTraiPositions.push_back(static_cast<int32_t>(FIndex.size()));
+            FTrais.push_back(row.Trai);
         }
     } else if (setType == stLabel || setType == stDateTime || setType == stSection) {
         TVallenMarker m;
@@ -600,9 +613,24 @@ template <class TSink> void TAEVallen::ConvertDataItem(TSink& sink, const TDrive
         ConvertDataSet(sink, FDataSets[item.Offset]);
 }
 
-void TAEVallen::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& item) {
+int64_t TAEVallen::Trai(int32_t pos) const {
+    const auto it = std::lower_bound(FTraiPositions.begin(), FTraiPositions.end(), pos);
+    if (it == FTraiPositions.end() || *it != pos) return 0;
+    return FTrais[static_cast<size_t>(it - FTraiPositions.begin())];
+}
+
+template <class TSink> void TAEVallen::PutWaveIndex(TSink& sink, int32_t pos) const {
+    if (FPosWaveIndex < 0 || FTrais.empty()) return;
+    if (const int64_t trai = Trai(pos); trai > 0) sink.Int(FPosWaveIndex, trai);
+}
+
+void TAEVallen::ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) {
     TRecordFieldSink sink(record);
-    if (IsDataKind(item.Kind)) return ConvertDataItem(sink, item);
+    if (IsDataKind(item.Kind)) {
+        ConvertDataItem(sink, item);
+        if (record.Target(FPosWaveIndex)) PutWaveIndex(sink, pos);
+        return;
+    }
     if (IsMarkerKind(item.Kind)) {
         if (item.Offset >= FMarkers.size()) return;
         const TVallenMarker& m = FMarkers[item.Offset];
@@ -635,7 +663,39 @@ bool TAEVallen::ReadCells(int32_t pos, TRecordCellSink& sink) {
     if (!IsDataKind(item.Kind)) return false;
     PutCommonValues(sink, pos, item);
     ConvertDataItem(sink, item);
+    PutWaveIndex(sink, pos);
     return !sink.Missed();
+}
+
+IWaveformSource* TAEVallen::Waveforms() {
+    std::lock_guard lock(FWaveformMutex);
+    if (!FWaveformsTried) {
+        FWaveformsTried = true;
+        const std::string beside = TVallenTransients::BesideHitDatabase(FileName());
+        if (!beside.empty()) {
+            try {
+                FWaveforms = std::make_unique<TVallenWaveformSource>(beside);
+            } catch (const std::exception& e) {
+                FWaveformMessage = e.what();
+            }
+        }
+    }
+    return FWaveforms.get();
+}
+
+std::string TAEVallen::WaveformMessage() const {
+    std::lock_guard lock(FWaveformMutex);
+    return FWaveformMessage;
+}
+
+void TAEVallen::Close() {
+    {
+        std::lock_guard lock(FWaveformMutex);
+        FWaveforms.reset();
+        FWaveformsTried = false;
+        FWaveformMessage.clear();
+    }
+    TAEDriverDb::Close();
 }
 
 bool TAEVallen::Initialize(std::string& message) {

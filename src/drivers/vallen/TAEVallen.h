@@ -14,6 +14,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,6 +22,7 @@ namespace vorelt {
 
 class TSqliteDatabase;
 class TVallenRowReader;
+class TVallenWaveformSource;
 struct TVallenRow;
 
 // Format kinds of label markers (SetType 4), by their text.
@@ -135,6 +137,20 @@ public:
     // Reading converts what the index holds; what it remembers on the way is the thread's own.
     bool ConcurrentReads() const override { return true; }
 
+    // The transient database of the same stem beside the file (NAME.tradb), opened read-only
+    // on the first call: opening the hit database never waits for it. None when there is none
+    // or it cannot be read (WaveformMessage says why).
+    IWaveformSource* Waveforms() override;
+    std::string WaveformMessage() const override;
+    // Whether Waveforms was asked for since the file was opened.
+    bool WaveformsOpened() const {
+        std::lock_guard lock(FWaveformMutex);
+        return FWaveformsTried;
+    }
+    void Close() override;
+    // The TRAI of the hit at pos; 0 when it has no waveform.
+    int64_t Trai(int32_t pos) const;
+
 protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
     bool MapsDataFile() const override { return false; }
@@ -172,6 +188,7 @@ private:
     // the 80-bit logarithm is the dearest step of a hit.
     static long double Decibels(long double v);
     template <class TSink> void SetTimeFields(TSink& sink, long double us);
+    template <class TSink> void PutWaveIndex(TSink& sink, int32_t pos) const;
 
     std::vector<TVallenFieldInfo> FFieldInfos;
     std::vector<std::string> FParamNames;
@@ -188,8 +205,18 @@ private:
     long double FTimeFactor = 0;
     long double FTimeDivisor = 0;
 
+    // The hits that have a waveform (index positions, ascending) and their TRAI: most files
+    // record no waveform for most hits, so the data sets keep no room for it.
+    std::vector<int32_t> FTraiPositions;
+    std::vector<int64_t> FTrais;
+    mutable std::mutex FWaveformMutex;
+    bool FWaveformsTried = false;
+    std::unique_ptr<TVallenWaveformSource> FWaveforms;
+    std::string FWaveformMessage;
+
     // Flat positions of the fields ReadMessage fills.
-    int FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy, FPosThreshold, FPosRMS;
+    int FPosWaveIndex, FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy,
+        FPosThreshold, FPosRMS;
 };
 
 // Adds TAEVallen to the driver registry (first in the trial order).
