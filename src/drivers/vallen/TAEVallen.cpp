@@ -5,6 +5,7 @@
 #include "drivers/TTimeText.h"
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "drivers/vallen/TSqliteQueryResults.h"
+#include "drivers/vallen/TSqliteTableScan.h"
 #include "drivers/vallen/TVallenRowReader.h"
 #include "drivers/waveform/TWaveformSources.h"
 #include "model/TAEFieldIDs.h"
@@ -262,10 +263,12 @@ void TAEVallen::ClearIndex() {
     FWideDataSets.shrink_to_fit();
     FMarkers.clear();
     FMarkers.shrink_to_fit();
+    std::lock_guard lock(FWaveformMutex);
     FTraiPositions.clear();
     FTraiPositions.shrink_to_fit();
     FTrais.clear();
     FTrais.shrink_to_fit();
+    FTraisFor.store(-1, std::memory_order_release);
 }
 
 bool TAEVallen::Load(std::string& message) {
@@ -402,10 +405,6 @@ void TAEVallen::AddRow(const TVallenRow& row) {
             item.Extra = 1;
             item.Size = sizeof(TVallenWideDataSet);
             FWideDataSets.push_back(d);
-        }
-        if (setType == stHit && row.Trai > 0) {
-            FTraiPositions.push_back(static_cast<int32_t>(FIndex.size()));
-            FTrais.push_back(row.Trai);
         }
     } else if (setType == stLabel || setType == stDateTime || setType == stSection) {
         TVallenMarker m;
@@ -613,14 +612,76 @@ template <class TSink> void TAEVallen::ConvertDataItem(TSink& sink, const TDrive
         ConvertDataSet(sink, FDataSets[item.Offset]);
 }
 
+void TAEVallen::ReadTrais() const {
+    std::lock_guard lock(FWaveformMutex);
+    // Row k of ae_data in rowid order is item k of the index, as loading put them there.
+    const size_t rows = FIndex.size();
+    if (FTraisFor.load(std::memory_order_acquire) == static_cast<int64_t>(rows)) return;
+    FTraiPositions.clear();
+    FTrais.clear();
+    auto take = [&](size_t k, int64_t trai) {
+        if (trai > 0 && k < rows && FIndex.Kind(k) == stHit) {
+            FTraiPositions.push_back(static_cast<int32_t>(k));
+            FTrais.push_back(trai);
+        }
+    };
+    try {
+        TSqliteDatabase db(FileName());
+        bool hasColumn = false;
+        {
+            TSqliteQueryResults probe(db, "SELECT * FROM ae_data LIMIT 0");
+            hasColumn = probe.ColumnIndex("TRAI") >= 0;
+        }
+        if (hasColumn) {
+            size_t k = 0;
+            bool whole = false;
+            {
+                TSqliteTableScan scan(db);
+                if (scan.Open("ae_data", {"TRAI"})) {
+                    struct TRows : TSqliteTableScan::IRows {
+                        size_t& K;
+                        decltype(take)& Take;
+                        TRows(size_t& k, decltype(take)& t) : K(k), Take(t) {}
+                        bool Row(int64_t, const TSqliteScanValue* values) override {
+                            Take(K++, values[0].Int);
+                            return true;
+                        }
+                    } each(k, take);
+                    whole = scan.Scan(each) == TSqliteTableScan::TEnd::Done;
+                }
+            }
+            if (!whole) {
+                // Pages the scan cannot read: SQLite reads them all again.
+                FTraiPositions.clear();
+                FTrais.clear();
+                k = 0;
+                TSqliteQueryResults q(db, "SELECT TRAI FROM ae_data NOT INDEXED");
+                for (; !q.Eof(); q.Next())
+                    take(k++, q.ColumnInt64(0));
+            }
+        }
+    } catch (const std::exception& e) {
+        // The hits keep no index; the reason stays for whoever asks for waveforms.
+        FTraiPositions.clear();
+        FTrais.clear();
+        FWaveformMessage = FileName() + ": the transient indices cannot be read (" + e.what() + ")";
+    }
+    FTraiPositions.shrink_to_fit();
+    FTrais.shrink_to_fit();
+    FTraisFor.store(static_cast<int64_t>(rows), std::memory_order_release);
+}
+
 int64_t TAEVallen::Trai(int32_t pos) const {
+    // Read again only when rows came in since (a file read while it still loads).
+    if (FTraisFor.load(std::memory_order_acquire) != static_cast<int64_t>(FIndex.size()))
+        ReadTrais();
     const auto it = std::lower_bound(FTraiPositions.begin(), FTraiPositions.end(), pos);
     if (it == FTraiPositions.end() || *it != pos) return 0;
     return FTrais[static_cast<size_t>(it - FTraiPositions.begin())];
 }
 
 template <class TSink> void TAEVallen::PutWaveIndex(TSink& sink, int32_t pos) const {
-    if (FPosWaveIndex < 0 || FTrais.empty()) return;
+    if (!sink.Wants(FPosWaveIndex)) return;
     if (const int64_t trai = Trai(pos); trai > 0) sink.Int(FPosWaveIndex, trai);
 }
 
@@ -628,7 +689,7 @@ void TAEVallen::ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexIt
     TRecordFieldSink sink(record);
     if (IsDataKind(item.Kind)) {
         ConvertDataItem(sink, item);
-        if (record.Target(FPosWaveIndex)) PutWaveIndex(sink, pos);
+        PutWaveIndex(sink, pos);
         return;
     }
     if (IsMarkerKind(item.Kind)) {

@@ -12,6 +12,7 @@
 
 #include "drivers/TAEDriverDb.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <mutex>
@@ -148,8 +149,10 @@ public:
         return FWaveformsTried;
     }
     void Close() override;
-    // The TRAI of the hit at pos; 0 when it has no waveform.
+    // The TRAI of the hit at pos; 0 when it has no waveform. The column is read on the first
+    // call, not while the file loads: most readers never ask for it.
     int64_t Trai(int32_t pos) const;
+    bool TraisRead() const { return FTraisFor.load(std::memory_order_acquire) >= 0; }
 
 protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
@@ -205,14 +208,17 @@ private:
     long double FTimeFactor = 0;
     long double FTimeDivisor = 0;
 
-    // The hits that have a waveform (index positions, ascending) and their TRAI: most files
-    // record no waveform for most hits, so the data sets keep no room for it.
-    std::vector<int32_t> FTraiPositions;
-    std::vector<int64_t> FTrais;
+    // The hits that have a waveform (index positions, ascending) and their TRAI, read once
+    // the first reader asks: many files record no waveform for most hits, and loading stays as
+    // fast as without them.
+    void ReadTrais() const;
+    mutable std::vector<int32_t> FTraiPositions;
+    mutable std::vector<int64_t> FTrais;
+    mutable std::atomic<int64_t> FTraisFor{-1}; // the index size they were read for
     mutable std::mutex FWaveformMutex;
     bool FWaveformsTried = false;
     std::unique_ptr<TVallenWaveformSource> FWaveforms;
-    std::string FWaveformMessage;
+    mutable std::string FWaveformMessage;
 
     // Flat positions of the fields ReadMessage fills.
     int FPosWaveIndex, FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy,

@@ -101,8 +101,7 @@ TVallenRowReader::TColumns TVallenRowReader::ColumnsOf(const TSqliteQueryResults
     return {q.ColumnIndex("SetID"), q.ColumnIndex("SetType"), q.ColumnIndex("Time"),
             q.ColumnIndex("Chan"),  q.ColumnIndex("ParamID"), q.ColumnIndex("Thr"),
             q.ColumnIndex("Amp"),   q.ColumnIndex("RiseT"),   q.ColumnIndex("Dur"),
-            q.ColumnIndex("Eny"),   q.ColumnIndex("RMS"),     q.ColumnIndex("Counts"),
-            q.ColumnIndex("TRAI")};
+            q.ColumnIndex("Eny"),   q.ColumnIndex("RMS"),     q.ColumnIndex("Counts")};
 }
 
 namespace {
@@ -149,7 +148,6 @@ template <class TValues> bool TVallenRowReader::TakeRow(const TValues& values) {
     TVallenRowChunk& chunk = FChunks[FSlot];
     TVallenRow& row = chunk.Rows[chunk.Count];
     row.SetType = values.Int(c.SetType);
-    row.Trai = 0;
     if (row.SetType == 1 || row.SetType == 2 || row.SetType == 3) {
         TVallenWideDataSet& d = row.Data;
         d.Time = values.Int(c.Time);
@@ -161,7 +159,6 @@ template <class TValues> bool TVallenRowReader::TakeRow(const TValues& values) {
         d.Eny = values.Int(c.Eny);
         d.RMS = values.Int(c.RMS);
         d.Counts = values.Int(c.Counts);
-        row.Trai = values.Int(c.Trai);
         d.ParamRow = -1;
         if (c.ParamID >= 0) {
             if (!values.IsNull(c.ParamID)) d.ParamRow = ParamRowOf(values.Int(c.ParamID));
@@ -235,8 +232,8 @@ struct TScanValues {
     bool IsNull(int c) const { return c < 0 || Values[c].Null; }
 };
 
-constexpr const char* RowColumns[] = {"SetID", "SetType", "Time", "Chan", "ParamID", "Thr", "Amp",
-                                      "RiseT", "Dur",     "Eny",  "RMS",  "Counts",  "TRAI"};
+constexpr const char* RowColumns[] = {"SetID", "SetType", "Time", "Chan", "ParamID", "Thr",
+                                      "Amp",   "RiseT",   "Dur",  "Eny",  "RMS",     "Counts"};
 
 } // namespace
 
@@ -246,10 +243,10 @@ bool TVallenRowReader::ReadRowsFromPages(std::string& rest) {
     if (!scan.Open("ae_data",
                    std::vector<std::string>(std::begin(RowColumns), std::end(RowColumns))))
         return false;
-    int* const positions[] = {
-        &FColumns.SetID, &FColumns.SetType, &FColumns.Time,  &FColumns.Chan, &FColumns.ParamID,
-        &FColumns.Thr,   &FColumns.Amp,     &FColumns.RiseT, &FColumns.Dur,  &FColumns.Eny,
-        &FColumns.RMS,   &FColumns.Counts,  &FColumns.Trai};
+    int* const positions[] = {&FColumns.SetID, &FColumns.SetType, &FColumns.Time,
+                              &FColumns.Chan,  &FColumns.ParamID, &FColumns.Thr,
+                              &FColumns.Amp,   &FColumns.RiseT,   &FColumns.Dur,
+                              &FColumns.Eny,   &FColumns.RMS,     &FColumns.Counts};
     for (size_t i = 0; i < std::size(positions); ++i)
         *positions[i] = scan.HasColumn(i) ? static_cast<int>(i) : -1;
     struct TRows : TSqliteTableScan::IRows {

@@ -34,7 +34,6 @@ struct TVallenRow {
     TVallenWideDataSet Data;
     int64_t SetID = 0;
     std::string Text;
-    int64_t Trai = 0; // a hit's transient index; 0 when it has no waveform
 };
 
 struct TVallenRowChunk {
@@ -69,7 +68,7 @@ private:
 
     // Positions of the columns in the rows as read; -1 for those the table lacks.
     struct TColumns {
-        int SetID, SetType, Time, Chan, ParamID, Thr, Amp, RiseT, Dur, Eny, RMS, Counts, Trai;
+        int SetID, SetType, Time, Chan, ParamID, Thr, Amp, RiseT, Dur, Eny, RMS, Counts;
     };
 
     static TColumns ColumnsOf(const TSqliteQueryResults& q);

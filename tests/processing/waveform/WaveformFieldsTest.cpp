@@ -223,7 +223,9 @@ TEST_F(WaveformFields, NothingIsReadOrComputedThatNoReaderWants) {
     Open(file, {".pridb", ".tradb"});
     auto* vallen = dynamic_cast<TAEVallen*>(Db.Driver());
     ASSERT_NE(vallen, nullptr);
-    // Opening the hit database leaves the transient database closed.
+    // Opening the hit database reads no transient index and leaves the transient database
+    // closed.
+    EXPECT_FALSE(vallen->TraisRead());
     EXPECT_FALSE(vallen->WaveformsOpened());
 
     int hits = 0;
@@ -232,12 +234,14 @@ TEST_F(WaveformFields, NothingIsReadOrComputedThatNoReaderWants) {
         EXPECT_TRUE(F(r, fidPeakFrequency).IsNull());
     });
     EXPECT_EQ(hits, 490);
+    EXPECT_FALSE(vallen->TraisRead());
     EXPECT_FALSE(vallen->WaveformsOpened());
     EXPECT_EQ(Db.WaveformValues().Computations(), 0u);
 
     // The index alone needs no waveform.
     ReadHits(Db, {fidWaveIndex},
              [&](const TAERecord& r) { EXPECT_FALSE(F(r, fidWaveIndex).IsNull()); });
+    EXPECT_TRUE(vallen->TraisRead());
     EXPECT_FALSE(vallen->WaveformsOpened());
 
     // One feature: each waveform read once, the time features never computed.
