@@ -570,7 +570,7 @@ bool TGVDb::WidenDemand(const TAERecord& record, std::vector<uint8_t>& wanted) c
 }
 
 void TGVDb::CalcDerivedFields(TAERecord& record) {
-    if (FWaveValues.Bound()) FWaveValues.Fill(record, *FDriver, FindWaveformOptions(*this));
+    if (FWaveValues.Wanted(record)) FWaveValues.Fill(record, *FDriver, FindWaveformOptions(*this));
     if (FPosTimeS >= 0 && FPosCalcLoading >= 0) {
         TAEField* f = FieldAtOrByID(record, FPosCalcLoading, fidCalcLoading);
         // A reader that does not want the loading does without it.
@@ -622,6 +622,16 @@ long long TGVDb::FindWaveform(const TAERecord& record, std::string& message) con
     if (at < 0)
         message = source->FileName() + ": no waveform " + std::to_string(index->GetAsInt64());
     return at;
+}
+
+bool TGVDb::ReadWaveform(const TAERecord& record, std::vector<float>& volts, TWaveformInfo& info,
+                         std::string& message) const {
+    volts.clear();
+    const long long at = FindWaveform(record, message);
+    if (at < 0) return false;
+    IWaveformSource* source = FDriver->Waveforms();
+    info = source->Info(size_t(at));
+    return source->Read(size_t(at), volts, message);
 }
 
 // --- Persistence ----------------------------------------------------------------------------

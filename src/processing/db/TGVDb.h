@@ -116,6 +116,10 @@ public:
     // "Waveform Index"): its position in the driver's waveforms, or -1 with the reason in
     // `message` (empty when the hit simply has none).
     long long FindWaveform(const TAERecord& record, std::string& message) const;
+    // The samples (volts) and what is known of the waveform of such a record; false with the
+    // reason (empty when the hit has no waveform).
+    bool ReadWaveform(const TAERecord& record, std::vector<float>& volts, TWaveformInfo& info,
+                      std::string& message) const;
 
     // --- TGVCPU ---------------------------------------------------------------------------
     uint8_t GetSourceState() override;

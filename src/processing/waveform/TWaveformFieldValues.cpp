@@ -11,17 +11,6 @@ namespace vorelt {
 
 namespace {
 
-// The field of `id` where a reader wants it: at its flat position when the record has the
-// driver's layout there, else wherever the record has it; none when not wanted.
-TAEField* WantedField(const TAERecord& record, int pos, std::string_view id) {
-    if (pos < 0) return nullptr;
-    if (const TAEField* f = record.Field(pos); f && f->ID() == id) return record.Target(pos);
-    const std::vector<TAEField*>& flat = record.FlatFields();
-    for (size_t i = 0; i < flat.size(); ++i)
-        if (flat[i]->ID() == id) return record.Target(static_cast<int>(i));
-    return nullptr;
-}
-
 // The flat position of `id` in the record, trying `pos` first; -1 when absent.
 int PositionOf(const TAERecord& record, int pos, std::string_view id) {
     if (pos < 0) return -1;
@@ -101,6 +90,7 @@ uint8_t TWaveformFieldValues::GroupOf(TFeature feature) {
 
 void TWaveformFieldValues::Bind(const TAEDriverDb* driver) {
     Forget();
+    FLocated = false;
     FPosIndex = -1;
     FPosThreshold = -1;
     FPos.fill(-1);
@@ -140,18 +130,34 @@ void TWaveformFieldValues::WidenDemand(const TAERecord& record,
         if (at >= 0 && size_t(at) < wanted.size()) wanted[size_t(at)] = 1;
 }
 
+void TWaveformFieldValues::Locate(const TAERecord& record) {
+    FLayoutStamp = record.LayoutStamp();
+    FDemandStamp = record.DemandStamp();
+    FHasDemand = record.HasDemand();
+    FLocated = true;
+    FWantedGroups = 0;
+    for (int i = 0; i < FeatureCount; ++i) {
+        const int at = PositionOf(record, FPos[size_t(i)], FieldID(TFeature(i)));
+        FAt[size_t(i)] = at >= 0 && record.Target(at) ? at : -1;
+        if (FAt[size_t(i)] >= 0) FWantedGroups |= GroupOf(TFeature(i));
+    }
+    FAtIndex = PositionOf(record, FPosIndex, fidWaveIndex);
+    FAtThreshold = PositionOf(record, FPosThreshold, fidThreshold);
+}
+
+bool TWaveformFieldValues::Wanted(const TAERecord& record) {
+    if (FPosIndex < 0) return false;
+    if (!FLocated || record.LayoutStamp() != FLayoutStamp || record.HasDemand() != FHasDemand ||
+        record.DemandStamp() != FDemandStamp)
+        Locate(record);
+    return FWantedGroups != 0;
+}
+
 void TWaveformFieldValues::Fill(TAERecord& record, TAEDriverDb& driver,
                                 const TWaveformOptions& options) {
-    if (FPosIndex < 0) return;
-    std::array<TAEField*, FeatureCount> targets{};
-    uint8_t groups = 0;
-    for (int i = 0; i < FeatureCount; ++i) {
-        targets[size_t(i)] = WantedField(record, FPos[size_t(i)], FieldID(TFeature(i)));
-        if (targets[size_t(i)]) groups |= GroupOf(TFeature(i));
-    }
-    if (groups == 0) return;
-    const int at = PositionOf(record, FPosIndex, fidWaveIndex);
-    const TAEField* indexField = record.Field(at);
+    if (!Wanted(record)) return;
+    const uint8_t groups = FWantedGroups;
+    const TAEField* indexField = record.Field(FAtIndex);
     if (!indexField || indexField->IsNull()) return;
     const int64_t index = indexField->GetAsInt64();
     IWaveformSource* source = driver.Waveforms();
@@ -166,8 +172,7 @@ void TWaveformFieldValues::Fill(TAERecord& record, TAEDriverDb& driver,
     if (const uint8_t missing = groups & ~FGroups; missing != 0) {
         // A waveform that does not carry its threshold is counted against the hit's.
         double threshold = 0;
-        const int thrAt = PositionOf(record, FPosThreshold, fidThreshold);
-        if (const TAEField* thr = record.Field(thrAt); thr && !thr->IsNull()) {
+        if (const TAEField* thr = record.Field(FAtThreshold); thr && !thr->IsNull()) {
             const long double db = thr->GetAsFloat();
             if (std::isfinite(static_cast<double>(db)))
                 threshold = static_cast<double>(1e-6L * std::pow(10.0L, db / 20.0L));
@@ -175,7 +180,7 @@ void TWaveformFieldValues::Fill(TAERecord& record, TAEDriverDb& driver,
         if (!Compute(*source, index, missing, options, threshold)) return;
     }
     for (int i = 0; i < FeatureCount; ++i) {
-        TAEField* f = targets[size_t(i)];
+        TAEField* f = record.Target(FAt[size_t(i)]);
         if (!f) continue;
         if (i == ArrivalTime && FArrival < 0) continue;
         if (i == Counts)

@@ -65,6 +65,9 @@ public:
     // A reader that wants a feature needs the waveform index (and the hit's threshold in dB,
     // for a waveform that does not carry its own).
     void WidenDemand(const TAERecord& record, std::vector<uint8_t>& wanted) const;
+    // Whether a reader of records like this one (its layout and demand) wants any feature: the
+    // answer is kept per layout and demand, so that records nobody computes for cost nothing.
+    bool Wanted(const TAERecord& record);
     // Computes the wanted features of the record from its waveform; fields of a hit without
     // a waveform, or whose waveform cannot be read, stay empty (LastError says why).
     void Fill(TAERecord& record, TAEDriverDb& driver, const TWaveformOptions& options);
@@ -82,9 +85,21 @@ private:
                  const TWaveformOptions& options, double thresholdFallback);
     long double Value(TFeature feature) const;
 
+    // Where the fields lie in the records of the last layout and demand seen, and which are
+    // wanted there (-1: absent or not wanted).
+    void Locate(const TAERecord& record);
+
     int FPosIndex = -1;
     int FPosThreshold = -1;
     std::array<int, FeatureCount> FPos{};
+    uint64_t FLayoutStamp = 0;
+    uint64_t FDemandStamp = 0;
+    bool FHasDemand = false;
+    bool FLocated = false;
+    uint8_t FWantedGroups = 0;
+    int FAtIndex = -1;
+    int FAtThreshold = -1;
+    std::array<int, FeatureCount> FAt{};
 
     // The waveform computed last, and what of it is known.
     const IWaveformSource* FSource = nullptr;

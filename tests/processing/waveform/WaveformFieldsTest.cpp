@@ -20,6 +20,7 @@
 #include "processing/waveform/TWaveformFieldValues.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <cmath>
 #include <filesystem>
@@ -265,6 +266,15 @@ TEST_F(WaveformFields, NothingIsReadOrComputedThatNoReaderWants) {
     Db.ReadRecord(nav, record, first);
     EXPECT_EQ(Db.WaveformValues().Computations(), computed);
     EXPECT_EQ(vallen->Waveforms()->Reads(), 491u);
+
+    // What a window shows of the hit: its samples and what is known of them.
+    std::vector<float> volts;
+    TWaveformInfo info;
+    std::string message;
+    ASSERT_TRUE(Db.ReadWaveform(record, volts, info, message)) << message;
+    EXPECT_EQ(info.Index, 1);
+    EXPECT_EQ(volts.size(), size_t(info.Samples));
+    EXPECT_EQ(volts.size(), 5000u);
 }
 
 TEST_F(WaveformFields, AFilterOnSignalStrengthPassesTheHitsAboveIt) {
@@ -283,6 +293,29 @@ TEST_F(WaveformFields, AFilterOnSignalStrengthPassesTheHitsAboveIt) {
     ReadHits(*filter, {fidWaveIndex},
              [&](const TAERecord& r) { passed.insert(F(r, fidWaveIndex).GetAsInt64()); });
     EXPECT_EQ(passed, expected);
+}
+
+TEST_F(WaveformFields, ADamagedWaveformLeavesItsHitEmptyAndNamesItself) {
+    VORELT_REQUIRE_SHARED_DATA("vallen/steel_plate.pridb", file);
+    Open(file, {".pridb", ".tradb"});
+    {
+        // The compressed samples of TRAI 2 cut short, as a broken copy leaves them.
+        sqlite3* db = nullptr;
+        ASSERT_EQ(sqlite3_open(Dir.File("steel_plate.tradb").c_str(), &db), SQLITE_OK);
+        EXPECT_EQ(sqlite3_exec(db, "UPDATE tr_data SET Data = substr(Data, 1, 200) WHERE TRAI = 2",
+                               nullptr, nullptr, nullptr),
+                  SQLITE_OK);
+        sqlite3_close(db);
+    }
+    std::vector<std::string> strengths;
+    ReadHits(Db, {fidWaveSignalStrength}, [&](const TAERecord& r) {
+        strengths.push_back(F(r, fidWaveIndex).GetAsString() + ":" +
+                            (F(r, fidWaveSignalStrength).IsNull() ? "-" : "value"));
+    });
+    EXPECT_EQ(strengths, (std::vector<std::string>{"1:value", "2:-", "3:value", "4:value"}));
+    const std::string& error = Db.WaveformValues().LastError();
+    EXPECT_NE(error.find("steel_plate.tradb"), std::string::npos) << error;
+    EXPECT_NE(error.find("TRAI 2"), std::string::npos) << error;
 }
 
 TEST_F(WaveformFields, DispHitsCarryTheirWaveformMessage) {
