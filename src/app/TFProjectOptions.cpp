@@ -88,6 +88,20 @@ TFProjectOptions::TFProjectOptions(TProjectAE& project, QWidget* parent)
     FSeverity->setObjectName("edSeverity");
     TNumberEdit::Attach(FSeverity, TNumberRule{TNumberKind::Count});
     top->addRow("ZIP Severity", FSeverity);
+    FPicker = new QComboBox(this);
+    FPicker->setObjectName("cbArrivalPicker");
+    for (int p = 0; p < ArrivalPickerCount; ++p)
+        FPicker->addItem(TWaveformOptions::PickerName(static_cast<TArrivalPicker>(p)));
+    FPicker->setCurrentIndex(FEdit.Picker);
+    top->addRow("Arrival Time Picker", FPicker);
+    auto* bands = new QHBoxLayout();
+    for (size_t i = 0; i < FBands.size(); ++i) {
+        FBands[i] = new QLineEdit(QString::fromStdString(FEdit.BandTexts[i]), this);
+        FBands[i]->setObjectName(QString("edBand%1").arg(i));
+        TNumberEdit::Attach(FBands[i], TNumberRule{TNumberKind::Decimal});
+        bands->addWidget(FBands[i]);
+    }
+    top->addRow("Partial Power Bands (kHz)", bands);
     layout->addLayout(top);
 
     FK = new QTableWidget(3, TZIPParameters::KRowCount, this);
@@ -272,6 +286,13 @@ void TFProjectOptions::Accept() {
     for (int c = 0; c < TZIPParameters::KRowCount; ++c)
         if (QTableWidgetItem* item = FK->item(2, c))
             FEdit.KTexts[size_t(c)] = item->text().toStdString();
+    FEdit.Picker = std::max(0, FPicker->currentIndex());
+    for (size_t i = 0; i < FBands.size(); ++i)
+        FEdit.BandTexts[i] = FBands[i]->text().toStdString();
+    if (const std::string refusal = FEdit.Check(); !refusal.empty()) {
+        Dialogs().ShowMessageBox(refusal, TMsgKind::Error, mbOK);
+        return;
+    }
     FEdit.Apply();
     accept();
 }

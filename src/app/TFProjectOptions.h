@@ -1,11 +1,13 @@
 #pragma once
-// The project options dialog: the colour scheme of graphs and the zone-intensity parameters
-// (J, the K table and the six zone polygons). The edits are kept apart (TProjectOptionsEdit)
+// The project options dialog: the colour scheme of graphs, the zone-intensity parameters
+// (J, the K table and the six zone polygons) and the waveform options (arrival picker,
+// partial-power bands). The edits are kept apart (TProjectOptionsEdit)
 // and reach the project only on OK; Cancel leaves it as it was.
 
 #include "viewmodel/dialogs/project/TProjectOptionsEdit.h"
 
 #include <QDialog>
+#include <array>
 #include <functional>
 #include <memory>
 
@@ -47,6 +49,8 @@ public:
     QComboBox* SchemeBox() const { return FScheme; }
     QLineEdit* SeverityEdit() const { return FSeverity; }
     QTableWidget* KGrid() const { return FK; }
+    QComboBox* PickerBox() const { return FPicker; }
+    QLineEdit* BandEdit(int i) const { return FBands[size_t(i)]; }
     QTabWidget* ZoneTabs() const { return FZones; }
     QTreeWidget* PointList(int zone) const;
     // The diagram of the zones; it joins once the passive graph exists.
@@ -74,6 +78,8 @@ private:
     TProjectOptionsEdit FEdit;
     QComboBox* FScheme;
     QLineEdit* FSeverity;
+    QComboBox* FPicker;
+    std::array<QLineEdit*, TWaveformOptions::BandCount + 1> FBands{};
     QTableWidget* FK;
     QTabWidget* FZones;
     std::vector<QTreeWidget*> FLists;

@@ -32,6 +32,7 @@ namespace vorelt {
 
 class IIDGenerator;
 class IRecordSource;
+class IWaveformSource;
 class TAEField;
 class TAEListFields;
 class TAERecord;
@@ -72,6 +73,26 @@ struct TDriverFieldDecl {
     const char* ID;
     uint8_t DataType;
     uint8_t Set;
+};
+
+// The fields of a format that records waveforms with its hits: "Waveform Index", which the
+// driver fills, and the features, which the database processor computes from the waveform.
+inline constexpr TDriverFieldDecl WaveformFieldDecls[] = {
+    {fidWaveIndex, dtInt64, 1},
+    {fidWavePeakAmpl, dtExtended, 1},
+    {fidWaveEnergy, dtExtended, 1},
+    {fidWaveSignalStrength, dtExtended, 1},
+    {fidWaveCounts, dtLongWord, 1},
+    {fidWaveRMS, dtExtended, 1},
+    {fidWaveRise, dtExtended, 1},
+    {fidPeakFrequency, dtExtended, 1},
+    {fidFrequencyCentroid, dtExtended, 1},
+    {fidWeightedPeakFrequency, dtExtended, 1},
+    {fidPartialPower1, dtExtended, 1},
+    {fidPartialPower2, dtExtended, 1},
+    {fidPartialPower3, dtExtended, 1},
+    {fidPartialPower4, dtExtended, 1},
+    {fidArrivalTime, dtExtended, 1},
 };
 
 class TAEDriverDb : public TPersistObject, public IFieldSetOwner {
@@ -207,6 +228,12 @@ public:
     virtual bool ConcurrentReads() const { return false; }
 
     virtual std::vector<std::string> InfoLines() const;
+
+    // The waveforms the hits' "Waveform Index" refers to; none when the format records none or
+    // this file has none (WaveformMessage then says why, when something was wrong). Drivers
+    // open them on the first call, never while the data file opens.
+    virtual IWaveformSource* Waveforms() { return nullptr; }
+    virtual std::string WaveformMessage() const { return {}; }
 
     // Groups. The message handler applies 0x40E, 0x410, 0x411, 0x412, 0x413 and 0x414 and
     // returns whether it knew the number.

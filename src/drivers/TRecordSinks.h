@@ -39,6 +39,9 @@ class TRecordFieldSink {
 public:
     explicit TRecordFieldSink(TAERecord& record) : FRecord(record) {}
 
+    // Whether a value at pos is looked at: a source may skip what is dear to find otherwise.
+    bool Wants(int pos) const { return FRecord.Target(pos) != nullptr; }
+
     void Float(int pos, long double x) {
         if (TAEField* f = FRecord.Target(pos)) SetFieldFloat(*f, x);
     }
@@ -85,6 +88,11 @@ public:
     }
     // Whether a value of the record could not be kept as it is.
     bool Missed() const { return FMissed; }
+    // Whether pos is one of the columns.
+    bool Wants(int pos) const {
+        return static_cast<size_t>(pos) < FSlots.size() &&
+               FSlots[static_cast<size_t>(pos)].Column >= 0;
+    }
 
     void Float(int pos, long double x) {
         if (TRecordCell* c = Cell(pos, vfFloat)) {

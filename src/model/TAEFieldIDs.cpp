@@ -71,6 +71,23 @@ constexpr TAEStdFieldInfo Catalogue[] = {
     {71, "CalcLoading", "Calculate Loading", "MPa", ukMegapascal, fgParametric, 0x0001, 100, R, ""},
     {72, "IdxLocHit", "Hit In Event Index", "", ukDecibel, fgLocation, 0x0001, 100, R, ""},
     {73, "TypeLocHit", "Hit In Event Type", "", ukDecibel, fgLocation, 0x0001, 40, R, ""},
+    {74, "WaveIndex", "Waveform Index", "", ukCount, fgDatabase, 0x0001, 100, R, ""},
+    {75, "WavePeakAmpl", "Peak Amplitude (waveform)", "mV", ukMillivolt, fgDatabase, 0x0001, 100, R,
+     ""},
+    {76, "WaveEnergy", "Energy (waveform)", "eu", ukNone, fgDatabase, 0x0001, 100, R, ""},
+    {77, "WaveSigStrength", "Signal Strength (waveform)", "nVs", ukNone, fgDatabase, 0x0001, 100, R,
+     ""},
+    {78, "WaveCounts", "Counts (waveform)", "Num.", ukCount, fgDatabase, 0x0001, 100, R, ""},
+    {79, "WaveRMS", "RMS (waveform)", "mV", ukMillivolt, fgDatabase, 0x0001, 100, R, ""},
+    {80, "WaveRise", "Rise Time (waveform)", "µs", ukMicrosecond, fgDatabase, 0x0001, 100, R, ""},
+    {81, "PeakFreq", "Peak Frequency", "kHz", ukNone, fgDatabase, 0x0001, 100, R, ""},
+    {82, "FreqCentroid", "Frequency Centroid", "kHz", ukNone, fgDatabase, 0x0001, 100, R, ""},
+    {83, "WPeakFreq", "Weighted Peak Frequency", "kHz", ukNone, fgDatabase, 0x0001, 100, R, ""},
+    {84, "PartPower1", "Partial Power 1", "%", ukNone, fgDatabase, 0x0001, 100, R, ""},
+    {85, "PartPower2", "Partial Power 2", "%", ukNone, fgDatabase, 0x0001, 100, R, ""},
+    {86, "PartPower3", "Partial Power 3", "%", ukNone, fgDatabase, 0x0001, 100, R, ""},
+    {87, "PartPower4", "Partial Power 4", "%", ukNone, fgDatabase, 0x0001, 100, R, ""},
+    {88, "ArrivalTime", "Arrival Time", "µs", ukMicrosecond, fgDatabase, 0x0001, 100, R, ""},
 };
 
 // Number of a 16-digit standard ID, -1 for anything else.
@@ -168,6 +185,11 @@ std::unique_ptr<TAEField> NewStandardField(std::string_view id, uint8_t dataType
     field->SetAlignment(info->Alignment);
     field->SetDisplayFormat(info->DisplayFormat);
     return field;
+}
+
+bool IsWaveFeatureID(std::string_view id) {
+    const int n = StandardNumber(id);
+    return n >= WaveFeatureFirst && n <= WaveFeatureLast;
 }
 
 std::string DisplayUnit(const std::string& unit) {

@@ -1,7 +1,9 @@
 #pragma once
 // The catalogue of standard field IDs. Every driver and processor that produces one of these
 // columns uses exactly this ID, so filters, graphs, tables and expressions keep working when
-// the data file changes. Numbers 0, 10, 12, 15, 25..31 and 69 are reserved but never declared.
+// the data file changes. Numbers 0, 10, 12, 15, 25..31, 69 and 89 are reserved but never
+// declared. Numbers 74..88 are the waveform of a hit: its index in the file's waveforms, and
+// the features computed from it when a reader asks for them.
 
 #include "model/TAEField.h"
 
@@ -12,9 +14,9 @@
 
 namespace vorelt {
 
-constexpr int StandardIDCount = 74; // "0000000000000000" .. "0000000000000073"
+constexpr int StandardIDCount = 90; // "0000000000000000" .. "0000000000000089"
 
-// The standard ID of number n (0..73) with its leading zeros; empty outside that range.
+// The standard ID of number n (0..89) with its leading zeros; empty outside that range.
 std::string StandardID(int n);
 
 inline constexpr char fidNone[] = "0000000000000000"; // constant copies: no real column
@@ -58,6 +60,26 @@ inline constexpr char fidNumRec[] = "0000000000000070";
 inline constexpr char fidCalcLoading[] = "0000000000000071";
 inline constexpr char fidIdxLocHit[] = "0000000000000072";
 inline constexpr char fidTypeLocHit[] = "0000000000000073";
+// The waveform recorded with a hit: Vallen TRAI, DiSP number of the waveform message.
+inline constexpr char fidWaveIndex[] = "0000000000000074";
+// Features of the hit's waveform, computed from the samples only when a reader asks.
+inline constexpr char fidWavePeakAmpl[] = "0000000000000075";
+inline constexpr char fidWaveEnergy[] = "0000000000000076";
+inline constexpr char fidWaveSignalStrength[] = "0000000000000077";
+inline constexpr char fidWaveCounts[] = "0000000000000078";
+inline constexpr char fidWaveRMS[] = "0000000000000079";
+inline constexpr char fidWaveRise[] = "0000000000000080";
+inline constexpr char fidPeakFrequency[] = "0000000000000081";
+inline constexpr char fidFrequencyCentroid[] = "0000000000000082";
+inline constexpr char fidWeightedPeakFrequency[] = "0000000000000083";
+inline constexpr char fidPartialPower1[] = "0000000000000084";
+inline constexpr char fidPartialPower2[] = "0000000000000085";
+inline constexpr char fidPartialPower3[] = "0000000000000086";
+inline constexpr char fidPartialPower4[] = "0000000000000087";
+inline constexpr char fidArrivalTime[] = "0000000000000088";
+constexpr int WaveFeatureFirst = 75;
+constexpr int WaveFeatureLast = 88;
+constexpr int PartialPowerCount = 4;
 
 // Channel of the n-th hit of a located event (n = 1..9).
 inline std::string fidChanN(int n) {
@@ -71,6 +93,13 @@ inline std::string fidDT1N(int n) {
 inline std::string fidAmpN(int n) {
     return StandardID(50 + n);
 }
+
+// Partial power of band n (n = 1..4).
+inline std::string fidPartialPowerN(int n) {
+    return StandardID(83 + n);
+}
+// Whether `id` is one of the waveform features (not the index itself).
+bool IsWaveFeatureID(std::string_view id);
 
 // The component that declares a standard field; some catalogue attributes differ by declarer.
 enum class TAEDeclarer { Any, Vallen, Tarvel, Spartan, Disp, Location, Criterion, Table };

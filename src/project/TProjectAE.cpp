@@ -80,12 +80,15 @@ void TProjectAE::BuildTree(TNodePersist& root) const {
     prj.AddItem("ColorBackGraph", IntToStr(FColorBackGraph));
     FVariants.SaveToNode(*prj.AddNode("VARIANTS"));
     FZipParameters.SaveToNode(*prj.AddNode("ZIP"));
+    FWaveformOptions.SaveToNode(*prj.AddNode("WAVEFORM"));
     FPages->SaveToNode(*root.AddNode("DISP"));
     FDb->SaveToNode(*root.AddNode("GVDb"));
 }
 
 void TProjectAE::ReadTree(const TNodePersist& root) {
     Clear();
+    // A project saved before the waveform options existed has the defaults.
+    FWaveformOptions = TWaveformOptions{};
     if (const TNodePersist* prj = root.FindNode("PRJ")) {
         FName = prj->GetValue("Name");
         FDbName = prj->GetValue("DbName");
@@ -98,6 +101,8 @@ void TProjectAE::ReadTree(const TNodePersist& root) {
                 FVariants.LoadFromNode(child);
             else if (SameText(child.Name(), "ZIP"))
                 FZipParameters.LoadFromNode(child);
+            else if (SameText(child.Name(), "WAVEFORM"))
+                FWaveformOptions.LoadFromNode(child);
         }
     }
     if (const TNodePersist* disp = root.FindNode("DISP")) FPages->LoadFromNode(*disp);

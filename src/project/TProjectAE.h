@@ -10,6 +10,7 @@
 #include "processing/IProcessorContext.h"
 #include "processing/filter/IProjectVariants.h"
 #include "processing/math/IProjectParameters.h"
+#include "processing/waveform/TWaveformOptions.h"
 #include "testprog/TZIPParameters.h"
 
 #include <cstdint>
@@ -35,7 +36,10 @@ inline constexpr char txtErrorSavingProject[] = "Error Saving Project";
 inline constexpr char txtNotName[] = "Not Name";
 inline constexpr char txtNotProjectFileType[] = "Not Project File Type";
 
-class TProjectAE : public IProcessorContext, public IProjectVariants, public IProjectZIP {
+class TProjectAE : public IProcessorContext,
+                   public IProjectVariants,
+                   public IProjectZIP,
+                   public IProjectWaveformOptions {
 public:
     using THandler = std::function<void(TProjectAE& project)>;
     using TPageHandler = std::function<bool(TProjectAE& project, int32_t pageIndex)>;
@@ -65,6 +69,10 @@ public:
     TZIPParameters& ZipParameters() { return FZipParameters; }
     // The math and criterion processors read J, the K table and the zones from here.
     const TZIPParameters* ProjectZIPParameters() const override { return &FZipParameters; }
+    // The picker of the arrival time and the bands of the partial powers.
+    const TWaveformOptions& WaveformOptions() const { return FWaveformOptions; }
+    void SetWaveformOptions(const TWaveformOptions& options) { FWaveformOptions = options; }
+    const TWaveformOptions* ProjectWaveformOptions() const override { return &FWaveformOptions; }
     uint8_t ColorBackGraph() const { return FColorBackGraph; }
     void SetColorBackGraph(uint8_t value) { FColorBackGraph = value; }
     std::vector<uint32_t>& SplitChannels() { return FSplitChannels; }
@@ -168,6 +176,7 @@ private:
     std::vector<uint32_t> FSplitChannels;
     TGVVariants FVariants;
     TZIPParameters FZipParameters;
+    TWaveformOptions FWaveformOptions;
     std::unique_ptr<TAEIDGenerator> FGenerator;
     uint64_t FNumberState;
 };

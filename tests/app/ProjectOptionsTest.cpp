@@ -11,6 +11,7 @@
 #include "viewmodel/drawables/TPolyLineAEVObject.h"
 
 #include <QApplication>
+#include <QComboBox>
 #include <QLineEdit>
 #include <QTabWidget>
 #include <QTableWidget>
@@ -43,6 +44,24 @@ TEST_F(TOptionsFixture, SeverityFiveBecomesTen) {
     dialog.Accept();
     EXPECT_EQ(project.ZipParameters().J(), 10);
     EXPECT_EQ(project.ZipParameters().KRow(2).Value, 20);
+    EXPECT_TRUE(project.Modified());
+}
+
+TEST_F(TOptionsFixture, WaveformPickerAndBandsReachTheProjectOnOK) {
+    TFProjectOptions dialog(project);
+    EXPECT_EQ(dialog.PickerBox()->count(), ArrivalPickerCount);
+    EXPECT_EQ(dialog.PickerBox()->currentText().toStdString(), "Hinkley Criterion");
+    EXPECT_EQ(dialog.BandEdit(3)->text().toStdString(), "450");
+    dialog.PickerBox()->setCurrentIndex(int(TArrivalPicker::EnergyRatio));
+    dialog.BandEdit(3)->setText("250");
+    dialog.Accept(); // 250 after 300: refused, the dialog stays
+    ASSERT_EQ(dialogs.Boxes.size(), 1u);
+    EXPECT_EQ(dialogs.Boxes[0], txtInvalidBands);
+    EXPECT_EQ(project.WaveformOptions(), TWaveformOptions{});
+    dialog.BandEdit(3)->setText("450.5");
+    dialog.Accept();
+    EXPECT_EQ(project.WaveformOptions().Picker, TArrivalPicker::EnergyRatio);
+    EXPECT_EQ(project.WaveformOptions().Bounds[3], 450.5);
     EXPECT_TRUE(project.Modified());
 }
 

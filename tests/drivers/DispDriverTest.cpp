@@ -5,6 +5,7 @@
 
 #include "common/TestData.h"
 #include "drivers/TDriverRecordSource.h"
+#include "drivers/waveform/IWaveformSource.h"
 #include "model/TAEFieldIDs.h"
 
 #include <gtest/gtest.h>
@@ -289,8 +290,9 @@ TEST(DispFields, DeclaredLockedNeverReadOnly) {
             EXPECT_FALSE(set->Get(i)->ReadOnly()) << set->Get(i)->FieldName();
             EXPECT_TRUE(set->Get(i)->IsNull());
         }
-    EXPECT_EQ(n, 28);
-    EXPECT_EQ(driver.DbFields().Count(), 23);
+    // 28 of the format, then "Waveform Index" and the 14 waveform features.
+    EXPECT_EQ(n, 43);
+    EXPECT_EQ(driver.DbFields().Count(), 38);
     EXPECT_EQ(driver.SetupFields().Count(), 1);
     EXPECT_EQ(driver.FindByID(fidEnergy)->GetDisplayName(), "(PAC)Energy");
     EXPECT_EQ(driver.FindByID(fidDurat)->DataType(), dtWord);
@@ -345,6 +347,59 @@ TEST(DispCopies, FilteredCopyLeavesDeletedMessagesOut) {
     EXPECT_EQ(again.Driver->DeletedGroupCount(), 1);
     again.Read(3);
     EXPECT_TRUE(again.Field(fidDeleted)->GetAsBoolean());
+}
+
+} // namespace
+} // namespace vorelt::test
+
+namespace vorelt::test {
+namespace {
+
+// A waveform message: a leading byte, the time of test, the channel, a reserved byte, samples.
+TBytes Waveform(uint64_t ticks, uint8_t channel, std::initializer_list<int16_t> samples) {
+    TBytes body = Cat({TBytes{1}, Time(ticks), TBytes{channel, 0}});
+    for (int16_t s : samples)
+        PutLE(body, static_cast<uint16_t>(s), 2);
+    return Msg(disp::idWaveform, body);
+}
+
+TEST(DispWaveforms, HitsFindTheWaveformMessageOfTheirChannelAndTime) {
+    TTempDir dir;
+    // A waveform message too short to hold samples still counts in the numbering: the hit's
+    // index and the reader of the messages must name the same message.
+    const TBytes stream =
+        Cat({Product(), HardwareSetup({HitList({1}, 0)}),
+             Msg(disp::idWaveform, Cat({TBytes{1}, Time(100)})), Waveform(4000000, 3, {1, -2, 3}),
+             Hit(4000000, 2, LE(7, 2)), Waveform(4000000, 2, {5, 6}), Hit(8000000, 2, LE(7, 2)),
+             Hit(4000000, 3, LE(7, 2))});
+    TOpenedDisp d(WriteStream(dir, stream));
+    ASSERT_TRUE(d.Ok) << d.Message;
+    std::vector<std::string> indices;
+    for (int32_t pos = 0; pos < d.Driver->Count(); ++pos)
+        if (d.Driver->RecordKind(pos) == rkHit) {
+            d.Read(pos);
+            indices.push_back(d.Str(fidWaveIndex));
+        }
+    EXPECT_EQ(indices, (std::vector<std::string>{"2", "", "1"}));
+
+    IWaveformSource* waves = d.Driver->Waveforms();
+    ASSERT_NE(waves, nullptr);
+    EXPECT_EQ(waves->Count(), 2u);
+    const long long at = waves->Find(2);
+    ASSERT_GE(at, 0);
+    EXPECT_EQ(waves->Info(size_t(at)).Channel, 2);
+    EXPECT_EQ(waves->Info(size_t(at)).Samples, 2);
+    EXPECT_EQ(waves->Find(0), -1); // the message without samples is refused
+}
+
+TEST(DispWaveforms, FileWithoutWaveformsHasNoSource) {
+    TTempDir dir;
+    TOpenedDisp d(WriteStream(
+        dir, Cat({Product(), HardwareSetup({HitList({1}, 0)}), Hit(4000000, 2, LE(7, 2))})));
+    ASSERT_TRUE(d.Ok) << d.Message;
+    d.Read(d.Driver->Count() - 1);
+    EXPECT_TRUE(d.IsNull(fidWaveIndex));
+    EXPECT_EQ(d.Driver->Waveforms(), nullptr);
 }
 
 } // namespace

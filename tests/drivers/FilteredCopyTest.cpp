@@ -27,7 +27,8 @@ std::unique_ptr<TAEDriverDb> Open(const std::string& file) {
     return d;
 }
 
-// Every field of a record as text, but its position.
+// Every field of a record as text, but its position and its waveform: a copy holds only the
+// kinds asked for, and waveform messages are none of them.
 std::vector<std::string> Values(TAEDriverDb& d, int32_t pos) {
     TAEListFields layout;
     d.GetFields(&layout);
@@ -37,7 +38,7 @@ std::vector<std::string> Values(TAEDriverDb& d, int32_t pos) {
     d.ReadRecord(nav, record, pos);
     std::vector<std::string> values;
     for (TAEField* f : record.FlatFields())
-        if (f->ID() != fidIndexRec && f->DataType() != dtListInteger)
+        if (f->ID() != fidIndexRec && f->ID() != fidWaveIndex && f->DataType() != dtListInteger)
             values.push_back(f->FieldName() + "=" + f->GetAsString());
     return values;
 }

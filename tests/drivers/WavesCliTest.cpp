@@ -105,5 +105,47 @@ TEST(WavesCli, MissingWaveformIsNamed) {
     EXPECT_EQ(Lines(out).size(), 9u);
 }
 
+TEST(WavesCli, DumpTakesTheWaveformFieldsWhenAskedForThem) {
+    VORELT_REQUIRE_SHARED_DATA("vallen/bearing.pridb", pridb);
+    TTempDir dir;
+    // A copy: the driver keeps its companion log beside the file it opens.
+    for (const char* ext : {".pridb", ".tradb"}) {
+        std::filesystem::path from(pridb);
+        from.replace_extension(ext);
+        std::filesystem::copy_file(from, dir.File(std::string("bearing") + ext));
+    }
+    const std::string copy = dir.File("bearing.pridb");
+    std::string out, err;
+    ASSERT_EQ(RunWaves({"dump", copy, "--kinds", "1", "--fields",
+                        "0000000000000074,0000000000000077,0000000000000081"},
+                       out, err),
+              0)
+        << err;
+    std::vector<std::string> lines = Lines(out);
+    ASSERT_EQ(lines.size(), 491u);
+    EXPECT_EQ(lines[0], "WaveIndex;WaveSigStrength;PeakFreq");
+    // bearing.wave.csv, TRAI 1: 1020.6599174962321 nVs, 63800 Hz.
+    EXPECT_EQ(lines[1], "1;1020,65991749623;63,8");
+
+    // Every field without --fields: those of the file, not those computed from waveforms.
+    ASSERT_EQ(RunWaves({"dump", copy, "--kinds", "1"}, out, err), 0) << err;
+    lines = Lines(out);
+    ASSERT_FALSE(lines.empty());
+    EXPECT_EQ(lines[0].find("Wave"), std::string::npos) << lines[0];
+    EXPECT_EQ(lines[0].find("Freq"), std::string::npos) << lines[0];
+}
+
+TEST(WavesCli, DumpGivesDispHitsTheirWaveformMessage) {
+    VORELT_REQUIRE_SHARED_DATA("disp/210527-CH1-15.DTA", dta);
+    TTempDir dir;
+    const std::string copy = dir.File("t.DTA");
+    std::filesystem::copy_file(dta, copy);
+    std::string out, err;
+    ASSERT_EQ(RunWaves({"dump", copy, "--kinds", "1", "--fields", "0000000000000074"}, out, err), 0)
+        << err;
+    EXPECT_EQ(Lines(out),
+              (std::vector<std::string>{"WaveIndex", "0", "1", "2", "3", "4", "5", "6", "7"}));
+}
+
 } // namespace
 } // namespace vorelt::test

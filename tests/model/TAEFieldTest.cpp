@@ -473,5 +473,5 @@ TEST(FieldCatalogue, StandardTemplatesCarryCatalogueAttributes) {
     int declared = 0;
     for (int n = 0; n < StandardIDCount; ++n)
         declared += FindStandardField(StandardID(n)) != nullptr;
-    EXPECT_EQ(declared, 62);
+    EXPECT_EQ(declared, 77);
 }

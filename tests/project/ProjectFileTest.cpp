@@ -6,6 +6,7 @@
 #include "persist/TErrors.h"
 #include "persist/TXMLPersistentAEProject.h"
 
+#include <cstring>
 #include <filesystem>
 #include <sstream>
 
@@ -236,6 +237,51 @@ TEST_P(ProjectDataFile, UnreadableFilesGiveTheirErrorAndChangeNothing) {
 
 INSTANTIATE_TEST_SUITE_P(Formats, ProjectDataFile,
                          ::testing::Values("isa", "pci", "disp", "vallen"));
+
+} // namespace
+} // namespace vorelt
+
+namespace vorelt {
+namespace {
+
+TEST_F(ProjectFile, WaveformOptionsAreKeptAndOldProjectsGetTheDefaults) {
+    const std::string file = Dir.File("waves.xml");
+    std::string error;
+    TWaveformOptions chosen;
+    chosen.Picker = TArrivalPicker::ModifiedEnergyRatio;
+    chosen.Bounds = {10, 100, 200, 400.5, 800};
+    {
+        TProjectAE project;
+        project.SetWaveformOptions(chosen);
+        ASSERT_TRUE(project.SaveProject(file, error)) << error;
+    }
+    const std::string text = test::ReadFileBytes(file);
+    EXPECT_NE(text.find("400,5"), std::string::npos) << "bounds are written with the comma";
+    TProjectAE project;
+    ASSERT_TRUE(project.LoadProject(file, error)) << error;
+    EXPECT_EQ(project.WaveformOptions(), chosen);
+
+    // A project saved before the options existed: the defaults, whatever was loaded before.
+    const size_t from = text.find("<WAVEFORM");
+    const size_t to = text.find("</WAVEFORM>");
+    ASSERT_NE(from, std::string::npos);
+    ASSERT_NE(to, std::string::npos);
+    std::string old = text;
+    old.erase(from, to + std::strlen("</WAVEFORM>") - from);
+    test::WriteFileBytes(Dir.File("old.xml"), old);
+    ASSERT_TRUE(project.LoadProject(Dir.File("old.xml"), error)) << error;
+    EXPECT_EQ(project.WaveformOptions(), TWaveformOptions{});
+
+    // Bounds that do not rise, and a picker that does not exist, are not taken.
+    std::string bad = text;
+    bad.replace(bad.find("400,5"), 5, "50");
+    const size_t picker = bad.find("<Value>3<", bad.find(">Picker<"));
+    ASSERT_NE(picker, std::string::npos);
+    bad.replace(picker, 9, "<Value>9<");
+    test::WriteFileBytes(Dir.File("bad.xml"), bad);
+    ASSERT_TRUE(project.LoadProject(Dir.File("bad.xml"), error)) << error;
+    EXPECT_EQ(project.WaveformOptions(), TWaveformOptions{});
+}
 
 } // namespace
 } // namespace vorelt

@@ -14,9 +14,11 @@ public:
     void Dispatch(TAEOMSG& msg) override {
         if (msg.Msg == omZIPChanged) ++Zip;
         if (msg.Msg == omColorScheme) Scheme.push_back(msg.WParam);
+        if (msg.Msg == omDataChanged) ++DataChanged;
         TGVSource::Dispatch(msg);
     }
     int Zip = 0;
+    int DataChanged = 0;
     std::vector<int32_t> Scheme;
 };
 
@@ -79,6 +81,39 @@ TEST(ProjectOptionsEdit, EditsWaitForOKAndOKTellsTheTree) {
     TProjectOptionsEdit again(project);
     again.SetDefaultZone(1);
     EXPECT_EQ(again.Zone(1), zoneA);
+}
+
+TEST(ProjectOptionsEdit, WaveformOptionsTakeRisingBandsAndTellTheTree) {
+    std::array<double, 5> bounds{};
+    using TTexts = std::array<std::string, 5>;
+    EXPECT_EQ(TProjectOptionsEdit::ReadBands(TTexts{"0", "150", "300", "450", "1000"}, bounds), "");
+    EXPECT_EQ(TProjectOptionsEdit::ReadBands(TTexts{"0", "12,5", "20.5", "30", " 40 "}, bounds),
+              "");
+    EXPECT_EQ(bounds, (std::array<double, 5>{0, 12.5, 20.5, 30, 40}));
+    for (const TTexts& bad :
+         {TTexts{"0", "150", "150", "450", "1000"}, TTexts{"-1", "150", "300", "450", "1000"},
+          TTexts{"0", "150", "", "450", "1000"}, TTexts{"0", "abc", "300", "450", "1000"}})
+        EXPECT_EQ(TProjectOptionsEdit::ReadBands(bad, bounds), txtInvalidBands) << bad[1];
+
+    test::RegisterTestClasses();
+    TProjectAE project;
+    auto* counter = project.Db().AddNew<TMessageCounter>();
+    TProjectOptionsEdit edit(project);
+    EXPECT_EQ(edit.Picker, 0);
+    EXPECT_EQ(edit.BandTexts[4], "1000");
+    edit.BandTexts[1] = "200";
+    edit.BandTexts[2] = "100";
+    EXPECT_EQ(edit.Check(), txtInvalidBands);
+    edit.BandTexts[2] = "250,5";
+    edit.Picker = static_cast<int>(TArrivalPicker::Aic);
+    EXPECT_EQ(edit.Check(), "");
+    EXPECT_TRUE(edit.Apply());
+    EXPECT_TRUE(project.Modified());
+    EXPECT_EQ(counter->DataChanged, 1);
+    EXPECT_EQ(project.WaveformOptions().Picker, TArrivalPicker::Aic);
+    EXPECT_EQ(project.WaveformOptions().Bounds, (std::array<double, 5>{0, 200, 250.5, 450, 1000}));
+    EXPECT_FALSE(edit.Apply()); // nothing new
+    EXPECT_EQ(counter->DataChanged, 1);
 }
 
 } // namespace

@@ -14,6 +14,7 @@
 #include "model/TAERecord.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
+#include "processing/waveform/TWaveformFieldValues.h"
 
 #include <array>
 #include <atomic>
@@ -185,6 +186,58 @@ int DumpInBlocks(const std::string& fileName, TAEDriverDb& d, const TAEListField
     return ExitOk;
 }
 
+// The rest of Dump when a column is a waveform feature: the records one by one, each with its
+// features computed from its waveform under the default waveform options.
+int DumpWithFeatures(const std::string& fileName, TAEDriverDb& d, const TAEListFields& layout,
+                     uint16_t kinds, const std::vector<size_t>& positions, TRecordTextWriter& text,
+                     std::ostream& out, std::ostream& err) {
+    std::string message;
+    while (d.LoadPending())
+        if (!d.LoadMore(message)) {
+            err << "error: " << fileName << ": " << message << "\n";
+            return ExitFailed;
+        }
+    if (d.State() != dsReady) d.Initialize(message);
+    TAERecord record;
+    record.BuildForLayout(layout);
+    TWaveformFieldValues features;
+    features.Bind(&d);
+    std::vector<uint8_t> wanted(record.FlatFields().size(), 0);
+    for (size_t p : positions)
+        wanted[p] = 1;
+    features.WidenDemand(record, wanted);
+    record.SetDemand(wanted);
+    const TWaveformOptions options;
+    TAEPNav nav;
+    nav.Kinds = kinds;
+    std::string error;
+    std::string lastWarning;
+    const bool read = ConsumeRecords(
+        d, nav, record,
+        [&](TAERecord& r, int32_t) {
+            features.Fill(r, d, options);
+            if (!features.LastError().empty() && features.LastError() != lastWarning) {
+                lastWarning = features.LastError();
+                err << "warning: " << lastWarning << "\n";
+            }
+            for (size_t p : positions)
+                text.Add(*r.FlatFields()[p]);
+            text.EndLine();
+            return static_cast<bool>(out);
+        },
+        error);
+    const bool written = text.Flush();
+    if (!read) {
+        err << "error: " << fileName << ": " << error << "\n";
+        return ExitFailed;
+    }
+    if (!written) {
+        err << "error: " << fileName << ": " << WriteFailed << "\n";
+        return ExitFailed;
+    }
+    return ExitOk;
+}
+
 int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::string>& ids,
          std::ostream& out, std::ostream& err) {
     // Records are written while the file is still loading where the driver can do that; the
@@ -210,8 +263,11 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
     TAERecord record;
     record.BuildForLayout(layout);
     std::vector<const TAEField*> columns;
+    bool features = false;
     if (ids.empty()) {
-        columns.assign(record.FlatFields().begin(), record.FlatFields().end());
+        // Every field the file gives; the waveform's fields only when asked for by ID.
+        for (const TAEField* f : record.FlatFields())
+            if (f->ID() != fidWaveIndex && !IsWaveFeatureID(f->ID())) columns.push_back(f);
     } else {
         for (const std::string& id : ids) {
             const TAEField* f = record.FindByID(id);
@@ -220,6 +276,7 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
                 return ExitUsage;
             }
             columns.push_back(f);
+            features = features || IsWaveFeatureID(id);
         }
     }
     // Columns as flat positions: every record of a batch has the same layout.
@@ -234,6 +291,7 @@ int Dump(const std::string& fileName, uint16_t kinds, const std::vector<std::str
     for (const TAEField* f : columns)
         text.Add(f->FieldName());
     text.EndLine();
+    if (features) return DumpWithFeatures(fileName, *d, layout, kinds, positions, text, out, err);
     if (d->ConcurrentReads())
         return DumpInBlocks(fileName, *d, layout, kinds, positions, text, out, err);
     TProgress progress(err, "dumping");

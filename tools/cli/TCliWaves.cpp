@@ -47,8 +47,7 @@ public:
         return Vallen ? Vallen->Read(i, v, message) : Disp->Read(i, v, message);
     }
     long long Find(int64_t index) const {
-        if (Vallen) return Vallen->FindTrai(index);
-        return index >= 0 && size_t(index) < Disp->Count() ? index : -1;
+        return Vallen ? Vallen->FindTrai(index) : Disp->Find(index);
     }
 };
 

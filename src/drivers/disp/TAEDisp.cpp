@@ -5,12 +5,14 @@
 #include "drivers/TMappedFile.h"
 #include "drivers/TTailScan.h"
 #include "drivers/TTimeText.h"
+#include "drivers/waveform/TWaveformSources.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAERecord.h"
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextCodec.h"
 
+#include <algorithm>
 #include <array>
 #include <cstring>
 #include <filesystem>
@@ -114,7 +116,10 @@ TAEDisp::TAEDisp(IDriverOwner* owner) : TAEDriverDb(owner) {
 TAEDisp::~TAEDisp() = default;
 
 void TAEDisp::DeclareFields() {
-    DeclareStandardFields(Declared, TAEDeclarer::Disp);
+    std::vector<TDriverFieldDecl> table(std::begin(Declared), std::end(Declared));
+    table.insert(table.end(), std::begin(WaveformFieldDecls), std::end(WaveformFieldDecls));
+    DeclareStandardFields(table, TAEDeclarer::Disp);
+    FPosWaveIndex = FieldPos(fidWaveIndex);
     FPosChan = FieldPos(fidChan);
     FPosCycle = FieldPos(fidCycleCounter);
     FPosParam1 = FieldPos(fidParametric1);
@@ -619,11 +624,70 @@ void TAEDisp::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& it
     if (timed) SetTimeFields(record, ticks);
     if (id == idHit) {
         ReadHit(record, body, size);
+        if (timed && size > 6 && record.Target(FPosWaveIndex)) {
+            const int64_t number = WaveformNumber(ticks, body[6]);
+            if (number >= 0) record.Field(FPosWaveIndex)->SetAsInt64(number);
+        }
         return;
     }
     ComposeText(id, body, size, timed, ticks);
     SetText(record, FScratch);
     if (id == idTimeDriven || id == idDemandDriven) ReadTimeDriven(record, body, size);
+}
+
+void TAEDisp::LinkWaveforms() {
+    FWaveLinks.clear();
+    FWaveLinksBuilt = true;
+    if (FIndex.KindCounts()[idWaveform] == 0) return;
+    int64_t number = 0;
+    FIndex.Visit(0, FIndex.size(), [&](const TDriverIndexItem& item) {
+        if (item.Kind != idWaveform || item.Extra == 0) return;
+        // The rules TDispWaveforms reads the messages by, so that the numbers agree.
+        const std::span<const uint8_t> body = Body(item);
+        constexpr size_t samples = TDispWaveforms::SamplesOffset;
+        uint64_t ticks = 0;
+        if (body.size() > samples && (body.size() - samples) % 2 == 0 &&
+            BodyTime(idHit, body.data() + 1, body.size() - 1, ticks))
+            FWaveLinks.push_back({ticks, body[7], number});
+        ++number;
+    });
+    std::stable_sort(FWaveLinks.begin(), FWaveLinks.end(),
+                     [](const TWaveLink& a, const TWaveLink& b) {
+                         return a.Ticks != b.Ticks ? a.Ticks < b.Ticks : a.Channel < b.Channel;
+                     });
+}
+
+int64_t TAEDisp::WaveformNumber(uint64_t ticks, uint8_t channel) {
+    if (!FWaveLinksBuilt) LinkWaveforms();
+    const TWaveLink key{ticks, channel, 0};
+    const auto it = std::lower_bound(
+        FWaveLinks.begin(), FWaveLinks.end(), key, [](const TWaveLink& a, const TWaveLink& b) {
+            return a.Ticks != b.Ticks ? a.Ticks < b.Ticks : a.Channel < b.Channel;
+        });
+    return it != FWaveLinks.end() && it->Ticks == ticks && it->Channel == channel ? it->Number : -1;
+}
+
+IWaveformSource* TAEDisp::Waveforms() {
+    if (!FWaveformsTried && IsOpen()) {
+        FWaveformsTried = true;
+        if (FIndex.KindCounts()[idWaveform] > 0) {
+            try {
+                FWaveforms = std::make_unique<TDispWaveformSource>(FileName());
+            } catch (const std::exception& e) {
+                FWaveformMessage = e.what();
+            }
+        }
+    }
+    return FWaveforms.get();
+}
+
+void TAEDisp::ClearIndex() {
+    FWaveLinks.clear();
+    FWaveLinksBuilt = false;
+    FWaveforms.reset();
+    FWaveformsTried = false;
+    FWaveformMessage.clear();
+    TAEDriverDb::ClearIndex();
 }
 
 void TAEDisp::ReadHit(TAERecord& record, const uint8_t* body, size_t size) {

@@ -9,10 +9,13 @@
 
 #include <array>
 #include <cstdint>
+#include <memory>
 #include <string>
 #include <vector>
 
 namespace vorelt {
+
+class TDispWaveformSource;
 
 class TAEDisp : public TAEDriverDb {
 public:
@@ -39,6 +42,14 @@ public:
     // The first message (which tells a DiSP file) and the messages Initialize read the
     // hardware setup and the partial-power setup from.
     std::vector<int32_t> CopySetupPositions() const override;
+    void ClearIndex() override;
+
+    // The waveform messages (ID 173), listed on the first call. A hit's "Waveform Index" is
+    // the number of the waveform message of its channel and its time of test.
+    IWaveformSource* Waveforms() override;
+    std::string WaveformMessage() const override { return FWaveformMessage; }
+    // That number for a hit; -1 when no waveform message matches.
+    int64_t WaveformNumber(uint64_t ticks, uint8_t channel);
 
 protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
@@ -84,6 +95,7 @@ private:
     // is one of the tail's: from there on both scans found the same messages.
     bool MeetTail(TTail& tail, TScanPart& head, uint64_t next, const uint8_t* p, size_t avail);
     std::span<const uint8_t> Body(const TDriverIndexItem& item) const;
+    void LinkWaveforms();
 
     disp::TSetup FSetup;
     int64_t FTruncatedAt = -1;
@@ -97,6 +109,20 @@ private:
     // Bytes per channel block of a time-driven sample; 0 when a size is not known.
     size_t FTimeDrivenBlock = 0;
 
+    // The waveform messages by time of test and channel, found once a hit's waveform is asked
+    // for.
+    struct TWaveLink {
+        uint64_t Ticks;
+        uint8_t Channel;
+        int64_t Number;
+    };
+    std::vector<TWaveLink> FWaveLinks;
+    bool FWaveLinksBuilt = false;
+    std::unique_ptr<TDispWaveformSource> FWaveforms;
+    bool FWaveformsTried = false;
+    std::string FWaveformMessage;
+
+    int FPosWaveIndex = -1;
     int FPosChan = -1, FPosCycle = -1, FPosParam1 = -1, FPosParam2 = -1;
 
     std::string FScratch;

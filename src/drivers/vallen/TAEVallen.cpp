@@ -5,7 +5,9 @@
 #include "drivers/TTimeText.h"
 #include "drivers/vallen/TSqliteDatabase.h"
 #include "drivers/vallen/TSqliteQueryResults.h"
+#include "drivers/vallen/TSqliteTableScan.h"
 #include "drivers/vallen/TVallenRowReader.h"
+#include "drivers/waveform/TWaveformSources.h"
 #include "model/TAEFieldIDs.h"
 #include "model/TAEListFields.h"
 #include "model/TAERecord.h"
@@ -16,6 +18,7 @@
 
 #include <sqlite3.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <cstring>
@@ -109,8 +112,8 @@ std::string FieldIDOf(std::string_view name) {
 }
 
 // The columns of ae_data that the driver reads.
-constexpr const char* DataColumns[] = {"SetID", "SetType", "Time", "Chan", "ParamID", "Thr",
-                                       "Amp",   "RiseT",   "Dur",  "Eny",  "RMS",     "Counts"};
+constexpr const char* DataColumns[] = {"SetID", "SetType", "Time", "Chan", "ParamID", "Thr", "Amp",
+                                       "RiseT", "Dur",     "Eny",  "RMS",  "Counts",  "TRAI"};
 
 // The rows of ae_data in the order of their row ids, with only the columns the driver reads:
 // acquisition files carry several more, and SQLite decodes every column a query names for
@@ -168,7 +171,10 @@ TAEVallen::TAEVallen(IDriverOwner* owner) : TAEDriverDb(owner) {
                                                           : DbFields();
         set.Add(std::move(field));
     }
+    for (const TDriverFieldDecl& d : WaveformFieldDecls)
+        DbFields().Add(NewStandardField(d.ID, d.DataType, TAEDeclarer::Vallen));
     LockFields();
+    FPosWaveIndex = FieldPos(fidWaveIndex);
     FPosChan = FieldPos(fidChan);
     FPosRise = FieldPos(fidRise);
     FPosCount = FieldPos(fidCount);
@@ -257,6 +263,12 @@ void TAEVallen::ClearIndex() {
     FWideDataSets.shrink_to_fit();
     FMarkers.clear();
     FMarkers.shrink_to_fit();
+    std::lock_guard lock(FWaveformMutex);
+    FTraiPositions.clear();
+    FTraiPositions.shrink_to_fit();
+    FTrais.clear();
+    FTrais.shrink_to_fit();
+    FTraisFor.store(-1, std::memory_order_release);
 }
 
 bool TAEVallen::Load(std::string& message) {
@@ -600,9 +612,86 @@ template <class TSink> void TAEVallen::ConvertDataItem(TSink& sink, const TDrive
         ConvertDataSet(sink, FDataSets[item.Offset]);
 }
 
-void TAEVallen::ReadMessage(TAERecord& record, int32_t, const TDriverIndexItem& item) {
+void TAEVallen::ReadTrais() const {
+    std::lock_guard lock(FWaveformMutex);
+    // Row k of ae_data in rowid order is item k of the index, as loading put them there.
+    const size_t rows = FIndex.size();
+    if (FTraisFor.load(std::memory_order_acquire) == static_cast<int64_t>(rows)) return;
+    FTraiPositions.clear();
+    FTrais.clear();
+    auto take = [&](size_t k, int64_t trai) {
+        if (trai > 0 && k < rows && FIndex.Kind(k) == stHit) {
+            FTraiPositions.push_back(static_cast<int32_t>(k));
+            FTrais.push_back(trai);
+        }
+    };
+    try {
+        TSqliteDatabase db(FileName());
+        bool hasColumn = false;
+        {
+            TSqliteQueryResults probe(db, "SELECT * FROM ae_data LIMIT 0");
+            hasColumn = probe.ColumnIndex("TRAI") >= 0;
+        }
+        if (hasColumn) {
+            size_t k = 0;
+            bool whole = false;
+            {
+                TSqliteTableScan scan(db);
+                if (scan.Open("ae_data", {"TRAI"})) {
+                    struct TRows : TSqliteTableScan::IRows {
+                        size_t& K;
+                        decltype(take)& Take;
+                        TRows(size_t& k, decltype(take)& t) : K(k), Take(t) {}
+                        bool Row(int64_t, const TSqliteScanValue* values) override {
+                            Take(K++, values[0].Int);
+                            return true;
+                        }
+                    } each(k, take);
+                    whole = scan.Scan(each) == TSqliteTableScan::TEnd::Done;
+                }
+            }
+            if (!whole) {
+                // Pages the scan cannot read: SQLite reads them all again.
+                FTraiPositions.clear();
+                FTrais.clear();
+                k = 0;
+                TSqliteQueryResults q(db, "SELECT TRAI FROM ae_data NOT INDEXED");
+                for (; !q.Eof(); q.Next())
+                    take(k++, q.ColumnInt64(0));
+            }
+        }
+    } catch (const std::exception& e) {
+        // The hits keep no index; the reason stays for whoever asks for waveforms.
+        FTraiPositions.clear();
+        FTrais.clear();
+        FWaveformMessage = FileName() + ": the transient indices cannot be read (" + e.what() + ")";
+    }
+    FTraiPositions.shrink_to_fit();
+    FTrais.shrink_to_fit();
+    FTraisFor.store(static_cast<int64_t>(rows), std::memory_order_release);
+}
+
+int64_t TAEVallen::Trai(int32_t pos) const {
+    // Read again only when rows came in since (a file read while it still loads).
+    if (FTraisFor.load(std::memory_order_acquire) != static_cast<int64_t>(FIndex.size()))
+        ReadTrais();
+    const auto it = std::lower_bound(FTraiPositions.begin(), FTraiPositions.end(), pos);
+    if (it == FTraiPositions.end() || *it != pos) return 0;
+    return FTrais[static_cast<size_t>(it - FTraiPositions.begin())];
+}
+
+template <class TSink> void TAEVallen::PutWaveIndex(TSink& sink, int32_t pos) const {
+    if (!sink.Wants(FPosWaveIndex)) return;
+    if (const int64_t trai = Trai(pos); trai > 0) sink.Int(FPosWaveIndex, trai);
+}
+
+void TAEVallen::ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) {
     TRecordFieldSink sink(record);
-    if (IsDataKind(item.Kind)) return ConvertDataItem(sink, item);
+    if (IsDataKind(item.Kind)) {
+        ConvertDataItem(sink, item);
+        PutWaveIndex(sink, pos);
+        return;
+    }
     if (IsMarkerKind(item.Kind)) {
         if (item.Offset >= FMarkers.size()) return;
         const TVallenMarker& m = FMarkers[item.Offset];
@@ -635,7 +724,39 @@ bool TAEVallen::ReadCells(int32_t pos, TRecordCellSink& sink) {
     if (!IsDataKind(item.Kind)) return false;
     PutCommonValues(sink, pos, item);
     ConvertDataItem(sink, item);
+    PutWaveIndex(sink, pos);
     return !sink.Missed();
+}
+
+IWaveformSource* TAEVallen::Waveforms() {
+    std::lock_guard lock(FWaveformMutex);
+    if (!FWaveformsTried) {
+        FWaveformsTried = true;
+        const std::string beside = TVallenTransients::BesideHitDatabase(FileName());
+        if (!beside.empty()) {
+            try {
+                FWaveforms = std::make_unique<TVallenWaveformSource>(beside);
+            } catch (const std::exception& e) {
+                FWaveformMessage = e.what();
+            }
+        }
+    }
+    return FWaveforms.get();
+}
+
+std::string TAEVallen::WaveformMessage() const {
+    std::lock_guard lock(FWaveformMutex);
+    return FWaveformMessage;
+}
+
+void TAEVallen::Close() {
+    {
+        std::lock_guard lock(FWaveformMutex);
+        FWaveforms.reset();
+        FWaveformsTried = false;
+        FWaveformMessage.clear();
+    }
+    TAEDriverDb::Close();
 }
 
 bool TAEVallen::Initialize(std::string& message) {

@@ -12,8 +12,10 @@
 
 #include "drivers/TAEDriverDb.h"
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -21,6 +23,7 @@ namespace vorelt {
 
 class TSqliteDatabase;
 class TVallenRowReader;
+class TVallenWaveformSource;
 struct TVallenRow;
 
 // Format kinds of label markers (SetType 4), by their text.
@@ -135,6 +138,22 @@ public:
     // Reading converts what the index holds; what it remembers on the way is the thread's own.
     bool ConcurrentReads() const override { return true; }
 
+    // The transient database of the same stem beside the file (NAME.tradb), opened read-only
+    // on the first call: opening the hit database never waits for it. None when there is none
+    // or it cannot be read (WaveformMessage says why).
+    IWaveformSource* Waveforms() override;
+    std::string WaveformMessage() const override;
+    // Whether Waveforms was asked for since the file was opened.
+    bool WaveformsOpened() const {
+        std::lock_guard lock(FWaveformMutex);
+        return FWaveformsTried;
+    }
+    void Close() override;
+    // The TRAI of the hit at pos; 0 when it has no waveform. The column is read on the first
+    // call, not while the file loads: most readers never ask for it.
+    int64_t Trai(int32_t pos) const;
+    bool TraisRead() const { return FTraisFor.load(std::memory_order_acquire) >= 0; }
+
 protected:
     void ReadMessage(TAERecord& record, int32_t pos, const TDriverIndexItem& item) override;
     bool MapsDataFile() const override { return false; }
@@ -172,6 +191,7 @@ private:
     // the 80-bit logarithm is the dearest step of a hit.
     static long double Decibels(long double v);
     template <class TSink> void SetTimeFields(TSink& sink, long double us);
+    template <class TSink> void PutWaveIndex(TSink& sink, int32_t pos) const;
 
     std::vector<TVallenFieldInfo> FFieldInfos;
     std::vector<std::string> FParamNames;
@@ -188,8 +208,21 @@ private:
     long double FTimeFactor = 0;
     long double FTimeDivisor = 0;
 
+    // The hits that have a waveform (index positions, ascending) and their TRAI, read once
+    // the first reader asks: many files record no waveform for most hits, and loading stays as
+    // fast as without them.
+    void ReadTrais() const;
+    mutable std::vector<int32_t> FTraiPositions;
+    mutable std::vector<int64_t> FTrais;
+    mutable std::atomic<int64_t> FTraisFor{-1}; // the index size they were read for
+    mutable std::mutex FWaveformMutex;
+    bool FWaveformsTried = false;
+    std::unique_ptr<TVallenWaveformSource> FWaveforms;
+    mutable std::string FWaveformMessage;
+
     // Flat positions of the fields ReadMessage fills.
-    int FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy, FPosThreshold, FPosRMS;
+    int FPosWaveIndex, FPosChan, FPosRise, FPosCount, FPosAmpl, FPosDurat, FPosEnergy,
+        FPosThreshold, FPosRMS;
 };
 
 // Adds TAEVallen to the driver registry (first in the trial order).

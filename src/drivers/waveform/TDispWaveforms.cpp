@@ -2,6 +2,7 @@
 
 #include "persist/TErrors.h"
 
+#include <algorithm>
 #include <cmath>
 
 namespace vorelt {
@@ -24,6 +25,8 @@ TDispWaveforms::TDispWaveforms(const std::string& fileName) : FFileName(fileName
     };
     std::vector<TPending> pending;
     TFrame f;
+    // Waveform messages are numbered among themselves, refused ones included, so that the
+    // number stays what the driver's index gives the same message.
     long number = 0;
     size_t p = 0;
     while (p < size && ReadFrame(d, size, p, f)) {
@@ -46,14 +49,14 @@ TDispWaveforms::TDispWaveforms(const std::string& fileName) : FFileName(fileName
             } else {
                 pending.push_back({f.BodyOffset, f.BodySize, ticks, b[7], number});
             }
+            ++number;
         }
-        ++number;
         p = f.End();
     }
     // The setup comes first in the files, but the gains are applied only once it is known.
     for (const TPending& w : pending) {
         TWaveformInfo info;
-        info.Index = static_cast<int64_t>(FInfos.size());
+        info.Index = w.Number;
         info.Channel = w.Channel;
         info.Time = static_cast<double>(w.Ticks) / static_cast<double>(TicksPerSecond);
         info.Samples = static_cast<int64_t>((w.BodySize - SamplesOffset) / 2);
@@ -67,6 +70,13 @@ TDispWaveforms::TDispWaveforms(const std::string& fileName) : FFileName(fileName
         FInfos.push_back(info);
         FBodyOffsets.push_back(w.Body);
     }
+}
+
+long long TDispWaveforms::Find(int64_t index) const {
+    const auto it = std::lower_bound(FInfos.begin(), FInfos.end(), index,
+                                     [](const TWaveformInfo& w, int64_t n) { return w.Index < n; });
+    if (it == FInfos.end() || it->Index != index) return -1;
+    return it - FInfos.begin();
 }
 
 bool TDispWaveforms::Read(size_t i, std::vector<float>& volts, std::string& message) const {

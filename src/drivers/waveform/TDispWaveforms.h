@@ -21,6 +21,9 @@ public:
     const std::string& FileName() const { return FFileName; }
     size_t Count() const { return FInfos.size(); }
     const TWaveformInfo& Info(size_t i) const { return FInfos[i]; }
+    // Position of the waveform whose Index (its number among the file's waveform messages,
+    // from 0) is `index`; -1 when there is none or it was refused.
+    long long Find(int64_t index) const;
     const disp::TSetup& Setup() const { return FSetup; }
     // Messages with ID 173 that were refused while listing, with their reasons.
     const std::vector<std::string>& Refused() const { return FRefused; }

@@ -1,5 +1,7 @@
 #include "processing/db/TGVDb.h"
 
+#include "drivers/waveform/IWaveformSource.h"
+
 #include "drivers/TFileWarnings.h"
 #include "model/TAEExtendedField.h"
 #include "model/TAEFieldIDs.h"
@@ -212,6 +214,7 @@ void TGVDb::CloseDataFile() {
     FDataWarnings.clear();
     FPosTimeS = FPosCalcLoading = -1;
     FParamSources.clear();
+    FWaveValues.Bind(nullptr);
     TAEOMSG changed;
     changed.Msg = omDataChanged;
     changed.Text = FID;
@@ -231,6 +234,7 @@ void TGVDb::CommitPending() {
     }
     FPosTimeS = FDriver->FieldPos(fidTimeS);
     FPosCalcLoading = FDriver->FieldPos(fidCalcLoading);
+    FWaveValues.Bind(FDriver.get());
     FDataWarnings = FileWarnings(*FDriver);
     FParamSources.clear();
     if (IProcessorContext* context = Context())
@@ -552,6 +556,7 @@ bool TGVDb::WidenDemand(const TAERecord& record, std::vector<uint8_t>& wanted) c
     };
     if (FPosTimeS >= 0 && FPosCalcLoading >= 0 && isWanted(at(FPosCalcLoading, fidCalcLoading)))
         want(at(FPosTimeS, fidTimeS));
+    FWaveValues.WidenDemand(record, wanted);
     const int ownBase = DriverFieldCount();
     for (int i = 0; i < FOwnFields.Count(); ++i) {
         const TAEField* own = FOwnFields.Get(i);
@@ -565,6 +570,7 @@ bool TGVDb::WidenDemand(const TAERecord& record, std::vector<uint8_t>& wanted) c
 }
 
 void TGVDb::CalcDerivedFields(TAERecord& record) {
+    if (FWaveValues.Wanted(record)) FWaveValues.Fill(record, *FDriver, FindWaveformOptions(*this));
     if (FPosTimeS >= 0 && FPosCalcLoading >= 0) {
         TAEField* f = FieldAtOrByID(record, FPosCalcLoading, fidCalcLoading);
         // A reader that does not want the loading does without it.
@@ -601,6 +607,31 @@ void TGVDb::CalcDerivedFields(TAERecord& record) {
         else
             target->SetAsFloat(p->Apply(from->GetAsFloat()));
     }
+}
+
+long long TGVDb::FindWaveform(const TAERecord& record, std::string& message) const {
+    message.clear();
+    const TAEField* index = record.FindByID(fidWaveIndex);
+    if (!FDriver || !index || index->IsNull()) return -1;
+    IWaveformSource* source = FDriver->Waveforms();
+    if (!source) {
+        message = FDriver->WaveformMessage();
+        return -1;
+    }
+    const long long at = source->Find(index->GetAsInt64());
+    if (at < 0)
+        message = source->FileName() + ": no waveform " + std::to_string(index->GetAsInt64());
+    return at;
+}
+
+bool TGVDb::ReadWaveform(const TAERecord& record, std::vector<float>& volts, TWaveformInfo& info,
+                         std::string& message) const {
+    volts.clear();
+    const long long at = FindWaveform(record, message);
+    if (at < 0) return false;
+    IWaveformSource* source = FDriver->Waveforms();
+    info = source->Info(size_t(at));
+    return source->Read(size_t(at), volts, message);
 }
 
 // --- Persistence ----------------------------------------------------------------------------

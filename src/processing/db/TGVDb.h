@@ -16,6 +16,7 @@
 
 #include "persist/TGVProperties.h"
 #include "processing/TGVCPU.h"
+#include "processing/waveform/TWaveformFieldValues.h"
 #include "testprog/IParametricDb.h"
 #include "testprog/TTestGrLine.h"
 #include "testprog/TTestSection.h"
@@ -108,6 +109,18 @@ public:
     // The scaling of an own field; none when it has none.
     TAEParametric* ParametricOf(const TAEField& field) const;
 
+    // --- Waveforms ------------------------------------------------------------------------
+    // The waveform features of the records, computed as they are read.
+    const TWaveformFieldValues& WaveformValues() const { return FWaveValues; }
+    // The waveform of a record read from this processor (any record whose layout holds
+    // "Waveform Index"): its position in the driver's waveforms, or -1 with the reason in
+    // `message` (empty when the hit simply has none).
+    long long FindWaveform(const TAERecord& record, std::string& message) const;
+    // The samples (volts) and what is known of the waveform of such a record; false with the
+    // reason (empty when the hit has no waveform).
+    bool ReadWaveform(const TAERecord& record, std::vector<float>& volts, TWaveformInfo& info,
+                      std::string& message) const;
+
     // --- TGVCPU ---------------------------------------------------------------------------
     uint8_t GetSourceState() override;
     void Reset() override;
@@ -170,6 +183,7 @@ private:
         int Pos = -1;
     };
     std::vector<TParamSource> FParamSources;
+    TWaveformFieldValues FWaveValues;
     std::vector<std::string> FDataWarnings;
 };
 

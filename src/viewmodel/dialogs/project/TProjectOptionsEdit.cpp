@@ -21,8 +21,12 @@ std::vector<TGVCoord> PointsOf(const TZIPParameters& zip, int zone) {
 } // namespace
 
 TProjectOptionsEdit::TProjectOptionsEdit(TProjectAE& project)
-    : FProject(project), FOriginalColor(project.ColorBackGraph()) {
+    : FProject(project), FOriginalColor(project.ColorBackGraph()),
+      FOriginalWaveform(project.WaveformOptions()) {
     ColorBackGraph = FOriginalColor;
+    Picker = static_cast<int>(FOriginalWaveform.Picker);
+    for (size_t i = 0; i < BandTexts.size(); ++i)
+        BandTexts[i] = FloatToStr(FOriginalWaveform.Bounds[i]);
     const TZIPParameters& zip = project.ZipParameters();
     SeverityText = std::to_string(zip.J());
     for (int r = 0; r < TZIPParameters::KRowCount; ++r)
@@ -92,8 +96,42 @@ std::string TProjectOptionsEdit::ReadCoord(const std::string& x, const std::stri
     return {};
 }
 
+std::string TProjectOptionsEdit::ReadBands(
+    const std::array<std::string, TWaveformOptions::BandCount + 1>& texts,
+    std::array<double, TWaveformOptions::BandCount + 1>& out) {
+    std::array<double, TWaveformOptions::BandCount + 1> bounds{};
+    for (size_t i = 0; i < texts.size(); ++i) {
+        long double v = 0;
+        if (!TryStrToFloat(Trim(texts[i]), v)) return txtInvalidBands;
+        bounds[i] = static_cast<double>(v);
+    }
+    if (!TWaveformOptions::ValidBounds(bounds)) return txtInvalidBands;
+    out = bounds;
+    return {};
+}
+
+std::string TProjectOptionsEdit::Check() const {
+    std::array<double, TWaveformOptions::BandCount + 1> bounds{};
+    return ReadBands(BandTexts, bounds);
+}
+
 bool TProjectOptionsEdit::Apply() {
     bool any = false;
+    TWaveformOptions waveform = FOriginalWaveform;
+    if (Picker >= 0 && Picker < ArrivalPickerCount)
+        waveform.Picker = static_cast<TArrivalPicker>(Picker);
+    ReadBands(BandTexts, waveform.Bounds);
+    if (!(waveform == FOriginalWaveform)) {
+        FProject.SetWaveformOptions(waveform);
+        FOriginalWaveform = waveform;
+        FProject.SetModified(true);
+        // Every feature a view shows may change: the tree reads its records anew.
+        TAEOMSG msg;
+        msg.Msg = omDataChanged;
+        msg.Text = FProject.Db().ID();
+        FProject.Db().Dispatch(msg);
+        any = true;
+    }
     if (ColorBackGraph != FOriginalColor) {
         FProject.SetColorBackGraph(ColorBackGraph);
         FProject.SetModified(true);

@@ -6,6 +6,7 @@
 // scheme, 0x41D for the zone-intensity parameters).
 
 #include "persist/TGVListCoordProperty.h"
+#include "processing/waveform/TWaveformOptions.h"
 #include "testprog/TZIPParameters.h"
 
 #include <array>
@@ -18,6 +19,8 @@ namespace vorelt {
 class TProjectAE;
 
 inline constexpr char txtEmptyCoord[] = "Empty Coord";
+inline constexpr char txtInvalidBands[] =
+    "Band bounds must be numbers of kHz that start at 0 or above and rise";
 
 class TProjectOptionsEdit {
 public:
@@ -26,6 +29,9 @@ public:
     uint8_t ColorBackGraph = 0;
     std::string SeverityText;
     std::array<std::string, TZIPParameters::KRowCount> KTexts;
+    // The arrival picker (TArrivalPicker as a number) and the band bounds as typed (kHz).
+    int Picker = 0;
+    std::array<std::string, TWaveformOptions::BandCount + 1> BandTexts;
 
     // The zones by list index ("Zone 0" ... "Zone E").
     const std::vector<TGVCoord>& Zone(int zone) const { return FZones[size_t(zone)]; }
@@ -43,12 +49,22 @@ public:
     // with the decimal comma.
     static std::string ReadCoord(const std::string& x, const std::string& y, TGVCoord& out);
 
-    // OK of the dialog. True when anything was taken over.
+    // The bounds from their texts (decimal comma or point); txtInvalidBands when one is no
+    // number or they do not rise.
+    static std::string
+    ReadBands(const std::array<std::string, TWaveformOptions::BandCount + 1>& texts,
+              std::array<double, TWaveformOptions::BandCount + 1>& out);
+    // What OK would refuse: the band texts. Empty when OK can go on.
+    std::string Check() const;
+
+    // OK of the dialog. True when anything was taken over. Band texts that Check refuses are
+    // not taken over.
     bool Apply();
 
 private:
     TProjectAE& FProject;
     uint8_t FOriginalColor;
+    TWaveformOptions FOriginalWaveform;
     std::array<std::vector<TGVCoord>, TZIPParameters::ZoneCount> FZones;
     std::array<std::vector<TGVCoord>, TZIPParameters::ZoneCount> FOriginalZones;
 };
