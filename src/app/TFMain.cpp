@@ -6,6 +6,7 @@
 #include "project/TIniApplic.h"
 #include "view2d/IDialogService.h"
 #include "view2d/TPanelVC.h"
+#include "view2d/TWaveformWindow.h"
 #include "viewmodel/canvas/TypesPrg.h"
 
 #include <QAction>
@@ -30,6 +31,7 @@ namespace vorelt {
 TFMain::TFMain(TIniApplic& settings, QWidget* parent) : QMainWindow(parent), FSettings(settings) {
     setObjectName("FMain");
     setWindowTitle(TIniApplic::Title);
+    TWaveformWindow::SetSettings(&FSettings);
     FMdi = new QMdiArea(this);
     FMdi->setObjectName("MdiArea");
     FMdi->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -57,6 +59,8 @@ TFMain::TFMain(TIniApplic& settings, QWidget* parent) : QMainWindow(parent), FSe
 }
 
 TFMain::~TFMain() {
+    if (TWaveformWindow* waveforms = TWaveformWindow::SharedIfOpen()) waveforms->close();
+    TWaveformWindow::SetSettings(nullptr);
     // Project windows go before the settings they might still read.
     for (QMdiSubWindow* sub : FMdi->subWindowList())
         delete sub;

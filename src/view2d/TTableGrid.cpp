@@ -215,6 +215,7 @@ void TTableGrid::mouseDoubleClickEvent(QMouseEvent* event) {
     if (row >= FixedRows) {
         SetCurrentRow(row);
         FView.SendHitMark(row);
+        FView.ShowWaveform(row);
     }
 }
 

@@ -10,6 +10,8 @@
 #include "view2d/IDialogService.h"
 #include "view2d/TFindTextF.h"
 #include "view2d/TTableGrid.h"
+#include "view2d/TWaveformWindow.h"
+#include "viewmodel/waveform/TTableWaveformHits.h"
 
 #include <QAction>
 #include <QApplication>
@@ -96,11 +98,26 @@ TTableVC::TTableVC(TGVCPUTbl* processor) : TPanelVC(processor), FTable(processor
     FExportItem = new QAction("Export CSV", FGrid);
     FExportItem->setObjectName("mExportCsvVC");
     QObject::connect(FExportItem, &QAction::triggered, FGrid, [this] { ExportCsvInteractive(); });
+    FWaveformItem = new QAction("Show Waveform", FGrid);
+    FWaveformItem->setObjectName("mShowWaveformVC");
+    QObject::connect(FWaveformItem, &QAction::triggered, FGrid,
+                     [this] { ShowWaveform(FGrid->CurrentRow()); });
     UpdateAppearance();
 }
 
 TTableVC::~TTableVC() {
     if (FFind) delete FFind.data();
+    // The waveform window may outlive the view: it then walks no hits.
+    if (FWaveHits) FWaveHits->Forget();
+}
+
+bool TTableVC::ShowWaveform(int gridRow) {
+    if (!FActive || !FTable || Data().RowCount() == 0) return false;
+    const int64_t row = gridRow - TTableGrid::FixedRows;
+    if (!FWaveHits) FWaveHits = std::make_shared<TTableWaveformHits>(*FTable);
+    if (FWaveHits->NextWithWaveform(row, +1) != row) return false;
+    TWaveformWindow::Shared(Panel()).ShowHits(FWaveHits, row);
+    return true;
 }
 
 TTableData& TTableVC::Data() {
@@ -367,8 +384,14 @@ void TTableVC::ShortCutTimeout() {
 QList<QAction*> TTableVC::PopupItems() {
     FHitMarksItem->setChecked(Data().HitMarks());
     FExportItem->setEnabled(FActive && Data().RowCount() > 0);
+    {
+        const int64_t row = FGrid->CurrentRow() - TTableGrid::FixedRows;
+        if (!FWaveHits) FWaveHits = std::make_shared<TTableWaveformHits>(*FTable);
+        FWaveformItem->setEnabled(FActive && row >= 0 && row < Data().RowCount() &&
+                                  FWaveHits->NextWithWaveform(row, +1) == row);
+    }
     FFindItem->setEnabled(CanFind());
-    return {FEditMenuItem, FExportItem};
+    return {FEditMenuItem, FWaveformItem, FExportItem};
 }
 
 void TTableVC::ShowContextMenu(const QPoint& screenPos) {

@@ -9,6 +9,7 @@
 
 #include <QPointer>
 #include <functional>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -19,6 +20,8 @@ class QTabBar;
 class QTimer;
 
 namespace vorelt {
+
+class TTableWaveformHits;
 
 class TFindTextF;
 class TGVCPUTbl;
@@ -61,6 +64,9 @@ public:
     // Hit mark for a data row (grid row 2 and up): 0x41B with its record position, when the
     // view is active, hit marks are on and there are rows.
     bool SendHitMark(int gridRow);
+    // Opens the waveform window on the hit of a data row when it has a waveform; false when it
+    // has none (or the row shows no hit).
+    bool ShowWaveform(int gridRow);
     // Keys of the shortcut collector (key code 8 is "-"); the text is read 500 ms after the
     // last key, only while the view is focused.
     void ShortCutKey(int key);
@@ -106,6 +112,9 @@ private:
     QMenu* FEditMenu;
     QAction* FHitMarksItem;
     QAction* FExportItem;
+    QAction* FWaveformItem;
+    // The hits the waveform window walks when it was opened from this view.
+    std::shared_ptr<TTableWaveformHits> FWaveHits;
     bool FRecordList = false;
     // The record hit-marked last; the rows read later start at it.
     int32_t FMarkedPosition = -1;

@@ -104,14 +104,6 @@ void TWaveformPlotWidget::paintEvent(QPaintEvent*) {
     p.restore();
 
     p.setClipRect(a.adjusted(0, 0, 1, 1));
-    // Marks under the series.
-    p.setPen(QPen(QColor(200, 60, 40), 1, Qt::DashLine));
-    for (double x : FXMarks)
-        if (x >= FView->X().Lo && x <= FView->X().Hi)
-            p.drawLine(XPixel(x), a.top(), XPixel(x), a.bottom());
-    for (double y : FYMarks)
-        if (y >= FView->Y().Lo && y <= FView->Y().Hi)
-            p.drawLine(a.left(), YPixel(y), a.right(), YPixel(y));
     // The series: a vertical line per pixel column from its smallest to its largest value,
     // joined to the next column, or the samples themselves when there are fewer than columns.
     p.setPen(QPen(QColor(20, 60, 160), 1));
@@ -140,6 +132,14 @@ void TWaveformPlotWidget::paintEvent(QPaintEvent*) {
             lastY = (YPixel(e.Max) + YPixel(e.Min)) / 2;
         }
     }
+    // Marks over the series: a dense trace would hide them.
+    p.setPen(QPen(QColor(200, 60, 40), 1, Qt::DashLine));
+    for (double x : FXMarks)
+        if (x >= FView->X().Lo && x <= FView->X().Hi)
+            p.drawLine(XPixel(x), a.top(), XPixel(x), a.bottom());
+    for (double y : FYMarks)
+        if (y >= FView->Y().Lo && y <= FView->Y().Hi)
+            p.drawLine(a.left(), YPixel(y), a.right(), YPixel(y));
     p.setClipping(false);
     if (FDragFrom >= 0 && FDragTo >= 0) {
         const QRect band(QPoint(std::min(FDragFrom, FDragTo), a.top()),

@@ -88,7 +88,7 @@ TWaveformWindow::TWaveformWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     FSpectrumPlot->setObjectName("pltSpectrum");
     FValues = new QTableWidget(0, 2, split);
     FValues->setObjectName("tblValues");
-    FValues->setHorizontalHeaderLabels({"Value", ""});
+    FValues->setHorizontalHeaderLabels({"Field", "Value"});
     FValues->verticalHeader()->hide();
     FValues->horizontalHeader()->setStretchLastSection(true);
     FValues->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -96,6 +96,7 @@ TWaveformWindow::TWaveformWindow(QWidget* parent) : QWidget(parent, Qt::Window) 
     FValues->setFocusPolicy(Qt::NoFocus);
     split->setStretchFactor(0, 3);
     split->setStretchFactor(1, 1);
+    FSplit = split;
     layout->addWidget(split, 1);
     FSignalPlot->SetPlot(&FPlot.Signal(), &FPlot.SignalView(), QString::fromUtf8("Time [µs]"),
                          "Signal [mV]");
@@ -197,6 +198,8 @@ void TWaveformWindow::ShowHits(std::shared_ptr<IWaveformHits> hits, int64_t posi
     if (!FBoundsRead) {
         ReadBounds();
         FBoundsRead = true;
+        // The plots take two thirds of the width; the values need no more than a third.
+        FSplit->setSizes({width() * 2 / 3, width() - width() * 2 / 3});
     }
     Load();
     show();

@@ -14,6 +14,7 @@
 
 class QLabel;
 class QPushButton;
+class QSplitter;
 class QTableWidget;
 
 namespace vorelt {
@@ -69,6 +70,7 @@ private:
     TWaveformPlotWidget* FSignalPlot;
     TWaveformPlotWidget* FSpectrumPlot;
     QTableWidget* FValues;
+    QSplitter* FSplit;
     bool FBoundsRead = false;
 };
 

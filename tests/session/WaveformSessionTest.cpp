@@ -1,0 +1,146 @@
+// The waveform window on a real recording, as a user meets it: bearing.pridb with its
+// transient database beside it, a table with the waveform index and the peak frequency, Run,
+// a double-click on a row opens the window with the row's signal and spectrum, Page Down walks
+// on to the next hit, and the popup menu's "Show Waveform" opens it again.
+// Screenshots of the screen go where VORELT_SHOTS points, when it is set.
+
+#include "../app/TAppSession.h"
+#include "app/TFChild.h"
+#include "app/TFMain.h"
+#include "common/TestData.h"
+#include "model/TAEFieldIDs.h"
+#include "processing/db/TGVDb.h"
+#include "processing/table/TGVCPUTbl.h"
+#include "project/TDispatchDraw.h"
+#include "project/TProjectAE.h"
+#include "view2d/TTableGrid.h"
+#include "view2d/TTableVC.h"
+#include "view2d/TWaveformWindow.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QLabel>
+#include <QMenu>
+#include <QTest>
+
+#include <filesystem>
+#include <gtest/gtest.h>
+
+using namespace vorelt;
+using vorelt::test::PlacedTable;
+using vorelt::test::ShootScreen;
+using vorelt::test::ShotFile;
+using vorelt::test::TAppSession;
+using vorelt::test::TTempDir;
+
+TEST(WaveformSession, DoubleClickOnATableRowShowsItsWaveformAndNextWalksOn) {
+    VORELT_REQUIRE_SHARED_DATA("vallen/bearing.pridb", source);
+    TAppSession session;
+    TTempDir& dir = session.Dir;
+    const std::string data = dir.File("bearing.pridb");
+    std::filesystem::copy_file(source, data);
+    std::filesystem::copy_file(std::filesystem::path(source).replace_extension(".tradb"),
+                               dir.File("bearing.tradb"));
+    const auto listing = [&] {
+        std::vector<std::string> names;
+        for (const auto& e : std::filesystem::directory_iterator(dir.File("")))
+            names.push_back(e.path().filename().string());
+        std::sort(names.begin(), names.end());
+        return names;
+    };
+
+    const std::string projectFile = dir.File("bearing.xml");
+    {
+        TProjectAE project;
+        std::string error;
+        ASSERT_TRUE(project.OpenDataFile(data, error)) << error;
+        project.SetName("Bearing");
+        project.Pages().AddPage("Hits");
+        auto* table = project.Db().AddNew<TGVCPUTbl>();
+        project.Db().AssignIDsDeep(false, *project.IDGenerator());
+        project.Db().NameProcessors();
+        for (const char* id : {fidTime, fidChan, fidAmpl, fidWaveIndex, fidPeakFrequency})
+            if (const TAEField* f = table->FindField(id)) table->Data().AddColumn(*f);
+        ASSERT_EQ(table->Data().Columns().Count(), 5);
+        table->Data().SetTypeRec(1 << rkHit);
+        RecListGVCPU at;
+        at.BottomRightX = TDispatchDraw::DefaultLogicalWidth;
+        at.BottomRightY = TDispatchDraw::DefaultLogicalHeight;
+        at.ID = table->ID();
+        project.Pages().Page(0)->AddPlacement(at);
+        ASSERT_TRUE(project.SaveProject(projectFile, error)) << error;
+        project.CloseDataFile();
+    }
+    const std::vector<std::string> before = listing();
+
+    TFMain& main = session.ShowMainWindow(1000, 700);
+    TFChild* child = main.OpenProjectWindow(projectFile, false);
+    ASSERT_NE(child, nullptr);
+    TTableVC* view = PlacedTable(*child);
+    ASSERT_NE(view, nullptr);
+    child->ExecuteCommand(cmRun);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Active(); }));
+    ASSERT_GE(view->Data().RowCount(), 400);
+
+    // A double-click on the third data row.
+    TTableGrid* grid = view->Grid();
+    const int y = (TTableGrid::FixedRows + 2) * TTableGrid::RowHeight + TTableGrid::RowHeight / 2;
+    QTest::mouseDClick(grid->viewport(), Qt::LeftButton, {}, QPoint(60, y));
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        TWaveformWindow* w = TWaveformWindow::SharedIfOpen();
+        return w && w->isVisible();
+    }));
+    TWaveformWindow& window = *TWaveformWindow::SharedIfOpen();
+    EXPECT_EQ(window.Position(), 2);
+    ASSERT_FALSE(window.Plot().Empty());
+    EXPECT_EQ(window.Plot().Signal().Size(), 5000u); // bearing's records hold 5000 samples
+    EXPECT_GT(window.Plot().Spectrum().Size(), 0u);
+    const int64_t first = window.Plot().Info().Index;
+    window.setGeometry(40, 60, 1000, 620);
+    ShootScreen(ShotFile("waveform-window.png"));
+
+    QTest::keyClick(&window, Qt::Key_PageDown);
+    EXPECT_EQ(window.Position(), 3);
+    EXPECT_NE(window.Plot().Info().Index, first);
+    ShootScreen(ShotFile("waveform-window-next.png"));
+
+    // Zoom with the wheel over the signal, then Home shows the whole record again.
+    QWidget* signal = window.findChild<QWidget*>("pltSignal");
+    ASSERT_NE(signal, nullptr);
+    QWheelEvent wheel(QPointF(300, 80), signal->mapToGlobal(QPointF(300, 80)), {}, {0, 240},
+                      Qt::NoButton, {}, Qt::NoScrollPhase, false);
+    QApplication::sendEvent(signal, &wheel);
+    EXPECT_TRUE(window.Plot().SignalView().Zoomed());
+    QTest::keyClick(&window, Qt::Key_Home);
+    EXPECT_FALSE(window.Plot().SignalView().Zoomed());
+
+    // "Show Waveform" in the view's popup menu opens the current row.
+    window.close();
+    ASSERT_TRUE(QTest::qWaitFor([] { return TWaveformWindow::SharedIfOpen() == nullptr; }));
+    QList<QAction*> items;
+    view->OnPopupMenu = [&](TVisualClass&, const QPoint&, const QList<QAction*>& list) {
+        items = list;
+    };
+    view->ShowContextMenu(QPoint(10, 10));
+    QAction* show = nullptr;
+    for (QAction* a : items)
+        if (a->objectName() == "mShowWaveformVC") show = a;
+    ASSERT_NE(show, nullptr);
+    EXPECT_TRUE(show->isEnabled());
+    show->trigger();
+    ASSERT_NE(TWaveformWindow::SharedIfOpen(), nullptr);
+    EXPECT_EQ(TWaveformWindow::SharedIfOpen()->Position(), 2);
+    TWaveformWindow::SharedIfOpen()->close();
+    QApplication::processEvents();
+
+    // Reading the recording and its waveforms left nothing beside them.
+    std::vector<std::string> after = listing();
+    after.erase(std::remove_if(after.begin(), after.end(),
+                               [](const std::string& n) { return n.ends_with(".xml"); }),
+                after.end());
+    std::vector<std::string> wanted = before;
+    wanted.erase(std::remove_if(wanted.begin(), wanted.end(),
+                                [](const std::string& n) { return n.ends_with(".xml"); }),
+                 wanted.end());
+    EXPECT_EQ(after, wanted);
+}
