@@ -66,6 +66,17 @@ void TAEDriverDb::SetState(uint8_t state) {
     if (FOnState) FOnState(state);
 }
 
+bool TAEDriverDb::IsEmptyMessage(size_t pos, const TDriverIndexItem& item) const {
+    // Messages follow each other: this one begins where the one before ends (its prefix first).
+    const std::span<const uint8_t> file = FFile.Bytes();
+    const uint64_t start = pos > 0 ? FIndex.End(pos - 1) : 0;
+    const uint64_t end = item.Offset + item.Size;
+    if (file.empty() || start >= end || end > file.size()) return false;
+    for (uint64_t i = start; i < end; ++i)
+        if (file[i] != 0) return false;
+    return true;
+}
+
 bool TAEDriverDb::Open(const std::string& fileName, std::string& message) {
     message.clear();
     if (FOpen) Close();

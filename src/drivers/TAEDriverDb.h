@@ -254,6 +254,11 @@ public:
     virtual bool IsKnownMessage(const TDriverIndexItem& item) const {
         return item.Kind == ikHeader || FKindMap[item.Kind] != rkUnknown;
     }
+    // Whether every byte of the message at `pos` (prefix and body) is zero. The base looks at
+    // the bytes, which maps the file's pages into memory; formats whose prefix tells it answer
+    // from the index item, so that a look at every thousandth message of a large file does not
+    // bring the whole file in.
+    virtual bool IsEmptyMessage(size_t pos, const TDriverIndexItem& item) const;
     // Positions a filtered copy carries whatever passes the filter, ascending: what the copy
     // needs to be opened and to read its records as the source reads them (the header; the
     // set-up messages of formats that describe their records in them).

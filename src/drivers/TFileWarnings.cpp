@@ -14,17 +14,9 @@ uint64_t MessageStart(const TDriverIndex& index, size_t pos) {
 
 // An unknown message, or one whose bytes (prefix and body) are all zero.
 bool IsUnknownOrEmpty(const TAEDriverDb& d, size_t pos) {
-    const TDriverIndex& index = d.Index();
-    const TDriverIndexItem item = index[pos];
+    const TDriverIndexItem item = d.Index()[pos];
     if (item.Kind == ikHeader && pos == 0) return false;
-    if (!d.IsKnownMessage(item)) return true;
-    const std::span<const uint8_t> file = d.FileReader().Bytes();
-    const uint64_t end = item.Offset + item.Size;
-    const uint64_t start = MessageStart(index, pos);
-    if (file.empty() || start >= end || end > file.size()) return false;
-    for (uint64_t i = start; i < end; ++i)
-        if (file[i] != 0) return false;
-    return true;
+    return !d.IsKnownMessage(item) || d.IsEmptyMessage(pos, item);
 }
 
 } // namespace

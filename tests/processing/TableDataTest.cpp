@@ -2,7 +2,9 @@
 
 #include "FilterStreamSupport.h"
 
+#include "model/TAEExtendedField.h"
 #include "model/TAEFieldIDs.h"
+#include "model/TAEIntegerField.h"
 #include "persist/TNodePersist.h"
 #include "processing/filter/RegisterFilterClasses.h"
 #include "processing/filter/TLCCondition.h"
@@ -472,4 +474,26 @@ TEST_F(TTableFixture, StoppedCsvLeavesNoFile) {
     EXPECT_FALSE(std::filesystem::exists(file.string() + ".part~"));
     EXPECT_FALSE(ExportTableCsv(*table, (dir / "no-such-dir" / "x.csv").string(), error));
     EXPECT_FALSE(error.empty());
+}
+
+TEST(CsvCells, NumbersWrittenStraightReadAsTheFieldsOwnText) {
+    TAEExtendedField x;
+    TAEIntegerField n;
+    auto same = [](const TAEField& f) {
+        std::string straight, through;
+        AppendCsvValue(straight, f);
+        AppendCsvCell(through, CsvValueText(f));
+        EXPECT_EQ(straight, through);
+    };
+    same(x); // null
+    for (long double v : {0.0L, -0.0L, 1.5L, -61.25L, 1e-9L, 123456789.123456789L, 1e300L,
+                          -3.6e-4000L, 7.0L / 3.0L}) {
+        x.SetAsFloat(v);
+        same(x);
+    }
+    same(n);
+    for (int64_t v : {int64_t{0}, int64_t{-1}, int64_t{255}, INT64_MIN, INT64_MAX}) {
+        n.SetAsInt64(v);
+        same(n);
+    }
 }

@@ -311,6 +311,27 @@ TEST_F(TSeriesFixture, AZeroOnALogarithmicAxisIsNeitherPlottedNorCounted) {
         EXPECT_NE(p.Tag, 0);
 }
 
+TEST_F(TSeriesFixture, PointsOnLogarithmicAxesLieAtTheExtendedLogarithmsOfTheirValues) {
+    // Whole numbers (counts, decibels) inside and beyond the range, fractions, the range's ends.
+    left.Log = bottom.Log = true;
+    left.Fix(0.5L, 200000);
+    bottom.Fix(1, 100000);
+    const std::vector<long double> values = {1,     2,     7,     99.5L, 100,    4097,
+                                             65535, 65536, 65537, 99999, 100000, 0.75L};
+    for (size_t i = 0; i < values.size(); ++i)
+        Add(values[i] + (values[i] < 1 ? 1 : 0), values[values.size() - 1 - i]);
+    Fill();
+    ASSERT_EQ(object.Points.size(), values.size());
+    auto at = [](long double v, long double lo, long double hi) {
+        return (std::log10(v) - std::log10(lo)) / (std::log10(hi) - std::log10(lo));
+    };
+    for (const TFakePoint& p : object.Points) {
+        const TGraphDataPoint& d = points.at(static_cast<size_t>(p.Tag));
+        EXPECT_EQ(p.X, at(d.X, 1, 100000)) << d.X;
+        EXPECT_EQ(p.Y, at(d.LeftY, 0.5L, 200000)) << d.LeftY;
+    }
+}
+
 TEST_F(TSeriesFixture, LineGraphOnALogarithmicAxisDrawsZeroFarBelow) {
     left.Log = true;
     left.Fix(1, 100);

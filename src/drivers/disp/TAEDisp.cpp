@@ -256,10 +256,14 @@ std::unique_ptr<TAEDisp::TTail> TAEDisp::StartTail(uint64_t split, uint64_t size
     TTail* t = tail.get();
     tail->Scan = TTailScan::Start(
         FileName(), split, size, 2 + 65535, 3,
-        // A length word and a known message ID; only where the tail starts depends on it.
-        [](const uint8_t* p, size_t) {
-            const uint16_t len = LoadU16(p);
-            return len > 0 && p[2] != 0 ? 2 + size_t{len} : 0;
+        // A length word and a known message ID; only where the tail starts depends on it. Any
+        // ID but zero lets runs inside hits of one length pass for messages, message after
+        // message, and a tail that starts there is scanned again by the head.
+        [this](const uint8_t* p, size_t) {
+            TDriverIndexItem item;
+            item.Extra = LoadU16(p);
+            item.Kind = p[2];
+            return IsKnownMessage(item) ? 2 + size_t{item.Extra} : 0;
         },
         [this, t, split, size](const uint8_t* data, size_t bytes, uint64_t base, bool first) {
             if (first) t->Index.reserve((size - split) / 16 + 1);

@@ -39,6 +39,10 @@ public:
     int64_t IncompleteAt() const override { return FTruncatedAt; }
     // Zero length words and identifiers this driver does not know are unknown messages.
     bool IsKnownMessage(const TDriverIndexItem& item) const override;
+    // Only a zero length word makes a message of zero bytes: the index item tells.
+    bool IsEmptyMessage(size_t, const TDriverIndexItem& item) const override {
+        return item.Extra == 0;
+    }
     // The first message (which tells a DiSP file) and the messages Initialize read the
     // hardware setup and the partial-power setup from.
     std::vector<int32_t> CopySetupPositions() const override;

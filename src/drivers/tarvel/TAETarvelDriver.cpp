@@ -12,6 +12,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
 #include <new>
 
 namespace vorelt {
@@ -73,6 +74,7 @@ void TAETarvelDriver::DeclareFields() {
 bool TAETarvelDriver::Load(std::string& message) {
     FHeader = THeader{};
     FTruncatedAt = -1;
+    FEmptyRuns.clear();
     return RunLoad(message, [this] {
         const uint8_t* data = File().Data();
         const uint64_t size = File().Size();
@@ -122,6 +124,11 @@ bool TAETarvelDriver::MeetTail(TTail& tail, TScanPart& head, uint64_t next) {
     // Both boards put a 4-byte prefix before the body.
     if (!AppendMeetingTail(FIndex, tail.Index, next + 4, TailNeedsTrueStart(), skip)) return false;
     head.Count += count - skip; // the part's count misses a block that ended in damage
+    for (const TEmptyRun& run : tail.Part.EmptyRuns) {
+        if (run.First + run.Count <= skip) continue;
+        const uint64_t first = std::max<uint64_t>(run.First, skip);
+        head.EmptyRuns.push_back({from + (first - skip), run.First + run.Count - first});
+    }
     FinishTail(head, tail.Part, from, skip);
     return true;
 }
@@ -170,12 +177,19 @@ void TAETarvelDriver::IndexStream(uint64_t size) {
         ReportProgress(base - start + (tail ? tail->Scan->BytesDone() : 0), stream);
     }
     CheckIndexSize(head.Count + 1);
+    FEmptyRuns = std::move(head.EmptyRuns);
     // A message cut off by the end of the file is left out.
     if (base < size) FTruncatedAt = static_cast<int64_t>(base);
     // The reserve follows the first block; a file whose later messages are much longer leaves
     // a large untouched tail, which is given back (untouched pages cost no memory, but the
     // address space of a long test is worth keeping small).
     if (FIndex.capacity() > FIndex.size() + FIndex.size() / 2) FIndex.shrink_to_fit();
+}
+
+bool TAETarvelDriver::InEmptyRun(size_t pos) const {
+    auto after = std::upper_bound(FEmptyRuns.begin(), FEmptyRuns.end(), pos,
+                                  [](size_t p, const TEmptyRun& run) { return p < run.First; });
+    return after != FEmptyRuns.begin() && pos - std::prev(after)->First < std::prev(after)->Count;
 }
 
 void TAETarvelDriver::ReserveIndex(TDriverIndex& index, uint64_t count, size_t bytes,

@@ -37,6 +37,13 @@ protected:
     static bool CanOpenBoard(tarvel::TBoard board, const std::string& fileName,
                              std::string& message);
 
+    struct TEmptyRun {
+        uint64_t First = 0;
+        uint64_t Count = 0;
+    };
+    // Whether the message at `pos` lies in a run the scan found all zero.
+    bool InEmptyRun(size_t pos) const;
+
     // One scan through a stretch of the stream: the stream's start (the head), or a place in
     // the middle that a second thread starts from (a tail).
     struct TScanPart {
@@ -47,6 +54,15 @@ protected:
         std::vector<uint16_t> Gain;
         // 1 + the index position of the last item that took a GainUnknown; 0 for none.
         uint64_t UnknownEnd = 0;
+        // Runs of messages whose bytes are all zero where the index item cannot tell (ISA
+        // hits), by index position of the part: seen while the bytes pass anyway.
+        std::vector<TEmptyRun> EmptyRuns;
+        void AddEmpty(uint64_t pos) {
+            if (!EmptyRuns.empty() && EmptyRuns.back().First + EmptyRuns.back().Count == pos)
+                ++EmptyRuns.back().Count;
+            else
+                EmptyRuns.push_back({pos, 1});
+        }
     };
     static constexpr uint16_t GainUnknown = 0x8000;
 
@@ -169,7 +185,8 @@ private:
     void ReserveIndex(TDriverIndex& index, uint64_t count, size_t bytes, uint64_t stream) const;
     void BuildInfoLines();
 
-    std::string FScratch; // composed texts
+    std::vector<TEmptyRun> FEmptyRuns; // of the whole index, in order
+    std::string FScratch;              // composed texts
     // HH : MM : SS of the second (and sign) read last: records come in time order, many of them
     // within a second, so the text is made once per second. Empty until the first time.
     std::string FClockText;

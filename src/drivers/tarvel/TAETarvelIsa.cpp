@@ -7,6 +7,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vorelt {
 
@@ -47,6 +48,20 @@ void TAETarvelIsa::StartPart(TScanPart& part, bool head) const {
         part.Gain[ch] = head ? 0 : static_cast<uint16_t>(GainUnknown | ch);
 }
 
+namespace {
+
+bool IsZeroBody(const uint8_t* body) {
+    uint64_t bits = 0;
+    for (size_t i = 0; i < IsaBodySize[0]; i += 8) {
+        uint64_t word;
+        std::memcpy(&word, body + i, 8);
+        bits |= word;
+    }
+    return bits == 0;
+}
+
+} // namespace
+
 size_t TAETarvelIsa::ScanBlock(const uint8_t* data, size_t size, uint64_t base,
                                TScanPart& part) const {
     const size_t channels = part.Gain.size();
@@ -69,6 +84,10 @@ size_t TAETarvelIsa::ScanBlock(const uint8_t* data, size_t size, uint64_t base,
             if (LoadU16(body + 8) == SubtypeGain && body[12] < channels) gain[body[12]] = body[19];
         } else if (type == 0 || type == 4) {
             item.Extra = body[8] < channels ? gain[body[8]] : 0;
+            // A hit of zero bytes (zero seconds first) is looked at here, in the cache, rather
+            // than through the mapping when the file's warnings are gathered.
+            if (type == 0 && LoadU32(body) == 0 && index && IsZeroBody(body))
+                part.AddEmpty(index->size());
             // Stored as it goes: a damaged message further on ends the block with a throw.
             if ((item.Extra & GainUnknown) && index) part.UnknownEnd = index->size() + 1;
         }
@@ -91,9 +110,19 @@ std::vector<int32_t> TAETarvelIsa::CopySetupPositions() const {
     return positions;
 }
 
-size_t TAETarvelIsa::MessageSpan(const uint8_t* p, size_t) const {
+size_t TAETarvelIsa::MessageSpan(const uint8_t* p, size_t avail) const {
     const uint32_t type = LoadU32(p);
-    return type > IsaMaxType ? 0 : 4 + IsaBodySize[type];
+    if (type > IsaMaxType) return 0;
+    // Every body begins with seconds and microseconds. Runs of small words inside bodies of one
+    // size pass for types message after message; their microseconds seldom stay below a
+    // million, which keeps a second scan from starting inside a body.
+    if (avail >= 12 && LoadU32(p + 8) >= 1000000) return 0;
+    return 4 + IsaBodySize[type];
+}
+
+bool TAETarvelIsa::IsEmptyMessage(size_t pos, const TDriverIndexItem& item) const {
+    // Any other type word is not zero.
+    return item.Kind == 0 && InEmptyRun(pos);
 }
 
 void TAETarvelIsa::FinishTail(TScanPart& head, const TScanPart& tail, size_t from, size_t skip) {

@@ -25,6 +25,8 @@ public:
     // The header and every gain message: the hits of a copy read their amplitudes with the
     // gains of the source.
     std::vector<int32_t> CopySetupPositions() const override;
+    // Only a hit has a zero type word; the scan kept the runs of those that are zero throughout.
+    bool IsEmptyMessage(size_t pos, const TDriverIndexItem& item) const override;
 
 protected:
     size_t ScanBlock(const uint8_t* data, size_t size, uint64_t base,

@@ -19,6 +19,10 @@ public:
     bool IsKnownMessage(const TDriverIndexItem& item) const override {
         return item.Kind == ikHeader || item.Kind <= 7;
     }
+    // The type and length words lead the message: both zero leave no body.
+    bool IsEmptyMessage(size_t, const TDriverIndexItem& item) const override {
+        return item.Kind != ikHeader && item.Extra == 0 && item.Size == 0;
+    }
     static bool CanOpen(const std::string& fileName, std::string& message);
     static std::unique_ptr<TAEDriverDb> Create(IDriverOwner* owner);
 

@@ -417,15 +417,21 @@ std::vector<std::pair<int, uint8_t>> TSeriesGr::ShownLists() const {
     return out;
 }
 
-TSeriesGr::TNormalizer::TNormalizer(const IGraphAxis& axis, long double curMin)
+TSeriesGr::TNormalizer::TNormalizer(const IGraphAxis& axis, long double curMin, long double curMax)
     : Scale(axis.AxisScale()), Log(axis.AxisLogarithmic()),
       Origin(Log ? LogOrZero(curMin) : curMin),
-      Direct(Scale.Known && Scale.Span != 0 && std::isfinite(Scale.Span)) {}
+      Direct(Scale.Known && Scale.Span != 0 && std::isfinite(Scale.Span)) {
+    // Up to 65536 values (1 MiB), fewer for a small range: a few milliseconds at most.
+    constexpr long double most = 65536;
+    if (!Log || !(curMax >= 0)) return;
+    const size_t count = static_cast<size_t>(std::min(most, std::floor(curMax) + 1));
+    WholeLogs.resize(count);
+    for (size_t k = 0; k < count; ++k)
+        WholeLogs[k] = LogOrZero(static_cast<long double>(k));
+}
 
-bool TSeriesGr::TNormalizer::operator()(long double v, long double& out) const {
-    const long double d = Log ? LogOrZero(v) - Origin : v - Origin;
-    out = Direct ? d / Scale.Span : Scale.Normalize(d);
-    return std::isfinite(out);
+long double TSeriesGr::TNormalizer::SlowLogarithm(long double v) {
+    return LogOrZero(v);
 }
 
 void TSeriesGr::BuildPoints(const TGraphRun& run) {
@@ -438,7 +444,7 @@ void TSeriesGr::BuildPoints(const TGraphRun& run) {
     const bool sLog = s.AxisLogarithmic();
     const bool bLog = b.AxisLogarithmic();
     long double yn = 0, xn = 0;
-    const TNormalizer normY(s, sMin), normX(b, bMin);
+    const TNormalizer normY(s, sMin, sMax), normX(b, bMin, bMax);
     auto add = [&](int32_t tag, uint8_t flags, uint8_t channel, long double x, long double y) {
         if (normY(y, yn) && normX(x, xn)) FObject->AddSeriesPoint(tag, flags, channel, yn, xn);
     };

@@ -51,7 +51,17 @@ bool TGVCPUTbl::FetchRow(TAEPNav& nav, TAERecord& record, int32_t rowNumber, int
     nav.Out.Status = nsPositioned;
     ReadRecord(nav, record, position);
     if (nav.Out.Status & nsError) return false;
-    if (TAEField* num = record.FindByID(fidNumRec)) {
+    TAEField* num = FNumRecPos >= 0 && FNumRecPos < record.FieldCount() &&
+                            record.Field(FNumRecPos)->ID() == fidNumRec
+                        ? record.Field(FNumRecPos)
+                        : nullptr;
+    if (!num) {
+        num = record.FindByID(fidNumRec);
+        FNumRecPos = -1;
+        for (int i = 0; num && i < record.FieldCount(); ++i)
+            if (record.Field(i) == num) FNumRecPos = i;
+    }
+    if (num) {
         if (rowNumber == -1)
             num->Clear();
         else

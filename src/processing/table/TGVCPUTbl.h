@@ -65,6 +65,9 @@ private:
     TTableData FData;
     // The view's node as loaded, written back when there is no view.
     std::unique_ptr<TNodePersist> FViewNode;
+    // Where the row number field was found in the record read last: the layout stays while
+    // rows are read, and a search by ID per row took a twentieth of an export.
+    int FNumRecPos = -1;
 };
 
 } // namespace vorelt

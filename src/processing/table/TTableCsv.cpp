@@ -1,7 +1,9 @@
 #include "processing/table/TTableCsv.h"
 
+#include "model/TAEExtendedField.h"
 #include "model/TAEField.h"
 #include "model/TAEFieldIDs.h"
+#include "model/TAEIntegerField.h"
 #include "model/TAEListIntegerField.h"
 #include "model/TAERecord.h"
 #include "persist/TFileWriter.h"
@@ -44,6 +46,26 @@ void AppendCsvCell(std::string& line, const std::string& text) {
         line += c;
     }
     line += '"';
+}
+
+void AppendCsvValue(std::string& line, const TAEField& field) {
+    if (field.IsNull()) return;
+    // Numbers hold no ";", quote or line break: their text goes straight into the line, the
+    // same as the field's own text, without a string per cell.
+    char text[NumberTextCapacity];
+    switch (field.ValueFamily()) {
+    case vfInteger:
+        line.append(text,
+                    WriteIntText(text, static_cast<const TAEIntegerField&>(field).GetAsInt64()));
+        return;
+    case vfFloat:
+        line.append(text,
+                    WriteFloatText(text, static_cast<const TAEExtendedField&>(field).GetAsFloat()));
+        return;
+    default:
+        AppendCsvCell(line, CsvValueText(field));
+        return;
+    }
 }
 
 bool ExportTableCsv(TGVCPUTbl& table, const std::string& fileName, std::string& error,
@@ -104,7 +126,6 @@ bool ExportTableCsv(TGVCPUTbl& table, const std::string& fileName, std::string& 
 
     const int64_t total = data.RowCount();
     TAEPNav nav;
-    std::string text;
     for (int32_t r = 0; r < data.RowCount(); ++r) {
         if (progress && (r & 0xFFFF) == 0 && !progress(r, total)) return fail({});
         if (!table.FetchRow(nav, record, r + 1, data.RowPosition(r))) {
@@ -115,15 +136,12 @@ bool ExportTableCsv(TGVCPUTbl& table, const std::string& fileName, std::string& 
         if (kind == rkHit || kind == rkCriterion) {
             for (size_t i = 0; i < positions.size(); ++i) {
                 if (i) buffer += ';';
-                if (positions[i] < 0) continue;
-                text = CsvValueText(*record.Field(positions[i]));
-                AppendCsvCell(buffer, text);
+                if (positions[i] >= 0) AppendCsvValue(buffer, *record.Field(positions[i]));
             }
         } else {
             // Other messages carry one text; it stands in the first column.
             if (defaultText >= 0 && !positions.empty()) {
-                text = CsvValueText(*record.Field(defaultText));
-                AppendCsvCell(buffer, text);
+                AppendCsvValue(buffer, *record.Field(defaultText));
             }
             for (size_t i = 1; i < positions.size(); ++i)
                 buffer += ';';

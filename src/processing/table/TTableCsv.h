@@ -21,6 +21,8 @@ using TCsvProgress = std::function<bool(int64_t done, int64_t total)>;
 std::string CsvValueText(const TAEField& field);
 // Quotes the text when it holds ";", a quote or a line break.
 void AppendCsvCell(std::string& line, const std::string& text);
+// The cell of a value, as AppendCsvCell(line, CsvValueText(field)) writes it.
+void AppendCsvValue(std::string& line, const TAEField& field);
 
 // Writes the rows the table holds. False with `error` on failure; false with an empty
 // `error` when `progress` stopped it.
