@@ -409,6 +409,38 @@ std::string TCampaign::RealFile(const std::string& relPath) const {
     return fs::is_regular_file(path, ec) ? path : std::string();
 }
 
+// Damages one waveform of a transient database: its blob cut, grown or overwritten with noise,
+// its sample count or data format changed to lie about the blob. Returns what was done.
+std::string DamageTransients(const std::string& file, std::mt19937& rng) {
+    sqlite3* db = nullptr;
+    if (sqlite3_open_v2(file.c_str(), &db, SQLITE_OPEN_READWRITE, nullptr) != SQLITE_OK) {
+        sqlite3_close_v2(db);
+        return "not a database";
+    }
+    const std::vector<std::string> ids = Column0(db, "SELECT SetID FROM tr_data");
+    const std::string id = ids.empty() ? std::string("0") : ids[rng() % ids.size()];
+    static const char* const damages[][2] = {
+        {"Data = substr(Data, 1, length(Data) / 2)", "blob cut in half"},
+        {"Data = substr(Data, 1, 11)", "blob cut to 11 bytes"},
+        {"Data = Data || randomblob(37)", "blob grown by 37 bytes"},
+        {"Data = randomblob(length(Data))", "blob of noise"},
+        {"Data = NULL", "blob NULL"},
+        {"Samples = Samples * 2", "twice the samples the blob holds"},
+        {"Samples = 9223372036854775807", "samples at the 64-bit limit"},
+        {"Samples = -5", "negative sample count"},
+        {"DataFormat = 2", "raw samples called FLAC"},
+        {"DataFormat = 0", "FLAC called raw samples"},
+        {"DataFormat = 7", "unknown data format"},
+        {"SampleRate = 0", "sample rate 0"},
+        {"Data = x'664c6143' || randomblob(60)", "FLAC marker then noise"},
+    };
+    const auto& d = damages[rng() % (sizeof damages / sizeof damages[0])];
+    const std::string sql = std::string("UPDATE tr_data SET ") + d[0] + " WHERE SetID = " + id;
+    sqlite3_exec(db, sql.c_str(), nullptr, nullptr, nullptr);
+    sqlite3_close_v2(db);
+    return std::string(d[1]) + " (SetID " + id + ")";
+}
+
 std::string TCampaign::Generate(const std::string& format, const std::string& file, uint64_t hits,
                                 uint64_t seed) {
     TGenerateOptions o;
@@ -631,6 +663,58 @@ void TCampaign::RunSqlite(std::ostream& out) {
         RunDataCase(c, copy, 0, false);
         if (FCounts[part].Refused == 0) Fail(c, "the transient database is accepted");
         Clear(dir);
+    }
+    Report(out, part, FCounts[part]);
+}
+
+void TCampaign::RunWaves(std::ostream& out) {
+    const std::string part = "waves";
+    const std::string dir = CaseDir(part);
+    // Seeds: generated transient databases (raw and FLAC) and the real ones; DiSP files with
+    // waveform messages are mutated byte by byte.
+    std::vector<std::pair<std::string, std::string>> seeds; // extension, bytes
+    for (const TWaveformStorage storage : {TWaveformStorage::Raw, TWaveformStorage::Flac}) {
+        TGenerateOptions o;
+        o.Format = "vallen";
+        o.FileName = dir + "/seed.pridb";
+        o.Hits = 24;
+        o.Channels = 4;
+        o.Seed = 41 + uint64_t(storage);
+        o.Waveforms = storage;
+        o.WaveformSamples = 512;
+        std::string error;
+        if (!GenerateDataFile(o, error)) throw std::runtime_error("cannot generate " + error);
+        seeds.push_back({".tradb", ReadFileBytes(dir + "/seed.tradb")});
+    }
+    for (const char* real :
+         {"vallen/steel_plate.tradb", "vallen/bearing.tradb", "disp/210527-CH1-15.DTA"})
+        if (const std::string path = RealFile(real); !path.empty())
+            seeds.push_back({fs::path(path).extension().string(), ReadFileBytes(path)});
+    Clear(dir);
+    TByteMutator mutator(FRng());
+    for (int i = 0; i < FOptions.WaveCases; ++i) {
+        const auto& [ext, seed] = seeds[static_cast<size_t>(i) % seeds.size()];
+        const std::string file = dir + "/case" + ext;
+        WriteFileBytes(file, seed);
+        std::string what;
+        if (ext != ".tradb" || i % 5 == 4)
+            WriteFileBytes(file, mutator.Mutate(seed, what));
+        else
+            what = DamageTransients(file, FRng);
+        TCase c{part, "seed " + std::to_string(i % seeds.size() + 1) + ", " + what, {file}, {file}};
+        TCounts& k = FCounts[part];
+        ++k.Cases;
+        const auto before = Fingerprints(c);
+        const TCommandResult features = Cli(c, {"waves", file, "--features"});
+        const TCommandResult one =
+            Cli(c, {"waves", file, "--index", std::to_string(1 + FRng() % 4)});
+        if (features.Status == 0 || one.Status == 0)
+            ++k.Accepted;
+        else
+            ++k.Refused;
+        CheckKept(c, before);
+        Clear(dir);
+        Progress(part, i + 1, FOptions.WaveCases);
     }
     Report(out, part, FCounts[part]);
 }
@@ -936,6 +1020,7 @@ bool TCampaign::Run(std::ostream& out) {
     for (const char* format : {"isa", "pci", "disp", "spartan"})
         if (wanted(format)) RunBinary(format, out);
     if (wanted("sqlite")) RunSqlite(out);
+    if (wanted("waves")) RunWaves(out);
     if (wanted("logs")) RunLogs(out);
     if (wanted("projects")) RunProjects(out);
     if (wanted("special")) RunSpecialFiles(out);

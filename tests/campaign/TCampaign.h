@@ -26,6 +26,7 @@ struct TCampaignOptions {
     uint32_t Seed = 20240611;
     int BinaryCases = 60; // per binary format
     int SqliteCases = 40;
+    int WaveCases = 30; // damaged waveforms of transient databases and DiSP files
     int LogCases = 30;
     int ProjectCases = 40;
     int ExportCases = 40; // mutated demo projects, each exported and read by vorelt-cli
@@ -34,7 +35,8 @@ struct TCampaignOptions {
     long AddressLimitMb = 0;  // an address-space limit for every run; none when 0
     double Timeout = 20;      // seconds per command
     int MaxReported = 30;
-    // The parts to run (isa, pci, disp, spartan, sqlite, logs, projects, special, export);
+    // The parts to run (isa, pci, disp, spartan, sqlite, waves, logs, projects, special,
+    // export);
     // all when empty.
     std::vector<std::string> Parts;
 };
@@ -87,6 +89,7 @@ private:
     void RunDataCase(TCase& c, const std::string& file, int turn, bool expectCopies);
     void RunBinary(const std::string& format, std::ostream& out);
     void RunSqlite(std::ostream& out);
+    void RunWaves(std::ostream& out);
     void RunLogs(std::ostream& out);
     void RunProjects(std::ostream& out);
     void RunSpecialFiles(std::ostream& out);

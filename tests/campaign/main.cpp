@@ -32,6 +32,7 @@ int main(int argc, char** argv) {
         } else if (a == "--long") {
             o.BinaryCases = 3000;
             o.SqliteCases = 400;
+            o.WaveCases = 300;
             o.LogCases = 300;
             o.ProjectCases = 420;
             o.ExportCases = 3000;
@@ -59,6 +60,8 @@ int main(int argc, char** argv) {
             o.BinaryCases = std::stoi(value());
         } else if (a == "--sqlite") {
             o.SqliteCases = std::stoi(value());
+        } else if (a == "--waves") {
+            o.WaveCases = std::stoi(value());
         } else if (a == "--logs") {
             o.LogCases = std::stoi(value());
         } else if (a == "--projects") {
@@ -74,9 +77,10 @@ int main(int argc, char** argv) {
             std::cerr
                 << "usage: vorelt-campaign [--short | --long] [--cli PATH] [--export PATH]\n"
                    "       [--mkdemo PATH] [--work DIR] [--shared DIR] [--seed N]\n"
-                   "       [--timeout SECONDS] [--binary N] [--sqlite N] [--logs N]\n"
+                   "       [--timeout SECONDS] [--binary N] [--sqlite N] [--waves N] [--logs N]\n"
                    "       [--projects N] [--exports N] [--memory MB] [--address-limit MB]\n"
-                   "       [--parts isa,pci,disp,spartan,sqlite,logs,projects,special,export]\n";
+                   "       [--parts "
+                   "isa,pci,disp,spartan,sqlite,waves,logs,projects,special,export]\n";
             return 2;
         }
     }

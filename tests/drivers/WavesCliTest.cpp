@@ -3,6 +3,7 @@
 
 #include "cli/TCliCommands.h"
 #include "common/TestData.h"
+#include "drivers/RegisterDriversClasses.h"
 
 #include <gtest/gtest.h>
 
@@ -115,6 +116,9 @@ TEST(WavesCli, DumpTakesTheWaveformFieldsWhenAskedForThem) {
         std::filesystem::copy_file(from, dir.File(std::string("bearing") + ext));
     }
     const std::string copy = dir.File("bearing.pridb");
+    // dump opens the file through the drivers' registry, which this test must not owe to the
+    // tests that ran before it.
+    RegisterDriversClasses();
     std::string out, err;
     ASSERT_EQ(RunWaves({"dump", copy, "--kinds", "1", "--fields",
                         "0000000000000074,0000000000000077,0000000000000081"},

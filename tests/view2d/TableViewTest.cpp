@@ -271,7 +271,7 @@ TEST_F(TTableViewFixture, AHitMarkedRecordBecomesTheCurrentRowWhereTheTableShows
     EXPECT_EQ(view->Grid()->CurrentRow(), TTableGrid::FixedRows);
 }
 
-TEST_F(TTableViewFixture, ContextMenuHasEditWithHitMarksAndExport) {
+TEST_F(TTableViewFixture, ContextMenuHasEditWithHitMarksShowWaveformAndExport) {
     Columns();
     Hits(2);
     view->SetActive(true);
@@ -280,7 +280,7 @@ TEST_F(TTableViewFixture, ContextMenuHasEditWithHitMarksAndExport) {
         items = list;
     };
     view->ShowContextMenu(QPoint(0, 0));
-    ASSERT_EQ(items.size(), 2);
+    ASSERT_EQ(items.size(), 3);
     EXPECT_EQ(items[0]->objectName(), "mGVVisualClass");
     EXPECT_EQ(items[0]->text(), "Edit");
     ASSERT_NE(items[0]->menu(), nullptr);
@@ -290,8 +290,11 @@ TEST_F(TTableViewFixture, ContextMenuHasEditWithHitMarksAndExport) {
     EXPECT_FALSE(hitMarks->isChecked());
     hitMarks->trigger();
     EXPECT_TRUE(view->Data().HitMarks());
-    EXPECT_EQ(items[1]->objectName(), "mExportCsvVC");
-    EXPECT_TRUE(items[1]->isEnabled());
+    // The fixture's hits come without waveforms.
+    EXPECT_EQ(items[1]->objectName(), "mShowWaveformVC");
+    EXPECT_FALSE(items[1]->isEnabled());
+    EXPECT_EQ(items[2]->objectName(), "mExportCsvVC");
+    EXPECT_TRUE(items[2]->isEnabled());
 }
 
 TEST_F(TTableViewFixture, SearchFromTheLastRowThatFindsNothingSwitchesToNewSeek) {
