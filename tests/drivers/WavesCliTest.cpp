@@ -144,6 +144,7 @@ TEST(WavesCli, DumpGivesDispHitsTheirWaveformMessage) {
     TTempDir dir;
     const std::string copy = dir.File("t.DTA");
     std::filesystem::copy_file(dta, copy);
+    RegisterDriversClasses();
     std::string out, err;
     ASSERT_EQ(RunWaves({"dump", copy, "--kinds", "1", "--fields", "0000000000000074"}, out, err), 0)
         << err;
