@@ -3,6 +3,7 @@
 // the same file (both in-process); and `info` of a file of about 1 GB as a whole process against
 // `cat FILE > /dev/null`, measured in turns.
 
+#include "TBenchFile.h"
 #include "cli/TCliCommands.h"
 #include "drivers/RegisterDriversClasses.h"
 #include "mkdata/TGenerateDataFile.h"
@@ -25,17 +26,7 @@ constexpr uint64_t DumpHits = 2000000;
 constexpr uint64_t InfoBytes = 1ULL << 30;
 
 void Generate(const std::string& format, const std::string& file, uint64_t hits) {
-    TGenerateOptions options;
-    options.Format = format;
-    options.FileName = file;
-    options.Hits = hits;
-    options.Channels = 8;
-    options.Seed = 5;
-    std::string error;
-    if (!GenerateDataFile(options, error)) {
-        std::fprintf(stderr, "bench_cli: %s\n", error.c_str());
-        std::exit(1);
-    }
+    vorelt::bench::GenerateBenchFile("bench_cli", format, file, hits, 1);
 }
 
 // Made once; a file of another size left by an earlier run is made anew.

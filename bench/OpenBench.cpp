@@ -6,6 +6,7 @@
 // through the mapping (or copied into memory) counts the whole file in the peak. The program
 // exits with 1 when a target is missed, so that a script running it sees the failure.
 
+#include "TBenchFile.h"
 #include "mkdata/TGenerateDataFile.h"
 
 #include "TAlternate.h"
@@ -37,17 +38,7 @@ constexpr double MaxBytesPerMessage = 16.0;
 bool Missed = false;
 
 void Generate(const std::string& format, const std::string& file, uint64_t hits) {
-    TGenerateOptions options;
-    options.Format = format;
-    options.FileName = file;
-    options.Hits = hits;
-    options.Channels = 8;
-    options.Seed = 5;
-    std::string error;
-    if (!GenerateDataFile(options, error)) {
-        std::fprintf(stderr, "bench_open: %s\n", error.c_str());
-        std::exit(2);
-    }
+    vorelt::bench::GenerateBenchFile("bench_open", format, file, hits, 2);
 }
 
 // Made once and kept in /tmp beside a marker written when it is complete; a small sample tells

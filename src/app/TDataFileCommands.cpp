@@ -2,8 +2,11 @@
 
 #include "drivers/TTimeOrder.h"
 #include "drivers/TWriteTarget.h"
+#include "drivers/waveform/IWaveformSource.h"
 #include "model/TAEFieldIDs.h"
+#include "model/TAEMessageNumbers.h"
 #include "model/TAERecord.h"
+#include "model/TAERecordProtocol.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/TGVCPU.h"
@@ -31,6 +34,33 @@ void TDataFileCommands::ShowDatabaseInfo() {
         text += Trim(line);
     }
     Dialogs().ShowMessageBox(text, TMsgKind::Information, mbOK);
+}
+
+bool TDataFileCommands::SelectTransientDatabase() {
+    TGVDb& db = FProject.Db();
+    TAEDriverDb* driver = db.Driver();
+    if (!driver) return false;
+    TFileDialogOptions o;
+    o.Title = "Select Transient Database";
+    o.Filter = "Vallen Transient Database (*.tradb)|*.tradb|All Files|*.*";
+    o.DefaultExt = "*.tradb";
+    o.MustExist = true;
+    std::string fileName, message;
+    if (!Dialogs().OpenFile(o, fileName)) return false;
+    if (!driver->UseWaveformFile(fileName, message)) {
+        Dialogs().ShowMessageBox(message, TMsgKind::Error, mbOK);
+        return false;
+    }
+    // Every waveform feature a view shows may change: the tree reads its records anew.
+    TAEOMSG msg;
+    msg.Msg = omDataChanged;
+    msg.Text = db.ID();
+    db.Dispatch(msg);
+    const IWaveformSource* source = driver->Waveforms();
+    Dialogs().ShowMessageBox(fileName + ": " + IntToStr(source ? int64_t(source->Count()) : 0) +
+                                 " waveforms. Run shows their features.",
+                             TMsgKind::Information, mbOK);
+    return true;
 }
 
 int64_t TDataFileCommands::TimeKey(long double time) {

@@ -20,6 +20,9 @@ public:
 
     // "Database Info": the driver's information lines, each trimmed.
     void ShowDatabaseInfo();
+    // "Select Transient Database": the waveforms of the hits from a file the user chooses; the
+    // tree then reads its records anew. False when nothing changed.
+    bool SelectTransientDatabase();
     // Checks the time order of the records; an unsorted file is offered a sorted copy.
     void SortDatabase();
     // Copies the records that reach `processor` into a new data file.

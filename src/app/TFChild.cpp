@@ -94,6 +94,7 @@ TFChild::TFChild(TFMain* mainWindow, QWidget* parent) : QWidget(parent), FMain(m
     MakeAction("mSelectDatabase", "Select Database", cmSelectDatabase)
         ->setIcon(st->standardIcon(QStyle::SP_DirOpenIcon));
     MakeAction("mDatabaseInfo", "Database Info", -1);
+    MakeAction("mSelectTransients", "Select Transient Database", -1);
     MakeAction("mDataDeletedInfo", "Data Deleted Info", -1);
     MakeAction("mReloadData", "Reload Data", cmReloadFocused)
         ->setIcon(st->standardIcon(QStyle::SP_BrowserReload));
@@ -122,6 +123,8 @@ TFChild::TFChild(TFMain* mainWindow, QWidget* parent) : QWidget(parent), FMain(m
     });
     connect(Action("mDatabaseInfo"), &QAction::triggered, this,
             [this] { FDataFile->ShowDatabaseInfo(); });
+    connect(Action("mSelectTransients"), &QAction::triggered, this,
+            [this] { FDataFile->SelectTransientDatabase(); });
     connect(Action("mDataDeletedInfo"), &QAction::triggered, this, [this] { OpenDelHitWindow(); });
     connect(Action("mParametricData"), &QAction::triggered, this,
             [this] { OpenParametricWindow(); });
@@ -252,8 +255,8 @@ QList<QAction*> TFChild::AnalyzeActions() const {
 }
 
 QList<QAction*> TFChild::DatabaseActions() const {
-    return {Action("mSelectDatabase"), Action("mDatabaseInfo"), nullptr,
-            Action("mDataDeletedInfo")};
+    return {Action("mSelectDatabase"), Action("mSelectTransients"), Action("mDatabaseInfo"),
+            nullptr, Action("mDataDeletedInfo")};
 }
 
 void TFChild::BuildToolBar() {
@@ -276,7 +279,8 @@ void TFChild::UpdateCommandStates() {
     for (const char* name : {"mSaveProject", "mSaveProjectAs", "mSelectDatabase",
                              "mSelectAllVisual", "mUnSelectAllVisual"})
         Action(name)->setEnabled(ready);
-    for (const char* name : {"mRun", "mReset", "mDatabaseInfo", "mLoadSplitChannels"})
+    for (const char* name :
+         {"mRun", "mReset", "mDatabaseInfo", "mSelectTransients", "mLoadSplitChannels"})
         Action(name)->setEnabled(ready && hasData);
     for (const char* name : {"mProjectThreeView", "mPagesDispatcher", "mVariantsEditor",
                              "mProjectOptions", "mParametricData"})

@@ -234,6 +234,14 @@ public:
     // open them on the first call, never while the data file opens.
     virtual IWaveformSource* Waveforms() { return nullptr; }
     virtual std::string WaveformMessage() const { return {}; }
+    // Takes the waveforms from another file than the one the driver finds on its own (a Vallen
+    // transient database of another name or folder). False with the file and the reason when
+    // the file is not one, or the format keeps its waveforms in the data file itself.
+    virtual bool UseWaveformFile(const std::string& fileName, std::string& message) {
+        message = FileName() + ": this kind of data file keeps its waveforms in itself, not in " +
+                  fileName;
+        return false;
+    }
 
     // Groups. The message handler applies 0x40E, 0x410, 0x411, 0x412, 0x413 and 0x414 and
     // returns whether it knew the number.

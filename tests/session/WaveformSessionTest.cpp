@@ -21,6 +21,7 @@
 #include <QApplication>
 #include <QLabel>
 #include <QMenu>
+#include <QMenuBar>
 #include <QTest>
 
 #include <filesystem>
@@ -32,6 +33,34 @@ using vorelt::test::ShootScreen;
 using vorelt::test::ShotFile;
 using vorelt::test::TAppSession;
 using vorelt::test::TTempDir;
+
+namespace {
+
+// A project over `data` with one page holding a table of the hits with their waveform index
+// and peak frequency.
+void MakeTableProject(const std::string& data, const std::string& projectFile) {
+    TProjectAE project;
+    std::string error;
+    ASSERT_TRUE(project.OpenDataFile(data, error)) << error;
+    project.SetName("Bearing");
+    project.Pages().AddPage("Hits");
+    auto* table = project.Db().AddNew<TGVCPUTbl>();
+    project.Db().AssignIDsDeep(false, *project.IDGenerator());
+    project.Db().NameProcessors();
+    for (const char* id : {fidTime, fidChan, fidAmpl, fidWaveIndex, fidPeakFrequency})
+        if (const TAEField* f = table->FindField(id)) table->Data().AddColumn(*f);
+    ASSERT_EQ(table->Data().Columns().Count(), 5);
+    table->Data().SetTypeRec(1 << rkHit);
+    RecListGVCPU at;
+    at.BottomRightX = TDispatchDraw::DefaultLogicalWidth;
+    at.BottomRightY = TDispatchDraw::DefaultLogicalHeight;
+    at.ID = table->ID();
+    project.Pages().Page(0)->AddPlacement(at);
+    ASSERT_TRUE(project.SaveProject(projectFile, error)) << error;
+    project.CloseDataFile();
+}
+
+} // namespace
 
 TEST(WaveformSession, DoubleClickOnATableRowShowsItsWaveformAndNextWalksOn) {
     VORELT_REQUIRE_SHARED_DATA("vallen/bearing.pridb", source);
@@ -50,27 +79,7 @@ TEST(WaveformSession, DoubleClickOnATableRowShowsItsWaveformAndNextWalksOn) {
     };
 
     const std::string projectFile = dir.File("bearing.xml");
-    {
-        TProjectAE project;
-        std::string error;
-        ASSERT_TRUE(project.OpenDataFile(data, error)) << error;
-        project.SetName("Bearing");
-        project.Pages().AddPage("Hits");
-        auto* table = project.Db().AddNew<TGVCPUTbl>();
-        project.Db().AssignIDsDeep(false, *project.IDGenerator());
-        project.Db().NameProcessors();
-        for (const char* id : {fidTime, fidChan, fidAmpl, fidWaveIndex, fidPeakFrequency})
-            if (const TAEField* f = table->FindField(id)) table->Data().AddColumn(*f);
-        ASSERT_EQ(table->Data().Columns().Count(), 5);
-        table->Data().SetTypeRec(1 << rkHit);
-        RecListGVCPU at;
-        at.BottomRightX = TDispatchDraw::DefaultLogicalWidth;
-        at.BottomRightY = TDispatchDraw::DefaultLogicalHeight;
-        at.ID = table->ID();
-        project.Pages().Page(0)->AddPlacement(at);
-        ASSERT_TRUE(project.SaveProject(projectFile, error)) << error;
-        project.CloseDataFile();
-    }
+    MakeTableProject(data, projectFile);
     const std::vector<std::string> before = listing();
 
     TFMain& main = session.ShowMainWindow(1000, 700);
@@ -143,4 +152,59 @@ TEST(WaveformSession, DoubleClickOnATableRowShowsItsWaveformAndNextWalksOn) {
                                 [](const std::string& n) { return n.ends_with(".xml"); }),
                  wanted.end());
     EXPECT_EQ(after, wanted);
+}
+
+TEST(WaveformSession, ATransientDatabaseOfAnotherNameIsChosenInTheDatabaseMenu) {
+    VORELT_REQUIRE_SHARED_DATA("vallen/bearing.pridb", source);
+    TAppSession session;
+    TTempDir& dir = session.Dir;
+    const std::string data = dir.File("hits.pridb");
+    std::filesystem::copy_file(source, data);
+    std::filesystem::create_directories(dir.File("waves"));
+    const std::string transients = dir.File("waves/recorded.tradb");
+    std::filesystem::copy_file(std::filesystem::path(source).replace_extension(".tradb"),
+                               transients);
+    const std::string projectFile = dir.File("hits.xml");
+    MakeTableProject(data, projectFile);
+
+    TFMain& main = session.ShowMainWindow(1000, 700);
+    TFChild* child = main.OpenProjectWindow(projectFile, false);
+    ASSERT_NE(child, nullptr);
+    TTableVC* view = PlacedTable(*child);
+    ASSERT_NE(view, nullptr);
+    child->ExecuteCommand(cmRun);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Active(); }));
+    // No transient database beside the hits: the rows have no waveform to show.
+    EXPECT_FALSE(view->ShowWaveform(TTableGrid::FixedRows));
+
+    QMenu* database = main.menuBar()->findChild<QMenu*>("mDatabase");
+    ASSERT_NE(database, nullptr);
+    QAction* select = nullptr;
+    for (QAction* a : database->actions())
+        if (a->objectName() == "mSelectTransients") select = a;
+    ASSERT_NE(select, nullptr);
+    EXPECT_EQ(select->text(), "Select Transient Database");
+    EXPECT_TRUE(select->isEnabled());
+
+    // A hit database is no transient database: refused, the file named.
+    session.Dialogs.Files = {data};
+    select->trigger();
+    ASSERT_FALSE(session.Dialogs.Boxes.empty());
+    EXPECT_NE(session.Dialogs.Boxes.back().find(data), std::string::npos)
+        << session.Dialogs.Boxes.back();
+    EXPECT_FALSE(view->ShowWaveform(TTableGrid::FixedRows));
+
+    session.Dialogs.Files = {transients};
+    select->trigger();
+    EXPECT_NE(session.Dialogs.Boxes.back().find("490 waveforms"), std::string::npos)
+        << session.Dialogs.Boxes.back();
+    child->ExecuteCommand(cmRun);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Active(); }));
+    ASSERT_TRUE(view->ShowWaveform(TTableGrid::FixedRows));
+    TWaveformWindow* window = TWaveformWindow::SharedIfOpen();
+    ASSERT_NE(window, nullptr);
+    EXPECT_FALSE(window->Plot().Empty());
+    ShootScreen(ShotFile("waveform-chosen-transients.png"));
+    window->close();
+    QApplication::processEvents();
 }

@@ -1,5 +1,7 @@
 #include "TVallenTransientWriter.h"
 
+#include "TGeneratedDatabase.h"
+
 #include "persist/TErrors.h"
 #include "persist/TNumberFormat.h"
 
@@ -46,13 +48,7 @@ TVallenTransientWriter::TVallenTransientWriter(const std::string& fileName,
     : FFileName(fileName), FStorage(storage), FMicrovoltsPerUnit(microvoltsPerUnit) {
     std::error_code ec;
     std::filesystem::remove(fileName, ec);
-    const int rc = sqlite3_open_v2(fileName.c_str(), &FDb,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) Check(rc, "open");
-    Exec("PRAGMA page_size = 8192");
-    Exec("PRAGMA journal_mode = OFF");
-    Exec("PRAGMA synchronous = OFF");
-    Exec("BEGIN");
+    Check(OpenGeneratedDatabase(fileName.c_str(), &FDb), "open");
     for (const char* const* sql = TransientSchema; *sql; ++sql)
         Exec(*sql);
     Exec("INSERT INTO tr_globalinfo VALUES ('Version', '1'), ('FileStatus', '0'), "

@@ -1,5 +1,6 @@
 #include "TVallenWriter.h"
 
+#include "TGeneratedDatabase.h"
 #include "TScenarioGenerator.h"
 
 #include "persist/TErrors.h"
@@ -153,15 +154,7 @@ void TVallenWriter::Begin(TOutputFile& out, const TWriterSettings& settings,
                           TDataManifest& manifest) {
     FSettings = settings;
     // `out` has just created the file empty, which SQLite takes for a new database.
-    const int rc = sqlite3_open_v2(out.FileName().c_str(), &FDb,
-                                   SQLITE_OPEN_READWRITE | SQLITE_OPEN_CREATE, nullptr);
-    if (rc != SQLITE_OK) Check(rc, "open");
-    Exec("PRAGMA page_size = 8192");
-    // A generated file is thrown away when writing fails, so it needs no journal; the journal
-    // mode is not stored in the file, which stays an ordinary rollback-journal database.
-    Exec("PRAGMA journal_mode = OFF");
-    Exec("PRAGMA synchronous = OFF");
-    Exec("BEGIN");
+    Check(OpenGeneratedDatabase(out.FileName().c_str(), &FDb), "open");
     for (const char* const* sql = Schema; *sql; ++sql)
         Exec(*sql);
 

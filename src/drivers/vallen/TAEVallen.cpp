@@ -744,6 +744,21 @@ IWaveformSource* TAEVallen::Waveforms() {
     return FWaveforms.get();
 }
 
+bool TAEVallen::UseWaveformFile(const std::string& fileName, std::string& message) {
+    std::unique_ptr<TVallenWaveformSource> chosen;
+    try {
+        chosen = std::make_unique<TVallenWaveformSource>(fileName);
+    } catch (const std::exception& e) {
+        message = e.what();
+        return false;
+    }
+    std::lock_guard lock(FWaveformMutex);
+    FWaveforms = std::move(chosen);
+    FWaveformsTried = true;
+    FWaveformMessage.clear();
+    return true;
+}
+
 std::string TAEVallen::WaveformMessage() const {
     std::lock_guard lock(FWaveformMutex);
     return FWaveformMessage;

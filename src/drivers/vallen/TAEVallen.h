@@ -143,6 +143,8 @@ public:
     // or it cannot be read (WaveformMessage says why).
     IWaveformSource* Waveforms() override;
     std::string WaveformMessage() const override;
+    // A transient database chosen by the user instead of the one beside the file.
+    bool UseWaveformFile(const std::string& fileName, std::string& message) override;
     // Whether Waveforms was asked for since the file was opened.
     bool WaveformsOpened() const {
         std::lock_guard lock(FWaveformMutex);
