@@ -27,6 +27,7 @@ TFillProgressBox::TFillProgressBox(QWidget* mainWindow)
     FBar = new QProgressBar(this);
     FBar->setObjectName("pbFill");
     FBar->setRange(0, 100);
+    FBar->setFormat("%p %");
     FCancel = new QPushButton("Cancel", this);
     FCancel->setObjectName("bCancel");
     FCancel->setFocusPolicy(Qt::NoFocus);
