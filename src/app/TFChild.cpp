@@ -274,7 +274,9 @@ void TFChild::BuildToolBar() {
 }
 
 void TFChild::UpdateCommandStates() {
-    const bool ready = FCommandState == csReady;
+    // During a fill the commands wait for it (menus still open, showing them disabled).
+    const bool filling = TFillStop::Current() != nullptr;
+    const bool ready = FCommandState == csReady && !filling;
     const bool hasData = FProject->Db().Driver() != nullptr;
     for (const char* name : {"mSaveProject", "mSaveProjectAs", "mSelectDatabase",
                              "mSelectAllVisual", "mUnSelectAllVisual"})
@@ -294,7 +296,7 @@ void TFChild::UpdateCommandStates() {
     bool anyChecked = false;
     ForEachPlacedView([&](int, int, TGVVisualClass* v) { anyChecked |= v->GetCheckMark(); });
     Action("mReloadChecked")->setEnabled(ready && anyChecked);
-    Action("mCloseProject")->setEnabled(true);
+    Action("mCloseProject")->setEnabled(!filling);
     const TTableVC* table = FindTable();
     Action("mFindInTable")->setEnabled(ready && table && table->CanFind());
 }
@@ -346,8 +348,8 @@ void TFChild::InstallViewHandlers(TGVVisualClass* view) {
         ShowViewPopup(v, pos, items);
     };
     if (auto* graph = dynamic_cast<TGraphVC*>(view)) {
-        graph->OnProgress = [](int64_t records) {
-            if (TFillStop* f = TFillStop::Current()) f->Progress(records);
+        graph->OnProgress = [](int64_t records, int64_t total) {
+            if (TFillStop* f = TFillStop::Current()) f->Progress(records, total);
         };
         graph->OnAborted = [] {
             TFillStop* f = TFillStop::Current();
@@ -416,7 +418,7 @@ void TFChild::ExecuteCommand(int code) {
                     break;
                 case cmReloadFocused:
                     if (TGVVisualClass* v = FocusedView()) {
-                        TStatusGuard s(FStatus.get(), "Loading Data...");
+                        TFillStop stop(FMain ? FMain->StatusPanel(2) : nullptr, FMain);
                         v->SetActive(true);
                         v->UpdateAppearance();
                     }
@@ -881,8 +883,7 @@ void TFChild::ReportRunErrors() {
 void TFChild::Run(bool checkedOnly) {
     const int active = FPageControl->currentIndex();
     try {
-        TStatusGuard s(FStatus.get(), "Loading Data...");
-        TFillStop stop(FMain ? FMain->StatusPanel(2) : nullptr);
+        TFillStop stop(FMain ? FMain->StatusPanel(2) : nullptr, FMain);
         FProject->Db().ClearErrors();
         ForEachPlacedView([&](int page, int, TGVVisualClass* v) {
             if (checkedOnly && !v->GetCheckMark()) return;
@@ -906,13 +907,15 @@ void TFChild::ActivateOutdated(int tab, bool reportErrors) {
     ForEachPlacedView(
         [&](int page, int, TGVVisualClass* v) { any |= page == tab && v->Outdated(); });
     if (any) {
-        TStatusGuard s(FStatus.get(), "Loading Data...");
-        TFillStop stop(FMain ? FMain->StatusPanel(2) : nullptr);
-        ForEachPlacedView([&](int page, int, TGVVisualClass* v) {
-            if (page != tab || !v->Outdated()) return;
-            v->SetActive(true);
-            v->UpdateAppearance();
-        });
+        {
+            TFillStop stop(FMain ? FMain->StatusPanel(2) : nullptr, FMain);
+            ForEachPlacedView([&](int page, int, TGVVisualClass* v) {
+                if (page != tab || !v->Outdated()) return;
+                v->SetActive(true);
+                v->UpdateAppearance();
+            });
+        }
+        UpdateCommandStates();
     }
     if (reportErrors) ReportRunErrors();
 }

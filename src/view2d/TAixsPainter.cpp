@@ -83,9 +83,10 @@ void PaintAixs(const TAixsBase& axis, QPainter& p, int32_t width, int32_t height
             TextAt(p, start, height - e.Height, 0, text, fonts.FontOf(font), Qt::black);
     }
 
-    // An active graph without a range (nothing plotted) has no marks to miss.
+    // An active graph without a range (nothing plotted) has no marks to miss, nor has a graph
+    // still reading its records: the marks of the last fill are gone and the new ones not there.
     long double lo = 0, hi = 0;
-    if (axis.MarkCount() == 0 && !axis.CurrentRange(lo, hi)) {
+    if (axis.MarkCount() == 0 && (axis.GraphLoading() || !axis.CurrentRange(lo, hi))) {
         p.restore();
         return;
     }

@@ -497,11 +497,20 @@ void TGraphVC::SetActive(bool value) {
         request.KeepMembers = true;
         request.TakeTimeMark = [this](int32_t index, long double x) { FTimeMarks->Take(index, x); };
         TGraphFillResult result;
-        const bool filled = FillGraphRecords(request, result);
+        FFilling = true;
+        bool filled = false;
+        try {
+            filled = FillGraphRecords(request, result);
+        } catch (...) {
+            FFilling = false;
+            throw;
+        }
+        FFilling = false;
         FNotice = FillNotice(filled, result);
         if (!filled) {
             FFillError = result.Error;
-            FSource->AddError(result.Error);
+            // A stop the user asked for is no error: the graph says where it stopped.
+            if (!result.Stopped) FSource->AddError(result.Error);
             TVisualClass::SetActive(false);
             ClearFill();
             FTimeMarks->ClearMarks();

@@ -132,6 +132,7 @@ public:
     ILCOwner* SeriesConditionOwner() override;
     void SeriesObjectLoaded(TSeriesGr& series, const std::string& className) override;
     bool AixsGraphActive() const override { return FActive; }
+    bool AixsGraphLoading() const override { return FFilling; }
     const TAEField* FindAixsField(const std::string& fieldId) const override;
 
     // ---- Colours ---------------------------------------------------------------------------
@@ -199,7 +200,8 @@ public:
     std::function<void(TGraphVC&, const std::vector<int32_t>&)> OnPointsFound;
     // Asked now and then during a fill; true stops it.
     std::function<bool()> OnAborted;
-    std::function<void(int64_t)> OnProgress;
+    // Records passed of the records of the file (0: not known), now and then during a fill.
+    std::function<void(int64_t, int64_t)> OnProgress;
 
     // The popup items of the view, created on demand; by object name for tests.
     QAction* MenuItem(const std::string& name);
@@ -283,6 +285,8 @@ private:
     int32_t FHitMarkPosition = -1;
     std::string FFillError;
     int64_t FRecordsRead = 0;
+    // Between the start and the end of a fill: the axes wait for their range.
+    bool FFilling = false;
     std::string FNotice;
     QLabel* FNoticeLabel = nullptr;
     QLabel* FLegendLabel = nullptr;

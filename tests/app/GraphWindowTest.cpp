@@ -1,13 +1,15 @@
 // A graph built in the tree window and placed on a page of a project window offscreen: Run
 // fills it, "Show Info Rectangle" opens the info window with the records under the rectangle,
 // the Unselect and Undelete items follow the database processor's groups, and a long fill shows
-// its progress in the status bar and stops on Escape, leaving the graph inactive.
+// its progress in the status bar and, after half a second, in a box with Cancel, and stops on
+// Escape or Cancel, leaving the graph inactive and saying how far it got.
 
 #include "TAppSession.h"
 #include "app/TFChild.h"
 #include "app/TFMain.h"
 #include "app/TFSeries.h"
 #include "app/TFTreePrj.h"
+#include "app/TFillStop.h"
 #include "app/TLongShoF.h"
 #include "app/TfrmAeGr.h"
 #include "common/TestData.h"
@@ -16,6 +18,7 @@
 #include "processing/db/TGVDb.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "project/TFillProgress.h"
 #include "view2d/TCanvasContainer.h"
 #include "view2d/TGraphVC.h"
 #include "view2d/TScriptedDialogs.h"
@@ -28,7 +31,12 @@
 #include <QDialog>
 #include <QKeyEvent>
 #include <QLabel>
+#include <QMenu>
+#include <QMenuBar>
+#include <QProgressBar>
+#include <QPushButton>
 #include <QTabWidget>
+#include <QTest>
 #include <QTimer>
 #include <gtest/gtest.h>
 
@@ -166,8 +174,8 @@ TEST_F(TGraphWindowFixture, EscapeStopsALongFillAndTheGraphStaysInactive) {
     QLabel* status = session.Main->StatusPanel(2);
     auto progress = View().OnProgress;
     ASSERT_TRUE(progress);
-    View().OnProgress = [&](int64_t n) {
-        progress(n);
+    View().OnProgress = [&](int64_t n, int64_t total) {
+        progress(n, total);
         shown.push_back(status->text().toStdString());
     };
     child->ExecuteCommand(cmRun);
@@ -176,16 +184,16 @@ TEST_F(TGraphWindowFixture, EscapeStopsALongFillAndTheGraphStaysInactive) {
     EXPECT_NE(shown.front().find("Loading Data..."), std::string::npos);
     EXPECT_EQ(status->text().toStdString().find("Loading Data..."), std::string::npos);
 
-    // Escape while it reads: the fill ends, the graph is empty and inactive, the error is
-    // reported once, and switching pages does not fill it again.
+    // Escape while it reads: the fill ends, the graph is empty and inactive, no error box
+    // follows, and switching pages does not fill it again.
     int reports = 0;
-    View().OnProgress = [&](int64_t n) {
+    View().OnProgress = [&](int64_t n, int64_t total) {
         if (++reports == 1) {
             QCoreApplication::postEvent(
                 View().Container(),
                 new QKeyEvent(QEvent::KeyPress, Qt::Key_Escape, Qt::NoModifier));
         }
-        progress(n);
+        progress(n, total);
     };
     dialogs.Boxes.clear();
     child->ExecuteCommand(cmRun);
@@ -193,6 +201,70 @@ TEST_F(TGraphWindowFixture, EscapeStopsALongFillAndTheGraphStaysInactive) {
     EXPECT_FALSE(View().Active());
     EXPECT_FALSE(View().Outdated());
     EXPECT_EQ(View().FillError(), "Abort");
-    EXPECT_TRUE(dialogs.Asked("Abort"));
+    EXPECT_FALSE(dialogs.Asked("Abort")) << "a stop asked for is no error";
     EXPECT_EQ(View().RecordsRead(), 0);
+}
+
+TEST_F(TGraphWindowFixture, ALongFillShowsABoxWithCancelWhileMenusOpenAndCommandsWait) {
+    // Every report of the fill takes 200 ms on the fill's clock: the box comes at the third.
+    int64_t now = 0;
+    SetFillClock([&] { return now; });
+    struct TRealClock {
+        ~TRealClock() { SetFillClock({}); }
+    } realClock;
+    auto progress = View().OnProgress;
+    QMenuBar* bar = session.Main->menuBar();
+    QAction* file = nullptr;
+    for (QAction* a : bar->actions())
+        if (a->menu() && a->menu()->objectName() == "mFile") file = a;
+    ASSERT_NE(file, nullptr);
+    int reports = 0;
+    int64_t cancelledAt = -1, fileRecords = 0;
+    bool boxAtSecond = false, menuOpened = false, waiting = false, axesQuiet = false;
+    View().OnProgress = [&](int64_t n, int64_t total) {
+        now += 200;
+        progress(n, total);
+        TFillStop* fill = TFillStop::Current();
+        ASSERT_NE(fill, nullptr);
+        if (++reports == 2) boxAtSecond = fill->Box() != nullptr;
+        if (reports != 3) return;
+        TFillProgressBox* box = fill->Box();
+        ASSERT_NE(box, nullptr);
+        EXPECT_TRUE(box->isVisible());
+        EXPECT_EQ(box->Bar()->value(), PercentOf(n, total));
+        EXPECT_GT(total, 0);
+        waiting = !child->Action("mRun")->isEnabled() &&
+                  !child->Action("mCloseProject")->isEnabled() &&
+                  !session.Main->Action("mOpenProject")->isEnabled() &&
+                  !session.Main->Action("mExit")->isEnabled();
+        axesQuiet = View().LeftAxis().GraphLoading() && View().BottomAxis().GraphLoading();
+        // A click on the File menu opens it; Escape closes the menu and leaves the fill going.
+        QTest::mouseClick(bar, Qt::LeftButton, Qt::NoModifier, bar->actionGeometry(file).center());
+        menuOpened = file->menu()->isVisible();
+        QTest::keyClick(file->menu(), Qt::Key_Escape);
+        EXPECT_FALSE(file->menu()->isVisible());
+        EXPECT_FALSE(fill->Stopped());
+        // A click elsewhere in the window does nothing; Cancel stops the fill.
+        QTest::mouseClick(View().Container(), Qt::LeftButton);
+        QTest::mouseClick(box->CancelButton(), Qt::LeftButton);
+        EXPECT_TRUE(fill->Stopped());
+        cancelledAt = n;
+        fileRecords = total;
+    };
+    child->ExecuteCommand(cmRun);
+    View().OnProgress = progress;
+
+    EXPECT_FALSE(boxAtSecond) << "the box shows only after half a second";
+    EXPECT_TRUE(waiting) << "commands that cannot run during a fill are disabled";
+    EXPECT_TRUE(menuOpened) << "the File menu opens during a fill";
+    EXPECT_TRUE(axesQuiet) << "the axes know that the graph is loading";
+    EXPECT_EQ(reports, 3) << "the fill stops at the report that saw Cancel";
+    ASSERT_GT(cancelledAt, 0);
+    EXPECT_FALSE(View().Active());
+    EXPECT_EQ(View().Notice(), StoppedText(cancelledAt, fileRecords));
+    EXPECT_EQ(TFillStop::Current(), nullptr);
+    EXPECT_TRUE(child->Action("mRun")->isEnabled());
+    EXPECT_TRUE(session.Main->Action("mOpenProject")->isEnabled());
+    EXPECT_TRUE(child->Action("mCloseProject")->isEnabled());
+    EXPECT_FALSE(View().LeftAxis().GraphLoading());
 }

@@ -119,6 +119,8 @@ public:
     virtual long double TimeUnitSeconds() const { return 0; }
     // Whether the graph holds data.
     virtual bool GraphActive() const = 0;
+    // Whether the graph is still reading its records: no marks are missing yet.
+    virtual bool GraphLoading() const { return false; }
     // The caption: the legend, or what the axis shows.
     virtual std::string Caption() const = 0;
     // Clears the marks and tells the graph that its settings changed.

@@ -17,6 +17,8 @@ public:
     virtual ~IAixsGraph() = default;
     // Whether the graph holds data.
     virtual bool AixsGraphActive() const = 0;
+    // Whether the graph is reading its records: its axes have no range yet.
+    virtual bool AixsGraphLoading() const { return false; }
     // The graph's settings changed; ResetData also empties it.
     virtual void SetModified(bool resetData) = 0;
     // A field available at the graph's processor, none when there is no such field.
@@ -75,6 +77,7 @@ public:
     bool IntegerValues() const override;
     long double TimeUnitSeconds() const override;
     bool GraphActive() const override { return FGraph && FGraph->AixsGraphActive(); }
+    bool GraphLoading() const override { return FGraph && FGraph->AixsGraphLoading(); }
     // The legend; otherwise the field's display name and " ( " unit " )" when it has a unit.
     std::string Caption() const override;
     void Changed(bool resetData) override;

@@ -11,6 +11,9 @@
 #include "processing/TGVCPU.h"
 #include "processing/filter/ILCOwner.h"
 #include "processing/graph/IGraphAxis.h"
+#include "project/TFillProgress.h"
+
+#include <algorithm>
 
 #include <stdexcept>
 
@@ -94,9 +97,11 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         // not written to cost nothing. They are populated only a little ahead of the walk,
         // which may pass far fewer.
         TPageWarmer warmer;
+        int64_t total = 0;
         if (TGVCPU* db = processor.Db()) {
             TAEPNav counting;
-            const int32_t total = db->RecordCount(counting, record);
+            total = db->RecordCount(counting, record);
+            result.RecordsTotal = total > 0 ? total : 0;
             if (total > 0) {
                 result.Points.reserve(static_cast<size_t>(total));
                 AdviseLargePages(result.Points);
@@ -120,7 +125,13 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
             // The user's input is looked at when the walk starts and now and then after:
             // a stop asked for while the progress was shown ends the walk there.
             if (++step == 1 || (step & 0x3FFF) == 0) {
-                if (request.Progress) request.Progress(step);
+                // A filter passes fewer records than the file has: the position in the file
+                // tells how far the walk got.
+                int64_t passed = static_cast<int64_t>(step) - 1;
+                if (total > 0 && i >= 0)
+                    passed = std::min<int64_t>(std::max<int64_t>(passed, i), total);
+                result.RecordsPassed = passed;
+                if (request.Progress) request.Progress(passed, result.RecordsTotal);
                 if (request.Aborted && request.Aborted()) throw TAbort();
                 warmer.Reached(result.Points.size());
             }
@@ -202,7 +213,9 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
 }
 
 std::string FillNotice(bool filled, const TGraphFillResult& result) {
-    if (!filled) return result.Stopped ? txtStopped : std::string();
+    if (!filled)
+        return result.Stopped ? StoppedText(result.RecordsPassed, result.RecordsTotal)
+                              : std::string();
     return result.Plotted == 0 ? txtNoData : std::string();
 }
 

@@ -21,8 +21,8 @@ struct TGraphFillRequest {
     bool FirstHitOnly = false;
     // Asked now and then; true ends the fill like an error with the message "Abort".
     std::function<bool()> Aborted;
-    // Records read so far, now and then.
-    std::function<void(int64_t)> Progress;
+    // Records passed so far of the records of the file (0: not known), now and then.
+    std::function<void(int64_t, int64_t)> Progress;
     // A time-mark record (data point index, bottom value) while the bottom field is a time.
     std::function<void(int32_t, long double)> TakeTimeMark;
     // The series keep their members after the fill, so that the caller can build point
@@ -40,14 +40,17 @@ struct TGraphFillResult {
     size_t Plotted = 0;
     // The fill ended because the user stopped it.
     bool Stopped = false;
+    // Records passed when the walk ended, of the records of the file (0: not known).
+    int64_t RecordsPassed = 0;
+    int64_t RecordsTotal = 0;
     std::string Error;
 };
 
 inline constexpr char txtNoData[] = "No Data";
-inline constexpr char txtStopped[] = "Stopped";
 
 // What a graph says where its plot was after a fill (empty: the plot speaks for itself): a fill
-// the user stopped, and a fill in which no record reached a series, leave no stale picture.
+// the user stopped says how far it got, and a fill in which no record reached a series leaves
+// no stale picture.
 std::string FillNotice(bool filled, const TGraphFillResult& result);
 
 // Steps of a fill from the look-up of the fields to the drawn points. False with the cursor's
