@@ -42,9 +42,11 @@ size_t ValueHash(double x, uint8_t channel) {
     uint64_t bits = 0;
     static_assert(sizeof bits == sizeof x);
     std::memcpy(&bits, &x, sizeof bits);
-    bits ^= uint64_t{channel} << 56 | channel;
+    // Values people plot have zeros in the low bits of the mantissa, which a product keeps in
+    // its low bits: the high half is folded in before and after.
+    bits ^= (bits >> 32) ^ (uint64_t{channel} << 48);
     bits *= 0x9E3779B97F4A7C15ULL;
-    return static_cast<size_t>(bits ^ (bits >> 29));
+    return static_cast<size_t>(bits ^ (bits >> 32));
 }
 
 // Members per block where the costly part of a pass over the members runs on two threads.
