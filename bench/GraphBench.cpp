@@ -3,6 +3,7 @@
 // container paints them again.
 
 #include "TAlternate.h"
+#include "TAnonPeak.h"
 #include "TTenMillionHits.h"
 #include "model/TAEFieldIDs.h"
 #include "persist/TNumberFormat.h"
@@ -176,6 +177,52 @@ void BM_GraphRedrawAfterZoom(benchmark::State& state) {
     state.counters["points"] = static_cast<double>(s.View->RecordsRead());
 }
 BENCHMARK(BM_GraphRedrawAfterZoom)->Unit(benchmark::kMillisecond)->Iterations(5);
+
+// The memory a fill holds beyond the mapped file at its peak, per hit read, for the demo's
+// "Hits per Channel" histogram (one bin per channel) and for a point plot. A histogram needs
+// no memory per hit: the program exits with 1 when it takes more than a byte per hit, which
+// at ten million hits is far above any number of bins.
+void MemoryPerHit(benchmark::State& state, uint8_t type) {
+    const bool histogram = type == stHistigram;
+    TGraphSetup s(type, false, fidAmpl, histogram ? fidChan : fidTimeS);
+    if (histogram) {
+        TSeriesGr& series = *s.View->Series().Get(0);
+        series.SetBinNum(14);
+        series.SetCenterBin(true);
+    }
+    // The plot's picture is drawn once before: it is the same for any number of hits.
+    s.View->Container()->RenderNow();
+    double perHit = 0;
+    for (auto _ : state) {
+        s.View->SetActive(false);
+        bench::TAnonPeak peak;
+        s.View->SetActive(true);
+        s.View->Container()->RenderNow();
+        peak.Stop();
+        const auto records = static_cast<double>(s.View->RecordsRead());
+        perHit = records > 0 ? static_cast<double>(peak.Growth()) / records : 0;
+        state.counters["records"] = records;
+        state.counters["peak_mib"] = static_cast<double>(peak.Growth()) / (1 << 20);
+    }
+    if (!s.View->Active()) state.SkipWithError(s.View->FillError().c_str());
+    state.counters["peak_bytes_per_hit"] = perHit;
+    std::fprintf(stderr, "%s: %.1f bytes per hit beyond the file at the peak\n",
+                 histogram ? "histogram" : "point plot", perHit);
+    if (histogram && perHit > 1) {
+        Missed = true;
+        state.SkipWithError("the histogram's memory grows with the hits");
+    }
+}
+
+void BM_GraphMemoryHistogram(benchmark::State& state) {
+    MemoryPerHit(state, stHistigram);
+}
+BENCHMARK(BM_GraphMemoryHistogram)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
+
+void BM_GraphMemoryPointPlot(benchmark::State& state) {
+    MemoryPerHit(state, stPointPlot);
+}
+BENCHMARK(BM_GraphMemoryPointPlot)->Unit(benchmark::kMillisecond)->Iterations(1)->UseRealTime();
 
 } // namespace
 

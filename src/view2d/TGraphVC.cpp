@@ -515,8 +515,8 @@ void TGraphVC::SetActive(bool value) {
             ClearFill();
             FTimeMarks->ClearMarks();
         } else {
-            FRecordsRead = static_cast<int64_t>(result.Points.size());
-            if (!result.Points.empty()) {
+            FRecordsRead = result.Records;
+            if (result.Records > 0) {
                 for (const auto& a : FAddOns)
                     a->Fill();
                 FTimeMarks->BuildLines();

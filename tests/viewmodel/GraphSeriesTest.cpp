@@ -69,6 +69,11 @@ struct TSeriesFixture : ::testing::Test {
         for (TFakeAxis* a : {&left, &bottom, &right})
             a->AxisFinishCurrentRange();
         series.PrepareLists(channels, 2);
+        if (series.NeedsSecondWalk()) {
+            series.BeginSecondWalk(run);
+            for (const TGraphDataPoint& p : points)
+                series.TakeAgain(run, p, record);
+        }
         series.Aggregate(run, 2);
         series.BuildPoints(run);
     }
@@ -119,6 +124,41 @@ TEST_F(TSeriesFixture, EveryValueFallsInTheBinOfItsTruncatedQuotient) {
     const auto& bins = series.BinLists()[0];
     for (size_t k = 0; k < 100; ++k)
         EXPECT_EQ(bins[k].Count, expected[k]) << k;
+}
+
+// A histogram keeps no member per record: the walk counts by bottom value and channel, and
+// where the values are too many different ones, a second walk bins them once the range is
+// known. Both give the bins of the truncated quotients.
+TEST_F(TSeriesFixture, AHistogramBinsWithoutMembers) {
+    series.SetTypeSeries(stHistigram);
+    series.SetBinSumType(bsSum);
+    const int n = 5000;
+    for (int k = 0; k < n; ++k)
+        Add(static_cast<long double>((k * 7919) % 4999) / 50.0L, k % 13, 1 + k % 3, k % 101 == 7);
+    std::vector<int32_t> counts(100, 0);
+    std::vector<long double> sums(100, 0);
+    size_t taken = 0;
+    for (const TGraphDataPoint& p : points) {
+        if (p.Deleted) continue;
+        ++taken;
+        const auto i = static_cast<size_t>(std::trunc(p.X));
+        ++counts[i];
+        sums[i] += p.LeftY;
+    }
+    for (const size_t limit : {size_t{1} << 16, size_t{100}}) {
+        series.ClearRun();
+        series.SetValueLimit(limit);
+        Fill();
+        EXPECT_TRUE(series.Members().empty());
+        EXPECT_EQ(series.Taken(), taken);
+        EXPECT_EQ(series.NeedsSecondWalk(), limit == 100);
+        const auto& bins = series.BinLists()[0];
+        ASSERT_EQ(bins.size(), 100u);
+        for (size_t k = 0; k < 100; ++k) {
+            EXPECT_EQ(bins[k].Count, counts[k]) << k << " limit " << limit;
+            EXPECT_EQ(bins[k].Value, sums[k]) << k << " limit " << limit;
+        }
+    }
 }
 
 // Enough members that the bins and the points are worked out on two threads, block by block:

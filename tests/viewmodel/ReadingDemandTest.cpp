@@ -227,5 +227,50 @@ TEST_F(ReadingDemand, AGraphFillGivesWhatWholeRecordsGive) {
     EXPECT_FALSE(members.empty());
 }
 
+// Histograms alone keep no data point per record; one that keeps too few bottom values bins
+// on a second walk over the same records, to the bins of one that keeps them all (the bins
+// themselves are checked with the series).
+TEST_F(ReadingDemand, HistogramsAloneKeepNoDataPoints) {
+    test::TFakeAxis left, bottom, right;
+    TSeriesGrList list;
+    test::TFakeSeriesPoints kept, walked;
+    left.FieldId = Pressure->ID();
+    bottom.FieldId = fidCalcLoading;
+    TSeriesGr* byValue = list.Add(std::make_unique<TSeriesGr>());
+    TSeriesGr* again = list.Add(std::make_unique<TSeriesGr>());
+    byValue->SetObject(&kept, "Fake");
+    again->SetObject(&walked, "Fake");
+    again->SetValueLimit(2);
+    for (TSeriesGr* s : {byValue, again}) {
+        s->SetTypeSeries(stHistigram);
+        s->SetBinNum(7);
+    }
+    TGraphFillRequest request;
+    request.Processor = Graph;
+    request.Axes.Left = &left;
+    request.Axes.Bottom = &bottom;
+    request.Axes.Right = &right;
+    request.Series = &list;
+    TGraphFillResult result;
+    ASSERT_TRUE(FillGraphRecords(request, result)) << result.Error;
+    EXPECT_TRUE(result.Points.empty());
+    EXPECT_GT(result.Records, 0);
+    EXPECT_TRUE(again->NeedsSecondWalk());
+    EXPECT_FALSE(byValue->NeedsSecondWalk());
+    EXPECT_GT(byValue->Taken(), 2u);
+    EXPECT_EQ(again->Taken(), byValue->Taken());
+    ASSERT_EQ(byValue->BinLists().size(), again->BinLists().size());
+    for (size_t k = 0; k < byValue->BinLists().size(); ++k) {
+        const auto& a = byValue->BinLists()[k];
+        const auto& b = again->BinLists()[k];
+        ASSERT_EQ(a.size(), b.size());
+        for (size_t i = 0; i < a.size(); ++i) {
+            EXPECT_EQ(a[i].Count, b[i].Count) << k << " " << i;
+            EXPECT_EQ(a[i].Value, b[i].Value) << k << " " << i;
+        }
+    }
+    EXPECT_EQ(kept.Points.size(), walked.Points.size());
+}
+
 } // namespace
 } // namespace vorelt

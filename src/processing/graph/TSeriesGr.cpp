@@ -13,6 +13,7 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstring>
 
 namespace vorelt {
 
@@ -30,6 +31,23 @@ long double LogOrZero(long double v) {
 
 // Bin counts up to this many always keep every bin: a few megabytes at most.
 constexpr int32_t SparseBinsFrom = 4096;
+
+// A histogram keeps at most this many (bottom value, channel) pairs, 32 bytes each in a table
+// at most half full (4 MiB); beyond, it bins during a second walk.
+constexpr size_t MaxValueEntries = size_t{1} << 16;
+
+size_t ValueHash(double x, uint8_t channel) {
+    // 0 and -0 are the same value.
+    if (x == 0) x = 0;
+    uint64_t bits = 0;
+    static_assert(sizeof bits == sizeof x);
+    std::memcpy(&bits, &x, sizeof bits);
+    // Values people plot have zeros in the low bits of the mantissa, which a product keeps in
+    // its low bits: the high half is folded in before and after.
+    bits ^= (bits >> 32) ^ (uint64_t{channel} << 48);
+    bits *= 0x9E3779B97F4A7C15ULL;
+    return static_cast<size_t>(bits ^ (bits >> 32));
+}
 
 // Members per block where the costly part of a pass over the members runs on two threads.
 constexpr size_t MembersPerBlock = 64 * TSeriesPointBatch::Capacity;
@@ -66,7 +84,7 @@ int32_t ComputeBinCount(uint8_t binNumType, long double binNum, bool centerBin, 
     return n > MaxBinCount ? MaxBinCount : static_cast<int32_t>(n);
 }
 
-TSeriesGr::TSeriesGr() {
+TSeriesGr::TSeriesGr() : FValueLimit(MaxValueEntries) {
     FLogCons.SetOperation(lcAnd);
     FLogCons.SetEditFlags(6);
     FChannelSlot.fill(-1);
@@ -108,6 +126,10 @@ void TSeriesGr::SetObject(ISeriesPoints* object, const std::string& className) {
 void TSeriesGr::ClearRun() {
     FMembers.clear();
     FMembers.shrink_to_fit();
+    ClearValues();
+    FTakenByValue = 0;
+    FSecondWalk = false;
+    FWalkBinsReady = false;
     FBinLists.clear();
     FSparse.clear();
     FSparseBins = false;
@@ -120,9 +142,17 @@ void TSeriesGr::ClearRun() {
 void TSeriesGr::ClearMembers() {
     FMembers.clear();
     FMembers.shrink_to_fit();
+    ClearValues();
+}
+
+void TSeriesGr::ClearValues() {
+    FValues.clear();
+    FValues.shrink_to_fit();
+    FValuesUsed = 0;
 }
 
 void TSeriesGr::ReserveMembers(size_t count, TPageWarmer& warmer) {
+    if (!NeedsDataPoints()) return;
     FMembers.reserve(count);
     AdviseLargePages(FMembers);
     warmer.Add(FMembers);
@@ -137,15 +167,18 @@ long double TSeriesGr::SideValue(const TGraphDataPoint& p) const {
 }
 
 bool TSeriesGr::Accept(const TGraphRun& run, int32_t index, const TAERecord& record) {
-    const TGraphDataPoint& p = (*run.Points)[static_cast<size_t>(index)];
+    return Accept(run, index, (*run.Points)[static_cast<size_t>(index)], record);
+}
+
+bool TSeriesGr::Takes(const TGraphRun& run, const TGraphDataPoint& p, const TAERecord& record) {
     if (FSide == sdRight && !run.RightOn) return false;
     if (FSide == sdRight ? p.RightNull : p.LeftNull) return false;
-    IGraphAxis* side = run.SideAxis(FSide);
-    TRangeCollector* sideRange = run.SideRange(FSide);
-    const long double y = SideValue(p);
     if (IsPointPlot()) {
         // A logarithm is taken of both coordinates: what has none is not plotted. During the
         // walk the collectors know which axes are logarithmic.
+        const IGraphAxis* side = run.SideAxis(FSide);
+        const TRangeCollector* sideRange = run.SideRange(FSide);
+        const long double y = SideValue(p);
         const bool sideLog = sideRange ? sideRange->Logarithmic : side->AxisLogarithmic();
         const bool bottomLog =
             run.BottomRange ? run.BottomRange->Logarithmic : run.Bottom->AxisLogarithmic();
@@ -154,18 +187,98 @@ bool TSeriesGr::Accept(const TGraphRun& run, int32_t index, const TAERecord& rec
     }
     if (FEnabledFilter && !FLogCons.Evaluate(record)) return false;
     if (!FUseDelRec && p.Deleted) return false;
-    FMembers.push_back(index);
+    return true;
+}
+
+bool TSeriesGr::Accept(const TGraphRun& run, int32_t index, const TGraphDataPoint& p,
+                       const TAERecord& record) {
+    if (!Takes(run, p, record)) return false;
+    if (NeedsDataPoints()) {
+        FMembers.push_back(index);
+    } else {
+        ++FTakenByValue;
+        TakeValue(p);
+    }
     if (IsPointPlot()) {
-        if (sideRange)
+        const long double y = SideValue(p);
+        if (TRangeCollector* sideRange = run.SideRange(FSide))
             sideRange->Add(y);
         else
-            side->AxisAddValue(y);
+            run.SideAxis(FSide)->AxisAddValue(y);
     }
     if (run.BottomRange)
         run.BottomRange->Add(p.X);
     else
         run.Bottom->AxisAddValue(p.X);
     return true;
+}
+
+void TSeriesGr::TakeValue(const TGraphDataPoint& p) {
+    // No number falls in a bin.
+    if (FSecondWalk || std::isnan(p.X)) return;
+    if (FValues.empty()) FValues.resize(1024);
+    size_t mask = FValues.size() - 1;
+    size_t k = ValueHash(p.X, p.Channel) & mask;
+    while (FValues[k].Used && !(FValues[k].X == p.X && FValues[k].Channel == p.Channel))
+        k = (k + 1) & mask;
+    const long double y = SideValue(p);
+    TValueEntry& e = FValues[k];
+    if (e.Used) {
+        ++e.Count;
+        switch (FBinSumType) {
+        case bsAve:
+        case bsSum:
+            e.Value += y;
+            break;
+        case bsMax:
+            e.Value = std::max(y, e.Value);
+            break;
+        case bsMin:
+            e.Value = std::min(y, e.Value);
+            break;
+        default:
+            break;
+        }
+        return;
+    }
+    if (FValuesUsed >= FValueLimit) {
+        // Too many different values to keep: the bins are taken on a second walk.
+        ClearValues();
+        FSecondWalk = true;
+        return;
+    }
+    e.Used = true;
+    e.X = p.X;
+    e.Channel = p.Channel;
+    e.Count = 1;
+    e.Value = y;
+    ++FValuesUsed;
+    // At most half full, so that a look-up ends after a few steps.
+    if (2 * FValuesUsed <= FValues.size()) return;
+    std::vector<TValueEntry> old(FValues.size() * 2);
+    old.swap(FValues);
+    mask = FValues.size() - 1;
+    for (const TValueEntry& o : old) {
+        if (!o.Used) continue;
+        size_t j = ValueHash(o.X, o.Channel) & mask;
+        while (FValues[j].Used)
+            j = (j + 1) & mask;
+        FValues[j] = o;
+    }
+}
+
+void TSeriesGr::BeginSecondWalk(const TGraphRun& run) {
+    FWalkBinsReady = false;
+    long double lo = 0, hi = 0;
+    if (FBinCount <= 0 || !run.Bottom->AxisBounds(lo, hi)) return;
+    FWalkBinning = Binning(lo, hi);
+    FWalkBinsReady = true;
+}
+
+void TSeriesGr::TakeAgain(const TGraphRun& run, const TGraphDataPoint& p, const TAERecord& record) {
+    if (!FWalkBinsReady || !Takes(run, p, record)) return;
+    int32_t i = 0;
+    if (FWalkBinning.Index(p.X, i)) TakeIntoBins(p.Channel, 1, SideValue(p), i);
 }
 
 void TSeriesGr::ComputeBinCount(const TGraphRun& run) {
@@ -207,8 +320,7 @@ void TSeriesGr::PrepareLists(const std::vector<int32_t>& channels, int pass) {
         return;
     }
     // A count far above the members would be mostly empty bins, for every channel.
-    FSparseBins =
-        FBinCount > SparseBinsFrom && static_cast<size_t>(FBinCount) > 2 * FMembers.size() + 1;
+    FSparseBins = FBinCount > SparseBinsFrom && static_cast<size_t>(FBinCount) > 2 * Taken() + 1;
     if (FSparseBins) {
         FBinLists.assign(1 + n, {});
         FSparse.assign(1 + n, {});
@@ -273,6 +385,18 @@ void TSeriesGr::Aggregate(const TGraphRun& run, int pass) {
         long double lo = 0, hi = 0;
         if (!run.Bottom->AxisBounds(lo, hi)) return;
         const TBinning binning = Binning(lo, hi);
+        if (!NeedsDataPoints()) {
+            // What the walk kept by value, or what a second walk binned already.
+            for (const TValueEntry& e : FValues) {
+                int32_t i = 0;
+                if (e.Used && binning.Index(e.X, i)) TakeIntoBins(e.Channel, e.Count, e.Value, i);
+            }
+            ClearValues();
+            FinishBins(*side, lo, hi);
+            run.Left->AxisFinishRange();
+            if (run.Right && run.RightOn) run.Right->AxisFinishRange();
+            return;
+        }
         // The bins are found ahead on two threads; the counts and sums are taken in order.
         auto reset = [](TBinBlock& out) { out.Bins.resize(MembersPerBlock); };
         auto find = [&](size_t from, size_t to, TBinBlock& out) {
@@ -289,7 +413,7 @@ void TSeriesGr::Aggregate(const TGraphRun& run, int pass) {
                 const TGraphDataPoint& p = points[static_cast<size_t>(FMembers[k])];
                 const int32_t i = block.Bins[k - block.From];
                 if (i < 0) continue;
-                TakeIntoBins(p, i);
+                TakeIntoBins(p.Channel, 1, SideValue(p), i);
             }
         };
         RunBlocksInOrder<TBinBlock>(FMembers.size(), MembersPerBlock, reset, find, take);
@@ -299,25 +423,24 @@ void TSeriesGr::Aggregate(const TGraphRun& run, int pass) {
     if (run.Right && run.RightOn) run.Right->AxisFinishRange();
 }
 
-void TSeriesGr::TakeIntoBins(const TGraphDataPoint& p, int32_t i) {
-    const int slot = ChannelSlot(p.Channel);
+void TSeriesGr::TakeIntoBins(uint8_t channel, int32_t count, long double value, int32_t i) {
+    const int slot = ChannelSlot(channel);
     if (slot < 0) return;
-    const long double y = SideValue(p);
     auto take = [&](TGraphBin& b) {
-        ++b.Count;
+        b.Count += count;
         switch (FBinSumType) {
         case bsCnt:
-            b.Value += 1;
+            b.Value += count;
             break;
         case bsAve:
         case bsSum:
-            b.Value += y;
+            b.Value += value;
             break;
         case bsMax:
-            b.Value = std::max(y, b.Value);
+            b.Value = std::max(value, b.Value);
             break;
         case bsMin:
-            b.Value = std::min(y, b.Value);
+            b.Value = std::min(value, b.Value);
             break;
         default:
             break;

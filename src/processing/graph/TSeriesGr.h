@@ -160,8 +160,25 @@ public:
     // the bottom axis.
     // Room for the members of a walk over `count` records, before it starts; the warmer
     // populates it as the walk goes.
+    // Histograms keep no members: they reserve nothing.
     void ReserveMembers(size_t count, TPageWarmer& warmer);
     bool Accept(const TGraphRun& run, int32_t index, const TAERecord& record);
+    // The same for the data point `p` of index `index`, which the walk need not keep when no
+    // series asks for the data points (NeedsDataPoints).
+    bool Accept(const TGraphRun& run, int32_t index, const TGraphDataPoint& p,
+                const TAERecord& record);
+    // Histograms take what the walk hands them by bottom value and channel, so they need
+    // neither members nor the data points; every other type works from the members.
+    bool NeedsDataPoints() const { return FTypeSeries != stHistigram; }
+    // A histogram whose bottom values were too many different ones to keep bins them during
+    // a second walk over the same records, after the ranges are finished and the lists
+    // prepared for pass 2: BeginSecondWalk, TakeAgain for every record the first walk handed
+    // to Accept, then Aggregate as usual.
+    bool NeedsSecondWalk() const { return FSecondWalk; }
+    // The most different (bottom value, channel) pairs a histogram keeps during the walk.
+    void SetValueLimit(size_t n) { FValueLimit = n; }
+    void BeginSecondWalk(const TGraphRun& run);
+    void TakeAgain(const TGraphRun& run, const TGraphDataPoint& p, const TAERecord& record);
     void ComputeBinCount(const TGraphRun& run);
     // Pass 1 before the axes' ranges are finished, pass 2 after.
     void PrepareLists(const std::vector<int32_t>& channels, int pass);
@@ -174,6 +191,8 @@ public:
 
     int32_t BinCount() const { return FBinCount; }
     const std::vector<int32_t>& Members() const { return FMembers; }
+    // The records the last walk took: the members, or what a histogram counted.
+    size_t Taken() const { return FMembers.size() + FTakenByValue; }
     void ClearMembers();
     const std::vector<int32_t>& Channels() const { return FChannels; }
     // Entry 0 all channels, entry k the channel Channels[k - 1]. One bin per bin of the count,
@@ -206,8 +225,15 @@ private:
         bool Index(long double x, int32_t& index) const;
     };
     TBinning Binning(long double lo, long double hi) const;
-    // A member of bin i into its channel's bins and those of all channels.
-    void TakeIntoBins(const TGraphDataPoint& p, int32_t i);
+    // `count` records of the channel with `value` (their sum, largest or smallest side value)
+    // into bin i of the channel and of all channels.
+    void TakeIntoBins(uint8_t channel, int32_t count, long double value, int32_t i);
+    // Whether the record passes the series' own tests: the side, a side value, the condition
+    // and deleted records.
+    bool Takes(const TGraphRun& run, const TGraphDataPoint& p, const TAERecord& record);
+    // A histogram's record by its bottom value and channel into the value table.
+    void TakeValue(const TGraphDataPoint& p);
+    void ClearValues();
     // Averages, cumulation, the range of the values and the extents of every bin.
     void FinishBins(IGraphAxis& side, long double lo, long double hi);
     // The extent of bin i over lo .. hi.
@@ -272,6 +298,22 @@ private:
     bool FCenterBin = false;
     int32_t FBinCount = 0;
     std::vector<int32_t> FMembers;
+    // What a histogram took during the walk, by bottom value and channel: as many entries as
+    // different pairs, at most MaxValueEntries, in an open table of a power-of-two size.
+    struct TValueEntry {
+        double X = 0;
+        int32_t Count = 0;
+        uint8_t Channel = 0;
+        bool Used = false;
+        long double Value = 0;
+    };
+    std::vector<TValueEntry> FValues;
+    size_t FValuesUsed = 0;
+    size_t FValueLimit;
+    size_t FTakenByValue = 0;
+    bool FSecondWalk = false;
+    TBinning FWalkBinning;
+    bool FWalkBinsReady = false;
     uint8_t FTypePoint = 0;
 };
 

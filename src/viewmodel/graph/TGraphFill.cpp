@@ -80,12 +80,15 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
     result.TimeAxis = bottom && bottom->HasFlag(ffTime);
 
     std::vector<TSeriesGr*> visible;
+    // Histograms alone need no data point per record.
+    bool keepPoints = false;
     for (int i = 0; i < request.Series->Count(); ++i) {
         TSeriesGr* s = request.Series->Get(i);
         if (!s->Visible()) continue;
         const ILCOwner* owner = s->LogCons().GetOwner();
         s->BindCondition(record.Fields(), owner ? owner->ConditionVariants() : nullptr);
         visible.push_back(s);
+        keepPoints = keepPoints || s->NeedsDataPoints();
     }
 
     try {
@@ -103,9 +106,11 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
             total = db->RecordCount(counting, record);
             result.RecordsTotal = total > 0 ? total : 0;
             if (total > 0) {
-                result.Points.reserve(static_cast<size_t>(total));
-                AdviseLargePages(result.Points);
-                warmer.Add(result.Points);
+                if (keepPoints) {
+                    result.Points.reserve(static_cast<size_t>(total));
+                    AdviseLargePages(result.Points);
+                    warmer.Add(result.Points);
+                }
                 for (TSeriesGr* s : visible)
                     s->ReserveMembers(static_cast<size_t>(total), warmer);
                 warmer.Start(WarmAhead);
@@ -119,62 +124,73 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
         walk.BottomRange = &bottomRange;
         walk.RightRange = &rightRange;
         uint32_t step = 0;
-        int32_t i = processor.FirstRecord(nav, record, -1);
-        while ((nav.Out.Status & nsEndForward) == 0) {
-            if (nav.Out.Status & nsError) break;
-            // The user's input is looked at when the walk starts and now and then after:
-            // a stop asked for while the progress was shown ends the walk there.
-            if (++step == 1 || (step & 0x3FFF) == 0) {
-                // A filter passes fewer records than the file has: the position in the file
-                // tells how far the walk got.
-                int64_t passed = static_cast<int64_t>(step) - 1;
-                if (total > 0 && i >= 0)
-                    passed = std::min<int64_t>(std::max<int64_t>(passed, i), total);
-                result.RecordsPassed = passed;
-                if (request.Progress) request.Progress(passed, result.RecordsTotal);
-                if (request.Aborted && request.Aborted()) throw TAbort();
-                warmer.Reached(result.Points.size());
-            }
-            const uint8_t kind = nav.Out.Kind;
-            const bool skipHit =
-                onlyFirst && kind == rkHit && (nav.Out.EventFlags & rfFirstHit) == 0;
-            if (!skipHit) {
-                processor.ReadRecord(nav, record, i);
+        // One walk over the branch's records: `take` gets the data point of every record with
+        // a bottom value, its index among them and its kind.
+        auto walkRecords = [&](auto&& take) {
+            int64_t count = 0;
+            nav = TAEPNav{};
+            nav.Kinds = GraphKinds;
+            int32_t i = processor.FirstRecord(nav, record, -1);
+            while ((nav.Out.Status & nsEndForward) == 0) {
                 if (nav.Out.Status & nsError) break;
-                if (!bottom->IsNull()) {
-                    TGraphDataPoint p;
-                    p.Position = i;
-                    if (chan && !chan->IsNull()) {
-                        const int64_t c = GetFieldInt64(*chan);
-                        p.Channel = static_cast<uint8_t>(c < 0 ? 0 : c > 255 ? 255 : c);
-                    }
-                    p.Selected = selected && !selected->IsNull() && GetFieldBoolean(*selected);
-                    p.Deleted = deleted && !deleted->IsNull() && GetFieldBoolean(*deleted);
-                    p.LeftNull = !left || left->IsNull();
-                    if (!p.LeftNull) p.LeftY = static_cast<double>(GetFieldFloat(*left));
-                    p.RightNull = !right || right->IsNull();
-                    if (!p.RightNull) p.RightY = static_cast<double>(GetFieldFloat(*right));
-                    p.X = static_cast<double>(GetFieldFloat(*bottom));
-                    const int32_t index = static_cast<int32_t>(result.Points.size());
-                    result.Points.push_back(p);
-                    if (kind == rkHit || kind == rkCriterion) {
-                        for (TSeriesGr* s : visible)
-                            s->Accept(walk, index, record);
-                    } else if (kind == rkTimeMark && result.TimeAxis && request.TakeTimeMark) {
-                        request.TakeTimeMark(index, p.X);
+                // The user's input is looked at when the walk starts and now and then after:
+                // a stop asked for while the progress was shown ends the walk there.
+                if (++step == 1 || (step & 0x3FFF) == 0) {
+                    // A filter passes fewer records than the file has: the position in the
+                    // file tells how far the walk got (a second walk starts again from 0).
+                    int64_t passed = static_cast<int64_t>(step) - 1;
+                    if (total > 0 && i >= 0)
+                        passed = std::min<int64_t>(std::max<int64_t>(passed, i), total);
+                    result.RecordsPassed = passed;
+                    if (request.Progress) request.Progress(passed, result.RecordsTotal);
+                    if (request.Aborted && request.Aborted()) throw TAbort();
+                    warmer.Reached(static_cast<size_t>(count));
+                }
+                const uint8_t kind = nav.Out.Kind;
+                const bool skipHit =
+                    onlyFirst && kind == rkHit && (nav.Out.EventFlags & rfFirstHit) == 0;
+                if (!skipHit) {
+                    processor.ReadRecord(nav, record, i);
+                    if (nav.Out.Status & nsError) break;
+                    if (!bottom->IsNull()) {
+                        TGraphDataPoint p;
+                        p.Position = i;
+                        if (chan && !chan->IsNull()) {
+                            const int64_t c = GetFieldInt64(*chan);
+                            p.Channel = static_cast<uint8_t>(c < 0 ? 0 : c > 255 ? 255 : c);
+                        }
+                        p.Selected = selected && !selected->IsNull() && GetFieldBoolean(*selected);
+                        p.Deleted = deleted && !deleted->IsNull() && GetFieldBoolean(*deleted);
+                        p.LeftNull = !left || left->IsNull();
+                        if (!p.LeftNull) p.LeftY = static_cast<double>(GetFieldFloat(*left));
+                        p.RightNull = !right || right->IsNull();
+                        if (!p.RightNull) p.RightY = static_cast<double>(GetFieldFloat(*right));
+                        p.X = static_cast<double>(GetFieldFloat(*bottom));
+                        take(p, static_cast<int32_t>(count), kind);
+                        ++count;
                     }
                 }
+                i = processor.NextRecord(nav, record, i);
             }
-            i = processor.NextRecord(nav, record, i);
-        }
+            return count;
+        };
+        result.Records = walkRecords([&](const TGraphDataPoint& p, int32_t index, uint8_t kind) {
+            if (keepPoints) result.Points.push_back(p);
+            if (kind == rkHit || kind == rkCriterion) {
+                for (TSeriesGr* s : visible)
+                    s->Accept(walk, index, p, record);
+            } else if (kind == rkTimeMark && result.TimeAxis && request.TakeTimeMark) {
+                request.TakeTimeMark(index, p.X);
+            }
+        });
         if (nav.Out.Status & nsError) throw std::runtime_error(nav.Out.Message);
         warmer.Stop();
         leftRange.HandTo(axes.Left);
         bottomRange.HandTo(axes.Bottom);
         rightRange.HandTo(axes.Right);
         for (const TSeriesGr* s : visible)
-            result.Plotted += s->Members().size();
-        if (result.Points.empty()) return true;
+            result.Plotted += s->Taken();
+        if (result.Records == 0) return true;
 
         if (const auto* list = dynamic_cast<const TAEListIntegerField*>(channels))
             if (!list->IsNull() && list->List())
@@ -190,8 +206,24 @@ bool FillGraphRecords(TGraphFillRequest& request, TGraphFillResult& result) {
             if (a) a->AxisFinishRange();
         for (IGraphAxis* a : {axes.Left, axes.Bottom, axes.Right})
             if (a) a->AxisFinishCurrentRange();
+        std::vector<TSeriesGr*> again;
         for (TSeriesGr* s : visible) {
             s->PrepareLists(result.Channels, 2);
+            if (s->NeedsSecondWalk()) {
+                s->BeginSecondWalk(run);
+                again.push_back(s);
+            }
+        }
+        if (!again.empty()) {
+            // The same records as the first walk, now that the bins are known.
+            walkRecords([&](const TGraphDataPoint& p, int32_t, uint8_t kind) {
+                if (kind == rkHit || kind == rkCriterion)
+                    for (TSeriesGr* s : again)
+                        s->TakeAgain(run, p, record);
+            });
+            if (nav.Out.Status & nsError) throw std::runtime_error(nav.Out.Message);
+        }
+        for (TSeriesGr* s : visible) {
             s->Aggregate(run, 2);
             s->BuildPoints(run);
             if (!request.KeepMembers) s->ClearMembers();

@@ -31,7 +31,10 @@ struct TGraphFillRequest {
 };
 
 struct TGraphFillResult {
+    // One per record read with a bottom value, kept only when a series works from them
+    // (every type but histograms); Records counts them either way.
     std::vector<TGraphDataPoint> Points;
+    int64_t Records = 0;
     // The channels present at the end of the walk.
     std::vector<int32_t> Channels;
     // The bottom field carries the time-mark attribute.
