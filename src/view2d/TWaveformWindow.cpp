@@ -267,7 +267,13 @@ void TWaveformWindow::FillValues(const TWaveformHit& hit) {
     std::vector<std::pair<std::string, std::string>> rows = hit.Values;
     if (hit.HasWaveform) {
         TWaveformFeatures f;
-        ComputeWaveformFeatures(hit.Volts, hit.Info.SampleRate, hit.Info.Threshold, FSpectrum, f);
+        // The spectrum the plot shows is already made: only the rest is computed here.
+        ComputeTimeFeatures(hit.Volts, hit.Info.SampleRate, hit.Info.Threshold, f);
+        f.HinkleyIndex = PickHinkley(hit.Volts);
+        f.AicIndex = PickAic(hit.Volts);
+        PickEnergyRatios(hit.Volts, EnergyRatioWindow, f.EnergyRatioIndex,
+                         f.ModifiedEnergyRatioIndex);
+        ComputeSpectralFeatures(FSpectrum, f);
         const double rate = hit.Info.SampleRate;
         auto micro = [rate](int64_t index) {
             return rate > 0 && index >= 0 ? Number(double(index) / rate * 1e6) : std::string();

@@ -60,6 +60,16 @@ void MakeTableProject(const std::string& data, const std::string& projectFile) {
     project.CloseDataFile();
 }
 
+// The project's window with its table filled by Run.
+TTableVC* OpenAndRun(TAppSession& session, const std::string& projectFile) {
+    TFMain& main = session.ShowMainWindow(1000, 700);
+    TFChild* child = main.OpenProjectWindow(projectFile, false);
+    TTableVC* view = child ? PlacedTable(*child) : nullptr;
+    if (!view) return nullptr;
+    child->ExecuteCommand(cmRun);
+    return QTest::qWaitFor([&] { return view->Active(); }) ? view : nullptr;
+}
+
 } // namespace
 
 TEST(WaveformSession, DoubleClickOnATableRowShowsItsWaveformAndNextWalksOn) {
@@ -82,13 +92,8 @@ TEST(WaveformSession, DoubleClickOnATableRowShowsItsWaveformAndNextWalksOn) {
     MakeTableProject(data, projectFile);
     const std::vector<std::string> before = listing();
 
-    TFMain& main = session.ShowMainWindow(1000, 700);
-    TFChild* child = main.OpenProjectWindow(projectFile, false);
-    ASSERT_NE(child, nullptr);
-    TTableVC* view = PlacedTable(*child);
+    TTableVC* view = OpenAndRun(session, projectFile);
     ASSERT_NE(view, nullptr);
-    child->ExecuteCommand(cmRun);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Active(); }));
     ASSERT_GE(view->Data().RowCount(), 400);
 
     // A double-click on the third data row.
@@ -167,16 +172,14 @@ TEST(WaveformSession, ATransientDatabaseOfAnotherNameIsChosenInTheDatabaseMenu) 
     const std::string projectFile = dir.File("hits.xml");
     MakeTableProject(data, projectFile);
 
-    TFMain& main = session.ShowMainWindow(1000, 700);
-    TFChild* child = main.OpenProjectWindow(projectFile, false);
-    ASSERT_NE(child, nullptr);
-    TTableVC* view = PlacedTable(*child);
+    TTableVC* view = OpenAndRun(session, projectFile);
     ASSERT_NE(view, nullptr);
-    child->ExecuteCommand(cmRun);
-    ASSERT_TRUE(QTest::qWaitFor([&] { return view->Active(); }));
     // No transient database beside the hits: the rows have no waveform to show.
     EXPECT_FALSE(view->ShowWaveform(TTableGrid::FixedRows));
 
+    TFMain& main = *session.Main;
+    TFChild* child = main.ActiveChild();
+    ASSERT_NE(child, nullptr);
     QMenu* database = main.menuBar()->findChild<QMenu*>("mDatabase");
     ASSERT_NE(database, nullptr);
     QAction* select = nullptr;
