@@ -43,7 +43,7 @@ void TTableGrid::BindColumns() {
     FPositions.clear();
     FDefaultTextPos = -1;
     if (!table) return;
-    table->PrepareRecord(FRecord);
+    table->PrepareRowRecord(FRecord);
     for (const TGVStringProperty* c : FView.Data().VisibleColumns()) {
         int pos = -1;
         for (int i = 0; i < FRecord.FieldCount(); ++i)

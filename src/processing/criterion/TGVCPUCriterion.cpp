@@ -10,6 +10,7 @@
 #include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
 #include "processing/IUserPrompt.h"
+#include "processing/TDemandChain.h"
 #include "processing/criterion/TAECriterion.h"
 #include "processing/expr/TPreProcessor.h"
 #include "processing/math/IProjectParameters.h"
@@ -247,6 +248,7 @@ void TGVCPUCriterion::Compute() {
         // not begin with the parent's sets, so a record of it would be filled wrongly by flat
         // position.
         FParent->PrepareRecord(FParentRecord);
+        DemandAllButUnusedWaveFeatures(FParent, *this, FParentRecord);
         const TAEListFields& input = FParentRecord.Fields();
         const TTestSectionList* sections = FindTestSections(*this);
         const TGVVariants* variants = ConditionVariants();

@@ -4,6 +4,7 @@
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
+#include "processing/TDemandChain.h"
 #include "processing/location/TLocFields.h"
 #include "processing/location/TLocOutMPT.h"
 
@@ -195,6 +196,7 @@ bool TGVCPULoc::RunAlgorithm(const TLocation& algorithm) {
     // clear on every read.
     TAERecord record;
     FParent->PrepareRecord(record);
+    DemandAllButUnusedWaveFeatures(FParent, *this, record);
     TParentInput input(*FParent, FNav, record);
     std::string error;
     bool ok = false;

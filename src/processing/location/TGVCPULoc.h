@@ -66,6 +66,9 @@ public:
     int32_t PriorRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
     void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
     int32_t RecordCount(TAEPNav& nav, TAERecord& record) override;
+    // A record read through this processor is the parent's with the event fields written from
+    // the computed list: it reads nothing more of the parent's fields.
+    bool WidenDemand(const TAERecord&, std::vector<uint8_t>&) const override { return true; }
 
     // Base items, then child nodes "Location" (the algorithm) and "TypeChan".
     void SaveToNode(TNodePersist& node) const override;

@@ -7,6 +7,7 @@
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/IProcessorContext.h"
+#include "processing/TDemandChain.h"
 #include "processing/expr/TAEExpresion.h"
 #include "processing/expr/TPreProcessor.h"
 #include "processing/math/IProjectParameters.h"
@@ -140,6 +141,7 @@ void TGVCPUPrc::Compute() {
     try {
         FSlotCount = FOwnFields.Count();
         PrepareRecord(FRecord);
+        DemandAllButUnusedWaveFeatures(FParent, *this, FRecord);
         const TAEListFields& layout = FRecord.Fields();
         FOwnBase = FRecord.FieldCount() - FSlotCount;
 

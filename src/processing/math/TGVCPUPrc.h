@@ -76,6 +76,9 @@ public:
     int32_t PriorRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
     void ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) override;
     int32_t RecordCount(TAEPNav& nav, TAERecord& record) override;
+    // A record read through this processor is the parent's with the computed values written:
+    // the values are computed beforehand, on a record of its own.
+    bool WidenDemand(const TAERecord&, std::vector<uint8_t>&) const override { return true; }
 
     // --- IExprOwner -----------------------------------------------------------------------
     std::string ExprFieldID(std::string_view name) const override;

@@ -4,6 +4,7 @@
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
+#include "processing/TDemandChain.h"
 #include "processing/TViewNodeCopy.h"
 #include "processing/filter/TFilterCommon.h"
 
@@ -45,6 +46,15 @@ void TGVCPUTbl::DeclareFields() {
 
 TAEField* TGVCPUTbl::NumRecField() const {
     return FOwnFields.FindByID(fidNumRec);
+}
+
+void TGVCPUTbl::PrepareRowRecord(TAERecord& record) {
+    PrepareRecord(record);
+    DemandAllButWaveFeatures(this, record, [this](std::string_view id) {
+        std::vector<std::string> lines;
+        CollectFieldUses(id, lines, false);
+        return !lines.empty() || FData.SeekCondition().ReferencesId(id);
+    });
 }
 
 bool TGVCPUTbl::FetchRow(TAEPNav& nav, TAERecord& record, int32_t rowNumber, int32_t position) {

@@ -34,6 +34,10 @@ public:
     // Reads the record at `position` into `record`, then sets "NumRec" to `rowNumber`, or to
     // null when it is -1. False when the cursor reports an error.
     bool FetchRow(TAEPNav& nav, TAERecord& record, int32_t rowNumber, int32_t position);
+    // Builds `record` for rows: it asks for the waveform features only when a column shows them
+    // or the search condition tests them, so that a row costs no spectrum nobody looks at.
+    // Call again when the columns or the search condition change.
+    void PrepareRowRecord(TAERecord& record);
 
     // Kind settings, an empty own set with "NumRec" again, no columns, first-hit-only off.
     void Reset() override;

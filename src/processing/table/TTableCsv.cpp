@@ -74,7 +74,7 @@ bool ExportTableCsv(TGVCPUTbl& table, const std::string& fileName, std::string& 
     TTableData& data = table.Data();
     const std::vector<const TGVStringProperty*> columns = data.VisibleColumns();
     TAERecord record;
-    table.PrepareRecord(record);
+    table.PrepareRowRecord(record);
     // Flat positions of the columns' fields in the record; -1 when the field is gone.
     std::vector<int> positions;
     positions.reserve(columns.size());

@@ -9,6 +9,7 @@
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
+#include "processing/TDemandChain.h"
 #include "processing/table/TGVCPUTbl.h"
 
 #include <cstdio>
@@ -276,6 +277,8 @@ bool TTableData::LoadRows(std::string& error, const std::function<bool()>& abort
     nav.Kinds = FTypeRec;
     TAERecord& record = FOwner.Record();
     FOwner.PrepareRecord(record);
+    // Listing the rows reads no field: the features would cost a spectrum per row for nothing.
+    DemandAllButWaveFeatures(&FOwner, record, [](std::string_view) { return false; });
     const bool onlyFirst = FOwner.IsLocated() && FOwner.GetFirstHitOnly();
     // The row list grows by doubling; the count of the stream is not known beforehand and
     // asking for it would walk the stream twice.
@@ -336,7 +339,7 @@ bool SeekTestsKind(uint8_t kind, bool otherKinds) {
 int32_t TTableData::Seek(int32_t startRow) {
     TAEPNav nav;
     TAERecord& record = FOwner.Record();
-    FOwner.PrepareRecord(record);
+    FOwner.PrepareRowRecord(record);
     const TAEListFields& layout = record.Fields();
     FSeekCondition.Bind(layout, FOwner.ConditionVariants());
     const bool otherKinds = SeekAsksOtherKinds(FSeekCondition, layout);

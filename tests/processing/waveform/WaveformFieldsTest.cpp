@@ -17,6 +17,13 @@
 #include "processing/filter/RegisterFilterClasses.h"
 #include "processing/filter/TGVCPUFltr.h"
 #include "processing/filter/TLCCondition.h"
+#include "processing/location/RegisterLocationClasses.h"
+#include "processing/location/TGVCPULoc.h"
+#include "processing/math/RegisterMathClasses.h"
+#include "processing/math/TGVCPUPrc.h"
+#include "processing/table/RegisterTableClasses.h"
+#include "processing/table/TGVCPUTbl.h"
+#include "processing/table/TTableCsv.h"
 #include "processing/waveform/TWaveformFieldValues.h"
 
 #include <gtest/gtest.h>
@@ -78,6 +85,9 @@ protected:
         RegisterDriversClasses();
         RegisterDbClasses();
         RegisterFilterClasses();
+        RegisterLocationClasses();
+        RegisterMathClasses();
+        RegisterTableClasses();
         Db.SetContext(&Context);
     }
     // Copies the file and those beside it with the same stem, and opens the copy.
@@ -293,6 +303,48 @@ TEST_F(WaveformFields, AFilterOnSignalStrengthPassesTheHitsAboveIt) {
     ReadHits(*filter, {fidWaveIndex},
              [&](const TAERecord& r) { passed.insert(F(r, fidWaveIndex).GetAsInt64()); });
     EXPECT_EQ(passed, expected);
+}
+
+TEST_F(WaveformFields, ReadersComputeOnlyTheFeaturesTheyShow) {
+    // A table below a location and a math processor: building the events, computing the math
+    // fields, listing the rows, showing and exporting them reads no waveform while no column
+    // shows a feature; a feature column then costs one computation per hit.
+    VORELT_REQUIRE_SHARED_DATA("vallen/bearing.pridb", file);
+    Open(file, {".pridb", ".tradb"});
+    auto* location = Db.AddNew<TGVCPULoc>();
+    auto* math = location->AddNew<TGVCPUPrc>();
+    TAEField* doubled = math->AddCalcField(dtInteger, "Doubled");
+    math->SetFieldFunction(*doubled, "Sum", fidChan, {{"X", fidAmpl, ""}});
+    auto* table = math->AddNew<TGVCPUTbl>();
+    table->Data().AddColumn(*table->FindField(fidAmpl));
+
+    std::string error;
+    ASSERT_TRUE(table->Data().LoadRows(error)) << error;
+    const int32_t rows = table->Data().RowCount();
+    ASSERT_GE(rows, 490);
+    EXPECT_TRUE(math->Computed());
+    TAERecord record;
+    table->PrepareRowRecord(record);
+    TAEPNav nav;
+    int hits = 0;
+    for (int32_t r = 0; r < rows; ++r) {
+        ASSERT_TRUE(table->FetchRow(nav, record, r + 1, table->Data().RowPosition(r)));
+        hits += record.Kind() == rkHit;
+    }
+    EXPECT_EQ(hits, 490);
+    ASSERT_TRUE(ExportTableCsv(*table, Dir.File("rows.csv"), error, {})) << error;
+    EXPECT_EQ(Db.WaveformValues().Computations(), 0u);
+
+    table->Data().AddColumn(*table->FindField(fidPeakFrequency));
+    table->PrepareRowRecord(record);
+    int withPeak = 0;
+    for (int32_t r = 0; r < rows; ++r) {
+        ASSERT_TRUE(table->FetchRow(nav, record, r + 1, table->Data().RowPosition(r)));
+        withPeak += record.Kind() == rkHit && !F(record, fidPeakFrequency).IsNull();
+        EXPECT_TRUE(F(record, fidWaveSignalStrength).IsNull());
+    }
+    EXPECT_EQ(withPeak, 490);
+    EXPECT_EQ(Db.WaveformValues().Computations(), 490u);
 }
 
 TEST_F(WaveformFields, ADamagedWaveformLeavesItsHitEmptyAndNamesItself) {
