@@ -1,6 +1,7 @@
 #include "view2d/TGraphVC.h"
 
 #include "drivers/TWriteTarget.h"
+#include "model/TAEFieldIDs.h"
 #include "model/TAEFieldTypes.h"
 #include "persist/TFileWriter.h"
 #include "persist/TGVProperty.h"
@@ -21,6 +22,7 @@
 #include "view2d/TCanvasDraw.h"
 #include "view2d/TGraphReport.h"
 #include "view2d/TTableVC.h"
+#include "view2d/TWaveformWindow.h"
 #include "viewmodel/canvas/TColorContrast.h"
 #include "viewmodel/drawables/TCellLineAEVObject.h"
 #include "viewmodel/drawables/TGraphLineAEVObject.h"
@@ -30,6 +32,7 @@
 #include "viewmodel/graph/TGraphLegend.h"
 #include "viewmodel/graph/TNearestPoint.h"
 #include "viewmodel/graph/TPointReadout.h"
+#include "viewmodel/waveform/TGraphWaveformHits.h"
 
 #include <QAction>
 #include <QDialog>
@@ -101,7 +104,7 @@ protected:
             const auto* e = static_cast<QMouseEvent*>(event);
             if (e->button() == Qt::LeftButton) {
                 const QPoint p = e->position().toPoint();
-                FView.MarkPointAt(p.x(), p.y());
+                if (FView.MarkPointAt(p.x(), p.y())) FView.ShowWaveformAt(p.x(), p.y());
             }
             break;
         }
@@ -256,6 +259,8 @@ TGraphVC::TGraphVC(TGVCPUGr* processor, TGVCPU* source)
     };
     core.OnContextPopup = [this](TCanvasContainerCore&, int32_t x, int32_t y, bool& handled) {
         handled = true;
+        FPopupX = x;
+        FPopupY = y;
         if (FFocused) ShowPopup(FContainer->mapToGlobal(QPoint(x, y)));
     };
     FNoticeLabel = new QLabel(FContainer);
@@ -300,6 +305,8 @@ void TGraphVC::Clicked() {
 }
 
 TGraphVC::~TGraphVC() {
+    // The waveform window may outlive the view: it then walks no points.
+    if (FWaveHits) FWaveHits->Forget();
     // The panel and its container outlive this object's members by a little.
     FContainer->OnResized = nullptr;
     // Add-ons take their objects out of the container, which must still be there.
@@ -462,6 +469,9 @@ void TGraphVC::ClearFill() {
     HideInfoRect();
     FZoom.Clear();
     FHitMarkPosition = -1;
+    // The points the waveform window walks are gone.
+    if (FWaveHits) FWaveHits->Forget();
+    FWaveHits.reset();
     for (int i = 0; i < FSeries.Count(); ++i) {
         TSeriesGr& s = *FSeries.Get(i);
         if (TGraphAEVObject* o = SeriesObject(s)) o->ClearValues();
@@ -1034,6 +1044,32 @@ bool TGraphVC::MarkPointAt(int32_t x, int32_t y) {
     return true;
 }
 
+bool TGraphVC::ShowWaveformAt(int32_t x, int32_t y, bool evenWithout) {
+    const TSeriesGr* s = nullptr;
+    int i = -1;
+    if (!FGraph || !PointAt(x, y, s, i)) return false;
+    // The drawn points of the series in its order; deleted points are not walked.
+    const TAEVPointList& points = SeriesObject(*s)->Points();
+    std::vector<int32_t> positions;
+    int64_t index = -1;
+    for (int k = 0; k < points.Count(); ++k) {
+        if (points.Flags(k) & pfDeleted) continue;
+        if (k == i) index = static_cast<int64_t>(positions.size());
+        positions.push_back(points.Tag(k));
+    }
+    if (index < 0) return false;
+    const TGrAixs& side = s->Side() == sdRight ? *FRight : *FLeft;
+    std::vector<std::string> ids{fidChan};
+    for (const std::string& id : {FBottom->FieldId(), side.FieldId()})
+        if (std::find(ids.begin(), ids.end(), id) == ids.end()) ids.push_back(id);
+    auto hits = std::make_shared<TGraphWaveformHits>(*FGraph, std::move(positions), ids);
+    if (!evenWithout && hits->NextWithWaveform(index, +1) != index) return false;
+    if (FWaveHits) FWaveHits->Forget();
+    FWaveHits = hits;
+    TWaveformWindow::Shared(Panel()).ShowHits(FWaveHits, index);
+    return true;
+}
+
 // ---- Messages --------------------------------------------------------------------------------
 
 void TGraphVC::ViewMessage(TAEOMSG& msg) {
@@ -1367,6 +1403,11 @@ void TGraphVC::BuildMenu() {
     save->setObjectName("mSaveGraphVC");
     FItems["mSaveGraphVC"] = save;
     QObject::connect(save, &QAction::triggered, [this] { SaveGraphInteractive(); });
+    QAction* waveform = new QAction("Show Waveform", Panel());
+    waveform->setObjectName("mShowWaveformVC");
+    FItems["mShowWaveformVC"] = waveform;
+    QObject::connect(waveform, &QAction::triggered,
+                     [this] { ShowWaveformAt(FPopupX, FPopupY, true); });
 }
 
 bool TGraphVC::SaveGraph(const std::string& fileName, const TReportOptions& options,
@@ -1437,6 +1478,11 @@ QList<QAction*> TGraphVC::PopupItems() {
     QList<QAction*> items{FEditItem};
     if (TimeAxis()) items.push_back(FItems["mTimeMarksVC"]);
     items.push_back(FItems["mSaveGraphVC"]);
+    // On a point: its waveform.
+    const TSeriesGr* s = nullptr;
+    int i = -1;
+    FItems["mShowWaveformVC"]->setEnabled(PointAt(FPopupX, FPopupY, s, i));
+    items.push_back(FItems["mShowWaveformVC"]);
     return items;
 }
 

@@ -37,6 +37,7 @@ class TCanvasContainer;
 class TCellLineAEVObject;
 class TGVCPUGr;
 class TGraphAEVObject;
+class TGraphWaveformHits;
 class TRectAEVObject;
 
 inline constexpr char txtZoom[] = "Zoom";
@@ -195,6 +196,10 @@ public:
     // A double click at a pixel: the point's record is hit-marked (0x41B), so that the tables
     // move to it and checked graphs mark it; this graph marks it too. True when there was one.
     bool MarkPointAt(int32_t x, int32_t y);
+    // Opens the waveform window on the hit of the point at a pixel, walking the points of its
+    // series; false when there is no point there, or its hit has no waveform and the window is
+    // not wanted even without one (it then says why there is none).
+    bool ShowWaveformAt(int32_t x, int32_t y, bool evenWithout = false);
 
     // The points found by "Show Info Rectangle" (the project window shows them).
     std::function<void(TGraphVC&, const std::vector<int32_t>&)> OnPointsFound;
@@ -283,6 +288,10 @@ private:
     // The data points of the fill in progress (none between fills).
     const std::vector<TGraphDataPoint>* FFillPoints = nullptr;
     int32_t FHitMarkPosition = -1;
+    // The points the waveform window walks, and where the last popup menu opened.
+    std::shared_ptr<TGraphWaveformHits> FWaveHits;
+    int32_t FPopupX = -1;
+    int32_t FPopupY = -1;
     std::string FFillError;
     int64_t FRecordsRead = 0;
     // Between the start and the end of a fill: the axes wait for their range.

@@ -1,7 +1,8 @@
 // The waveform window on a real recording, as a user meets it: bearing.pridb with its
 // transient database beside it, a table with the waveform index and the peak frequency, Run,
 // a double-click on a row opens the window with the row's signal and spectrum, Page Down walks
-// on to the next hit, and the popup menu's "Show Waveform" opens it again.
+// on to the next hit, and the popup menu's "Show Waveform" opens it again; a graph of peak
+// frequency against amplitude does the same for its points.
 // Screenshots of the screen go where VORELT_SHOTS points, when it is set.
 
 #include "../app/TAppSession.h"
@@ -10,12 +11,17 @@
 #include "common/TestData.h"
 #include "model/TAEFieldIDs.h"
 #include "processing/db/TGVDb.h"
+#include "processing/graph/TGVCPUGr.h"
+#include "processing/graph/TGraphViewNode.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
+#include "view2d/TCanvasContainer.h"
+#include "view2d/TGraphVC.h"
 #include "view2d/TTableGrid.h"
 #include "view2d/TTableVC.h"
 #include "view2d/TWaveformWindow.h"
+#include "viewmodel/drawables/TGraphPointAEVObject.h"
 
 #include <QAction>
 #include <QApplication>
@@ -209,5 +215,119 @@ TEST(WaveformSession, ATransientDatabaseOfAnotherNameIsChosenInTheDatabaseMenu) 
     EXPECT_FALSE(window->Plot().Empty());
     ShootScreen(ShotFile("waveform-chosen-transients.png"));
     window->close();
+    QApplication::processEvents();
+}
+
+TEST(WaveformSession, DoubleClickOnAGraphPointShowsItsWaveform) {
+    VORELT_REQUIRE_SHARED_DATA("vallen/bearing.pridb", source);
+    TAppSession session;
+    TTempDir& dir = session.Dir;
+    const std::string data = dir.File("bearing.pridb");
+    std::filesystem::copy_file(source, data);
+    std::filesystem::copy_file(std::filesystem::path(source).replace_extension(".tradb"),
+                               dir.File("bearing.tradb"));
+    const std::string projectFile = dir.File("bearing.xml");
+    {
+        TProjectAE project;
+        std::string error;
+        ASSERT_TRUE(project.OpenDataFile(data, error)) << error;
+        project.Pages().AddPage("Spectra");
+        auto* graph = project.Db().AddNew<TGVCPUGr>();
+        project.Db().AssignIDsDeep(false, *project.IDGenerator());
+        project.Db().NameProcessors();
+        TGraphViewPlan plan;
+        plan.Title = "Peak Frequency";
+        plan.Left.FieldId = fidPeakFrequency;
+        plan.Bottom.FieldId = fidAmpl;
+        plan.Series.push_back({stPointPlot, 3, 100, bsCnt, false, true});
+        // In the application's process the graph has its view already: the plan goes to it.
+        if (auto* view = dynamic_cast<TGraphVC*>(graph->GraphView()))
+            view->LoadFromNode(*MakeGraphViewNode(plan));
+        else
+            graph->SetViewNode(MakeGraphViewNode(plan));
+        RecListGVCPU at;
+        at.BottomRightX = TDispatchDraw::DefaultLogicalWidth;
+        at.BottomRightY = TDispatchDraw::DefaultLogicalHeight;
+        at.ID = graph->ID();
+        project.Pages().Page(0)->AddPlacement(at);
+        ASSERT_TRUE(project.SaveProject(projectFile, error)) << error;
+        project.CloseDataFile();
+    }
+    TFMain& main = session.ShowMainWindow(1000, 700);
+    TFChild* child = main.OpenProjectWindow(projectFile, false);
+    ASSERT_NE(child, nullptr);
+    TGraphVC* g = nullptr;
+    child->ForEachPlacedView([&](int, int, TGVVisualClass* v) {
+        if (!g) g = dynamic_cast<TGraphVC*>(v);
+    });
+    ASSERT_NE(g, nullptr);
+    child->ExecuteCommand(cmRun);
+    ASSERT_TRUE(QTest::qWaitFor([&] { return g->Active(); })) << g->FillError();
+
+    // A drawn point well inside the plot, and the waveform index of its hit.
+    ASSERT_EQ(g->Series().Count(), 1) << g->Title() << " " << g->FillError();
+    auto* series = dynamic_cast<TGraphPointAEVObject*>(g->SeriesObject(*g->Series().Get(0)));
+    ASSERT_NE(series, nullptr);
+    const TAEVPointList& points = series->Points();
+    ASSERT_EQ(points.Count(), 490);
+    const QRect inside = g->Container()->rect().adjusted(20, 20, -20, -20);
+    int chosen = -1;
+    QPoint at;
+    for (int i = 0; i < points.Count() && chosen < 0; ++i) {
+        int32_t x = 0, y = 0;
+        g->Container()->Converter().LogicalToDevice(1, 1, points.X(i), points.Y(i), x, y);
+        const TSeriesGr* s = nullptr;
+        int found = -1;
+        // A point that is the one found at its own pixel (not covered by another).
+        if (inside.contains(x, y) && g->PointAt(x, y, s, found) && found == i) {
+            chosen = i;
+            at = QPoint(x, y);
+        }
+    }
+    ASSERT_GE(chosen, 0);
+
+    QTest::mouseDClick(g->Container(), Qt::LeftButton, {}, at);
+    ASSERT_TRUE(QTest::qWaitFor([] {
+        TWaveformWindow* w = TWaveformWindow::SharedIfOpen();
+        return w && w->isVisible();
+    }));
+    TWaveformWindow& window = *TWaveformWindow::SharedIfOpen();
+    EXPECT_EQ(window.Position(), chosen);
+    ASSERT_FALSE(window.Plot().Empty());
+    EXPECT_EQ(window.Plot().Info().Channel, points.Channel(chosen));
+    const int64_t first = window.Plot().Info().Index;
+    EXPECT_EQ(window.Plot().Signal().Size(), 5000u);
+    window.setGeometry(40, 60, 1000, 620);
+    ShootScreen(ShotFile("waveform-from-graph.png"));
+    QTest::keyClick(&window, Qt::Key_PageDown);
+    EXPECT_EQ(window.Position(), chosen + 1);
+    EXPECT_NE(window.Plot().Info().Index, first);
+    window.close();
+    ASSERT_TRUE(QTest::qWaitFor([] { return TWaveformWindow::SharedIfOpen() == nullptr; }));
+
+    // The popup menu on the point offers "Show Waveform"; away from points it is greyed.
+    QList<QAction*> items;
+    g->OnPopupMenu = [&](TVisualClass&, const QPoint&, const QList<QAction*>& list) {
+        items = list;
+    };
+    g->Clicked();
+    auto itemAt = [&](QPoint p) -> QAction* {
+        items.clear();
+        bool handled = false;
+        g->Container()->Core().OnContextPopup(g->Container()->Core(), p.x(), p.y(), handled);
+        for (QAction* a : items)
+            if (a->objectName() == "mShowWaveformVC") return a;
+        return nullptr;
+    };
+    QAction* away = itemAt(QPoint(1, 1));
+    ASSERT_NE(away, nullptr);
+    EXPECT_FALSE(away->isEnabled());
+    QAction* show = itemAt(at);
+    ASSERT_NE(show, nullptr);
+    EXPECT_TRUE(show->isEnabled());
+    show->trigger();
+    ASSERT_NE(TWaveformWindow::SharedIfOpen(), nullptr);
+    EXPECT_EQ(TWaveformWindow::SharedIfOpen()->Position(), chosen);
+    TWaveformWindow::SharedIfOpen()->close();
     QApplication::processEvents();
 }

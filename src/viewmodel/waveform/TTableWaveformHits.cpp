@@ -1,10 +1,10 @@
 #include "viewmodel/waveform/TTableWaveformHits.h"
 
-#include "model/TAEField.h"
 #include "persist/TGVProperty.h"
 #include "persist/TNumberFormat.h"
 #include "processing/db/TGVDb.h"
 #include "processing/table/TGVCPUTbl.h"
+#include "viewmodel/waveform/TWaveformHitReading.h"
 
 namespace vorelt {
 
@@ -27,7 +27,7 @@ bool TTableWaveformHits::Fetch(int64_t row) {
 
 void TTableWaveformHits::Prepare() {
     // The table's fields may have changed since the last call (a column, a new data file).
-    if (FTable) FTable->PrepareRecord(FRecord);
+    if (FTable) FTable->PrepareRowRecord(FRecord);
 }
 
 void TTableWaveformHits::Load(int64_t i, TWaveformHit& hit) {
@@ -38,22 +38,11 @@ void TTableWaveformHits::Load(int64_t i, TWaveformHit& hit) {
         hit.Message = "Row " + IntToStr(i + 1) + " shows no hit.";
         return;
     }
-    for (const TGVStringProperty* column : FTable->Data().VisibleColumns()) {
-        const TAEField* field = FRecord.FindByID(column->Value());
-        if (!field) continue;
-        std::string caption = field->GetDisplayName();
-        if (!field->GetDisplayDimension().empty())
-            caption += " [" + field->GetDisplayDimension() + "]";
-        hit.Values.push_back({caption, FormatTableValue(*field)});
-    }
-    std::string message;
-    hit.HasWaveform = db->ReadWaveform(FRecord, hit.Volts, hit.Info, message);
-    if (!hit.HasWaveform)
-        hit.Message = message.empty() ? "This hit has no waveform." : message;
-    else
-        hit.Title = "Chan " + IntToStr(hit.Info.Channel) + ", " +
-                    FloatToStr(static_cast<long double>(hit.Info.Time), 10) + " s, waveform " +
-                    IntToStr(hit.Info.Index);
+    std::vector<std::string> ids;
+    for (const TGVStringProperty* column : FTable->Data().VisibleColumns())
+        ids.push_back(column->Value());
+    AddHitValues(FRecord, ids, hit);
+    ReadHitWaveform(*db, FRecord, hit);
 }
 
 int64_t TTableWaveformHits::NextWithWaveform(int64_t from, int direction) {
