@@ -21,24 +21,22 @@ namespace {
 // and refusing it keeps a wrong number from asking for gigabytes.
 constexpr int64_t MaxSamples = int64_t(1) << 27;
 
-struct TParams {
-    double AdcMicrovolts = 0;
-    double VoltsPerUnit = 0;
-};
+// The columns of a record that describe its waveform, in the order the queries name them.
+constexpr const char* HeaderColumns =
+    "Time, Chan, SampleRate, Samples, Pretrigger, Thr, DataFormat, ParamID";
+constexpr int HeaderColumnCount = 8;
 
 } // namespace
 
 TVallenTransients::TVallenTransients(const std::string& fileName) : FFileName(fileName) {
     FDb = std::make_unique<TSqliteDatabase>(fileName);
     try {
-        double timeBase = 1e7;
         {
             auto q = FDb->Query("SELECT Key, Value FROM tr_globalinfo");
             for (; !q->Eof(); q->Next())
                 if (q->ColumnText(0) == "TimeBase" && q->ColumnDouble(1) > 0)
-                    timeBase = q->ColumnDouble(1);
+                    FTimeBase = q->ColumnDouble(1);
         }
-        std::map<int64_t, TParams> params;
         {
             auto q = FDb->Query("SELECT * FROM tr_params");
             const int id = q->ColumnIndex("ID");
@@ -52,30 +50,22 @@ TVallenTransients::TVallenTransients(const std::string& fileName) : FFileName(fi
                 // precision, and so does this one, so that values agree to the last bit.
                 const double perUnit = tr >= 0 ? q->ColumnDouble(tr) * 1e-3 : 0.0;
                 p.VoltsPerUnit = static_cast<float>(perUnit);
-                params[q->ColumnInt64(id)] = p;
+                FParams[q->ColumnInt64(id)] = p;
             }
         }
-        auto q = FDb->Query("SELECT SetID, TRAI, Time, Chan, SampleRate, Samples, Pretrigger, "
-                            "Thr, DataFormat, ParamID FROM tr_data ORDER BY TRAI, SetID");
+        // Only the TRAI and the row of each record: recorders keep an index on TRAI, which
+        // holds both, so that the listing reads a few pages however large the file is. The
+        // rest of a record's header lies beside its samples, a page or more per record, and is
+        // read when the waveform is.
+        auto q = FDb->Query("SELECT TRAI, SetID FROM tr_data ORDER BY TRAI, SetID");
         for (; !q->Eof(); q->Next()) {
-            TWaveformInfo w;
-            w.Index = q->ColumnInt64(1);
-            w.Time = q->ColumnDouble(2) / timeBase;
-            w.Channel = static_cast<int>(q->ColumnInt64(3));
-            w.SampleRate = q->ColumnDouble(4);
-            w.Samples = q->ColumnInt64(5);
-            w.Pretrigger = q->ColumnInt64(6);
-            w.TriggerSample = w.Pretrigger;
-            w.DataFormat = static_cast<int>(q->ColumnInt64(8));
-            const auto p = params.find(q->ColumnInt64(9));
-            if (p != params.end()) {
-                w.Threshold = q->ColumnDouble(7) * p->second.AdcMicrovolts * 1e-6;
-                w.VoltsPerUnit = p->second.VoltsPerUnit;
-            }
-            FInfos.push_back(w);
-            FSetIDs.push_back(q->ColumnInt64(0));
+            FTrais.push_back(q->ColumnInt64(0));
+            FSetIDs.push_back(q->ColumnInt64(1));
         }
-        FBlobQuery.reset();
+        FInfos.resize(FTrais.size());
+        FLoaded.assign(FTrais.size(), 0);
+        for (size_t i = 0; i < FTrais.size(); ++i)
+            FInfos[i].Index = FTrais[i];
     } catch (const EAEError& e) {
         throw EAEError(fileName + ": not a readable transient database (" + e.what() + ")");
     }
@@ -83,11 +73,44 @@ TVallenTransients::TVallenTransients(const std::string& fileName) : FFileName(fi
 
 TVallenTransients::~TVallenTransients() = default;
 
+void TVallenTransients::TakeHeader(size_t i, TSqliteQueryResults& q) const {
+    TWaveformInfo& w = FInfos[i];
+    w.Time = q.ColumnDouble(0) / FTimeBase;
+    w.Channel = static_cast<int>(q.ColumnInt64(1));
+    w.SampleRate = q.ColumnDouble(2);
+    w.Samples = q.ColumnInt64(3);
+    w.Pretrigger = q.ColumnInt64(4);
+    w.TriggerSample = w.Pretrigger;
+    w.DataFormat = static_cast<int>(q.ColumnInt64(6));
+    const auto p = FParams.find(q.ColumnInt64(7));
+    if (p != FParams.end()) {
+        w.Threshold = q.ColumnDouble(5) * p->second.AdcMicrovolts * 1e-6;
+        w.VoltsPerUnit = p->second.VoltsPerUnit;
+    }
+    FLoaded[i] = 1;
+}
+
+const TWaveformInfo& TVallenTransients::Info(size_t i) const {
+    if (FLoaded[i]) return FInfos[i];
+    try {
+        if (!FHeaderQuery)
+            FHeaderQuery = std::make_unique<TSqliteQueryResults>(
+                *FDb, std::string("SELECT ") + HeaderColumns + " FROM tr_data WHERE SetID = ?",
+                std::initializer_list<TSqliteParam>{FSetIDs[i]});
+        else
+            FHeaderQuery->Requery({FSetIDs[i]});
+        if (!FHeaderQuery->Eof()) TakeHeader(i, *FHeaderQuery);
+    } catch (const EAEError&) {
+        // A header that cannot be read leaves the record without samples: reading it says so.
+        FHeaderQuery.reset();
+    }
+    return FInfos[i];
+}
+
 long long TVallenTransients::FindTrai(int64_t trai) const {
-    const auto it = std::lower_bound(FInfos.begin(), FInfos.end(), trai,
-                                     [](const TWaveformInfo& w, int64_t t) { return w.Index < t; });
-    if (it == FInfos.end() || it->Index != trai) return -1;
-    return it - FInfos.begin();
+    const auto it = std::lower_bound(FTrais.begin(), FTrais.end(), trai);
+    if (it == FTrais.end() || *it != trai) return -1;
+    return it - FTrais.begin();
 }
 
 bool TVallenTransients::ReadRaw(size_t i, std::vector<int32_t>& raw, std::string& message) {
@@ -96,18 +119,18 @@ bool TVallenTransients::ReadRaw(size_t i, std::vector<int32_t>& raw, std::string
         message = FFileName + ": no waveform " + std::to_string(i);
         return false;
     }
-    const TWaveformInfo& w = FInfos[i];
+    const int64_t trai = FTrais[i];
     auto fail = [&](const std::string& reason) {
-        message = FFileName + ": waveform TRAI " + std::to_string(w.Index) + ": " + reason;
+        message = FFileName + ": waveform TRAI " + std::to_string(trai) + ": " + reason;
         raw.clear();
         return false;
     };
-    if (w.Samples <= 0 || w.Samples > MaxSamples)
-        return fail("the record gives " + std::to_string(w.Samples) + " samples");
+    // The header and the samples in one read of the record.
     try {
         if (!FBlobQuery)
             FBlobQuery = std::make_unique<TSqliteQueryResults>(
-                *FDb, "SELECT Data FROM tr_data WHERE SetID = ?",
+                *FDb,
+                std::string("SELECT ") + HeaderColumns + ", Data FROM tr_data WHERE SetID = ?",
                 std::initializer_list<TSqliteParam>{FSetIDs[i]});
         else
             FBlobQuery->Requery({FSetIDs[i]});
@@ -116,9 +139,13 @@ bool TVallenTransients::ReadRaw(size_t i, std::vector<int32_t>& raw, std::string
         return fail(e.what());
     }
     if (FBlobQuery->Eof()) return fail("the record is gone");
+    if (!FLoaded[i]) TakeHeader(i, *FBlobQuery);
+    const TWaveformInfo& w = FInfos[i];
+    if (w.Samples <= 0 || w.Samples > MaxSamples)
+        return fail("the record gives " + std::to_string(w.Samples) + " samples");
     sqlite3_stmt* st = FBlobQuery->Statement();
-    const auto* data = static_cast<const uint8_t*>(sqlite3_column_blob(st, 0));
-    const size_t size = static_cast<size_t>(sqlite3_column_bytes(st, 0));
+    const auto* data = static_cast<const uint8_t*>(sqlite3_column_blob(st, HeaderColumnCount));
+    const size_t size = static_cast<size_t>(sqlite3_column_bytes(st, HeaderColumnCount));
     const size_t n = static_cast<size_t>(w.Samples);
     switch (w.DataFormat) {
     case 0:

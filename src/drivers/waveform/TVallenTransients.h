@@ -1,12 +1,13 @@
 #pragma once
 // A Vallen transient database (NAME.tradb): the waveforms recorded beside the hits of a hit
-// database, linked to them by the transient index TRAI. Opening reads the table of records
-// only; the samples of one waveform are read and decoded when asked for, so files of any size
-// open at once and never lie in memory whole.
+// database, linked to them by the transient index TRAI. Opening reads the TRAI of each record
+// only; the header and samples of one waveform are read and decoded when asked for, so files of
+// any size open at once and never lie in memory whole.
 
 #include "drivers/waveform/TWaveformInfo.h"
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -26,8 +27,9 @@ public:
     TVallenTransients& operator=(const TVallenTransients&) = delete;
 
     const std::string& FileName() const { return FFileName; }
-    size_t Count() const { return FInfos.size(); }
-    const TWaveformInfo& Info(size_t i) const { return FInfos[i]; }
+    size_t Count() const { return FTrais.size(); }
+    // What the record says of waveform i; read from the file the first time it is asked for.
+    const TWaveformInfo& Info(size_t i) const;
     // Position of the waveform with this TRAI; -1 when there is none.
     long long FindTrai(int64_t trai) const;
 
@@ -43,11 +45,25 @@ public:
     static std::string BesideHitDatabase(const std::string& pridbName);
 
 private:
+    struct TParams {
+        double AdcMicrovolts = 0;
+        double VoltsPerUnit = 0;
+    };
+    // Fills the header of waveform i from a query's row holding the header columns first.
+    void TakeHeader(size_t i, TSqliteQueryResults& q) const;
+
     std::string FFileName;
     std::unique_ptr<TSqliteDatabase> FDb;
-    std::unique_ptr<TSqliteQueryResults> FBlobQuery;
-    std::vector<TWaveformInfo> FInfos;
+    double FTimeBase = 1e7;
+    std::map<int64_t, TParams> FParams;
+    // Per waveform, in TRAI order (then SetID): its TRAI and its row.
+    std::vector<int64_t> FTrais;
     std::vector<int64_t> FSetIDs;
+    // The headers read so far.
+    mutable std::vector<TWaveformInfo> FInfos;
+    mutable std::vector<uint8_t> FLoaded;
+    mutable std::unique_ptr<TSqliteQueryResults> FHeaderQuery;
+    std::unique_ptr<TSqliteQueryResults> FBlobQuery;
     std::vector<int32_t> FRawScratch;
 };
 

@@ -9,9 +9,11 @@
 #include "processing/waveform/TWaveformFeatures.h"
 
 #include <gtest/gtest.h>
+#include <sqlite3.h>
 
 #include <algorithm>
 #include <cmath>
+#include <filesystem>
 #include <fstream>
 #include <map>
 #include <random>
@@ -131,6 +133,44 @@ TEST(WaveformOracle, VallenTransientsBesideHitDatabase) {
     EXPECT_EQ(TVallenTransients::BesideHitDatabase(dir + "/nothing.pridb"), "");
     // A hit database is no transient database.
     EXPECT_THROW(TVallenTransients(dir + "/bearing.pridb"), std::exception);
+}
+
+TEST(WaveformOracle, TransientsOutOfTraiOrderAreFoundByTrai) {
+    // A file whose rows do not follow their TRAI (edited or merged by hand): each TRAI still
+    // finds its own row.
+    VORELT_REQUIRE_SHARED_DATA("vallen/bearing.tradb", source);
+    vorelt::test::TTempDir dir;
+    const std::string file = dir.File("reversed.tradb");
+    std::filesystem::copy_file(source, file);
+    std::map<int64_t, std::pair<double, float>> before; // TRAI -> time, first sample
+    {
+        TVallenTransients t(file);
+        std::vector<float> volts;
+        std::string message;
+        for (size_t i = 0; i < t.Count(); ++i) {
+            ASSERT_TRUE(t.Read(i, volts, message)) << message;
+            before[t.Info(i).Index] = {t.Info(i).Time, volts.at(0)};
+        }
+    }
+    ASSERT_GT(before.size(), 100u);
+    const int64_t last = before.rbegin()->first;
+    sqlite3* db = nullptr;
+    ASSERT_EQ(sqlite3_open(file.c_str(), &db), SQLITE_OK);
+    const std::string reverse = "UPDATE tr_data SET TRAI = " + std::to_string(last + 1) + " - TRAI";
+    ASSERT_EQ(sqlite3_exec(db, reverse.c_str(), nullptr, nullptr, nullptr), SQLITE_OK);
+    sqlite3_close(db);
+
+    TVallenTransients t(file);
+    ASSERT_EQ(t.Count(), before.size());
+    std::vector<float> volts;
+    std::string message;
+    for (const auto& [trai, expected] : before) {
+        const long long at = t.FindTrai(last + 1 - trai);
+        ASSERT_GE(at, 0) << trai;
+        EXPECT_EQ(t.Info(size_t(at)).Time, expected.first) << trai;
+        ASSERT_TRUE(t.Read(size_t(at), volts, message)) << message;
+        EXPECT_EQ(volts.at(0), expected.second) << trai;
+    }
 }
 
 TEST(WaveformOracle, DispWaveformMessagesEveryWaveform) {
