@@ -2,8 +2,10 @@
 
 #include "drivers/waveform/TDispWaveforms.h"
 #include "drivers/waveform/TVallenTransients.h"
+#include "drivers/waveform/TWaveformSources.h"
 #include "persist/TErrors.h"
 #include "processing/waveform/TFrequencyMagnitudes.h"
+#include "processing/waveform/TWaveformFeatureRun.h"
 #include "processing/waveform/TWaveformFeatures.h"
 
 #include <charconv>
@@ -35,21 +37,6 @@ std::string Num(double v) {
 std::string Num(int64_t v) {
     return std::to_string(v);
 }
-
-// One kind of file behind one interface.
-class TWaveSource {
-public:
-    std::unique_ptr<TVallenTransients> Vallen;
-    std::unique_ptr<TDispWaveforms> Disp;
-    size_t Count() const { return Vallen ? Vallen->Count() : Disp->Count(); }
-    const TWaveformInfo& Info(size_t i) const { return Vallen ? Vallen->Info(i) : Disp->Info(i); }
-    bool Read(size_t i, std::vector<float>& v, std::string& message) {
-        return Vallen ? Vallen->Read(i, v, message) : Disp->Read(i, v, message);
-    }
-    long long Find(int64_t index) const {
-        return Vallen ? Vallen->FindTrai(index) : Disp->Find(index);
-    }
-};
 
 std::string Lower(std::string s) {
     for (char& c : s)
@@ -119,7 +106,7 @@ template <size_t N> std::string Joined(const char* const (&names)[N]) {
 }
 
 // The value of one column; a sample the record does not have is empty.
-std::string Column(std::string_view name, const TWaveformInfo& w, const std::vector<float>& y,
+std::string Column(std::string_view name, const TWaveformInfo& w, std::span<const float> y,
                    const TWaveformFeatures& f) {
     auto sample = [&](size_t k) { return k < y.size() ? Num(double(y[k])) : std::string(); };
     if (name == "TRAI" || name == "Index") return Num(w.Index);
@@ -150,7 +137,7 @@ std::string Column(std::string_view name, const TWaveformInfo& w, const std::vec
     return Num(f.WeightedPeakFrequency);
 }
 
-std::string FeatureRow(bool vallen, const TWaveformInfo& w, const std::vector<float>& y,
+std::string FeatureRow(bool vallen, const TWaveformInfo& w, std::span<const float> y,
                        const TWaveformFeatures& f) {
     std::string r;
     auto add = [&](const char* name) {
@@ -198,28 +185,31 @@ int RunWavesCli(const std::vector<std::string>& args, std::ostream& out, std::os
     }
     if (file.empty()) return usage("waves takes one file");
 
-    TWaveSource source;
-    try {
-        const std::string ext = Lower(std::filesystem::path(file).extension().string());
-        if (ext == ".dta") {
-            source.Disp = std::make_unique<TDispWaveforms>(file);
-            for (const std::string& m : source.Disp->Refused())
-                err << "warning: " << m << "\n";
-        } else if (ext == ".pridb") {
-            const std::string beside = TVallenTransients::BesideHitDatabase(file);
-            if (beside.empty()) {
-                err << "error: " << file << ": no transient database (.tradb) beside it\n";
-                return ExitFailed;
-            }
-            source.Vallen = std::make_unique<TVallenTransients>(beside);
-        } else {
-            source.Vallen = std::make_unique<TVallenTransients>(file);
+    const std::string ext = Lower(std::filesystem::path(file).extension().string());
+    std::string transients = file;
+    if (ext == ".pridb") {
+        transients = TVallenTransients::BesideHitDatabase(file);
+        if (transients.empty()) {
+            err << "error: " << file << ": no transient database (.tradb) beside it\n";
+            return ExitFailed;
         }
+    }
+    const bool vallen = ext != ".dta";
+    auto open = [vallen, transients]() -> std::unique_ptr<IWaveformSource> {
+        if (vallen) return std::make_unique<TVallenWaveformSource>(transients);
+        return std::make_unique<TDispWaveformSource>(transients);
+    };
+    std::unique_ptr<IWaveformSource> opened;
+    try {
+        opened = open();
     } catch (const EAEError& e) {
         err << "error: " << e.what() << "\n";
         return ExitFailed;
     }
-    const bool vallen = source.Vallen != nullptr;
+    IWaveformSource& source = *opened;
+    if (auto* disp = dynamic_cast<TDispWaveformSource*>(opened.get()))
+        for (const std::string& m : disp->Messages().Refused())
+            err << "warning: " << m << "\n";
 
     std::vector<float> y;
     std::string message;
@@ -263,8 +253,6 @@ int RunWavesCli(const std::vector<std::string>& args, std::ostream& out, std::os
     }
 
     out << (vallen ? Joined(VallenColumns) : Joined(DispColumns));
-    TFrequencyMagnitudes spectrum;
-    TWaveformFeatures f;
     int result = ExitOk;
     size_t first = 0, end = source.Count();
     if (index) {
@@ -276,18 +264,25 @@ int RunWavesCli(const std::vector<std::string>& args, std::ostream& out, std::os
         first = size_t(at);
         end = first + 1;
     }
-    for (size_t i = first; i < end; ++i) {
-        if (!source.Read(i, y, message)) {
+    RunWaveformFeatures(
+        source,
+        [&]() -> std::unique_ptr<IWaveformSource> {
+            try {
+                return open();
+            } catch (const EAEError&) {
+                return nullptr;
+            }
+        },
+        first, end,
+        [vallen](size_t, const TWaveformInfo& w, std::span<const float> volts,
+                 const TWaveformFeatures& f,
+                 std::string& text) { text += FeatureRow(vallen, w, volts, f); },
+        [&](const TFeatureBlock& block) {
             // A damaged waveform is named and left out; the others are still written.
-            err << "error: " << message << "\n";
-            result = ExitFailed;
-            continue;
-        }
-        const TWaveformInfo& w = source.Info(i);
-        f = TWaveformFeatures{};
-        ComputeWaveformFeatures(y, w.SampleRate, w.Threshold, spectrum, f);
-        out << FeatureRow(vallen, w, y, f);
-    }
+            out << block.Rows;
+            err << block.Errors;
+            if (block.Failed) result = ExitFailed;
+        });
     return out ? result : ExitFailed;
 }
 
