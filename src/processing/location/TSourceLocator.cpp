@@ -193,7 +193,12 @@ TSourceResult LocateLinear(const TSensorLayout& layout, std::span<const TArrival
     const double f = x / d;
     result.X = a.X + f * (b.X - a.X);
     result.Y = a.Y + f * (b.Y - a.Y);
-    result.Position = onPipe ? a.Along + (b.Along > a.Along ? x : -x) : x;
+    // Off the pipes the sensors are taken to lie on one straight run that starts at the
+    // layout's first sensor.
+    const TSensor& origin = layout.Sensors().front();
+    result.Position = onPipe ? a.Along + (b.Along > a.Along ? x : -x)
+                             : std::hypot(result.X - origin.X, result.Y - origin.Y,
+                                          a.Z + f * (b.Z - a.Z) - origin.Z);
     // Other sensors of the same run tell how well the times fit that place.
     double sum = 0;
     int others = 1;

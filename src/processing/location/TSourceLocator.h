@@ -26,7 +26,8 @@ struct TSourceResult {
     bool Located = false;
     double X = 0; // mm
     double Y = 0;
-    double Position = 0;    // linear: mm along the pipe, or from the first-hit sensor
+    // Linear: mm along the pipe; off the pipes, mm from the layout's first sensor.
+    double Position = 0;
     double Uncertainty = 0; // mm
     int32_t SensorsUsed = 0;
     std::string_view Pipe; // linear on a pipe: the pipe's name, valid while the layout lives

@@ -97,10 +97,10 @@ TEST(SourceLocator, LinearBetweenTheFirstTwoSensors) {
     EXPECT_NEAR(r.Position, 300, 1e-9);
     EXPECT_NEAR(r.X, 300, 1e-9);
     EXPECT_EQ(r.SensorsUsed, 2);
-    // Sensor 2 first: the position is measured from it.
+    // Sensor 2 first: the position still counts from the layout's first sensor.
     r = LocateLinear(layout, std::vector<TArrival>{{2, 20}, {1, 100}});
     ASSERT_TRUE(r.Located);
-    EXPECT_NEAR(r.Position, 300, 1e-9);
+    EXPECT_NEAR(r.Position, 700, 1e-9);
     EXPECT_NEAR(r.X, 700, 1e-9);
     // A time difference longer than the path between the sensors: outside the structure.
     r = LocateLinear(layout, std::vector<TArrival>{{1, 0}, {2, 250}});
