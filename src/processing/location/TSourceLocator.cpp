@@ -245,35 +245,47 @@ void CountInCircle(std::span<const double> x, std::span<const double> y,
     while (size < 2 * n)
         size <<= 1;
     const uint64_t mask = size - 1;
-    std::vector<int64_t> cx(n), cy(n);
-    std::vector<uint32_t> start(size + 1, 0), order(n);
+    // The sources are copied into bucket order, so that a bucket is read front to back: with
+    // a million sources the scattered reads cost far more than the comparisons.
+    struct TCellPoint {
+        double X, Y;
+        int64_t Cx, Cy;
+        int32_t Group;
+        uint32_t Index;
+    };
+    std::vector<uint64_t> bucketOf(n);
+    std::vector<uint32_t> start(size + 1, 0);
     for (size_t i = 0; i < n; ++i) {
         if (!located[i]) continue;
-        cx[i] = cellOf(x[i]);
-        cy[i] = cellOf(y[i]);
-        ++start[(hash(cx[i], cy[i], group[i]) & mask) + 1];
+        bucketOf[i] = hash(cellOf(x[i]), cellOf(y[i]), group[i]) & mask;
+        ++start[bucketOf[i] + 1];
     }
     for (size_t b = 0; b < size; ++b)
         start[b + 1] += start[b];
-    std::vector<uint32_t> fill(start.begin(), start.end() - 1);
-    for (size_t i = 0; i < n; ++i)
-        if (located[i])
-            order[fill[hash(cx[i], cy[i], group[i]) & mask]++] = static_cast<uint32_t>(i);
-    for (size_t i = 0; i < n; ++i) {
-        if (!located[i]) continue;
+    std::vector<TCellPoint> points(start[size]);
+    {
+        std::vector<uint32_t> fill(start.begin(), start.end() - 1);
+        for (size_t i = 0; i < n; ++i)
+            if (located[i])
+                points[fill[bucketOf[i]]++] = TCellPoint{
+                    x[i], y[i], cellOf(x[i]), cellOf(y[i]), group[i], static_cast<uint32_t>(i)};
+    }
+    // Sources of one cell ask about the same nine cells: asked in bucket order, those cells
+    // are still in the cache.
+    for (const TCellPoint& q : points) {
         int32_t count = 0;
         for (int64_t dx = -1; dx <= 1; ++dx)
             for (int64_t dy = -1; dy <= 1; ++dy) {
-                const int64_t qx = cx[i] + dx, qy = cy[i] + dy;
-                const uint64_t b = hash(qx, qy, group[i]) & mask;
+                const int64_t qx = q.Cx + dx, qy = q.Cy + dy;
+                const uint64_t b = hash(qx, qy, q.Group) & mask;
                 for (uint32_t k = start[b]; k < start[b + 1]; ++k) {
-                    const uint32_t j = order[k];
-                    if (cx[j] != qx || cy[j] != qy || group[j] != group[i]) continue;
-                    const double ex = x[j] - x[i], ey = y[j] - y[i];
-                    if (ex * ex + ey * ey <= r2) ++count;
+                    const TCellPoint& p = points[k];
+                    if (p.Cx != qx || p.Cy != qy || p.Group != q.Group) continue;
+                    const double ex = p.X - q.X, ey = p.Y - q.Y;
+                    count += ex * ex + ey * ey <= r2 ? 1 : 0;
                 }
             }
-        counts[i] = count;
+        counts[q.Index] = count;
     }
 }
 

@@ -221,3 +221,36 @@ TEST(SourceLocationProcessor, RefusedBelowAnUnlocatedBranch) {
     TGVCPULoc* loc = AddLocation(*stream, 0);
     EXPECT_TRUE(TGVCPU::CanPlaceBelow(&candidate, loc));
 }
+
+TEST(SourceLocationProcessor, PickedArrivalsComeFromTheWaveforms) {
+    VORELT_REQUIRE_SHARED_DATA("vallen/steel_plate.pridb", file);
+    RegisterDriversClasses();
+    RegisterDbClasses();
+    RegisterLocationClasses();
+    TTempDir dir;
+    std::string tradb = file;
+    tradb.replace(tradb.size() - 5, 5, "tradb");
+    const std::string copy = CopyToTemp(file, dir);
+    CopyToTemp(tradb, dir);
+    TNoContext context;
+    TGVDb db;
+    db.SetContext(&context);
+    std::string message;
+    ASSERT_TRUE(db.ChangeDataFile(copy, message)) << message;
+    TGVCPULoc* loc = AddLocation(db, 200);
+    auto* source = loc->AddNew<TGVCPUSourceLoc>();
+    TSensorLayout layout = PlateLayout();
+    source->SetLayout(layout);
+    ASSERT_TRUE(source->EnsureComputed()) << source->ErrorText();
+    ASSERT_EQ(source->Events().size(), 1u);
+    const TSourceEvent byHits = source->Events()[0];
+    layout.SetArrival(TArrivalSource::PickedArrival);
+    source->SetLayout(layout);
+    ASSERT_TRUE(source->EnsureComputed()) << source->ErrorText();
+    ASSERT_EQ(source->Events().size(), 1u);
+    const TSourceEvent byPicks = source->Events()[0];
+    ASSERT_TRUE(byPicks.Located);
+    EXPECT_EQ(byPicks.SensorsUsed, 4);
+    // The picks sit before the threshold crossings by different amounts on each channel.
+    EXPECT_NE(byPicks.X, byHits.X);
+}

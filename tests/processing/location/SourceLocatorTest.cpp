@@ -2,6 +2,10 @@
 // its refusals, and the count of sources within a circle.
 
 #include "persist/TNodePersist.h"
+#include "processing/graph3d/TAEOBJ3DPAEPS.h"
+#include "processing/graph3d/TAEOBJ3DPipePS.h"
+#include "processing/graph3d/TAEOBJ3DSchema.h"
+#include "processing/location/TSchemaSensorPlaces.h"
 #include "processing/location/TSensorLayout.h"
 #include "processing/location/TSourceLocator.h"
 
@@ -219,4 +223,63 @@ TEST(SourceClusters, AgreesWithCountingEveryPair) {
             expected += std::hypot(x[j] - x[i], y[j] - y[i]) <= 12.7 ? 1 : 0;
         EXPECT_EQ(counts[i], expected) << i;
     }
+}
+
+namespace {
+
+class TSchemaOwner : public IObj3DOwner {
+public:
+    void SchemaChanged(TAEOBJ3D&) override {}
+    std::string NewObjectID() override { return std::to_string(1000000000000000 + ++FId); }
+    int32_t NewIDGL() override { return ++FGl; }
+
+private:
+    int64_t FId = 0;
+    int32_t FGl = 0;
+};
+
+void SetFloat(TAEOBJ3D& o, const char* name, long double value) {
+    o.Properties().FindAs<TGVProperty>(name)->SetAsFloat(value);
+}
+
+TAEOBJ3D* AddSensor(TAEOBJ3D& pipe, TSchemaOwner& owner, int32_t chan, long double metres) {
+    auto* pae = static_cast<TAEOBJ3DPAEPS*>(pipe.AddChild(std::make_unique<TAEOBJ3DPAEPS>(&owner)));
+    pae->SetChannel(chan);
+    SetFloat(*pae, "DeltaLength", metres);
+    return pae;
+}
+
+} // namespace
+
+TEST(SchemaSensorPlaces, SensorsTakeTheirPipeAndOffsetFromTheSchema) {
+    TSchemaOwner owner;
+    TAEOBJ3DPipesSchema schema(&owner);
+    TAEOBJ3D* pipe = schema.AddChild(std::make_unique<TAEOBJ3DPipePS>(&owner));
+    pipe->SetText("Pipe01");
+    SetFloat(*pipe, "Length", 10);
+    AddSensor(*pipe, owner, 1, 1);
+    AddSensor(*pipe, owner, 2, 9);
+    TSensorLayout layout;
+    std::string error;
+    ASSERT_TRUE(layout.Add(SensorAt(2, 5, 5), error));
+    ASSERT_TRUE(layout.Add(SensorAt(3, 7, 7), error));
+    ASSERT_TRUE(PlaceSensorsFromSchema(schema, layout, error)) << error;
+    ASSERT_EQ(layout.Count(), 3);
+    EXPECT_EQ(layout.Find(1)->Pipe, "Pipe01");
+    EXPECT_DOUBLE_EQ(layout.Find(1)->Along, 1000);
+    EXPECT_DOUBLE_EQ(layout.Find(2)->Along, 9000);
+    EXPECT_TRUE(layout.Find(3)->Pipe.empty());
+    // Source 2500 mm along: 1500 mm from sensor 1, 6500 mm from sensor 2.
+    layout.SetMethod(TLocMethod::Linear);
+    const TSourceResult r = LocateEvent(layout, std::vector<TArrival>{{1, 300}, {2, 1300}});
+    ASSERT_TRUE(r.Located);
+    EXPECT_EQ(r.Pipe, "Pipe01");
+    EXPECT_NEAR(r.Position, 2500, 1e-9);
+
+    // Two sensors of one channel: refused, the layout stays as it was.
+    AddSensor(*pipe, owner, 1, 5);
+    const TSensorLayout before = layout;
+    EXPECT_FALSE(PlaceSensorsFromSchema(schema, layout, error));
+    EXPECT_EQ(error, "Duplicate Channel 1");
+    EXPECT_TRUE(layout == before);
 }
