@@ -475,6 +475,6 @@ TEST(FieldCatalogue, StandardTemplatesCarryCatalogueAttributes) {
         declared += FindStandardField(StandardID(n)) != nullptr;
     // 77 of the hits and events, and 8 of where an event's source lies.
     EXPECT_EQ(declared, 85);
-    EXPECT_EQ(NewStandardField(fidEventsInCircle, dtInteger)->DisplayName(), "Events in Circle");
+    EXPECT_EQ(NewStandardField(fidEventsInCircle, dtInteger)->GetDisplayName(), "Events in Circle");
     EXPECT_EQ(NewStandardField(fidSourceX, dtDouble)->Group(), fgLocation);
 }
