@@ -88,6 +88,14 @@ constexpr TAEStdFieldInfo Catalogue[] = {
     {86, "PartPower3", "Partial Power 3", "%", ukNone, fgDatabase, 0x0001, 100, R, ""},
     {87, "PartPower4", "Partial Power 4", "%", ukNone, fgDatabase, 0x0001, 100, R, ""},
     {88, "ArrivalTime", "Arrival Time", "µs", ukMicrosecond, fgDatabase, 0x0001, 100, R, ""},
+    {90, "SourceX", "Source X", "mm", ukNone, fgLocation, 0x0001, 100, R, ""},
+    {91, "SourceY", "Source Y", "mm", ukNone, fgLocation, 0x0001, 100, R, ""},
+    {92, "SourcePos", "Source Position", "mm", ukNone, fgLocation, 0x0001, 100, R, ""},
+    {93, "SourcePipe", "Source Pipe", "", ukNone, fgLocation, 0x0001, 100, L, ""},
+    {94, "LocUncertainty", "Location Uncertainty", "mm", ukNone, fgLocation, 0x0001, 100, R, ""},
+    {95, "SensorsUsed", "Sensors Used", "Num.", ukCount, fgLocation, 0x0001, 100, R, ""},
+    {96, "Located", "Located", "", ukNone, fgLocation, 0x0001, 40, R, ""},
+    {97, "EventsInCircle", "Events in Circle", "Num.", ukCount, fgLocation, 0x0001, 100, R, ""},
 };
 
 // Number of a 16-digit standard ID, -1 for anything else.

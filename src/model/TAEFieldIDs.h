@@ -3,7 +3,8 @@
 // columns uses exactly this ID, so filters, graphs, tables and expressions keep working when
 // the data file changes. Numbers 0, 10, 12, 15, 25..31, 69 and 89 are reserved but never
 // declared. Numbers 74..88 are the waveform of a hit: its index in the file's waveforms, and
-// the features computed from it when a reader asks for them.
+// the features computed from it when a reader asks for them. Numbers 90..97 are where an
+// event's source lies, added by the source-location processor.
 
 #include "model/TAEField.h"
 
@@ -14,9 +15,9 @@
 
 namespace vorelt {
 
-constexpr int StandardIDCount = 90; // "0000000000000000" .. "0000000000000089"
+constexpr int StandardIDCount = 98; // "0000000000000000" .. "0000000000000097"
 
-// The standard ID of number n (0..89) with its leading zeros; empty outside that range.
+// The standard ID of number n (0..97) with its leading zeros; empty outside that range.
 std::string StandardID(int n);
 
 inline constexpr char fidNone[] = "0000000000000000"; // constant copies: no real column
@@ -77,6 +78,15 @@ inline constexpr char fidPartialPower2[] = "0000000000000085";
 inline constexpr char fidPartialPower3[] = "0000000000000086";
 inline constexpr char fidPartialPower4[] = "0000000000000087";
 inline constexpr char fidArrivalTime[] = "0000000000000088";
+// Where an event's source lies.
+inline constexpr char fidSourceX[] = "0000000000000090";
+inline constexpr char fidSourceY[] = "0000000000000091";
+inline constexpr char fidSourcePosition[] = "0000000000000092";
+inline constexpr char fidSourcePipe[] = "0000000000000093";
+inline constexpr char fidLocUncertainty[] = "0000000000000094";
+inline constexpr char fidSensorsUsed[] = "0000000000000095";
+inline constexpr char fidLocated[] = "0000000000000096";
+inline constexpr char fidEventsInCircle[] = "0000000000000097";
 constexpr int WaveFeatureFirst = 75;
 constexpr int WaveFeatureLast = 88;
 constexpr int PartialPowerCount = 4;

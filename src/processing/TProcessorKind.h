@@ -39,13 +39,18 @@ inline constexpr TProcessorKind pkTbl{"TGVCPUTbl", "Table Processor", "TB", 31,
 inline constexpr TProcessorKind pkGr{"TGVCPUGr", "Graph Processor", "GR", 22, kfFinal, "", 0};
 inline constexpr TProcessorKind pkGr3D{
     "TGVCPUGr3D", "Graph3D Processor", "3D", 73, kfFinal | kfBelowLocation, "", 0};
+// One record per located event with where its source lies.
+inline constexpr TProcessorKind pkSourceLoc{
+    "TGVCPUSourceLoc", "Source Location Processor", "SL", 67,
+    kfBelowLocation,   "Source Location Fields",    6};
 // The plain pass-through processor has no kind of its own in the tree window; it keeps the
 // name it is given.
 inline constexpr TProcessorKind pkCPU{"TGVCPU", "Processor", "", -1, 0, "", 0};
 
 // Every kind above, in the order of the table.
 inline constexpr const TProcessorKind* ProcessorKinds[] = {
-    &pkDb, &pkFltr, &pkTurnOffFltr, &pkLoc, &pkPrc, &pkCriterion, &pkTbl, &pkGr, &pkGr3D, &pkCPU};
+    &pkDb,  &pkFltr, &pkTurnOffFltr, &pkLoc,       &pkPrc, &pkCriterion,
+    &pkTbl, &pkGr,   &pkGr3D,        &pkSourceLoc, &pkCPU};
 
 // The kind of a class name (case-insensitive); none for unknown names.
 const TProcessorKind* FindProcessorKind(std::string_view className);

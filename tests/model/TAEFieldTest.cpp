@@ -473,5 +473,8 @@ TEST(FieldCatalogue, StandardTemplatesCarryCatalogueAttributes) {
     int declared = 0;
     for (int n = 0; n < StandardIDCount; ++n)
         declared += FindStandardField(StandardID(n)) != nullptr;
-    EXPECT_EQ(declared, 77);
+    // 77 of the hits and events, and 8 of where an event's source lies.
+    EXPECT_EQ(declared, 85);
+    EXPECT_EQ(NewStandardField(fidEventsInCircle, dtInteger)->GetDisplayName(), "Events in Circle");
+    EXPECT_EQ(NewStandardField(fidSourceX, dtDouble)->Group(), fgLocation);
 }

@@ -1,5 +1,6 @@
 #include "cli/TCliCommands.h"
 
+#include "cli/TCliLocate.h"
 #include "cli/TCliProject.h"
 #include "cli/TCliWaves.h"
 #include "cli/TRecordBatches.h"
@@ -32,6 +33,8 @@ constexpr int ExitUsage = 2;
 const char Usage[] = "usage: vorelt-cli info FILE\n"
                      "       vorelt-cli dump FILE [--kinds LIST] [--fields ID,...]\n"
                      "       vorelt-cli waves FILE [--index N] [--features]\n"
+                     "       vorelt-cli locate FILE --sensors LAYOUT.csv --velocity V "
+                     "[--method planar|linear] [--window US]\n"
                      "       vorelt-cli sort IN OUT\n"
                      "       vorelt-cli copy IN OUT --kinds LIST\n"
                      "       vorelt-cli new-project OUT.xml --data FILE\n"
@@ -391,6 +394,7 @@ int RunCli(const std::vector<std::string>& args, std::ostream& out, std::ostream
     }
     if (IsProjectCommand(command)) return RunProjectCli(args, out, err);
     if (command == "waves") return RunWavesCli(args, out, err);
+    if (command == "locate") return RunLocateCli(args, out, err);
     // Positional arguments and options of the form --name VALUE.
     std::vector<std::string> positional;
     std::map<std::string, std::string> options;

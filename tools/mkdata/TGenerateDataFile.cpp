@@ -113,7 +113,9 @@ std::string GenerateUsage() {
            "  --in-order       no stretches with decreasing times\n"
            "  --waveforms raw|flac  a waveform per hit (vallen: NAME.tradb beside OUT, its\n"
            "                   samples raw or FLAC-compressed)\n"
-           "  --samples N      samples per waveform (default 2048)\n";
+           "  --samples N      samples per waveform (default 2048)\n"
+           "       vorelt-mkdata located OUT --layout plate|pipe --events N [...]: events from\n"
+           "                   known sources (see vorelt-mkdata located --help)\n";
 }
 
 namespace {

@@ -29,6 +29,8 @@ struct TSyntheticEvent {
     uint8_t GainCode = 0;
     // Microseconds since the start of the test; may go backwards inside a disordered stretch.
     int64_t TimeUs = 0;
+    // Tenths of a microsecond past TimeUs (0..9), for the formats that keep them.
+    uint8_t TenthsUs = 0;
     // Hit characteristics.
     uint16_t AmplitudeCode = 0; // linear amplitude, 20 * log10 gives dB at unit gain
     uint32_t Energy = 0;

@@ -254,7 +254,7 @@ void TVallenWriter::AddMarker(int64_t timeUs, int setType, const std::string& te
 }
 
 void TVallenWriter::WriteEvent(TOutputFile&, const TSyntheticEvent& e, TDataManifest& manifest) {
-    const int64_t time = e.TimeUs * (TimeBase / 1000000);
+    const int64_t time = e.TimeUs * (TimeBase / 1000000) + e.TenthsUs % 10;
     sqlite3_stmt* st = FInsertData;
     switch (e.Kind) {
     case TSyntheticEventKind::Hit:

@@ -1,12 +1,38 @@
 // vorelt-mkdata: writes synthetic acquisition files for tests, benchmarks and the demo project.
 
 #include "TGenerateDataFile.h"
+#include "TLocatedData.h"
 
 #include <cstdio>
 #include <string>
 #include <unistd.h>
 
+namespace {
+
+int Located(int argc, char** argv) {
+    vorelt::TLocatedOptions options;
+    bool help = false;
+    std::string error;
+    if (!vorelt::ParseLocatedArguments(argc, argv, options, help, error)) {
+        std::fprintf(stderr, "vorelt-mkdata: %s (see located --help)\n", error.c_str());
+        return 2;
+    }
+    if (help) {
+        std::fputs(vorelt::LocatedUsage().c_str(), stdout);
+        return 0;
+    }
+    std::vector<vorelt::TLocatedSource> sources;
+    if (!vorelt::GenerateLocatedFile(options, sources, error)) {
+        std::fprintf(stderr, "vorelt-mkdata: %s\n", error.c_str());
+        return 1;
+    }
+    return 0;
+}
+
+} // namespace
+
 int main(int argc, char** argv) {
+    if (argc > 1 && std::string(argv[1]) == "located") return Located(argc, argv);
     vorelt::TGenerateOptions options;
     bool help = false;
     std::string error;

@@ -2,6 +2,7 @@
 
 #include "persist/TPersistObject.h"
 #include "processing/location/TGVCPULoc.h"
+#include "processing/location/TGVCPUSourceLoc.h"
 #include "processing/location/TLocOutMPT.h"
 #include "processing/location/TVallen.h"
 
@@ -9,6 +10,7 @@ namespace vorelt {
 
 void RegisterLocationClasses() {
     RegisterClass<TGVCPULoc>("TGVCPULoc");
+    RegisterClass<TGVCPUSourceLoc>("TGVCPUSourceLoc");
     RegisterClass<TLocOutMPT>("TLocOutMPT");
     RegisterClass<TVallen>("TVallen");
 }
