@@ -5,8 +5,12 @@
 
 #include "common/TestData.h"
 #include "drivers/TDriverRegistry.h"
+#include "drivers/waveform/TDispWaveforms.h"
 #include "mkdata/TGenerateDataFile.h"
+#include "mkdata/TSyntheticWaveform.h"
 #include "model/TAEFieldIDs.h"
+#include "processing/waveform/TFrequencyMagnitudes.h"
+#include "processing/waveform/TWaveformFeatures.h"
 
 #include <gtest/gtest.h>
 
@@ -102,6 +106,70 @@ TEST(DispGenerated, RecordsMatchTheManifest) {
         EXPECT_EQ(d.Driver->Setup().PartialPowerSegments, 4);
         EXPECT_EQ(d.Driver->Channels().size(), static_cast<size_t>(channels));
     }
+}
+
+TEST(DispGenerated, WaveformMessagesFollowTheirHits) {
+    // Each hit followed by a waveform message of its channel and time: the driver links the
+    // two, and the waveform's burst lies at the frequency the generator chose for the channel.
+    TTempDir dir;
+    const std::string file = dir.File("waves.DTA");
+    TGenerateOptions o;
+    o.Format = "disp";
+    o.FileName = file;
+    o.Hits = 300;
+    o.Channels = 4;
+    o.Seed = 5;
+    o.Waveforms = TWaveformStorage::Raw;
+    o.WaveformSamples = 1024;
+    TDataManifest manifest;
+    std::string error;
+    ASSERT_TRUE(GenerateDataFile(o, manifest, error)) << error;
+    TOpenedDisp d(file);
+    ASSERT_TRUE(d.Ok) << d.Message;
+    ASSERT_EQ(static_cast<uint64_t>(d.Driver->Count()), manifest.Records());
+    std::vector<std::pair<int64_t, int64_t>> links; // waveform index, channel
+    for (int32_t p = 0; p < d.Driver->Count(); ++p) {
+        d.Read(p);
+        if (d.Record.Kind() != rkHit) continue;
+        ASSERT_FALSE(d.IsNull(fidWaveIndex)) << p;
+        links.push_back({d.Int(fidWaveIndex), d.Int(fidChan)});
+    }
+    ASSERT_EQ(links.size(), 300u);
+
+    TDispWaveforms waves(file);
+    EXPECT_TRUE(waves.Refused().empty());
+    ASSERT_EQ(waves.Count(), 300u);
+    TWaveformShape shape;
+    shape.Samples = 1024;
+    shape.Pretrigger = 128;
+    std::vector<float> volts;
+    TFrequencyMagnitudes spectrum;
+    int onTheBurst = 0;
+    for (const auto& [index, channel] : links) {
+        const long long at = waves.Find(index);
+        ASSERT_GE(at, 0) << index;
+        const TWaveformInfo& w = waves.Info(size_t(at));
+        EXPECT_EQ(w.Channel, channel);
+        EXPECT_EQ(w.SampleRate, shape.SampleRate);
+        EXPECT_EQ(w.TriggerSample, shape.Pretrigger);
+        ASSERT_TRUE(waves.Read(size_t(at), volts, error)) << error;
+        ASSERT_EQ(volts.size(), 1024u);
+        TWaveformFeatures f;
+        ComputeWaveformFeatures(volts, w.SampleRate, w.Threshold, spectrum, f);
+        // Quiet hits are a few steps of the 16-bit scale high on a step or two of noise: their
+        // peak may stray; nearly all lie within a bin of the burst's frequency.
+        const double bin = shape.SampleRate / shape.Samples;
+        if (std::fabs(f.PeakFrequency - SyntheticBurstFrequency(int(channel), shape)) <= bin)
+            ++onTheBurst;
+    }
+    EXPECT_GE(onTheBurst, 270) << "of 300";
+
+    // The format keeps no compressed waveforms.
+    o.Waveforms = TWaveformStorage::Flac;
+    o.FileName = dir.File("flac.DTA");
+    TDataManifest refused;
+    EXPECT_FALSE(GenerateDataFile(o, refused, error));
+    EXPECT_NE(error.find("raw"), std::string::npos) << error;
 }
 
 TEST(DispGenerated, SortedCopyIsInTimeOrderAndOpensAgain) {

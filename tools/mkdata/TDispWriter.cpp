@@ -19,7 +19,11 @@ constexpr int KindUnknown = 0, KindHit = 1, KindStop = 2, KindResume = 3, KindPa
 // Message identifiers written.
 constexpr uint8_t IdHit = 1, IdTimeDriven = 2, IdDemandDriven = 3, IdComment = 7, IdResetClock = 11,
                   IdAbort = 15, IdTestInfo = 38, IdProduct = 41, IdHardwareSetup = 42,
-                  IdTestStart = 99, IdResume = 128, IdStop = 129, IdPause = 130, IdTimeMark = 211;
+                  IdTestStart = 99, IdResume = 128, IdStop = 129, IdPause = 130, IdWaveform = 173,
+                  IdTimeMark = 211;
+// Sub-records of the hardware set-up: a channel's gain, and its waveform set-up (with the inner
+// identifier 42).
+constexpr uint8_t SubGain = 23, SubWaveform = 173;
 
 constexpr uint64_t SentinelTime = 0x7FFFFFFFFFFFull;
 
@@ -153,6 +157,21 @@ void TDispWriter::Begin(TOutputFile& out, const TWriterSettings& settings,
                    static_cast<uint8_t>(s * 64 + 63), 0});
     Append(r, {0, 0});
     AppendSubRecord(b, 109, r);
+    if (settings.Waveforms != TWaveformStorage::None) {
+        FShape.Samples = settings.WaveformSamples;
+        FShape.Pretrigger = settings.WaveformSamples / 8;
+        for (int c = 1; c <= settings.Channels; ++c) {
+            AppendSubRecord(b, SubGain, {static_cast<uint8_t>(c), FGainDb[c]});
+            // The channel at 8, the sample rate in kHz at 13, the signed trigger delay in
+            // samples at 19 (negative: samples before the trigger).
+            r.assign(21, 0);
+            r[0] = 42;
+            r[8] = static_cast<uint8_t>(c);
+            StoreU16(r.data() + 13, static_cast<uint16_t>(FShape.SampleRate / 1000));
+            StoreU16(r.data() + 19, static_cast<uint16_t>(int16_t(-FShape.Pretrigger)));
+            AppendSubRecord(b, SubWaveform, r);
+        }
+    }
     WriteMessage(out, IdHardwareSetup, b.data(), b.size());
     manifest.AddMessage(IdHardwareSetup, KindSetup);
 
@@ -201,6 +220,19 @@ void TDispWriter::WriteEvent(TOutputFile& out, const TSyntheticEvent& e, TDataMa
         StoreU16(p, FPressure), p += 2;
         WriteTimed(out, IdHit, KindHit, body, HitBodySize, e.TimeUs, manifest);
         manifest.HitChannels[e.Channel] = true;
+        if (FSettings.Waveforms != TWaveformStorage::None) {
+            // Scaled by the set-up's gain of the channel: 10 V over 32768 steps before it.
+            const double microvoltsPerUnit = 1e7 / (std::pow(10.0, DefaultGainDb / 20.0) * 32768.0);
+            SyntheticWaveform(e, microvoltsPerUnit, FShape, FSettings.Seed, FSamples);
+            FWaveBody.assign(9 + 2 * FSamples.size(), 0);
+            FWaveBody[0] = 1;
+            StoreTime(FWaveBody.data() + 1, Ticks(e.TimeUs));
+            FWaveBody[7] = e.Channel;
+            for (size_t k = 0; k < FSamples.size(); ++k)
+                StoreU16(FWaveBody.data() + 9 + 2 * k, static_cast<uint16_t>(FSamples[k]));
+            WriteTimed(out, IdWaveform, KindUnknown, FWaveBody.data(), FWaveBody.size(), e.TimeUs,
+                       manifest);
+        }
         break;
     }
     case TSyntheticEventKind::Parametric:

@@ -7,12 +7,17 @@
 // an abort whose time is not known, as acquisition systems write it.
 
 #include "TDataWriter.h"
+#include "TSyntheticWaveform.h"
 
 #include <array>
 #include <cstdint>
+#include <vector>
 
 namespace vorelt {
 
+// With waveforms, each hit is followed by a waveform message (ID 173) of its channel and time,
+// its samples a synthetic burst; the hardware set-up then gives each channel's gain, sample rate
+// and trigger delay.
 class TDispWriter : public TDataWriter {
 public:
     std::string_view FormatName() const override { return "disp"; }
@@ -45,6 +50,10 @@ private:
     uint16_t FPressure = 0;
     std::array<uint8_t, 256> FGainDb{};
     std::array<uint16_t, 256> FNoise{};
+    // The waveform written after each hit, when the settings ask for waveforms.
+    TWaveformShape FShape;
+    std::vector<int16_t> FSamples;
+    std::vector<uint8_t> FWaveBody;
 };
 
 } // namespace vorelt

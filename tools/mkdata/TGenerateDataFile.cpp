@@ -42,8 +42,13 @@ bool GenerateDataFile(const TGenerateOptions& options, TDataManifest& manifest,
         error = "the number of hits must not exceed " + IntToStr(MaxGenerateHits);
         return false;
     }
-    if (options.Waveforms != TWaveformStorage::None && options.Format != "vallen") {
+    if (options.Waveforms != TWaveformStorage::None && options.Format != "vallen" &&
+        options.Format != "disp") {
         error = "the format '" + options.Format + "' keeps no waveforms";
+        return false;
+    }
+    if (options.Waveforms == TWaveformStorage::Flac && options.Format == "disp") {
+        error = "the format 'disp' keeps its waveforms raw";
         return false;
     }
     if (options.Waveforms != TWaveformStorage::None &&
@@ -112,7 +117,8 @@ std::string GenerateUsage() {
            "  --manifest FILE  write a key: value summary of the records written\n"
            "  --in-order       no stretches with decreasing times\n"
            "  --waveforms raw|flac  a waveform per hit (vallen: NAME.tradb beside OUT, its\n"
-           "                   samples raw or FLAC-compressed)\n"
+           "                   samples raw or FLAC-compressed; disp: a waveform message\n"
+           "                   after each hit, raw)\n"
            "  --samples N      samples per waveform (default 2048)\n"
            "       vorelt-mkdata located OUT --layout plate|pipe --events N [...]: events from\n"
            "                   known sources (see vorelt-mkdata located --help)\n";
