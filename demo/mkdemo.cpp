@@ -3,7 +3,8 @@
 // holds a table of every kind of record, the second three graphs (amplitude against time split
 // by channel, hits per channel, counts against amplitude on logarithmic axes), the third
 // ("Pipe Run") a location branch ending in a 3D graph whose pipe schema carries sensors on
-// channels 1 to 11. "--hits N" makes the same project on a larger file.
+// channels 1 to 11. "--hits N" makes the same project on a larger file. Beside it, the waveform
+// demo ("waves.xml" on a Vallen file with its transient database).
 
 #include "mkdata/TGenerateDataFile.h"
 #include "model/TAEFieldIDs.h"
@@ -23,6 +24,8 @@
 #include "project/TDispatchDraw.h"
 #include "project/TProjectAE.h"
 #include "viewmodel/dialogs/processors/TSchemaEditRules.h"
+
+#include "WaveformDemo.h"
 
 #include <filesystem>
 #include <iostream>
@@ -210,5 +213,9 @@ int main(int argc, char** argv) {
         return 1;
     }
     project.CloseDataFile();
+    if (!WriteWaveformDemo(dir, error)) {
+        std::cerr << "error: " << error << "\n";
+        return 1;
+    }
     return 0;
 }
