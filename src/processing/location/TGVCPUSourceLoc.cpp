@@ -1,10 +1,13 @@
 #include "processing/location/TGVCPUSourceLoc.h"
 
+#include "processing/math/TListCursor.h"
+
 #include "model/TAEFieldIDs.h"
 #include "persist/TNodePersist.h"
 #include "persist/TNumberFormat.h"
 #include "persist/TTextHelpers.h"
 #include "processing/TDemandChain.h"
+#include "processing/math/TListCursor.h"
 
 #include <algorithm>
 #include <cmath>
@@ -250,88 +253,32 @@ bool TGVCPUSourceLoc::Ready(TAEPNav& nav) {
     return false;
 }
 
-void TGVCPUSourceLoc::Positioned(TAEPNav& nav, int32_t i) const {
-    const TSourceEvent& e = FEvents[static_cast<size_t>(i)];
-    nav.Out.Kind = e.Kind;
-    nav.Out.EventFlags = e.EventFlags;
-}
-
-bool TGVCPUSourceLoc::OutOfRange(TAEPNav& nav, int32_t index) {
-    if (index >= 0 && index < Count()) return false;
-    nav.Out.Status = index < 0 ? nsNegativeIndex : nsPastEnd;
-    nav.Out.Message = txtDataOutRange;
-    nav.Out.State = GetSourceState();
-    return true;
-}
-
+// The computed list's cursor moves, as the math and criterion processors move over theirs.
 int32_t TGVCPUSourceLoc::FirstRecord(TAEPNav& nav, TAERecord&, int32_t) {
-    if (!Ready(nav)) return -1;
-    nav.Out.Message.clear();
-    nav.Out.Status = nsPositioned;
-    nav.Out.EventFlags = 0;
     nav.Out.State = GetSourceState();
-    for (int32_t i = 0; i < Count(); ++i)
-        if (Accepts(nav, i)) {
-            Positioned(nav, i);
-            return i;
-        }
-    nav.Out.Status = nsNoRecord;
-    return -1;
+    if (!Ready(nav)) return -1;
+    return TListCursor::First(nav, Count(), [this](int32_t i) { return EntryAt(i); });
 }
 
 int32_t TGVCPUSourceLoc::LastRecord(TAEPNav& nav, TAERecord&, int32_t) {
-    if (!Ready(nav)) return -1;
-    nav.Out.Message.clear();
-    nav.Out.Status = nsPositioned;
-    nav.Out.EventFlags = 0;
     nav.Out.State = GetSourceState();
-    for (int32_t i = Count() - 1; i >= 0; --i)
-        if (Accepts(nav, i)) {
-            Positioned(nav, i);
-            return i;
-        }
-    nav.Out.Status = nsNoRecord;
-    return -1;
+    if (!Ready(nav)) return -1;
+    return TListCursor::Last(nav, Count(), [this](int32_t i) { return EntryAt(i); });
 }
 
 int32_t TGVCPUSourceLoc::NextRecord(TAEPNav& nav, TAERecord&, int32_t index) {
     if (!Ready(nav)) return -1;
-    if (OutOfRange(nav, index)) return -1;
-    const int32_t last = Count() - 1;
-    if (index == last) {
-        nav.Out.Status = nsEndForward;
-        return index;
-    }
-    for (int32_t i = index + 1; i <= last; ++i)
-        if (Accepts(nav, i)) {
-            nav.Out.Status = nsPositioned;
-            Positioned(nav, i);
-            return i;
-        }
-    nav.Out.Status = nsEndForward;
-    return -1;
+    return TListCursor::Next(nav, Count(), index, [this](int32_t i) { return EntryAt(i); });
 }
 
 int32_t TGVCPUSourceLoc::PriorRecord(TAEPNav& nav, TAERecord&, int32_t index) {
     if (!Ready(nav)) return -1;
-    if (OutOfRange(nav, index)) return -1;
-    if (index == 0) {
-        nav.Out.Status = nsStartBackward;
-        return 0;
-    }
-    for (int32_t i = index - 1; i >= 0; --i)
-        if (Accepts(nav, i)) {
-            nav.Out.Status = nsPositioned;
-            Positioned(nav, i);
-            return i;
-        }
-    nav.Out.Status = nsStartBackward;
-    return -1;
+    return TListCursor::Prior(nav, Count(), index, [this](int32_t i) { return EntryAt(i); });
 }
 
 void TGVCPUSourceLoc::ReadRecord(TAEPNav& nav, TAERecord& record, int32_t index) {
     if (!Ready(nav)) return;
-    if (OutOfRange(nav, index)) return;
+    if (TListCursor::OutOfRange(nav, Count(), index)) return;
     if (!FParent) return;
     const TSourceEvent& e = FEvents[static_cast<size_t>(index)];
     FParent->ReadRecord(nav, record, e.ParentPos);

@@ -11,6 +11,7 @@
 
 #include <cstdint>
 #include <string>
+#include <utility>
 #include <vector>
 
 namespace vorelt {
@@ -76,10 +77,10 @@ private:
     void DeclareFields();
     bool Compute(std::string& error);
     bool Ready(TAEPNav& nav);
-    bool OutOfRange(TAEPNav& nav, int32_t index);
-    void Positioned(TAEPNav& nav, int32_t i) const;
-    bool Accepts(const TAEPNav& nav, int32_t i) const {
-        return KindAdmitted(nav.Kinds, FEvents[static_cast<size_t>(i)].Kind);
+    // The message kind and event flags of event i, for the cursor moves.
+    std::pair<uint8_t, uint8_t> EntryAt(int32_t i) const {
+        const TSourceEvent& e = FEvents[static_cast<size_t>(i)];
+        return {e.Kind, e.EventFlags};
     }
     int32_t Count() const { return static_cast<int32_t>(FEvents.size()); }
 
