@@ -3,18 +3,21 @@
 
 #include "DispTestUtil.h"
 
+#include "cli/TCliCommands.h"
+
 #include "common/TestData.h"
 #include "drivers/TDriverRegistry.h"
 #include "drivers/waveform/TDispWaveforms.h"
 #include "mkdata/TGenerateDataFile.h"
 #include "mkdata/TSyntheticWaveform.h"
 #include "model/TAEFieldIDs.h"
-#include "processing/waveform/TFrequencyMagnitudes.h"
-#include "processing/waveform/TWaveformFeatures.h"
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
+#include <map>
+#include <sstream>
 
 namespace vorelt::test {
 namespace {
@@ -143,8 +146,7 @@ TEST(DispGenerated, WaveformMessagesFollowTheirHits) {
     shape.Samples = 1024;
     shape.Pretrigger = 128;
     std::vector<float> volts;
-    TFrequencyMagnitudes spectrum;
-    int onTheBurst = 0;
+    std::map<int64_t, int64_t> channelOf;
     for (const auto& [index, channel] : links) {
         const long long at = waves.Find(index);
         ASSERT_GE(at, 0) << index;
@@ -154,14 +156,41 @@ TEST(DispGenerated, WaveformMessagesFollowTheirHits) {
         EXPECT_EQ(w.TriggerSample, shape.Pretrigger);
         ASSERT_TRUE(waves.Read(size_t(at), volts, error)) << error;
         ASSERT_EQ(volts.size(), 1024u);
-        TWaveformFeatures f;
-        ComputeWaveformFeatures(volts, w.SampleRate, w.Threshold, spectrum, f);
+        channelOf[index] = channel;
+    }
+    // The features as the command line gives them.
+    std::ostringstream out, err;
+    ASSERT_EQ(cli::RunCli({"waves", file, "--features"}, out, err), 0) << err.str();
+    std::istringstream rows(out.str());
+    std::string line;
+    std::getline(rows, line);
+    auto cells = [](const std::string& text) {
+        std::vector<std::string> parts;
+        std::stringstream s(text);
+        std::string part;
+        while (std::getline(s, part, ';'))
+            parts.push_back(part);
+        return parts;
+    };
+    const std::vector<std::string> names = cells(line);
+    const auto column = [&](const char* name) {
+        return size_t(std::find(names.begin(), names.end(), name) - names.begin());
+    };
+    const size_t indexAt = column("Index"), peakAt = column("PeakFrequency");
+    ASSERT_LT(peakAt, names.size());
+    int rowsRead = 0, onTheBurst = 0;
+    while (std::getline(rows, line)) {
+        const std::vector<std::string> c = cells(line);
+        ++rowsRead;
+        const int64_t index = std::stoll(c.at(indexAt));
+        const double peak = std::stod(c.at(peakAt));
         // Quiet hits are a few steps of the 16-bit scale high on a step or two of noise: their
         // peak may stray; nearly all lie within a bin of the burst's frequency.
         const double bin = shape.SampleRate / shape.Samples;
-        if (std::fabs(f.PeakFrequency - SyntheticBurstFrequency(int(channel), shape)) <= bin)
+        if (std::fabs(peak - SyntheticBurstFrequency(int(channelOf.at(index)), shape)) <= bin)
             ++onTheBurst;
     }
+    EXPECT_EQ(rowsRead, 300);
     EXPECT_GE(onTheBurst, 270) << "of 300";
 
     // The format keeps no compressed waveforms.
