@@ -20,7 +20,7 @@ set(VORELT_OUTER_LAYERS
   "tools/cli:project,processing,drivers,testprog,model,persist"
   "tools/export:view3d,view2d,viewmodel,project,processing,drivers,testprog,model,persist"
   "demo:mkdata,viewmodel,project,processing,drivers,testprog,model,persist"
-  "bench:cli,mkdata,view3d,view2d,viewmodel,project,processing,drivers,testprog,model,persist")
+  "bench:app,cli,mkdata,view3d,view2d,viewmodel,project,processing,drivers,testprog,model,persist")
 
 # Libraries that must not see Qt or OpenGL: the core, and the view model (what the windows and
 # views decide and draw, without a window: see src/viewmodel).

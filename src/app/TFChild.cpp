@@ -347,14 +347,19 @@ void TFChild::InstallViewHandlers(TGVVisualClass* view) {
     view->OnPopupMenu = [this](TVisualClass& v, const QPoint& pos, const QList<QAction*>& items) {
         ShowViewPopup(v, pos, items);
     };
+    const auto progress = [](int64_t records, int64_t total) {
+        if (TFillStop* f = TFillStop::Current()) f->Progress(records, total);
+    };
+    const auto aborted = [] {
+        TFillStop* f = TFillStop::Current();
+        return f && f->Stopped();
+    };
     if (auto* graph = dynamic_cast<TGraphVC*>(view)) {
-        graph->OnProgress = [](int64_t records, int64_t total) {
-            if (TFillStop* f = TFillStop::Current()) f->Progress(records, total);
-        };
-        graph->OnAborted = [] {
-            TFillStop* f = TFillStop::Current();
-            return f && f->Stopped();
-        };
+        graph->OnProgress = progress;
+        graph->OnAborted = aborted;
+    } else if (auto* table = dynamic_cast<TTableVC*>(view)) {
+        table->OnProgress = progress;
+        table->OnAborted = aborted;
     }
 }
 

@@ -82,6 +82,7 @@ void TFillStop::DisableCommands() {
 
 void TFillStop::Progress(int64_t records, int64_t total) {
     FProgress.Report(records, total);
+    if (!FProgress.DueToRefresh()) return;
     const std::string text = "Loading Data... " + ProgressText(records, total);
     if (FStatus)
         FStatus->setText(QString("  Status: %1 (Esc: Stop)").arg(QString::fromStdString(text)));

@@ -38,6 +38,13 @@ bool TFillProgress::DueToShow() const {
     return FillClockNow() - FStart >= ShowAfterMs;
 }
 
+bool TFillProgress::DueToRefresh() {
+    const int64_t now = FillClockNow();
+    if (FRefreshed >= 0 && now - FRefreshed < RefreshMs) return false;
+    FRefreshed = now;
+    return true;
+}
+
 int PercentOf(int64_t done, int64_t total) {
     if (total <= 0 || done <= 0) return 0;
     if (done >= total) return 100;

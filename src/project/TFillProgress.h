@@ -20,6 +20,7 @@ int64_t FillClockNow();
 class TFillProgress {
 public:
     static constexpr int64_t ShowAfterMs = 500;
+    static constexpr int64_t RefreshMs = 40;
 
     TFillProgress();
 
@@ -31,12 +32,17 @@ public:
     int Percent() const;
     // The fill has lasted long enough for its progress to be shown.
     bool DueToShow() const;
+    // The window is due to be brought up to date (status, box, repaints, the user's input):
+    // the first time, then once per RefreshMs. A walk reports every few milliseconds, and
+    // repainting for each report costs the fill more than it reads.
+    bool DueToRefresh();
 
     bool Stopped() const { return FStopped; }
     void Stop() { FStopped = true; }
 
 private:
     int64_t FStart;
+    int64_t FRefreshed = -1;
     int64_t FDone = 0;
     int64_t FTotal = 0;
     bool FStopped = false;

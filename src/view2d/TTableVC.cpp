@@ -158,14 +158,30 @@ void TTableVC::SetActive(bool value) {
     bool active = false;
     if (value && FEnabled) {
         std::string error;
-        if (Data().LoadRows(error)) {
+        // The first screen shows as soon as its rows are read, while the walk goes on; the
+        // scroll range follows the rows read.
+        bool shown = false;
+        const auto progress = [&](int64_t passed, int64_t total) {
+            if (!shown && Data().RowCount() > 0) {
+                ShowRows(true);
+                shown = true;
+            } else if (shown) {
+                FGrid->SetRowCount(Data().GridRowCount());
+            }
+            if (OnProgress) OnProgress(passed, total);
+        };
+        if (Data().LoadRows(error, OnAborted, progress)) {
             active = true;
-        } else {
+        } else if (!OnAborted || !OnAborted()) {
             FTable->AddError(error);
         }
     } else {
         Data().ClearRows();
     }
+    ShowRows(active);
+}
+
+void TTableVC::ShowRows(bool active) {
     TPanelVC::SetActive(active);
     FGrid->SetRowCount(Data().GridRowCount());
     const int32_t marked = active ? Data().RowOf(FMarkedPosition) : -1;

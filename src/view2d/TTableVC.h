@@ -90,6 +90,11 @@ public:
 
     // Where the view tells what it is doing (search, export); none hides it.
     std::function<void(const std::string&)> OnStatusText;
+    // While the rows load: how far the walk got (records passed, of the file's total; 0 when
+    // not known), heard now and then with the rows read so far on the screen, and whether the
+    // user asked to stop. A stop asked for leaves the table empty without an error.
+    std::function<void(int64_t, int64_t)> OnProgress;
+    std::function<bool()> OnAborted;
 
 protected:
     // At least one column.
@@ -99,6 +104,8 @@ protected:
 
 private:
     void StatusText(const std::string& text);
+    // The grid shows the rows read so far.
+    void ShowRows(bool active);
     void SendToProject(uint32_t msg);
 
     TGVCPUTbl* FTable;

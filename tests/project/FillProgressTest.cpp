@@ -32,6 +32,18 @@ TEST(FillProgress, ShowsOnlyAfterHalfASecondAndCountsInWholePercent) {
     EXPECT_TRUE(p.Stopped());
 }
 
+TEST(FillProgress, TheWindowIsBroughtUpToDateAtOnceThenOncePerRefreshTime) {
+    TFakeFillClock clock;
+    TFillProgress p;
+    EXPECT_TRUE(p.DueToRefresh());
+    EXPECT_FALSE(p.DueToRefresh());
+    clock.Now += TFillProgress::RefreshMs - 1;
+    EXPECT_FALSE(p.DueToRefresh());
+    clock.Now += 1;
+    EXPECT_TRUE(p.DueToRefresh());
+    EXPECT_FALSE(p.DueToRefresh());
+}
+
 TEST(FillProgress, TextsSayHowFarTheFillGot) {
     EXPECT_EQ(StoppedText(4'100'000, 10'000'000),
               "Stopped at 41 % (4 100 000 of 10 000 000 records)");

@@ -131,6 +131,38 @@ TEST_F(TTableViewFixture, ActivationLoadsRowsAndDeactivationLeavesThreeGridRows)
     EXPECT_EQ(view->Grid()->RowCount(), 3);
 }
 
+// A long load shows the first rows while the walk goes on, and a stop asked for leaves the
+// table empty without an error.
+TEST_F(TTableViewFixture, ALongLoadShowsTheRowsReadSoFarAndStopsWhenAsked) {
+    Columns();
+    Hits(50000);
+    struct THeard {
+        bool Active;
+        int GridRows;
+    };
+    std::vector<THeard> heard;
+    view->OnProgress = [&](int64_t, int64_t) {
+        heard.push_back({view->Active(), view->Grid()->RowCount()});
+    };
+    view->SetActive(true);
+    ASSERT_GE(heard.size(), 2u);
+    EXPECT_TRUE(heard.front().Active);
+    EXPECT_GT(heard.front().GridRows, 3);
+    EXPECT_LT(heard.front().GridRows, heard.back().GridRows);
+    EXPECT_LT(heard.back().GridRows, 50002);
+    EXPECT_EQ(view->Grid()->RowCount(), 50002);
+
+    view->SetActive(false);
+    view->OnAborted = [&] { return !heard.empty(); };
+    heard.clear();
+    view->SetActive(true);
+    EXPECT_EQ(heard.size(), 1u);
+    EXPECT_FALSE(view->Active());
+    EXPECT_EQ(view->Data().RowCount(), 0);
+    EXPECT_EQ(view->Grid()->RowCount(), 3);
+    EXPECT_FALSE(table->HasError());
+}
+
 TEST_F(TTableViewFixture, PaintingFetchesOnlyTheRowsInSight) {
     Columns();
     Hits(1000);

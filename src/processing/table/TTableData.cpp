@@ -12,6 +12,7 @@
 #include "processing/TDemandChain.h"
 #include "processing/table/TGVCPUTbl.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <exception>
 
@@ -270,7 +271,8 @@ void TTableData::ClearRows() {
     FRows.shrink_to_fit();
 }
 
-bool TTableData::LoadRows(std::string& error, const std::function<bool()>& aborted) {
+bool TTableData::LoadRows(std::string& error, const std::function<bool()>& aborted,
+                          const std::function<void(int64_t, int64_t)>& progress) {
     ClearRows();
     TAEPNav& nav = FOwner.Nav();
     nav = TAEPNav{};
@@ -280,17 +282,36 @@ bool TTableData::LoadRows(std::string& error, const std::function<bool()>& abort
     // Listing the rows reads no field: the features would cost a spectrum per row for nothing.
     DemandAllButWaveFeatures(&FOwner, record, [](std::string_view) { return false; });
     const bool onlyFirst = FOwner.IsLocated() && FOwner.GetFirstHitOnly();
-    // The row list grows by doubling; the count of the stream is not known beforehand and
-    // asking for it would walk the stream twice.
+    // The file's record count tells how far the walk got; the database answers it from its
+    // index. The row list grows by doubling: the count of the stream below a filter is not
+    // known beforehand and asking for it would walk the stream twice.
+    int64_t total = 0;
+    if (progress)
+        if (TGVCPU* db = FOwner.Db()) {
+            TAEPNav counting;
+            TAERecord counted;
+            db->PrepareRecord(counted);
+            total = std::max<int64_t>(db->RecordCount(counting, counted), 0);
+        }
     try {
         int32_t i = FOwner.FirstRecord(nav, record, -1);
         uint32_t step = 0;
         while ((nav.Out.Status & nsEndForward) == 0) {
             if (nav.Out.Status & nsError) break;
-            if (aborted && (++step & 0x3FFF) == 0 && aborted()) {
-                nav.Out.Status |= nsError;
-                nav.Out.Message = "Abort";
-                break;
+            if ((aborted || progress) && (++step & 0x3FFF) == 0) {
+                if (progress) {
+                    // A filter passes fewer records than the file has: the position in the
+                    // file tells how far the walk got.
+                    int64_t passed = static_cast<int64_t>(step);
+                    if (total > 0 && i >= 0)
+                        passed = std::min<int64_t>(std::max<int64_t>(passed, i), total);
+                    progress(passed, total);
+                }
+                if (aborted && aborted()) {
+                    nav.Out.Status |= nsError;
+                    nav.Out.Message = "Abort";
+                    break;
+                }
             }
             if (!onlyFirst || nav.Out.Kind != rkHit || (nav.Out.EventFlags & rfFirstHit) != 0)
                 FRows.push_back(i);

@@ -139,9 +139,12 @@ public:
     // Two header rows and at least one more.
     int32_t GridRowCount() const { return std::max<int32_t>(3, RowCount() + 2); }
     // Walks every record that reaches the table and keeps the positions of the admitted
-    // ones. `aborted` is asked now and then; a true answer ends the walk like an error. On
-    // failure the rows are empty and `error` holds the cursor's text.
-    bool LoadRows(std::string& error, const std::function<bool()>& aborted = {});
+    // ones. Now and then `progress` hears how far the walk got in the file (records passed of
+    // the file's total, 0 when not known), with the rows read so far already in place, and
+    // `aborted` is asked; a true answer ends the walk like an error. On failure the rows are
+    // empty and `error` holds the cursor's text.
+    bool LoadRows(std::string& error, const std::function<bool()>& aborted = {},
+                  const std::function<void(int64_t, int64_t)>& progress = {});
 
     // --- Search ---------------------------------------------------------------------------
     TLCBase& SeekCondition() { return FSeekCondition; }
