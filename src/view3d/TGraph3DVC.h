@@ -32,8 +32,11 @@ public:
     std::string TitleText() const;
     TOGLModeBar& ModeBar() const { return *FModeBar; }
     QLabel* Legend() const { return FLegend; }
-    // Builds the scene again from the schema and the collected first hits.
+    // Builds the scene again from the schema and the collected first hits, and, below a
+    // source-location processor, the located events on the pipes.
     void RebuildScene();
+    // The located events drawn in the scene.
+    int SourceMarkerCount() const { return FSourceMarkers; }
 
     // Its own settings, in a dialog: the "Edit" item of the view's pop-up.
     std::function<void(TGraph3DVC&)> OnEditSettings;
@@ -71,12 +74,14 @@ protected:
 private:
     void SendToProject(uint32_t msg);
     void UpdateLegend();
+    void AddSourceMarkers();
 
     TOGLContainer* FContainer = nullptr;
     TOGLModeBar* FModeBar = nullptr;
     QLabel* FLegend = nullptr;
     QAction* FEditAction = nullptr;
     uint8_t FColorSchemeIndex = 0;
+    int FSourceMarkers = 0;
 };
 
 } // namespace vorelt
