@@ -8,7 +8,7 @@
 #include <cmath>
 #include <map>
 #include <string>
-#include <tuple>
+#include <utility>
 
 namespace vorelt {
 
@@ -40,32 +40,28 @@ std::vector<TSourceMarker> SourceMarkers(TGVCPUSourceLoc& source, TAEOBJ3D* sche
     if (schema) schema->Rebuild(&collector);
     const std::vector<TSourceEvent>& all = source.Events();
     const std::vector<std::string>& names = source.Pipes();
-    // Zone key: pipe index and zone along it, or -1 and the plate cell.
-    using TZone = std::tuple<int, int64_t, int64_t>;
+    // Zone key: pipe index and zone along it.
+    using TZone = std::pair<int, int64_t>;
     std::vector<TZone> zones;
     auto place = [&](const TSourceEvent& e) {
         if (!e.Located) return;
+        if (e.Pipe < 0 || static_cast<size_t>(e.Pipe) >= names.size()) return;
+        const auto it = collector.Pipes.find(names[static_cast<size_t>(e.Pipe)]);
+        if (it == collector.Pipes.end()) return;
+        const TSchemaShape& pipe = it->second;
+        const TPoint3& a = pipe.From;
+        const TPoint3& b = pipe.To;
+        const long double dx = b.X - a.X, dy = b.Y - a.Y, dz = b.Z - a.Z;
+        // The scene draws the pipe at its element's scale (cm per scene unit); positions
+        // count real millimetres from the pipe's start.
+        const long double drawn = std::sqrt(dx * dx + dy * dy + dz * dz);
+        const long double realMm = drawn * pipe.Scale * 10;
+        if (!(realMm > 0) || !std::isfinite(e.Position)) return;
+        const long double f = std::clamp<long double>(e.Position / realMm, 0, 1);
         TSourceMarker m;
-        TZone zone;
-        if (e.Pipe >= 0 && static_cast<size_t>(e.Pipe) < names.size()) {
-            const auto it = collector.Pipes.find(names[static_cast<size_t>(e.Pipe)]);
-            if (it == collector.Pipes.end()) return;
-            const TPoint3& a = it->second.From;
-            const TPoint3& b = it->second.To;
-            const long double dx = b.X - a.X, dy = b.Y - a.Y, dz = b.Z - a.Z;
-            const long double length = std::sqrt(dx * dx + dy * dy + dz * dz); // m
-            if (!(length > 0)) return;
-            const long double f = std::clamp<long double>(e.Position / 1000.0L / length, 0, 1);
-            m.At = {a.X + f * dx, a.Y + f * dy, a.Z + f * dz};
-            zone = {e.Pipe, std::min<int64_t>(static_cast<int64_t>(f * PipeZones), PipeZones - 1),
-                    0};
-        } else {
-            if (!std::isfinite(e.X) || !std::isfinite(e.Y)) return;
-            m.At = {e.X / 1000.0L, e.Y / 1000.0L, 0};
-            const double cx = std::floor(e.X / PlateCellMm), cy = std::floor(e.Y / PlateCellMm);
-            if (std::fabs(cx) > 1e15 || std::fabs(cy) > 1e15) return;
-            zone = {-1, static_cast<int64_t>(cx), static_cast<int64_t>(cy)};
-        }
+        m.At = {a.X + f * dx, a.Y + f * dy, a.Z + f * dz};
+        const TZone zone{e.Pipe,
+                         std::min<int64_t>(static_cast<int64_t>(f * PipeZones), PipeZones - 1)};
         out.push_back(m);
         zones.push_back(zone);
     };

@@ -1,8 +1,8 @@
 #pragma once
 // Where the located events of a source-location processor sit in a pipe schema's scene: a
-// point along its pipe for an event located on a pipe (planar events at their X and Y), and a
-// colour for how many events share its zone (a tenth of a pipe, or a 100 mm cell of a plate),
-// in the activity colours of the 3D graph. Plain data for one draw call of all markers.
+// point along its pipe for every event located on a pipe the schema draws, and a colour for
+// how many events share its zone (a tenth of the pipe), in the activity colours of the 3D
+// graph. Plain data for one draw call of all markers.
 
 #include "processing/graph3d/TObj3DTypes.h"
 
@@ -22,15 +22,14 @@ struct TSourceMarker {
 };
 
 inline constexpr int PipeZones = 10;
-inline constexpr double PlateCellMm = 100;
 
 // The source-location processor `processor` reads from: itself or the nearest one above it;
 // none when there is none.
 TGVCPUSourceLoc* SourceLocationAbove(TGVCPU* processor);
 
 // The markers of the located events of `source`; with `events` only of those event indices
-// (the records a graph below collected), otherwise of all. A pipe event on a pipe that the
-// schema does not draw is left out.
+// (the records a graph below collected), otherwise of all. Events not located, off the pipes
+// or on a pipe that the schema does not draw are left out.
 std::vector<TSourceMarker> SourceMarkers(TGVCPUSourceLoc& source, TAEOBJ3D* schema,
                                          std::span<const int32_t> events = {});
 
