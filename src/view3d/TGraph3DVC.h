@@ -2,7 +2,8 @@
 // The view of a 3D graph: the panel of every view (title, check and detach buttons), a tool
 // bar with the six mode buttons, the 3D container, and beside it the legend of the sensors'
 // activity. The scene shows the graph's pipe schema; with "Show Activity" each sensor takes
-// the colour of the number of first hits collected on its channel.
+// the colour of the number of first hits collected on its channel. Below a source-location
+// processor the events located on the pipes show as points where they sit.
 
 #include "processing/graph3d/IGraph3DView.h"
 #include "view2d/TPanelVC.h"
