@@ -1,5 +1,5 @@
 // Writes the demo project into the folder given: a synthetic Tarvel PCI data file
-// ("demo.pci", 12 channels) and the project "demo.xml" on it with three pages; the first page
+// ("demo.pci", 12 channels) and the project "demo.xml" on it with four pages; the first page
 // holds a table of every kind of record, the second three graphs (amplitude against time split
 // by channel, hits per channel, counts against amplitude on logarithmic axes), the third
 // ("Pipe Run") a location branch with a source-location processor ending in a 3D graph whose
