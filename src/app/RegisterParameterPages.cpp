@@ -8,12 +8,14 @@
 #include "app/TfrmAeGr.h"
 #include "app/TfrmAeLoc.h"
 #include "app/TfrmAePrc.h"
+#include "app/TfrmAeSourceLoc.h"
 #include "processing/db/TGVDb.h"
 #include "processing/filter/TGVCPUFltr.h"
 #include "processing/filter/TGVCPUTurnOffFltr.h"
 #include "processing/graph/TGVCPUGr.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
+#include "processing/location/TGVCPUSourceLoc.h"
 #include "processing/math/TGVCPUPrc.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/IDialogService.h"
@@ -45,6 +47,11 @@ void RegisterParameterPages() {
                               [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
                                   auto* l = dynamic_cast<TGVCPULoc*>(&p);
                                   return l ? new TfrmAeLoc(*l, c, parent) : nullptr;
+                              });
+    TParameterPages::Register("TGVCPUSourceLoc",
+                              [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {
+                                  auto* s = dynamic_cast<TGVCPUSourceLoc*>(&p);
+                                  return s ? new TfrmAeSourceLoc(*s, c, parent) : nullptr;
                               });
     TParameterPages::Register("TGVCPUPrc",
                               [](TGVCPU& p, const TPageContext& c, QWidget* parent) -> QWidget* {

@@ -4,10 +4,12 @@
 #include "processing/db/TGVDb.h"
 #include "processing/graph/RegisterGraphClasses.h"
 #include "processing/graph/TGVCPUGr.h"
+#include "processing/location/TGVCPUSourceLoc.h"
 #include "processing/math/IProjectParameters.h"
 #include "processing/table/RegisterTableClasses.h"
 #include "processing/table/TGVCPUTbl.h"
 #include "view2d/TAddonVCLoadGr.h"
+#include "view2d/TAddonVCSensors.h"
 #include "view2d/TAddonVCZip.h"
 #include "view2d/TGraphDb.h"
 #include "view2d/TGraphVC.h"
@@ -40,6 +42,14 @@ void RegisterView2dClasses() {
         if (!graph || !graph->BottomAxisIsTime()) return nullptr;
         return new TAddonVCLoadGr(&db, graph);
     });
+    TGVCPUSourceLoc::SetPlotAddOnFactory(
+        [](TGVCPUSourceLoc& owner, IFinalView* view) -> IGraphAddOn* {
+            auto* graph = dynamic_cast<TGraphVC*>(view);
+            if (!graph || !TAddonVCSensors::IsLocationPlot(graph->LeftAxis().FieldId(),
+                                                           graph->BottomAxis().FieldId()))
+                return nullptr;
+            return new TAddonVCSensors(&owner, graph);
+        });
     TGVCPUCriterion::SetZipAddOnFactory([](TGVCPUCriterion& owner,
                                            IFinalView* view) -> IGraphAddOn* {
         auto* graph = dynamic_cast<TGraphVC*>(view);

@@ -129,4 +129,22 @@ void TPAEObj3DVisials::Render(TOGLDraw& draw, bool selecting) {
     glPopAttrib();
 }
 
+TSourceMarksObj3DVisials::TSourceMarksObj3DVisials(std::vector<TMark> marks)
+    : TBaseObj3DVisials(TSchemaShape{}), FMarks(std::move(marks)) {}
+
+void TSourceMarksObj3DVisials::Render(TOGLDraw&, bool selecting) {
+    if (selecting || FMarks.empty()) return;
+    glPushAttrib(GL_ENABLE_BIT | GL_POINT_BIT | GL_CURRENT_BIT);
+    glDisable(GL_DEPTH_TEST);
+    glPointSize(PointSize);
+    glBegin(GL_POINTS);
+    for (const TMark& m : FMarks) {
+        glColor3ub(static_cast<GLubyte>(m.Color >> 16), static_cast<GLubyte>(m.Color >> 8),
+                   static_cast<GLubyte>(m.Color));
+        glVertex3f(m.X, m.Y, m.Z);
+    }
+    glEnd();
+    glPopAttrib();
+}
+
 } // namespace vorelt

@@ -10,6 +10,7 @@
 #include <array>
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace vorelt {
 
@@ -73,6 +74,24 @@ public:
     static constexpr uint32_t DefaultColor = 0xFFD800;
     explicit TPAEObj3DVisials(const TSchemaShape& shape);
     void Render(TOGLDraw& draw, bool selecting) override;
+};
+
+// The located sources of a source-location processor: one point per event in its zone's
+// colour, all in one batch of points (thousands of events stay one draw call), over the pipes
+// like the sensors. Never picked.
+class TSourceMarksObj3DVisials : public TBaseObj3DVisials {
+public:
+    static constexpr float PointSize = 7;
+    struct TMark {
+        float X, Y, Z;
+        uint32_t Color;
+    };
+    explicit TSourceMarksObj3DVisials(std::vector<TMark> marks);
+    const std::vector<TMark>& Marks() const { return FMarks; }
+    void Render(TOGLDraw& draw, bool selecting) override;
+
+private:
+    std::vector<TMark> FMarks;
 };
 
 } // namespace vorelt

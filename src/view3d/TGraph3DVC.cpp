@@ -9,12 +9,15 @@
 #include "processing/IProcessorContext.h"
 #include "processing/TAEMessages.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
+#include "processing/location/TGVCPUSourceLoc.h"
 #include "project/TDispatchDraw.h"
+#include "view3d/TBaseObj3DVisials.h"
 #include "view3d/TOGLContainer.h"
 #include "view3d/TOGLModeBar.h"
 #include "view3d/TSceneTransformNode.h"
 #include "view3d/TSchemaScene.h"
 #include "viewmodel/canvas/TypesPrg.h"
+#include "viewmodel/graph/TSourceMarkers.h"
 
 #include <QAction>
 #include <QApplication>
@@ -25,6 +28,7 @@
 #include <QToolButton>
 #include <QVBoxLayout>
 #include <map>
+#include <span>
 
 namespace vorelt {
 
@@ -143,7 +147,27 @@ void TGraph3DVC::RebuildScene() {
         const auto it = levels.find(s.Channel);
         return ActivityColor(it == levels.end() ? 0 : it->second);
     });
+    AddSourceMarkers();
     UpdateLegend();
+}
+
+void TGraph3DVC::AddSourceMarkers() {
+    FSourceMarkers = 0;
+    TGVCPUSourceLoc* source = FActive ? SourceLocationAbove(Graph()) : nullptr;
+    if (!source) return;
+    // Directly below the source-location processor the collected records are its events, as
+    // far as the graph reads them; further down every located event shows.
+    std::span<const int32_t> events;
+    if (Graph()->Parent() == source) events = Data().RecordPositions();
+    const std::vector<TSourceMarker> markers = SourceMarkers(*source, Data().Schema(), events);
+    if (markers.empty()) return;
+    std::vector<TSourceMarksObj3DVisials::TMark> marks;
+    marks.reserve(markers.size());
+    for (const TSourceMarker& m : markers)
+        marks.push_back({static_cast<float>(m.At.X), static_cast<float>(m.At.Y),
+                         static_cast<float>(m.At.Z), m.Color});
+    FSourceMarkers = static_cast<int>(marks.size());
+    FContainer->AddVisual(std::make_unique<TSourceMarksObj3DVisials>(std::move(marks)));
 }
 
 void TGraph3DVC::UpdateLegend() {

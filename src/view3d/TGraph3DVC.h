@@ -2,7 +2,8 @@
 // The view of a 3D graph: the panel of every view (title, check and detach buttons), a tool
 // bar with the six mode buttons, the 3D container, and beside it the legend of the sensors'
 // activity. The scene shows the graph's pipe schema; with "Show Activity" each sensor takes
-// the colour of the number of first hits collected on its channel.
+// the colour of the number of first hits collected on its channel. Below a source-location
+// processor the events located on the pipes show as points where they sit.
 
 #include "processing/graph3d/IGraph3DView.h"
 #include "view2d/TPanelVC.h"
@@ -32,8 +33,11 @@ public:
     std::string TitleText() const;
     TOGLModeBar& ModeBar() const { return *FModeBar; }
     QLabel* Legend() const { return FLegend; }
-    // Builds the scene again from the schema and the collected first hits.
+    // Builds the scene again from the schema and the collected first hits, and, below a
+    // source-location processor, the located events on the pipes.
     void RebuildScene();
+    // The located events drawn in the scene.
+    int SourceMarkerCount() const { return FSourceMarkers; }
 
     // Its own settings, in a dialog: the "Edit" item of the view's pop-up.
     std::function<void(TGraph3DVC&)> OnEditSettings;
@@ -71,12 +75,14 @@ protected:
 private:
     void SendToProject(uint32_t msg);
     void UpdateLegend();
+    void AddSourceMarkers();
 
     TOGLContainer* FContainer = nullptr;
     TOGLModeBar* FModeBar = nullptr;
     QLabel* FLegend = nullptr;
     QAction* FEditAction = nullptr;
     uint8_t FColorSchemeIndex = 0;
+    int FSourceMarkers = 0;
 };
 
 } // namespace vorelt

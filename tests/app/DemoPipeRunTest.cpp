@@ -1,7 +1,7 @@
 // The demo project in the application's window on the offscreen platform: the table stays on
 // the first page, the "Pipe Run" page holds the 3D graph of a location branch, which shows the
-// panel instead of a GL widget; Run collects the first hits of the demo file and colours the
-// schema's sensors.
+// panel instead of a GL widget; Run collects the first hits of the demo file, colours the
+// schema's sensors and places the events located along the pipes.
 
 #include "TDemoSession.h"
 #include "app/TFChild.h"
@@ -11,6 +11,7 @@
 #include "processing/graph3d/TAEOBJ3DPAEPS.h"
 #include "processing/graph3d/TGVCPUGr3D.h"
 #include "processing/location/TGVCPULoc.h"
+#include "processing/location/TGVCPUSourceLoc.h"
 #include "project/RegisterCoreClasses.h"
 #include "project/TIniApplic.h"
 #include "view2d/RegisterView2dClasses.h"
@@ -44,8 +45,9 @@ TEST(DemoProject, ThePipeRunPageShowsThe3DGraphAndRunColoursItsSensors) {
     TFChild* child = s.Child;
     TScriptedDialogs& dialogs = s.Dialogs;
     QTabWidget* pages = child->PageControl();
-    ASSERT_EQ(pages->count(), 3);
+    ASSERT_EQ(pages->count(), 4);
     EXPECT_EQ(pages->tabText(2), "Pipe Run");
+    EXPECT_EQ(pages->tabText(3), "Located Sources");
 
     TGraph3DVC* view = nullptr;
     int viewPage = -1;
@@ -60,7 +62,12 @@ TEST(DemoProject, ThePipeRunPageShowsThe3DGraphAndRunColoursItsSensors) {
     ASSERT_NE(view, nullptr);
     EXPECT_EQ(viewPage, 2);
     EXPECT_EQ(tablePage, 0);
-    EXPECT_NE(dynamic_cast<TGVCPULoc*>(view->Graph()->Parent()), nullptr);
+    auto* sources = dynamic_cast<TGVCPUSourceLoc*>(view->Graph()->Parent());
+    ASSERT_NE(sources, nullptr);
+    EXPECT_NE(dynamic_cast<TGVCPULoc*>(sources->Parent()), nullptr);
+    // The sensors of the schema, on their pipes, for locating along them.
+    EXPECT_EQ(sources->Layout().Count(), 11);
+    EXPECT_EQ(sources->Layout().Method(), TLocMethod::Linear);
 
     // Eleven sensors, one per channel, all on channels of the 12-channel demo file.
     ASSERT_NE(view->Data().Schema(), nullptr);
@@ -98,6 +105,12 @@ TEST(DemoProject, ThePipeRunPageShowsThe3DGraphAndRunColoursItsSensors) {
         busiest = std::max(busiest, e.Level);
     }
     EXPECT_EQ(busiest, ActivityLevels);
+    // Events located on the pipes stand on them in the scene.
+    int located = 0;
+    for (const TSourceEvent& e : sources->Events())
+        located += e.Located && e.Pipe >= 0;
+    EXPECT_GT(located, 0);
+    EXPECT_EQ(view->SourceMarkerCount(), located);
     // The legend stands beside the scene, not over it.
     ASSERT_TRUE(view->Legend()->isVisible());
     const QRect scene = view->Container().geometry();

@@ -189,9 +189,10 @@ TEST_F(TTreeRulesFixture, ButtonsAndMenuItems) {
     EXPECT_EQ(ReadyStatusText(1), "Processor Not Complete Description");
     EXPECT_EQ(ReadyStatusText(2), "Processor Not Visible");
 
-    ASSERT_EQ(InsertEntries().size(), 8u);
+    ASSERT_EQ(InsertEntries().size(), 9u);
     EXPECT_STREQ(InsertEntries()[0].ActionName, "mGVCPUFltr");
-    EXPECT_STREQ(InsertEntries()[7].Kind->KindName, "Criterion Processor");
+    EXPECT_STREQ(InsertEntries()[3].Kind->KindName, "Source Location Processor");
+    EXPECT_STREQ(InsertEntries()[8].Kind->KindName, "Criterion Processor");
 }
 
 // A view that knows only whether its processor is placed, as the real views answer.

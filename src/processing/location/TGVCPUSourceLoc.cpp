@@ -45,6 +45,25 @@ void TGVCPUSourceLoc::DeclareFields() {
     }
 }
 
+namespace {
+
+TGVCPUSourceLoc::TPlotAddOnFactory& PlotFactory() {
+    static TGVCPUSourceLoc::TPlotAddOnFactory factory;
+    return factory;
+}
+
+} // namespace
+
+void TGVCPUSourceLoc::SetPlotAddOnFactory(TPlotAddOnFactory factory) {
+    PlotFactory() = std::move(factory);
+}
+
+void TGVCPUSourceLoc::CollectGraphAddOns(IFinalView* graphView, std::vector<IGraphAddOn*>& list) {
+    TGVSource::CollectGraphAddOns(graphView, list);
+    if (!PlotFactory()) return;
+    if (IGraphAddOn* addOn = PlotFactory()(*this, graphView)) list.push_back(addOn);
+}
+
 void TGVCPUSourceLoc::SetLayout(const TSensorLayout& layout) {
     FLayout = layout;
     Discard();

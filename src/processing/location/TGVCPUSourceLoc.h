@@ -10,6 +10,7 @@
 #include "processing/location/TSourceLocator.h"
 
 #include <cstdint>
+#include <functional>
 #include <string>
 #include <utility>
 #include <vector>
@@ -33,8 +34,16 @@ struct TSourceEvent {
     bool Located = false;
 };
 
+class IGraphAddOn;
+
 class TGVCPUSourceLoc : public TGVSource {
 public:
+    // The visual layer installs the sensors-and-outline add-on of location plots once at
+    // start-up; it offers itself to graphs of "Source Y" against "Source X".
+    using TPlotAddOnFactory =
+        std::function<IGraphAddOn*(TGVCPUSourceLoc& owner, IFinalView* graph)>;
+    static void SetPlotAddOnFactory(TPlotAddOnFactory factory);
+
     TGVCPUSourceLoc();
     ~TGVCPUSourceLoc() override;
 
@@ -54,6 +63,8 @@ public:
     const std::vector<std::string>& Pipes() const { return FPipes; }
 
     // --- Processor base -------------------------------------------------------------------
+    // The parent's add-ons, then the location plot's sensors from the factory.
+    void CollectGraphAddOns(IFinalView* graphView, std::vector<IGraphAddOn*>& list) override;
     void Reset() override;
     void Changed(bool propagate) override;
     void Dispatch(TAEOMSG& msg) override;

@@ -25,11 +25,15 @@ std::string WithTwoDigits(int64_t n) {
 } // namespace
 
 const std::vector<TInsertEntry>& InsertEntries() {
-    static const std::vector<TInsertEntry> entries = {
-        {&pkFltr, "mGVCPUFltr"}, {&pkTurnOffFltr, "mGVCPUTurnOffFltr"},
-        {&pkLoc, "mGVCPULoc"},   {&pkTbl, "mGVCPUTbl"},
-        {&pkGr, "mGVCPUGr"},     {&pkGr3D, "mGVCPUGr3D"},
-        {&pkPrc, "mGVCPUPrc"},   {&pkCriterion, "mGVCPUCriterion"}};
+    static const std::vector<TInsertEntry> entries = {{&pkFltr, "mGVCPUFltr"},
+                                                      {&pkTurnOffFltr, "mGVCPUTurnOffFltr"},
+                                                      {&pkLoc, "mGVCPULoc"},
+                                                      {&pkSourceLoc, "mGVCPUSourceLoc"},
+                                                      {&pkTbl, "mGVCPUTbl"},
+                                                      {&pkGr, "mGVCPUGr"},
+                                                      {&pkGr3D, "mGVCPUGr3D"},
+                                                      {&pkPrc, "mGVCPUPrc"},
+                                                      {&pkCriterion, "mGVCPUCriterion"}};
     return entries;
 }
 
