@@ -103,7 +103,7 @@ TEST_F(TExportRefusals, AnUnknownNameListsTheViewsThereAre) {
         EXPECT_EQ(r.Status, 1);
         EXPECT_EQ(r.Err, "error: " + p +
                              ": no view named \"GR9\"; the views are: TB01 (table), GR01 (graph), "
-                             "GR02 (graph), GR03 (graph), 3D01 (3D graph)\n")
+                             "GR02 (graph), GR03 (graph), 3D01 (3D graph), GR04 (graph)\n")
             << target;
     }
 }
