@@ -42,6 +42,24 @@ using vorelt::test::TTempDir;
 
 namespace {
 
+// bearing.pridb and its transient database copied into `dir`; the copy of the hits.
+std::string CopyBearing(const std::string& source, TTempDir& dir) {
+    const std::string data = dir.File("bearing.pridb");
+    std::filesystem::copy_file(source, data);
+    std::filesystem::copy_file(std::filesystem::path(source).replace_extension(".tradb"),
+                               dir.File("bearing.tradb"));
+    return data;
+}
+
+// The view of processor `id` over the whole of the project's first page.
+void PlaceOnWholePage(TProjectAE& project, const std::string& id) {
+    RecListGVCPU at;
+    at.BottomRightX = TDispatchDraw::DefaultLogicalWidth;
+    at.BottomRightY = TDispatchDraw::DefaultLogicalHeight;
+    at.ID = id;
+    project.Pages().Page(0)->AddPlacement(at);
+}
+
 // A project over `data` with one page holding a table of the hits with their waveform index
 // and peak frequency.
 void MakeTableProject(const std::string& data, const std::string& projectFile) {
@@ -57,11 +75,7 @@ void MakeTableProject(const std::string& data, const std::string& projectFile) {
         if (const TAEField* f = table->FindField(id)) table->Data().AddColumn(*f);
     ASSERT_EQ(table->Data().Columns().Count(), 5);
     table->Data().SetTypeRec(1 << rkHit);
-    RecListGVCPU at;
-    at.BottomRightX = TDispatchDraw::DefaultLogicalWidth;
-    at.BottomRightY = TDispatchDraw::DefaultLogicalHeight;
-    at.ID = table->ID();
-    project.Pages().Page(0)->AddPlacement(at);
+    PlaceOnWholePage(project, table->ID());
     ASSERT_TRUE(project.SaveProject(projectFile, error)) << error;
     project.CloseDataFile();
 }
@@ -82,10 +96,7 @@ TEST(WaveformSession, DoubleClickOnATableRowShowsItsWaveformAndNextWalksOn) {
     VORELT_REQUIRE_SHARED_DATA("vallen/bearing.pridb", source);
     TAppSession session;
     TTempDir& dir = session.Dir;
-    const std::string data = dir.File("bearing.pridb");
-    std::filesystem::copy_file(source, data);
-    std::filesystem::copy_file(std::filesystem::path(source).replace_extension(".tradb"),
-                               dir.File("bearing.tradb"));
+    const std::string data = CopyBearing(source, dir);
     const auto listing = [&] {
         std::vector<std::string> names;
         for (const auto& e : std::filesystem::directory_iterator(dir.File("")))
@@ -222,10 +233,7 @@ TEST(WaveformSession, DoubleClickOnAGraphPointShowsItsWaveform) {
     VORELT_REQUIRE_SHARED_DATA("vallen/bearing.pridb", source);
     TAppSession session;
     TTempDir& dir = session.Dir;
-    const std::string data = dir.File("bearing.pridb");
-    std::filesystem::copy_file(source, data);
-    std::filesystem::copy_file(std::filesystem::path(source).replace_extension(".tradb"),
-                               dir.File("bearing.tradb"));
+    const std::string data = CopyBearing(source, dir);
     const std::string projectFile = dir.File("bearing.xml");
     {
         TProjectAE project;
@@ -245,11 +253,7 @@ TEST(WaveformSession, DoubleClickOnAGraphPointShowsItsWaveform) {
             view->LoadFromNode(*MakeGraphViewNode(plan));
         else
             graph->SetViewNode(MakeGraphViewNode(plan));
-        RecListGVCPU at;
-        at.BottomRightX = TDispatchDraw::DefaultLogicalWidth;
-        at.BottomRightY = TDispatchDraw::DefaultLogicalHeight;
-        at.ID = graph->ID();
-        project.Pages().Page(0)->AddPlacement(at);
+        PlaceOnWholePage(project, graph->ID());
         ASSERT_TRUE(project.SaveProject(projectFile, error)) << error;
         project.CloseDataFile();
     }
